@@ -1,0 +1,38 @@
+# Collect every source below a folder; new files are picked up on the next build.
+function(vormant_glob out dir)
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
+  set(${out} ${_src} PARENT_SCOPE)
+endfunction()
+
+# One test program per folder under tests/<area>/ (files directly in tests/<area>/
+# form test_<area>); every test case is registered in CTest with the area's label.
+function(vormant_add_tests area)
+  set(_root ${CMAKE_SOURCE_DIR}/tests/${area})
+  file(GLOB _top CONFIGURE_DEPENDS ${_root}/*.cpp)
+  if(_top)
+    vormant_add_test_program(test_${area} ${area} "${_top}")
+  endif()
+  file(GLOB _subs LIST_DIRECTORIES true ${_root}/*)
+  foreach(_sub ${_subs})
+    if(IS_DIRECTORY ${_sub})
+      get_filename_component(_name ${_sub} NAME)
+      file(GLOB_RECURSE _files CONFIGURE_DEPENDS ${_sub}/*.cpp)
+      if(_files)
+        vormant_add_test_program(test_${area}_${_name} ${area} "${_files}")
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
+function(vormant_add_test_program name area files)
+  add_executable(${name} ${files})
+  target_link_libraries(${name} PRIVATE vormant_game vormant_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    VORMANT_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VORMANT_GAME_DIR="${VORMANT_GAME_DIR}"
+    VORMANT_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS ${area} TIMEOUT 300
+    DISCOVERY_TIMEOUT 60)
+endfunction()

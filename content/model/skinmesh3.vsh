@@ -1,0 +1,3 @@
+vs.1.1
+; skinning with 3 blend weight(s); the fixed-function path draws instead
+mov oPos, v0

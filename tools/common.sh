@@ -1,0 +1,30 @@
+# Shared by play.sh and test.sh: install what is missing, then build.
+PACKAGES="build-essential cmake pkg-config git libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
+libmpg123-dev libvorbis-dev libmp3lame-dev libstb-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth"
+
+vormant_install_missing() {
+  local missing=""
+  for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  done
+  [ -z "$missing" ] && return 0
+  echo "Installing:$missing"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq >/dev/null
+  $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+vormant_build() {
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  mkdir -p build
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >build/cmake.log 2>&1 ||
+    { cat build/cmake.log; return 1; }
+  if ! cmake --build build -j"$jobs" >build/build.log 2>&1; then
+    grep -E "error|Error" build/build.log | head -40
+    echo "Build failed; the whole log is build/build.log"
+    return 1
+  fi
+}
