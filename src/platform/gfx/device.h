@@ -178,6 +178,28 @@ public:
     HRESULT SetViewport(const Viewport& vp);
     Viewport GetViewport() const;
 
+    // Fixed-function pipeline inputs.
+    HRESULT SetFVF(uint32_t fvf);
+    uint32_t GetFVF() const;
+    HRESULT SetTexture(int stage, Texture* texture);  // null: the stage reads opaque white
+    Texture* GetTexture(int stage) const;
+    HRESULT SetMaterial(const Material& material);
+    Material GetMaterial() const;
+    HRESULT SetLight(int index, const Light& light);
+    HRESULT LightEnable(int index, bool enable);
+
+    // Draws from vertices in memory laid out by the current FVF, `stride` bytes apart.
+    HRESULT DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
+    // Indexed: 16-bit (index32 false) or 32-bit indices into `vertices`.
+    HRESULT DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
+                                   uint32_t primitiveCount, const void* indices, bool index32, const void* vertices,
+                                   uint32_t stride);
+
+    // Render target: null restores the back buffer.  The target's own depth buffer
+    // is used while it is set.
+    HRESULT SetRenderTarget(Texture* target);
+    Texture* GetRenderTarget() const;
+
     // The back buffer (ARGB, Width() x Height()).
     const uint32_t* BackBuffer() const;
 
