@@ -1,5 +1,6 @@
 #pragma once
-// The program's diagnostic channel: dated lines appended to "ErrorLog.txt".
+// The program's diagnostic channel: dated lines appended to "ErrorLog.txt" in the
+// current folder.  Each line is "MM/DD/YY HH:MM:SS : " + text + CR LF.
 #include <string>
 
 class CErrorLog {
@@ -7,9 +8,13 @@ public:
     CErrorLog();
     virtual ~CErrorLog();
 
+    // Keeps the text as the last text and, in mode 1, appends one line.  Returns 0.
     int Write(std::string text);
-    int Printf(const char* format, ...);
+    // printf-style formatting into at most 511 characters (longer texts are cut).
+    int Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
     int WriteNumber(int value);
+    // The title, then per 16 bytes a line of "%02x " columns (blank columns past the
+    // end).  A size of 0 or below writes the title alone.
     int WriteDump(std::string title, const unsigned char* data, int size);
 
     int GetMode() const { return m_nMode; }

@@ -1,0 +1,59 @@
+#pragma once
+// Positioned file access on the game's path forms, and the local date and time
+// texts of the error log.  Paths are resolved with plat::ResolvePath, so "\\" and
+// "/" both separate and each component is matched without regard to letter case.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+// How Open treats an existing or missing file (the classic numeric values).
+enum : uint32_t {
+    kCreateNew = 1,         // create; fails when the file exists
+    kCreateAlways = 2,      // create or truncate
+    kOpenExisting = 3,      // open; fails when the file is missing
+    kOpenAlways = 4,        // open, creating it when missing
+    kTruncateExisting = 5,  // open and truncate; fails when the file is missing
+};
+
+// One open file.  Not copyable; movable.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+
+    // Closes any open file first.  `read` opens for reading, else for writing.
+    bool Open(const std::string& path, bool read, uint32_t disposition);
+    // Closes the file; false when the close reported an error (or nothing was open).
+    bool Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Size in bytes; -1 when no file is open or the size cannot be taken.
+    int64_t Size() const;
+    // Reads up to `count` bytes at `offset`; returns the number of bytes read
+    // (0 past the end or on error).
+    size_t ReadAt(int64_t offset, void* data, size_t count) const;
+    // Writes all `count` bytes at `offset`; false on error.
+    bool WriteAt(int64_t offset, const void* data, size_t count);
+    // Writes at the current end of the file.
+    bool Append(const void* data, size_t count);
+
+private:
+    int m_fd = -1;
+};
+
+// The whole file at `path` into `out`; false (out empty) when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
+// The local date "MM/DD/YY" and time "HH:MM:SS" of now.  Headless runs may fix them
+// through SetFixedDateTime so that their logs repeat byte for byte.
+std::string LocalDateText();
+std::string LocalTimeText();
+void SetFixedDateTime(const std::string& date, const std::string& time);  // empty date: live clock again
+
+}  // namespace plat
