@@ -122,4 +122,48 @@ struct RecordedMessageBox {
 };
 const std::vector<RecordedMessageBox>& RecordedMessageBoxes();
 
+
+// ---- window handle -----------------------------------------------------------------
+// An opaque token for the main window (null while there is none); handed to code
+// that keeps "the window" a message belongs to.
+void* MainWindowHandle();
+
+// ---- timer resolution ----------------------------------------------------------------
+// The multimedia-timer style resolution control: the capabilities, and raising and
+// lowering the resolution around the life of the program's timers.  Both clocks
+// (TickCount and TimeGetTime) read the same millisecond clock on this platform.
+bool GetTimerCaps(uint32_t& minPeriod, uint32_t& maxPeriod);
+bool BeginTimerPeriod(uint32_t period);
+void EndTimerPeriod(uint32_t period);
+int RaisedTimerPeriods();  // BeginTimerPeriod calls not yet ended
+uint32_t TimeGetTime();
+
+// ---- single-instance lock --------------------------------------------------------------
+// A named, system-wide lock that one process holds at a time.  The results follow the
+// named-mutex convention the game checks: created, already exists, invalid handle.
+enum class LockResult { Created = 0, AlreadyExists = 1, InvalidHandle = 2 };
+struct NamedLock;
+// Takes the lock named `name` (a file in $XDG_RUNTIME_DIR, else /tmp).  The returned
+// handle is null unless the result is Created.  In headless mode the name carries the
+// process id, so headless runs never meet each other.
+NamedLock* OpenNamedLock(const std::string& name, LockResult& result);
+// The same on an explicit lock file.
+NamedLock* OpenNamedLockFile(const std::string& filePath, LockResult& result);
+void CloseNamedLock(NamedLock* lock);
+std::string NamedLockPath(const std::string& name);
+
+// ---- graphics diagnostics -----------------------------------------------------------------
+// The DirectX version the platform stands in for (major, minor, letter as reported by
+// a diagnostics provider).  False when unknown.
+bool QueryGraphicsDiagnostics(uint32_t& major, uint32_t& minor, std::string& letter);
+
+// ---- program ------------------------------------------------------------------------------
+std::string ProgramFile();  // full path of the running program
+
+// ---- headless replay ----------------------------------------------------------------------
+// True once the headless input script has no events left (always false live).
+bool ReplayFinished();
+// Saves the last presented frame as a PNG file.
+bool SavePresentedFramePng(const std::string& path);
+
 }  // namespace plat

@@ -1,0 +1,58 @@
+#pragma once
+// The back-end side of system.h: one object answers the window, clock, pump and
+// message-box calls; the shared parts (message queue, keyboard state, pointer,
+// recorded message boxes) live in system.cpp and are filled through the helpers below.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "system.h"
+
+namespace plat::detail {
+
+class BackendOps {
+public:
+    virtual ~BackendOps() = default;
+    virtual bool CreateWindow(const char* captionCp932, int width, int height, bool fullScreen) = 0;
+    virtual void DestroyWindow() = 0;
+    virtual bool IsWindowActive() = 0;
+    virtual void SetCaption(const char* captionCp932) = 0;
+    virtual bool Present(const uint32_t* argb, int width, int height, int pitch) = 0;
+    // Moves pending system events (or scripted input) into the message queue.
+    virtual void Pump() = 0;
+    virtual void WarpPointer(int x, int y) = 0;
+    virtual void SetPointerVisible(bool show) = 0;
+    virtual uint32_t Ticks() = 0;
+    virtual uint64_t Counter() = 0;
+    virtual uint64_t CounterFrequency() = 0;
+    virtual void SleepFor(uint32_t milliseconds) = 0;
+    virtual int ShowMessageBox(const std::string& textCp932, const std::string& captionCp932, unsigned flags) = 0;
+    virtual bool Finished() { return false; }
+};
+
+std::unique_ptr<BackendOps> CreateLiveBackend(const InitOptions& options, std::string& error);
+std::unique_ptr<BackendOps> CreateHeadlessBackend(const InitOptions& options, std::string& error);
+
+// Shared state the back ends feed.
+void QueueMessage(const Message& message);
+void SetKeyState(int scanCode, bool down);
+void ClearKeyStates();
+void SetPointer(int x, int y);
+void GetPointer(int& x, int& y);
+uint32_t HeldButtons();  // kMk* flags of the buttons currently held
+void SetHeldButtons(uint32_t flags);
+void StoreFrame(const uint32_t* argb, int width, int height, int pitch);
+
+// A key by its name ("Escape", "Z", "Up", "F5", "LControl" ...): its keyboard scan code
+// (the numbering of KeyboardState), its virtual key and whether it is an extended key.
+struct KeyInfo {
+    int scanCode = 0;
+    uint32_t virtualKey = 0;
+    bool extended = false;
+};
+bool FindKeyByName(const std::string& name, KeyInfo& out);
+// lParam of a key message for `scanCode` (repeat count 1, scan code in bits 16-23,
+// extended flag in bit 24, previous-state and transition bits for key up).
+intptr_t KeyMessageParam(const KeyInfo& key, bool down);
+
+}  // namespace plat::detail

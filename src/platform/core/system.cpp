@@ -1,0 +1,380 @@
+// The shared half of the platform: the message queue, keyboard state, pointer, last
+// frame and recorded message boxes, with every call handed to the chosen back end.
+// Until Init is called the headless back end (virtual clock, no script) answers, so
+// code that only needs a clock works without a window.
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <stb_image_write.h>
+
+#include "core/backend.h"
+#include "system.h"
+
+namespace plat {
+namespace {
+
+struct State {
+    std::unique_ptr<detail::BackendOps> backend;
+    Backend kind = Backend::Headless;
+    std::deque<Message> queue;
+    uint8_t keys[256] = {};
+    int pointerX = 0, pointerY = 0;
+    uint32_t buttons = 0;
+    bool hasWindow = false;
+    int clientWidth = 0, clientHeight = 0;
+    Frame lastFrame;
+    uint64_t frames = 0;
+    std::vector<RecordedMessageBox> boxes;
+    int raisedPeriods = 0;
+    int windowToken = 0;  // its address is the window handle
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+detail::BackendOps& B() {
+    State& s = S();
+    if (!s.backend) {
+        std::string error;
+        s.backend = detail::CreateHeadlessBackend(InitOptions{Backend::Headless, {}}, error);
+        s.kind = Backend::Headless;
+    }
+    return *s.backend;
+}
+
+}  // namespace
+
+// ---- start and stop ---------------------------------------------------------------------
+bool Init(const InitOptions& options) {
+    State& s = S();
+    Shutdown();
+    std::string error;
+    std::unique_ptr<detail::BackendOps> backend = options.backend == Backend::Live
+                                                      ? detail::CreateLiveBackend(options, error)
+                                                      : detail::CreateHeadlessBackend(options, error);
+    if (!backend) {
+        std::fprintf(stderr, "platform: %s\n", error.c_str());
+        return false;
+    }
+    s.backend = std::move(backend);
+    s.kind = options.backend;
+    return true;
+}
+
+void Shutdown() {
+    State& s = S();
+    if (s.backend) {
+        if (s.hasWindow) s.backend->DestroyWindow();
+        s.backend.reset();
+    }
+    s.kind = Backend::Headless;
+    s.queue.clear();
+    std::memset(s.keys, 0, sizeof s.keys);
+    s.pointerX = s.pointerY = 0;
+    s.buttons = 0;
+    s.hasWindow = false;
+    s.clientWidth = s.clientHeight = 0;
+    s.lastFrame = Frame{};
+    s.frames = 0;
+    s.boxes.clear();
+}
+
+Backend CurrentBackend() { return S().kind; }
+bool IsHeadless() { return S().kind == Backend::Headless; }
+
+// ---- window ---------------------------------------------------------------------------------
+bool CreateMainWindow(const char* captionCp932, int width, int height, bool fullScreen) {
+    State& s = S();
+    if (s.hasWindow) return true;
+    if (!B().CreateWindow(captionCp932 ? captionCp932 : "", width, height, fullScreen)) return false;
+    s.hasWindow = true;
+    s.clientWidth = width;
+    s.clientHeight = height;
+    return true;
+}
+
+void DestroyMainWindow() {
+    State& s = S();
+    if (!s.hasWindow) return;
+    B().DestroyWindow();
+    s.hasWindow = false;
+}
+
+bool HasMainWindow() { return S().hasWindow; }
+bool IsMainWindowActive() { return S().hasWindow && B().IsWindowActive(); }
+void SetWindowCaption(const char* captionCp932) {
+    if (S().hasWindow) B().SetCaption(captionCp932 ? captionCp932 : "");
+}
+int ClientWidth() { return S().clientWidth; }
+int ClientHeight() { return S().clientHeight; }
+void* MainWindowHandle() { return S().hasWindow ? &S().windowToken : nullptr; }
+
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch) {
+    if (!argb || width <= 0 || height <= 0 || pitch < width) return false;
+    detail::StoreFrame(argb, width, height, pitch);
+    ++S().frames;
+    if (!S().hasWindow) return true;
+    return B().Present(argb, width, height, pitch);
+}
+
+const Frame& LastPresentedFrame() { return S().lastFrame; }
+uint64_t PresentedFrameCount() { return S().frames; }
+
+bool SavePresentedFramePng(const std::string& path) {
+    const Frame& f = S().lastFrame;
+    if (f.width <= 0 || f.height <= 0) return false;
+    std::vector<unsigned char> rgba(size_t(f.width) * f.height * 4);
+    for (size_t i = 0; i < size_t(f.width) * f.height; ++i) {
+        uint32_t p = f.pixels[i];
+        rgba[i * 4 + 0] = (p >> 16) & 0xFF;
+        rgba[i * 4 + 1] = (p >> 8) & 0xFF;
+        rgba[i * 4 + 2] = p & 0xFF;
+        rgba[i * 4 + 3] = 0xFF;  // the screen has no transparency
+    }
+    return stbi_write_png(path.c_str(), f.width, f.height, 4, rgba.data(), f.width * 4) != 0;
+}
+
+// ---- messages -------------------------------------------------------------------------------
+bool PeekMessage(Message& out) {
+    State& s = S();
+    B().Pump();
+    if (s.queue.empty()) return false;
+    out = s.queue.front();
+    s.queue.pop_front();
+    return true;
+}
+
+void PostMessage(const Message& message) { S().queue.push_back(message); }
+void PostQuitMessage(int exitCode) {
+    PostMessage(Message{kMsgQuit, static_cast<uintptr_t>(static_cast<intptr_t>(exitCode)), 0});
+}
+
+// ---- pointer ---------------------------------------------------------------------------------
+bool GetCursorPos(int& x, int& y) {
+    x = S().pointerX;
+    y = S().pointerY;
+    return true;
+}
+void SetCursorPos(int x, int y) {
+    S().pointerX = x;
+    S().pointerY = y;
+    if (S().hasWindow) B().WarpPointer(x, y);
+}
+void ShowCursor(bool show) {
+    if (S().hasWindow) B().SetPointerVisible(show);
+}
+
+const uint8_t* KeyboardState() { return S().keys; }
+
+// ---- clock ---------------------------------------------------------------------------------------
+uint32_t TickCount() { return B().Ticks(); }
+uint32_t TimeGetTime() { return B().Ticks(); }
+uint64_t PerformanceCounter() { return B().Counter(); }
+uint64_t PerformanceFrequency() { return B().CounterFrequency(); }
+void Sleep(uint32_t milliseconds) { B().SleepFor(milliseconds); }
+
+bool GetTimerCaps(uint32_t& minPeriod, uint32_t& maxPeriod) {
+    minPeriod = 1;
+    maxPeriod = 1000000;
+    return true;
+}
+bool BeginTimerPeriod(uint32_t period) {
+    if (period == 0) return false;
+    ++S().raisedPeriods;
+    return true;
+}
+void EndTimerPeriod(uint32_t period) {
+    if (period != 0 && S().raisedPeriods > 0) --S().raisedPeriods;
+}
+int RaisedTimerPeriods() { return S().raisedPeriods; }
+
+// ---- message boxes ------------------------------------------------------------------------------
+int MessageBox(const char* textCp932, const char* captionCp932, unsigned flags) {
+    std::string text = textCp932 ? textCp932 : "";
+    std::string caption = captionCp932 ? captionCp932 : "";
+    S().boxes.push_back(RecordedMessageBox{text, caption, flags});
+    return B().ShowMessageBox(text, caption, flags);
+}
+
+const std::vector<RecordedMessageBox>& RecordedMessageBoxes() { return S().boxes; }
+
+// ---- single-instance lock ------------------------------------------------------------------------
+struct NamedLock {
+    int fd = -1;
+};
+
+std::string NamedLockPath(const std::string& name) {
+    const char* dir = std::getenv("XDG_RUNTIME_DIR");
+    std::string folder = (dir && *dir) ? dir : "/tmp";
+    if (folder.back() != '/') folder += '/';
+    // Keep the name a single file name.
+    std::string file;
+    for (char c : name) file += (c == '/' || c == '\\') ? '_' : c;
+    if (IsHeadless()) file += "." + std::to_string(::getpid());
+    return folder + file + ".lock";
+}
+
+NamedLock* OpenNamedLockFile(const std::string& filePath, LockResult& result) {
+    int fd = ::open(filePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        result = LockResult::InvalidHandle;
+        return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        result = (errno == EWOULDBLOCK) ? LockResult::AlreadyExists : LockResult::InvalidHandle;
+        return nullptr;
+    }
+    result = LockResult::Created;
+    return new NamedLock{fd};
+}
+
+NamedLock* OpenNamedLock(const std::string& name, LockResult& result) {
+    return OpenNamedLockFile(NamedLockPath(name), result);
+}
+
+void CloseNamedLock(NamedLock* lock) {
+    if (!lock) return;
+    if (lock->fd >= 0) {
+        ::flock(lock->fd, LOCK_UN);
+        ::close(lock->fd);
+    }
+    delete lock;
+}
+
+// ---- diagnostics and program ----------------------------------------------------------------------
+bool QueryGraphicsDiagnostics(uint32_t& major, uint32_t& minor, std::string& letter) {
+    // Our renderer provides everything the game asks of version 9.0c.
+    major = 9;
+    minor = 0;
+    letter = "c";
+    return true;
+}
+
+std::string ProgramFile() {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    return std::string(buf, static_cast<size_t>(n));
+}
+
+bool ReplayFinished() { return B().Finished(); }
+
+// ---- helpers for the back ends ----------------------------------------------------------------------
+namespace detail {
+
+void QueueMessage(const Message& message) { S().queue.push_back(message); }
+void SetKeyState(int scanCode, bool down) {
+    if (scanCode <= 0 || scanCode > 255) return;
+    S().keys[scanCode] = down ? 0x80 : 0x00;
+}
+void ClearKeyStates() { std::memset(S().keys, 0, sizeof S().keys); }
+void SetPointer(int x, int y) {
+    S().pointerX = x;
+    S().pointerY = y;
+}
+void GetPointer(int& x, int& y) {
+    x = S().pointerX;
+    y = S().pointerY;
+}
+uint32_t HeldButtons() { return S().buttons; }
+void SetHeldButtons(uint32_t flags) { S().buttons = flags; }
+
+void StoreFrame(const uint32_t* argb, int width, int height, int pitch) {
+    Frame& f = S().lastFrame;
+    f.width = width;
+    f.height = height;
+    f.pixels.resize(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&f.pixels[size_t(y) * width], argb + size_t(y) * pitch, sizeof(uint32_t) * width);
+}
+
+namespace {
+struct NamedKey {
+    const char* name;
+    int scan;
+    uint32_t vk;
+    bool extended;
+};
+// Scan codes in the keyboard-device numbering; virtual keys as in key messages.
+constexpr NamedKey kKeys[] = {
+    {"Escape", 0x01, 0x1B, false},   {"Esc", 0x01, 0x1B, false},        {"1", 0x02, '1', false},
+    {"2", 0x03, '2', false},         {"3", 0x04, '3', false},           {"4", 0x05, '4', false},
+    {"5", 0x06, '5', false},         {"6", 0x07, '6', false},           {"7", 0x08, '7', false},
+    {"8", 0x09, '8', false},         {"9", 0x0A, '9', false},           {"0", 0x0B, '0', false},
+    {"Minus", 0x0C, 0xBD, false},    {"Backspace", 0x0E, 0x08, false},  {"Tab", 0x0F, 0x09, false},
+    {"Q", 0x10, 'Q', false},         {"W", 0x11, 'W', false},           {"E", 0x12, 'E', false},
+    {"R", 0x13, 'R', false},         {"T", 0x14, 'T', false},           {"Y", 0x15, 'Y', false},
+    {"U", 0x16, 'U', false},         {"I", 0x17, 'I', false},           {"O", 0x18, 'O', false},
+    {"P", 0x19, 'P', false},         {"Return", 0x1C, 0x0D, false},     {"Enter", 0x1C, 0x0D, false},
+    {"LControl", 0x1D, 0x11, false}, {"Left Ctrl", 0x1D, 0x11, false},  {"Ctrl", 0x1D, 0x11, false},
+    {"A", 0x1E, 'A', false},         {"S", 0x1F, 'S', false},           {"D", 0x20, 'D', false},
+    {"F", 0x21, 'F', false},         {"G", 0x22, 'G', false},           {"H", 0x23, 'H', false},
+    {"J", 0x24, 'J', false},         {"K", 0x25, 'K', false},           {"L", 0x26, 'L', false},
+    {"LShift", 0x2A, 0x10, false},   {"Left Shift", 0x2A, 0x10, false}, {"Shift", 0x2A, 0x10, false},
+    {"Z", 0x2C, 'Z', false},         {"X", 0x2D, 'X', false},           {"C", 0x2E, 'C', false},
+    {"V", 0x2F, 'V', false},         {"B", 0x30, 'B', false},           {"N", 0x31, 'N', false},
+    {"M", 0x32, 'M', false},         {"RShift", 0x36, 0x10, false},     {"Right Shift", 0x36, 0x10, false},
+    {"LAlt", 0x38, 0x12, false},     {"Left Alt", 0x38, 0x12, false},   {"Space", 0x39, 0x20, false},
+    {"F1", 0x3B, 0x70, false},       {"F2", 0x3C, 0x71, false},         {"F3", 0x3D, 0x72, false},
+    {"F4", 0x3E, 0x73, false},       {"F5", 0x3F, 0x74, false},         {"F6", 0x40, 0x75, false},
+    {"F7", 0x41, 0x76, false},       {"F8", 0x42, 0x77, false},         {"F9", 0x43, 0x78, false},
+    {"F10", 0x44, 0x79, false},      {"F11", 0x57, 0x7A, false},        {"F12", 0x58, 0x7B, false},
+    {"RControl", 0x9D, 0x11, true},  {"Right Ctrl", 0x9D, 0x11, true},  {"RAlt", 0xB8, 0x12, true},
+    {"Right Alt", 0xB8, 0x12, true}, {"Home", 0xC7, 0x24, true},        {"Up", 0xC8, 0x26, true},
+    {"PageUp", 0xC9, 0x21, true},    {"Left", 0xCB, 0x25, true},        {"Right", 0xCD, 0x27, true},
+    {"End", 0xCF, 0x23, true},       {"Down", 0xD0, 0x28, true},        {"PageDown", 0xD1, 0x22, true},
+    {"Insert", 0xD2, 0x2D, true},    {"Delete", 0xD3, 0x2E, true},
+};
+
+bool SameName(const std::string& a, const char* b) {
+    size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+}  // namespace
+
+bool FindKeyByName(const std::string& name, KeyInfo& out) {
+    for (const NamedKey& k : kKeys) {
+        if (SameName(name, k.name)) {
+            out = KeyInfo{k.scan, k.vk, k.extended};
+            return true;
+        }
+    }
+    if (name.size() > 2 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X')) {
+        char* end = nullptr;
+        long v = std::strtol(name.c_str() + 2, &end, 16);
+        if (end && *end == 0 && v > 0 && v < 256) {
+            out = KeyInfo{int(v), 0, v >= 0x80};
+            for (const NamedKey& k : kKeys)
+                if (k.scan == v) {
+                    out.virtualKey = k.vk;
+                    break;
+                }
+            return true;
+        }
+    }
+    return false;
+}
+
+intptr_t KeyMessageParam(const KeyInfo& key, bool down) {
+    uint32_t p = 1u | (uint32_t(key.scanCode & 0xFF) << 16);
+    if (key.extended) p |= 1u << 24;
+    if (!down) p |= (1u << 30) | (1u << 31);
+    return static_cast<intptr_t>(p);
+}
+
+}  // namespace detail
+}  // namespace plat

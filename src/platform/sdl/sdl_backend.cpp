@@ -1,0 +1,268 @@
+// The live back end on SDL2: a window whose client area is the game's 640 x 480
+// picture (full screen: the desktop, the picture scaled and letterboxed), real time,
+// system events turned into the window messages the game reads.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/backend.h"
+#include "text.h"
+
+#if __has_include("input/keymap.h")
+#include "input/keymap.h"
+#define VORMANT_HAVE_KEYMAP 1
+#endif
+
+namespace plat::detail {
+namespace {
+
+class SdlBackend : public BackendOps {
+public:
+    ~SdlBackend() override {
+        DestroyWindow();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
+    }
+
+    bool CreateWindow(const char* caption, int width, int height, bool fullScreen) override {
+        width_ = width;
+        height_ = height;
+        Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        window_ = SDL_CreateWindow(Cp932ToUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   width, height, flags);
+        if (!window_) {
+            std::fprintf(stderr, "window: %s\n", SDL_GetError());
+            return false;
+        }
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer_) {
+            std::fprintf(stderr, "renderer: %s\n", SDL_GetError());
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
+            return false;
+        }
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!texture_) {
+            std::fprintf(stderr, "texture: %s\n", SDL_GetError());
+            DestroyWindow();
+            return false;
+        }
+        active_ = true;
+        return true;
+    }
+
+    void DestroyWindow() override {
+        if (texture_) SDL_DestroyTexture(texture_);
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        if (window_) SDL_DestroyWindow(window_);
+        texture_ = nullptr;
+        renderer_ = nullptr;
+        window_ = nullptr;
+    }
+
+    bool IsWindowActive() override {
+        if (!window_) return false;
+        if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) return false;
+        return active_;
+    }
+
+    void SetCaption(const char* caption) override {
+        if (window_) SDL_SetWindowTitle(window_, Cp932ToUtf8(caption).c_str());
+    }
+
+    bool Present(const uint32_t* argb, int width, int height, int pitch) override {
+        if (!renderer_ || !texture_) return false;
+        if (width != width_ || height != height_) return false;
+        if (SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4) != 0) return false;
+        SDL_Rect dst = Placement();
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+        SDL_RenderPresent(renderer_);
+        return true;
+    }
+
+    void Pump() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Translate(e);
+    }
+
+    void WarpPointer(int x, int y) override {
+        if (!window_) return;
+        SDL_Rect dst = Placement();
+        SDL_WarpMouseInWindow(window_, dst.x + x * dst.w / std::max(1, width_),
+                              dst.y + y * dst.h / std::max(1, height_));
+    }
+    void SetPointerVisible(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+    uint32_t Ticks() override { return static_cast<uint32_t>(SDL_GetTicks64()); }
+    uint64_t Counter() override { return SDL_GetPerformanceCounter(); }
+    uint64_t CounterFrequency() override { return SDL_GetPerformanceFrequency(); }
+    void SleepFor(uint32_t milliseconds) override {
+        if (milliseconds == 0) SDL_Delay(0);
+        else SDL_Delay(milliseconds);
+    }
+
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+        std::string t = Cp932ToUtf8(text), c = Cp932ToUtf8(caption);
+        SDL_MessageBoxData data{};
+        unsigned icon = flags & 0xF0;
+        data.flags = icon == kMbIconError ? SDL_MESSAGEBOX_ERROR
+                     : icon == kMbIconWarning ? SDL_MESSAGEBOX_WARNING
+                                              : SDL_MESSAGEBOX_INFORMATION;
+        data.window = window_;
+        data.title = c.c_str();
+        data.message = t.c_str();
+        SDL_MessageBoxButtonData buttons[2]{};
+        unsigned kind = flags & 0xF;
+        if (kind == kMbYesNo) {
+            buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kIdYes, "Yes"};
+            buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdNo, "No"};
+            data.numbuttons = 2;
+        } else if (kind == kMbOkCancel) {
+            buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kIdOk, "OK"};
+            buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdCancel, "Cancel"};
+            data.numbuttons = 2;
+        } else {
+            buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk,
+                          "OK"};
+            data.numbuttons = 1;
+        }
+        data.buttons = buttons;
+        int pressed = -1;
+        if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+            std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+            return kind == kMbYesNo ? kIdNo : kIdOk;
+        }
+        if (pressed < 0) return kind == kMbYesNo ? kIdNo : kind == kMbOkCancel ? kIdCancel : kIdOk;
+        return pressed;
+    }
+
+private:
+    // Where the picture lands in the window: 1:1 in a window of the picture's size;
+    // otherwise the largest whole multiple that fits, or a fractional scale when even
+    // one times does not fit, centred with black bars.
+    SDL_Rect Placement() const {
+        int ww = width_, wh = height_;
+        if (window_) SDL_GetRendererOutputSize(renderer_, &ww, &wh);
+        double sx = double(ww) / width_, sy = double(wh) / height_;
+        double scale = std::min(sx, sy);
+        if (scale >= 1.0) scale = static_cast<int>(scale);
+        SDL_Rect r;
+        r.w = std::max(1, static_cast<int>(width_ * scale));
+        r.h = std::max(1, static_cast<int>(height_ * scale));
+        r.x = (ww - r.w) / 2;
+        r.y = (wh - r.h) / 2;
+        return r;
+    }
+
+    // Window coordinates (in window points) to client coordinates of the picture.
+    void ToClient(int wx, int wy, int& cx, int& cy) const {
+        int winW = width_, winH = height_, outW = width_, outH = height_;
+        if (window_) {
+            SDL_GetWindowSize(window_, &winW, &winH);
+            SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+        }
+        // Window points to renderer pixels (high-density displays differ).
+        double px = winW > 0 ? double(wx) * outW / winW : wx;
+        double py = winH > 0 ? double(wy) * outH / winH : wy;
+        SDL_Rect r = Placement();
+        cx = static_cast<int>((px - r.x) * width_ / std::max(1, r.w));
+        cy = static_cast<int>((py - r.y) * height_ / std::max(1, r.h));
+    }
+
+    bool LookUpKey(SDL_Scancode sc, KeyInfo& key) const {
+#ifdef VORMANT_HAVE_KEYMAP
+        key.scanCode = ScanCodeFromSdl(static_cast<int>(sc));
+        key.virtualKey = VirtualKeyFromSdl(static_cast<int>(sc));
+        key.extended = key.scanCode >= 0x80;
+        return key.scanCode != 0 || key.virtualKey != 0;
+#else
+        const char* name = SDL_GetScancodeName(sc);
+        return name && *name && FindKeyByName(name, key);
+#endif
+    }
+
+    void Translate(const SDL_Event& e) {
+        switch (e.type) {
+        case SDL_QUIT:
+            QueueMessage(Message{kMsgClose, 0, 0});
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                QueueMessage(Message{kMsgClose, 0, 0});
+            } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                active_ = true;
+                QueueMessage(Message{kMsgActivateApp, 1, 0});
+            } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                active_ = false;
+                ClearKeyStates();
+                QueueMessage(Message{kMsgActivateApp, 0, 0});
+            }
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            KeyInfo key;
+            if (!LookUpKey(e.key.keysym.scancode, key)) break;
+            bool down = e.type == SDL_KEYDOWN;
+            SetKeyState(key.scanCode, down);
+            intptr_t lParam = KeyMessageParam(key, down);
+            if (down && e.key.repeat) lParam |= intptr_t(1) << 30;
+            QueueMessage(Message{down ? kMsgKeyDown : kMsgKeyUp, key.virtualKey, lParam});
+            break;
+        }
+        case SDL_MOUSEMOTION: {
+            int x, y;
+            ToClient(e.motion.x, e.motion.y, x, y);
+            SetPointer(x, y);
+            QueueMessage(Message{kMsgMouseMove, HeldButtons(), MakePointParam(x, y)});
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            uint32_t flag = 0, downId = 0, upId = 0;
+            if (e.button.button == SDL_BUTTON_LEFT) flag = kMkLButton, downId = kMsgLButtonDown, upId = kMsgLButtonUp;
+            else if (e.button.button == SDL_BUTTON_RIGHT)
+                flag = kMkRButton, downId = kMsgRButtonDown, upId = kMsgRButtonUp;
+            else if (e.button.button == SDL_BUTTON_MIDDLE)
+                flag = kMkMButton, downId = kMsgMButtonDown, upId = kMsgMButtonUp;
+            else break;
+            int x, y;
+            ToClient(e.button.x, e.button.y, x, y);
+            SetPointer(x, y);
+            bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            SetHeldButtons(down ? (HeldButtons() | flag) : (HeldButtons() & ~flag));
+            QueueMessage(Message{down ? downId : upId, HeldButtons(), MakePointParam(x, y)});
+            break;
+        }
+        case SDL_MOUSEWHEEL: {
+            int x, y;
+            GetPointer(x, y);
+            uintptr_t w = (uintptr_t(uint16_t(int16_t(e.wheel.y * 120))) << 16) | HeldButtons();
+            QueueMessage(Message{kMsgMouseWheel, w, MakePointParam(x, y)});
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int width_ = 640, height_ = 480;
+    bool active_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<BackendOps> CreateLiveBackend(const InitOptions&, std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        error = std::string("cannot start the display: ") + SDL_GetError();
+        return nullptr;
+    }
+    return std::make_unique<SdlBackend>();
+}
+
+}  // namespace plat::detail
