@@ -1,0 +1,61 @@
+#pragma once
+// Tasks: small objects with an update and a draw, run by a C_TaskController in the
+// order of an integer priority that also names the task's kind.
+#include <cstdint>
+
+class C_TaskController;
+class IInputManager;
+class C_FieldTaskInfo;  // the field state, handed to every field task
+
+class C_TaskBase {
+public:
+    virtual ~C_TaskBase() = default;
+    virtual void Update(void* info) = 0;
+    virtual void Draw(void* info) = 0;
+    virtual void DumpName() {}
+
+    int32_t GetPriority() const { return m_nPriority; }
+
+private:
+    friend class C_TaskController;
+    int32_t m_nPriority = 0;
+};
+
+// What the title scene hands to its tasks.  The first member of every task info is
+// the controller that runs the tasks.
+struct C_TitleTaskInfo {
+    C_TaskController* pTaskController = nullptr;
+    IInputManager* pInputManager = nullptr;
+    int32_t nExitCode = 0;
+};
+
+// Tasks of the title scene.
+class C_TitleTaskBase : public C_TaskBase {
+public:
+    void Update(void* info) override { Update(static_cast<C_TitleTaskInfo*>(info)); }
+    void Draw(void* info) override { Draw(static_cast<C_TitleTaskInfo*>(info)); }
+    virtual void Update(C_TitleTaskInfo* info) = 0;
+    virtual void Draw(C_TitleTaskInfo* info) {}
+    // Ends the calling task (deleted right after the running call returns).
+    virtual void KillSelf(C_TitleTaskInfo* info);
+};
+
+// Tasks of the field.  The field state's first member is its task controller.
+class C_FieldTaskBase : public C_TaskBase {
+public:
+    void Update(void* info) override { Update(static_cast<C_FieldTaskInfo*>(info)); }
+    void Draw(void* info) override { Draw(static_cast<C_FieldTaskInfo*>(info)); }
+    // Writes the task's class name and a dump of the task object to the error log.
+    void DumpName() override;
+    virtual void Update(C_FieldTaskInfo* info) = 0;
+    virtual void Draw(C_FieldTaskInfo* info) = 0;
+    virtual void KillSelf(C_FieldTaskInfo* info);
+
+protected:
+    // Size of the most derived object, for the dump (tasks may report theirs).
+    virtual int DumpSize() const { return static_cast<int>(sizeof(*this)); }
+};
+
+// The info of the latest update pass; code that runs outside a task call (a task's
+// destructor) reaches the owner's state through it.
+extern void* g_pTaskUpdateArg;
