@@ -126,6 +126,8 @@ private:
     // Frames left in which push and release edges are not reported, so that a
     // click that began before this mouse existed is not taken as a new one.
     unsigned int m_Hold = 2;
+    // The counter was above 0 when this frame's sample began.
+    bool m_bHolding = true;
     bool m_bPrevRButton = false;
     bool m_bPrevLButton = false;
     bool m_bPrevMButton = false;
