@@ -620,6 +620,10 @@ void CUnitList::Load(CStringMap& archive) {
                 g_ErrorLog.Printf("セーブデータのユニット %d の人物番号 %d が範囲外です。", i, person);
                 continue;
             }
+            if (std::find(u.vnPerson.begin(), u.vnPerson.end(), person) != u.vnPerson.end()) {
+                g_ErrorLog.Printf("セーブデータのユニット %d に人物 %d が重ねて入っています。", i, person);
+                continue;
+            }
             u.vnPerson.push_back(person);
         }
         archive.LeaveGroup();

@@ -58,10 +58,11 @@ class LogCapture {
 public:
     LogCapture() : cwd_(dir_.path()) {}
     std::string Dir() const { return dir_.path(); }
-    // The log's lines in UTF-8, without their date prefix.
+    // The log's lines (code page 932, like the literals of the tests), without their
+    // date prefix.
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        std::string text = U(ReadFile(dir_.path() + "ErrorLog.txt"));
+        std::string text = ReadFile(dir_.path() + "ErrorLog.txt");
         size_t start = 0;
         while (start < text.size()) {
             size_t end = text.find("\r\n", start);
