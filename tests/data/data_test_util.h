@@ -1,6 +1,7 @@
 #pragma once
-// Helpers for the game-data tests: tables written in UTF-8 with LF line ends are
-// turned into the game's form (code page 932, CR LF) and split like the game does.
+// Helpers for the game-data tests.  Literals in the tests are already code page 932
+// (the sources are compiled for it); files read from content/ are UTF-8.  Both are
+// given CR LF line ends like the game's data files, and split like the game does.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,16 +14,19 @@
 
 namespace datatest {
 
-// UTF-8 text with LF line ends -> code page 932 bytes with CR LF.
-inline std::string GameText(const std::string& utf8) {
+// Text with LF line ends -> the same text with CR LF.
+inline std::string GameText(const std::string& text) {
     std::string crlf;
-    crlf.reserve(utf8.size() + utf8.size() / 8);
-    for (char c : utf8) {
+    crlf.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
         if (c == '\n') crlf += '\r';
         crlf += c;
     }
-    return plat::Utf8ToCp932(crlf);
+    return crlf;
 }
+
+// A UTF-8 file of content/ -> code page 932 with CR LF, as the content build makes it.
+inline std::string GameTextFromUtf8(const std::string& utf8) { return plat::Utf8ToCp932(GameText(utf8)); }
 
 inline std::vector<unsigned char> GameBytes(const std::string& utf8) {
     std::string s = GameText(utf8);
@@ -43,8 +47,6 @@ inline CTableFile Table(const std::string& utf8) {
     return table;
 }
 
-inline std::string U(const std::string& cp932) { return plat::Cp932ToUtf8(cp932); }
-inline std::string G(const std::string& utf8) { return plat::Utf8ToCp932(utf8); }
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -8,7 +8,6 @@
 #include "SkillData.h"
 #include "random/gvlRand.h"
 
-using datatest::G;
 
 namespace {
 
@@ -52,8 +51,8 @@ TEST_F(PersonTest, TypeRowFillsEveryField) {
                   "6,8,-1,-1", 1, 0));
     const PersonRecord& p = CPersonTypeTable::Get(7);
     EXPECT_EQ(p.typeID, 7);
-    EXPECT_EQ(p.name, G("剣士"));
-    EXPECT_EQ(p.s_name, G("s剣士"));
+    EXPECT_EQ(p.name, std::string("剣士"));
+    EXPECT_EQ(p.s_name, std::string("s剣士"));
     EXPECT_EQ(p.hero, 1);
     EXPECT_DOUBLE_EQ(p.dMaxHP, 30.5);
     EXPECT_DOUBLE_EQ(p.dMaxHPUP, 2.5);
@@ -80,7 +79,7 @@ TEST_F(PersonTest, TypeRowFillsEveryField) {
     EXPECT_EQ(p.icon, 11);
     EXPECT_EQ(p.face, 12);
     EXPECT_EQ(p.model, 13);
-    EXPECT_EQ(p.comment, G("説明"));
+    EXPECT_EQ(p.comment, std::string("説明"));
     EXPECT_EQ(p.LocateCost, 15);
     EXPECT_EQ(p.nEXP, 30);
     EXPECT_DOUBLE_EQ(p.nEXPUP, 1.5);

@@ -4,7 +4,6 @@
 #include "../data_test_util.h"
 #include "SkillData.h"
 
-using datatest::G;
 using datatest::Rows;
 
 namespace {
@@ -17,8 +16,8 @@ CSkillData Make(const std::string& csv) {
 
 TEST(SkillTable, ReadsEveryColumnByHeaderName) {
     CSkillData s = Make(datatest::kSkillCsv);
-    EXPECT_EQ(s.GetName(3), G("火球"));
-    EXPECT_EQ(s.GetComment(3), G("燃やす"));
+    EXPECT_EQ(s.GetName(3), std::string("火球"));
+    EXPECT_EQ(s.GetComment(3), std::string("燃やす"));
     EXPECT_EQ(s.GetType(3), 2);
     EXPECT_EQ(s.GetPath(2), 1);
     EXPECT_EQ(s.GetPower(5), 30);
@@ -134,7 +133,7 @@ TEST(SkillTable, LoadsThroughTheFileLayer) {
     CSkillData s;
     s.Load("gamedata\\skill.csv");
     EXPECT_EQ(s.GetCount(), 10);
-    EXPECT_EQ(s.GetName(9), G("遠雷"));
+    EXPECT_EQ(s.GetName(9), std::string("遠雷"));
     EXPECT_TRUE(log.Lines().empty()) << log.All();
 }
 
