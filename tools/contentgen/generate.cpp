@@ -1,0 +1,14 @@
+#include "generate.h"
+
+#include "audio.h"
+#include "images.h"
+
+namespace cg {
+
+int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
+    int failures = WriteAllImages(gameDir, written);
+    failures += WriteAllSounds(gameDir, written);
+    return failures;
+}
+
+}  // namespace cg

@@ -1,0 +1,858 @@
+#include "images.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "palette.h"
+
+namespace cg {
+
+using namespace pal;
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+// --- pieces shared by several pictures --------------------------------------------
+
+// A 3x7 digit for the small number glyphs of the system sheet.
+const uint8_t kSmallDigits[10][7] = {
+    {7, 5, 5, 5, 5, 5, 7}, {2, 6, 2, 2, 2, 2, 7}, {7, 1, 1, 7, 4, 4, 7}, {7, 1, 1, 7, 1, 1, 7},
+    {5, 5, 5, 7, 1, 1, 1}, {7, 4, 4, 7, 1, 1, 7}, {7, 4, 4, 7, 5, 5, 7}, {7, 1, 1, 2, 2, 2, 2},
+    {7, 5, 5, 7, 5, 5, 7}, {7, 5, 5, 7, 1, 1, 7},
+};
+
+void SmallDigit(Canvas& c, int x, int y, int d, Rgba col) {
+    for (int r = 0; r < 7; ++r)
+        for (int k = 0; k < 3; ++k)
+            if (kSmallDigits[d][r] & (4 >> k)) c.Set(x + k, y + r, col);
+}
+
+// A framed window body in the house style.
+void HouseWindow(Canvas& c, int x, int y, int w, int h, uint8_t bodyAlpha) {
+    c.GradientV(x, y, w, h, WithAlpha(kNight, bodyAlpha), WithAlpha(Shade(kNight, 0.6f), bodyAlpha), true);
+    c.FrameRect(x, y, w, h, kInk, 1);
+    c.FrameRect(x + 1, y + 1, w - 2, h - 2, kGold, 1);
+    c.FrameRect(x + 2, y + 2, w - 4, h - 4, WithAlpha(kAmber, 200), 1);
+}
+
+// A small diamond gem.
+void Gem(Canvas& c, float cx, float cy, float r, Rgba col) {
+    c.FillPolygon({{cx, cy - r - 1}, {cx + r + 1, cy}, {cx, cy + r + 1}, {cx - r - 1, cy}}, kInk);
+    c.FillPolygon({{cx, cy - r}, {cx + r, cy}, {cx, cy + r}, {cx - r, cy}}, col);
+    c.FillPolygon({{cx, cy - r}, {cx + r * 0.5f, cy - r * 0.5f}, {cx, cy}, {cx - r * 0.5f, cy - r * 0.5f}},
+                  WithAlpha(kBone, 160));
+}
+
+// Skill-kind and other small icons, 16x16 each.
+void SmallIcon(Canvas& c, int x, int y, int n) {
+    Rgba bg[] = {kSlate, kWine, kSea, kMoss, kSlate, kEarth, kNight, kWine, kNight, kSlate};
+    c.FillRect(x + 1, y + 1, 14, 14, n < 10 ? bg[n] : kNight, true);
+    c.FrameRect(x, y, 16, 16, kInk, 1);
+    c.FrameRect(x + 1, y + 1, 14, 14, WithAlpha(kGold, 140), 1);
+    float cx = x + 8, cy = y + 8;
+    switch (n) {
+        case 0:  // sword
+            c.Line(x + 4, y + 12, x + 12, y + 4, 2, kBone);
+            c.Line(x + 4, y + 9, x + 7, y + 12, 2, kGold);
+            break;
+        case 1:  // bow
+            c.Ring(cx + 3, cy, 6, 1.5f, kSand);
+            c.FillRect(x + 2, y + 2, 6, 12, bg[1], true);
+            c.Line(cx - 1, y + 2, cx - 1, y + 14, 1, kBone);
+            c.Line(x + 3, cy, x + 13, cy, 1, kMist);
+            break;
+        case 2:  // magic orb
+            c.FillCircle(cx, cy, 4.5f, kSky);
+            c.FillCircle(cx - 1.5f, cy - 1.5f, 1.5f, kBone);
+            break;
+        case 3:  // healing cross
+            c.FillRect(x + 6, y + 3, 4, 10, kLeaf);
+            c.FillRect(x + 3, y + 6, 10, 4, kLeaf);
+            break;
+        case 4:  // shield
+            c.FillPolygon({{x + 4.f, y + 3.f}, {x + 12.f, y + 3.f}, {x + 12.f, y + 8.f}, {cx, y + 13.f}, {x + 4.f, y + 8.f}},
+                          kSteel);
+            c.Line(cx, y + 4, cx, y + 11, 1, kGold);
+            break;
+        case 5:  // boot: moving
+            c.FillRect(x + 5, y + 3, 4, 8, kSand);
+            c.FillRect(x + 5, y + 10, 7, 3, kSand);
+            break;
+        case 6:  // star: special
+            c.FillPolygon({{cx, y + 2.f}, {cx + 1.8f, cy - 1}, {x + 14.f, cy - 1}, {cx + 2.5f, cy + 2}, {cx + 4, y + 14.f},
+                           {cx, cy + 4}, {cx - 4, y + 14.f}, {cx - 2.5f, cy + 2}, {x + 2.f, cy - 1}, {cx - 1.8f, cy - 1}},
+                          kGold);
+            break;
+        case 7:  // flame
+            c.FillEllipse(cx, cy + 2, 4, 5, kEmber);
+            c.FillPolygon({{cx - 3, cy}, {cx, y + 2.f}, {cx + 3, cy}}, kEmber);
+            c.FillEllipse(cx, cy + 3, 2, 3, kGold);
+            break;
+        case 8:  // lightning
+            c.FillPolygon({{cx + 1, y + 2.f}, {cx - 4, cy + 1}, {cx, cy + 1}, {cx - 2, y + 14.f}, {cx + 4, cy - 1},
+                           {cx, cy - 1}},
+                          kGold);
+            break;
+        case 9:  // passive: eye
+            c.FillEllipse(cx, cy, 6, 3.5f, kBone);
+            c.FillCircle(cx, cy, 2.2f, kSea);
+            break;
+        case 10:  // charge mark
+            c.FillRect(x + 1, y + 1, 14, 14, kAmber, true);
+            c.FillPolygon({{cx + 1, y + 2.f}, {cx - 4, cy + 1}, {cx, cy + 1}, {cx - 2, y + 14.f}, {cx + 4, cy - 1},
+                           {cx, cy - 1}},
+                          kBone);
+            break;
+        default:
+            Gem(c, cx, cy, 4, n % 2 ? kEmber : kSky);
+            break;
+    }
+}
+
+// The emblem of one force: a 64x80 shield.
+const char* const kForceNames[10] = {"IMPERIAL ARMY", "FREE CITIES", "NORTH CLANS", "VORMANT LEGION", "RIVER LEAGUE",
+                                     "BANDITS", "TEMPLE GUARD", "WILD BEASTS", "MERCENARIES", "UNKNOWN"};
+const Rgba kForceColours[10] = {kEmber, kSand, kMist, kSteel, kSea, kEarth, kBone, kMoss, kAmber, kSlate};
+
+void ForceEmblem(Canvas& c, int x, int y, int n) {
+    Rgba col = kForceColours[n];
+    std::vector<Point> shield = {{x + 8.f, y + 8.f}, {x + 56.f, y + 8.f}, {x + 56.f, y + 42.f}, {x + 32.f, y + 74.f},
+                                 {x + 8.f, y + 42.f}};
+    std::vector<Point> outer = {{x + 5.f, y + 5.f}, {x + 59.f, y + 5.f}, {x + 59.f, y + 43.f}, {x + 32.f, y + 78.f},
+                                {x + 5.f, y + 43.f}};
+    c.FillPolygon(outer, kInk);
+    c.FillPolygon({{x + 6.f, y + 6.f}, {x + 58.f, y + 6.f}, {x + 58.f, y + 43.f}, {x + 32.f, y + 76.f}, {x + 6.f, y + 43.f}},
+                  kGold);
+    c.FillPolygon(shield, col);
+    c.FillPolygon({{x + 8.f, y + 8.f}, {x + 32.f, y + 8.f}, {x + 32.f, y + 74.f}, {x + 8.f, y + 42.f}}, WithAlpha(kBone, 40));
+    // A device per force.
+    float cx = x + 32, cy = y + 36;
+    switch (n % 5) {
+        case 0: c.FillPolygon({{cx, cy - 16}, {cx + 12, cy}, {cx, cy + 16}, {cx - 12, cy}}, kInk); break;
+        case 1: c.Ring(cx, cy, 11, 4, kInk); break;
+        case 2: c.FillPolygon({{cx - 14, cy + 10}, {cx, cy - 14}, {cx + 14, cy + 10}}, kInk); break;
+        case 3:
+            c.Line(cx - 12, cy - 14, cx, cy + 14, 5, kInk);
+            c.Line(cx + 12, cy - 14, cx, cy + 14, 5, kInk);
+            break;
+        case 4:
+            c.FillRect(static_cast<int>(cx) - 3, static_cast<int>(cy) - 15, 6, 30, kInk);
+            c.FillRect(static_cast<int>(cx) - 13, static_cast<int>(cy) - 3, 26, 6, kInk);
+            break;
+    }
+    Gem(c, cx, y + 14, 3, kBone);
+}
+
+void ForceLabel(Canvas& c, int x, int y, int n) {
+    c.GradientH(x, y + 4, 180, 24, WithAlpha(kNight, 230), WithAlpha(kNight, 0));
+    c.GradientH(x, y + 4, 180, 1, kGold, WithAlpha(kGold, 0));
+    c.GradientH(x, y + 27, 180, 1, kGold, WithAlpha(kGold, 0));
+    c.TextShadowed(x + 6, y + 9, kForceNames[n], 2, kBone, kInk);
+}
+
+// The plate behind a unit's name, HP and MP, in the layout the plate texts use
+// (local x: name 45, HP 70, HP bar 70-163 at y 34, MP 48 at y 44).
+void UnitPlateBack(Canvas& c, int x, int y, int w, bool detailed) {
+    c.FillRect(x + 2, y + 2, w - 4, 60, WithAlpha(kNight, 215), true);
+    c.FrameRect(x + 2, y + 2, w - 4, 60, kInk, 1);
+    c.FrameRect(x + 3, y + 3, w - 6, 58, kGold, 1);
+    int o = detailed ? 0 : -18;  // the small plate is the same layout seen from x 18
+    c.FillRect(x + o + 43, y + 5, 118, 14, WithAlpha(kSlate, 200));
+    c.Text(x + o + 50, y + 23, "HP", 1, kMist);
+    c.FillRect(x + o + 69, y + 33, 95, 6, kInk);
+    c.Text(x + o + 28, y + 46, "MP", 1, kSky);
+    if (detailed) {
+        c.FillRect(x + 168, y + 4, 36, 34, WithAlpha(kInk, 160));
+        const char* labels[4] = {"S", "M", "D", "A"};
+        for (int i = 0; i < 4; ++i) c.Text(x + 170, y + 5 + 8 * i, labels[i], 1, kSand);
+        c.FillRect(x + 166, y + 50, 40, 10, WithAlpha(kInk, 160));
+    }
+}
+
+}  // namespace
+
+// --- the system sheet -------------------------------------------------------------------
+
+Canvas MakeSystemSheet() {
+    Canvas c(1024, 1024);
+
+    // Window frame pieces, row 0-6: left corner, top edge, right corner, side edge.
+    const Rgba rows[6] = {kInk, kGold, kBone, kGold, kAmber, kInk};
+    for (int y = 0; y < 6; ++y) c.FillRect(0, y, 200, 1, rows[y], true);
+    for (int y = 0; y < 6; ++y) {
+        c.FillRect(0, y, 2, 1, kInk, true);
+        c.FillRect(198, y, 2, 1, kInk, true);
+    }
+    for (float gx : {10.0f, 190.0f}) {
+        c.FillRect(static_cast<int>(gx) - 6, 0, 12, 6, kInk, true);
+        c.FillRect(static_cast<int>(gx) - 5, 1, 10, 4, kEmber, true);
+        c.FillRect(static_cast<int>(gx) - 2, 1, 4, 2, kBone, true);
+    }
+    const Rgba cols[8] = {kInk, kGold, kBone, kAmber, kAmber, kBone, kGold, kInk};
+    for (int x = 0; x < 8; ++x) c.FillRect(200 + x, 0, 1, 6, cols[x], true);
+
+    // Small icons n at (16(13+n), 0).
+    for (int n = 0; n < 20; ++n) SmallIcon(c, 16 * (13 + n), 0, n);
+    // Small digits d at (528 + 4d, 0), 4x7 each.
+    for (int d = 0; d < 10; ++d) SmallDigit(c, 528 + 4 * d, 0, d, kBone);
+
+    // HP bar (0, 16)-(93, 20).
+    c.GradientH(0, 16, 93, 4, kLeaf, Shade(kLeaf, 1.3f), true);
+    c.FillRect(0, 19, 93, 1, kMoss, true);
+
+    // Message background (0, 32)-(640, 176): a dark band that fades at both ends.
+    for (int x = 0; x < 640; ++x) {
+        float e = std::min(x, 639 - x) / 120.0f;
+        uint8_t a = static_cast<uint8_t>(220 * std::min(1.0f, e));
+        c.GradientV(x, 32, 1, 144, WithAlpha(kNight, a), WithAlpha(Shade(kNight, 0.5f), a), true);
+        c.Set(x, 36, WithAlpha(kGold, static_cast<uint8_t>(a * 0.9f)));
+        c.Set(x, 171, WithAlpha(kGold, static_cast<uint8_t>(a * 0.9f)));
+    }
+
+    // Serif band (0, 176)-(640, 304): the speech window under the portrait.
+    HouseWindow(c, 4, 180, 632, 120, 215);
+    c.GradientH(7, 183, 200, 114, WithAlpha(kSlate, 120), WithAlpha(kSlate, 0));
+    Gem(c, 16, 190, 4, kEmber);
+    Gem(c, 624, 290, 4, kEmber);
+
+    // Place-name background (0, 304)-(640, 452).
+    for (int x = 0; x < 640; ++x) {
+        float e = std::min(x, 639 - x) / 200.0f;
+        uint8_t a = static_cast<uint8_t>(200 * std::min(1.0f, e));
+        for (int y = 304; y < 452; ++y) {
+            float v = std::min(y - 304, 451 - y) / 30.0f;
+            c.Set(x, y, WithAlpha(kInk, static_cast<uint8_t>(a * std::min(1.0f, v))));
+        }
+        c.Set(x, 318, WithAlpha(kGold, a));
+        c.Set(x, 437, WithAlpha(kGold, a));
+    }
+
+    // Stretchable panel (640, 128)-(912, 256).
+    HouseWindow(c, 640, 128, 272, 128, 230);
+    c.GradientV(643, 131, 266, 40, WithAlpha(kSteel, 70), WithAlpha(kSteel, 0));
+
+    // Status panels n at (640, 256 + 96n), 224x96: 0 dark, 1 light, 2 enemy, 3 ally.
+    const Rgba panelBody[4] = {kNight, kSlate, kWine, Shade(kMoss, 0.7f)};
+    for (int n = 0; n < 4; ++n) {
+        int y = 256 + 96 * n;
+        HouseWindow(c, 640, y, 224, 96, 235);
+        c.GradientV(643, y + 3, 218, 90, WithAlpha(panelBody[n], 235), WithAlpha(Shade(panelBody[n], 0.55f), 235));
+        c.FillRect(648, y + 28, 208, 1, WithAlpha(kGold, 120));
+    }
+    // Panel 4 is the chapter-title band: a ribbon with pointed ends.
+    {
+        int y = 640;
+        c.FillPolygon({{640, y + 48.f}, {664, y + 14.f}, {840, y + 14.f}, {864, y + 48.f}, {840, y + 82.f}, {664, y + 82.f}},
+                      kInk);
+        c.FillPolygon({{643, y + 48.f}, {665, y + 16.f}, {839, y + 16.f}, {861, y + 48.f}, {839, y + 80.f}, {665, y + 80.f}},
+                      kGold);
+        c.FillPolygon({{648, y + 48.f}, {668, y + 19.f}, {836, y + 19.f}, {856, y + 48.f}, {836, y + 77.f}, {668, y + 77.f}},
+                      kNight);
+        c.GradientV(668, y + 19, 168, 29, WithAlpha(kSlate, 160), WithAlpha(kSlate, 0));
+        Gem(c, 652, y + 48, 4, kEmber);
+        Gem(c, 852, y + 48, 4, kEmber);
+    }
+
+    // Unit plates: small (18, 560)-(173, 624), detailed (192, 560)-(416, 624).
+    UnitPlateBack(c, 18, 560, 155, false);
+    UnitPlateBack(c, 192, 560, 224, true);
+    // Marks: front row (416, 560), back row (464, 560), hero (512, 560).
+    {
+        // Front row: a sword on a red disc.
+        c.FillCircle(432, 576, 14, kInk);
+        c.FillCircle(432, 576, 12.5f, kEmber);
+        c.Line(425, 583, 439, 569, 3, kBone);
+        c.Line(425, 577, 431, 583, 2, kGold);
+        // Back row: a bow on a blue disc.
+        c.FillCircle(484, 576, 14, kInk);
+        c.FillCircle(484, 576, 12.5f, kSea);
+        c.Ring(489, 576, 8, 2, kSand);
+        c.FillRect(470, 566, 15, 21, kSea, true);
+        c.Line(481, 568, 481, 584, 1, kBone);
+        // Hero: a crown on gold.
+        c.FillCircle(532, 576, 14, kInk);
+        c.FillCircle(532, 576, 12.5f, kGold);
+        c.FillPolygon({{522, 583}, {522, 570}, {527, 575}, {532, 567}, {537, 575}, {542, 570}, {542, 583}}, kWine);
+    }
+
+    // Slide-in force icons n at (64n, 624)-(64n + 64, 704) and their labels at (0, 32(22 + n)).
+    for (int n = 0; n < 10; ++n) {
+        ForceEmblem(c, 64 * n, 624, n);
+        ForceLabel(c, 0, 32 * (22 + n), n);
+    }
+    return c;
+}
+
+// --- title ------------------------------------------------------------------------------
+
+Canvas MakeTitleMenu() {
+    Canvas c(512, 256);
+    // Items at (308, 56i)-(512, 56i + 56); the pointer regions start at the left edge
+    // and cover local y 15-47.
+    const char* items[4] = {"NEW GAME", "LOAD GAME", "TUTORIAL", "EXIT"};
+    for (int i = 0; i < 4; ++i) {
+        int x = 308, y = 56 * i;
+        int w = Canvas::TextWidth(items[i], 2);
+        c.GradientH(x, y + 14, w + 24, 34, WithAlpha(kNight, 190), WithAlpha(kNight, 0));
+        c.FillRect(x, y + 47, w + 10, 1, kGold);
+        c.TextXY(x + 3, y + 22, items[i], 2, 3, kInk);
+        c.TextXY(x + 2, y + 20, items[i], 2, 3, kBone);
+        c.TextXY(x + 2, y + 20, items[i], 2, 1, kGold);  // a gilt top edge
+    }
+    // The left part of the sheet holds a small version of the emblem.
+    c.FillCircle(120, 120, 80, WithAlpha(kNight, 200));
+    c.Ring(120, 120, 78, 3, kGold);
+    c.TextCentered(120, 110, "VORMANT", 4, kGold, kInk);
+    return c;
+}
+
+Canvas MakeTitleBackground() {
+    Canvas c(1024, 512);
+    // Dusk sky.
+    c.GradientV(0, 0, 1024, 300, kInk, kWine, true);
+    c.GradientV(0, 300, 1024, 212, kWine, kAmber, true);
+    Rng rng(77);
+    for (int i = 0; i < 180; ++i) {
+        int x = rng.Range(0, 1023), y = rng.Range(0, 220);
+        c.Set(x, y, WithAlpha(kBone, static_cast<uint8_t>(rng.Range(60, 220))));
+    }
+    c.RadialGlow(470, 250, 240, WithAlpha(kGold, 140));
+    c.FillCircle(470, 250, 34, WithAlpha(kBone, 230));
+    // Far mountains, then near hills.
+    for (int layer = 0; layer < 3; ++layer) {
+        Rgba col = layer == 0 ? Shade(kSlate, 0.9f) : layer == 1 ? Shade(kNight, 1.0f) : kInk;
+        float base = 300 + layer * 50.0f, amp = 90 - layer * 25.0f;
+        std::vector<Point> pts = {{0, 512}};
+        for (int x = 0; x <= 1024; x += 8)
+            pts.push_back({static_cast<float>(x), base - amp * Fbm(x / 160.0f, layer * 7.0f, 900 + layer, 4)});
+        pts.push_back({1024, 512});
+        c.FillPolygon(pts, col);
+    }
+    // A castle on the hill.
+    {
+        float bx = 120, by = 380;
+        c.FillRect(static_cast<int>(bx), static_cast<int>(by) - 60, 120, 70, kInk);
+        for (int t = 0; t < 3; ++t) {
+            int tx = static_cast<int>(bx) + t * 48 - 6;
+            c.FillRect(tx, static_cast<int>(by) - 110, 30, 60, kInk);
+            c.FillPolygon({{tx - 4.f, by - 110}, {tx + 15.f, by - 150}, {tx + 34.f, by - 110}}, kInk);
+            c.FillRect(tx + 12, static_cast<int>(by) - 92, 5, 9, WithAlpha(kGold, 220));
+        }
+    }
+    // The name.
+    const std::string name = "VORMANT";
+    int scale = 12;
+    int w = Canvas::TextWidth(name, scale);
+    int x = (640 - w) / 2, y = 70;
+    c.Text(x + 6, y + 6, name, scale, WithAlpha(kInk, 200));
+    c.TextOutlined(x, y, name, scale, kGold, kInk);
+    for (int r = 0; r < 7 * scale; r += 2) c.FillRect(x, y + r, w, 1, WithAlpha(kAmber, 50));
+    c.Text(x, y, name, scale, WithAlpha(kBone, 0));
+    c.FillRect(x, y + 7 * scale + 12, w, 2, kGold);
+    c.TextCentered(320, y + 7 * scale + 22, "A TACTICS CHRONICLE", 2, kBone, kInk);
+    // Shade the menu's corner so the items read well.
+    c.RadialGlow(520, 350, 200, WithAlpha(kInk, 170));
+    return c;
+}
+
+// --- logo, telop, end -------------------------------------------------------------------
+
+Canvas MakeLogo() {
+    Canvas c(256, 256);
+    // Piece 0 (0, 0)-(256, 112): the emblem.
+    c.FillRect(56, 8, 144, 96, WithAlpha(kNight, 0));
+    c.FillCircle(128, 56, 46, kInk);
+    c.FillCircle(128, 56, 43, kSlate);
+    c.Ring(128, 56, 38, 3, kGold);
+    c.FillPolygon({{100, 34}, {112, 34}, {128, 74}, {144, 34}, {156, 34}, {134, 86}, {122, 86}}, kBone);
+    Gem(c, 128, 22, 5, kEmber);
+    c.Line(20, 56, 76, 56, 2, kGold);
+    c.Line(180, 56, 236, 56, 2, kGold);
+    // Piece 1 (0, 112)-(64, 144), piece 2 (64, 112)-(138, 128), piece 3 (0, 144)-(173, 176),
+    // piece 4 (0, 176)-(192, 208).
+    c.TextOutlined(4, 119, "OPEN", 3, kBone, kInk);
+    c.TextOutlined(66, 114, "STUDIO", 2, kGold, kInk);
+    c.TextOutlined(2, 150, "DEMO DATA", 3, kBone, kInk);
+    c.TextOutlined(4, 185, "MADE FOR LINUX", 2, kSky, kInk);
+    return c;
+}
+
+Canvas MakeChapterTelopEffect() {
+    Canvas c(512, 512);
+    // Drawn scaled from its top-left corner out of the point (162, 246): a burst of
+    // light rays and rings centred there.
+    float cx = 162 * 512.0f / 640.0f * 1.25f, cy = 246;
+    cx = 202.5f;  // (162 + 40.5) in picture pixels at full size
+    cy = 230.6f;  // (246 - 15.375) / 0.9375 / (512 / 512)
+    c.RadialGlow(cx, cy, 260, WithAlpha(kGold, 120));
+    for (int i = 0; i < 24; ++i) {
+        float a = i * 2 * kPi / 24 + 0.07f * (i % 3);
+        float len = 180 + 70 * ((i * 7) % 5) / 4.0f;
+        float x1 = cx + std::cos(a) * len, y1 = cy + std::sin(a) * len;
+        c.Line(cx, cy, x1, y1, 3 + (i % 2) * 3, WithAlpha(kBone, 40));
+    }
+    c.Ring(cx, cy, 120, 2, WithAlpha(kGold, 120));
+    c.Ring(cx, cy, 170, 1.5f, WithAlpha(kBone, 80));
+    c.Ring(cx, cy, 230, 1, WithAlpha(kGold, 60));
+    return c;
+}
+
+Canvas MakeEndTypo() {
+    Canvas c(128, 64);
+    c.TextOutlined(14, 10, "END", 6, kGold, kInk);
+    c.FillRect(10, 56, 108, 2, kGold);
+    return c;
+}
+
+// --- strategy map -----------------------------------------------------------------------
+
+Canvas MakeStrategyMap() {
+    const int N = 2048;
+    Canvas c(N, N);
+    std::vector<uint8_t>& unused = const_cast<std::vector<uint8_t>&>(c.bytes());
+    (void)unused;
+    for (int y = 0; y < N; ++y)
+        for (int x = 0; x < N; ++x) {
+            float fx = x / 512.0f, fy = y / 512.0f;
+            float h = Fbm(fx, fy, 4242, 5);
+            // Land in the middle, sea at the edges.
+            float dx = (x - N / 2) / (N * 0.5f), dy = (y - N / 2) / (N * 0.5f);
+            h -= 0.35f * (dx * dx + dy * dy);
+            Rgba col;
+            if (h < 0.30f) col = Mix(Shade(kSea, 0.6f), kSea, (h - 0.05f) / 0.25f);
+            else if (h < 0.33f) col = kSky;
+            else if (h < 0.36f) col = kSand;
+            else if (h < 0.50f) col = Mix(kLeaf, kMoss, (h - 0.36f) / 0.14f);
+            else if (h < 0.60f) col = Mix(kMoss, kEarth, (h - 0.50f) / 0.10f);
+            else col = Mix(kEarth, kMist, (h - 0.60f) / 0.15f);
+            // Parchment tone over everything.
+            col = Mix(col, kSand, 0.25f);
+            c.Set(x, y, col);
+        }
+    // A grid of map lines every 256 units.
+    for (int k = 256; k < N; k += 256) {
+        c.FillRect(k, 0, 1, N, WithAlpha(kInk, 50));
+        c.FillRect(0, k, N, 1, WithAlpha(kInk, 50));
+    }
+    c.FrameRect(0, 0, N, N, kEarth, 6);
+    // A compass in the corner.
+    c.FillCircle(1880, 1880, 90, WithAlpha(kBone, 150));
+    c.Ring(1880, 1880, 90, 4, kEarth);
+    c.FillPolygon({{1880, 1790}, {1900, 1880}, {1880, 1970}, {1860, 1880}}, kWine);
+    c.FillPolygon({{1790, 1880}, {1880, 1860}, {1970, 1880}, {1880, 1900}}, kEarth);
+    c.TextCentered(1880, 1748, "N", 5, kInk, kBone);
+    return c;
+}
+
+// --- portraits --------------------------------------------------------------------------
+
+Canvas MakePortrait(int id) {
+    Canvas c(200, 300);
+    Rng rng(Hash(static_cast<uint32_t>(id) * 2654435761u + 17));
+    const Rgba skins[4] = {Mix(kBone, kSand, 0.35f), Mix(kBone, kSand, 0.7f), kSand, Mix(kSand, kEarth, 0.45f)};
+    const Rgba hairs[7] = {kEarth, kInk, kGold, kEmber, kMist, Shade(kEarth, 0.6f), kSlate};
+    const Rgba coats[8] = {kSteel, kEmber, kMoss, kSlate, kWine, kSea, kAmber, kNight};
+    Rgba skin = skins[rng.Range(0, 3)];
+    Rgba hair = hairs[(id + rng.Range(0, 6)) % 7];
+    Rgba coat = coats[id % 8];
+    Rgba trim = (id % 3 == 0) ? kGold : (id % 3 == 1) ? kMist : kBone;
+    int style = rng.Range(0, 4);
+    bool helmet = (id % 5) == 4;
+    float cx = 100, hy = 118;
+
+    // A soft backdrop glow in the coat colour.
+    c.RadialGlow(cx, 150, 120, WithAlpha(Shade(coat, 1.2f), 70));
+    // Long hair behind the shoulders.
+    if (style == 1 && !helmet) c.FillPolygon({{cx - 48, hy - 20}, {cx + 48, hy - 20}, {cx + 56, 230}, {cx - 56, 230}}, hair);
+    // Shoulders and chest.
+    c.FillPolygon({{10, 300}, {22, 230}, {60, 205}, {140, 205}, {178, 230}, {190, 300}}, kInk);
+    c.FillPolygon({{13, 300}, {25, 232}, {62, 208}, {138, 208}, {175, 232}, {187, 300}}, coat);
+    c.FillPolygon({{13, 300}, {25, 232}, {62, 208}, {100, 208}, {100, 300}}, WithAlpha(kBone, 30));
+    // Pauldrons and collar.
+    c.FillEllipse(38, 236, 30, 20, Shade(coat, 0.75f));
+    c.FillEllipse(162, 236, 30, 20, Shade(coat, 0.75f));
+    c.Ring(38, 236, 28, 2, trim);
+    c.Ring(162, 236, 28, 2, trim);
+    c.FillPolygon({{cx - 26, 204}, {cx, 250}, {cx + 26, 204}}, trim);
+    c.FillPolygon({{cx - 20, 204}, {cx, 240}, {cx + 20, 204}}, Shade(coat, 0.6f));
+    Gem(c, cx, 262, 6, (id % 2) ? kEmber : kSky);
+    // Neck and head.
+    c.FillRect(static_cast<int>(cx) - 14, static_cast<int>(hy) + 40, 28, 36, Shade(skin, 0.85f));
+    c.FillEllipse(cx, hy, 41, 53, kInk);
+    c.FillEllipse(cx, hy, 39, 51, skin);
+    c.FillEllipse(cx + 14, hy + 8, 22, 40, WithAlpha(Shade(skin, 0.8f), 90));
+    // Eyes, brows, nose, mouth.
+    Rgba eye = (id % 4 == 0) ? kSea : (id % 4 == 1) ? kEarth : (id % 4 == 2) ? kMoss : kWine;
+    for (int s : {-1, 1}) {
+        float ex = cx + s * 16;
+        c.FillEllipse(ex, hy + 4, 7, 4.5f, kBone);
+        c.FillCircle(ex + 1, hy + 4, 3.5f, eye);
+        c.FillCircle(ex + 1, hy + 4, 1.5f, kInk);
+        c.Line(ex - 8, hy - 6 - (style == 2 ? s * 2 : 0), ex + 8, hy - 6 + (style == 2 ? s * 2 : 0), 2.5f,
+               Shade(hair, 0.7f));
+    }
+    c.Line(cx + 2, hy + 8, cx + 4, hy + 20, 2, Shade(skin, 0.7f));
+    c.Line(cx - 8, hy + 31, cx + 8, hy + 31, 2, Shade(kWine, 1.1f));
+    // Hair or helmet.
+    if (helmet) {
+        c.FillPolygon({{cx - 44, hy - 4}, {cx - 40, hy - 44}, {cx, hy - 64}, {cx + 40, hy - 44}, {cx + 44, hy - 4},
+                       {cx + 34, hy - 12}, {cx - 34, hy - 12}},
+                      kInk);
+        c.FillPolygon({{cx - 41, hy - 6}, {cx - 37, hy - 42}, {cx, hy - 61}, {cx + 37, hy - 42}, {cx + 41, hy - 6},
+                       {cx + 33, hy - 15}, {cx - 33, hy - 15}},
+                      kSteel);
+        c.FillRect(static_cast<int>(cx) - 3, static_cast<int>(hy) - 60, 6, 46, trim);
+    } else {
+        std::vector<Point> fringe = {{cx - 42, hy + 4}, {cx - 44, hy - 30}, {cx - 20, hy - 58}, {cx + 20, hy - 58},
+                                     {cx + 44, hy - 30}, {cx + 42, hy + 4}};
+        int spikes = style == 3 ? 7 : 4;
+        for (int k = spikes; k >= 0; --k) {
+            float t = static_cast<float>(k) / spikes;
+            float x = cx + 40 - 80 * t;
+            fringe.push_back({x, hy - 22 + ((k % 2) ? -8.f : 8.f) * (style == 3 ? 1.6f : 0.6f)});
+        }
+        c.FillPolygon(fringe, hair);
+        c.FillPolygon({{cx - 30, hy - 48}, {cx - 6, hy - 58}, {cx - 20, hy - 36}}, WithAlpha(kBone, 70));
+        if (style == 4) {  // a headband
+            c.Line(cx - 40, hy - 24, cx + 40, hy - 24, 5, trim);
+        }
+    }
+    // A number tag in the corner so every portrait can be told apart while testing.
+    char tag[8];
+    std::snprintf(tag, sizeof tag, "%03d", id);
+    c.Text(170, 286, tag, 1, WithAlpha(kBone, 140));
+    return c;
+}
+
+// --- map chips --------------------------------------------------------------------------
+
+namespace {
+
+struct Terrain {
+    const char* name;
+    Rgba top;
+    Rgba side;
+};
+// Lower chips 0-8 are the plain terrains; the rows below repeat them with variations.
+const Terrain kTerrains[9] = {
+    {"grass", kLeaf, kEarth},  {"plain", Mix(kLeaf, kSand, 0.5f), kEarth}, {"forest", kMoss, kEarth},
+    {"hill", Mix(kSand, kEarth, 0.4f), Shade(kEarth, 0.7f)}, {"mountain", kSlate, kInk}, {"sea", kSea, Shade(kSea, 0.6f)},
+    {"shallow", kSky, kSea},   {"road", kSand, kEarth},     {"stone", kMist, kSlate},
+};
+
+// One 112x64 lower chip: a 112x56 diamond top with 8 pixels of side below.
+void LowerChip(Canvas& c, int ox, int oy, int n) {
+    const Terrain& t = kTerrains[n % 9];
+    int variant = n / 9;
+    Canvas chip(112, 64);
+    // Sides.
+    chip.FillPolygon({{0, 28}, {56, 56}, {56, 64}, {0, 36}}, Shade(t.side, 0.9f));
+    chip.FillPolygon({{112, 28}, {56, 56}, {56, 64}, {112, 36}}, Shade(t.side, 0.7f));
+    // Top.
+    Canvas top(112, 56);
+    top.FillRect(0, 0, 112, 56, Shade(t.top, 1.0f - 0.06f * (variant % 3)), true);
+    top.Noise(0, 0, 112, 56, 100 + n, 9.0f, WithAlpha(Shade(t.top, 0.75f), 255), WithAlpha(Shade(t.top, 1.2f), 255), 0.55f);
+    Rng rng(Hash(static_cast<uint32_t>(n) + 5));
+    switch (n % 9) {
+        case 0:
+        case 1:
+            for (int i = 0; i < 40; ++i)
+                top.FillRect(rng.Range(4, 106), rng.Range(4, 50), 1, 3, Shade(t.top, 0.7f));
+            break;
+        case 2:
+            for (int i = 0; i < 9; ++i) top.FillCircle(rng.Range(16, 96), rng.Range(10, 44), 7, Shade(kMoss, 0.65f));
+            break;
+        case 3:
+            top.FillEllipse(56, 30, 38, 16, Shade(t.top, 1.15f));
+            break;
+        case 4:
+            for (int i = 0; i < 5; ++i) {
+                float x = rng.Range(20, 92), y = rng.Range(14, 40);
+                top.FillPolygon({{x - 14, y + 8}, {x, y - 10}, {x + 14, y + 8}}, Shade(kSlate, 0.7f));
+                top.FillPolygon({{x - 4, y - 5}, {x, y - 10}, {x + 4, y - 5}}, kMist);
+            }
+            break;
+        case 5:
+        case 6:
+            for (int i = 0; i < 8; ++i) {
+                int x = rng.Range(12, 90), y = rng.Range(10, 46);
+                top.FillRect(x, y, 10, 1, WithAlpha(kBone, 120));
+            }
+            break;
+        case 7:
+            top.FillPolygon({{56, 0}, {70, 7}, {14, 35}, {0, 28}}, Shade(kSand, 0.85f));
+            top.FillPolygon({{98, 21}, {112, 28}, {56, 56}, {42, 49}}, Shade(kSand, 0.85f));
+            break;
+        case 8:
+            for (int k = 0; k < 112; k += 14) top.Line(k, 0, k - 56, 28, 1, WithAlpha(kSlate, 120));
+            break;
+    }
+    top.ClipDiamond(0, 0, 112, 56);
+    chip.Blit(top, 0, 0, 112, 56, 0, 0);
+    // Outline of the top face.
+    chip.Line(0, 28, 56, 0, 1, WithAlpha(kInk, 90));
+    chip.Line(56, 0, 112, 28, 1, WithAlpha(kInk, 90));
+    chip.Line(0, 28, 56, 56, 1, WithAlpha(kInk, 60));
+    chip.Line(56, 56, 112, 28, 1, WithAlpha(kInk, 60));
+    c.Blit(chip, 0, 0, 112, 64, ox, oy);
+}
+
+}  // namespace
+
+Canvas MakeLowerChips() {
+    Canvas c(1024, 512);
+    for (int n = 0; n < 72; ++n) LowerChip(c, 112 * (n % 9), 64 * (n / 9), n);
+    return c;
+}
+
+namespace {
+
+// Upper chips: objects standing on a cell, 112x112, the cell's top corner at (56, 56).
+void UpperChip(Canvas& c, int ox, int oy, int n) {
+    float cx = ox + 56, base = oy + 84;  // the middle of the cell's diamond
+    Rng rng(Hash(static_cast<uint32_t>(n) * 31 + 3));
+    switch (n % 8) {
+        case 1:  // trees
+        case 2:
+            for (int i = 0; i < (n % 8 == 1 ? 3 : 5); ++i) {
+                float x = cx + rng.Range(-30, 30), y = base + rng.Range(-10, 10);
+                c.FillRect(static_cast<int>(x) - 2, static_cast<int>(y) - 14, 4, 14, kEarth);
+                c.FillPolygon({{x - 16, y - 10}, {x, y - 56}, {x + 16, y - 10}}, kInk);
+                c.FillPolygon({{x - 14, y - 11}, {x, y - 53}, {x + 14, y - 11}}, kMoss);
+                c.FillPolygon({{x - 14, y - 11}, {x, y - 53}, {x, y - 11}}, Shade(kMoss, 1.2f));
+            }
+            break;
+        case 3:  // house
+            c.FillPolygon({{cx - 30, base}, {cx, base + 14}, {cx + 30, base}, {cx + 30, base - 30}, {cx, base - 16},
+                           {cx - 30, base - 30}},
+                          kBone);
+            c.FillPolygon({{cx, base + 14}, {cx + 30, base}, {cx + 30, base - 30}, {cx, base - 16}}, Shade(kBone, 0.8f));
+            c.FillPolygon({{cx - 34, base - 28}, {cx - 4, base - 60}, {cx + 34, base - 28}, {cx, base - 12}}, kEmber);
+            c.FillRect(static_cast<int>(cx) + 10, static_cast<int>(base) - 16, 8, 14, kEarth);
+            break;
+        case 4:  // rocks
+            for (int i = 0; i < 3; ++i) {
+                float x = cx + rng.Range(-26, 26), y = base + rng.Range(-8, 8);
+                c.FillEllipse(x, y - 8, 14, 11, kInk);
+                c.FillEllipse(x, y - 9, 12, 9, kSlate);
+                c.FillEllipse(x - 4, y - 12, 5, 3, kMist);
+            }
+            break;
+        case 5:  // tower
+            c.FillRect(static_cast<int>(cx) - 18, static_cast<int>(base) - 80, 36, 86, kInk);
+            c.FillRect(static_cast<int>(cx) - 16, static_cast<int>(base) - 78, 32, 84, kSlate);
+            c.FillRect(static_cast<int>(cx), static_cast<int>(base) - 78, 16, 84, Shade(kSlate, 0.8f));
+            for (int k = 0; k < 4; ++k) c.FillRect(static_cast<int>(cx) - 16 + k * 9, static_cast<int>(base) - 86, 5, 8, kSlate);
+            c.FillRect(static_cast<int>(cx) - 3, static_cast<int>(base) - 60, 6, 10, kGold);
+            break;
+        case 6:  // wall
+            c.FillPolygon({{cx - 56, base}, {cx, base + 28}, {cx, base - 8}, {cx - 56, base - 36}}, Shade(kMist, 0.8f));
+            c.FillPolygon({{cx, base + 28}, {cx + 56, base}, {cx + 56, base - 36}, {cx, base - 8}}, Shade(kMist, 0.6f));
+            break;
+        case 7:  // flag
+            c.Line(cx, base, cx, base - 70, 3, kEarth);
+            c.FillPolygon({{cx + 1, base - 70}, {cx + 34, base - 60}, {cx + 1, base - 50}}, kEmber);
+            break;
+        default:  // 0: bushes
+            for (int i = 0; i < 4; ++i)
+                c.FillCircle(cx + rng.Range(-28, 28), base + rng.Range(-10, 6), 8, Shade(kLeaf, 0.8f));
+            break;
+    }
+}
+
+// A unit figure, 48x64: friend figures are steel blue, enemy figures red.
+void Figure(Canvas& c, int ox, int oy, int n) {
+    int kind = n % 16;
+    int row = n / 16;
+    bool enemy = row % 2 == 1;
+    Rgba body = enemy ? kEmber : kSteel;
+    if (row >= 2 && row < 4) body = enemy ? kWine : kSea;
+    if (row >= 4) body = enemy ? kEarth : kMoss;
+    Rgba dark = Shade(body, 0.6f);
+    float cx = ox + 24, foot = oy + 60;
+    bool mounted = kind >= 8 && kind < 12;
+    c.FillEllipse(cx, foot, 16, 4, WithAlpha(kInk, 110));
+    if (mounted) {
+        c.FillEllipse(cx, foot - 16, 16, 9, kInk);
+        c.FillEllipse(cx, foot - 16, 14, 7.5f, kEarth);
+        c.FillRect(static_cast<int>(cx) - 12, static_cast<int>(foot) - 12, 3, 12, kEarth);
+        c.FillRect(static_cast<int>(cx) + 9, static_cast<int>(foot) - 12, 3, 12, kEarth);
+        c.FillEllipse(cx - 16, foot - 24, 5, 7, kEarth);
+        foot -= 18;
+    }
+    // Legs, body, head.
+    c.FillRect(static_cast<int>(cx) - 6, static_cast<int>(foot) - 14, 5, 14, kInk);
+    c.FillRect(static_cast<int>(cx) + 1, static_cast<int>(foot) - 14, 5, 14, kInk);
+    c.FillPolygon({{cx - 10, foot - 12}, {cx - 8, foot - 32}, {cx + 8, foot - 32}, {cx + 10, foot - 12}}, kInk);
+    c.FillPolygon({{cx - 9, foot - 13}, {cx - 7, foot - 31}, {cx + 7, foot - 31}, {cx + 9, foot - 13}}, body);
+    c.FillRect(static_cast<int>(cx), static_cast<int>(foot) - 31, 7, 18, dark);
+    c.FillCircle(cx, foot - 38, 7, kInk);
+    c.FillCircle(cx, foot - 38, 6, Mix(kBone, kSand, 0.5f));
+    // Class marks: helmet, weapon.
+    switch (kind % 8) {
+        case 0:  // soldier: sword
+            c.FillEllipse(cx, foot - 42, 7, 4, kSteel);
+            c.Line(cx + 11, foot - 14, cx + 17, foot - 38, 2.5f, kBone);
+            break;
+        case 1:  // heavy: shield
+            c.FillEllipse(cx, foot - 42, 7, 4, kSlate);
+            c.FillRect(static_cast<int>(cx) - 16, static_cast<int>(foot) - 30, 9, 16, kSlate);
+            c.FrameRect(static_cast<int>(cx) - 16, static_cast<int>(foot) - 30, 9, 16, kGold, 1);
+            break;
+        case 2:  // archer: bow
+            c.Ring(cx + 10, foot - 24, 10, 2, kSand);
+            c.FillRect(static_cast<int>(cx) - 2, static_cast<int>(foot) - 36, 12, 26, WithAlpha(kInk, 0));
+            break;
+        case 3:  // spear
+            c.Line(cx + 12, foot, cx + 12, foot - 50, 2, kEarth);
+            c.FillPolygon({{cx + 9, foot - 48}, {cx + 12, foot - 56}, {cx + 15, foot - 48}}, kMist);
+            break;
+        case 4:  // mage: hat and staff
+            c.FillPolygon({{cx - 9, foot - 40}, {cx, foot - 58}, {cx + 9, foot - 40}}, dark);
+            c.Line(cx - 13, foot, cx - 13, foot - 44, 2, kEarth);
+            c.FillCircle(cx - 13, foot - 46, 3, kSky);
+            break;
+        case 5:  // priest: hood and cross
+            c.FillEllipse(cx, foot - 40, 8, 6, kBone);
+            c.FillCircle(cx, foot - 38, 5, Mix(kBone, kSand, 0.5f));
+            c.FillRect(static_cast<int>(cx) - 2, static_cast<int>(foot) - 28, 4, 12, kGold);
+            c.FillRect(static_cast<int>(cx) - 5, static_cast<int>(foot) - 25, 10, 3, kGold);
+            break;
+        case 6:  // hero: cape and crest
+            c.FillPolygon({{cx - 9, foot - 31}, {cx - 16, foot - 6}, {cx - 6, foot - 10}}, kGold);
+            c.FillEllipse(cx, foot - 43, 7, 3, kGold);
+            c.Line(cx + 11, foot - 14, cx + 17, foot - 40, 3, kBone);
+            break;
+        case 7:  // beast: horns
+            c.FillPolygon({{cx - 6, foot - 42}, {cx - 12, foot - 52}, {cx - 3, foot - 44}}, kBone);
+            c.FillPolygon({{cx + 6, foot - 42}, {cx + 12, foot - 52}, {cx + 3, foot - 44}}, kBone);
+            break;
+    }
+}
+
+void CellHighlight(Canvas& c, int ox, int oy, Rgba col, uint8_t fillAlpha) {
+    Canvas cell(112, 56);
+    cell.FillRect(0, 0, 112, 56, WithAlpha(col, fillAlpha), true);
+    // A brighter rim a few pixels wide.
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 112; ++x) {
+            float d = std::fabs(x + 0.5f - 56) / 56 + std::fabs(y + 0.5f - 28) / 28;
+            if (d > 0.86f) cell.Set(x, y, WithAlpha(col, 230));
+        }
+    cell.ClipDiamond(0, 0, 112, 56);
+    c.Blit(cell, 0, 0, 112, 56, ox, oy);
+}
+
+void UnitBase(Canvas& c, int ox, int oy, Rgba col) {
+    Canvas cell(112, 56);
+    cell.FillEllipse(56, 28, 46, 21, WithAlpha(col, 90));
+    cell.EllipseRing(56, 28, 44, 20, 3, WithAlpha(col, 230));
+    cell.EllipseRing(56, 28, 50, 24, 1.5f, WithAlpha(kBone, 160));
+    c.Blit(cell, 0, 0, 112, 56, ox, oy);
+}
+
+}  // namespace
+
+Canvas MakeUpperSheet() {
+    Canvas c(1024, 1024);
+    // Upper chips 1-31 at (112 (n mod 8), 112 (n div 8)); 0 means none.
+    for (int n = 1; n < 32; ++n) UpperChip(c, 112 * (n % 8), 112 * (n / 8), n);
+    // Unit figures: cells n of the 48x64 grid from row 8 (y 512), 16 to a row.
+    for (int n = 0; n < 96; ++n) Figure(c, 48 * (n % 16), 64 * (n / 16 + 8), n);
+    // Unit bases: enemy (896, 560), friend (896, 616); after acting, friend (896, 864),
+    // enemy (896, 920).
+    UnitBase(c, 896, 560, kEmber);
+    UnitBase(c, 896, 616, kSky);
+    UnitBase(c, 896, 864, Shade(kSky, 0.6f));
+    UnitBase(c, 896, 920, Shade(kEmber, 0.6f));
+    // Cell highlights 0-2 at (896, 672 + 56k): move range, attack range, cursor; 0 is
+    // white so that tinted highlights take their colour from the square.
+    CellHighlight(c, 896, 672, kBone, 110);
+    CellHighlight(c, 896, 728, kEmber, 110);
+    CellHighlight(c, 896, 784, kGold, 60);
+    // Acted icon (896, 840)-(936, 864); moved icons, enemy (936, 840), friend (976, 840).
+    c.Panel(896, 840, 40, 24, kSlate, kMist, kInk, kInk);
+    c.Text(900, 849, "DONE", 1, kBone);
+    c.Panel(936, 840, 40, 24, kWine, kEmber, kInk, kInk);
+    c.Text(940, 849, "MOVE", 1, kBone);
+    c.Panel(976, 840, 40, 24, kSea, kSky, kInk, kInk);
+    c.Text(980, 849, "MOVE", 1, kBone);
+    // HP digits at (1008, 7d): normal, half (d + 10), quarter (d + 20).
+    for (int d = 0; d < 10; ++d) {
+        SmallDigit(c, 1009, 7 * d, d, kBone);
+        SmallDigit(c, 1009, 7 * (d + 10), d, kGold);
+        SmallDigit(c, 1009, 7 * (d + 20), d, kEmber);
+    }
+    // Front-row mark (1013, 0)-(1020, 7), back-row mark (1013, 14)-(1020, 21).
+    c.FillRect(1013, 0, 7, 7, kEmber, true);
+    c.FrameRect(1013, 0, 7, 7, kInk, 1);
+    c.FillRect(1013, 14, 7, 7, kSea, true);
+    c.FrameRect(1013, 14, 7, 7, kInk, 1);
+    // Sortie positions i at (112 i, 896)-(112 i + 112, 1008).
+    for (int i = 0; i < 8; ++i) {
+        Canvas cell(112, 112);
+        int ox = 0, oy = 56;
+        Canvas d(112, 56);
+        d.FillRect(0, 0, 112, 56, WithAlpha(kGold, 80), true);
+        d.ClipDiamond(0, 0, 112, 56);
+        cell.Blit(d, 0, 0, 112, 56, ox, oy);
+        cell.TextCentered(56, 76, std::to_string(i + 1), 2, kBone, kInk);
+        cell.Line(56, 56, 56, 20, 2, kEarth);
+        cell.FillPolygon({{57, 20}, {82, 27}, {57, 34}}, kGold);
+        c.Blit(cell, 0, 0, 112, 112, 112 * i, 896);
+    }
+    return c;
+}
+
+Canvas MakeBackdrop(int n) {
+    Canvas c(1024, 512);
+    const Rgba skies[4][2] = {{kSky, kMist}, {kWine, kAmber}, {kInk, kSlate}, {kSlate, kSand}};
+    const Rgba grounds[4] = {kMoss, kEarth, kNight, kSand};
+    c.GradientV(0, 0, 1024, 320, skies[n % 4][0], skies[n % 4][1], true);
+    c.GradientV(0, 320, 1024, 192, grounds[n % 4], Shade(grounds[n % 4], 0.5f), true);
+    for (int layer = 0; layer < 2; ++layer) {
+        std::vector<Point> pts = {{0, 340}};
+        for (int x = 0; x <= 1024; x += 8)
+            pts.push_back({static_cast<float>(x), 320 - (80 - layer * 40) * Fbm(x / 200.0f, layer + n * 3.0f, 50 + n, 4)});
+        pts.push_back({1024, 340});
+        c.FillPolygon(pts, Shade(grounds[n % 4], 0.7f + 0.15f * layer));
+    }
+    return c;
+}
+
+// --- all pictures -----------------------------------------------------------------------
+
+int WriteAllImages(const std::string& dir, std::vector<std::string>* written) {
+    int failures = 0;
+    auto put = [&](const std::string& rel, const Canvas& c) {
+        if (c.WritePng(dir + "/" + rel)) {
+            if (written) written->push_back(rel);
+        } else {
+            std::fprintf(stderr, "contentgen: cannot write %s/%s\n", dir.c_str(), rel.c_str());
+            ++failures;
+        }
+    };
+    put("graphics/sys.png", MakeSystemSheet());
+    put("graphics/title00.png", MakeTitleMenu());
+    put("graphics/title01.png", MakeTitleBackground());
+    for (int id = 0; id < kPortraitCount; ++id) {
+        char name[64];
+        std::snprintf(name, sizeof name, "graphics/BastUp/%03d.png", id);
+        put(name, MakePortrait(id));
+    }
+    put("graphics/RVT_logo.png", MakeLogo());
+    put("graphics/ChapterTeropEffect.png", MakeChapterTelopEffect());
+    put("graphics/ENDTypo.png", MakeEndTypo());
+    put("graphics/mapchip.png", MakeLowerChips());
+    put("graphics/mapchip2.png", MakeUpperSheet());
+    for (int n = 0; n < 4; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "graphics/BackGround/bg%02d.png", n);
+        put(name, MakeBackdrop(n));
+    }
+    put("graphics/StrategyMap.png", MakeStrategyMap());
+    return failures;
+}
+
+}  // namespace cg
