@@ -17,8 +17,12 @@ constexpr unsigned kAxisCentre = 32767;
 
 class SdlJoystickDriver : public JoystickDriver {
 public:
-    // Open joysticks are left to SDL's own shutdown: the platform may have shut
-    // SDL down before static objects are destroyed.
+    ~SdlJoystickDriver() override {
+        for (auto& entry : m_Open)
+            if (entry.second) SDL_JoystickClose(entry.second);
+        if (m_bStarted) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    }
+
     unsigned DeviceCount() override {
         if (!Start()) return 0;
         int n = SDL_NumJoysticks();
@@ -42,7 +46,6 @@ public:
 
 private:
     bool Start() {
-        if (IsHeadless()) return false;
         if (!m_bStarted) {
             if (m_bFailed) return false;
             if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
@@ -93,18 +96,30 @@ private:
     std::map<unsigned, SDL_Joystick*> m_Open;
 };
 
-JoystickDriver* g_Override = nullptr;
+// Headless runs stay deterministic: no joystick, whatever is plugged in.
+class NoJoystickDriver : public JoystickDriver {
+public:
+    unsigned DeviceCount() override { return 0; }
+    bool GetCaps(unsigned, JoystickCaps&) override { return false; }
+    bool GetPos(unsigned, JoystickPos&) override { return false; }
+    bool GetPosEx(unsigned, JoystickPos&) override { return false; }
+};
 
-SdlJoystickDriver& SystemDriver() {
-    static SdlJoystickDriver driver;
-    return driver;
-}
+JoystickDriver* g_Override = nullptr;
 
 }  // namespace
 
+std::unique_ptr<JoystickDriver> CreateSdlJoystickDriver() { return std::make_unique<SdlJoystickDriver>(); }
+
 JoystickDriver& Joysticks() {
     if (g_Override) return *g_Override;
-    return SystemDriver();
+    if (IsHeadless()) {
+        static NoJoystickDriver none;
+        return none;
+    }
+    // Never destroyed: SDL may already be shut down when static objects go.
+    static JoystickDriver* system = CreateSdlJoystickDriver().release();
+    return *system;
 }
 
 void SetJoystickDriver(JoystickDriver* driver) { g_Override = driver; }

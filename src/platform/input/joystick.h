@@ -6,6 +6,7 @@
 // The system driver reads joysticks through SDL; in headless mode it reports no
 // device.  Tests may put a driver of their own in its place.
 #include <cstdint>
+#include <memory>
 
 namespace plat {
 
@@ -33,7 +34,10 @@ public:
     virtual bool GetPosEx(unsigned id, JoystickPos& pos) = 0;
 };
 
-// The driver in use (the system's unless a test replaced it).
+// A driver reading SDL's joysticks (starts SDL's joystick subsystem on first use).
+std::unique_ptr<JoystickDriver> CreateSdlJoystickDriver();
+
+// The driver in use: a test's replacement, else none in headless runs, else SDL's.
 JoystickDriver& Joysticks();
 // Replaces the driver; nullptr puts the system's back.  The caller keeps ownership.
 void SetJoystickDriver(JoystickDriver* driver);
