@@ -5,7 +5,8 @@
 
 class CErrorLog {
 public:
-    CErrorLog();
+    // Constant-initialised, so the log works even for other globals' constructors.
+    constexpr CErrorLog() = default;
     virtual ~CErrorLog();
 
     // Keeps the text as the last text and, in mode 1, appends one line.  Returns 0.

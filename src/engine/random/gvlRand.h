@@ -14,6 +14,11 @@ public:
     void SetSeed(uint32_t seed);
     uint32_t Get();
 
+    // The whole generator state (for replays and tests): the 624 words and the
+    // index of the next word (624 regenerates first, 625 means never seeded).
+    void GetState(uint32_t (&words)[kN], int& index) const;
+    void SetState(const uint32_t (&words)[kN], int index);
+
 private:
     void Generate();
 
