@@ -537,6 +537,14 @@ void CUnitList::SetMemberRestMove(int unit, int j, int value) {
     m_pPersonList->SetRestMove(m_vUnit[unit].vnPerson[j], value);
 }
 
+int CUnitList::CountAllMemberSkills(int unit, int j) const {
+    const PersonRecord& p = GetMemberPerson(unit, j);
+    return p.CountSkills() + p.CountCSkills() + p.CountPassiveSkills();
+}
+
+std::string CUnitList::GetMemberName(int unit, int j) const { return GetMemberPerson(unit, j).name; }
+std::string CUnitList::GetMemberShortName(int unit, int j) const { return GetMemberPerson(unit, j).s_name; }
+
 std::string CUnitList::GetPersonNameAt(int x, int y) const {
     int unit = FindUnitAt(x, y);
     if (unit < 0 || m_vUnit[unit].vnPerson.empty() || m_pPersonList == nullptr) return std::string();

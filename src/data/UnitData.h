@@ -121,7 +121,12 @@ public:
     int GetMemberSkillByIndex(int unit, int j, int n) const;
     void SetMemberHP(int unit, int j, int value);
     void SetMemberRestMove(int unit, int j, int value);
-    // The name of member 0 of the unit standing on (x, y); empty when none.
+    // Number of skills of the member over its skill, cskill and pskill lists.
+    int CountAllMemberSkills(int unit, int j) const;
+    std::string GetMemberName(int unit, int j) const;
+    std::string GetMemberShortName(int unit, int j) const;
+    // The name of member 0 of the unit standing on cell (x, y); empty when none.
+    // (For the name of a given member slot use GetMemberName.)
     std::string GetPersonNameAt(int x, int y) const;
 
     // Archive, inside the group the caller has entered.

@@ -228,3 +228,42 @@ TEST(PartyTroops, UsedPersonsAndHeroes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PartyHeroes, HeroEntryArchiveRoundTrip) {
+    HeroEntry h;
+    h.m_typeID = 4;
+    h.m_LV = 9;
+    h.m_nPlaced = 2;
+    h.m_bCanUse = true;
+    h.m_bForcePlaced = true;
+    CStringMap archive;
+    archive.EnterGroup("m_Heros0");
+    h.Save(archive);
+    EXPECT_EQ(archive.GetString("m_typeID", ""), "4");
+    HeroEntry back;
+    back.Load(archive);
+    archive.LeaveGroup();
+    EXPECT_EQ(archive.GetString("m_Heros0/m_nPlaced", ""), "2");
+    EXPECT_EQ(back.m_typeID, 4);
+    EXPECT_EQ(back.m_LV, 9);
+    EXPECT_EQ(back.m_nPlaced, 2);
+    EXPECT_TRUE(back.m_bCanUse);
+    EXPECT_TRUE(back.m_bForcePlaced);
+}
+
+TEST(PartyHeroes, MissingOrBrokenPlacementMeansNotPlaced) {
+    CStringMap archive;
+    HeroEntry h;
+    h.Load(archive);
+    EXPECT_EQ(h.m_typeID, -1);
+    EXPECT_EQ(h.m_LV, 0);
+    EXPECT_EQ(h.m_nPlaced, -1);
+    EXPECT_FALSE(h.m_bCanUse);
+    archive.SetInt64("m_nPlaced", -2147483648LL);
+    h.Load(archive);
+    EXPECT_EQ(h.m_nPlaced, -1);
+}
+
+}  // namespace

@@ -309,6 +309,19 @@ TEST_F(UnitTest, ReachAfterMovingNeedsThePassiveOfEffectTen) {
     EXPECT_EQ(units.GetAttackRange(u), 3);
 }
 
+TEST_F(UnitTest, MemberNamesAndSkillCounts) {
+    int p = Add(5, {1, 3, 5}, {6, 8});
+    persons.GetPerson(p).cskill[0] = 5;
+    persons.GetPerson(p).s_name = "short";
+    int u = units.AddUnitAt(p, 2, 2);
+    EXPECT_EQ(units.CountAllMemberSkills(u, 0), 6);
+    EXPECT_EQ(units.GetMemberSkillByIndex(u, 0, 3), 5);
+    EXPECT_EQ(units.GetMemberSkillByIndex(u, 0, 5), 8);
+    EXPECT_EQ(units.GetMemberName(u, 0), "P0");
+    EXPECT_EQ(units.GetMemberShortName(u, 0), "short");
+    EXPECT_EQ(units.GetPersonNameAt(2, 2), "P0");
+}
+
 TEST_F(UnitTest, SlotPositions) {
     int u = Form({Add(5), Add(5), Add(5), Add(5)});
     persons.SetForward(units.GetMember(u, 1), 0);
