@@ -1,0 +1,203 @@
+// The generated pictures, music and sounds: sizes their users read, the file forms
+// the sound streams expect, and the same bytes on every run.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "audio.h"
+#include "canvas.h"
+#include "generate.h"
+#include "golden.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+uint32_t Be32(const std::string& s, size_t at) {
+    return (uint32_t(uint8_t(s[at])) << 24) | (uint32_t(uint8_t(s[at + 1])) << 16) | (uint32_t(uint8_t(s[at + 2])) << 8) |
+           uint8_t(s[at + 3]);
+}
+uint32_t Le32(const std::string& s, size_t at) {
+    return uint8_t(s[at]) | (uint32_t(uint8_t(s[at + 1])) << 8) | (uint32_t(uint8_t(s[at + 2])) << 16) |
+           (uint32_t(uint8_t(s[at + 3])) << 24);
+}
+uint16_t Le16(const std::string& s, size_t at) { return uint16_t(uint8_t(s[at]) | (uint8_t(s[at + 1]) << 8)); }
+
+// Width and height from a PNG's header; false when it is no PNG.
+bool PngSize(const std::string& path, int* w, int* h) {
+    std::string s = ReadAll(path);
+    if (s.size() < 24 || s.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || s.compare(12, 4, "IHDR") != 0) return false;
+    *w = static_cast<int>(Be32(s, 16));
+    *h = static_cast<int>(Be32(s, 20));
+    return true;
+}
+
+// The generated files in one folder: relative path -> bytes.
+class Generated : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new testsupport::TempDir();
+        failures_ = cg::GenerateAll(dir_->path(), &files_);
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    static testsupport::TempDir* dir_;
+    static std::vector<std::string> files_;
+    static int failures_;
+};
+testsupport::TempDir* Generated::dir_ = nullptr;
+std::vector<std::string> Generated::files_;
+int Generated::failures_ = 0;
+
+// Every image that the game reads and the size its regions are laid out for.
+struct ImageSize {
+    const char* path;
+    int width, height;
+};
+const ImageSize kImageSizes[] = {
+    {"graphics/sys.png", 1024, 1024},          // regions up to (912, 736)
+    {"graphics/title00.png", 512, 256},        // menu items (308, 0)-(512, 224)
+    {"graphics/title01.png", 1024, 512},       // drawn as (0, 0)-(1024, 512)
+    {"graphics/RVT_logo.png", 256, 256},       // logo pieces up to (256, 208)
+    {"graphics/ChapterTeropEffect.png", 512, 512},
+    {"graphics/StrategyMap.png", 2048, 2048},  // the map is 2048x2048 units
+    {"graphics/ENDTypo.png", 128, 64},
+    {"graphics/mapchip.png", 1024, 512},       // 9 x 8 lower chips of 112x64
+    {"graphics/mapchip2.png", 1024, 1024},     // upper chips, figures, bases, digits
+    {"graphics/BastUp/000.png", 200, 300},     // portraits draw (0, 0)-(200, 300)
+    {"graphics/BastUp/007.png", 200, 300},
+    {"graphics/BastUp/039.png", 200, 300},
+    {"graphics/BackGround/bg00.png", 1024, 512},
+};
+
+TEST_F(Generated, EveryFileIsMade) {
+    EXPECT_EQ(failures_, 0);
+    EXPECT_GE(files_.size(), 80u);
+}
+
+TEST_F(Generated, ImagesHaveTheSizesTheirUsersRead) {
+    for (const ImageSize& img : kImageSizes) {
+        int w = 0, h = 0;
+        ASSERT_TRUE(PngSize(dir_->path() + img.path, &w, &h)) << img.path;
+        EXPECT_EQ(w, img.width) << img.path;
+        EXPECT_EQ(h, img.height) << img.path;
+    }
+}
+
+TEST_F(Generated, EveryBgmAndSoundEffectFileExists) {
+    // The music id table and the effect names of the field and the battles.
+    for (const char* f :
+         {"agrippina.mp3", "battle1.mp3", "battle2.mp3", "gulf.mp3", "terror.mp3", "relaie.mp3", "rest_anx.mp3",
+          "badend1.mp3", "badend_long.mp3", "fatman.mp3", "zov_lstbtl.mp3", "zov_Soramdoh.mp3", "zov_Title.mp3",
+          "zov_Unsatisfy2.mp3", "Timeliness_pre1.mp3", "Roster.mp3", "flv.mp3", "bat1_a.mp3", "jekka_prt.mp3",
+          "clear.mp3"}) {
+        std::string s = ReadAll(dir_->path() + "BGM/" + f);
+        ASSERT_GT(s.size(), 1000u) << f;
+        // An MPEG-1 layer III frame header at the very start (no ID3 tag, no Xing frame).
+        EXPECT_EQ(uint8_t(s[0]), 0xFF) << f;
+        EXPECT_EQ(uint8_t(s[1]) & 0xFE, 0xFA) << f;
+    }
+    for (const char* f : {"se-001.mp3", "se-038.mp3"}) EXPECT_GT(fs::file_size(dir_->path() + "sound/" + f), 500u) << f;
+    for (const char* f : {"BladeHit", "ok", "cancel", "cursol", "warp01", "warp02", "pi73", "hit_s09", "swing37_b"}) {
+        std::string s = ReadAll(dir_->path() + "sound/" + f + ".wav");
+        ASSERT_GE(s.size(), 44u) << f;
+        EXPECT_EQ(s.substr(0, 4), "RIFF") << f;
+        EXPECT_EQ(Le32(s, 4), s.size() - 8) << f;
+        EXPECT_EQ(s.substr(8, 8), "WAVEfmt ") << f;
+        EXPECT_EQ(Le16(s, 20), 1) << f;  // PCM
+        EXPECT_EQ(Le16(s, 34), 16) << f;
+        EXPECT_EQ(s.substr(36, 4), "data") << f;
+        EXPECT_EQ(Le32(s, 40), s.size() - 44) << f;
+    }
+}
+
+// MP3 length from the frame headers (MPEG-1 layer III, 1152 samples a frame).
+double Mp3Seconds(const std::string& s) {
+    static const int kRates[3] = {44100, 48000, 32000};
+    static const int kBitrates[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    size_t at = 0;
+    int frames = 0, rate = 44100;
+    while (at + 4 <= s.size()) {
+        if (uint8_t(s[at]) != 0xFF || (uint8_t(s[at + 1]) & 0xFE) != 0xFA) return -1;
+        int br = kBitrates[uint8_t(s[at + 2]) >> 4], ri = (uint8_t(s[at + 2]) >> 2) & 3, pad = (uint8_t(s[at + 2]) >> 1) & 1;
+        if (!br || ri == 3) return -1;
+        rate = kRates[ri];
+        at += 144 * br * 1000 / rate + pad;
+        ++frames;
+    }
+    return frames * 1152.0 / rate;
+}
+
+// Ogg Vorbis length from the last page's granule position.
+double OggSeconds(const std::string& s, int rate) {
+    size_t last = s.rfind("OggS");
+    if (last == std::string::npos || last + 14 > s.size()) return -1;
+    uint64_t granule = 0;
+    for (int i = 7; i >= 0; --i) granule = (granule << 8) | uint8_t(s[last + 6 + i]);
+    return double(granule) / rate;
+}
+
+TEST_F(Generated, LongPiecesLastThirtySecondsSoTheyStream) {
+    EXPECT_GE(Mp3Seconds(ReadAll(dir_->path() + "BGM/badend_long.mp3")), 30.0);
+    EXPECT_GE(Mp3Seconds(ReadAll(dir_->path() + "BGM/zov_Title.mp3")), 30.0);
+    double shortLoop = Mp3Seconds(ReadAll(dir_->path() + "BGM/battle1.mp3"));
+    EXPECT_GT(shortLoop, 5.0);
+    EXPECT_LT(shortLoop, 30.0);
+
+    std::string longOgg = ReadAll(dir_->path() + "BGM/demo_long.ogg");
+    ASSERT_EQ(longOgg.substr(0, 4), "OggS");
+    EXPECT_GE(OggSeconds(longOgg, 44100), 30.0);
+    std::string loopOgg = ReadAll(dir_->path() + "BGM/demo_loop.ogg");
+    ASSERT_EQ(loopOgg.substr(0, 4), "OggS");
+    EXPECT_LT(OggSeconds(loopOgg, 44100), 30.0);
+    EXPECT_GT(OggSeconds(loopOgg, 44100), 1.0);
+}
+
+TEST_F(Generated, TwoRunsGiveTheSameBytes) {
+    testsupport::TempDir again;
+    std::vector<std::string> second;
+    ASSERT_EQ(cg::GenerateAll(again.path(), &second), 0);
+    ASSERT_EQ(second, files_);
+    for (const std::string& f : files_) EXPECT_TRUE(ReadAll(dir_->path() + f) == ReadAll(again.path() + f)) << f;
+}
+
+TEST_F(Generated, TheRunnableFolderHoldsTheSameBytes) {
+    // The build ran the same generator into the runnable folder.
+    const std::string game = VORMANT_GAME_DIR "/";
+    for (const std::string& f : files_) {
+        ASSERT_TRUE(fs::exists(game + f)) << f;
+        EXPECT_TRUE(ReadAll(dir_->path() + f) == ReadAll(game + f)) << f;
+    }
+}
+
+TEST(Canvas, BlendAndShapesStayInside) {
+    cg::Canvas c(8, 8);
+    c.FillRect(-4, -4, 6, 6, cg::RGB(0xFF0000));          // clipped at the corner
+    EXPECT_EQ(c.Get(1, 1).r, 255);
+    EXPECT_EQ(c.Get(2, 2).a, 0);
+    c.Blend(5, 5, cg::RGB(0x0000FF, 128));                  // over clear: keeps its colour
+    EXPECT_EQ(c.Get(5, 5).b, 255);
+    EXPECT_EQ(c.Get(5, 5).a, 128);
+    c.Blend(1, 1, cg::RGB(0x0000FF, 0));                    // a clear source changes nothing
+    EXPECT_EQ(c.Get(1, 1).r, 255);
+    c.FillCircle(100, 100, 50, cg::RGB(0xFFFFFF));          // far outside: no effect, no crash
+    c.Text(-20, 3, "VORMANT 0123", 2, cg::RGB(0xFFFFFF));
+    EXPECT_EQ(cg::Canvas::TextWidth("AB", 2), 22);
+    EXPECT_EQ(cg::Canvas::TextWidth("", 2), 0);
+}
+
+}  // namespace
