@@ -1,0 +1,140 @@
+// Ogg Vorbis files through libvorbisfile, loaded at run time.
+#include "Sound/gvlVorbisStream.h"
+
+#define OV_EXCLUDE_STATIC_CALLBACKS
+#include <dlfcn.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "log/ErrorLog.h"
+#include "paths.h"
+#include "system.h"
+
+namespace {
+const char kVorbisModule[] = "libvorbisfile.so.3";
+
+template <typename F>
+void Bind(void* module, const char* name, F& out) {
+    out = reinterpret_cast<F>(dlsym(module, name));
+}
+}  // namespace
+
+VorbisLibrary& VorbisLibrary::Instance() {
+    static VorbisLibrary library(kVorbisModule, true);
+    return library;
+}
+
+VorbisLibrary::VorbisLibrary(const char* moduleName, bool tellUser) {
+    m_hModule = dlopen(moduleName, RTLD_NOW | RTLD_LOCAL);
+    if (!m_hModule) {
+        const std::string text = std::string(moduleName) + "の読み込みに失敗しました。";
+        g_ErrorLog.Write(text);
+        if (tellUser) plat::MessageBox(text.c_str(), "", plat::kMbOk);
+        return;
+    }
+    Bind(m_hModule, "ov_clear", ov_clear);
+    Bind(m_hModule, "ov_open", ov_open);
+    Bind(m_hModule, "ov_seekable", ov_seekable);
+    Bind(m_hModule, "ov_info", ov_info);
+    Bind(m_hModule, "ov_read", ov_read);
+    Bind(m_hModule, "ov_time_seek", ov_time_seek);
+    Bind(m_hModule, "ov_time_tell", ov_time_tell);
+    Bind(m_hModule, "ov_time_total", ov_time_total);
+}
+
+VorbisLibrary::~VorbisLibrary() {
+    // The module stays mapped to the end of the program: streams may still be
+    // released during shutdown.
+}
+
+CVorbisStream::CVorbisStream() : m_pLibrary(nullptr) {}
+
+CVorbisStream::CVorbisStream(VorbisLibrary* library) : m_pLibrary(library) {}
+
+CVorbisStream::~CVorbisStream() { Close(); }
+
+int CVorbisStream::Open(const char* path) {
+    Close();
+    if (!m_pLibrary) m_pLibrary = &VorbisLibrary::Instance();
+    const std::string name = path ? path : "";
+    FILE* file = std::fopen(plat::ResolvePath(name).c_str(), "rb");
+    if (!file) {
+        SOUND_CHECK_FAILED("Ogg file cannot be opened: " + name);
+        return 1;
+    }
+    VorbisLibrary& lib = *m_pLibrary;
+    if (!lib.IsLoaded() || !lib.ov_open || !lib.ov_clear || !lib.ov_info || !lib.ov_read || !lib.ov_seekable ||
+        !lib.ov_time_seek || !lib.ov_time_tell || !lib.ov_time_total) {
+        std::fclose(file);
+        SOUND_CHECK_FAILED("no Ogg Vorbis decoder for: " + name);
+        return 2;
+    }
+    m_pState = std::make_unique<OggVorbis_File>();
+    std::memset(m_pState.get(), 0, sizeof(OggVorbis_File));
+    if (lib.ov_open(file, m_pState.get(), nullptr, 0) != 0) {
+        std::fclose(file);
+        m_pState.reset();
+        SOUND_CHECK_FAILED("not an Ogg Vorbis file: " + name);
+        return 2;
+    }
+    m_pFile = file;  // now owned by the decoder state
+    m_bOpened = true;
+    if (!lib.ov_seekable(m_pState.get())) {
+        Close();
+        SOUND_CHECK_FAILED("Ogg file not seekable: " + name);
+        return 3;
+    }
+    vorbis_info* info = lib.ov_info(m_pState.get(), -1);
+    if (!info || info->channels <= 0 || info->channels > 8 || info->rate <= 0) {
+        Close();
+        SOUND_CHECK_FAILED("Ogg file without a usable stream: " + name);
+        return 2;
+    }
+    m_Format = audio::MakePcmFormat(static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate), 16);
+    return 0;
+}
+
+int CVorbisStream::Close() {
+    if (m_bOpened && m_pLibrary && m_pLibrary->ov_clear) m_pLibrary->ov_clear(m_pState.get());  // closes the file too
+    m_bOpened = false;
+    m_pFile = nullptr;
+    m_pState.reset();
+    m_Format = WAVEFORMATEX{};
+    return 0;
+}
+
+int CVorbisStream::GetLength() {
+    if (!m_bOpened) return -1;
+    return static_cast<int>(m_pLibrary->ov_time_total(m_pState.get(), -1) * 1000.0);
+}
+
+int CVorbisStream::Seek(int milliseconds) {
+    if (!m_bOpened) return 1;
+    return m_pLibrary->ov_time_seek(m_pState.get(), milliseconds / 1000.0);
+}
+
+int CVorbisStream::GetPosition() {
+    if (!m_bOpened) return -1;
+    return static_cast<int>(m_pLibrary->ov_time_tell(m_pState.get()) * 1000.0);
+}
+
+unsigned CVorbisStream::Read(void* buffer, unsigned bytes) {
+    if (!m_bOpened || !buffer) return 0;
+    char* out = static_cast<char*>(buffer);
+    unsigned done = 0;
+    int holes = 0;
+    while (done < bytes) {
+        const int want = static_cast<int>(std::min<unsigned>(bytes - done, 1u << 30));
+        const long got = m_pLibrary->ov_read(m_pState.get(), out + done, want, 0, 2, 1, nullptr);
+        if (got == 0) break;
+        if (got < 0) {
+            // A gap in the data is skipped; anything else ends the sound here.
+            if (got == OV_HOLE && ++holes < 64) continue;
+            break;
+        }
+        done += static_cast<unsigned>(got);
+    }
+    return done;
+}
