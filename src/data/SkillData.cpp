@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <set>
+#include <string_view>
 #include <utility>
 
 #include "log/ErrorLog.h"
@@ -97,27 +98,33 @@ std::vector<int> CSkillData::GetIds() const {
     return ids;
 }
 
-std::string CSkillData::GetCellText(int skillID, const char* column) const {
-    auto c = m_ColumnIndex.find(column);
+const std::string* CSkillData::FindCell(int skillID, const char* column) const {
+    auto c = m_ColumnIndex.find(std::string_view(column));
     if (c == m_ColumnIndex.end()) {
         ReportMiss(skillID, column, "列がありません");
-        return std::string();
+        return nullptr;
     }
     auto r = m_RowIndex.find(skillID);
     if (r == m_RowIndex.end()) {
         ReportMiss(skillID, column, "スキルがありません");
-        return std::string();
+        return nullptr;
     }
     const std::vector<std::string>& row = m_Rows[r->second];
     if (c->second >= (int)row.size()) {
         ReportMiss(skillID, column, "セルがありません");
-        return std::string();
+        return nullptr;
     }
-    return row[c->second];
+    return &row[c->second];
+}
+
+std::string CSkillData::GetCellText(int skillID, const char* column) const {
+    const std::string* cell = FindCell(skillID, column);
+    return cell ? *cell : std::string();
 }
 
 int CSkillData::GetCellInt(int skillID, const char* column) const {
-    return DataTextToInt(GetCellText(skillID, column));
+    const std::string* cell = FindCell(skillID, column);
+    return cell ? DataTextToInt(*cell) : 0;
 }
 
 bool CSkillData::GetCellFlag(int skillID, const char* column) const {
