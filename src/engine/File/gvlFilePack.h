@@ -7,6 +7,7 @@
 //   member data  at each entry's offset, every byte xor kPackKey
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fs/fs.h"
@@ -38,6 +39,8 @@ public:
     // the member of the folder's ".pck".  Returns false (and logs the path) when
     // the file is not found anywhere or its pack is malformed; `out` is then empty.
     static bool LoadFile(std::string path, std::vector<unsigned char>& out);
+    // The same with the arguments the other way round.
+    static bool LoadFile(std::vector<unsigned char>& out, std::string path) { return LoadFile(std::move(path), out); }
 
     // Reads a pack's directory from its bytes (header skipped).  False, with
     // `error` set, when the directory runs off the end or a member lies beyond it.

@@ -2,6 +2,7 @@
 // The program's diagnostic channel: dated lines appended to "ErrorLog.txt" in the
 // current folder.  Each line is "MM/DD/YY HH:MM:SS : " + text + CR LF.
 #include <string>
+#include <utility>
 
 class CErrorLog {
 public:
@@ -17,6 +18,10 @@ public:
     // The title, then per 16 bytes a line of "%02x " columns (blank columns past the
     // end).  A size of 0 or below writes the title alone.
     int WriteDump(std::string title, const unsigned char* data, int size);
+    // Any object's bytes, e.g. WriteDump("C_TaskCursol", this, sizeof(*this)).
+    int WriteDump(std::string title, const void* data, int size) {
+        return WriteDump(std::move(title), static_cast<const unsigned char*>(data), size);
+    }
 
     int GetMode() const { return m_nMode; }
     void SetMode(int mode) { m_nMode = mode; }

@@ -20,6 +20,8 @@ public:
     int GetColumnCount(int row) const;        // 0 for a row out of range
     int GetInt(int row, int column) const;    // atol rule: blanks, sign, digits; 0 when none
     double GetCellDouble(int row, int column) const;  // atof rule
+    // The program-wide helper form: the cell of `table` by the atoi rule.
+    static int GetInt(const CTableFile& table, int row, int column) { return table.GetInt(row, column); }
     int GetRowCount() const { return static_cast<int>(m_vRows.size()); }
 
     std::vector<std::vector<std::string>> m_vRows;

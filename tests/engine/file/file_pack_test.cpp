@@ -282,3 +282,14 @@ TEST_F(FilePackTest, WriteAtAndDispositions) {
 }
 
 }  // namespace
+
+namespace {
+TEST(FilePackArgs, OutputFirstFormReadsTheSameFile) {
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd(dir.path());
+    std::ofstream(dir.path() + "a.txt", std::ios::binary) << "same";
+    std::vector<unsigned char> out;
+    EXPECT_TRUE(CFilePack::LoadFile(out, "A.TXT"));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "same");
+}
+}  // namespace

@@ -86,7 +86,7 @@ TEST_F(ErrorLogTest, DumpOfNothingWritesTheTitleOnly) {
     EXPECT_EQ(log.GetLastText(), "empty");
     log.WriteDump("negative", &one, -5);
     EXPECT_EQ(log.GetLastText(), "negative");
-    log.WriteDump("null", nullptr, 4);
+    log.WriteDump("null", static_cast<const unsigned char*>(nullptr), 4);
     EXPECT_EQ(log.GetLastText(), "null");
 }
 
@@ -96,4 +96,14 @@ TEST_F(ErrorLogTest, UnwritableLogLosesTheLineSilently) {
     EXPECT_EQ(log.GetLastText(), "lost");
 }
 
+}  // namespace
+
+namespace {
+TEST(ErrorLogDump, ObjectBytesThroughTheVoidForm) {
+    CErrorLog log;
+    log.SetMode(0);
+    struct { unsigned char a = 0xC3, b = 0x0A; } obj;
+    log.WriteDump("obj", &obj, 2);
+    EXPECT_EQ(log.GetLastText(), "obj\r\nc3 0a " + std::string(14 * 3, ' '));
+}
 }  // namespace

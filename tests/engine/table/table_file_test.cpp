@@ -106,3 +106,12 @@ TEST(TableFile, LoadsThroughTheFileLoaderAndAppends) {
 }
 
 }  // namespace
+
+namespace {
+TEST(TableFile, HelperFormOfGetInt) {
+    CTableFile t;
+    std::string text = "5,-6\r\n";
+    t.LoadFromBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    EXPECT_EQ(CTableFile::GetInt(t, 0, 1), -6);
+}
+}  // namespace
