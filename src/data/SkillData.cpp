@@ -28,6 +28,15 @@ void ReportMiss(int skillID, const char* column, const char* what) {
         g_ErrorLog.Printf("スキル表: %s (skillID=%d, column=%s)", what, skillID, column);
 }
 
+// The columns the game reads, in the order of the getters' column numbers.
+enum SkillColumn {
+    kName, kType, kPath, kPower, kEffect, kMp, kRange1, kRange2, kRegion1, kRegion2, kBackAtk,
+    kCharge, kTarget, kCritical, kCannon, kAllAtk, kPassive, kAttr, kComment, kColumnCount
+};
+const char* const kColumnNames[kColumnCount] = {
+    "name", "type", "path", "power", "effect", "mp", "range1", "range2", "region1", "region2",
+    "back_atk", "charge", "target", "critical", "cannon", "allatk", "passive", "attr", "comment"};
+
 }  // namespace
 
 int DataTextToInt(const std::string& text) {
@@ -51,7 +60,7 @@ int DataTextToInt(const std::string& text) {
 
 double DataTextToDouble(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
-CSkillData::CSkillData() = default;
+CSkillData::CSkillData() : m_KnownColumn(kColumnCount, -1) {}
 
 void CSkillData::Load(const char* path) {
     CTableFile table;
@@ -65,11 +74,16 @@ void CSkillData::LoadRows(std::vector<std::vector<std::string>> rows) {
     m_Rows = std::move(rows);
     m_ColumnIndex.clear();
     m_RowIndex.clear();
+    m_KnownColumn.assign(kColumnCount, -1);
     ReportedMisses().clear();
     if (m_Rows.empty()) return;
 
     // The leftmost of two equal header names wins.
     for (int c = 0; c < (int)m_Rows[0].size(); ++c) m_ColumnIndex.emplace(m_Rows[0][c], c);
+    for (int k = 0; k < kColumnCount; ++k) {
+        auto it = m_ColumnIndex.find(std::string_view(kColumnNames[k]));
+        if (it != m_ColumnIndex.end()) m_KnownColumn[k] = it->second;
+    }
 
     auto idColumn = m_ColumnIndex.find("skillID");
     if (idColumn == m_ColumnIndex.end()) {
@@ -98,64 +112,63 @@ std::vector<int> CSkillData::GetIds() const {
     return ids;
 }
 
-const std::string* CSkillData::FindCell(int skillID, const char* column) const {
-    auto c = m_ColumnIndex.find(std::string_view(column));
-    if (c == m_ColumnIndex.end()) {
-        ReportMiss(skillID, column, "列がありません");
+const std::string* CSkillData::FindCell(int skillID, int column) const {
+    const char* name = kColumnNames[column];
+    int c = m_KnownColumn[column];
+    if (c < 0) {
+        ReportMiss(skillID, name, "列がありません");
         return nullptr;
     }
     auto r = m_RowIndex.find(skillID);
     if (r == m_RowIndex.end()) {
-        ReportMiss(skillID, column, "スキルがありません");
+        ReportMiss(skillID, name, "スキルがありません");
         return nullptr;
     }
     const std::vector<std::string>& row = m_Rows[r->second];
-    if (c->second >= (int)row.size()) {
-        ReportMiss(skillID, column, "セルがありません");
+    if (c >= (int)row.size()) {
+        ReportMiss(skillID, name, "セルがありません");
         return nullptr;
     }
-    return &row[c->second];
+    return &row[c];
 }
 
-std::string CSkillData::GetCellText(int skillID, const char* column) const {
+std::string CSkillData::GetCellText(int skillID, int column) const {
     const std::string* cell = FindCell(skillID, column);
     return cell ? *cell : std::string();
 }
 
-int CSkillData::GetCellInt(int skillID, const char* column) const {
+int CSkillData::GetCellInt(int skillID, int column) const {
     const std::string* cell = FindCell(skillID, column);
     return cell ? DataTextToInt(*cell) : 0;
 }
 
-bool CSkillData::GetCellFlag(int skillID, const char* column) const {
-    return GetCellInt(skillID, column) == 1;
-}
+bool CSkillData::GetCellFlag(int skillID, int column) const { return GetCellInt(skillID, column) == 1; }
 
 std::string CSkillData::GetName(int skillID) const {
     if (!HasSkill(skillID)) return "NoData!";
-    return GetCellText(skillID, "name");
+    return GetCellText(skillID, kName);
 }
 
-std::string CSkillData::GetComment(int skillID) const { return GetCellText(skillID, "comment"); }
+std::string CSkillData::GetComment(int skillID) const { return GetCellText(skillID, kComment); }
 
-int CSkillData::GetType(int skillID) const { return GetCellInt(skillID, "type"); }
-int CSkillData::GetPath(int skillID) const { return GetCellInt(skillID, "path"); }
-int CSkillData::GetPower(int skillID) const { return GetCellInt(skillID, "power"); }
-int CSkillData::GetEffect(int skillID) const { return GetCellInt(skillID, "effect"); }
-int CSkillData::GetMp(int skillID) const { return GetCellInt(skillID, "mp"); }
-int CSkillData::GetRange1(int skillID) const { return GetCellInt(skillID, "range1"); }
-int CSkillData::GetRange2(int skillID) const { return GetCellInt(skillID, "range2"); }
-int CSkillData::GetRegion1(int skillID) const { return GetCellInt(skillID, "region1"); }
-int CSkillData::GetRegion2(int skillID) const { return GetCellInt(skillID, "region2"); }
-int CSkillData::GetCharge(int skillID) const { return GetCellInt(skillID, "charge"); }
-int CSkillData::GetTarget(int skillID) const { return GetCellInt(skillID, "target"); }
-int CSkillData::GetCritical(int skillID) const { return GetCellInt(skillID, "critical"); }
-int CSkillData::GetAttr(int skillID) const { return GetCellInt(skillID, "attr"); }
+int CSkillData::GetType(int skillID) const { return GetCellInt(skillID, kType); }
+int CSkillData::GetPath(int skillID) const { return GetCellInt(skillID, kPath); }
+int CSkillData::GetPower(int skillID) const { return GetCellInt(skillID, kPower); }
+int CSkillData::GetEffect(int skillID) const { return GetCellInt(skillID, kEffect); }
+int CSkillData::GetMp(int skillID) const { return GetCellInt(skillID, kMp); }
+int CSkillData::GetRange1(int skillID) const { return GetCellInt(skillID, kRange1); }
+int CSkillData::GetRange2(int skillID) const { return GetCellInt(skillID, kRange2); }
+int CSkillData::GetRegion1(int skillID) const { return GetCellInt(skillID, kRegion1); }
+int CSkillData::GetRegion2(int skillID) const { return GetCellInt(skillID, kRegion2); }
+int CSkillData::GetCharge(int skillID) const { return GetCellInt(skillID, kCharge); }
+int CSkillData::GetTarget(int skillID) const { return GetCellInt(skillID, kTarget); }
+int CSkillData::GetCritical(int skillID) const { return GetCellInt(skillID, kCritical); }
+int CSkillData::GetAttr(int skillID) const { return GetCellInt(skillID, kAttr); }
 
-bool CSkillData::GetBackAtk(int skillID) const { return GetCellFlag(skillID, "back_atk"); }
-bool CSkillData::IsCannon(int skillID) const { return GetCellFlag(skillID, "cannon"); }
+bool CSkillData::GetBackAtk(int skillID) const { return GetCellFlag(skillID, kBackAtk); }
+bool CSkillData::IsCannon(int skillID) const { return GetCellFlag(skillID, kCannon); }
 bool CSkillData::IsAllAttack(int skillID) const {
-    if (GetCellFlag(skillID, "allatk")) return true;
+    if (GetCellFlag(skillID, kAllAtk)) return true;
     return IsCannon(skillID);
 }
-bool CSkillData::IsPassive(int skillID) const { return GetCellFlag(skillID, "passive"); }
+bool CSkillData::IsPassive(int skillID) const { return GetCellFlag(skillID, kPassive); }

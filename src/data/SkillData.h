@@ -51,14 +51,16 @@ public:
 private:
     // The cell of `column` in the skill's row; null (and a log line) when the
     // skill, the column or the cell is missing.
-    const std::string* FindCell(int skillID, const char* column) const;
-    std::string GetCellText(int skillID, const char* column) const;
-    int GetCellInt(int skillID, const char* column) const;
-    bool GetCellFlag(int skillID, const char* column) const;
+    const std::string* FindCell(int skillID, int column) const;
+    std::string GetCellText(int skillID, int column) const;
+    int GetCellInt(int skillID, int column) const;
+    bool GetCellFlag(int skillID, int column) const;
 
     std::vector<std::vector<std::string>> m_Rows;  // the whole table, header row first
     std::map<std::string, int, std::less<>> m_ColumnIndex;  // header text -> column number
     std::map<int, int> m_RowIndex;                   // skill id -> row number
+    // Column numbers of the columns the game reads, found once per load (-1: absent).
+    std::vector<int> m_KnownColumn;
 };
 
 // The program's one skill table.

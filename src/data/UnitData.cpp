@@ -18,6 +18,14 @@ const UnitRecord& NeutralUnit() {
     return *neutral;
 }
 
+// What a member query outside the list answers: nobody, not alive.
+PersonRecord& NeutralMember() {
+    static PersonRecord* neutral = new PersonRecord();
+    *neutral = PersonRecord();
+    neutral->bExist = 0;
+    return *neutral;
+}
+
 const std::map<int, int>& EmptyCounts() {
     static const std::map<int, int> empty;
     return empty;
@@ -480,11 +488,8 @@ int CUnitList::GetMember(int unit, int j) const {
 }
 
 PersonRecord& CUnitList::GetMemberPerson(int unit, int j) {
-    static PersonRecord neutral;
-    neutral = PersonRecord();
-    neutral.bExist = 0;
-    SLOT_OR(unit, j, neutral);
-    PERSONS_OR(neutral);
+    SLOT_OR(unit, j, NeutralMember());
+    PERSONS_OR(NeutralMember());
     return m_pPersonList->GetPerson(m_vUnit[unit].vnPerson[j]);
 }
 
