@@ -1,31 +1,94 @@
-// Device states, clear and present.  (Rasterization lives beside it.)
+// Device states, clear, present and render targets.  (Drawing lives in raster.cpp.)
 #include <algorithm>
 #include <array>
 
 #include "gfx/device.h"
+#include "gfx/device_impl.h"
 #include "system.h"
 
 namespace gfx {
 
-struct Device::Impl {
-    int width, height;
-    std::vector<uint32_t> color;
-    std::vector<float> depth;
-    std::array<uint32_t, RS_COUNT> rs{};
-    std::array<std::array<uint32_t, SAMP_COUNT>, 8> samp{};
-    std::array<std::array<uint32_t, TSS_COUNT>, 8> tss{};
-    vm::Matrix view, proj, world[4];
-    Viewport viewport;
-    bool inScene = false;
-};
+namespace {
+uint32_t FloatBits(float f) {
+    uint32_t u;
+    static_assert(sizeof(u) == sizeof(f));
+    __builtin_memcpy(&u, &f, sizeof(u));
+    return u;
+}
+}  // namespace
+
+// The values the 3D API documents for a freshly created device.
+void Device::Impl::SetDefaults() {
+    rs.fill(0);
+    rs[RS_ZENABLE] = ZB_TRUE;  // a depth buffer is always created with the device
+    rs[RS_FILLMODE] = FILL_SOLID;
+    rs[RS_SHADEMODE] = SHADE_GOURAUD;
+    rs[RS_ZWRITEENABLE] = 1;
+    rs[RS_ALPHATESTENABLE] = 0;
+    rs[RS_SRCBLEND] = BLEND_ONE;
+    rs[RS_DESTBLEND] = BLEND_ZERO;
+    rs[RS_CULLMODE] = CULL_CCW;
+    rs[RS_ZFUNC] = CMP_LESSEQUAL;
+    rs[RS_ALPHAREF] = 0;
+    rs[RS_ALPHAFUNC] = CMP_ALWAYS;
+    rs[RS_DITHERENABLE] = 0;
+    rs[RS_ALPHABLENDENABLE] = 0;
+    rs[RS_FOGENABLE] = 0;
+    rs[RS_SPECULARENABLE] = 0;
+    rs[RS_TEXTUREFACTOR] = 0xFFFFFFFF;
+    rs[RS_LIGHTING] = 1;
+    rs[RS_AMBIENT] = 0;
+    rs[RS_COLORVERTEX] = 1;
+    rs[RS_LOCALVIEWER] = 1;
+    rs[RS_NORMALIZENORMALS] = 0;
+    rs[RS_DIFFUSEMATERIALSOURCE] = MCS_COLOR1;
+    rs[RS_SPECULARMATERIALSOURCE] = MCS_COLOR2;
+    rs[RS_AMBIENTMATERIALSOURCE] = MCS_MATERIAL;
+    rs[RS_EMISSIVEMATERIALSOURCE] = MCS_MATERIAL;
+    rs[RS_VERTEXBLEND] = VBF_DISABLE;
+    rs[RS_BLENDOP] = BLENDOP_ADD;
+    rs[36] = 1;                     // fog end
+    rs[168] = 0x0000000F;           // colour write enable
+    rs[154] = FloatBits(1.0f);      // point size
+    for (auto& s : samp) {
+        s.fill(0);
+        s[SAMP_ADDRESSU] = TADDRESS_WRAP;
+        s[SAMP_ADDRESSV] = TADDRESS_WRAP;
+        s[SAMP_ADDRESSW] = TADDRESS_WRAP;
+        s[SAMP_BORDERCOLOR] = 0;
+        s[SAMP_MAGFILTER] = TEXF_POINT;
+        s[SAMP_MINFILTER] = TEXF_POINT;
+        s[SAMP_MIPFILTER] = TEXF_NONE;
+    }
+    for (int i = 0; i < 8; ++i) {
+        auto& t = tss[i];
+        t.fill(0);
+        t[TSS_COLOROP] = i == 0 ? TOP_MODULATE : TOP_DISABLE;
+        t[TSS_COLORARG1] = TA_TEXTURE;
+        t[TSS_COLORARG2] = TA_CURRENT;
+        t[TSS_ALPHAOP] = i == 0 ? TOP_SELECTARG1 : TOP_DISABLE;
+        t[TSS_ALPHAARG1] = TA_TEXTURE;
+        t[TSS_ALPHAARG2] = TA_CURRENT;
+        t[TSS_TEXCOORDINDEX] = i;
+    }
+    view = proj = vm::Matrix{};
+    for (auto& w : world) w = vm::Matrix{};
+    fvf = 0;
+    for (auto& t : textures) t = nullptr;
+    material = Material{};
+    lights.clear();
+}
 
 Device::Device(int width, int height) : impl_(std::make_unique<Impl>()) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
     impl_->width = width;
     impl_->height = height;
     impl_->color.assign(size_t(width) * height, 0);
     impl_->depth.assign(size_t(width) * height, 1.0f);
     impl_->viewport.width = width;
     impl_->viewport.height = height;
+    impl_->SetDefaults();
 }
 Device::~Device() = default;
 
@@ -42,14 +105,27 @@ HRESULT Device::EndScene() {
     impl_->inScene = false;
     return S_OK;
 }
+
+// Clears the viewport's rectangle of the current target (and its depth).
 HRESULT Device::Clear(uint32_t flags, Color color, float z, uint32_t) {
-    if (flags & CLEAR_TARGET) std::fill(impl_->color.begin(), impl_->color.end(), color);
-    if (flags & CLEAR_ZBUFFER) std::fill(impl_->depth.begin(), impl_->depth.end(), z);
+    Impl& d = *impl_;
+    const int tw = d.TargetWidth(), th = d.TargetHeight();
+    const int x0 = std::min<int>(d.viewport.x, tw), y0 = std::min<int>(d.viewport.y, th);
+    const int x1 = std::min<int>(int(d.viewport.x + d.viewport.width), tw);
+    const int y1 = std::min<int>(int(d.viewport.y + d.viewport.height), th);
+    uint32_t* c = d.TargetColor();
+    float* dp = d.TargetDepth();
+    if (d.renderTarget && d.renderTarget->GetFormat() == Format::X8R8G8B8) color |= 0xFF000000u;
+    for (int y = y0; y < y1; ++y) {
+        if (flags & CLEAR_TARGET) std::fill(c + size_t(y) * tw + x0, c + size_t(y) * tw + x1, color);
+        if ((flags & CLEAR_ZBUFFER) && dp) std::fill(dp + size_t(y) * tw + x0, dp + size_t(y) * tw + x1, z);
+    }
     return S_OK;
 }
 HRESULT Device::Present() {
     return plat::PresentFrame(impl_->color.data(), impl_->width, impl_->height, impl_->width) ? S_OK : E_FAIL;
 }
+// Our device is never lost; a reset keeps everything.
 HRESULT Device::Reset() { return S_OK; }
 
 HRESULT Device::SetRenderState(RenderState s, uint32_t v) {
@@ -88,10 +164,73 @@ vm::Matrix Device::GetTransform(int s) const {
     return {};
 }
 HRESULT Device::SetViewport(const Viewport& vp) {
+    const int tw = impl_->TargetWidth(), th = impl_->TargetHeight();
+    if (vp.x + vp.width > uint32_t(tw) || vp.y + vp.height > uint32_t(th)) return E_INVALIDARG;
     impl_->viewport = vp;
     return S_OK;
 }
 Viewport Device::GetViewport() const { return impl_->viewport; }
+
+HRESULT Device::SetFVF(uint32_t fvf) {
+    impl_->fvf = fvf;
+    return S_OK;
+}
+uint32_t Device::GetFVF() const { return impl_->fvf; }
+HRESULT Device::SetTexture(int stage, Texture* texture) {
+    if (stage < 0 || stage >= 8) return E_INVALIDARG;
+    impl_->textures[stage] = texture;
+    return S_OK;
+}
+Texture* Device::GetTexture(int stage) const { return (stage >= 0 && stage < 8) ? impl_->textures[stage] : nullptr; }
+HRESULT Device::SetMaterial(const Material& m) {
+    impl_->material = m;
+    return S_OK;
+}
+Material Device::GetMaterial() const { return impl_->material; }
+HRESULT Device::SetLight(int index, const Light& light) {
+    if (index < 0 || index > 4096) return E_INVALIDARG;
+    if (size_t(index) >= impl_->lights.size()) impl_->lights.resize(index + 1);
+    impl_->lights[index].light = light;
+    impl_->lights[index].set = true;
+    return S_OK;
+}
+HRESULT Device::LightEnable(int index, bool enable) {
+    if (index < 0 || index > 4096) return E_INVALIDARG;
+    if (size_t(index) >= impl_->lights.size()) impl_->lights.resize(index + 1);
+    LightSlot& slot = impl_->lights[index];
+    if (!slot.set) {  // enabling a light never set gives the API's default white light
+        slot.light = Light{};
+        slot.light.diffuse = {1, 1, 1, 0};
+        slot.light.direction = {0, 0, 1};
+        slot.light.range = 1e30f;
+        slot.set = true;
+    }
+    slot.enabled = enable;
+    return S_OK;
+}
+
+// Setting a target resets the viewport to the whole of it.
+HRESULT Device::SetRenderTarget(Texture* target) {
+    if (target && !target->IsRenderTarget()) return E_INVALIDARG;
+    impl_->renderTarget = target;
+    Viewport vp;
+    vp.width = impl_->TargetWidth();
+    vp.height = impl_->TargetHeight();
+    impl_->viewport = vp;
+    return S_OK;
+}
+Texture* Device::GetRenderTarget() const { return impl_->renderTarget; }
+
 const uint32_t* Device::BackBuffer() const { return impl_->color.data(); }
+
+HRESULT Device::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride) {
+    return impl_->Draw(type, primitiveCount, vertices, stride, nullptr, false, 0, 0);
+}
+HRESULT Device::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
+                                       uint32_t primitiveCount, const void* indices, bool index32,
+                                       const void* vertices, uint32_t stride) {
+    if (!indices) return E_INVALIDARG;
+    return impl_->Draw(type, primitiveCount, vertices, stride, indices, index32, minIndex, numVertices);
+}
 
 }  // namespace gfx

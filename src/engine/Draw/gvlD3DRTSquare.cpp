@@ -1,0 +1,89 @@
+// Render-target textures.
+#include "Draw/gvlD3DRTSquare.h"
+
+#include "Draw/gvlDrawCheck.h"
+#include "log/ErrorLog.h"
+
+namespace {
+constexpr const char* kRTSource = ".\\Draw\\gvlD3DRTSquare";
+constexpr int kMaxTargetSize = 8192;
+}  // namespace
+
+CD3DRTSquare::CD3DRTSquare() = default;
+
+CD3DRTSquare::~CD3DRTSquare() { CD3DRTSquare::Invalidate(); }
+
+void CD3DRTSquare::Create(double width, double height, uint32_t clearColor) {
+    m_nRTWidth = int(width);
+    m_nRTHeight = int(height);
+    m_ClearColor = clearColor;
+    m_bSizeSet = true;
+    if (g_pD3DDevice) InnerInitTexture();
+}
+
+void CD3DRTSquare::Restore() {
+    if (m_bSizeSet) InnerInitTexture();
+}
+
+// Releases the texture.  A target still begun is ended first so the device never
+// keeps drawing into a texture that is gone.
+void CD3DRTSquare::Invalidate() {
+    if (m_bBeginExecused) EndTarget();
+    if (m_pTexture) {
+        if (g_pD3DDevice && g_pD3DDevice->GetRenderTarget() == m_pTexture) g_pD3DDevice->SetRenderTarget(nullptr);
+        if (g_pD3DDevice && g_pD3DDevice->GetTexture(0) == m_pTexture) g_pD3DDevice->SetTexture(0, nullptr);
+        delete m_pTexture;
+        m_pTexture = nullptr;
+    }
+    m_pSavedTarget = nullptr;
+    m_bSavedTargetValid = false;
+}
+
+// A render target of the stored size with its own depth buffer.  A size the device
+// cannot make is logged and leaves the object without a texture.
+void CD3DRTSquare::InnerInitTexture() {
+    Invalidate();
+    if (m_nRTWidth <= 0 || m_nRTHeight <= 0 || m_nRTWidth > kMaxTargetSize || m_nRTHeight > kMaxTargetSize) {
+        g_ErrorLog.Printf("CD3DRTSquare::InnerInitTexture::D3DXCreateTextureに失敗");
+        g_ErrorLog.Printf("テクスチャサイズ(x:%d, 7:%d)", m_nRTWidth, m_nRTHeight);
+        g_ErrorLog.Printf("%d", int(E_INVALIDARG));
+        DRAW_CHECK(0, kRTSource);
+        return;
+    }
+    m_pTexture = new gfx::Texture(m_nRTWidth, m_nRTHeight, gfx::Format::A8R8G8B8, true);
+}
+
+void CD3DRTSquare::BeginTarget(bool clear) {
+    if (!m_pTexture || !g_pD3DDevice) return;
+    if (!DRAW_CHECK(!m_bBeginExecused, kRTSource)) return;
+    EndSpriteBatch();
+    gfx::Device& d = *g_pD3DDevice;
+    m_SavedViewport = d.GetViewport();
+    if (!m_bSavedTargetValid) {
+        m_pSavedTarget = d.GetRenderTarget();
+        m_bSavedTargetValid = true;
+    }
+    d.SetRenderTarget(m_pTexture);
+    if (clear) d.Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, m_ClearColor, 1.0f, 0);
+    gfx::Viewport vp;
+    vp.x = 0;
+    vp.y = 0;
+    vp.width = uint32_t(m_pTexture->Width());
+    vp.height = uint32_t(m_pTexture->Height());
+    vp.minZ = 0.0f;
+    vp.maxZ = 1.0f;
+    d.SetViewport(vp);
+    m_bBeginExecused = true;
+}
+
+void CD3DRTSquare::EndTarget() {
+    if (!m_bBeginExecused) return;
+    m_bBeginExecused = false;
+    EndSpriteBatch();
+    if (g_pD3DDevice) {
+        g_pD3DDevice->SetRenderTarget(m_pSavedTarget);
+        g_pD3DDevice->SetViewport(m_SavedViewport);
+    }
+    m_pSavedTarget = nullptr;
+    m_bSavedTargetValid = false;
+}

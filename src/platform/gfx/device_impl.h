@@ -1,0 +1,58 @@
+#pragma once
+// Device internals shared by the state code and the rasterizer.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "gfx/device.h"
+#include "gfx/texture.h"
+
+namespace gfx {
+
+// A vertex after vertex processing, ready for clipping (clip space) or already in
+// screen space (pre-transformed input).
+struct ProcVertex {
+    float x = 0, y = 0, z = 0, w = 1;  // clip space, or screen x, y, z and rhw
+    float r = 0, g = 0, b = 0, a = 0;  // diffuse, 0..255
+    float sr = 0, sg = 0, sb = 0;      // specular, 0..255
+    float u = 0, v = 0;
+};
+
+struct LightSlot {
+    Light light;
+    bool enabled = false;
+    bool set = false;
+};
+
+struct Device::Impl {
+    int width = 0, height = 0;
+    std::vector<uint32_t> color;
+    std::vector<float> depth;
+    std::array<uint32_t, RS_COUNT> rs{};
+    std::array<std::array<uint32_t, SAMP_COUNT>, 8> samp{};
+    std::array<std::array<uint32_t, TSS_COUNT>, 8> tss{};
+    vm::Matrix view, proj, world[4];
+    Viewport viewport;
+    bool inScene = false;
+    uint32_t fvf = 0;
+    Texture* textures[8] = {};
+    Material material;
+    std::vector<LightSlot> lights;
+    Texture* renderTarget = nullptr;
+
+    // Scratch space reused from draw to draw.
+    std::vector<ProcVertex> procVerts;
+    std::vector<uint8_t> procFlags;
+
+    // The current target.
+    uint32_t* TargetColor() { return renderTarget ? renderTarget->Pixels() : color.data(); }
+    float* TargetDepth() { return renderTarget ? renderTarget->Depth() : depth.data(); }
+    int TargetWidth() const { return renderTarget ? renderTarget->Width() : width; }
+    int TargetHeight() const { return renderTarget ? renderTarget->Height() : height; }
+
+    void SetDefaults();
+    HRESULT Draw(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride,
+                 const void* indices, bool index32, uint32_t minIndex, uint32_t numVertices);
+};
+
+}  // namespace gfx

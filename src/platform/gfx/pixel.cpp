@@ -1,0 +1,387 @@
+// The pixel pipeline: texture sampling (point and linear, wrap/mirror/clamp/border),
+// texture stage 0, specular add, alpha test, depth test and blending.
+#include <algorithm>
+#include <cmath>
+
+#include "gfx/device.h"
+#include "gfx/raster_pixel.h"
+
+namespace gfx {
+
+namespace {
+
+// a * b / 255, rounded to nearest, for a and b in 0..255.
+inline uint32_t Mul255(uint32_t a, uint32_t b) {
+    const uint32_t t = a * b + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+inline int ToFixed(float v) {  // v * 256, rounded, kept within int range
+    float f = v * 256.0f;
+    f = f < -1073741824.0f ? -1073741824.0f : (f > 1073741824.0f ? 1073741824.0f : f);
+    return int(std::lrintf(f));
+}
+
+// Address one coordinate; -1 means the border colour.
+inline int Address(int i, int n, uint32_t mode, bool pow2) {
+    if (i >= 0 && i < n) return i;
+    switch (mode) {
+        case TADDRESS_CLAMP: return i < 0 ? 0 : n - 1;
+        case TADDRESS_BORDER: return -1;
+        case TADDRESS_MIRROR: {
+            const int period = 2 * n;
+            int m = i % period;
+            if (m < 0) m += period;
+            return m < n ? m : period - 1 - m;
+        }
+        default:  // wrap
+            if (pow2) return i & (n - 1);
+            {
+                int m = i % n;
+                return m < 0 ? m + n : m;
+            }
+    }
+}
+
+inline uint32_t Texel(const PipeState& s, int x, int y) {
+    const int ax = Address(x, s.tw, s.addrU, s.twPow2);
+    const int ay = Address(y, s.th, s.addrV, s.thPow2);
+    if (ax < 0 || ay < 0) return s.border;
+    return s.tex[size_t(ay) * s.tw + ax];
+}
+
+inline uint64_t Spread(uint32_t c) {  // ARGB -> 00AA00RR 00GG00BB as 16-bit lanes
+    return (uint64_t(c) & 0x00FF00FFull) | ((uint64_t(c) & 0xFF00FF00ull) << 24);
+}
+inline uint32_t Pack(uint64_t v) { return uint32_t(v & 0x00FF00FFull) | uint32_t((v >> 24) & 0xFF00FF00ull); }
+
+inline uint32_t Bilinear(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fx, uint32_t fy) {
+    constexpr uint64_t kMask = 0x00FF00FF00FF00FFull, kHalf = 0x0080008000800080ull;
+    const uint64_t top = ((Spread(t00) * (256 - fx) + Spread(t10) * fx + kHalf) >> 8) & kMask;
+    const uint64_t bot = ((Spread(t01) * (256 - fx) + Spread(t11) * fx + kHalf) >> 8) & kMask;
+    return Pack(((top * (256 - fy) + bot * fy + kHalf) >> 8) & kMask);
+}
+
+inline uint32_t SamplePoint(const PipeState& s, float u, float v) {
+    const int fu = ToFixed(u * float(s.tw)), fv = ToFixed(v * float(s.th));
+    return Texel(s, fu >> 8, fv >> 8);
+}
+
+inline uint32_t SampleLinear(const PipeState& s, float u, float v) {
+    const int fu = ToFixed(u * float(s.tw)) - 128, fv = ToFixed(v * float(s.th)) - 128;
+    const int x0 = fu >> 8, y0 = fv >> 8;
+    const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+    if (fx == 0 && fy == 0) return Texel(s, x0, y0);
+    // Fast inner case: the 2x2 block lies inside the texture.
+    if (x0 >= 0 && y0 >= 0 && x0 + 1 < s.tw && y0 + 1 < s.th) {
+        const uint32_t* p = s.tex + size_t(y0) * s.tw + x0;
+        return Bilinear(p[0], p[1], p[s.tw], p[s.tw + 1], fx, fy);
+    }
+    return Bilinear(Texel(s, x0, y0), Texel(s, x0 + 1, y0), Texel(s, x0, y0 + 1), Texel(s, x0 + 1, y0 + 1), fx, fy);
+}
+
+constexpr uint32_t kTaSelectMask = 0x0F, kTaComplement = 0x10, kTaAlphaReplicate = 0x20;
+
+inline uint32_t Arg(uint32_t arg, uint32_t diffuse, uint32_t tex, uint32_t tfactor, uint32_t spec) {
+    uint32_t v;
+    switch (arg & kTaSelectMask) {
+        case TA_TEXTURE: v = tex; break;
+        case TA_TFACTOR: v = tfactor; break;
+        case TA_SPECULAR: v = spec; break;
+        default: v = diffuse; break;  // diffuse, and current (= diffuse at stage 0)
+    }
+    if (arg & kTaComplement) v = ~v;
+    if (arg & kTaAlphaReplicate) {
+        const uint32_t a = v >> 24;
+        v = (a << 24) | (a << 16) | (a << 8) | a;
+    }
+    return v;
+}
+
+inline uint32_t Ch(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
+
+// One channel of a stage operation.
+inline uint32_t Op(uint32_t op, uint32_t a1, uint32_t a2) {
+    switch (op) {
+        case TOP_SELECTARG1: return a1;
+        case TOP_SELECTARG2: return a2;
+        case TOP_MODULATE: return Mul255(a1, a2);
+        case TOP_MODULATE2X: return std::min<uint32_t>(255, Mul255(a1, a2) * 2);
+        case TOP_MODULATE4X: return std::min<uint32_t>(255, Mul255(a1, a2) * 4);
+        case TOP_ADD: return std::min<uint32_t>(255, a1 + a2);
+        case 8: {  // add signed
+            const int v = int(a1) + int(a2) - 128;
+            return uint32_t(std::clamp(v, 0, 255));
+        }
+        case 9: {  // add signed 2x
+            const int v = (int(a1) + int(a2) - 128) * 2;
+            return uint32_t(std::clamp(v, 0, 255));
+        }
+        case 10: return a1 > a2 ? a1 - a2 : 0;  // subtract
+        case 11: return std::min<uint32_t>(255, a1 + a2 - Mul255(a1, a2));  // add smooth
+        default: return a1;
+    }
+}
+
+uint32_t CombineGeneric(const PipeState& s, uint32_t diffuse, uint32_t tex, uint32_t spec) {
+    uint32_t rgb;
+    if (s.colorOp == TOP_DISABLE) {
+        rgb = diffuse & 0x00FFFFFF;
+    } else {
+        const uint32_t c1 = Arg(s.colorArg1, diffuse, tex, s.tfactor, spec);
+        const uint32_t c2 = Arg(s.colorArg2, diffuse, tex, s.tfactor, spec);
+        rgb = (Op(s.colorOp, Ch(c1, 16), Ch(c2, 16)) << 16) | (Op(s.colorOp, Ch(c1, 8), Ch(c2, 8)) << 8) |
+              Op(s.colorOp, Ch(c1, 0), Ch(c2, 0));
+    }
+    uint32_t a;
+    if (s.colorOp == TOP_DISABLE || s.alphaOp == TOP_DISABLE) {
+        a = diffuse >> 24;
+    } else {
+        const uint32_t c1 = Arg(s.alphaArg1, diffuse, tex, s.tfactor, spec);
+        const uint32_t c2 = Arg(s.alphaArg2, diffuse, tex, s.tfactor, spec);
+        a = Op(s.alphaOp, c1 >> 24, c2 >> 24);
+    }
+    return (a << 24) | rgb;
+}
+
+inline bool Compare(uint32_t func, uint32_t a, uint32_t ref) {
+    switch (func) {
+        case CMP_NEVER: return false;
+        case CMP_LESS: return a < ref;
+        case CMP_EQUAL: return a == ref;
+        case CMP_LESSEQUAL: return a <= ref;
+        case CMP_GREATER: return a > ref;
+        case CMP_NOTEQUAL: return a != ref;
+        case CMP_GREATEREQUAL: return a >= ref;
+        default: return true;
+    }
+}
+inline bool CompareZ(uint32_t func, float z, float ref) {
+    switch (func) {
+        case CMP_NEVER: return false;
+        case CMP_LESS: return z < ref;
+        case CMP_EQUAL: return z == ref;
+        case CMP_LESSEQUAL: return z <= ref;
+        case CMP_GREATER: return z > ref;
+        case CMP_NOTEQUAL: return z != ref;
+        case CMP_GREATEREQUAL: return z >= ref;
+        default: return true;
+    }
+}
+
+// Blend factor for one channel.  `ch` is the channel's value in src/dst, `sa` and
+// `da` the alphas; `isAlpha` for the alpha channel.
+inline uint32_t Factor(uint32_t f, uint32_t sc, uint32_t dc, uint32_t sa, uint32_t da, bool isAlpha) {
+    switch (f) {
+        case BLEND_ZERO: return 0;
+        case BLEND_ONE: return 255;
+        case BLEND_SRCCOLOR: return sc;
+        case BLEND_INVSRCCOLOR: return 255 - sc;
+        case BLEND_SRCALPHA: return sa;
+        case BLEND_INVSRCALPHA: return 255 - sa;
+        case BLEND_DESTALPHA: return da;
+        case BLEND_INVDESTALPHA: return 255 - da;
+        case BLEND_DESTCOLOR: return dc;
+        case BLEND_INVDESTCOLOR: return 255 - dc;
+        case BLEND_SRCALPHASAT: return isAlpha ? 255 : std::min(sa, 255 - da);
+        case 12: return sa;        // both src alpha (as source: src alpha)
+        case 13: return 255 - sa;  // both inv src alpha
+        default: return 255;
+    }
+}
+
+uint32_t BlendGeneric(const PipeState& s, uint32_t src, uint32_t dst) {
+    uint32_t srcF = s.srcBlend, dstF = s.dstBlend;
+    if (srcF == 12) { srcF = BLEND_SRCALPHA; dstF = BLEND_INVSRCALPHA; }
+    if (srcF == 13) { srcF = BLEND_INVSRCALPHA; dstF = BLEND_SRCALPHA; }
+    const uint32_t sa = src >> 24, da = dst >> 24;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const bool isAlpha = shift == 24;
+        const uint32_t sc = Ch(src, shift), dc = Ch(dst, shift);
+        uint32_t r;
+        switch (s.blendOp) {
+            case BLENDOP_MIN: r = std::min(sc, dc); break;
+            case BLENDOP_MAX: r = std::max(sc, dc); break;
+            default: {
+                const int a = int(Mul255(sc, Factor(srcF, sc, dc, sa, da, isAlpha)));
+                const int b = int(Mul255(dc, Factor(dstF, sc, dc, sa, da, isAlpha)));
+                int v;
+                if (s.blendOp == BLENDOP_SUBTRACT) v = a - b;
+                else if (s.blendOp == BLENDOP_REVSUBTRACT) v = b - a;
+                else v = a + b;
+                r = uint32_t(std::clamp(v, 0, 255));
+            }
+        }
+        out |= r << shift;
+    }
+    return out;
+}
+
+// The common source-over blend, two channels at a time.
+inline uint32_t BlendSrcOver(uint32_t src, uint32_t dst) {
+    const uint32_t sa = src >> 24;
+    if (sa == 255) return src;
+    if (sa == 0) return dst;
+    const uint32_t ia = 255 - sa;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t v = Mul255(Ch(src, shift), sa) + Mul255(Ch(dst, shift), ia);
+        out |= std::min<uint32_t>(v, 255) << shift;
+    }
+    return out;
+}
+
+inline uint32_t ToByte(float v) {
+    const int i = int(v + 0.5f);
+    return uint32_t(i < 0 ? 0 : (i > 255 ? 255 : i));
+}
+
+enum : int { kKindGeneric = 0, kKindModulate = 1, kKindNoTexDiffuse = 2 };
+enum : int { kBlendNone = 0, kBlendSrcOver = 1, kBlendGeneric = 2 };
+
+template <bool Persp, bool ConstColor, int Kind, int BlendKind>
+void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+    const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
+    float a[kAttrCount];
+    for (int k = 0; k < kAttrCount; ++k) a[k] = sp.a0[k] + sp.dadx[k] * fx + sp.dady[k] * fy;
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    const bool linear = sp.minify ? s.minLinear : s.magLinear;
+    const bool hasTex = s.tex != nullptr;
+    const bool zTest = s.zTest, zWrite = s.zWrite;
+    uint32_t constDiffuse = 0, constSpec = 0;
+    if (sp.flat) {
+        constDiffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+        constSpec = (ToByte(sp.flatSR) << 16) | (ToByte(sp.flatSG) << 8) | ToByte(sp.flatSB);
+    } else if (ConstColor) {
+        constDiffuse = (ToByte(a[kAttrA]) << 24) | (ToByte(a[kAttrR]) << 16) | (ToByte(a[kAttrG]) << 8) |
+                       ToByte(a[kAttrB]);
+        constSpec = (ToByte(a[kAttrSR]) << 16) | (ToByte(a[kAttrSG]) << 8) | ToByte(a[kAttrSB]);
+    }
+    const bool useConst = sp.flat || ConstColor;
+    const float dz = sp.dadx[kAttrZ], drhw = sp.dadx[kAttrRhw], du = sp.dadx[kAttrU], dv = sp.dadx[kAttrV];
+    for (int x = x0; x < x1; ++x) {
+        const float z = a[kAttrZ];
+        float w = 1.0f;
+        if (Persp) w = 1.0f / a[kAttrRhw];
+        const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+        if (zTest && !CompareZ(s.zFunc, zc, zb[x])) goto next;
+        {
+            uint32_t diffuse, spec;
+            if (useConst) {
+                diffuse = constDiffuse;
+                spec = constSpec;
+            } else {
+                diffuse = (ToByte(a[kAttrA] * w) << 24) | (ToByte(a[kAttrR] * w) << 16) |
+                          (ToByte(a[kAttrG] * w) << 8) | ToByte(a[kAttrB] * w);
+                spec = (ToByte(a[kAttrSR] * w) << 16) | (ToByte(a[kAttrSG] * w) << 8) | ToByte(a[kAttrSB] * w);
+            }
+            uint32_t color;
+            if (Kind == kKindNoTexDiffuse) {
+                color = diffuse;
+            } else {
+                uint32_t tex = 0xFFFFFFFFu;
+                if (hasTex) {
+                    const float u = a[kAttrU] * w, v = a[kAttrV] * w;
+                    tex = linear ? SampleLinear(s, u, v) : SamplePoint(s, u, v);
+                }
+                if (Kind == kKindModulate) {
+                    color = (Mul255(tex >> 24, diffuse >> 24) << 24) |
+                            (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
+                            (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
+                } else {
+                    color = CombineGeneric(s, diffuse, tex, spec);
+                }
+            }
+            if (s.specular) {
+                color = (color & 0xFF000000u) | (std::min<uint32_t>(255, Ch(color, 16) + Ch(spec, 16)) << 16) |
+                        (std::min<uint32_t>(255, Ch(color, 8) + Ch(spec, 8)) << 8) |
+                        std::min<uint32_t>(255, Ch(color, 0) + Ch(spec, 0));
+            }
+            if (s.alphaTest && !Compare(s.alphaFunc, color >> 24, s.alphaRef)) goto next;
+            if (BlendKind == kBlendSrcOver) color = BlendSrcOver(color, cb[x]);
+            else if (BlendKind == kBlendGeneric) color = BlendGeneric(s, color, cb[x]);
+            if (s.xrgbTarget) color |= 0xFF000000u;
+            cb[x] = color;
+            if (zWrite) zb[x] = zc;
+        }
+    next:
+        if (ConstColor && !Persp) {
+            a[kAttrZ] += dz;
+            a[kAttrU] += du;
+            a[kAttrV] += dv;
+            (void)drhw;
+        } else {
+            for (int k = 0; k < kAttrCount; ++k) a[k] += sp.dadx[k];
+        }
+    }
+}
+
+using SpanFn = void (*)(const PipeState&, const SpanSetup&, int, int, int);
+
+template <bool P, bool C, int K>
+SpanFn PickBlend(int b) {
+    switch (b) {
+        case kBlendNone: return &ShadeSpanT<P, C, K, kBlendNone>;
+        case kBlendSrcOver: return &ShadeSpanT<P, C, K, kBlendSrcOver>;
+        default: return &ShadeSpanT<P, C, K, kBlendGeneric>;
+    }
+}
+template <bool P, bool C>
+SpanFn PickKind(int k, int b) {
+    switch (k) {
+        case kKindModulate: return PickBlend<P, C, kKindModulate>(b);
+        case kKindNoTexDiffuse: return PickBlend<P, C, kKindNoTexDiffuse>(b);
+        default: return PickBlend<P, C, kKindGeneric>(b);
+    }
+}
+
+}  // namespace
+
+bool PipeUsesTexture(const PipeState& s) {
+    if (s.colorOp == TOP_DISABLE) return false;
+    auto uses = [](uint32_t op, uint32_t a1, uint32_t a2) {
+        if (op == TOP_SELECTARG1) return (a1 & kTaSelectMask) == TA_TEXTURE;
+        if (op == TOP_SELECTARG2) return (a2 & kTaSelectMask) == TA_TEXTURE;
+        return (a1 & kTaSelectMask) == TA_TEXTURE || (a2 & kTaSelectMask) == TA_TEXTURE;
+    };
+    return uses(s.colorOp, s.colorArg1, s.colorArg2) ||
+           (s.alphaOp != TOP_DISABLE && uses(s.alphaOp, s.alphaArg1, s.alphaArg2));
+}
+
+void PreparePipe(PipeState& s) {
+    s.twPow2 = (s.tw & (s.tw - 1)) == 0;
+    s.thPow2 = (s.th & (s.th - 1)) == 0;
+    auto isDiffuse = [](uint32_t a) { return a == TA_DIFFUSE || a == TA_CURRENT; };
+    const bool modColor = s.colorOp == TOP_MODULATE &&
+                          ((s.colorArg1 == TA_TEXTURE && isDiffuse(s.colorArg2)) ||
+                           (isDiffuse(s.colorArg1) && s.colorArg2 == TA_TEXTURE));
+    const bool modAlpha = s.alphaOp == TOP_MODULATE &&
+                          ((s.alphaArg1 == TA_TEXTURE && isDiffuse(s.alphaArg2)) ||
+                           (isDiffuse(s.alphaArg1) && s.alphaArg2 == TA_TEXTURE));
+    if (modColor && modAlpha) s.kind = kKindModulate;
+    else if (!s.tex && !PipeUsesTexture(s) && (s.colorOp == TOP_DISABLE ||
+             ((s.colorOp == TOP_SELECTARG1 && isDiffuse(s.colorArg1)) ||
+              (s.colorOp == TOP_SELECTARG2 && isDiffuse(s.colorArg2)))) &&
+             (s.colorOp == TOP_DISABLE || s.alphaOp == TOP_DISABLE ||
+              (s.alphaOp == TOP_SELECTARG1 && isDiffuse(s.alphaArg1)) ||
+              (s.alphaOp == TOP_SELECTARG2 && isDiffuse(s.alphaArg2))))
+        s.kind = kKindNoTexDiffuse;
+    else s.kind = kKindGeneric;
+    if (!s.blend) s.blendKind = kBlendNone;
+    else if (s.srcBlend == BLEND_SRCALPHA && s.dstBlend == BLEND_INVSRCALPHA && s.blendOp == BLENDOP_ADD)
+        s.blendKind = kBlendSrcOver;
+    else s.blendKind = kBlendGeneric;
+}
+
+void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+    if (x0 >= x1) return;
+    SpanFn fn;
+    const bool cc = sp.constColor || sp.flat;
+    if (sp.persp) fn = cc ? PickKind<true, true>(s.kind, s.blendKind) : PickKind<true, false>(s.kind, s.blendKind);
+    else fn = cc ? PickKind<false, true>(s.kind, s.blendKind) : PickKind<false, false>(s.kind, s.blendKind);
+    fn(s, sp, y, x0, x1);
+}
+
+}  // namespace gfx

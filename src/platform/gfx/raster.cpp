@@ -1,0 +1,822 @@
+// Drawing: vertex processing (transform, vertex blending, lighting), clipping,
+// triangle and line rasterization and the pixel pipeline (texture stage 0, alpha
+// test, depth test, blending).
+//
+// Conventions of the 3D API the game was written for:
+//  * pixel centres lie on integer screen coordinates;
+//  * a triangle covers the pixels whose centres are inside it, with the top-left
+//    rule deciding centres exactly on an edge (positions are snapped to 1/256 pixel
+//    and the edge tests are exact integer arithmetic, so shared edges never crack
+//    or double-hit);
+//  * attributes are interpolated perspective-correctly, depth linearly in screen
+//    space;
+//  * colour arithmetic is 8 bits per channel, a*b/255 rounded to nearest.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "gfx/device.h"
+#include "gfx/device_impl.h"
+#include "gfx/raster_pixel.h"
+
+namespace gfx {
+
+namespace {
+
+constexpr int kSub = 256;  // sub-pixel steps per pixel
+constexpr float kClipW = 1e-5f;   // triangles are clipped at this w (a near plane of 0 is allowed)
+constexpr float kGuard = 16.0f;   // guard band, in viewport half-widths
+
+struct FvfLayout {
+    int posSize = 0;
+    int numBetas = 0;
+    bool rhw = false;
+    int offNormal = -1, offDiffuse = -1, offSpecular = -1, offTex = -1;
+    bool valid = false;
+};
+
+FvfLayout ParseFvf(uint32_t fvf) {
+    FvfLayout l;
+    switch (fvf & 0x00E) {
+        case FVF_XYZ: l.posSize = 12; break;
+        case FVF_XYZRHW: l.posSize = 16; l.rhw = true; break;
+        case FVF_XYZB1: l.posSize = 16; l.numBetas = 1; break;
+        case FVF_XYZB2: l.posSize = 20; l.numBetas = 2; break;
+        case FVF_XYZB3: l.posSize = 24; l.numBetas = 3; break;
+        case FVF_XYZB4: l.posSize = 28; l.numBetas = 4; break;
+        case 0x00E: l.posSize = 32; l.numBetas = 5; break;
+        default: return l;
+    }
+    int off = l.posSize;
+    if (fvf & FVF_NORMAL) { l.offNormal = off; off += 12; }
+    if (fvf & 0x020) off += 4;  // point size
+    if (fvf & FVF_DIFFUSE) { l.offDiffuse = off; off += 4; }
+    if (fvf & FVF_SPECULAR) { l.offSpecular = off; off += 4; }
+    if ((fvf >> 8) & 0xF) l.offTex = off;
+    l.valid = true;
+    return l;
+}
+
+inline float RdF(const uint8_t* p) { float f; std::memcpy(&f, p, 4); return f; }
+inline uint32_t RdU(const uint8_t* p) { uint32_t u; std::memcpy(&u, p, 4); return u; }
+
+struct Rgba { float r, g, b, a; };
+inline Rgba FromArgb(uint32_t c) {
+    return {float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f, float(c & 0xFF) / 255.0f,
+            float(c >> 24) / 255.0f};
+}
+inline Rgba FromCv(const ColorValue& c) { return {c.r, c.g, c.b, c.a}; }
+
+// Inverse transpose of the upper 3x3 (for normals).
+void NormalMatrix(const vm::Matrix& m, float out[3][3]) {
+    const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
+    const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
+    const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
+    const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
+    const float D = -(b * i - c * h), E = a * i - c * g, F = -(a * h - b * g);
+    const float G = b * f - c * e, H = -(a * f - c * d), I = a * e - b * d;
+    float det = a * A + b * B + c * C;
+    if (std::fabs(det) < 1e-30f) det = 1.0f;
+    const float inv = 1.0f / det;
+    // inverse = adj^T / det; inverse-transpose = adj / det (cofactor matrix)
+    out[0][0] = A * inv; out[0][1] = B * inv; out[0][2] = C * inv;
+    out[1][0] = D * inv; out[1][1] = E * inv; out[1][2] = F * inv;
+    out[2][0] = G * inv; out[2][1] = H * inv; out[2][2] = I * inv;
+}
+
+inline vm::Vec3 MulN(const vm::Vec3& n, const float m[3][3]) {
+    return {n.x * m[0][0] + n.y * m[1][0] + n.z * m[2][0], n.x * m[0][1] + n.y * m[1][1] + n.z * m[2][1],
+            n.x * m[0][2] + n.y * m[1][2] + n.z * m[2][2]};
+}
+
+struct LightVS {  // a light in view space
+    LightType type;
+    Rgba diffuse, specular, ambient;
+    vm::Vec3 position, dirToLight;  // dirToLight: for directional lights, normalised
+    vm::Vec3 spotDir;
+    float range, falloff, att0, att1, att2, cosTheta2, cosPhi2;
+};
+
+inline float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+// Triangle setup and spans
+
+namespace {
+
+inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+    int64_t q = a / b;
+    if ((a % b != 0) && (a < 0)) --q;
+    return q;
+}
+inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+inline int64_t Snap(float v) { return (int64_t)std::llround(double(v) * kSub); }
+
+// Builds the attribute planes of a triangle (in screen space, snapped positions)
+// and shades the rows of [yTop, yBottom] between the given x limits function.
+struct TriSetup {
+    float x0, y0;
+    float a0[kAttrCount];
+    float dx[kAttrCount], dy[kAttrCount];
+    int count;
+};
+
+void AttrsOf(const ScreenVertex& v, bool persp, float* out) {
+    const float w = persp ? v.rhw : 1.0f;
+    out[kAttrZ] = v.z;
+    out[kAttrRhw] = v.rhw;
+    out[kAttrU] = v.u * w;
+    out[kAttrV] = v.v * w;
+    out[kAttrR] = v.r * w;
+    out[kAttrG] = v.g * w;
+    out[kAttrB] = v.b * w;
+    out[kAttrA] = v.a * w;
+    out[kAttrSR] = v.sr * w;
+    out[kAttrSG] = v.sg * w;
+    out[kAttrSB] = v.sb * w;
+}
+
+}  // namespace
+
+void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
+                    const ScreenVertex* flatFrom) {
+    int64_t X[3] = {Snap(va->x), Snap(vb->x), Snap(vc->x)};
+    int64_t Y[3] = {Snap(va->y), Snap(vb->y), Snap(vc->y)};
+    const ScreenVertex* v[3] = {va, vb, vc};
+    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+    if (area == 0) return;
+    // area > 0: clockwise on screen.
+    if (s.cull == CULL_CCW && area < 0) return;
+    if (s.cull == CULL_CW && area > 0) return;
+    if (area < 0) {
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+        std::swap(v[1], v[2]);
+    }
+    const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+    int yTop = int(std::max<int64_t>(CeilDiv(minY, kSub), s.sy0));
+    int yBot = int(std::min<int64_t>(FloorDiv(maxY, kSub), s.sy1 - 1));
+    if (yTop > yBot) return;
+    const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
+    if (CeilDiv(minX, kSub) >= s.sx1 || FloorDiv(maxX, kSub) < s.sx0) return;
+
+    // Edges i -> i+1; inside is E >= bias.
+    int64_t edx[3], edy[3], ex[3], ey[3], bias[3];
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        edx[i] = X[j] - X[i];
+        edy[i] = Y[j] - Y[i];
+        ex[i] = X[i];
+        ey[i] = Y[i];
+        const bool top = edy[i] == 0 && edx[i] > 0;
+        const bool left = edy[i] < 0;
+        bias[i] = (top || left) ? 0 : 1;
+    }
+
+    // Attribute planes.
+    bool persp = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
+    float A[3][kAttrCount];
+    for (int i = 0; i < 3; ++i) AttrsOf(*v[i], persp, A[i]);
+    const float fx0 = float(X[0]) / kSub, fy0 = float(Y[0]) / kSub;
+    const float fx1 = float(X[1]) / kSub - fx0, fy1 = float(Y[1]) / kSub - fy0;
+    const float fx2 = float(X[2]) / kSub - fx0, fy2 = float(Y[2]) / kSub - fy0;
+    const float det = fx1 * fy2 - fx2 * fy1;
+    const float inv = 1.0f / det;
+    SpanSetup sp;
+    sp.persp = persp;
+    for (int k = 0; k < kAttrCount; ++k) {
+        const float d1 = A[1][k] - A[0][k], d2 = A[2][k] - A[0][k];
+        sp.dadx[k] = (d1 * fy2 - d2 * fy1) * inv;
+        sp.dady[k] = (d2 * fx1 - d1 * fx2) * inv;
+        sp.a0[k] = A[0][k];
+    }
+    sp.x0 = fx0;
+    sp.y0 = fy0;
+    if (flatFrom) {
+        sp.flat = true;
+        sp.flatR = flatFrom->r; sp.flatG = flatFrom->g; sp.flatB = flatFrom->b; sp.flatA = flatFrom->a;
+        sp.flatSR = flatFrom->sr; sp.flatSG = flatFrom->sg; sp.flatSB = flatFrom->sb;
+    }
+    // Level of detail for filter choice: texels per pixel along x and y.
+    sp.minify = false;
+    if (s.tex) {
+        float du = std::fabs(sp.dadx[kAttrU]) + std::fabs(sp.dady[kAttrU]);
+        float dv = std::fabs(sp.dadx[kAttrV]) + std::fabs(sp.dady[kAttrV]);
+        if (persp) {
+            const float rhwMid = (A[0][kAttrRhw] + A[1][kAttrRhw] + A[2][kAttrRhw]) / 3.0f;
+            if (rhwMid > 0) { du /= rhwMid; dv /= rhwMid; }
+        }
+        sp.minify = std::max(du * s.tw, dv * s.th) > 1.0001f;
+    }
+
+    for (int y = yTop; y <= yBot; ++y) {
+        const int64_t py = int64_t(y) * kSub;
+        int64_t xl = s.sx0, xr = s.sx1 - 1;
+        bool empty = false;
+        for (int i = 0; i < 3; ++i) {
+            const int64_t K = edx[i] * (py - ey[i]) + edy[i] * ex[i];
+            if (edy[i] == 0) {
+                if (K < bias[i]) { empty = true; break; }
+            } else if (edy[i] < 0) {
+                xl = std::max(xl, CeilDiv(bias[i] - K, -edy[i] * kSub));
+            } else {
+                xr = std::min(xr, FloorDiv(K - bias[i], edy[i] * kSub));
+            }
+        }
+        if (empty || xl > xr) continue;
+        ShadeSpan(s, sp, y, int(xl), int(xr) + 1);
+    }
+}
+
+// Lines: the major axis is stepped pixel by pixel from the first end, the last
+// pixel of each segment is left out (so a strip never draws a joint twice).
+void RasterLine(const PipeState& s, const ScreenVertex& a, const ScreenVertex& b) {
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    const float d = xMajor ? dx : dy;
+    if (d == 0) return;
+    const float start = xMajor ? a.x : a.y;
+    const float end = xMajor ? b.x : b.y;
+    const int p0 = int(std::floor(start + 0.5f));
+    const int p1 = int(std::floor(end + 0.5f));
+    const int step = p1 > p0 ? 1 : -1;
+    const bool persp = a.rhw != b.rhw;
+    float A0[kAttrCount], A1[kAttrCount];
+    AttrsOf(a, persp, A0);
+    AttrsOf(b, persp, A1);
+    SpanSetup sp;
+    sp.persp = persp;
+    for (int k = 0; k < kAttrCount; ++k) sp.dadx[k] = sp.dady[k] = 0;
+    sp.minify = false;
+    for (int p = p0; p != p1; p += step) {
+        float t = (float(p) - start) / d;
+        t = Clamp01(t);
+        const float other = xMajor ? a.y + t * dy : a.x + t * dx;
+        const int q = int(std::floor(other + 0.5f));
+        const int px = xMajor ? p : q, py = xMajor ? q : p;
+        if (px < s.sx0 || px >= s.sx1 || py < s.sy0 || py >= s.sy1) continue;
+        for (int k = 0; k < kAttrCount; ++k) sp.a0[k] = A0[k] + (A1[k] - A0[k]) * t;
+        sp.x0 = float(px);
+        sp.y0 = float(py);
+        ShadeSpan(s, sp, py, px, px + 1);
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Pipeline state from the device states
+
+namespace {
+
+void BuildPipe(Device::Impl& d, PipeState& s) {
+    const auto& rs = d.rs;
+    s.pitch = d.TargetWidth();
+    s.cbuf = d.TargetColor();
+    s.zbuf = d.TargetDepth();
+    const Viewport& vp = d.viewport;
+    s.sx0 = std::min<int>(vp.x, d.TargetWidth());
+    s.sy0 = std::min<int>(vp.y, d.TargetHeight());
+    s.sx1 = std::min<int>(int(vp.x + vp.width), d.TargetWidth());
+    s.sy1 = std::min<int>(int(vp.y + vp.height), d.TargetHeight());
+    s.zTest = rs[RS_ZENABLE] != 0 && s.zbuf != nullptr;
+    s.zWrite = s.zTest && rs[RS_ZWRITEENABLE] != 0;
+    s.zFunc = rs[RS_ZFUNC];
+    s.alphaTest = rs[RS_ALPHATESTENABLE] != 0;
+    s.alphaFunc = rs[RS_ALPHAFUNC];
+    s.alphaRef = rs[RS_ALPHAREF] & 0xFF;
+    s.blend = rs[RS_ALPHABLENDENABLE] != 0;
+    s.srcBlend = rs[RS_SRCBLEND];
+    s.dstBlend = rs[RS_DESTBLEND];
+    s.blendOp = rs[RS_BLENDOP];
+    s.cull = rs[RS_CULLMODE];
+    s.flatShade = rs[RS_SHADEMODE] == SHADE_FLAT;
+    s.specular = rs[RS_SPECULARENABLE] != 0;
+    s.tfactor = rs[RS_TEXTUREFACTOR];
+    s.xrgbTarget = d.renderTarget && d.renderTarget->GetFormat() == Format::X8R8G8B8;
+    const auto& t0 = d.tss[0];
+    s.colorOp = t0[TSS_COLOROP];
+    s.colorArg1 = t0[TSS_COLORARG1];
+    s.colorArg2 = t0[TSS_COLORARG2];
+    s.alphaOp = t0[TSS_ALPHAOP];
+    s.alphaArg1 = t0[TSS_ALPHAARG1];
+    s.alphaArg2 = t0[TSS_ALPHAARG2];
+    Texture* tex = d.textures[0];
+    if (tex == d.renderTarget) tex = nullptr;  // sampling the target being drawn reads white
+    const bool usesTex = PipeUsesTexture(s);
+    if (tex && usesTex) {
+        s.tex = tex->Pixels();
+        s.tw = tex->Width();
+        s.th = tex->Height();
+        s.addrU = d.samp[0][SAMP_ADDRESSU];
+        s.addrV = d.samp[0][SAMP_ADDRESSV];
+        s.border = d.samp[0][SAMP_BORDERCOLOR];
+        s.magLinear = d.samp[0][SAMP_MAGFILTER] >= TEXF_LINEAR;
+        s.minLinear = d.samp[0][SAMP_MINFILTER] >= TEXF_LINEAR;
+    } else {
+        s.tex = nullptr;
+        s.tw = s.th = 1;
+    }
+    PreparePipe(s);
+}
+
+inline uint8_t ClipCode(const ProcVertex& v) {
+    uint8_t c = 0;
+    if (v.w < kClipW) c |= 1;
+    if (v.z < 0) c |= 2;
+    if (v.z > v.w) c |= 4;
+    const float g = kGuard * std::max(v.w, 0.0f);
+    if (v.x < -g) c |= 8;
+    if (v.x > g) c |= 16;
+    if (v.y < -g) c |= 32;
+    if (v.y > g) c |= 64;
+    return c;
+}
+
+inline float PlaneDist(const ProcVertex& v, int plane) {
+    const float g = kGuard;
+    switch (plane) {
+        case 0: return v.w - kClipW;
+        case 1: return v.z;
+        case 2: return v.w - v.z;
+        case 3: return v.x + g * v.w;
+        case 4: return g * v.w - v.x;
+        case 5: return v.y + g * v.w;
+        default: return g * v.w - v.y;
+    }
+}
+
+inline ProcVertex Lerp(const ProcVertex& a, const ProcVertex& b, float t) {
+    ProcVertex r;
+    r.x = a.x + (b.x - a.x) * t;
+    r.y = a.y + (b.y - a.y) * t;
+    r.z = a.z + (b.z - a.z) * t;
+    r.w = a.w + (b.w - a.w) * t;
+    r.r = a.r + (b.r - a.r) * t;
+    r.g = a.g + (b.g - a.g) * t;
+    r.b = a.b + (b.b - a.b) * t;
+    r.a = a.a + (b.a - a.a) * t;
+    r.sr = a.sr + (b.sr - a.sr) * t;
+    r.sg = a.sg + (b.sg - a.sg) * t;
+    r.sb = a.sb + (b.sb - a.sb) * t;
+    r.u = a.u + (b.u - a.u) * t;
+    r.v = a.v + (b.v - a.v) * t;
+    return r;
+}
+
+struct ViewportXf {
+    float ox, oy, sx, sy, minZ, dz;
+};
+
+inline ScreenVertex Project(const ProcVertex& p, const ViewportXf& vx) {
+    ScreenVertex s;
+    const float rhw = 1.0f / p.w;
+    s.x = vx.ox + (p.x * rhw + 1.0f) * vx.sx;
+    s.y = vx.oy + (1.0f - p.y * rhw) * vx.sy;
+    s.z = vx.minZ + p.z * rhw * vx.dz;
+    s.rhw = rhw;
+    s.r = p.r; s.g = p.g; s.b = p.b; s.a = p.a;
+    s.sr = p.sr; s.sg = p.sg; s.sb = p.sb;
+    s.u = p.u; s.v = p.v;
+    return s;
+}
+
+inline ScreenVertex FromPre(const ProcVertex& p) {
+    ScreenVertex s;
+    s.x = p.x; s.y = p.y; s.z = p.z; s.rhw = p.w;
+    s.r = p.r; s.g = p.g; s.b = p.b; s.a = p.a;
+    s.sr = p.sr; s.sg = p.sg; s.sb = p.sb;
+    s.u = p.u; s.v = p.v;
+    return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+// Vertex processing
+
+namespace {
+
+struct VertexProcessor {
+    Device::Impl& d;
+    FvfLayout L;
+    bool lighting = false;
+    int numMatrices = 1;  // world matrices blended
+    int numWeights = 0;   // weights read from the vertex
+    vm::Matrix worldView[4];
+    float normalM[4][3][3];
+    vm::Matrix proj;
+    std::vector<LightVS> lights;
+    Rgba globalAmbient{};
+    Rgba matDiffuse{}, matAmbient{}, matSpecular{}, matEmissive{};
+    float power = 0;
+    uint32_t srcDiffuse = 0, srcAmbient = 0, srcSpecular = 0, srcEmissive = 0;
+    bool normalize = false, specularOn = false, localViewer = true;
+
+    VertexProcessor(Device::Impl& dev, const FvfLayout& layout) : d(dev), L(layout) {
+        if (L.rhw) return;
+        const auto& rs = d.rs;
+        const uint32_t vb = rs[RS_VERTEXBLEND];
+        if (vb >= VBF_1WEIGHTS && vb <= VBF_3WEIGHTS && L.numBetas > 0) {
+            numWeights = std::min<int>(int(vb), L.numBetas);
+            numMatrices = numWeights + 1;
+        } else if (vb == 256) {  // zero weights: world 0 alone
+            numMatrices = 1;
+        }
+        for (int i = 0; i < numMatrices; ++i) {
+            worldView[i] = d.world[i] * d.view;
+            NormalMatrix(worldView[i], normalM[i]);
+        }
+        proj = d.proj;
+        lighting = rs[RS_LIGHTING] != 0;
+        if (lighting) {
+            globalAmbient = FromArgb(rs[RS_AMBIENT]);
+            const Material& m = d.material;
+            matDiffuse = FromCv(m.diffuse);
+            matAmbient = FromCv(m.ambient);
+            matSpecular = FromCv(m.specular);
+            matEmissive = FromCv(m.emissive);
+            power = m.power;
+            const bool cv = rs[RS_COLORVERTEX] != 0;
+            srcDiffuse = cv ? rs[RS_DIFFUSEMATERIALSOURCE] : MCS_MATERIAL;
+            srcAmbient = cv ? rs[RS_AMBIENTMATERIALSOURCE] : MCS_MATERIAL;
+            srcSpecular = cv ? rs[RS_SPECULARMATERIALSOURCE] : MCS_MATERIAL;
+            srcEmissive = cv ? rs[RS_EMISSIVEMATERIALSOURCE] : MCS_MATERIAL;
+            normalize = rs[RS_NORMALIZENORMALS] != 0;
+            specularOn = rs[RS_SPECULARENABLE] != 0;
+            localViewer = rs[RS_LOCALVIEWER] != 0;
+            for (const LightSlot& slot : d.lights) {
+                if (!slot.enabled) continue;
+                const Light& l = slot.light;
+                LightVS o{};
+                o.type = l.type;
+                o.diffuse = FromCv(l.diffuse);
+                o.specular = FromCv(l.specular);
+                o.ambient = FromCv(l.ambient);
+                o.position = vm::TransformCoord(l.position, d.view);
+                o.dirToLight = vm::Normalize(vm::TransformNormal(l.direction, d.view) * -1.0f);
+                o.spotDir = o.dirToLight;
+                o.range = l.range;
+                o.falloff = l.falloff;
+                o.att0 = l.attenuation0;
+                o.att1 = l.attenuation1;
+                o.att2 = l.attenuation2;
+                o.cosTheta2 = std::cos(l.theta * 0.5f);
+                o.cosPhi2 = std::cos(l.phi * 0.5f);
+                lights.push_back(o);
+            }
+        }
+    }
+
+    Rgba Source(uint32_t src, const Rgba& material, bool hasD, const Rgba& vd, bool hasS, const Rgba& vs) const {
+        if (src == MCS_COLOR1 && hasD) return vd;
+        if (src == MCS_COLOR2 && hasS) return vs;
+        return material;
+    }
+
+    void Process(const uint8_t* p, ProcVertex& out) const {
+        const bool hasD = L.offDiffuse >= 0, hasS = L.offSpecular >= 0;
+        const uint32_t vdiff = hasD ? RdU(p + L.offDiffuse) : 0xFFFFFFFFu;
+        const uint32_t vspec = hasS ? RdU(p + L.offSpecular) : 0u;
+        if (L.offTex >= 0) {
+            out.u = RdF(p + L.offTex);
+            out.v = RdF(p + L.offTex + 4);
+        } else {
+            out.u = out.v = 0;
+        }
+        if (L.rhw) {
+            out.x = RdF(p);
+            out.y = RdF(p + 4);
+            out.z = RdF(p + 8);
+            out.w = RdF(p + 12);
+            SetColors(out, vdiff, vspec);
+            return;
+        }
+        const vm::Vec3 pos{RdF(p), RdF(p + 4), RdF(p + 8)};
+        vm::Vec3 n{0, 0, 0};
+        if (L.offNormal >= 0) n = {RdF(p + L.offNormal), RdF(p + L.offNormal + 4), RdF(p + L.offNormal + 8)};
+        vm::Vec3 pv{0, 0, 0}, nv{0, 0, 0};
+        if (numMatrices == 1) {
+            const vm::Vec4 t = vm::Transform(pos, worldView[0]);
+            pv = {t.x, t.y, t.z};
+            if (lighting) nv = MulN(n, normalM[0]);
+        } else {
+            float wsum = 0;
+            for (int i = 0; i < numMatrices; ++i) {
+                float w;
+                if (i < numWeights) {
+                    w = RdF(p + 12 + 4 * i);
+                    wsum += w;
+                } else {
+                    w = 1.0f - wsum;
+                }
+                const vm::Vec4 t = vm::Transform(pos, worldView[i]);
+                pv = pv + vm::Vec3{t.x, t.y, t.z} * w;
+                if (lighting) nv = nv + MulN(n, normalM[i]) * w;
+            }
+        }
+        const vm::Vec4 c = vm::Transform(pv, proj);
+        out.x = c.x;
+        out.y = c.y;
+        out.z = c.z;
+        out.w = c.w;
+        if (!lighting) {
+            SetColors(out, vdiff, vspec);
+            return;
+        }
+        if (normalize) nv = vm::Normalize(nv);
+        const Rgba vd = FromArgb(vdiff), vs = FromArgb(vspec);
+        const Rgba cd = Source(srcDiffuse, matDiffuse, hasD, vd, hasS, vs);
+        const Rgba ca = Source(srcAmbient, matAmbient, hasD, vd, hasS, vs);
+        const Rgba cs = Source(srcSpecular, matSpecular, hasD, vd, hasS, vs);
+        const Rgba ce = Source(srcEmissive, matEmissive, hasD, vd, hasS, vs);
+        float ar = globalAmbient.r, ag = globalAmbient.g, ab = globalAmbient.b;
+        float dr = 0, dg = 0, db = 0, sr = 0, sg = 0, sb = 0;
+        for (const LightVS& l : lights) {
+            vm::Vec3 toL;
+            float atten = 1.0f;
+            if (l.type == LIGHT_DIRECTIONAL) {
+                toL = l.dirToLight;
+            } else {
+                vm::Vec3 dv = l.position - pv;
+                const float dist = vm::Length(dv);
+                if (dist > l.range) continue;
+                toL = dist > 0 ? dv * (1.0f / dist) : vm::Vec3{0, 0, 1};
+                const float den = l.att0 + l.att1 * dist + l.att2 * dist * dist;
+                atten = den > 0 ? 1.0f / den : 1.0f;
+                if (l.type == LIGHT_SPOT) {
+                    const float rho = vm::Dot(l.spotDir, toL);
+                    if (rho <= l.cosPhi2) continue;
+                    if (rho <= l.cosTheta2) {
+                        const float den2 = l.cosTheta2 - l.cosPhi2;
+                        const float f = den2 > 0 ? (rho - l.cosPhi2) / den2 : 1.0f;
+                        atten *= l.falloff == 1.0f ? f : std::pow(std::max(f, 0.0f), l.falloff);
+                    }
+                }
+            }
+            ar += l.ambient.r * atten;
+            ag += l.ambient.g * atten;
+            ab += l.ambient.b * atten;
+            const float ndl = vm::Dot(nv, toL);
+            if (ndl > 0) {
+                dr += l.diffuse.r * ndl * atten;
+                dg += l.diffuse.g * ndl * atten;
+                db += l.diffuse.b * ndl * atten;
+                if (specularOn && power > 0) {
+                    vm::Vec3 view = localViewer ? vm::Normalize(pv * -1.0f) : vm::Vec3{0, 0, -1};
+                    vm::Vec3 h = vm::Normalize(view + toL);
+                    const float ndh = vm::Dot(nv, h);
+                    if (ndh > 0) {
+                        const float sp = std::pow(ndh, power) * atten;
+                        sr += l.specular.r * sp;
+                        sg += l.specular.g * sp;
+                        sb += l.specular.b * sp;
+                    }
+                }
+            }
+        }
+        out.r = Clamp01(ce.r + ca.r * ar + cd.r * dr) * 255.0f;
+        out.g = Clamp01(ce.g + ca.g * ag + cd.g * dg) * 255.0f;
+        out.b = Clamp01(ce.b + ca.b * ab + cd.b * db) * 255.0f;
+        out.a = Clamp01(cd.a) * 255.0f;
+        out.sr = Clamp01(cs.r * sr) * 255.0f;
+        out.sg = Clamp01(cs.g * sg) * 255.0f;
+        out.sb = Clamp01(cs.b * sb) * 255.0f;
+    }
+
+    static void SetColors(ProcVertex& out, uint32_t diff, uint32_t spec) {
+        out.r = float((diff >> 16) & 0xFF);
+        out.g = float((diff >> 8) & 0xFF);
+        out.b = float(diff & 0xFF);
+        out.a = float(diff >> 24);
+        out.sr = float((spec >> 16) & 0xFF);
+        out.sg = float((spec >> 8) & 0xFF);
+        out.sb = float(spec & 0xFF);
+    }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+// Primitive assembly
+
+namespace {
+
+struct Assembler {
+    const PipeState& s;
+    bool pre;  // pre-transformed
+    ViewportXf vx;
+    std::vector<ProcVertex>& pv;
+    std::vector<uint8_t>& codes;
+    std::vector<ScreenVertex> screen;
+
+    ScreenVertex Screen(uint32_t i) const { return pre ? FromPre(pv[i]) : Project(pv[i], vx); }
+
+    void Triangle(uint32_t i0, uint32_t i1, uint32_t i2) {
+        const bool flat = s.flatShade;
+        if (pre) {
+            RasterTriangle(s, &screen[i0], &screen[i1], &screen[i2], flat ? &screen[i0] : nullptr);
+            return;
+        }
+        const uint8_t c0 = codes[i0], c1 = codes[i1], c2 = codes[i2];
+        if (c0 & c1 & c2) return;
+        if ((c0 | c1 | c2) == 0) {
+            RasterTriangle(s, &screen[i0], &screen[i1], &screen[i2], flat ? &screen[i0] : nullptr);
+            return;
+        }
+        // Clip the polygon against every plane it crosses.
+        ProcVertex bufA[16], bufB[16];
+        int n = 3;
+        bufA[0] = pv[i0];
+        bufA[1] = pv[i1];
+        bufA[2] = pv[i2];
+        ProcVertex* in = bufA;
+        ProcVertex* out = bufB;
+        const uint8_t all = c0 | c1 | c2;
+        for (int plane = 0; plane < 7 && n >= 3; ++plane) {
+            if (!(all & (1u << plane))) continue;
+            int m = 0;
+            for (int k = 0; k < n; ++k) {
+                const ProcVertex& a = in[k];
+                const ProcVertex& b = in[(k + 1) % n];
+                const float da = PlaneDist(a, plane), db = PlaneDist(b, plane);
+                if (da >= 0) out[m++] = a;
+                if ((da >= 0) != (db >= 0) && m < 15) out[m++] = Lerp(a, b, da / (da - db));
+            }
+            std::swap(in, out);
+            n = m;
+        }
+        if (n < 3) return;
+        ScreenVertex sv[16];
+        for (int k = 0; k < n; ++k) sv[k] = Project(in[k], vx);
+        const ScreenVertex flatV = screen[i0].rhw != 0 ? screen[i0] : sv[0];
+        ScreenVertex flatC = sv[0];
+        flatC.r = pv[i0].r; flatC.g = pv[i0].g; flatC.b = pv[i0].b; flatC.a = pv[i0].a;
+        flatC.sr = pv[i0].sr; flatC.sg = pv[i0].sg; flatC.sb = pv[i0].sb;
+        (void)flatV;
+        for (int k = 1; k + 1 < n; ++k) RasterTriangle(s, &sv[0], &sv[k], &sv[k + 1], flat ? &flatC : nullptr);
+    }
+
+    void Line(uint32_t i0, uint32_t i1) {
+        if (pre) {
+            RasterLine(s, screen[i0], screen[i1]);
+            return;
+        }
+        const uint8_t c0 = codes[i0], c1 = codes[i1];
+        if (c0 & c1) return;
+        ProcVertex a = pv[i0], b = pv[i1];
+        const uint8_t all = c0 | c1;
+        for (int plane = 0; plane < 7; ++plane) {
+            if (!(all & (1u << plane))) continue;
+            const float da = PlaneDist(a, plane), db = PlaneDist(b, plane);
+            if (da < 0 && db < 0) return;
+            if (da < 0) a = Lerp(a, b, da / (da - db));
+            else if (db < 0) b = Lerp(a, b, da / (da - db));
+        }
+        RasterLine(s, Project(a, vx), Project(b, vx));
+    }
+};
+
+// A screen-aligned rectangle drawn as a two-triangle strip with one colour, one
+// depth and texture coordinates aligned with the axes: shaded as one block.
+bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
+    const ScreenVertex &a = v[0], &b = v[1], &c = v[2], &e = v[3];
+    if (!(a.y == b.y && c.y == e.y && a.x == c.x && b.x == e.x)) return false;
+    if (!(a.rhw == b.rhw && a.rhw == c.rhw && a.rhw == e.rhw)) return false;
+    if (!(a.z == b.z && a.z == c.z && a.z == e.z)) return false;
+    if (!(a.u == c.u && b.u == e.u && a.v == b.v && c.v == e.v)) return false;
+    auto sameColor = [](const ScreenVertex& p, const ScreenVertex& q) {
+        return p.r == q.r && p.g == q.g && p.b == q.b && p.a == q.a && p.sr == q.sr && p.sg == q.sg && p.sb == q.sb;
+    };
+    if (!(sameColor(a, b) && sameColor(a, c) && sameColor(a, e))) return false;
+    const int64_t X0 = Snap(a.x), X1 = Snap(b.x), Y0 = Snap(a.y), Y1 = Snap(c.y);
+    if (X0 == X1 || Y0 == Y1) return true;  // nothing to draw
+    // Orientation of the first triangle (a, b, c) decides culling; the second has the same.
+    const int64_t area = (X1 - X0) * (Y1 - Y0);
+    if (s.cull == CULL_CCW && area < 0) return true;
+    if (s.cull == CULL_CW && area > 0) return true;
+    const int64_t xl = std::min(X0, X1), xr = std::max(X0, X1), yt = std::min(Y0, Y1), yb = std::max(Y0, Y1);
+    const int px0 = int(std::max<int64_t>(CeilDiv(xl, kSub), s.sx0));
+    const int px1 = int(std::min<int64_t>(CeilDiv(xr, kSub), s.sx1));
+    const int py0 = int(std::max<int64_t>(CeilDiv(yt, kSub), s.sy0));
+    const int py1 = int(std::min<int64_t>(CeilDiv(yb, kSub), s.sy1));
+    if (px0 >= px1 || py0 >= py1) return true;
+    SpanSetup sp;
+    sp.persp = false;
+    AttrsOf(a, false, sp.a0);
+    for (int k = 0; k < kAttrCount; ++k) sp.dadx[k] = sp.dady[k] = 0;
+    const float fx = float(X1 - X0) / kSub, fy = float(Y1 - Y0) / kSub;
+    sp.dadx[kAttrU] = (b.u - a.u) / fx;
+    sp.dady[kAttrV] = (c.v - a.v) / fy;
+    sp.x0 = float(X0) / kSub;
+    sp.y0 = float(Y0) / kSub;
+    sp.constColor = true;
+    sp.minify = s.tex && std::max(std::fabs(sp.dadx[kAttrU]) * s.tw, std::fabs(sp.dady[kAttrV]) * s.th) > 1.0001f;
+    if (s.flatShade) {
+        sp.flat = true;
+        sp.flatR = a.r; sp.flatG = a.g; sp.flatB = a.b; sp.flatA = a.a;
+        sp.flatSR = a.sr; sp.flatSG = a.sg; sp.flatSB = a.sb;
+    }
+    for (int y = py0; y < py1; ++y) ShadeSpan(s, sp, y, px0, px1);
+    return true;
+}
+
+}  // namespace
+
+HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* vertices, uint32_t stride,
+                           const void* indices, bool index32, uint32_t, uint32_t) {
+    if (!vertices || count == 0) return vertices ? S_OK : E_INVALIDARG;
+    const FvfLayout L = ParseFvf(fvf);
+    if (!L.valid || stride == 0) return E_FAIL;
+    uint32_t nIdx;
+    switch (type) {
+        case PT_POINTLIST: nIdx = count; break;
+        case PT_LINELIST: nIdx = count * 2; break;
+        case PT_LINESTRIP: nIdx = count + 1; break;
+        case PT_TRIANGLELIST: nIdx = count * 3; break;
+        case PT_TRIANGLESTRIP:
+        case PT_TRIANGLEFAN: nIdx = count + 2; break;
+        default: return E_INVALIDARG;
+    }
+    if (count > (1u << 24)) return E_INVALIDARG;
+    auto index = [&](uint32_t k) -> uint32_t {
+        if (!indices) return k;
+        return index32 ? static_cast<const uint32_t*>(indices)[k] : static_cast<const uint16_t*>(indices)[k];
+    };
+    uint32_t lo = 0, hi = nIdx - 1;
+    if (indices) {
+        lo = 0xFFFFFFFFu;
+        hi = 0;
+        for (uint32_t k = 0; k < nIdx; ++k) {
+            const uint32_t i = index(k);
+            lo = std::min(lo, i);
+            hi = std::max(hi, i);
+        }
+    }
+    const uint32_t nv = hi - lo + 1;
+    procVerts.resize(nv);
+    procFlags.assign(nv, 0);
+    const uint8_t* base = static_cast<const uint8_t*>(vertices);
+    VertexProcessor vp(*this, L);
+    for (uint32_t i = 0; i < nv; ++i) vp.Process(base + size_t(lo + i) * stride, procVerts[i]);
+
+    PipeState s;
+    BuildPipe(*this, s);
+    if (s.sx0 >= s.sx1 || s.sy0 >= s.sy1) return S_OK;
+
+    Assembler as{s, L.rhw, {}, procVerts, procFlags, {}};
+    as.vx.ox = float(viewport.x);
+    as.vx.oy = float(viewport.y);
+    as.vx.sx = float(viewport.width) * 0.5f;
+    as.vx.sy = float(viewport.height) * 0.5f;
+    as.vx.minZ = viewport.minZ;
+    as.vx.dz = viewport.maxZ - viewport.minZ;
+    as.screen.resize(nv);
+    for (uint32_t i = 0; i < nv; ++i) {
+        if (!L.rhw) {
+            procFlags[i] = ClipCode(procVerts[i]);
+            if (procFlags[i] == 0) as.screen[i] = Project(procVerts[i], as.vx);
+            else as.screen[i].rhw = 0;
+        } else {
+            as.screen[i] = FromPre(procVerts[i]);
+        }
+    }
+    auto I = [&](uint32_t k) { return index(k) - lo; };
+
+    switch (type) {
+        case PT_POINTLIST:
+            for (uint32_t k = 0; k < count; ++k) {
+                const uint32_t i = I(k);
+                if (!L.rhw && procFlags[i]) continue;
+                ScreenVertex p = as.screen[i];
+                ScreenVertex q = p;
+                q.x += 1.0f;
+                RasterLine(s, p, q);
+            }
+            break;
+        case PT_LINELIST:
+            for (uint32_t k = 0; k < count; ++k) as.Line(I(2 * k), I(2 * k + 1));
+            break;
+        case PT_LINESTRIP:
+            for (uint32_t k = 0; k < count; ++k) as.Line(I(k), I(k + 1));
+            break;
+        case PT_TRIANGLELIST:
+            for (uint32_t k = 0; k < count; ++k) as.Triangle(I(3 * k), I(3 * k + 1), I(3 * k + 2));
+            break;
+        case PT_TRIANGLESTRIP:
+            if (count == 2 && L.rhw && !indices && TryRectangle(s, as.screen)) break;
+            for (uint32_t k = 0; k < count; ++k) {
+                if (k & 1) as.Triangle(I(k), I(k + 2), I(k + 1));
+                else as.Triangle(I(k), I(k + 1), I(k + 2));
+            }
+            break;
+        case PT_TRIANGLEFAN:
+            for (uint32_t k = 0; k < count; ++k) as.Triangle(I(k + 1), I(k + 2), I(0));
+            break;
+        default: break;
+    }
+    return S_OK;
+}
+
+}  // namespace gfx

@@ -1,0 +1,69 @@
+#pragma once
+// The pixel pipeline of the software device: spans of pixels shaded with texture
+// stage 0, alpha test, depth test and blending.
+#include <cstdint>
+
+namespace gfx {
+
+enum : int {
+    kAttrZ, kAttrRhw, kAttrU, kAttrV, kAttrR, kAttrG, kAttrB, kAttrA, kAttrSR, kAttrSG, kAttrSB, kAttrCount
+};
+
+struct ScreenVertex {
+    float x = 0, y = 0, z = 0, rhw = 1;
+    float r = 0, g = 0, b = 0, a = 0;
+    float sr = 0, sg = 0, sb = 0;
+    float u = 0, v = 0;
+};
+
+// Everything a span needs, taken from the device states once per draw.
+struct PipeState {
+    uint32_t* cbuf = nullptr;
+    float* zbuf = nullptr;
+    int pitch = 0;
+    int sx0 = 0, sy0 = 0, sx1 = 0, sy1 = 0;  // scissor: the viewport within the target
+    bool zTest = false, zWrite = false;
+    uint32_t zFunc = 4;
+    bool alphaTest = false;
+    uint32_t alphaFunc = 8, alphaRef = 0;
+    bool blend = false;
+    uint32_t srcBlend = 2, dstBlend = 1, blendOp = 1;
+    uint32_t cull = 1;
+    bool flatShade = false;
+    bool specular = false;
+    bool xrgbTarget = false;
+    uint32_t tfactor = 0xFFFFFFFF;
+    uint32_t colorOp = 4, colorArg1 = 2, colorArg2 = 1, alphaOp = 2, alphaArg1 = 2, alphaArg2 = 1;
+    const uint32_t* tex = nullptr;  // null: the texture reads opaque white
+    int tw = 1, th = 1;
+    uint32_t addrU = 1, addrV = 1, border = 0;
+    bool magLinear = false, minLinear = false;
+    // Derived by PreparePipe.
+    int kind = 0;         // fast path chosen for the texture stage
+    int blendKind = 0;    // fast path chosen for blending
+    bool twPow2 = false, thPow2 = false;
+};
+
+// Per-triangle (or per-rectangle) interpolation set-up.
+struct SpanSetup {
+    float x0 = 0, y0 = 0;  // where a0 holds
+    float a0[kAttrCount] = {};
+    float dadx[kAttrCount] = {};
+    float dady[kAttrCount] = {};
+    bool persp = false;
+    bool flat = false;
+    bool constColor = false;  // colours the same everywhere (use a0)
+    bool minify = false;
+    float flatR = 0, flatG = 0, flatB = 0, flatA = 0, flatSR = 0, flatSG = 0, flatSB = 0;
+};
+
+bool PipeUsesTexture(const PipeState& s);
+void PreparePipe(PipeState& s);
+// Shades pixels [x0, x1) of row y.
+void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
+
+void RasterTriangle(const PipeState& s, const ScreenVertex* a, const ScreenVertex* b, const ScreenVertex* c,
+                    const ScreenVertex* flatFrom);
+void RasterLine(const PipeState& s, const ScreenVertex& a, const ScreenVertex& b);
+
+}  // namespace gfx

@@ -1,0 +1,113 @@
+// Textures: storage, locking and creation from image files.
+#include "gfx/texture.h"
+
+#include <stb_image.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace gfx {
+
+Texture::Texture(int width, int height, Format format, bool renderTarget)
+    : width_(std::max(width, 1)), height_(std::max(height, 1)), format_(format), renderTarget_(renderTarget) {
+    pixels_.assign(size_t(width_) * height_, format == Format::X8R8G8B8 ? 0xFF000000u : 0u);
+    if (renderTarget_) depth_.assign(size_t(width_) * height_, 1.0f);
+}
+
+Texture::~Texture() = default;
+
+uint32_t* Texture::Lock(int* pitch) {
+    if (locked_) return nullptr;
+    locked_ = true;
+    if (pitch) *pitch = width_;
+    return pixels_.data();
+}
+
+void Texture::Unlock() {
+    if (!locked_) return;
+    locked_ = false;
+    if (format_ == Format::X8R8G8B8)
+        for (uint32_t& p : pixels_) p |= 0xFF000000u;
+}
+
+int Texture::RoundUpPowerOfTwo(int v) {
+    int p = 1;
+    while (p < v && p < (1 << 30)) p <<= 1;
+    return p;
+}
+
+namespace {
+
+// Resamples src (sw x sh) to dst (dw x dh).  Linear: each destination texel centre
+// maps back into the source and reads the four nearest texels.
+void Resample(const uint32_t* src, int sw, int sh, uint32_t* dst, int dw, int dh, ImageFilter filter) {
+    const double sx = double(sw) / dw, sy = double(sh) / dh;
+    for (int y = 0; y < dh; ++y) {
+        const double fy = (y + 0.5) * sy - 0.5;
+        for (int x = 0; x < dw; ++x) {
+            const double fx = (x + 0.5) * sx - 0.5;
+            if (filter == ImageFilter::Point) {
+                const int ix = std::clamp(int(std::floor((x + 0.5) * sx)), 0, sw - 1);
+                const int iy = std::clamp(int(std::floor((y + 0.5) * sy)), 0, sh - 1);
+                dst[size_t(y) * dw + x] = src[size_t(iy) * sw + ix];
+                continue;
+            }
+            const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+            const double wx = fx - x0, wy = fy - y0;
+            const int xa = std::clamp(x0, 0, sw - 1), xb = std::clamp(x0 + 1, 0, sw - 1);
+            const int ya = std::clamp(y0, 0, sh - 1), yb = std::clamp(y0 + 1, 0, sh - 1);
+            const uint32_t c00 = src[size_t(ya) * sw + xa], c10 = src[size_t(ya) * sw + xb];
+            const uint32_t c01 = src[size_t(yb) * sw + xa], c11 = src[size_t(yb) * sw + xb];
+            uint32_t out = 0;
+            for (int sh8 = 0; sh8 < 32; sh8 += 8) {
+                const double v = ((c00 >> sh8) & 0xFF) * (1 - wx) * (1 - wy) + ((c10 >> sh8) & 0xFF) * wx * (1 - wy) +
+                                 ((c01 >> sh8) & 0xFF) * (1 - wx) * wy + ((c11 >> sh8) & 0xFF) * wx * wy;
+                out |= uint32_t(std::clamp(int(v + 0.5), 0, 255)) << sh8;
+            }
+            dst[size_t(y) * dw + x] = out;
+        }
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Texture> Texture::CreateFromPixels(const uint32_t* argb, int width, int height,
+                                                   bool roundToPowerOfTwo, ImageFilter filter, Format format) {
+    if (!argb || width <= 0 || height <= 0) return nullptr;
+    const int tw = roundToPowerOfTwo ? RoundUpPowerOfTwo(width) : width;
+    const int th = roundToPowerOfTwo ? RoundUpPowerOfTwo(height) : height;
+    auto tex = std::make_unique<Texture>(tw, th, format, false);
+    if (tw == width && th == height) std::copy(argb, argb + size_t(width) * height, tex->pixels_.begin());
+    else Resample(argb, width, height, tex->pixels_.data(), tw, th, filter);
+    if (format == Format::X8R8G8B8)
+        for (uint32_t& p : tex->pixels_) p |= 0xFF000000u;
+    return tex;
+}
+
+std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size, bool roundToPowerOfTwo,
+                                                  ImageFilter filter, Format format, std::string* error) {
+    if (!bytes || size == 0 || size > 0x7FFFFFFF) {
+        if (error) *error = "no image data";
+        return nullptr;
+    }
+    int w = 0, h = 0, comp = 0;
+    unsigned char* rgba = stbi_load_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp, 4);
+    if (!rgba) {
+        if (error) *error = stbi_failure_reason() ? stbi_failure_reason() : "unreadable image";
+        return nullptr;
+    }
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384) {
+        stbi_image_free(rgba);
+        if (error) *error = "image size out of range";
+        return nullptr;
+    }
+    std::vector<uint32_t> argb(size_t(w) * h);
+    for (size_t i = 0; i < argb.size(); ++i) {
+        const unsigned char* p = rgba + i * 4;
+        argb[i] = (uint32_t(p[3]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[2]);
+    }
+    stbi_image_free(rgba);
+    return CreateFromPixels(argb.data(), w, h, roundToPowerOfTwo, filter, format);
+}
+
+}  // namespace gfx
