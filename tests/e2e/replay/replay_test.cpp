@@ -1,0 +1,85 @@
+// The whole program played headless from a script, as a developer runs it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include <stb_image.h>
+
+#include "golden.h"
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs vormant-replay on `script` in the runnable folder.
+RunResult Replay(const std::string& script) {
+    std::string cmd = std::string("cd '") + VORMANT_GAME_DIR + "' && ./vormant-replay '" + script + "' 2>&1";
+    RunResult r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) r.output += buf;
+    int status = ::pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+long FramesOf(const std::string& output) {
+    size_t at = output.rfind("frames: ");
+    return at == std::string::npos ? -1 : std::stol(output.substr(at + 8));
+}
+
+TEST(Replay, RunsAHundredTwentyFramesAndQuitsOnEscape) {
+    testsupport::TempDir dir;
+    std::string shot = dir.path() + "frame60.png";
+    std::string script = dir.path() + "run.txt";
+    std::ofstream(script) << "# idle, one picture, then Escape\n"
+                          << "10 move 320 240\n"
+                          << "60 screenshot " << shot << "\n"
+                          << "120 key Escape\n";
+    RunResult r = Replay(script);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(FramesOf(r.output), 120) << r.output;
+    int w = 0, h = 0, n = 0;
+    unsigned char* data = stbi_load(shot.c_str(), &w, &h, &n, 4);
+    ASSERT_NE(data, nullptr) << r.output;
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    stbi_image_free(data);
+}
+
+TEST(Replay, SameScriptSameFrames) {
+    testsupport::TempDir dir;
+    std::string script = dir.path() + "run.txt";
+    std::ofstream(script) << "5 move 100 100\n6 down left\n7 up left\n30 screenshot " << dir.path()
+                          << "a.png\n40 quit\n";
+    RunResult a = Replay(script);
+    std::ofstream(script) << "5 move 100 100\n6 down left\n7 up left\n30 screenshot " << dir.path()
+                          << "b.png\n40 quit\n";
+    RunResult b = Replay(script);
+    EXPECT_EQ(a.exitCode, 0) << a.output;
+    EXPECT_EQ(b.exitCode, 0) << b.output;
+    EXPECT_EQ(FramesOf(a.output), FramesOf(b.output));
+    std::ifstream fa(dir.path() + "a.png", std::ios::binary), fb(dir.path() + "b.png", std::ios::binary);
+    std::string da((std::istreambuf_iterator<char>(fa)), {}), db((std::istreambuf_iterator<char>(fb)), {});
+    EXPECT_FALSE(da.empty());
+    EXPECT_EQ(da, db);
+}
+
+TEST(Replay, BadScriptIsReported) {
+    testsupport::TempDir dir;
+    std::string script = dir.path() + "bad.txt";
+    std::ofstream(script) << "1 fly\n";
+    RunResult r = Replay(script);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.output.find("line 1"), std::string::npos) << r.output;
+}
+
+}  // namespace
