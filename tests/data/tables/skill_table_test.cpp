@@ -138,3 +138,25 @@ TEST(SkillTable, LoadsThroughTheFileLayer) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TableNumbers, IntegersFollowAtoiAndNeverOverflow) {
+    EXPECT_EQ(DataTextToInt(" \t12x"), 12);
+    EXPECT_EQ(DataTextToInt("-0"), 0);
+    EXPECT_EQ(DataTextToInt("+7"), 7);
+    EXPECT_EQ(DataTextToInt("- 7"), 0);
+    EXPECT_EQ(DataTextToInt(""), 0);
+    EXPECT_EQ(DataTextToInt("99999999999999999999"), 2147483647);
+    EXPECT_EQ(DataTextToInt("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(TableNumbers, DoublesFollowAtof) {
+    EXPECT_DOUBLE_EQ(DataTextToDouble("30.5"), 30.5);
+    EXPECT_DOUBLE_EQ(DataTextToDouble(" 2.5abc"), 2.5);
+    EXPECT_DOUBLE_EQ(DataTextToDouble("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(DataTextToDouble(""), 0.0);
+    EXPECT_DOUBLE_EQ(DataTextToDouble("-1.5"), -1.5);
+}
+
+}  // namespace
