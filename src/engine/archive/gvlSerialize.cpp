@@ -5,6 +5,7 @@
 
 #include "archive/gvlStringMap.h"
 #include "fs/fs.h"
+#include "paths.h"
 
 CSerialize::CSerialize() { Clear(); }
 
@@ -189,13 +190,26 @@ void CSerialize::CopyFrom(ISerialize& other) {
 }
 
 int CSerialize::SaveToFile(const std::string& fileName) {
+    // The bytes go to a file beside the target first and then replace it in one
+    // step, so a failed write never leaves a save cut short.
+    std::string target = plat::ResolvePath(fileName);
+    std::string temp = target + ".tmp";
     plat::File file;
-    if (!file.Open(fileName, false, plat::kTruncateExisting) && !file.Open(fileName, false, plat::kCreateNew)) return 1;
+    if (!file.Open(temp, false, plat::kCreateAlways)) return 1;
     if (!file.WriteAt(0, m_vBuffer.data(), m_vBuffer.size())) {
         file.Close();
+        plat::RemoveFile(temp);
         return 2;
     }
-    return file.Close() ? 0 : 3;
+    if (!file.Close()) {
+        plat::RemoveFile(temp);
+        return 3;
+    }
+    if (!plat::ReplaceFile(temp, target)) {
+        plat::RemoveFile(temp);
+        return 1;
+    }
+    return 0;
 }
 
 int CSerialize::LoadFromFile(const std::string& fileName) {

@@ -12,6 +12,7 @@ constinit CErrorLog g_ErrorLog;
 CErrorLog::~CErrorLog() = default;
 
 int CErrorLog::Write(std::string text) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
     m_strLast = text;
     if (m_nMode != 1) return 0;
     std::string line = plat::LocalDateText() + " " + plat::LocalTimeText() + " : ";

@@ -1,6 +1,7 @@
 #pragma once
 // The program's diagnostic channel: dated lines appended to "ErrorLog.txt" in the
 // current folder.  Each line is "MM/DD/YY HH:MM:SS : " + text + CR LF.
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -30,6 +31,7 @@ public:
 private:
     int m_nMode = 1;
     std::string m_strLast;
+    std::mutex m_Mutex;  // the sound thread may log too
 };
 
 extern CErrorLog g_ErrorLog;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "paths.h"
+#include "system.h"
 
 namespace plat {
 
@@ -99,6 +100,12 @@ bool File::Append(const void* data, size_t count) {
     return WriteAt(size, data, count);
 }
 
+bool ReplaceFile(const std::string& from, const std::string& to) {
+    return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(ResolvePath(path).c_str()) == 0; }
+
 bool ReadWholeFile(const std::string& path, std::string& out) {
     out.clear();
     File f;
@@ -123,8 +130,11 @@ std::tm LocalNow() {
 }
 }  // namespace
 
+// Headless runs date their lines from the virtual clock, so that a replay writes
+// the same log every time: day one at 00:00:00 plus the virtual time.
 std::string LocalDateText() {
     if (!g_fixedDate.empty()) return g_fixedDate;
+    if (IsHeadless()) return "01/01/00";
     std::tm tm = LocalNow();
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", (tm.tm_mon + 1) % 100, tm.tm_mday % 100, tm.tm_year % 100);
@@ -133,6 +143,12 @@ std::string LocalDateText() {
 
 std::string LocalTimeText() {
     if (!g_fixedDate.empty()) return g_fixedTime;
+    if (IsHeadless()) {
+        uint32_t seconds = TickCount() / 1000;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", (seconds / 3600) % 24, (seconds / 60) % 60, seconds % 60);
+        return buf;
+    }
     std::tm tm = LocalNow();
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour % 100, tm.tm_min % 100, tm.tm_sec % 100);

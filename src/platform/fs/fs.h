@@ -47,11 +47,16 @@ private:
     int m_fd = -1;
 };
 
+// Moves `from` over `to` in one step (the old `to` is replaced whole); false on error.
+bool ReplaceFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+
 // The whole file at `path` into `out`; false (out empty) when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 
-// The local date "MM/DD/YY" and time "HH:MM:SS" of now.  Headless runs may fix them
-// through SetFixedDateTime so that their logs repeat byte for byte.
+// The local date "MM/DD/YY" and time "HH:MM:SS" of now.  In headless mode they are
+// "01/01/00" and the virtual clock's time, so replays log the same bytes; tests may
+// fix both through SetFixedDateTime.
 std::string LocalDateText();
 std::string LocalTimeText();
 void SetFixedDateTime(const std::string& date, const std::string& time);  // empty date: live clock again

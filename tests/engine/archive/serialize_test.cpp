@@ -289,3 +289,37 @@ TEST(SerializeFile, SaveReplacesOrCreatesAndLoadAppends) {
 }
 
 }  // namespace
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+TEST(SerializeFile, ReplacementLeavesNoTemporaryBehind) {
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd(dir.path());
+    std::ofstream(dir.path() + "save2.dat", std::ios::binary) << "a much longer old save file";
+    CSerialize s;
+    std::string text = "new";
+    s.SerializeString(text);
+    EXPECT_EQ(s.SaveToFile("Save2.dat"), 0);  // the existing file, matched without case
+    std::ifstream in(dir.path() + "save2.dat", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), std::string("new\0", 4));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "save2.dat.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "Save2.dat"));
+}
+
+TEST(SerializeFile, AFailedSaveKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.path() + "locked");
+    std::ofstream(dir.path() + "locked/Save0.dat", std::ios::binary) << "old";
+    ::chmod((dir.path() + "locked").c_str(), 0555);
+    CSerialize s;
+    int n = 1;
+    s.SerializeInt(n);
+    EXPECT_EQ(s.SaveToFile(dir.path() + "locked/Save0.dat"), 1);
+    ::chmod((dir.path() + "locked").c_str(), 0755);
+    std::ifstream in(dir.path() + "locked/Save0.dat", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "old");
+}
+}  // namespace

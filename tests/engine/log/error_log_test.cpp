@@ -107,3 +107,30 @@ TEST(ErrorLogDump, ObjectBytesThroughTheVoidForm) {
     EXPECT_EQ(log.GetLastText(), "obj\r\nc3 0a " + std::string(14 * 3, ' '));
 }
 }  // namespace
+
+#include "system.h"
+
+namespace {
+TEST(ErrorLogHeadless, LinesAreDatedFromTheVirtualClock) {
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd(dir.path());
+    plat::InitOptions options;
+    options.backend = plat::Backend::Headless;
+    ASSERT_TRUE(plat::Init(options));
+    auto clockText = [] {
+        uint32_t sec = plat::TickCount() / 1000;
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "01/01/00 %02u:%02u:%02u : ", sec / 3600 % 24, sec / 60 % 60, sec % 60);
+        return std::string(buf);
+    };
+    CErrorLog log;
+    std::string first = clockText() + "a\r\n";
+    log.Write("a");
+    plat::Sleep(3661 * 1000 + 500);
+    std::string second = clockText() + "b\r\n";
+    log.Write("b");
+    plat::Shutdown();
+    EXPECT_NE(first.substr(9, 8), second.substr(9, 8));
+    EXPECT_EQ(ReadAll(dir.path() + "ErrorLog.txt"), first + second);
+}
+}  // namespace
