@@ -323,3 +323,16 @@ TEST(SerializeFile, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "old");
 }
 }  // namespace
+
+namespace {
+TEST(SerializeFile, ATargetThatCannotBeReplacedFailsCleanly) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.path() + "Save3.dat/inside");  // a folder in the way
+    CSerialize s;
+    int n = 7;
+    s.SerializeInt(n);
+    EXPECT_EQ(s.SaveToFile(dir.path() + "Save3.dat"), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "Save3.dat/inside"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "Save3.dat.tmp"));
+}
+}  // namespace
