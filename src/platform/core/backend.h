@@ -43,6 +43,16 @@ uint32_t HeldButtons();  // kMk* flags of the buttons currently held
 void SetHeldButtons(uint32_t flags);
 void StoreFrame(const uint32_t* argb, int width, int height, int pitch);
 
+// Where a picture of picW x picH lands in an output of outW x outH pixels: 1:1 when it
+// is the same size; else scaled by the largest whole factor that fits, or by a
+// fractional factor when even one time does not fit; centred (letterboxed).
+struct Placement {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+Placement FitPicture(int outW, int outH, int picW, int picH);
+// An output pixel position back to picture (client) coordinates.
+void OutputToPicture(const Placement& placement, int picW, int picH, double ox, double oy, int& cx, int& cy);
+
 // A key by its name ("Escape", "Z", "Up", "F5", "LControl" ...): its keyboard scan code
 // (the numbering of KeyboardState), its virtual key and whether it is an extended key.
 struct KeyInfo {

@@ -2,7 +2,9 @@
 // frame and recorded message boxes, with every call handed to the chosen back end.
 // Until Init is called the headless back end (virtual clock, no script) answers, so
 // code that only needs a clock works without a window.
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -296,6 +298,34 @@ void StoreFrame(const uint32_t* argb, int width, int height, int pitch) {
     f.pixels.resize(size_t(width) * height);
     for (int y = 0; y < height; ++y)
         std::memcpy(&f.pixels[size_t(y) * width], argb + size_t(y) * pitch, sizeof(uint32_t) * width);
+}
+
+Placement FitPicture(int outW, int outH, int picW, int picH) {
+    Placement r;
+    if (picW <= 0 || picH <= 0) return r;
+    if (outW <= 0 || outH <= 0) {
+        r.w = picW;
+        r.h = picH;
+        return r;
+    }
+    double scale = std::min(double(outW) / picW, double(outH) / picH);
+    if (scale >= 1.0) scale = static_cast<int>(scale);
+    r.w = std::max(1, static_cast<int>(picW * scale + 1e-9));
+    r.h = std::max(1, static_cast<int>(picH * scale + 1e-9));
+    r.x = (outW - r.w) / 2;
+    r.y = (outH - r.h) / 2;
+    return r;
+}
+
+void OutputToPicture(const Placement& p, int picW, int picH, double ox, double oy, int& cx, int& cy) {
+    if (p.w <= 0 || p.h <= 0) {
+        cx = static_cast<int>(ox);
+        cy = static_cast<int>(oy);
+        return;
+    }
+    // Floor, so that positions left of or above the picture come out negative.
+    cx = static_cast<int>(std::floor((ox - p.x) * picW / p.w));
+    cy = static_cast<int>(std::floor((oy - p.y) * picH / p.h));
 }
 
 namespace {

@@ -9,10 +9,7 @@
 #include "core/backend.h"
 #include "text.h"
 
-#if __has_include("input/keymap.h")
 #include "input/keymap.h"
-#define VORMANT_HAVE_KEYMAP 1
-#endif
 
 namespace plat::detail {
 namespace {
@@ -75,7 +72,8 @@ public:
         if (!renderer_ || !texture_) return false;
         if (width != width_ || height != height_) return false;
         if (SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4) != 0) return false;
-        SDL_Rect dst = Placement();
+        Placement p = Place();
+        SDL_Rect dst{p.x, p.y, p.w, p.h};
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
@@ -90,9 +88,15 @@ public:
 
     void WarpPointer(int x, int y) override {
         if (!window_) return;
-        SDL_Rect dst = Placement();
-        SDL_WarpMouseInWindow(window_, dst.x + x * dst.w / std::max(1, width_),
-                              dst.y + y * dst.h / std::max(1, height_));
+        // Client coordinates to renderer pixels, then to window points.
+        Placement p = Place();
+        int winW = width_, winH = height_, outW = width_, outH = height_;
+        SDL_GetWindowSize(window_, &winW, &winH);
+        SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+        double ox = p.x + (x + 0.5) * p.w / std::max(1, width_);
+        double oy = p.y + (y + 0.5) * p.h / std::max(1, height_);
+        SDL_WarpMouseInWindow(window_, static_cast<int>(ox * winW / std::max(1, outW)),
+                              static_cast<int>(oy * winH / std::max(1, outH)));
     }
     void SetPointerVisible(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
@@ -140,48 +144,29 @@ public:
     }
 
 private:
-    // Where the picture lands in the window: 1:1 in a window of the picture's size;
-    // otherwise the largest whole multiple that fits, or a fractional scale when even
-    // one times does not fit, centred with black bars.
-    SDL_Rect Placement() const {
+    // Where the picture lands in the renderer's output.
+    Placement Place() const {
         int ww = width_, wh = height_;
-        if (window_) SDL_GetRendererOutputSize(renderer_, &ww, &wh);
-        double sx = double(ww) / width_, sy = double(wh) / height_;
-        double scale = std::min(sx, sy);
-        if (scale >= 1.0) scale = static_cast<int>(scale);
-        SDL_Rect r;
-        r.w = std::max(1, static_cast<int>(width_ * scale));
-        r.h = std::max(1, static_cast<int>(height_ * scale));
-        r.x = (ww - r.w) / 2;
-        r.y = (wh - r.h) / 2;
-        return r;
+        if (renderer_) SDL_GetRendererOutputSize(renderer_, &ww, &wh);
+        return FitPicture(ww, wh, width_, height_);
     }
 
     // Window coordinates (in window points) to client coordinates of the picture.
     void ToClient(int wx, int wy, int& cx, int& cy) const {
         int winW = width_, winH = height_, outW = width_, outH = height_;
-        if (window_) {
-            SDL_GetWindowSize(window_, &winW, &winH);
-            SDL_GetRendererOutputSize(renderer_, &outW, &outH);
-        }
+        if (window_) SDL_GetWindowSize(window_, &winW, &winH);
+        if (renderer_) SDL_GetRendererOutputSize(renderer_, &outW, &outH);
         // Window points to renderer pixels (high-density displays differ).
         double px = winW > 0 ? double(wx) * outW / winW : wx;
         double py = winH > 0 ? double(wy) * outH / winH : wy;
-        SDL_Rect r = Placement();
-        cx = static_cast<int>((px - r.x) * width_ / std::max(1, r.w));
-        cy = static_cast<int>((py - r.y) * height_ / std::max(1, r.h));
+        OutputToPicture(FitPicture(outW, outH, width_, height_), width_, height_, px, py, cx, cy);
     }
 
     bool LookUpKey(SDL_Scancode sc, KeyInfo& key) const {
-#ifdef VORMANT_HAVE_KEYMAP
         key.scanCode = ScanCodeFromSdl(static_cast<int>(sc));
         key.virtualKey = VirtualKeyFromSdl(static_cast<int>(sc));
         key.extended = key.scanCode >= 0x80;
         return key.scanCode != 0 || key.virtualKey != 0;
-#else
-        const char* name = SDL_GetScancodeName(sc);
-        return name && *name && FindKeyByName(name, key);
-#endif
     }
 
     void Translate(const SDL_Event& e) {

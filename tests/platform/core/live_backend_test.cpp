@@ -1,0 +1,177 @@
+// The live back end on the system library's off-screen video driver: events become
+// the game's messages and keyboard state; the picture's placement and the pointer's
+// mapping in full screen.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "core/backend.h"
+#include "system.h"
+#include "text.h"
+
+namespace {
+
+class LiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+        plat::InitOptions o;
+        o.backend = plat::Backend::Live;
+        if (!plat::Init(o)) GTEST_SKIP() << "no video driver";
+        ASSERT_FALSE(plat::IsHeadless());
+        if (!plat::CreateMainWindow("VORMANT テスト", 640, 480, false)) GTEST_SKIP() << "no window";
+        window = SDL_GetWindowFromID(1);
+        if (!window) window = SDL_GetMouseFocus();
+    }
+    void TearDown() override { plat::Shutdown(); }
+
+    void Push(SDL_Event e) {
+        e.common.timestamp = SDL_GetTicks();
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    bool Next(plat::Message& m) { return plat::PeekMessage(m); }
+    uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
+
+    SDL_Window* window = nullptr;
+};
+
+TEST_F(LiveTest, WindowCaptionAndSize) {
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(std::string(SDL_GetWindowTitle(window)), plat::Cp932ToUtf8("VORMANT テスト"));
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_TRUE(plat::IsMainWindowActive());
+    std::vector<uint32_t> px(640 * 480, 0xFF336699);
+    EXPECT_TRUE(plat::PresentFrame(px.data(), 640, 480, 640));
+    EXPECT_EQ(plat::PresentedFrameCount(), 1u);
+}
+
+TEST_F(LiveTest, KeysBecomeMessagesAndKeyboardState) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.windowID = WindowId();
+    e.key.state = SDL_PRESSED;
+    e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    Push(e);
+    e.key.keysym.scancode = SDL_SCANCODE_UP;
+    Push(e);
+    plat::Message m;
+    ASSERT_TRUE(Next(m));
+    EXPECT_EQ(m.id, plat::kMsgKeyDown);
+    EXPECT_EQ(m.wParam, plat::kVkEscape);
+    EXPECT_EQ((m.lParam >> 16) & 0xFF, 0x01);
+    EXPECT_EQ(plat::KeyboardState()[0x01], 0x80);
+    ASSERT_TRUE(Next(m));
+    EXPECT_EQ(m.wParam, 0x26u);
+    EXPECT_EQ(plat::KeyboardState()[0xC8], 0x80);
+    e.type = SDL_KEYUP;
+    e.key.state = SDL_RELEASED;
+    Push(e);
+    ASSERT_TRUE(Next(m));
+    EXPECT_EQ(m.id, plat::kMsgKeyUp);
+    EXPECT_EQ(plat::KeyboardState()[0xC8], 0);
+    EXPECT_EQ(plat::KeyboardState()[0x01], 0x80);
+}
+
+TEST_F(LiveTest, MouseBecomesClientMessages) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = WindowId();
+    e.motion.x = 100;
+    e.motion.y = 50;
+    Push(e);
+    SDL_Event b{};
+    b.type = SDL_MOUSEBUTTONDOWN;
+    b.button.windowID = WindowId();
+    b.button.button = SDL_BUTTON_RIGHT;
+    b.button.state = SDL_PRESSED;
+    b.button.x = 101;
+    b.button.y = 51;
+    Push(b);
+    b.type = SDL_MOUSEBUTTONUP;
+    b.button.state = SDL_RELEASED;
+    Push(b);
+    plat::Message m;
+    // The system may add its own pointer events; look for ours in order.
+    std::vector<plat::Message> got;
+    while (Next(m))
+        if (m.id >= plat::kMsgMouseMove && m.id <= plat::kMsgMButtonUp) got.push_back(m);
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got[0].id, plat::kMsgMouseMove);
+    EXPECT_EQ(plat::ParamX(got[0].lParam), 100);
+    EXPECT_EQ(plat::ParamY(got[0].lParam), 50);
+    EXPECT_EQ(got[1].id, plat::kMsgRButtonDown);
+    EXPECT_EQ(got[1].wParam, plat::kMkRButton);
+    EXPECT_EQ(plat::ParamX(got[1].lParam), 101);
+    EXPECT_EQ(got[2].id, plat::kMsgRButtonUp);
+    EXPECT_EQ(got[2].wParam, 0u);
+    int x = 0, y = 0;
+    plat::GetCursorPos(x, y);
+    EXPECT_EQ(x, 101);
+    EXPECT_EQ(y, 51);
+}
+
+TEST_F(LiveTest, CloseAndFocus) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = WindowId();
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    Push(e);
+    plat::Message m;
+    while (Next(m)) {
+    }
+    EXPECT_FALSE(plat::IsMainWindowActive());
+    e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    Push(e);
+    while (Next(m)) {
+    }
+    EXPECT_TRUE(plat::IsMainWindowActive());
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    Push(q);
+    bool closed = false;
+    while (Next(m)) closed |= m.id == plat::kMsgClose;
+    EXPECT_TRUE(closed);
+}
+
+TEST(Letterbox, PlacementAndPointerMapping) {
+    using plat::detail::FitPicture;
+    auto same = FitPicture(640, 480, 640, 480);
+    EXPECT_EQ(same.x, 0);
+    EXPECT_EQ(same.w, 640);
+    // 1920 x 1080: twice fits (1280 x 960), centred.
+    auto hd = FitPicture(1920, 1080, 640, 480);
+    EXPECT_EQ(hd.w, 1280);
+    EXPECT_EQ(hd.h, 960);
+    EXPECT_EQ(hd.x, 320);
+    EXPECT_EQ(hd.y, 60);
+    // 1366 x 768: once (a whole factor), with bars all round.
+    auto laptop = FitPicture(1366, 768, 640, 480);
+    EXPECT_EQ(laptop.w, 640);
+    EXPECT_EQ(laptop.x, 363);
+    EXPECT_EQ(laptop.y, 144);
+    // Smaller than the picture: a fractional factor.
+    auto small = FitPicture(320, 400, 640, 480);
+    EXPECT_EQ(small.w, 320);
+    EXPECT_EQ(small.h, 240);
+    EXPECT_EQ(small.y, 80);
+    int cx, cy;
+    plat::detail::OutputToPicture(hd, 640, 480, 320, 60, cx, cy);
+    EXPECT_EQ(cx, 0);
+    EXPECT_EQ(cy, 0);
+    plat::detail::OutputToPicture(hd, 640, 480, 1599, 1019, cx, cy);
+    EXPECT_EQ(cx, 639);
+    EXPECT_EQ(cy, 479);
+    plat::detail::OutputToPicture(hd, 640, 480, 319, 59, cx, cy);
+    EXPECT_EQ(cx, -1);  // in the bar: outside the client area
+    EXPECT_EQ(cy, -1);
+    plat::detail::OutputToPicture(small, 640, 480, 160, 200, cx, cy);
+    EXPECT_EQ(cx, 320);
+    EXPECT_EQ(cy, 240);
+}
+
+}  // namespace
