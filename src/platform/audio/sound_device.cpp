@@ -305,6 +305,12 @@ void SoundDevice::Pull(int16_t* out, size_t frames) {
     m_mixer->Mix(out, frames);
 }
 
+void SoundDevice::SetNullOutputLag(uint32_t frames) {
+    if (m_live) return;
+    std::lock_guard<std::mutex> lock(m_mixer->mutex);
+    m_mixer->lagFrames = frames;
+}
+
 std::vector<int16_t> SoundDevice::Pull(size_t frames) {
     std::vector<int16_t> out(frames * 2);
     Pull(out.data(), frames);

@@ -151,6 +151,9 @@ public:
     // nothing and gives silence.
     void Pull(int16_t* out, size_t frames);
     std::vector<int16_t> Pull(size_t frames);
+    // Null output: how many output frames each buffer's play cursor trails its write
+    // cursor (0 by default), as on a sound card that takes its data in blocks.
+    void SetNullOutputLag(uint32_t frames);
 
 private:
     struct Live;

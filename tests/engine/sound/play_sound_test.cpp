@@ -164,6 +164,26 @@ TEST_F(SoundChannels, LongSoundStreamsWithoutGapOrRepeatAndEndsInSilence) {
     ch.Stop();
 }
 
+// The same on an output that takes its data ahead of the play cursor: the feeder
+// stops once the output has taken the last frame, and nothing is cut off.
+TEST_F(SoundChannels, StreamEndsAfterItsLastFrameWhenTheOutputReadsAhead) {
+    Device().SetNullOutputLag(1024);
+    const Pcm pcm = soundtest::Counter(1323000);
+    soundtest::WriteFile("end.wav", soundtest::MakeWav(pcm));
+    CDSNPlaySound ch;
+    ASSERT_EQ(ch.Open("end.wav"), 0);
+    ch.Play(false);
+    WaitForFeeder(ch, 1);
+    std::vector<int16_t> out;
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<size_t> step(1, 17000);
+    while (out.size() / 2 < pcm.Frames() + 30000) PullSynced(ch, step(rng), out);
+    for (int i = 0; i < 200 && ch.IsThreadRunning(); ++i) SleepMs(5);
+    EXPECT_FALSE(ch.IsThreadRunning());
+    for (size_t i = 0; i < pcm.samples.size(); ++i) ASSERT_EQ(out[i], pcm.samples[i]) << "frame " << i / 2;
+    for (size_t i = pcm.samples.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0) << "frame " << i / 2;
+}
+
 TEST_F(SoundChannels, LoopingStreamRestartsAtTheBeginning) {
     const Pcm pcm = soundtest::Counter(1323000);  // exactly 30 seconds
     soundtest::WriteFile("bgm.wav", soundtest::MakeWav(pcm));

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "audio/sound_device.h"
@@ -261,6 +263,52 @@ TEST(SoundDevice, CursorQueriesAreCounted) {
     buffer->GetCurrentPosition(&p, &w);
     buffer->GetCurrentPosition(&p, nullptr);
     EXPECT_EQ(buffer->CursorQueries(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SoundDevice, PlayCursorTrailsTheWriteCursorByTheOutputLag) {
+    auto device = SoundDevice::Create(SoundDevice::Output::Null);
+    device->SetNullOutputLag(100);
+    audio::BufferDesc desc;
+    desc.bytes = 1000 * 4;
+    desc.format = audio::MakePcmFormat(2, 44100, 16);
+    std::shared_ptr<SoundBuffer> buffer;
+    ASSERT_EQ(device->CreateBuffer(desc, &buffer), S_OK);
+    buffer->Play(audio::kPlayLooping);
+    uint32_t play = 1, write = 1;
+    device->Pull(60);
+    buffer->GetCurrentPosition(&play, &write);
+    EXPECT_EQ(write, 60u * 4);
+    EXPECT_EQ(play, 0u);  // not further back than where it started
+    device->Pull(990);    // wraps: 1050 frames mixed
+    buffer->GetCurrentPosition(&play, &write);
+    EXPECT_EQ(write, 50u * 4);
+    EXPECT_EQ(play, 950u * 4);
+}
+
+TEST(SoundDevice, LiveOutputFeedsTheSoundCardFromItsCallback) {
+    if (!getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+    auto device = SoundDevice::Create(SoundDevice::Output::Live);
+    if (!device) GTEST_SKIP() << "no sound output here";
+    EXPECT_FALSE(device->IsNullOutput());
+    audio::BufferDesc desc;
+    desc.bytes = 44100 * 4;
+    desc.format = audio::MakePcmFormat(2, 44100, 16);
+    std::shared_ptr<SoundBuffer> buffer;
+    ASSERT_EQ(device->CreateBuffer(desc, &buffer), S_OK);
+    buffer->Play(audio::kPlayLooping);
+    uint32_t play = 0, write = 0;
+    for (int i = 0; i < 300 && write == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        buffer->GetCurrentPosition(&play, &write);
+    }
+    EXPECT_GT(write, 0u);
+    buffer->Stop();
+    device.reset();  // the buffer may outlive its device
+    EXPECT_EQ(buffer->Play(0), S_OK);
 }
 
 }  // namespace
