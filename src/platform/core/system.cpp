@@ -212,6 +212,8 @@ const std::vector<RecordedMessageBox>& RecordedMessageBoxes() { return S().boxes
 // ---- single-instance lock ------------------------------------------------------------------------
 struct NamedLock {
     int fd = -1;
+    std::string path;
+    bool removeOnClose = false;  // a lock file that only this process ever names
 };
 
 std::string NamedLockPath(const std::string& name) {
@@ -237,16 +239,22 @@ NamedLock* OpenNamedLockFile(const std::string& filePath, LockResult& result) {
         return nullptr;
     }
     result = LockResult::Created;
-    return new NamedLock{fd};
+    return new NamedLock{fd, filePath, false};
 }
 
 NamedLock* OpenNamedLock(const std::string& name, LockResult& result) {
-    return OpenNamedLockFile(NamedLockPath(name), result);
+    std::string path = NamedLockPath(name);
+    NamedLock* lock = OpenNamedLockFile(path, result);
+    // Headless lock files carry the process id: nobody else can meet them, so they
+    // are removed again instead of piling up.
+    if (lock && IsHeadless()) lock->removeOnClose = true;
+    return lock;
 }
 
 void CloseNamedLock(NamedLock* lock) {
     if (!lock) return;
     if (lock->fd >= 0) {
+        if (lock->removeOnClose) ::unlink(lock->path.c_str());
         ::flock(lock->fd, LOCK_UN);
         ::close(lock->fd);
     }

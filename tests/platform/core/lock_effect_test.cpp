@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <unistd.h>
+
 #include "gfx/effect.h"
 #include "golden.h"
 #include "system.h"
@@ -37,6 +39,14 @@ TEST(NamedLock, HeadlessNamesCarryTheProcess) {
     EXPECT_NE(p.find("__VORMANT__"), std::string::npos);
     EXPECT_NE(p.find(std::to_string(::getpid())), std::string::npos);
     EXPECT_EQ(plat::NamedLockPath("a/b").find("a/b"), std::string::npos);
+    // Headless lock files go away when released.
+    plat::LockResult r;
+    plat::NamedLock* lock = plat::OpenNamedLock("__VORMANT_CLEANUP__", r);
+    ASSERT_EQ(r, plat::LockResult::Created);
+    std::string path = plat::NamedLockPath("__VORMANT_CLEANUP__");
+    EXPECT_EQ(::access(path.c_str(), F_OK), 0);
+    plat::CloseNamedLock(lock);
+    EXPECT_NE(::access(path.c_str(), F_OK), 0);
 }
 
 TEST(Effect, CreatedFromTextWithATechnique) {
