@@ -81,6 +81,34 @@ TEST_F(SoundStreams, WaveReadPastTheEndGivesFewerBytesThenNothing) {
     EXPECT_EQ(s.Read(buf.data(), 300), 0u);
 }
 
+// A pack file standing in for a folder: "VPK", then name, 0, size, offset per member,
+// a 0 after the directory, and the members' bytes xor 0xE7.
+std::vector<uint8_t> PackOf(const std::string& name, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> out = {'V', 'P', 'K'};
+    out.insert(out.end(), name.begin(), name.end());
+    out.push_back(0);
+    const uint32_t size = static_cast<uint32_t>(data.size());
+    const uint32_t offset = static_cast<uint32_t>(3 + name.size() + 1 + 8 + 1);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(offset >> (8 * i)));
+    out.push_back(0);
+    for (uint8_t b : data) out.push_back(b ^ 0xE7);
+    return out;
+}
+
+TEST_F(SoundStreams, PackedWaveAndMp3FilesPlay) {
+    const Pcm pcm = soundtest::Tone(0.3);
+    soundtest::WriteFile("sound.pck", PackOf("hit.wav", soundtest::MakeWav(pcm)));
+    std::unique_ptr<ISoundStream> wav(CreateSoundStream("./sound/hit.wav"));
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(ReadAll(*wav), pcm.samples);
+
+    soundtest::WriteFile("BGM.pck", PackOf("theme.mp3", soundtest::EncodeMp3(pcm, 128)));
+    std::unique_ptr<ISoundStream> mp3(CreateSoundStream("./BGM/theme.mp3"));
+    ASSERT_TRUE(mp3);
+    EXPECT_NEAR(double(ReadAll(*mp3).size() / 2), double(pcm.Frames()), kMp3Frame);
+}
+
 TEST_F(SoundStreams, UpperCaseWavExtensionStillOpensAsAWaveFile) {
     soundtest::WriteFile("LOUD.WAV", soundtest::MakeWav(soundtest::Counter(1000)));
     std::unique_ptr<ISoundStream> s(CreateSoundStream("loud.WAV"));
