@@ -21,8 +21,10 @@ void CD3DRTSquare::Create(double width, double height, uint32_t clearColor) {
     if (g_pD3DDevice) InnerInitTexture();
 }
 
+// A target that already has its texture keeps it: an owner registered before this
+// member (a text object) may have rendered into it earlier in the same walk.
 void CD3DRTSquare::Restore() {
-    if (m_bSizeSet) InnerInitTexture();
+    if (m_bSizeSet && !m_pTexture) InnerInitTexture();
 }
 
 // Releases the texture.  A target still begun is ended first so the device never

@@ -145,17 +145,18 @@ std::unique_ptr<Font> Font::Create(const std::string& faceUtf8, int height, bool
         asc = os2->usWinAscent;
         desc = os2->usWinDescent;
     }
-    const double upem = face->units_per_EM > 0 ? face->units_per_EM : 1000;
-    const double cell = asc + desc > 0 ? asc + desc : upem;
-    const double ppem = std::max(1, im.height) * upem / cell;
+    // The game's fixed-pitch gothic has a cell exactly one em high (half-width glyphs
+    // advance half the height, full-width ones the height); the stand-in face is sized
+    // the same way, its ascent taking its own share of the cell.
+    const double cell = asc + desc > 0 ? asc + desc : double(face->units_per_EM);
     FT_Size_RequestRec req{};
     req.type = FT_SIZE_REQUEST_TYPE_NOMINAL;
     req.width = 0;
-    req.height = FT_Long(std::lround(ppem * 64.0));
+    req.height = FT_Long(std::max(1, im.height)) * 64;
     req.horiResolution = 0;
     req.vertResolution = 0;
     if (FT_Request_Size(face, &req) != 0) return nullptr;
-    im.ascent = int(std::lround(asc * ppem / upem));
+    im.ascent = int(std::lround(im.height * asc / cell));
     return f;
 }
 
