@@ -49,7 +49,9 @@ void Put16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(static_cast<uint8_t>(v));
     b.push_back(static_cast<uint8_t>(v >> 8));
 }
-void PutId(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
+void PutId(std::vector<uint8_t>& b, const char* id) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
+}
 
 std::vector<uint8_t> Wav(const uint8_t* data, uint32_t dataBytes, uint16_t channels, uint32_t rate, uint16_t bits,
                          const WavOptions& o) {

@@ -84,8 +84,8 @@ TEST_F(SoundStreams, WaveReadPastTheEndGivesFewerBytesThenNothing) {
 // A pack file standing in for a folder: "VPK", then name, 0, size, offset per member,
 // a 0 after the directory, and the members' bytes xor 0xE7.
 std::vector<uint8_t> PackOf(const std::string& name, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> out = {'V', 'P', 'K'};
-    out.insert(out.end(), name.begin(), name.end());
+    std::vector<uint8_t> out;
+    for (char c : std::string("VPK") + name) out.push_back(static_cast<uint8_t>(c));
     out.push_back(0);
     const uint32_t size = static_cast<uint32_t>(data.size());
     const uint32_t offset = static_cast<uint32_t>(3 + name.size() + 1 + 8 + 1);
