@@ -124,3 +124,18 @@ TEST_F(ContentTables, TroopBranchesNamePersonTypes) {
 }
 
 }  // namespace
+
+namespace {
+
+// When the content build has run, the tables in the runnable folder are the same
+// bytes as the ones the tests above converted and loaded.
+TEST(ContentBuild, RunnableFolderHoldsTheConvertedTables) {
+    std::string dir = std::string(VORMANT_GAME_DIR) + "/gamedata/";
+    if (!std::filesystem::exists(dir + "skill.csv")) GTEST_SKIP() << "content not built";
+    for (const char* name : {"skill.csv", "person.csv", "Troop.txt"}) {
+        std::string built = datatest::ReadFile(dir + name);
+        EXPECT_EQ(built, datatest::GameTextFromUtf8(ContentFile(name))) << name;
+    }
+}
+
+}  // namespace
