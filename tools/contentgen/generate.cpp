@@ -2,11 +2,13 @@
 
 #include "audio.h"
 #include "images.h"
+#include "screens.h"
 
 namespace cg {
 
 int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
     int failures = WriteAllImages(gameDir, written);
+    failures += WriteScreenImages(gameDir, written);
     failures += WriteAllSounds(gameDir, written);
     return failures;
 }

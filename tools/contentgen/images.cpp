@@ -818,6 +818,34 @@ Canvas MakeBackdrop(int n) {
         pts.push_back({1024, 340});
         c.FillPolygon(pts, Shade(grounds[n % 4], 0.7f + 0.15f * layer));
     }
+    // A feature per backdrop: forest, village or ruins on the horizon.
+    Rng rng(Hash(static_cast<uint32_t>(n) + 900));
+    Rgba sil = Shade(grounds[n % 4], 0.45f);
+    switch ((n / 4 + n) % 3) {
+        case 0:
+            for (int i = 0; i < 26; ++i) {
+                float x = static_cast<float>(rng.Range(0, 1023)), y = 330.0f + rng.Range(0, 30);
+                float h = 40.0f + rng.Range(0, 50);
+                c.FillPolygon({{x - h * 0.3f, y}, {x, y - h}, {x + h * 0.3f, y}}, sil);
+            }
+            break;
+        case 1:
+            for (int i = 0; i < 7; ++i) {
+                float x = 120.0f + i * 120 + rng.Range(-30, 30), y = 335.0f;
+                c.FillRect(static_cast<int>(x) - 22, static_cast<int>(y) - 30, 44, 32, sil);
+                c.FillPolygon({{x - 28, y - 28}, {x, y - 54}, {x + 28, y - 28}}, sil);
+                c.FillRect(static_cast<int>(x) - 4, static_cast<int>(y) - 20, 8, 8, WithAlpha(kGold, 160));
+            }
+            break;
+        case 2:
+            for (int i = 0; i < 5; ++i) {
+                int x = 150 + i * 170 + rng.Range(-20, 20);
+                int h = 60 + rng.Range(0, 80);
+                c.FillRect(x, 335 - h, 26, h + 4, sil);
+                c.FillRect(x - 6, 335 - h, 38, 8, sil);
+            }
+            break;
+    }
     return c;
 }
 
@@ -846,9 +874,9 @@ int WriteAllImages(const std::string& dir, std::vector<std::string>* written) {
     put("graphics/ENDTypo.png", MakeEndTypo());
     put("graphics/mapchip.png", MakeLowerChips());
     put("graphics/mapchip2.png", MakeUpperSheet());
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kBackdropCount; ++n) {
         char name[64];
-        std::snprintf(name, sizeof name, "graphics/BackGround/bg%02d.png", n);
+        std::snprintf(name, sizeof name, "graphics/BackGround/%03d.png", n);
         put(name, MakeBackdrop(n));
     }
     put("graphics/StrategyMap.png", MakeStrategyMap());

@@ -18,10 +18,12 @@ Canvas MakeEndTypo();                     // graphics/ENDTypo.png, 128x64
 Canvas MakePortrait(int id);              // graphics/BastUp/NNN.png, 200x300
 Canvas MakeLowerChips();                  // graphics/mapchip.png, 1024x512
 Canvas MakeUpperSheet();                  // graphics/mapchip2.png, 1024x1024
-Canvas MakeBackdrop(int n);               // graphics/BackGround/bgNN.png, 1024x512
+Canvas MakeBackdrop(int n);               // graphics/BackGround/NNN.png, 1024x512
 
 // Portrait ids that are generated (files 000.png ... ).
 constexpr int kPortraitCount = 40;
+// Story backdrops that are generated (files 000.png ... ).
+constexpr int kBackdropCount = 10;
 
 int WriteAllImages(const std::string& gameDir, std::vector<std::string>* written);
 

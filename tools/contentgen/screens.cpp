@@ -1,0 +1,356 @@
+#include "screens.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "palette.h"
+
+namespace cg {
+
+using namespace pal;
+
+namespace {
+
+// The house window: dark body, ink outline, a gold line and an amber inner line.
+void Window(Canvas& c, int x, int y, int w, int h, uint8_t alpha = 235) {
+    c.GradientV(x, y, w, h, WithAlpha(kNight, alpha), WithAlpha(Shade(kNight, 0.6f), alpha), true);
+    c.FrameRect(x, y, w, h, kInk, 1);
+    c.FrameRect(x + 1, y + 1, w - 2, h - 2, kGold, 1);
+    c.FrameRect(x + 2, y + 2, w - 4, h - 4, WithAlpha(kAmber, 200), 1);
+}
+
+// A recessed box inside a window, where texts or plates go.
+void Inset(Canvas& c, int x, int y, int w, int h, Rgba tint = kSlate) {
+    c.FillRect(x, y, w, h, WithAlpha(Shade(tint, 0.55f), 220), true);
+    c.FillRect(x, y, w, 1, kInk);
+    c.FillRect(x, y, 1, h, kInk);
+    c.FillRect(x, y + h - 1, w, 1, WithAlpha(kMist, 90));
+    c.FillRect(x + w - 1, y, 1, h, WithAlpha(kMist, 90));
+}
+
+void Button(Canvas& c, int x, int y, int w, int h, const std::string& label, Rgba body) {
+    c.Panel(x, y, w, h, body, Shade(body, 1.35f), Shade(body, 0.6f), kInk);
+    c.TextShadowed(x + (w - Canvas::TextWidth(label, 1)) / 2, y + (h - 7) / 2, label, 1, kBone, kInk);
+}
+
+void Label(Canvas& c, int x, int y, const std::string& s, Rgba col = kSand) { c.TextShadowed(x, y, s, 1, col, kInk); }
+
+void Gem(Canvas& c, float cx, float cy, float r, Rgba col) {
+    c.FillPolygon({{cx, cy - r - 1}, {cx + r + 1, cy}, {cx, cy + r + 1}, {cx - r - 1, cy}}, kInk);
+    c.FillPolygon({{cx, cy - r}, {cx + r, cy}, {cx, cy + r}, {cx - r, cy}}, col);
+}
+
+}  // namespace
+
+Canvas MakeTurnLogo(bool player) {
+    Canvas c(512, 128);
+    Rgba col = player ? kSky : kEmber;
+    Rgba dark = player ? kSea : kWine;
+    // A band across the screen, fading at both ends; drawn at (64, 176).
+    for (int x = 0; x < 512; ++x) {
+        float e = std::min(x, 511 - x) / 90.0f;
+        uint8_t a = static_cast<uint8_t>(210 * std::min(1.0f, e));
+        c.GradientV(x, 34, 1, 60, WithAlpha(dark, a), WithAlpha(Shade(dark, 0.5f), a), true);
+        c.Set(x, 34, WithAlpha(col, a));
+        c.Set(x, 93, WithAlpha(col, a));
+    }
+    const std::string text = player ? "PLAYER PHASE" : "ENEMY PHASE";
+    c.TextCentered(256, 46, text, 5, kBone, kInk);
+    c.FillRect(256 - Canvas::TextWidth(text, 5) / 2, 46, Canvas::TextWidth(text, 5), 2, WithAlpha(col, 160));
+    Gem(c, 40, 64, 6, col);
+    Gem(c, 472, 64, 6, col);
+    return c;
+}
+
+Canvas MakeMiniMapIcons() {
+    Canvas c(256, 32);
+    // Unit icons n at (16n, 0): 0 enemy hero, 1 enemy, 2 friendly hero, 3 friendly.
+    const Rgba cols[4] = {kEmber, kEmber, kSky, kSky};
+    for (int n = 0; n < 4; ++n) {
+        float cx = 16 * n + 8, cy = 8;
+        c.FillCircle(cx, cy, 6.5f, kInk);
+        c.FillCircle(cx, cy, 5.2f, cols[n]);
+        if (n % 2 == 0) c.FillCircle(cx, cy, 2.2f, kGold);  // heroes carry a gold core
+    }
+    // Sortie markers i at (64 + 32i, 0), 32x32.
+    for (int i = 0; i < 6; ++i) {
+        float cx = 64 + 32 * i + 16, cy = 16;
+        c.FillPolygon({{cx, cy - 14}, {cx + 14, cy}, {cx, cy + 14}, {cx - 14, cy}}, kInk);
+        c.FillPolygon({{cx, cy - 12}, {cx + 12, cy}, {cx, cy + 12}, {cx - 12, cy}}, WithAlpha(kGold, 200));
+        c.TextCentered(static_cast<int>(cx), static_cast<int>(cy) - 3, std::string(1, static_cast<char>('A' + i)), 1, kInk,
+                       WithAlpha(kBone, 0));
+    }
+    return c;
+}
+
+Canvas MakeInstructWindow() {
+    Canvas c(512, 128);
+    Window(c, 0, 0, 300, 80, 220);
+    Label(c, 8, 6, "HELP", kGold);
+    c.FillRect(8, 15, 284, 1, WithAlpha(kGold, 90));
+    return c;
+}
+
+Canvas MakeMapchipWindow() {
+    Canvas c(512, 256);
+    // Texts: name (25, 29), height (80, 87), class 0 (123, 149), class 1 (187, 149) in
+    // rows 26 apart; the chip is drawn at (129, 20).
+    Window(c, 0, 0, 280, 236);
+    Inset(c, 18, 24, 100, 22);
+    Label(c, 20, 12, "TERRAIN");
+    Label(c, 20, 88, "HEIGHT");
+    Inset(c, 74, 82, 40, 20);
+    Inset(c, 124, 16, 124, 76, kNight);
+    c.FillRect(12, 122, 256, 1, WithAlpha(kGold, 120));
+    Label(c, 123, 132, "FOOT");
+    Label(c, 187, 132, "HORSE");
+    const char* rows[3] = {"COST", "GUARD", "M.GUARD"};
+    for (int r = 0; r < 3; ++r) {
+        int y = 149 + 26 * r;
+        Label(c, 20, y + 3, rows[r]);
+        Inset(c, 118, y - 2, 54, 20);
+        Inset(c, 182, y - 2, 54, 20);
+    }
+    return c;
+}
+
+Canvas MakeOperateMenu() {
+    Canvas c(512, 512);
+    // Panel 353x301; places p at (15 + 169 (p div 2), 61 + 65 (p mod 2)), 153x64;
+    // buttons 4-7 at (13 + 80 (k - 4), 228), 8-9 at (173 + 80 (k - 8), 253), 76x22.
+    Window(c, 0, 0, 353, 301);
+    Label(c, 14, 14, "UNIT COMMAND", kGold);
+    c.FillRect(12, 24, 329, 1, WithAlpha(kGold, 120));
+    Label(c, 15, 48, "FRONT ROW");
+    Label(c, 184, 48, "BACK ROW");
+    for (int p = 0; p < 4; ++p) Inset(c, 15 + 169 * (p / 2) - 1, 61 + 65 * (p % 2) - 1, 155, 66, kNight);
+    const char* labels[6] = {"MOVE ALL", "MOVE", "ATTACK", "CANNON", "SUPPORT", "CLOSE"};
+    const Rgba bodies[6] = {kSlate, kSlate, kWine, kAmber, kMoss, kSlate};
+    for (int k = 4; k < 10; ++k) {
+        int x = k < 8 ? 13 + 80 * (k - 4) : 173 + 80 * (k - 8), y = k < 8 ? 228 : 253;
+        Button(c, x, y, 76, 22, labels[k - 4], bodies[k - 4]);
+    }
+    return c;
+}
+
+Canvas MakeMoveMenu() {
+    Canvas c(512, 512);
+    // Side panel (0, 0)-(163, 321), middle panel (164, 0)-(442, 248), place plate
+    // (0, 322)-(154, 386), labels (0, 387)-(62, 409), (0, 410)-(62, 432), (0, 433)-(62, 455).
+    Window(c, 0, 0, 163, 321);
+    Label(c, 10, 10, "MEMBERS", kGold);
+    c.FillRect(8, 20, 147, 1, WithAlpha(kGold, 120));
+    for (int r = 0; r < 4; ++r) Inset(c, 6, 30 + 70 * r, 151, 64, kNight);
+    Window(c, 164, 0, 278, 248);
+    Label(c, 176, 10, "MOVE WHO?", kGold);
+    c.FillRect(172, 20, 262, 1, WithAlpha(kGold, 120));
+    for (int k = 0; k < 3; ++k) Gem(c, 303 - 30 + 30 * k, 130, 6, k == 1 ? kGold : kAmber);
+    c.Panel(0, 322, 154, 64, WithAlpha(kSlate, 230), kMist, kInk, kInk);
+    c.FillRect(4, 326, 146, 1, WithAlpha(kGold, 120));
+    Button(c, 0, 387, 62, 22, "FROM", kSea);
+    Button(c, 0, 410, 62, 22, "STAY", kSlate);
+    Button(c, 0, 433, 62, 22, "TO", kWine);
+    return c;
+}
+
+Canvas MakeBattleOperateMenu() {
+    Canvas c(512, 512);
+    // The window is 389x295; own rows at (14, 16 + 60p) 152x35 with a skill line at
+    // (14, 52 + 60p); enemy rows at (223, 16 + 60p). Buttons below the rows.
+    Window(c, 0, 0, 389, 295);
+    for (int p = 0; p < 4; ++p) {
+        int y = 16 + 60 * p;
+        Inset(c, 13, y - 1, 154, 37, kSea);
+        Inset(c, 13, y + 37, 154, 16, kNight);
+        Inset(c, 222, y - 1, 154, 37, kWine);
+        Inset(c, 222, y + 37, 154, 16, kNight);
+    }
+    c.FillRect(170, 12, 49, 236, WithAlpha(kInk, 80));
+    Label(c, 176, 4, "VS", kGold);
+    Button(c, 229, 262, 70, 22, "OK", kMoss);
+    Button(c, 305, 262, 70, 22, "CANCEL", kSlate);
+    return c;
+}
+
+Canvas MakeParamSheet() {
+    Canvas c(1024, 512);
+    // One picture with several uses: the whole (0, 0)-(639, 479) is the status window,
+    // its corner (0, 0)-(345, 264) the skill list, (13, 284)-(260, 464) the help panel
+    // and (282, 200)-(626, 463) the skill help of the status window.
+    Window(c, 0, 0, 640, 480, 240);
+    Window(c, 0, 0, 345, 264, 240);
+    Label(c, 12, 10, "SKILLS", kGold);
+    c.FillRect(10, 20, 325, 1, WithAlpha(kGold, 120));
+    for (int r = 0; r < 13; ++r) c.FillRect(12, 34 + 16 * r + 14, 322, 1, WithAlpha(kSlate, 160));
+    Window(c, 13, 284, 247, 180, 240);
+    Label(c, 24, 292, "ABOUT", kGold);
+    Window(c, 282, 200, 344, 263, 240);
+    Label(c, 294, 208, "SKILL", kGold);
+    c.FillRect(292, 218, 324, 1, WithAlpha(kGold, 120));
+    // The status window's upper right: room for the portrait and the values.
+    Inset(c, 360, 12, 266, 180, kNight);
+    return c;
+}
+
+Canvas MakeInterMission() {
+    Canvas c(1024, 512);
+    // The preparation screen behind its menus: a war-table backdrop.
+    c.GradientV(0, 0, 640, 480, Shade(kEarth, 0.55f), Shade(kEarth, 0.3f), true);
+    c.Noise(0, 0, 640, 480, 777, 40.0f, WithAlpha(Shade(kEarth, 0.4f), 255), WithAlpha(Shade(kEarth, 0.7f), 255), 0.5f);
+    for (int y = 0; y < 480; y += 24) c.FillRect(0, y, 640, 1, WithAlpha(kInk, 60));  // table planks
+    Window(c, 0, 0, 640, 36);
+    c.TextOutlined(14, 11, "SORTIE PREPARATION", 2, kGold, kInk);
+    Window(c, 8, 44, 200, 140);      // command menu
+    Window(c, 216, 44, 416, 140);    // mission briefing
+    Window(c, 8, 192, 624, 150);     // roster
+    Window(c, 8, 350, 300, 122);     // funds and costs
+    Window(c, 316, 350, 316, 122);   // minimap
+    return c;
+}
+
+Canvas MakeInterMissionParam() {
+    Canvas c(512, 128);
+    // Panel (0, 0)-(427, 127); values at name (84, 19), HP (126, 48), MP (226, 48),
+    // STR (132, 78), MAG (132, 98), DEX (239, 78), SPD (239, 98), move (370, 97),
+    // guards (380, 39 / 57 / 75).
+    Window(c, 0, 0, 427, 127);
+    Label(c, 14, 22, "NAME");
+    Inset(c, 80, 15, 200, 20);
+    Label(c, 90, 51, "HP");
+    Label(c, 190, 51, "MP");
+    Label(c, 90, 81, "STR");
+    Label(c, 90, 101, "MAG");
+    Label(c, 200, 81, "DEX");
+    Label(c, 200, 101, "SPD");
+    Label(c, 310, 42, "GUARD");
+    Label(c, 310, 60, "ARROW");
+    Label(c, 310, 78, "MAGIC");
+    Label(c, 310, 100, "MOVE");
+    c.FillRect(300, 12, 1, 104, WithAlpha(kGold, 120));
+    return c;
+}
+
+Canvas MakeInterMissionUnit() {
+    Canvas c(256, 64);
+    // A unit card (0, 0)-(191, 63) and a delete button (210, 0)-(249, 63).
+    c.Panel(0, 0, 191, 63, WithAlpha(kSlate, 235), kMist, kInk, kInk);
+    c.FrameRect(2, 2, 187, 59, WithAlpha(kGold, 150), 1);
+    c.FillRect(6, 24, 179, 1, WithAlpha(kGold, 90));
+    c.Panel(210, 0, 39, 63, kWine, kEmber, kInk, kInk);
+    c.Line(220, 22, 239, 41, 3, kBone);
+    c.Line(239, 22, 220, 41, 3, kBone);
+    return c;
+}
+
+Canvas MakeBattleWindow() {
+    Canvas c(256, 256);
+    // Cells of 155x80: the first side (0, 0), the second (0, 80); an HP bar of 130
+    // pixels 43 below the cell top, from x 13.
+    const Rgba tints[2] = {kSea, kWine};
+    for (int k = 0; k < 2; ++k) {
+        int y = 80 * k;
+        c.GradientV(0, y, 155, 80, WithAlpha(Shade(tints[k], 0.8f), 220), WithAlpha(Shade(tints[k], 0.35f), 220), true);
+        c.FrameRect(0, y, 155, 80, kInk, 1);
+        c.FrameRect(1, y + 1, 153, 78, kGold, 1);
+        c.FillRect(12, y + 42, 132, 8, kInk);
+        c.GradientH(13, y + 43, 130, 6, kLeaf, Shade(kLeaf, 1.3f), true);
+        Label(c, 6, y + 30, "HP", kMist);
+    }
+    return c;
+}
+
+Canvas MakeGameOver() {
+    Canvas c(512, 256);
+    // Drawn at (0, 224) as (0, 0)-(512, 256).
+    for (int x = 0; x < 512; ++x) {
+        float e = std::min(x, 511 - x) / 120.0f;
+        uint8_t a = static_cast<uint8_t>(220 * std::min(1.0f, e));
+        c.GradientV(x, 40, 1, 120, WithAlpha(kWine, a), WithAlpha(kInk, a), true);
+    }
+    c.TextCentered(320 - 0, 70, "GAME OVER", 7, kEmber, kInk);
+    c.TextCentered(320, 134, "THE BANNER HAS FALLEN", 2, kBone, kInk);
+    return c;
+}
+
+Canvas MakeToBeContinued() {
+    Canvas c(256, 64);
+    c.GradientH(0, 14, 240, 40, WithAlpha(kInk, 200), WithAlpha(kInk, 0));
+    c.TextOutlined(8, 22, "TO BE CONTINUED", 2, kGold, kInk);
+    c.FillRect(8, 42, 180, 1, kGold);
+    return c;
+}
+
+Canvas MakeVisualBackground() {
+    Canvas c(128, 1024);
+    // A vertical strip repeated five times across the screen from y = -272.
+    c.GradientV(0, 0, 128, 1024, kInk, kNight, true);
+    c.GradientV(0, 272, 128, 480, kNight, Shade(kSlate, 0.8f), true);
+    for (int y = 280; y < 752; y += 32) c.FillRect(0, y, 128, 1, WithAlpha(kSteel, 40));
+    c.FillRect(0, 272, 1, 480, WithAlpha(kSteel, 30));
+    return c;
+}
+
+Canvas MakeMissionArgue() {
+    Canvas c(512, 512);
+    // Two halves of 512x256; each slides in from the right at (x, -20).
+    for (int half = 0; half < 2; ++half) {
+        int y0 = 256 * half;
+        c.GradientH(0, y0 + 40, 512, 60, WithAlpha(kInk, 0), WithAlpha(kInk, 220));
+        c.FillRect(0, y0 + 100, 512, 2, kGold);
+        c.TextOutlined(120, y0 + 55, half == 0 ? "MISSION BRIEFING" : "CHAPTER BRIEFING", 3, kGold, kInk);
+    }
+    return c;
+}
+
+Canvas MakeMissionArgueBack(bool field) {
+    Canvas c(512, 512);
+    // Scaled to the whole screen (1.25 x 0.9375) under a dimming square.
+    if (field) {
+        c.GradientV(0, 0, 512, 512, kMoss, Shade(kMoss, 0.4f), true);
+        c.Noise(0, 0, 512, 512, 4040, 48.0f, WithAlpha(Shade(kMoss, 0.5f), 255), WithAlpha(kLeaf, 255), 0.5f);
+        for (int k = 0; k < 512; k += 64) {
+            c.FillRect(k, 0, 1, 512, WithAlpha(kInk, 60));
+            c.FillRect(0, k, 512, 1, WithAlpha(kInk, 60));
+        }
+    } else {
+        c.GradientV(0, 0, 512, 512, kSlate, kNight, true);
+        c.Noise(0, 0, 512, 512, 4141, 64.0f, WithAlpha(kNight, 255), WithAlpha(kSteel, 255), 0.4f);
+        c.Ring(256, 256, 180, 6, WithAlpha(kGold, 120));
+        c.Ring(256, 256, 120, 3, WithAlpha(kGold, 90));
+    }
+    return c;
+}
+
+int WriteScreenImages(const std::string& dir, std::vector<std::string>* written) {
+    int failures = 0;
+    auto put = [&](const std::string& rel, const Canvas& c) {
+        if (c.WritePng(dir + "/" + rel)) {
+            if (written) written->push_back(rel);
+        } else {
+            std::fprintf(stderr, "contentgen: cannot write %s/%s\n", dir.c_str(), rel.c_str());
+            ++failures;
+        }
+    };
+    put("graphics/TurnLogo_Player.png", MakeTurnLogo(true));
+    put("graphics/TurnLogo_Enemy.png", MakeTurnLogo(false));
+    put("graphics/MiniMapIcon.png", MakeMiniMapIcons());
+    put("graphics/InstructWindow.png", MakeInstructWindow());
+    put("graphics/MapchipWindow.png", MakeMapchipWindow());
+    put("graphics/OperateMenu.png", MakeOperateMenu());
+    put("graphics/MoveMenu.png", MakeMoveMenu());
+    put("graphics/BattleOperateMenu.png", MakeBattleOperateMenu());
+    put("graphics/param.png", MakeParamSheet());
+    put("graphics/InterMission.png", MakeInterMission());
+    put("graphics/InterMission_param.png", MakeInterMissionParam());
+    put("graphics/InterMission_unit.png", MakeInterMissionUnit());
+    put("graphics/BattleWindow.png", MakeBattleWindow());
+    put("graphics/GameOver.png", MakeGameOver());
+    put("graphics/ToBeContinued.png", MakeToBeContinued());
+    put("graphics/VisualBackGround.png", MakeVisualBackground());
+    put("graphics/MissionArgue.png", MakeMissionArgue());
+    put("graphics/MissionArgueFBack.png", MakeMissionArgueBack(true));
+    put("graphics/MissionArgueCBack.png", MakeMissionArgueBack(false));
+    return failures;
+}
+
+}  // namespace cg
