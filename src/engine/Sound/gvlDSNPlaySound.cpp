@@ -148,6 +148,13 @@ void CDSNPlaySound::JoinFinishedThread() {
         m_bStopRequest.store(true);
         m_Thread.join();
     }
+    ReportFeederFailures();
+}
+
+void CDSNPlaySound::ReportFeederFailures() {
+    if (const int failures = m_nRefillFailures.exchange(0)) {
+        SOUND_CHECK_FAILED("Result<=0 (" + std::to_string(failures) + " refills failed): " + m_strFileName);
+    }
 }
 
 void CDSNPlaySound::Play(bool loop) {
@@ -192,6 +199,7 @@ void CDSNPlaySound::Stop() {
         }
         if (m_Thread.joinable()) m_Thread.join();
         m_pStopEvent.reset();
+        ReportFeederFailures();
     }
     m_pBuffer->Stop();
     if (m_pStream) m_pStream->Seek(0);
@@ -284,7 +292,7 @@ unsigned CDSNPlaySound::StreamThreadProc(CDSNPlaySound* self) {
                     // Whatever the output reads past the end is silence, not old data.
                     self->SilenceRange(end, play);
                 } else if (result > 0) {
-                    SOUND_CHECK_FAILED("Result<=0");
+                    self->m_nRefillFailures.fetch_add(1);  // playback goes on
                 }
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));

@@ -107,6 +107,7 @@ private:
     // Stops and releases the buffer and the stream (the wrapper's shutdown).
     void ReleaseResources();
     void JoinFinishedThread();
+    void ReportFeederFailures();
 
     std::shared_ptr<audio::SoundBuffer> m_pBuffer;
     ISoundStream* m_pStream = nullptr;
@@ -119,4 +120,7 @@ private:
     std::atomic<bool> m_bThreadActive{false};  // cleared by the feeder as its last act
     std::unique_ptr<CSoundEvent> m_pStopEvent;
     bool m_bLoaded = false;
+    // Refills the feeder could not do; reported by the main thread once the feeder
+    // has ended (the error log is the main thread's).
+    std::atomic<int> m_nRefillFailures{0};
 };

@@ -22,8 +22,9 @@ void Bind(void* module, const char* name, F& out) {
 }  // namespace
 
 VorbisLibrary& VorbisLibrary::Instance() {
-    static VorbisLibrary library(kVorbisModule, true);
-    return library;
+    // Kept to the very end: streams may be closed during static destruction.
+    static VorbisLibrary* library = new VorbisLibrary(kVorbisModule, true);
+    return *library;
 }
 
 VorbisLibrary::VorbisLibrary(const char* moduleName, bool tellUser) {
