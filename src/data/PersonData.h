@@ -8,6 +8,7 @@
 #include <vector>
 
 class CTableFile;
+class CStringMap;
 
 constexpr int kPersonSkillSlots = 12;
 
@@ -90,6 +91,10 @@ struct PersonRecord {
     // set false for a row that names no known type or lacks a column; such a row
     // is logged and gives a constructed record with bExist 0.
     static PersonRecord CreateFromMissionRow(CTableFile& table, int row, bool* ok = nullptr);
+
+    // Reads one person of the older save form (its group open) over a record that
+    // CreateFromType has just made.  Defined with the person-list archive.
+    void LoadVersion1(CStringMap& archive);
 };
 
 // The global person types by typeID, read once from "gamedata/person.csv".
@@ -149,6 +154,12 @@ public:
     int CountPassiveSkills(int i) const;
     int GetSkill(int i, int k) const;
     int GetPassiveSkill(int i, int k) const;
+
+    // Archive of the whole list under the group the caller has opened (current
+    // form, and the older form read only).  Defined with the person-list archive.
+    void Save(CStringMap& archive) const;
+    void Load(CStringMap& archive);
+    void LoadVersion1(CStringMap& archive);
 
     int GetNextID() const { return nNextID; }
     void SetNextID(int id) { nNextID = id; }
