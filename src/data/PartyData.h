@@ -48,6 +48,22 @@ public:
     // Appends a usable, unplaced hero (no check for one of the same type).
     void AddHero(int typeID, int level);
 
+    // New game: map 0, no money, no heroes, troop tables read again, forces 0 and 3,
+    // then a backup.  Difficulty, inter-mission flag, used persons and created
+    // troops stay.
+    void Reset();
+    // The map was won: heroes unplaced, next map, its clear bonus, a new backup.
+    void AdvanceMap();
+    void Backup();
+    void RestoreBackup();
+    // The whole party (and its backup) as a new archive, and back.  Counts in the
+    // archive are checked against what it holds (a damaged save gives shorter lists
+    // and a log line, never a crash).
+    CStringMap Save();
+    void Load(CStringMap archive);
+    // Funds granted when the map number is reached (0 outside 0..39).
+    static int GetMapClearBonus(int mapNumber);
+
     bool toInterMission = false;
     int32_t ForceID0 = 0;
     int32_t ForceID1 = 0;

@@ -1,0 +1,272 @@
+#include "save/ArchiveManager.h"
+
+#include <memory>
+
+#include "archive/gvlSerialize.h"
+#include "fs/fs.h"
+#include "log/ErrorLog.h"
+#include "system.h"
+
+namespace {
+
+std::unique_ptr<CArchiveManager>& Instance() {
+    static std::unique_ptr<CArchiveManager> s_Instance;
+    return s_Instance;
+}
+
+constexpr char kIndexFileName[] = "SaveIndex.dat";
+
+void ShowError(const char* text) { plat::MessageBox(text, "エラー", plat::kMbIconError); }
+
+bool IsValidSlot(int slot) { return slot >= 0 && slot < kSaveSlotCount; }
+
+}  // namespace
+
+CArchiveManager::CArchiveManager() { LoadIndex(); }
+
+void CArchiveManager::CreateInstance() {
+    if (!Instance()) Instance() = std::make_unique<CArchiveManager>();
+}
+
+CArchiveManager* CArchiveManager::GetInstance() {
+    CreateInstance();
+    return Instance().get();
+}
+
+void CArchiveManager::DestroyInstance() { Instance().reset(); }
+
+// ---- archives ------------------------------------------------------------------------------
+
+void CArchiveManager::ClearArchives() { m_vArchive.clear(); }
+
+void CArchiveManager::ClearCurrentArchive() { m_CurrentArchive.Clear(); }
+
+void CArchiveManager::SetArchive(std::string name, CStringMap archive) {
+    for (NamedArchive& entry : m_vArchive) {
+        if (entry.name == name) {
+            entry.archive = archive;
+            return;
+        }
+    }
+    m_vArchive.push_back(NamedArchive{std::move(name), std::move(archive)});
+}
+
+CStringMap CArchiveManager::GetArchive(std::string name, bool erase) {
+    for (auto it = m_vArchive.begin(); it != m_vArchive.end(); ++it) {
+        if (it->name != name) continue;
+        CStringMap copy = it->archive;
+        if (erase) m_vArchive.erase(it);
+        return copy;
+    }
+    return CStringMap();
+}
+
+bool CArchiveManager::HasArchive(const std::string& name) const {
+    for (const NamedArchive& entry : m_vArchive)
+        if (entry.name == name) return true;
+    return false;
+}
+
+void CArchiveManager::SetString(std::string key, std::string value) { m_CurrentArchive.SetString(key, value); }
+
+std::string CArchiveManager::GetString(std::string key, bool erase) {
+    std::string value = m_CurrentArchive.GetString(key, "");
+    if (erase) m_CurrentArchive.EraseKey(key);
+    return value;
+}
+
+bool CArchiveManager::HasKey(std::string key) { return m_CurrentArchive.GetMap().count(key) != 0; }
+
+// ---- streams ------------------------------------------------------------------------------
+
+std::string CArchiveManager::SlotFileName(int slot) { return "Save" + std::to_string(slot) + ".dat"; }
+
+std::string CArchiveManager::LegacySlotFileName(int slot) { return "Sav" + std::to_string(slot) + ".dat"; }
+
+std::vector<unsigned char> CArchiveManager::BuildStream() {
+    CSerialize stream;
+    stream.SetMode(true);
+    stream.SerializeObject(m_CurrentArchive);
+    int count = static_cast<int>(m_vArchive.size());
+    stream.SerializeInt(count);
+    for (NamedArchive& entry : m_vArchive) {
+        stream.SerializeString(entry.name);
+        stream.SerializeObject(entry.archive);
+    }
+    return stream.GetBuffer();
+}
+
+std::vector<unsigned char> CArchiveManager::MaskStream(const std::vector<unsigned char>& stream) {
+    std::vector<unsigned char> file(stream.size() + 1);
+    file[0] = kSaveLeadByte;
+    for (size_t k = 0; k < stream.size(); ++k)
+        file[k + 1] = static_cast<unsigned char>(stream[k] ^ static_cast<unsigned char>(256 - (k % 256)));
+    return file;
+}
+
+std::vector<unsigned char> CArchiveManager::UnmaskFile(const std::vector<unsigned char>& file) {
+    // The lead byte is skipped whatever its value.
+    std::vector<unsigned char> stream(file.empty() ? 0 : file.size() - 1);
+    for (size_t k = 0; k < stream.size(); ++k)
+        stream[k] = static_cast<unsigned char>(file[k + 1] ^ static_cast<unsigned char>(256 - (k % 256)));
+    return stream;
+}
+
+bool CArchiveManager::ReadStream(const std::vector<unsigned char>& bytes, int version) {
+    ClearArchives();
+    ClearCurrentArchive();
+    CSerialize stream;
+    stream.SetMode(false);
+    stream.GetBuffer() = bytes;
+    stream.SerializeObject(m_CurrentArchive);
+    SetString(SaveFileVersion, std::to_string(version));
+    int count = 0;
+    stream.SerializeInt(count);
+    // Each named archive takes at least its name's 0 and its own count.
+    count = stream.CheckCount(count, 5);
+    for (int i = 0; i < count && !stream.HasError(); ++i) {
+        NamedArchive entry;
+        stream.SerializeString(entry.name);
+        stream.SerializeObject(entry.archive);
+        m_vArchive.push_back(std::move(entry));
+    }
+    if (stream.HasError()) {
+        ClearArchives();
+        ClearCurrentArchive();
+        return false;
+    }
+    return true;
+}
+
+// ---- slot files ---------------------------------------------------------------------------
+
+bool CArchiveManager::Save(int slot) {
+    SetString(SaveFileVersion, "10");
+    bool written = false;
+    if (!IsValidSlot(slot)) {
+        g_ErrorLog.Printf("セーブスロット %d はありません。", slot);
+    } else {
+        CSerialize file;
+        file.GetBuffer() = MaskStream(BuildStream());
+        const int result = file.SaveToFile(SlotFileName(slot));
+        if (result != 0) {
+            g_ErrorLog.Printf("%s を書き込めませんでした。(%d) 元のファイルはそのまま残っています。",
+                              SlotFileName(slot).c_str(), result);
+            ShowError("ファイルの書き込みに失敗しました。");
+        } else {
+            written = true;
+            SaveSlotInfo& info = m_SlotInfo[slot];
+            info.nChapter = m_CurrentArchive.GetInt(SaveFileChapterKey, 0);
+            info.strSaveType = m_CurrentArchive.GetString(SaveFileTypeKey, "");
+            info.nDifficulty = m_CurrentArchive.GetInt(SaveFileDiffKey, 0);
+            if (!SaveIndex()) ShowError("ファイルの書き込みに失敗しました。");
+        }
+    }
+    ClearArchives();
+    ClearCurrentArchive();
+    return written;
+}
+
+bool CArchiveManager::Load(int slot) {
+    ClearArchives();
+    ClearCurrentArchive();
+    if (!IsValidSlot(slot)) {
+        g_ErrorLog.Printf("セーブスロット %d はありません。", slot);
+        ShowError("セーブファイルを開けませんでした。");
+        return false;
+    }
+    std::vector<unsigned char> stream;
+    int version = 0;
+    std::string bytes;
+    const bool opened = plat::ReadWholeFile(SlotFileName(slot), bytes);
+    if (opened && !bytes.empty()) {
+        stream = UnmaskFile(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+        version = 10;
+    } else {
+        // A file of zero bytes holds no stream at all: it counts as unreadable.
+        if (opened) g_ErrorLog.Printf("%s は空です。", SlotFileName(slot).c_str());
+        if (plat::ReadWholeFile(LegacySlotFileName(slot), bytes)) {
+            stream.assign(bytes.begin(), bytes.end());
+            version = 1;
+        } else {
+            g_ErrorLog.Printf("%s も %s も読めませんでした。", SlotFileName(slot).c_str(),
+                              LegacySlotFileName(slot).c_str());
+            ShowError("セーブファイルを開けませんでした。");
+            return false;
+        }
+    }
+    if (!ReadStream(stream, version)) {
+        g_ErrorLog.Printf("スロット %d のセーブファイルが壊れています。(%d バイト)", slot, (int)stream.size());
+        ShowError("不正なセーブファイルです。");
+        return false;
+    }
+    return true;
+}
+
+// ---- index --------------------------------------------------------------------------------
+
+void CArchiveManager::LoadIndex() {
+    for (SaveSlotInfo& info : m_SlotInfo) info = SaveSlotInfo();
+    CSerialize stream;
+    stream.Clear();
+    stream.SetMode(false);
+    if (stream.LoadFromFile(kIndexFileName) != 0) return;
+    int count = 0;
+    stream.SerializeInt(count);
+    if (count < 0) {
+        g_ErrorLog.Printf("%s の件数 %d が不正です。", kIndexFileName, count);
+        return;
+    }
+    // The shorter, older entry: int slot, int chapter, an empty text.
+    count = stream.CheckCount(count, 9);
+    for (int i = 0; i < count; ++i) {
+        int mark = 0, slot = 0, chapter = 0, difficulty = 2;
+        std::string type;
+        stream.SerializeInt(mark);
+        if (mark == -1) {
+            stream.SerializeInt(slot);
+            stream.SerializeInt(chapter);
+            stream.SerializeInt(difficulty);
+        } else {
+            slot = mark;
+            stream.SerializeInt(chapter);
+        }
+        stream.SerializeString(type);
+        if (stream.HasError()) break;
+        if (!IsValidSlot(slot)) {
+            g_ErrorLog.Printf("%s の %d 件目のスロット番号 %d は範囲外です。", kIndexFileName, i, slot);
+            continue;
+        }
+        m_SlotInfo[slot].nChapter = chapter;
+        m_SlotInfo[slot].strSaveType = type;
+        m_SlotInfo[slot].nDifficulty = difficulty;
+    }
+    if (stream.HasError())
+        g_ErrorLog.Printf("%s が途中で終わっています。読めた分だけを使います。", kIndexFileName);
+}
+
+bool CArchiveManager::SaveIndex() {
+    CSerialize stream;
+    stream.SetMode(true);
+    int count = kSaveSlotCount;
+    stream.SerializeInt(count);
+    for (int i = 0; i < kSaveSlotCount; ++i) {
+        int mark = -1, slot = i;
+        stream.SerializeInt(mark);
+        stream.SerializeInt(slot);
+        stream.SerializeInt(m_SlotInfo[i].nChapter);
+        stream.SerializeInt(m_SlotInfo[i].nDifficulty);
+        stream.SerializeString(m_SlotInfo[i].strSaveType);
+    }
+    const int result = stream.SaveToFile(kIndexFileName);
+    if (result != 0) g_ErrorLog.Printf("%s を書き込めませんでした。(%d)", kIndexFileName, result);
+    return result == 0;
+}
+
+SaveSlotInfo CArchiveManager::GetSlotInfo(int slot) {
+    if (!IsValidSlot(slot)) {
+        g_ErrorLog.Printf("セーブスロット %d はありません。", slot);
+        return SaveSlotInfo();
+    }
+    return m_SlotInfo[slot];
+}
