@@ -1,6 +1,7 @@
 #include "generate.h"
 
 #include "audio.h"
+#include "effects.h"
 #include "images.h"
 #include "screens.h"
 
@@ -9,6 +10,7 @@ namespace cg {
 int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
     int failures = WriteAllImages(gameDir, written);
     failures += WriteScreenImages(gameDir, written);
+    failures += WriteEffectTextures(gameDir, written);
     failures += WriteAllSounds(gameDir, written);
     return failures;
 }
