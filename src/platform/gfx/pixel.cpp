@@ -1,5 +1,7 @@
 // The pixel pipeline: texture sampling (point and linear, wrap/mirror/clamp/border),
 // texture stage 0, specular add, alpha test, depth test and blending.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,7 +21,7 @@ inline uint32_t Mul255(uint32_t a, uint32_t b) {
 inline int ToFixed(float v) {  // v * 256, rounded, kept within int range
     float f = v * 256.0f;
     f = f < -1073741824.0f ? -1073741824.0f : (f > 1073741824.0f ? 1073741824.0f : f);
-    return int(std::lrintf(f));
+    return _mm_cvtss_si32(_mm_set_ss(f));  // nearest, ties to even
 }
 
 // Address one coordinate; -1 means the border colour.
@@ -43,7 +45,7 @@ inline int Address(int i, int n, uint32_t mode, bool pow2) {
     }
 }
 
-inline uint32_t Texel(const PipeState& s, int x, int y) {
+__attribute__((always_inline)) inline uint32_t Texel(const PipeState& s, int x, int y) {
     const int ax = Address(x, s.tw, s.addrU, s.twPow2);
     const int ay = Address(y, s.th, s.addrV, s.thPow2);
     if (ax < 0 || ay < 0) return s.border;
@@ -62,15 +64,24 @@ inline uint32_t Bilinear(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11,
     return Pack(((top * (256 - fy) + bot * fy + kHalf) >> 8) & kMask);
 }
 
-inline uint32_t SamplePoint(const PipeState& s, float u, float v) {
+__attribute__((always_inline)) inline uint32_t SamplePoint(const PipeState& s, float u, float v) {
     const int fu = ToFixed(u * float(s.tw)), fv = ToFixed(v * float(s.th));
+    if (s.wrapPow2) return s.tex[size_t((fv >> 8) & (s.th - 1)) * s.tw + ((fu >> 8) & (s.tw - 1))];
     return Texel(s, fu >> 8, fv >> 8);
 }
 
-inline uint32_t SampleLinear(const PipeState& s, float u, float v) {
+__attribute__((always_inline)) inline uint32_t SampleLinear(const PipeState& s, float u, float v) {
     const int fu = ToFixed(u * float(s.tw)) - 128, fv = ToFixed(v * float(s.th)) - 128;
     const int x0 = fu >> 8, y0 = fv >> 8;
     const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+    if (s.wrapPow2) {  // wrap on power-of-two sizes: mask the coordinates
+        const int mx = s.tw - 1, my = s.th - 1;
+        const int xa = x0 & mx, xb = (x0 + 1) & mx;
+        const uint32_t* r0 = s.tex + size_t(y0 & my) * s.tw;
+        const uint32_t* r1 = s.tex + size_t((y0 + 1) & my) * s.tw;
+        if (fx == 0 && fy == 0) return r0[xa];
+        return Bilinear(r0[xa], r0[xb], r1[xa], r1[xb], fx, fy);
+    }
     if (fx == 0 && fy == 0) return Texel(s, x0, y0);
     // Fast inner case: the 2x2 block lies inside the texture.
     if (x0 >= 0 && y0 >= 0 && x0 + 1 < s.tw && y0 + 1 < s.th) {
@@ -237,7 +248,7 @@ inline uint32_t ToByte(float v) {
     return uint32_t(i < 0 ? 0 : (i > 255 ? 255 : i));
 }
 
-enum : int { kKindGeneric = 0, kKindModulate = 1, kKindNoTexDiffuse = 2 };
+enum : int { kKindGeneric = 0, kKindModulate = 1, kKindNoTexDiffuse = 2, kKindModulateAlphaTex = 3 };
 enum : int { kBlendNone = 0, kBlendSrcOver = 1, kBlendGeneric = 2 };
 
 template <bool Persp, bool ConstColor, int Kind, int BlendKind>
@@ -286,7 +297,10 @@ void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) 
                     const float u = a[kAttrU] * w, v = a[kAttrV] * w;
                     tex = linear ? SampleLinear(s, u, v) : SamplePoint(s, u, v);
                 }
-                if (Kind == kKindModulate) {
+                if (Kind == kKindModulateAlphaTex) {
+                    color = (tex & 0xFF000000u) | (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
+                            (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
+                } else if (Kind == kKindModulate) {
                     color = (Mul255(tex >> 24, diffuse >> 24) << 24) |
                             (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
                             (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
@@ -318,6 +332,125 @@ void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) 
     }
 }
 
+
+// ---- Affine fast path ---------------------------------------------------------------
+// Constant colour, affine texture coordinates, texture modulated by the colour, no
+// blending or source-over blending: screen rectangles and sprites.  Texture
+// coordinates step in 16.16 texels; the arithmetic per channel is the same as the
+// general path's (bilinear weights of 8 bits, a*b/255 rounded).
+
+inline __m128i Mul255x(__m128i a, __m128i b) {  // 16-bit lanes, values 0..255
+    const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+inline __m128i Unpack(uint32_t c) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(c)), _mm_setzero_si128()); }
+inline uint32_t PackOne(__m128i v) { return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v))); }
+
+// Bilinear of the 2x2 block at p (row pitch `pitch`), weights fx, fy of 256.
+inline __m128i BilinearX(const uint32_t* p, int pitch, int fx, int fy) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i wx = _mm_set_epi16(short(fx), short(fx), short(fx), short(fx), short(256 - fx), short(256 - fx),
+                                     short(256 - fx), short(256 - fx));
+    __m128i r0 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+    __m128i r1 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + pitch)), zero);
+    r0 = _mm_mullo_epi16(r0, wx);
+    r1 = _mm_mullo_epi16(r1, wx);
+    __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(r0, _mm_srli_si128(r0, 8)), half), 8);
+    __m128i bot = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(r1, _mm_srli_si128(r1, 8)), half), 8);
+    top = _mm_mullo_epi16(top, _mm_set1_epi16(short(256 - fy)));
+    bot = _mm_mullo_epi16(bot, _mm_set1_epi16(short(fy)));
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(top, bot), half), 8);
+}
+
+template <int BlendKind, int Sample>  // Sample: 0 texel copy, 1 point, 2 linear
+void AffineSpan(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu, int64_t dfv,
+                float z, float dz, uint32_t diffuse) {
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    const bool zTest = s.zTest, zWrite = s.zWrite, alphaTest = s.alphaTest;
+    const bool white = diffuse == 0xFFFFFFFFu;
+    const __m128i dif = Unpack(diffuse);
+    const __m128i c255 = _mm_set1_epi16(255);
+    const int tw = s.tw;
+    for (int x = x0; x < x1; ++x, fu += dfu, fv += dfv, z += dz) {
+        const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+        if (zTest && !CompareZ(s.zFunc, zc, zb[x])) continue;
+        // The same 8-bit fixed point as the general path: texel * 256, rounded.
+        const int64_t gu = (fu + 128) >> 8, gv = (fv + 128) >> 8;
+        const int xi = int(gu >> 8), yi = int(gv >> 8);
+        __m128i c;
+        if (Sample == 2) c = BilinearX(s.tex + size_t(yi) * tw + xi, tw, int(gu & 255), int(gv & 255));
+        else c = Unpack(s.tex[size_t(yi) * tw + xi]);
+        if (!white) c = Mul255x(c, dif);
+        const uint32_t src = PackOne(c);
+        const uint32_t sa = src >> 24;
+        if (alphaTest && !Compare(s.alphaFunc, sa, s.alphaRef)) continue;
+        uint32_t out = src;
+        if (BlendKind == 1 && sa != 255) {
+            if (sa == 0) {
+                out = cb[x];
+            } else {
+                const __m128i a = _mm_set1_epi16(short(sa));
+                const __m128i ia = _mm_sub_epi16(c255, a);
+                out = PackOne(_mm_add_epi16(Mul255x(c, a), Mul255x(Unpack(cb[x]), ia)));
+            }
+        }
+        cb[x] = out;
+        if (zWrite) zb[x] = zc;
+    }
+}
+
+// Tries the fast path for one span; false when the span needs the general path.
+bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+    const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
+    const float u = sp.a0[kAttrU] + sp.dadx[kAttrU] * fx + sp.dady[kAttrU] * fy;
+    const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
+    const double su = double(s.tw) * 65536.0, sv = double(s.th) * 65536.0;
+    const bool linear = sp.minify ? s.minLinear : s.magLinear;
+    int64_t fu = std::llround(double(u) * su), fv = std::llround(double(v) * sv);
+    const int64_t dfu = std::llround(double(sp.dadx[kAttrU]) * su), dfv = std::llround(double(sp.dadx[kAttrV]) * sv);
+    if (std::fabs(double(u) * su) > 1e15 || std::fabs(double(v) * sv) > 1e15) return false;
+    int sample = linear ? 2 : 1;
+    if (linear) {
+        fu -= 32768;
+        fv -= 32768;
+        // Whole texels at a one-texel step: a plain copy.
+        if ((((fu + 128) >> 8) & 255) == 0 && (((fv + 128) >> 8) & 255) == 0 && dfu == 65536 && dfv == 0) sample = 0;
+    }
+    const int64_t n = x1 - x0 - 1;
+    const int64_t uA = (fu + 128) >> 16, uB = (fu + dfu * n + 128) >> 16;
+    const int64_t vA = (fv + 128) >> 16, vB = (fv + dfv * n + 128) >> 16;
+    const int64_t need = sample == 2 ? 1 : 0;  // the bilinear block reaches one texel further
+    if (std::min(uA, uB) < 0 || std::max(uA, uB) + need >= s.tw) return false;
+    if (std::min(vA, vB) < 0 || std::max(vA, vB) + need >= s.th) return false;
+    uint32_t diffuse;
+    if (sp.flat) diffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+    else {
+        const float* a = sp.a0;
+        diffuse = (ToByte(a[kAttrA]) << 24) | (ToByte(a[kAttrR]) << 16) | (ToByte(a[kAttrG]) << 8) | ToByte(a[kAttrB]);
+    }
+    const float z = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fx + sp.dady[kAttrZ] * fy;
+    const float dz = sp.dadx[kAttrZ];
+    const bool blend = s.blendKind == kBlendSrcOver;
+    switch (sample) {
+        case 0:
+            blend ? AffineSpan<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineSpan<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            break;
+        case 1:
+            blend ? AffineSpan<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineSpan<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            break;
+        default:
+            blend ? AffineSpan<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineSpan<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            break;
+    }
+    return true;
+}
+
 using SpanFn = void (*)(const PipeState&, const SpanSetup&, int, int, int);
 
 template <bool P, bool C, int K>
@@ -333,6 +466,7 @@ SpanFn PickKind(int k, int b) {
     switch (k) {
         case kKindModulate: return PickBlend<P, C, kKindModulate>(b);
         case kKindNoTexDiffuse: return PickBlend<P, C, kKindNoTexDiffuse>(b);
+        case kKindModulateAlphaTex: return PickBlend<P, C, kKindModulateAlphaTex>(b);
         default: return PickBlend<P, C, kKindGeneric>(b);
     }
 }
@@ -360,7 +494,11 @@ void PreparePipe(PipeState& s) {
     const bool modAlpha = s.alphaOp == TOP_MODULATE &&
                           ((s.alphaArg1 == TA_TEXTURE && isDiffuse(s.alphaArg2)) ||
                            (isDiffuse(s.alphaArg1) && s.alphaArg2 == TA_TEXTURE));
+    const bool texAlpha = (s.alphaOp == TOP_SELECTARG1 && s.alphaArg1 == TA_TEXTURE) ||
+                          (s.alphaOp == TOP_SELECTARG2 && s.alphaArg2 == TA_TEXTURE);
+    s.wrapPow2 = s.tex && s.twPow2 && s.thPow2 && s.addrU == TADDRESS_WRAP && s.addrV == TADDRESS_WRAP;
     if (modColor && modAlpha) s.kind = kKindModulate;
+    else if (modColor && texAlpha) s.kind = kKindModulateAlphaTex;
     else if (!s.tex && !PipeUsesTexture(s) && (s.colorOp == TOP_DISABLE ||
              ((s.colorOp == TOP_SELECTARG1 && isDiffuse(s.colorArg1)) ||
               (s.colorOp == TOP_SELECTARG2 && isDiffuse(s.colorArg2)))) &&
@@ -377,6 +515,9 @@ void PreparePipe(PipeState& s) {
 
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     if (x0 >= x1) return;
+    if (!sp.persp && (sp.constColor || sp.flat) && s.kind == kKindModulate && s.tex && !s.specular &&
+        !s.xrgbTarget && s.blendKind != kBlendGeneric && TryAffineSpan(s, sp, y, x0, x1))
+        return;
     SpanFn fn;
     const bool cc = sp.constColor || sp.flat;
     if (sp.persp) fn = cc ? PickKind<true, true>(s.kind, s.blendKind) : PickKind<true, false>(s.kind, s.blendKind);

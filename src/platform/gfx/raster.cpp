@@ -212,18 +212,59 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
         sp.minify = std::max(du * s.tw, dv * s.th) > 1.0001f;
     }
 
+    // Per edge, the x limit of each row as an exact integer quotient stepped from row
+    // to row (no division inside the loop).
+    struct EdgeStep {
+        int kind;  // 0 horizontal, 1 left limit, 2 right limit
+        int64_t q, r, d, cq, cr;
+        int64_t k, dk, bias;  // horizontal edges: E = k, stepping dk
+    } es[3];
+    const int64_t py0 = int64_t(yTop) * kSub;
+    for (int i = 0; i < 3; ++i) {
+        EdgeStep& e = es[i];
+        const int64_t K = edx[i] * (py0 - ey[i]) + edy[i] * ex[i];
+        const int64_t stepK = edx[i] * kSub;
+        if (edy[i] == 0) {
+            e.kind = 0;
+            e.k = K;
+            e.dk = stepK;
+            e.bias = bias[i];
+            continue;
+        }
+        int64_t n, c;
+        if (edy[i] < 0) {  // x >= ceil((bias - K) / D)
+            e.kind = 1;
+            e.d = -edy[i] * kSub;
+            n = bias[i] - K + e.d - 1;
+            c = -stepK;
+        } else {  // x <= floor((K - bias) / D)
+            e.kind = 2;
+            e.d = edy[i] * kSub;
+            n = K - bias[i];
+            c = stepK;
+        }
+        e.q = FloorDiv(n, e.d);
+        e.r = n - e.q * e.d;
+        e.cq = FloorDiv(c, e.d);
+        e.cr = c - e.cq * e.d;
+    }
     for (int y = yTop; y <= yBot; ++y) {
-        const int64_t py = int64_t(y) * kSub;
         int64_t xl = s.sx0, xr = s.sx1 - 1;
         bool empty = false;
         for (int i = 0; i < 3; ++i) {
-            const int64_t K = edx[i] * (py - ey[i]) + edy[i] * ex[i];
-            if (edy[i] == 0) {
-                if (K < bias[i]) { empty = true; break; }
-            } else if (edy[i] < 0) {
-                xl = std::max(xl, CeilDiv(bias[i] - K, -edy[i] * kSub));
-            } else {
-                xr = std::min(xr, FloorDiv(K - bias[i], edy[i] * kSub));
+            EdgeStep& e = es[i];
+            if (e.kind == 0) {
+                if (e.k < e.bias) empty = true;
+                e.k += e.dk;
+                continue;
+            }
+            if (e.kind == 1) xl = std::max(xl, e.q);
+            else xr = std::min(xr, e.q);
+            e.q += e.cq;
+            e.r += e.cr;
+            if (e.r >= e.d) {
+                ++e.q;
+                e.r -= e.d;
             }
         }
         if (empty || xl > xr) continue;

@@ -42,6 +42,7 @@ struct PipeState {
     int kind = 0;         // fast path chosen for the texture stage
     int blendKind = 0;    // fast path chosen for blending
     bool twPow2 = false, thPow2 = false;
+    bool wrapPow2 = false;  // wrap addressing on power-of-two sizes
 };
 
 // Per-triangle (or per-rectangle) interpolation set-up.
