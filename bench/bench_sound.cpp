@@ -1,5 +1,5 @@
 // Sound: decoding one minute of MP3 and of Ogg Vorbis the way the feeder thread reads
-// them (10000-byte pieces), and mixing one second of output.
+// them (10000-byte chunks), and mixing one second of output.
 //
 // The MP3 and Ogg files are encoded once at start from a generated tone; the
 // encoders are loaded at run time so the benchmark needs no extra link libraries.
@@ -177,7 +177,7 @@ Fixtures& Files() {
 
 template <typename Stream>
 void DecodeMinute(benchmark::State& state, const std::string& path) {
-    std::vector<unsigned char> piece(10000);
+    std::vector<unsigned char> chunk(10000);
     size_t total = 0;
     for (auto _ : state) {
         Stream stream;
@@ -187,8 +187,8 @@ void DecodeMinute(benchmark::State& state, const std::string& path) {
         }
         total = 0;
         for (;;) {
-            unsigned got = stream.Read(piece.data(), unsigned(piece.size()));
-            if (got == 0 || got > piece.size()) break;
+            unsigned got = stream.Read(chunk.data(), unsigned(chunk.size()));
+            if (got == 0 || got > chunk.size()) break;
             total += got;
         }
         benchmark::DoNotOptimize(total);
