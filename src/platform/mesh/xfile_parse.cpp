@@ -66,7 +66,7 @@ public:
 
 private:
     bool Fail(std::string& error, const char* what) {
-        error = what;
+        error = std::string(what) + " (near byte " + std::to_string(i_) + ")";
         return false;
     }
     bool Read(void* out, size_t bytes) {
@@ -179,9 +179,9 @@ private:
             i_ = e + 1;
             return true;
         }
-        bool numberStart = (c >= '0' && c <= '9') ||
-                           ((c == '-' || c == '+' || c == '.') && i_ + 1 < n_ &&
-                            ((p_[i_ + 1] >= '0' && p_[i_ + 1] <= '9') || p_[i_ + 1] == '.'));
+        auto digitAt = [&](size_t k) { return k < n_ && p_[k] >= '0' && p_[k] <= '9'; };
+        bool numberStart = digitAt(i_) || (c == '.' && digitAt(i_ + 1)) ||
+                           ((c == '-' || c == '+') && (digitAt(i_ + 1) || (i_ + 1 < n_ && p_[i_ + 1] == '.' && digitAt(i_ + 2))));
         if (numberStart) {
             size_t e = i_;
             bool isFloat = false;
@@ -207,7 +207,7 @@ private:
             t.kind = Tok::Number;
             t.isFloat = isFloat;
             t.number = std::strtod(s.c_str(), &endp);
-            if (!endp || *endp != 0) return Fail(error, "malformed number");
+            if (!endp || *endp != 0) return Fail(error, ("malformed number \"" + s + "\"").c_str());
             return true;
         }
         if (IsNameChar(c)) {
