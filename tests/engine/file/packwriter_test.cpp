@@ -80,3 +80,28 @@ TEST(PackWriter, CommandLineWritesThePack) {
 }
 
 }  // namespace
+
+namespace {
+TEST(PackWriter, JapaneseFileNamesAreStoredAsGameText) {
+    testsupport::TempDir dir;
+    Bytes data = Pattern(64, 4);
+    // The file on disk carries its UTF-8 name; the game asks in code page 932.
+    WriteFile(dir.path() + "src/\xE5\x89\xA3.png", data);  // "剣" in UTF-8
+    std::string error;
+    ASSERT_TRUE(packwriter::PackFolder(dir.path() + "src", dir.path() + "pics.pck", error)) << error;
+    testsupport::ScopedCurrentDir cwd(dir.path());
+    Bytes out;
+    EXPECT_TRUE(CFilePack::LoadFile(std::string("pics\\") + "剣.png", out));
+    EXPECT_EQ(out, data);
+}
+
+TEST(PackWriter, NamesDifferingOnlyInCaseAreRefused) {
+    testsupport::TempDir dir;
+    WriteFile(dir.path() + "src/a.txt", {1});
+    WriteFile(dir.path() + "src/A.TXT", {2});
+    std::string error;
+    EXPECT_FALSE(packwriter::PackFolder(dir.path() + "src", dir.path() + "x.pck", error));
+    EXPECT_NE(error.find("case"), std::string::npos);
+    EXPECT_FALSE(packwriter::PackFolder(dir.path() + "missing", dir.path() + "x.pck", error));
+}
+}  // namespace
