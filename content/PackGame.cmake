@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Lays out the packed variant of the runnable folder (run with cmake -P):
 #   GAME_DIR    the runnable folder (loose files)
 #   PACKED_DIR  the folder to make
