@@ -371,8 +371,10 @@ Canvas MakeLogo() {
     c.Line(180, 56, 236, 56, 2, kGold);
     // Piece 1 (0, 112)-(64, 144), piece 2 (64, 112)-(138, 128), piece 3 (0, 144)-(173, 176),
     // piece 4 (0, 176)-(192, 208).
-    c.TextOutlined(4, 119, "OPEN", 3, kBone, kInk);
-    c.TextOutlined(66, 114, "STUDIO", 2, kGold, kInk);
+    c.TextXY(9, 118, "OPEN", 2, 3, kInk);
+    c.TextXY(8, 117, "OPEN", 2, 3, kBone);
+    c.TextXY(68, 114, "STUDIO", 2, 2, kInk);
+    c.TextXY(67, 113, "STUDIO", 2, 2, kGold);
     c.TextOutlined(2, 150, "DEMO DATA", 3, kBone, kInk);
     c.TextOutlined(4, 185, "MADE FOR LINUX", 2, kSky, kInk);
     return c;
@@ -380,11 +382,9 @@ Canvas MakeLogo() {
 
 Canvas MakeChapterTelopEffect() {
     Canvas c(512, 512);
-    // Drawn scaled from its top-left corner out of the point (162, 246): a burst of
-    // light rays and rings centred there.
-    float cx = 162 * 512.0f / 640.0f * 1.25f, cy = 246;
-    cx = 202.5f;  // (162 + 40.5) in picture pixels at full size
-    cy = 230.6f;  // (246 - 15.375) / 0.9375 / (512 / 512)
+    // Drawn scaled about its top-left corner placed at (162 - 162 sx, 246 - 246 sy), so
+    // its point (162, 246) stays where it is on screen: the burst is centred there.
+    const float cx = 162.0f, cy = 246.0f;
     c.RadialGlow(cx, cy, 260, WithAlpha(kGold, 120));
     for (int i = 0; i < 24; ++i) {
         float a = i * 2 * kPi / 24 + 0.07f * (i % 3);
