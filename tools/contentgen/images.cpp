@@ -541,6 +541,57 @@ const Terrain kTerrains[9] = {
     {"shallow", kSky, kSea},   {"road", kSand, kEarth},     {"stone", kMist, kSlate},
 };
 
+// The second row of the sheet holds special grounds (chips 9-17): flowers, tilled
+// plain, deep forest, grassy hill, rocky mountain, deep sea, sandy shallows, a wooden
+// bridge and a paved square.
+void SpecialChip(Canvas& top, int column, Rng& rng) {
+    switch (column) {
+        case 0:  // flowers
+            for (int i = 0; i < 30; ++i) {
+                Rgba f = (i % 3 == 0) ? kBone : (i % 3 == 1) ? kGold : kEmber;
+                top.FillRect(rng.Range(8, 102), rng.Range(6, 48), 2, 2, f);
+            }
+            break;
+        case 1:  // tilled rows
+            for (int k = -56; k < 112; k += 10) top.Line(k, 56, k + 56, 0, 2, WithAlpha(kEarth, 140));
+            break;
+        case 2:  // deep forest
+            top.FillRect(0, 0, 112, 56, WithAlpha(Shade(kMoss, 0.55f), 200));
+            for (int i = 0; i < 16; ++i) top.FillCircle(rng.Range(8, 104), rng.Range(6, 50), 8, Shade(kMoss, 0.4f));
+            break;
+        case 3:  // grassy hill
+            top.FillEllipse(56, 30, 40, 17, WithAlpha(kLeaf, 200));
+            top.FillEllipse(50, 26, 22, 8, WithAlpha(Shade(kLeaf, 1.2f), 200));
+            break;
+        case 4:  // rocky mountain
+            top.FillRect(0, 0, 112, 56, WithAlpha(Shade(kSlate, 1.2f), 160));
+            for (int i = 0; i < 8; ++i) top.FillEllipse(rng.Range(16, 96), rng.Range(10, 46), 9, 6, Shade(kMist, 0.7f));
+            break;
+        case 5:  // deep sea
+            top.FillRect(0, 0, 112, 56, WithAlpha(Shade(kSea, 0.55f), 200));
+            break;
+        case 6:  // sandy shallows
+            top.FillPolygon({{0, 28}, {56, 0}, {70, 7}, {14, 35}}, WithAlpha(kSand, 220));
+            break;
+        case 7:  // wooden bridge over water
+            top.FillRect(0, 0, 112, 56, Shade(kSea, 0.9f), true);
+            top.FillPolygon({{28, 14}, {42, 7}, {98, 35}, {84, 42}}, kInk);
+            top.FillPolygon({{30, 14}, {42, 8}, {96, 35}, {84, 41}}, kAmber);
+            for (int k = 0; k < 9; ++k) {
+                float t = k / 8.0f;
+                top.Line(30 + 54 * t, 14 + 27 * t, 42 + 54 * t, 8 + 27 * t, 1, kEarth);
+            }
+            break;
+        case 8:  // paved square
+            for (int k = 0; k < 112; k += 14) {
+                top.Line(k, 0, k - 56, 28, 1, WithAlpha(kSlate, 150));
+                top.Line(k, 0, k + 56, 28, 1, WithAlpha(kSlate, 150));
+            }
+            top.FillCircle(56, 28, 8, WithAlpha(kGold, 140));
+            break;
+    }
+}
+
 // One 112x64 lower chip: a 112x56 diamond top with 8 pixels of side below.
 void LowerChip(Canvas& c, int ox, int oy, int n) {
     const Terrain& t = kTerrains[n % 9];
@@ -588,6 +639,7 @@ void LowerChip(Canvas& c, int ox, int oy, int n) {
             for (int k = 0; k < 112; k += 14) top.Line(k, 0, k - 56, 28, 1, WithAlpha(kSlate, 120));
             break;
     }
+    if (variant == 1) SpecialChip(top, n % 9, rng);
     top.ClipDiamond(0, 0, 112, 56);
     chip.Blit(top, 0, 0, 112, 56, 0, 0);
     // Outline of the top face.
