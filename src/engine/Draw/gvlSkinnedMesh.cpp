@@ -59,8 +59,7 @@ HRESULT CD3DSkinnedMesh::LoadHierarchy(gfx::Device* device) {
         return hr;
     }
     hr = SetupBoneMatrixPointers(m_pFrameRoot);
-    if (FAILED(hr)) {
-        g_ErrorLog.Printf("mesh %s not loaded: a bone has no frame of its name", m_strFile.c_str());
+    if (FAILED(hr)) {  // logged with the bone's name
         ReleaseHierarchy();
         m_pAnimController.reset();
         return hr;
@@ -162,7 +161,7 @@ HRESULT CD3DSkinnedMesh::SetupBoneMatrixPointersOnMesh(xmesh::MeshContainer* bas
     for (uint32_t b = 0; b < bones; ++b) {
         xmesh::Frame* f = xmesh::FrameFind(m_pFrameRoot, c->pSkinInfo->GetBoneName(b));
         if (!f) {
-            g_ErrorLog.Printf("mesh %s: bone %s has no frame", m_strFile.c_str(), c->pSkinInfo->GetBoneName(b));
+            g_ErrorLog.Printf("mesh %s not loaded: bone %s has no frame", m_strFile.c_str(), c->pSkinInfo->GetBoneName(b));
             return E_FAIL;
         }
         c->m_ppBoneMatrixPtrs[b] = &static_cast<SkinFrame*>(f)->CombinedTransformationMatrix;
