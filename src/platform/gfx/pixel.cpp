@@ -1,9 +1,11 @@
 // The pixel pipeline: texture sampling (point and linear, wrap/mirror/clamp/border),
 // texture stage 0, specular add, alpha test, depth test and blending.
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "gfx/device.h"
 #include "gfx/raster_pixel.h"
@@ -402,6 +404,151 @@ void AffineSpan(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t f
     }
 }
 
+// The same span, four pixels at a time with 256-bit integer lanes (the same
+// arithmetic, so the same pixels).
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+__attribute__((target("avx2"))) inline __m256i Mul255y(__m256i a, __m256i b) {
+    const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+__attribute__((target("avx2"))) inline __m256i PairWeights(int fa, int fb) {  // [pixel a | pixel b]
+    const short a0 = short(256 - fa), a1 = short(fa), b0 = short(256 - fb), b1 = short(fb);
+    return _mm256_set_epi16(b1, b1, b1, b1, b0, b0, b0, b0, a1, a1, a1, a1, a0, a0, a0, a0);
+}
+
+__attribute__((target("avx2"))) inline __m256i Load2x64(const uint32_t* a, const uint32_t* b, const uint32_t* c,
+                                                       const uint32_t* d) {
+    int64_t va, vb, vc, vd;
+    std::memcpy(&va, a, 8);
+    std::memcpy(&vb, b, 8);
+    std::memcpy(&vc, c, 8);
+    std::memcpy(&vd, d, 8);
+    return _mm256_set_epi64x(vd, vc, vb, va);  // lanes: [a b | c d]
+}
+
+// Horizontal bilinear step of two pixels (one per 128-bit lane): the result in the
+// low 64 bits of each lane.
+__attribute__((target("avx2"))) inline __m256i HorizPair(__m256i v, __m256i w) {
+    v = _mm256_mullo_epi16(v, w);
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_add_epi16(v, _mm256_srli_si256(v, 8)), _mm256_set1_epi16(128)), 8);
+}
+
+// Rows of constant v and constant depth (screen-aligned sprites and squares).
+template <int BlendKind, int Sample>
+__attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, int x0, int x1, int64_t fu,
+                                                     int64_t fv, int64_t dfu, float z, uint32_t diffuse) {
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
+    // Depth: one value for the whole row.
+    const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+    const __m128 zc4 = _mm_set1_ps(zc);
+    int zMode = 0;  // 0 always passes, 1 less-equal, 2 less, 3 per pixel
+    if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
+    const bool white = diffuse == 0xFFFFFFFFu;
+    const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(diffuse)));
+    const __m256i zero = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i half = _mm256_set1_epi16(128);
+    const int tw = s.tw;
+    const int64_t gvRow = (fv + 128) >> 8;
+    const uint32_t* const row0 = s.tex + size_t(gvRow >> 8) * tw;
+    const uint32_t* const row1 = row0 + tw;
+    const short fy = short(gvRow & 255);
+    const __m256i wy1 = _mm256_set1_epi16(fy), wy0 = _mm256_set1_epi16(short(256 - fy));
+    // 32-bit texel coordinates (16.16) of four pixels and their step.
+    const __m128i step4 = _mm_set1_epi32(int32_t(dfu * 4));
+    __m128i fu4 = _mm_add_epi32(_mm_set1_epi32(int32_t(fu)),
+                                _mm_mullo_epi32(_mm_set_epi32(3, 2, 1, 0), _mm_set1_epi32(int32_t(dfu))));
+    const __m128i r128 = _mm_set1_epi32(128), k256 = _mm_set1_epi32(256), m255 = _mm_set1_epi32(255);
+    const __m256i selLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,  //
+                                           8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11, 10, 11);
+    const __m256i selHi = _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,  //
+                                           12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15, 14, 15, 14, 15);
+    int x = x0;
+    for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
+        unsigned mask = 0xF;
+        if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x))));
+        else if (zMode == 2) mask = unsigned(_mm_movemask_ps(_mm_cmplt_ps(zc4, _mm_loadu_ps(zb + x))));
+        else if (zMode == 3)
+            for (int k = 0; k < 4; ++k)
+                if (!CompareZ(s.zFunc, zc, zb[x + k])) mask &= ~(1u << k);
+        if (!mask) continue;
+        const __m128i gu4 = _mm_srai_epi32(_mm_add_epi32(fu4, r128), 8);
+        const __m128i xi4 = _mm_srai_epi32(gu4, 8);
+        const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
+                  i3 = _mm_extract_epi32(xi4, 3);
+        __m256i c;
+        if (Sample == 2) {
+            const __m128i fx4 = _mm_and_si128(gu4, m255);
+            const __m128i fx16 = _mm_packs_epi32(fx4, fx4);
+            const __m128i ifx16 = _mm_packs_epi32(_mm_sub_epi32(k256, fx4), _mm_sub_epi32(k256, fx4));
+            const __m128i w = _mm_unpacklo_epi16(ifx16, fx16);  // (256-f0, f0, 256-f1, f1, ...)
+            const __m256i w2 = _mm256_broadcastsi128_si256(w);
+            const __m256i wlo = _mm256_shuffle_epi8(w2, selLo);  // pixels 0 | 2
+            const __m256i whi = _mm256_shuffle_epi8(w2, selHi);  // pixels 1 | 3
+            const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
+            const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
+            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
+            const __m256i t_lo = HorizPair(_mm256_unpacklo_epi8(r0, zero), wlo);
+            const __m256i t_hi = HorizPair(_mm256_unpackhi_epi8(r0, zero), whi);
+            const __m256i b_lo = HorizPair(_mm256_unpacklo_epi8(r1, zero), wlo);
+            const __m256i b_hi = HorizPair(_mm256_unpackhi_epi8(r1, zero), whi);
+            const __m256i v_lo = _mm256_srli_epi16(
+                _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t_lo, wy0), _mm256_mullo_epi16(b_lo, wy1)), half),
+                8);
+            const __m256i v_hi = _mm256_srli_epi16(
+                _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t_hi, wy0), _mm256_mullo_epi16(b_hi, wy1)), half),
+                8);
+            c = _mm256_unpacklo_epi64(v_lo, v_hi);  // [0 1 | 2 3]
+        } else {
+            c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
+        }
+        if (!white) c = Mul255y(c, dif);
+        if (alphaTest) {
+            alignas(32) uint16_t lanes[16];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), c);
+            for (int k = 0; k < 4; ++k)
+                if (!Compare(s.alphaFunc, lanes[4 * k + 3], s.alphaRef)) mask &= ~(1u << k);
+            if (!mask) continue;
+        }
+        if (BlendKind == 1) {
+            const __m256i dst = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
+            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
+        }
+        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
+        if (mask == 0xF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), out);
+            if (zWrite) _mm_storeu_ps(zb + x, zc4);
+        } else {
+            alignas(16) uint32_t px[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
+            for (int k = 0; k < 4; ++k)
+                if (mask & (1u << k)) {
+                    cb[x + k] = px[k];
+                    if (zWrite) zb[x + k] = zc;
+                }
+        }
+    }
+    if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
+}
+
+template <int BlendKind, int Sample>
+inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
+                           int64_t dfv, float z, float dz, uint32_t diffuse) {
+    // 32-bit coordinates suffice: the span was checked to stay inside the texture.
+    if (x1 - x0 >= 4 && dfv == 0 && dz == 0.0f && HasAvx2() && fu >= 0 && fu + dfu * (x1 - x0) < (int64_t(1) << 31) &&
+        fu + dfu * (x1 - x0) >= 0)
+        AffineSpanAvx2<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, z, diffuse);
+    else AffineSpan<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+}
+
 // Tries the fast path for one span; false when the span needs the general path.
 bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
@@ -436,16 +583,16 @@ bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x
     const bool blend = s.blendKind == kBlendSrcOver;
     switch (sample) {
         case 0:
-            blend ? AffineSpan<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
-                  : AffineSpan<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            blend ? AffineDispatch<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineDispatch<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
             break;
         case 1:
-            blend ? AffineSpan<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
-                  : AffineSpan<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            blend ? AffineDispatch<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineDispatch<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
             break;
         default:
-            blend ? AffineSpan<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
-                  : AffineSpan<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineDispatch<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
             break;
     }
     return true;
