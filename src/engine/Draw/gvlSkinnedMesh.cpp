@@ -27,7 +27,9 @@ int CD3DSkinnedMesh::Load(std::string fileName) {
     Invalidate();
     std::replace(fileName.begin(), fileName.end(), '/', '\\');
     m_strFile = fileName;
-    if (!m_bLoaded) Restore();
+    // A mesh loaded before is loaded again with the new file at once, rather than
+    // being left empty until the next restore of the draw objects.
+    Restore();
     return 0;
 }
 

@@ -21,8 +21,8 @@ public:
     CD3DSkinnedMesh(const CD3DSkinnedMesh&) = delete;
     CD3DSkinnedMesh& operator=(const CD3DSkinnedMesh&) = delete;
 
-    // Stores the file name ('/' becomes '\') and loads it when the mesh was never
-    // loaded and the device exists.  Always 0.
+    // Releases what was loaded, stores the file name ('/' becomes '\') and loads
+    // it when the device exists.  Always 0.
     int Load(std::string fileName);
 
     void Restore() override;

@@ -93,6 +93,19 @@ TEST_F(MeshFixture, LoadKeepsBackslashNamesAndBuildsTheHierarchyWithTextures) {
     EXPECT_EQ(other.GetTextureFolder(), "\\");
 }
 
+TEST_F(MeshFixture, LoadingAnotherFileReplacesTheMesh) {
+    PutHumanoid("unit.x", "unit.png");
+    Put("ball.x", meshgen::BallX(0.5f, ""));
+    CD3DSkinnedMesh mesh;
+    mesh.Load("model\\unit.x");
+    ASSERT_NE(mesh.m_pAnimController, nullptr);
+    mesh.Load("model\\ball.x");
+    ASSERT_NE(mesh.m_pFrameRoot, nullptr);
+    EXPECT_STREQ(mesh.m_pFrameRoot->Name, "Ball");
+    EXPECT_EQ(mesh.m_pAnimController, nullptr);
+    EXPECT_TRUE(mesh.mapTexture.empty());
+}
+
 TEST_F(MeshFixture, MeshMadeBeforeTheDeviceLoadsWhenTheDrawObjectsAreRestored) {
     PutHumanoid("unit.x", "unit.png");
     ReleaseDrawObjects();
