@@ -138,7 +138,7 @@ HRESULT Mesh::DrawSubset(uint32_t attribId) const {
     for (const AttributeRange& r : table_) {
         if (r.AttribId != attribId || r.FaceCount == 0) continue;
         device_->SetFVF(fvf_);
-        return device_->DrawIndexedPrimitiveUP(gfx::PT_TRIANGLELIST, 0, numVertices_, r.FaceCount,
+        return device_->DrawIndexedPrimitiveUP(gfx::PT_TRIANGLELIST, r.VertexStart, r.VertexCount, r.FaceCount,
                                                &indices_[size_t(r.FaceStart) * 3], true, vertices_.data(), stride_);
     }
     return S_OK;
