@@ -21,9 +21,12 @@ int CTableFile::Load(const char* path) {
 void CTableFile::LoadFromBytes(const unsigned char* data, size_t size) {
     if (data == nullptr || size == 0) return;
     size_t i = 0;
+    size_t lastCells = 1;
     while (i < size) {
-        m_vRows.emplace_back(1);
+        m_vRows.emplace_back();
         std::vector<std::string>& row = m_vRows.back();
+        row.reserve(lastCells);  // rows of one table mostly have the same width
+        row.emplace_back();
         // Cells grow by runs of ordinary bytes rather than one byte at a time.
         while (i < size) {
             unsigned char b = data[i];
@@ -40,6 +43,7 @@ void CTableFile::LoadFromBytes(const unsigned char* data, size_t size) {
             while (i < size && data[i] != 0x0D && data[i] != ',') ++i;
             row.back().append(reinterpret_cast<const char*>(data + start), i - start);
         }
+        lastCells = row.size();
     }
     if (!m_vRows.empty() && m_vRows.back().size() == 1 && m_vRows.back()[0].empty()) m_vRows.pop_back();
 }

@@ -9,6 +9,7 @@
 //   owning:   links set; a sole owner links to itself
 //
 // Not thread-safe.
+#include <cstddef>
 #include <utility>
 
 class smart_obj {
@@ -78,6 +79,7 @@ public:
     T* operator->() const { return m_pObject; }
     T& operator*() const { return *m_pObject; }
     explicit operator bool() const { return m_pObject != nullptr; }
+    bool operator==(std::nullptr_t) const { return m_pObject == nullptr; }
     bool IsOwning() const { return m_pNext != nullptr; }
 
     // Number of owners in the ring (0 when empty or unowned).

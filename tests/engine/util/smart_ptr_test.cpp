@@ -123,9 +123,11 @@ TEST(SmartPtr, VectorsOfOwnersSurviveReallocation) {
 TEST(SmartPtr, AssigningAnEmptyPointerReleases) {
     int deaths = 0;
     smart_ptr<Counted> p(new Counted(&deaths));
+    EXPECT_FALSE(p == nullptr);
     p = smart_ptr<Counted>();
     EXPECT_EQ(deaths, 1);
     EXPECT_FALSE(p);
+    EXPECT_TRUE(p == nullptr);
 }
 
 // ---- callbacks ------------------------------------------------------------------------
