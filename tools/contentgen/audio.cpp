@@ -102,6 +102,15 @@ Pcm ToPcm(const Bus& m, float master) {
     return p;
 }
 
+// Scales the samples so that the loudest one reaches `target` (at most 4 times louder).
+void Normalise(Pcm& p, int target) {
+    int peak = 0;
+    for (int16_t v : p.samples) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    if (peak == 0) return;
+    double g = std::min(4.0, double(target) / peak);
+    for (int16_t& v : p.samples) v = static_cast<int16_t>(std::lround(v * g));
+}
+
 }  // namespace
 
 Pcm RenderSong(const SongStyle& st) {
@@ -177,6 +186,7 @@ Pcm RenderSong(const SongStyle& st) {
         }
     }
     Pcm p = ToPcm(m, 1.0f);
+    Normalise(p, 24000);
     if (st.ending) {  // a short fade so the last chord does not click
         size_t frames = p.samples.size() / 2, fade = std::min<size_t>(frames, rate / 2);
         for (size_t i = 0; i < fade; ++i) {
@@ -268,6 +278,7 @@ Pcm RenderEffect(Effect e) {
     p.samples.resize(m.l.size());
     for (size_t i = 0; i < m.l.size(); ++i)
         p.samples[i] = static_cast<int16_t>(std::lround(std::tanh(m.l[i] + m.r[i]) * 30000));
+    Normalise(p, 22000);
     return p;
 }
 
