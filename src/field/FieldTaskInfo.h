@@ -10,6 +10,7 @@
 #include "PersonData.h"
 #include "UnitData.h"
 #include "ai/AIState.h"
+#include "FieldRules.h"
 #include "input/gvlInputManager.h"
 #include "map/MapData.h"
 
@@ -126,6 +127,61 @@ public:
     IInputManager* m_pInputManager = nullptr;
     CInputManagerDummy_forTutorial m_TutorialInput;
     C_AI m_AI;
+    std::vector<BattleActionRecord> m_vBattleAction;  // resolved actions waiting to be applied
+
+    // ---- tactics rules (defined under src/rules/) ----
+    // Map geometry and line of fire.  Modes 0 and 1 are blocked by terrain higher
+    // than 0 and by units (other than `excludedUnit`), mode 2 only by terrain
+    // higher than 1.
+    bool IsLineOfFireClear(int x1, int y1, int x2, int y2, int mode, int excludedUnit) const;
+    bool IsInAttackReach(int x1, int y1, int x2, int y2, int range, int mode, int excludedUnit,
+                         bool adjacentOnly, bool overrideAdjacent) const;
+    // Centres the camera and the hover cell on the key unit of the map.
+    void FocusViewOnKeyUnit();
+
+    // Movement.  `side` is the mover's bFriend, `moveClass` 0, 1 or -1 (members
+    // of different classes).  Cells come in order of expansion, the start first.
+    void SearchMoveTree(int startX, int startY, std::vector<FieldCell>& cells, int movePoints, int side,
+                        int moveClass, PassiveTerrainFlags passiveTerrain,
+                        std::vector<MoveSearchNode>* nodes = nullptr) const;
+    void SearchPersonMoves(int unit, int slot, std::vector<FieldCell>& cells,
+                           std::vector<MoveSearchNode>* nodes = nullptr) const;
+    void SearchUnitMoves(int unit, std::vector<FieldCell>& cells, std::vector<MoveSearchNode>* nodes = nullptr) const;
+    // Appends the path of member slot 0 from the unit's cell to the target to
+    // m_vMovePath and sets m_nMovingUnit.
+    void BuildMovePath(int unit, int targetX, int targetY);
+
+    // Reach, move and attack areas.
+    void CollectCellsInRange(std::vector<FieldCell>& cells, int x, int y, int range, int mode, int excludedUnit) const;
+    void CalcUnitAreas(std::vector<FieldCell>& cells, int unit, int x, int y, bool support, bool restricted) const;
+    void CalcUnitAreasFor(std::vector<FieldCell>& cells, int unit, bool support, bool restricted) const;
+    // Mode 0 union of the members' areas, 1 the cells every member reaches,
+    // 2 the cells the members with the "keep reach after moving" passive reach.
+    // `trees` (when given) is an array of four node lists, one per member slot.
+    void CalcUnitMoveArea(int unit, std::vector<FieldCell>& cells, int mode,
+                          std::vector<MoveSearchNode>* trees = nullptr) const;
+    void MarkRangeCells(const std::vector<FieldCell>& cells);
+
+    // Hit rate 0..100 and effect amount (damage, negative for healing) between
+    // two persons (person-list indices).
+    int CalcHitRate(int attacker, int skill, int target) const;
+    int CalcEffectAmount(int attacker, int skill, int target, bool hit, bool criticalAllowed,
+                         const bool* critical) const;
+
+    // Resolution of blows and exchanges into m_vBattleAction.
+    void ResolveAttack(AttackResult& result, int attackingUnit, int targetUnit, int attackerCode, int targetCode,
+                       int skill, int damageTaken);
+    void ResolveBattle(int unitA, int unitB, const int targets[8], const int skills[8]);
+    void ResolveSkillOnUnit(int castingUnit, int targetUnit, int skill);
+
+    // Planning of an exchange: entries 0..3 for the acting unit A as if it stood
+    // on (x, y), entries 4..7 for the answering unit B.
+    void AssignBattleTargets(int unitA, int unitB, int x, int y, int targets[8], int skills[8], int unused = 0);
+    void AssignCounterTargets(int unitA, int unitB, int targets[8], int skills[8]);
+
+    // Applying the resolved actions to persons and units.
+    void ApplyNextAction();
+    void ApplyAllActions();
 
 private:
     void LoadRecord(CStringMap& archive, bool version1);
