@@ -399,7 +399,7 @@ void PutName(std::string& s, const std::string& n) {
     s += n;
 }
 
-void WriteBinary(std::string& s, const XObject& o) {
+void WriteBinary(std::string& s, const XObject& o, bool doubles) {
     PutName(s, o.type);
     if (!o.name.empty()) PutName(s, o.name);
     Put16(s, TOKEN_OBRACE);
@@ -419,7 +419,10 @@ void WriteBinary(std::string& s, const XObject& o) {
         Put16(s, v.isFloat ? TOKEN_FLOAT_LIST : TOKEN_INTEGER_LIST);
         Put32(s, uint32_t(j - i));
         for (size_t k = i; k < j; ++k) {
-            if (v.isFloat) {
+            if (v.isFloat && doubles) {
+                double d = o.values[k].number;
+                s.append(reinterpret_cast<const char*>(&d), 8);
+            } else if (v.isFloat) {
                 float f = float(o.values[k].number);
                 s.append(reinterpret_cast<const char*>(&f), 4);
             } else {
@@ -430,7 +433,7 @@ void WriteBinary(std::string& s, const XObject& o) {
     }
     for (const auto& c : o.children) {
         if (c.object) {
-            WriteBinary(s, *c.object);
+            WriteBinary(s, *c.object, doubles);
         } else {
             Put16(s, TOKEN_OBRACE);
             PutName(s, c.reference);
@@ -469,10 +472,10 @@ void WriteText(std::string& s, const XObject& o, int indent) {
 
 }  // namespace
 
-std::string WriteXFile(const XFile& file, bool binary) {
-    std::string s = binary ? "xof 0303bin 0032" : "xof 0303txt 0032\n";
+std::string WriteXFile(const XFile& file, bool binary, bool doubles) {
+    std::string s = binary ? (doubles ? "xof 0303bin 0064" : "xof 0303bin 0032") : "xof 0303txt 0032\n";
     for (const auto& o : file.objects) {
-        if (binary) WriteBinary(s, *o);
+        if (binary) WriteBinary(s, *o, doubles);
         else WriteText(s, *o, 0);
     }
     return s;

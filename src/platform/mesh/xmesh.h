@@ -290,7 +290,8 @@ struct XFile {
 
 // Parses the text or binary form (uncompressed).  Templates are skipped.
 HRESULT ParseXFile(const void* data, size_t size, XFile& out, std::string* error = nullptr);
-// Writes `file` in the text or binary form (32-bit floats).
-std::string WriteXFile(const XFile& file, bool binary);
+// Writes `file` in the text or binary form (binary floats of 32 bits, or 64 with
+// `doubles`).
+std::string WriteXFile(const XFile& file, bool binary, bool doubles = false);
 
 }  // namespace xmesh

@@ -192,6 +192,40 @@ TEST(XReader, HumanoidHierarchyAndSkin) {
     EXPECT_EQ(c->pMaterials[1].TextureFilename, "");
 }
 
+TEST(XReader, TopLevelFramesAreSiblingsAndLooseMeshesGetAFrame) {
+    const char* text = R"(xof 0302txt 0064
+Frame First { Frame Inner { } }
+Mesh Loose { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }
+Frame Second { }
+)";
+    Loaded l(text);
+    ASSERT_EQ(l.hr, S_OK) << l.error;
+    ASSERT_NE(l.root, nullptr);
+    EXPECT_STREQ(l.root->Name, "First");
+    EXPECT_STREQ(l.root->pFrameFirstChild->Name, "Inner");
+    xmesh::Frame* loose = l.root->pFrameSibling;
+    ASSERT_NE(loose, nullptr);
+    EXPECT_EQ(loose->Name, nullptr);
+    ASSERT_NE(loose->pMeshContainer, nullptr);
+    EXPECT_STREQ(loose->pMeshContainer->Name, "Loose");
+    ASSERT_NE(loose->pFrameSibling, nullptr);
+    EXPECT_STREQ(loose->pFrameSibling->Name, "Second");
+    EXPECT_EQ(xmesh::FrameFind(l.root, "Second"), loose->pFrameSibling);
+    EXPECT_EQ(xmesh::FrameFind(l.root, "Nobody"), nullptr);
+}
+
+TEST(XReader, BinaryFilesWithDoubleFloatsRead) {
+    std::string text = meshgen::HumanoidX({});
+    xmesh::XFile f;
+    ASSERT_EQ(xmesh::ParseXFile(text.data(), text.size(), f), S_OK);
+    std::string wide = xmesh::WriteXFile(f, true, true);
+    EXPECT_EQ(wide.substr(0, 16), "xof 0303bin 0064");
+    Loaded a(text), b(wide);
+    ASSERT_EQ(b.hr, S_OK) << b.error;
+    EXPECT_EQ(a.Find("Mesh")->pMeshContainer->MeshData.pMesh->Vertices(),
+              b.Find("Mesh")->pMeshContainer->MeshData.pMesh->Vertices());
+}
+
 TEST(XReader, TruncatedFilesFailCleanlyAtEveryLength) {
     std::string text = meshgen::HumanoidX({});
     std::string bin = meshgen::ToBinaryX(text);
