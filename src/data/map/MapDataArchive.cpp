@@ -104,7 +104,7 @@ void CMapData::Save(CStringMap& archive) const {
     std::string grid;
     grid.reserve(m_byMapChip.size() * 4);
     for (uint8_t chip : m_byMapChip) {
-        Int64ToStringInto(chip, grid);
+        AppendInt64(grid, chip);
         grid += ' ';
     }
     archive.SetString("m_byMapChip", grid);

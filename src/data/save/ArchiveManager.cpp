@@ -1,5 +1,6 @@
 #include "save/ArchiveManager.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "archive/gvlSerialize.h"
@@ -217,8 +218,13 @@ void CArchiveManager::LoadIndex() {
         g_ErrorLog.Printf("%s の件数 %d が不正です。", kIndexFileName, count);
         return;
     }
-    // The shorter, older entry: int slot, int chapter, an empty text.
-    count = stream.CheckCount(count, 9);
+    // A count the file cannot hold is cut to what fits (the shorter, older entry:
+    // int slot, int chapter, an empty text); the entries missing keep their presets.
+    const int fits = static_cast<int>(std::min<size_t>(stream.Remaining() / 9, 1000000));
+    if (count > fits) {
+        g_ErrorLog.Printf("%s の件数 %d は中身より多いため、読める分だけを使います。", kIndexFileName, count);
+        count = fits;
+    }
     for (int i = 0; i < count; ++i) {
         int mark = 0, slot = 0, chapter = 0, difficulty = 2;
         std::string type;

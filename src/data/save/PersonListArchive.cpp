@@ -144,7 +144,7 @@ void CPersonList::Save(CStringMap& archive) const {
         text.clear();
         text.reserve(m_vPerson.size() * 8);
         for (const PersonRecord& p : m_vPerson) {
-            Int64ToStringInto(ValueOf(p, c), text);
+            AppendInt64(text, ValueOf(p, c));
             text += ' ';
         }
         archive.SetString(c.key, text);
