@@ -253,11 +253,14 @@ inline uint32_t ToByte(float v) {
 enum : int { kKindGeneric = 0, kKindModulate = 1, kKindNoTexDiffuse = 2, kKindModulateAlphaTex = 3 };
 enum : int { kBlendNone = 0, kBlendSrcOver = 1, kBlendGeneric = 2 };
 
+// Attributes are evaluated at each pixel from the span's start (start + step * n),
+// not accumulated, so four pixels at a time give the very same values.
 template <bool Persp, bool ConstColor, int Kind, int BlendKind>
-void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, int xFrom) {
     const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
-    float a[kAttrCount];
-    for (int k = 0; k < kAttrCount; ++k) a[k] = sp.a0[k] + sp.dadx[k] * fx + sp.dady[k] * fy;
+    float a0[kAttrCount];
+    for (int k = 0; k < kAttrCount; ++k) a0[k] = sp.a0[k] + sp.dadx[k] * fx + sp.dady[k] * fy;
+    const float* const d = sp.dadx;
     uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
     const bool linear = sp.minify ? s.minLinear : s.magLinear;
@@ -268,72 +271,62 @@ void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) 
         constDiffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
         constSpec = (ToByte(sp.flatSR) << 16) | (ToByte(sp.flatSG) << 8) | ToByte(sp.flatSB);
     } else if (ConstColor) {
-        constDiffuse = (ToByte(a[kAttrA]) << 24) | (ToByte(a[kAttrR]) << 16) | (ToByte(a[kAttrG]) << 8) |
-                       ToByte(a[kAttrB]);
-        constSpec = (ToByte(a[kAttrSR]) << 16) | (ToByte(a[kAttrSG]) << 8) | ToByte(a[kAttrSB]);
+        constDiffuse = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) |
+                       ToByte(a0[kAttrB]);
+        constSpec = (ToByte(a0[kAttrSR]) << 16) | (ToByte(a0[kAttrSG]) << 8) | ToByte(a0[kAttrSB]);
     }
     const bool useConst = sp.flat || ConstColor;
-    const float dz = sp.dadx[kAttrZ], drhw = sp.dadx[kAttrRhw], du = sp.dadx[kAttrU], dv = sp.dadx[kAttrV];
-    for (int x = x0; x < x1; ++x) {
-        const float z = a[kAttrZ];
+    for (int x = xFrom; x < x1; ++x) {
+        const float t = float(x - x0);
+        auto A = [&](int k) { return a0[k] + d[k] * t; };
+        const float z = A(kAttrZ);
         float w = 1.0f;
-        if (Persp) w = 1.0f / a[kAttrRhw];
+        if (Persp) w = 1.0f / A(kAttrRhw);
         const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
-        if (zTest && !CompareZ(s.zFunc, zc, zb[x])) goto next;
-        {
-            uint32_t diffuse, spec;
-            if (useConst) {
-                diffuse = constDiffuse;
-                spec = constSpec;
-            } else {
-                diffuse = (ToByte(a[kAttrA] * w) << 24) | (ToByte(a[kAttrR] * w) << 16) |
-                          (ToByte(a[kAttrG] * w) << 8) | ToByte(a[kAttrB] * w);
-                spec = (ToByte(a[kAttrSR] * w) << 16) | (ToByte(a[kAttrSG] * w) << 8) | ToByte(a[kAttrSB] * w);
-            }
-            uint32_t color;
-            if (Kind == kKindNoTexDiffuse) {
-                color = diffuse;
-            } else {
-                uint32_t tex = 0xFFFFFFFFu;
-                if (hasTex) {
-                    const float u = a[kAttrU] * w, v = a[kAttrV] * w;
-                    tex = linear ? SampleLinear(s, u, v) : SamplePoint(s, u, v);
-                }
-                if (Kind == kKindModulateAlphaTex) {
-                    color = (tex & 0xFF000000u) | (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
-                            (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
-                } else if (Kind == kKindModulate) {
-                    color = (Mul255(tex >> 24, diffuse >> 24) << 24) |
-                            (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
-                            (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
-                } else {
-                    color = CombineGeneric(s, diffuse, tex, spec);
-                }
-            }
-            if (s.specular) {
-                color = (color & 0xFF000000u) | (std::min<uint32_t>(255, Ch(color, 16) + Ch(spec, 16)) << 16) |
-                        (std::min<uint32_t>(255, Ch(color, 8) + Ch(spec, 8)) << 8) |
-                        std::min<uint32_t>(255, Ch(color, 0) + Ch(spec, 0));
-            }
-            if (s.alphaTest && !Compare(s.alphaFunc, color >> 24, s.alphaRef)) goto next;
-            if (BlendKind == kBlendSrcOver) color = BlendSrcOver(color, cb[x]);
-            else if (BlendKind == kBlendGeneric) color = BlendGeneric(s, color, cb[x]);
-            if (s.xrgbTarget) color |= 0xFF000000u;
-            cb[x] = color;
-            if (zWrite) zb[x] = zc;
-        }
-    next:
-        if (ConstColor && !Persp) {
-            a[kAttrZ] += dz;
-            a[kAttrU] += du;
-            a[kAttrV] += dv;
-            (void)drhw;
+        if (zTest && !CompareZ(s.zFunc, zc, zb[x])) continue;
+        uint32_t diffuse, spec;
+        if (useConst) {
+            diffuse = constDiffuse;
+            spec = constSpec;
         } else {
-            for (int k = 0; k < kAttrCount; ++k) a[k] += sp.dadx[k];
+            diffuse = (ToByte(A(kAttrA) * w) << 24) | (ToByte(A(kAttrR) * w) << 16) | (ToByte(A(kAttrG) * w) << 8) |
+                      ToByte(A(kAttrB) * w);
+            spec = s.specular || Kind == kKindGeneric
+                       ? (ToByte(A(kAttrSR) * w) << 16) | (ToByte(A(kAttrSG) * w) << 8) | ToByte(A(kAttrSB) * w)
+                       : 0u;
         }
+        uint32_t color;
+        if (Kind == kKindNoTexDiffuse) {
+            color = diffuse;
+        } else {
+            uint32_t tex = 0xFFFFFFFFu;
+            if (hasTex) {
+                const float u = A(kAttrU) * w, v = A(kAttrV) * w;
+                tex = linear ? SampleLinear(s, u, v) : SamplePoint(s, u, v);
+            }
+            if (Kind == kKindModulateAlphaTex) {
+                color = (tex & 0xFF000000u) | (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
+                        (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
+            } else if (Kind == kKindModulate) {
+                color = (Mul255(tex >> 24, diffuse >> 24) << 24) | (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
+                        (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
+            } else {
+                color = CombineGeneric(s, diffuse, tex, spec);
+            }
+        }
+        if (s.specular) {
+            color = (color & 0xFF000000u) | (std::min<uint32_t>(255, Ch(color, 16) + Ch(spec, 16)) << 16) |
+                    (std::min<uint32_t>(255, Ch(color, 8) + Ch(spec, 8)) << 8) |
+                    std::min<uint32_t>(255, Ch(color, 0) + Ch(spec, 0));
+        }
+        if (s.alphaTest && !Compare(s.alphaFunc, color >> 24, s.alphaRef)) continue;
+        if (BlendKind == kBlendSrcOver) color = BlendSrcOver(color, cb[x]);
+        else if (BlendKind == kBlendGeneric) color = BlendGeneric(s, color, cb[x]);
+        if (s.xrgbTarget) color |= 0xFF000000u;
+        cb[x] = color;
+        if (zWrite) zb[x] = zc;
     }
 }
-
 
 // ---- Affine fast path ---------------------------------------------------------------
 // Constant colour, affine texture coordinates, texture modulated by the colour, no
@@ -406,9 +399,11 @@ void AffineSpan(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t f
 
 // The same span, four pixels at a time with 256-bit integer lanes (the same
 // arithmetic, so the same pixels).
+bool g_simdEnabled = true;
+
 bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return has && g_simdEnabled;
 }
 
 __attribute__((target("avx2"))) inline __m256i Mul255y(__m256i a, __m256i b) {
@@ -598,7 +593,175 @@ bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x
     return true;
 }
 
-using SpanFn = void (*)(const PipeState&, const SpanSetup&, int, int, int);
+using SpanFn = void (*)(const PipeState&, const SpanSetup&, int, int, int, int);
+
+// ---- General spans, four pixels at a time ----------------------------------------------
+// Gouraud colour, perspective-correct coordinates, texture modulate (colour, or colour
+// and alpha), wrap or clamp addressing, no blending or source-over: the 3D scenes.
+// The arithmetic is the general path's, lane for lane.
+
+
+__attribute__((target("avx2"))) inline __m128 AttrAt(const float* a0, const float* d, int k, __m128 t) {
+    return _mm_add_ps(_mm_set1_ps(a0[k]), _mm_mul_ps(_mm_set1_ps(d[k]), t));
+}
+__attribute__((target("avx2"))) inline __m128i ByteOf(__m128 v, __m128 w) {  // ToByte, four at a time
+    const __m128i i = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(v, w), _mm_set1_ps(0.5f)));
+    return _mm_min_epi32(_mm_max_epi32(i, _mm_setzero_si128()), _mm_set1_epi32(255));
+}
+__attribute__((target("avx2"))) inline __m128i FixedOf(__m128 v, __m128 size) {  // ToFixed, four at a time
+    __m128 f = _mm_mul_ps(_mm_mul_ps(v, size), _mm_set1_ps(256.0f));
+    f = _mm_min_ps(_mm_max_ps(f, _mm_set1_ps(-1073741824.0f)), _mm_set1_ps(1073741824.0f));
+    return _mm_cvtps_epi32(f);
+}
+__attribute__((target("avx2"))) inline __m256i Lerp16(__m256i p, __m256i q, __m256i w0, __m256i w1) {
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(p, w0), _mm256_mullo_epi16(q, w1)), _mm256_set1_epi16(128)),
+        8);
+}
+
+template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap>
+__attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int y, int x0,
+                                                      int x1, bool constColor, SpanFn rest) {
+    const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+    float a0[kAttrCount];
+    for (int k = 0; k < kAttrCount; ++k) a0[k] = sp.a0[k] + sp.dadx[k] * fxs + sp.dady[k] * fys;
+    const float* const d = sp.dadx;
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
+    int zMode = 0;
+    if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
+    const bool hasTex = s.tex != nullptr;
+    const int tw = s.tw, th = s.th;
+    const __m128 ftw = _mm_set1_ps(float(tw)), fth = _mm_set1_ps(float(th));
+    const __m128 zero4 = _mm_setzero_ps(), one4 = _mm_set1_ps(1.0f);
+    const __m128i mx = _mm_set1_epi32(tw - 1), my = _mm_set1_epi32(th - 1), z128 = _mm_setzero_si128();
+    const __m128i i255 = _mm_set1_epi32(255), i256 = _mm_set1_epi32(256), i128 = _mm_set1_epi32(128);
+    const __m256i c255 = _mm256_set1_epi16(255);
+    // Repeats each pixel's 16-bit weight over its four channels.
+    const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,  //
+                                            4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
+    __m256i constDif = _mm256_setzero_si256();
+    if (constColor) {
+        uint32_t c;
+        if (sp.flat) c = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+        else c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
+        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
+    }
+    int x = x0;
+    for (; x + 4 <= x1; x += 4) {
+        const float b = float(x - x0);
+        const __m128 t = _mm_setr_ps(b, b + 1.0f, b + 2.0f, b + 3.0f);
+        const __m128 z = AttrAt(a0, d, kAttrZ, t);
+        const __m128 zc = _mm_min_ps(_mm_max_ps(z, zero4), one4);
+        unsigned mask = 0xF;
+        if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc, _mm_loadu_ps(zb + x))));
+        else if (zMode == 2) mask = unsigned(_mm_movemask_ps(_mm_cmplt_ps(zc, _mm_loadu_ps(zb + x))));
+        else if (zMode == 3) {
+            alignas(16) float zz[4];
+            _mm_store_ps(zz, zc);
+            for (int k = 0; k < 4; ++k)
+                if (!CompareZ(s.zFunc, zz[k], zb[x + k])) mask &= ~(1u << k);
+        }
+        if (!mask) continue;
+        __m128 w = one4;
+        if (Persp) w = _mm_div_ps(one4, AttrAt(a0, d, kAttrRhw, t));
+        // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
+        __m256i dif;
+        if (constColor) {
+            dif = constDif;
+        } else {
+            const __m128i bb = ByteOf(AttrAt(a0, d, kAttrB, t), w), gg = ByteOf(AttrAt(a0, d, kAttrG, t), w);
+            const __m128i rr = ByteOf(AttrAt(a0, d, kAttrR, t), w), aa = ByteOf(AttrAt(a0, d, kAttrA, t), w);
+            const __m128i bg = _mm_unpacklo_epi16(_mm_packs_epi32(bb, bb), _mm_packs_epi32(gg, gg));
+            const __m128i ra = _mm_unpacklo_epi16(_mm_packs_epi32(rr, rr), _mm_packs_epi32(aa, aa));
+            dif = _mm256_set_m128i(_mm_unpackhi_epi32(bg, ra), _mm_unpacklo_epi32(bg, ra));
+        }
+        __m256i c;
+        if (Kind == kKindNoTexDiffuse || !hasTex) {
+            c = dif;
+            if (Kind == kKindModulateAlphaTex) c = _mm256_blend_epi16(c, c255, 0x88);  // white texture alpha
+        } else {
+            __m128i fu = FixedOf(_mm_mul_ps(AttrAt(a0, d, kAttrU, t), w), ftw);
+            __m128i fv = FixedOf(_mm_mul_ps(AttrAt(a0, d, kAttrV, t), w), fth);
+            if (Linear) {
+                fu = _mm_sub_epi32(fu, i128);
+                fv = _mm_sub_epi32(fv, i128);
+            }
+            const __m128i xi = _mm_srai_epi32(fu, 8), yi = _mm_srai_epi32(fv, 8);
+            __m128i xa, ya;
+            if (Wrap) {
+                xa = _mm_and_si128(xi, mx);
+                ya = _mm_and_si128(yi, my);
+            } else {
+                xa = _mm_min_epi32(_mm_max_epi32(xi, z128), mx);
+                ya = _mm_min_epi32(_mm_max_epi32(yi, z128), my);
+            }
+            const __m128i vtw = _mm_set1_epi32(tw);
+            const int* base = reinterpret_cast<const int*>(s.tex);
+            const __m128i t00 = _mm_i32gather_epi32(base, _mm_add_epi32(_mm_mullo_epi32(ya, vtw), xa), 4);
+            if (!Linear) {
+                c = _mm256_cvtepu8_epi16(t00);
+            } else {
+                const __m128i one = _mm_set1_epi32(1);
+                __m128i xb, yb;
+                if (Wrap) {
+                    xb = _mm_and_si128(_mm_add_epi32(xi, one), mx);
+                    yb = _mm_and_si128(_mm_add_epi32(yi, one), my);
+                } else {
+                    xb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(xi, one), z128), mx);
+                    yb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(yi, one), z128), my);
+                }
+                const __m128i rowA = _mm_mullo_epi32(ya, vtw), rowB = _mm_mullo_epi32(yb, vtw);
+                const __m128i t10 = _mm_i32gather_epi32(base, _mm_add_epi32(rowA, xb), 4);
+                const __m128i t01 = _mm_i32gather_epi32(base, _mm_add_epi32(rowB, xa), 4);
+                const __m128i t11 = _mm_i32gather_epi32(base, _mm_add_epi32(rowB, xb), 4);
+                const __m128i fx = _mm_and_si128(fu, i255), fy = _mm_and_si128(fv, i255);
+                const __m256i wx1 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(fx, fx)), spread);
+                const __m256i wy1 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(fy, fy)), spread);
+                const __m128i ifx = _mm_sub_epi32(i256, fx), ify = _mm_sub_epi32(i256, fy);
+                const __m256i wx0 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(ifx, ifx)), spread);
+                const __m256i wy0 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(ify, ify)), spread);
+                const __m256i top = Lerp16(_mm256_cvtepu8_epi16(t00), _mm256_cvtepu8_epi16(t10), wx0, wx1);
+                const __m256i bot = Lerp16(_mm256_cvtepu8_epi16(t01), _mm256_cvtepu8_epi16(t11), wx0, wx1);
+                c = Lerp16(top, bot, wy0, wy1);
+            }
+            if (Kind == kKindModulate) c = Mul255y(c, dif);
+            else c = _mm256_blend_epi16(Mul255y(c, dif), c, 0x88);  // alpha from the texture
+        }
+        if (alphaTest) {
+            alignas(32) uint16_t lanes[16];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), c);
+            for (int k = 0; k < 4; ++k)
+                if (!Compare(s.alphaFunc, lanes[4 * k + 3], s.alphaRef)) mask &= ~(1u << k);
+            if (!mask) continue;
+        }
+        if (BlendKind == kBlendSrcOver) {
+            const __m256i dst = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
+            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
+        }
+        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
+        if (mask == 0xF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), out);
+            if (zWrite) _mm_storeu_ps(zb + x, zc);
+        } else {
+            alignas(16) uint32_t px[4];
+            alignas(16) float zz[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
+            _mm_store_ps(zz, zc);
+            for (int k = 0; k < 4; ++k)
+                if (mask & (1u << k)) {
+                    cb[x + k] = px[k];
+                    if (zWrite) zb[x + k] = zz[k];
+                }
+        }
+    }
+    // The rest one by one through the general path, from the same start values.
+    if (x < x1) rest(s, sp, y, x0, x1, x);
+}
+
+
 
 template <bool P, bool C, int K>
 SpanFn PickBlend(int b) {
@@ -616,6 +779,39 @@ SpanFn PickKind(int k, int b) {
         case kKindModulateAlphaTex: return PickBlend<P, C, kKindModulateAlphaTex>(b);
         default: return PickBlend<P, C, kKindGeneric>(b);
     }
+}
+
+template <bool P, int K, int B>
+bool GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
+                       SpanFn rest) {
+    if (linear) {
+        wrap ? GeneralSpanAvx2<P, K, B, true, true>(s, sp, y, x0, x1, cc, rest)
+             : GeneralSpanAvx2<P, K, B, true, false>(s, sp, y, x0, x1, cc, rest);
+    } else {
+        wrap ? GeneralSpanAvx2<P, K, B, false, true>(s, sp, y, x0, x1, cc, rest)
+             : GeneralSpanAvx2<P, K, B, false, false>(s, sp, y, x0, x1, cc, rest);
+    }
+    return true;
+}
+template <bool P, int K>
+bool GeneralDispatchB(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
+                      SpanFn rest) {
+    if (s.blendKind == kBlendSrcOver) return GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+    return GeneralDispatchLW<P, K, kBlendNone>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+}
+template <bool P>
+bool GeneralDispatchK(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
+                      SpanFn rest) {
+    switch (s.kind) {
+        case kKindModulate: return GeneralDispatchB<P, kKindModulate>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+        case kKindModulateAlphaTex: return GeneralDispatchB<P, kKindModulateAlphaTex>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+        default: return GeneralDispatchB<P, kKindNoTexDiffuse>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+    }
+}
+bool GeneralDispatch(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
+                     SpanFn rest) {
+    return sp.persp ? GeneralDispatchK<true>(s, sp, y, x0, x1, cc, linear, wrap, rest)
+                    : GeneralDispatchK<false>(s, sp, y, x0, x1, cc, linear, wrap, rest);
 }
 
 }  // namespace
@@ -660,6 +856,8 @@ void PreparePipe(PipeState& s) {
     else s.blendKind = kBlendGeneric;
 }
 
+void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
+
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     if (x0 >= x1) return;
     if (!sp.persp && (sp.constColor || sp.flat) && s.kind == kKindModulate && s.tex && !s.specular &&
@@ -669,7 +867,16 @@ void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     const bool cc = sp.constColor || sp.flat;
     if (sp.persp) fn = cc ? PickKind<true, true>(s.kind, s.blendKind) : PickKind<true, false>(s.kind, s.blendKind);
     else fn = cc ? PickKind<false, true>(s.kind, s.blendKind) : PickKind<false, false>(s.kind, s.blendKind);
-    fn(s, sp, y, x0, x1);
+    if (g_simdEnabled && x1 - x0 >= 4 && !s.specular && !s.xrgbTarget && s.blendKind != kBlendGeneric &&
+        (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse) && HasAvx2()) {
+        const bool linear = sp.minify ? s.minLinear : s.magLinear;
+        const bool wrap = s.wrapPow2;
+        const bool clamp = s.addrU == TADDRESS_CLAMP && s.addrV == TADDRESS_CLAMP;
+        if (!s.tex || wrap || clamp) {
+            if (GeneralDispatch(s, sp, y, x0, x1, cc, linear, wrap, fn)) return;
+        }
+    }
+    fn(s, sp, y, x0, x1, x0);
 }
 
 }  // namespace gfx

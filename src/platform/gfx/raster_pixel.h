@@ -60,6 +60,9 @@ struct SpanSetup {
 
 bool PipeUsesTexture(const PipeState& s);
 void PreparePipe(PipeState& s);
+// Four-pixel spans on processors that have 256-bit integer lanes (on by default;
+// they give the very same pixels as the one-by-one path).
+void SetSimdEnabled(bool enabled);
 // Shades pixels [x0, x1) of row y.
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
 
