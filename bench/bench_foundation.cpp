@@ -29,11 +29,12 @@ void BM_TaskFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_TaskFrame)->Arg(10)->Arg(100)->Arg(1000);
 
-// A task that replaces itself every frame, as the turn flow's stages do.
+// A task that hands over to a successor every frame, as the turn flow's stages do
+// (the successor takes a lower priority, so it first runs in the next pass).
 class Relay : public C_TitleTaskBase {
 public:
     void Update(C_TitleTaskInfo* info) override {
-        info->pTaskController->AddTask(new Relay, GetPriority());
+        info->pTaskController->AddTask(new Relay, GetPriority() == 255 ? 254 : 255);
         KillSelf(info);
     }
     void Draw(C_TitleTaskInfo*) override {}
