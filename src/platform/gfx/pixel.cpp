@@ -648,19 +648,25 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
         else c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
     }
-    int x = x0;
-    for (; x + 4 <= x1; x += 4) {
+    // The last group may hold fewer than four pixels: its other lanes are masked
+    // and never read from or written to memory.
+    const __m128i laneIdx = _mm_setr_epi32(0, 1, 2, 3);
+    for (int x = x0; x < x1; x += 4) {
+        const int lanes = std::min(4, x1 - x);
+        const unsigned valid = (1u << lanes) - 1;
+        const __m128i lm = _mm_cmplt_epi32(laneIdx, _mm_set1_epi32(lanes));
         const float b = float(x - x0);
         const __m128 t = _mm_setr_ps(b, b + 1.0f, b + 2.0f, b + 3.0f);
         const __m128 z = AttrAt(a0, d, kAttrZ, t);
         const __m128 zc = _mm_min_ps(_mm_max_ps(z, zero4), one4);
-        unsigned mask = 0xF;
-        if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc, _mm_loadu_ps(zb + x))));
-        else if (zMode == 2) mask = unsigned(_mm_movemask_ps(_mm_cmplt_ps(zc, _mm_loadu_ps(zb + x))));
-        else if (zMode == 3) {
+        unsigned mask = valid;
+        if (zMode == 1 || zMode == 2) {
+            const __m128 old = lanes == 4 ? _mm_loadu_ps(zb + x) : _mm_maskload_ps(zb + x, lm);
+            mask &= unsigned(_mm_movemask_ps(zMode == 1 ? _mm_cmple_ps(zc, old) : _mm_cmplt_ps(zc, old)));
+        } else if (zMode == 3) {
             alignas(16) float zz[4];
             _mm_store_ps(zz, zc);
-            for (int k = 0; k < 4; ++k)
+            for (int k = 0; k < lanes; ++k)
                 if (!CompareZ(s.zFunc, zz[k], zb[x + k])) mask &= ~(1u << k);
         }
         if (!mask) continue;
@@ -730,14 +736,16 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             else c = _mm256_blend_epi16(Mul255y(c, dif), c, 0x88);  // alpha from the texture
         }
         if (alphaTest) {
-            alignas(32) uint16_t lanes[16];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), c);
+            alignas(32) uint16_t ch[16];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(ch), c);
             for (int k = 0; k < 4; ++k)
-                if (!Compare(s.alphaFunc, lanes[4 * k + 3], s.alphaRef)) mask &= ~(1u << k);
+                if (!Compare(s.alphaFunc, ch[4 * k + 3], s.alphaRef)) mask &= ~(1u << k);
             if (!mask) continue;
         }
         if (BlendKind == kBlendSrcOver) {
-            const __m256i dst = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m128i old = lanes == 4 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x))
+                                           : _mm_maskload_epi32(reinterpret_cast<const int*>(cb + x), lm);
+            const __m256i dst = _mm256_cvtepu8_epi16(old);
             const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
             c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
         }
@@ -757,8 +765,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 }
         }
     }
-    // The rest one by one through the general path, from the same start values.
-    if (x < x1) rest(s, sp, y, x0, x1, x);
+    (void)rest;
 }
 
 
@@ -867,7 +874,7 @@ void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     const bool cc = sp.constColor || sp.flat;
     if (sp.persp) fn = cc ? PickKind<true, true>(s.kind, s.blendKind) : PickKind<true, false>(s.kind, s.blendKind);
     else fn = cc ? PickKind<false, true>(s.kind, s.blendKind) : PickKind<false, false>(s.kind, s.blendKind);
-    if (g_simdEnabled && x1 - x0 >= 4 && !s.specular && !s.xrgbTarget && s.blendKind != kBlendGeneric &&
+    if (g_simdEnabled && !s.specular && !s.xrgbTarget && s.blendKind != kBlendGeneric &&
         (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse) && HasAvx2()) {
         const bool linear = sp.minify ? s.minLinear : s.magLinear;
         const bool wrap = s.wrapPow2;
