@@ -4,11 +4,12 @@
 #include <map>
 
 #include "log/ErrorLog.h"
+#include "scene/SceneTable.h"
 
 namespace {
 
 std::map<int, C_SceneControler::SceneCreator>& SceneTable() {
-    static std::map<int, C_SceneControler::SceneCreator> table;
+    static std::map<int, C_SceneControler::SceneCreator> table = BuiltInScenes();
     return table;
 }
 

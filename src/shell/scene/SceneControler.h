@@ -27,8 +27,9 @@ public:
     CPartyData& GetPartyData() { return m_PartyData; }
     CInputManager& GetInputManager() { return m_InputManager; }
 
-    // The scene table: each scene's code enters its creator under its id (1 to 6, 9).
-    // An id without a creator is logged and ignored when asked for.
+    // The scene table: starts with the scenes built into the program (SceneTable.cpp);
+    // RegisterScene replaces or (with null) removes one.  An id without a creator is
+    // logged and ignored when asked for.
     static void RegisterScene(int id, SceneCreator creator);
     static SceneCreator FindScene(int id);
 
