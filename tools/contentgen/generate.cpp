@@ -4,6 +4,7 @@
 #include "effects.h"
 #include "images.h"
 #include "screens.h"
+#include "story.h"
 
 namespace cg {
 
@@ -11,6 +12,7 @@ int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
     int failures = WriteAllImages(gameDir, written);
     failures += WriteScreenImages(gameDir, written);
     failures += WriteEffectTextures(gameDir, written);
+    failures += WriteStoryImages(gameDir, written);
     failures += WriteAllSounds(gameDir, written);
     return failures;
 }
