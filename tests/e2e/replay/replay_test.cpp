@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -71,6 +72,44 @@ TEST(Replay, SameScriptSameFrames) {
     std::string da((std::istreambuf_iterator<char>(fa)), {}), db((std::istreambuf_iterator<char>(fb)), {});
     EXPECT_FALSE(da.empty());
     EXPECT_EQ(da, db);
+}
+
+// With "FPS=1" the counter "FPS:60" is drawn in yellow at the top left.
+TEST(Replay, FrameRateCounterShowsSixty) {
+    testsupport::TempDir dir;
+    namespace fs = std::filesystem;
+    const fs::path game = VORMANT_GAME_DIR;
+    fs::copy_file(game / "vormant-replay", fs::path(dir.path()) / "vormant-replay");
+    fs::copy(game / "model", fs::path(dir.path()) / "model", fs::copy_options::recursive);
+    std::ofstream(dir.path() + "Zov.ini") << "[general]\r\nWindowMode=1\r\nFPS=1\r\nDefaultVolume=0\r\n";
+    std::string shot = dir.path() + "fps.png";
+    std::string script = dir.path() + "run.txt";
+    std::ofstream(script) << "90 screenshot " << shot << "\n91 quit\n";
+    std::string cmd = "cd '" + dir.path() + "' && ./vormant-replay run.txt 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string output;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) output += buf;
+    ASSERT_EQ(::pclose(p), 0) << output;
+
+    int w = 0, h = 0, n = 0;
+    unsigned char* data = stbi_load(shot.c_str(), &w, &h, &n, 4);
+    ASSERT_NE(data, nullptr) << output;
+    auto yellowIn = [&](int x0, int x1) {
+        int count = 0;
+        for (int y = 5; y < 19; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const unsigned char* px = data + (size_t(y) * w + x) * 4;
+                if (px[0] > 128 && px[1] > 128 && px[2] < 64) ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(yellowIn(5, 33), 10);   // "FPS:"
+    EXPECT_GT(yellowIn(33, 40), 3);   // 6
+    EXPECT_GT(yellowIn(40, 47), 3);   // 0
+    EXPECT_EQ(yellowIn(47, 80), 0);   // two digits only
+    stbi_image_free(data);
 }
 
 TEST(Replay, BadScriptIsReported) {
