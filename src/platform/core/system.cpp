@@ -39,8 +39,11 @@ struct State {
 };
 
 State& S() {
-    static State state;
-    return state;
+    // Never destroyed: a process that exits without Shutdown (the display connection
+    // lost, exit() from a library) must not tear the window down on a dead
+    // connection from a static destructor.  Shutdown releases everything in order.
+    static State* state = new State;
+    return *state;
 }
 
 detail::BackendOps& B() {
