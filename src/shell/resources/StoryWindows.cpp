@@ -47,7 +47,7 @@ void CGlobalResources::ReleaseTextureMaps() {
 void CGlobalResources::DrawLine(CD3DTextDraw& text, double x, double y, int srcWidth, int alpha, double scale) {
     CD3DRTSquare& rt = text.GetRenderTarget();
     if (!rt.GetTexture()) return;
-    const int w = std::min(srcWidth, rt.GetWidth()), h = std::min(60, rt.GetHeight());
+    const int w = std::min(srcWidth, rt.GetTexture()->Width()), h = std::min(60, rt.GetTexture()->Height());
     if (w <= 0 || h <= 0) return;
     const RECT src{0, 0, w, h};
     rt.DrawScaled(x, y, scale, scale, 0, 0, (unsigned char)Cap(alpha, 0, 255), &src);

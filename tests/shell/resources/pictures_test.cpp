@@ -1,0 +1,244 @@
+// The presentation drawn through the software device and compared pixel for pixel
+// with recorded pictures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Draw/gvlD3DObjectBase.h"
+#include "PersonData.h"
+#include "golden.h"
+#include "log/ErrorLog.h"
+#include "resources/GlobalResources.h"
+#include "test_pictures.h"
+#include "util/GameUtil.h"
+
+namespace {
+
+constexpr uint32_t kBackground = 0xFF404860;
+
+// A 640x480 device, the test pictures in a fresh current folder, and a loaded
+// presentation object; everything is released in reverse order.
+class PresentationPictures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cd_ = std::make_unique<testsupport::ScopedCurrentDir>(dir_.path());
+        pictures::WriteAll(dir_.path());
+        ASSERT_EQ(CreateD3DDevice(false, 640, 480), S_OK);
+        InitDrawObjects(g_pD3DDevice);
+        // The fixed device state the application sets at start-up.
+        gfx::Device* d = g_pD3DDevice;
+        d->SetRenderState(gfx::RS_LIGHTING, 1);
+        d->SetRenderState(gfx::RS_DITHERENABLE, 1);
+        d->SetRenderState(gfx::RS_ZENABLE, gfx::ZB_TRUE);
+        d->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_CCW);
+        d->SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
+        d->SetSamplerState(0, gfx::SAMP_MAGFILTER, gfx::TEXF_LINEAR);
+        d->SetSamplerState(0, gfx::SAMP_MINFILTER, gfx::TEXF_LINEAR);
+        d->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
+        d->SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
+        d->SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
+        d->SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
+        d->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
+        d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
+        g_ = std::make_unique<CGlobalResources>();
+        g_->Load();
+        Clear();
+    }
+    void TearDown() override {
+        EndSpriteBatch();
+        g_->Release();
+        g_.reset();
+        ReleaseSheetDrawObjects();
+        ReleaseDrawObjects();
+        ReleaseD3DDevice();
+        cd_.reset();
+    }
+    void Clear(uint32_t color = kBackground) {
+        EndSpriteBatch();
+        g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, color, 1.0f, 0);
+    }
+    ::testing::AssertionResult Matches(const std::string& name) {
+        EndSpriteBatch();
+        return testsupport::MatchesGolden("shell/resources/" + name, g_pD3DDevice->BackBuffer(), 640, 480);
+    }
+    std::vector<uint32_t> Frame() const {
+        return std::vector<uint32_t>(g_pD3DDevice->BackBuffer(), g_pD3DDevice->BackBuffer() + 640 * 480);
+    }
+
+    testsupport::TempDir dir_;
+    std::unique_ptr<testsupport::ScopedCurrentDir> cd_;
+    std::unique_ptr<CGlobalResources> g_;
+};
+
+TEST_F(PresentationPictures, FramedWindowsPanelsAndDigits) {
+    g_->DrawWindow(0, 20, 20, 280, 120, 0, 0xC0102040);
+    g_->DrawWindowEx(330, 20, 60, 120, 0.5f, 0xC0603020, 0);  // narrower than 100, half open
+    g_->DrawWindowEx(460, 80, 150, 60, 0.0f, 0xC0603020, 0);  // closed: frame pieces only
+    g_->DrawStatusPanel(1, 20, 160, 0);
+    g_->DrawStretchedPanel(260, 160, 136, 192, 0);
+    g_->DrawSmallIcon(3, 420, 180, 0);
+    g_->DrawSmallIcon(0, 440, 180, 0);
+    g_->DrawSmallNumber(600, 200, 305);
+    g_->DrawSmallNumber(600, 210, 0);
+    g_->DrawSmallNumber(600, 220, 1234567890);
+    EXPECT_TRUE(Matches("window_panel_digits"));
+}
+
+TEST_F(PresentationPictures, SerifWindowWithPortraitAndTwoLines) {
+    g_->ResetEventWindows();
+    g_->SetSerif(7, {"はじめまして、旅の方。", "ここは北の王都です。"});
+    for (int i = 0; i < 20; ++i) {
+        Clear();
+        g_->DrawSerifShown(false);
+    }
+    EXPECT_TRUE(Matches("serif_portrait"));
+    EXPECT_EQ(g_->GetPortraitCount(), 1u);
+}
+
+TEST_F(PresentationPictures, MessageAndPlaceWindowsMidAnimation) {
+    g_->SetPlace({"王都アグリッピナ"});
+    g_->SetMessage({"戦いは終わった。", "だが、新たな影が忍び寄る。"});
+    for (int i = 0; i < 10; ++i) {
+        Clear();
+        g_->DrawPlaceShown(false);
+        g_->DrawMessageShown(false);
+    }
+    EXPECT_TRUE(Matches("message_place_mid"));
+}
+
+TEST_F(PresentationPictures, UnitPlates) {
+    PersonRecord p;
+    p.s_name = "アラン";
+    p.nHP = 30;
+    p.nMaxHP = 48;
+    p.nMP = 12;
+    p.nCondition = 4;
+    p.hero = 1;
+    p.nStr = 15, p.nMag = 8, p.nDex = 21, p.nSpd = 9, p.nGur = 3, p.nGurA = 5, p.nGurM = 7;
+    UnitPlate detailed, simple;
+    detailed.Set(p, 20, 20, 255);
+    p.hero = 0;
+    p.bForward = 1;
+    p.nCondition = 1;
+    p.nHP = 48;
+    simple.Set(p, 40, 120, 160);
+    g_->DrawUnitPlate(detailed, true);
+    g_->DrawUnitPlate(simple, false);
+    EXPECT_TRUE(Matches("unit_plate"));
+}
+
+TEST_F(PresentationPictures, StrategyMapWithForceFieldsAndMovingMarker) {
+    g_->StartMapCameraMove(512, 512, 100);
+    g_->MakeForcesField(1, "red.png", 200, 300, 380, 128, 128);
+    g_->MakeForcesField(2, "blue.png", 255, 560, 460, 128, 128);
+    g_->SetMarker("./graphics/marker.png", 1, 0, 400, 500, 0, 100);
+    g_->SkipMapAnimations();
+    Clear(0xFF000000);
+    g_->DrawStrategyMap(0);
+    g_->MoveMarker(1, 700, 600, 90, 10);
+    for (int i = 0; i < 6; ++i) {
+        Clear(0xFF000000);
+        g_->DrawStrategyMap(0);
+    }
+    EXPECT_TRUE(Matches("strategy_map"));
+}
+
+TEST_F(PresentationPictures, ChapterTelopAtTwoFrames) {
+    g_->StartChapterTelop("第一章", "はじまりの日", "Chapter One");
+    for (int c = 0; c <= 45; ++c) {
+        Clear(0xFF000000);
+        g_->DrawChapterTelop();
+    }
+    EXPECT_TRUE(Matches("telop_45"));
+    while (g_->GetTelopCounter() <= 270) {
+        Clear(0xFF000000);
+        g_->DrawChapterTelop();
+    }
+    EXPECT_TRUE(Matches("telop_270"));
+}
+
+TEST_F(PresentationPictures, LogoAtTwoFrames) {
+    g_->StartLogo();
+    for (int c = 0; c <= 45; ++c) {
+        Clear();
+        g_->DrawLogo();
+    }
+    EXPECT_TRUE(Matches("logo_45"));
+    while (g_->GetLogoCounter() <= 90) {
+        Clear();
+        g_->DrawLogo();
+    }
+    EXPECT_TRUE(Matches("logo_90"));
+}
+
+TEST_F(PresentationPictures, ScreenFadeAtHalf) {
+    g_->DrawStatusPanel(0, 100, 100, 0);
+    g_->DrawStatusPanel(2, 340, 200, 0);
+    g_->SetFade(0xFF000000, 2);
+    g_->SetFadeFrom(0);
+    g_->SetFadeTo(255);
+    g_->ResetFadeLevel();
+    g_->UpdateFade();
+    EXPECT_DOUBLE_EQ(g_->GetFadeLevel(), 127.5);
+    EXPECT_TRUE(Matches("fade_half"));
+}
+
+TEST_F(PresentationPictures, SheetCellsHighlightsFiguresAndArrow) {
+    pictures::Image sheet(1024, 1024, 0);
+    for (int n = 0; n < 32; ++n) {
+        const int col = n % 16, row = n / 16 + 8;
+        sheet.Region(48 * col, 64 * row, 48 * col + 48, 64 * row + 64, 0xFF000000 | uint32_t(n * 8) << 16 | 0x8040,
+                     0xFFFFFFFF);
+    }
+    for (int k = 0; k < 3; ++k)
+        for (int y = 0; y < 56; ++y)
+            for (int x = 0; x < 112; ++x)
+                if (std::abs(x - 56) * 56 + std::abs(y - 28) * 112 <= 56 * 56)
+                    sheet.Set(896 + x, 56 * (12 + k) + y, k == 0 ? 0xFFFFFFFF : (k == 1 ? 0xFFFF4040 : 0xFF4040FF));
+    ASSERT_TRUE(sheet.Save(dir_.path() + "graphics/chips.png"));
+    CD3DDrawTexture chips("./graphics/chips.png");
+    ASSERT_NE(chips.GetTexture(), nullptr);
+    DrawCellHighlight(&chips, 0, 20, 20, 255);
+    DrawCellHighlights(&chips, 1, {{140, 20}, {196, 48}}, 200);
+    DrawCellHighlight(&chips, 2, 320, 20, 128);
+    DrawCellHighlight(&chips, 3, 440, 20, 160);
+    DrawCellHighlight(&chips, 4, 440, 80, 160);
+    DrawUnitFigures(&chips, 100, 250, 255, 1, 2, 3, 4);
+    DrawUnitFigures(&chips, 250, 250, 255, 5, -1, 6, 7);
+    DrawUnitFigures(&chips, 400, 250, 255, 8, -1, 9, -1);
+    DrawSheetCell(&chips, 17, 500, 300, 255);
+    ArrowVertex a, b;
+    a.x = 100, a.y = 400, a.color = 0xFFFFFF00;
+    b.x = 300, b.y = 340, b.color = 0xFFFF0000;
+    DrawArrowLine(a, b);
+    EXPECT_TRUE(Matches("sheet_cells"));
+}
+
+TEST_F(PresentationPictures, MissingPicturesAreLoggedAndDrawNothing) {
+    const std::vector<uint32_t> before = Frame();
+    g_->GetBustUpTexture(55, 0, 0, 0, 255, 1.0);
+    EXPECT_NE(g_ErrorLog.GetLastText().find("055.png"), std::string::npos) << g_ErrorLog.GetLastText();
+    g_->GetBustUpTexture(55, 0, 0, 0, 255, 1.0);  // cached: not tried again
+    g_->MakeForcesField(9, "gone.png", 255, 0, 0, 64, 64);
+    g_->SetMarker("./graphics/gone.png", 3, 0, 100, 100, 0, 100);
+    g_->SkipMapAnimations();
+    CD3DDrawTexture none("./graphics/nothing.png");
+    DrawTextureRect(&none, 0, 0, 0, 0, 32, 32, 255);
+    DrawCellHighlight(&none, 3, 0, 0, 255);
+    DrawTextureRect(nullptr, 0, 0, 0, 0, 32, 32, 255);
+    EndSpriteBatch();
+    EXPECT_EQ(Frame(), before);
+    // The system sheet gone: windows draw their bodies only, nothing crashes.
+    ::remove((dir_.path() + "graphics/sys.png").c_str());
+    g_->Load();
+    g_->DrawStatusPanel(0, 0, 0, 0);
+    g_->DrawSmallNumber(50, 50, 12);
+    EndSpriteBatch();
+    EXPECT_EQ(Frame(), before);
+}
+
+}  // namespace
