@@ -6,6 +6,7 @@
 #include "app/AppUtil.h"
 #include "framework/gvlDXVersion.h"
 #include "framework/gvlIniFile.h"
+#include "log/ErrorLog.h"
 #include "random/gvlRand.h"
 #include "system.h"
 
@@ -109,6 +110,10 @@ void CD3DApp::DrawFPS(uint32_t value) {
 int GameMain(void* instance, int showCommand) {
     g_Rand.SetSeed(plat::TickCount());
     CD3DApp app;
-    if (FAILED(app.Create(instance, showCommand))) return 0;
+    HRESULT hr = app.Create(instance, showCommand);
+    if (FAILED(hr)) {
+        g_ErrorLog.Printf("The window or the device could not be made ready (0x%08X).", unsigned(hr));
+        return 0;
+    }
     return app.Run();
 }
