@@ -434,6 +434,22 @@ __attribute__((target("avx2"))) inline __m256i HorizPair(__m256i v, __m256i w) {
         _mm256_add_epi16(_mm256_add_epi16(v, _mm256_srli_si256(v, 8)), _mm256_set1_epi16(128)), 8);
 }
 
+// Alpha test of four pixels (16-bit lanes [b g r a] per pixel): a mask of passing pixels.
+__attribute__((target("avx2"))) inline unsigned AlphaMask4(const PipeState& s, __m256i c) {
+    if (s.alphaFunc == CMP_ALWAYS) return 0xF;
+    if (s.alphaFunc == CMP_GREATER || s.alphaFunc == CMP_GREATEREQUAL) {
+        const int ref = int(s.alphaRef) - (s.alphaFunc == CMP_GREATEREQUAL ? 1 : 0);
+        const unsigned m = unsigned(_mm256_movemask_epi8(_mm256_cmpgt_epi16(c, _mm256_set1_epi16(short(ref)))));
+        return ((m >> 6) & 1u) | ((m >> 13) & 2u) | ((m >> 20) & 4u) | ((m >> 27) & 8u);
+    }
+    alignas(32) uint16_t ch[16];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ch), c);
+    unsigned mask = 0;
+    for (int k = 0; k < 4; ++k)
+        if (Compare(s.alphaFunc, ch[4 * k + 3], s.alphaRef)) mask |= 1u << k;
+    return mask;
+}
+
 // Rows of constant v and constant depth (screen-aligned sprites and squares).
 template <int BlendKind, int Sample>
 __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, int x0, int x1, int64_t fu,
@@ -506,10 +522,7 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
         }
         if (!white) c = Mul255y(c, dif);
         if (alphaTest) {
-            alignas(32) uint16_t lanes[16];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), c);
-            for (int k = 0; k < 4; ++k)
-                if (!Compare(s.alphaFunc, lanes[4 * k + 3], s.alphaRef)) mask &= ~(1u << k);
+            mask &= AlphaMask4(s, c);
             if (!mask) continue;
         }
         if (BlendKind == 1) {
@@ -736,10 +749,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             else c = _mm256_blend_epi16(Mul255y(c, dif), c, 0x88);  // alpha from the texture
         }
         if (alphaTest) {
-            alignas(32) uint16_t ch[16];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(ch), c);
-            for (int k = 0; k < 4; ++k)
-                if (!Compare(s.alphaFunc, ch[4 * k + 3], s.alphaRef)) mask &= ~(1u << k);
+            mask &= AlphaMask4(s, c);
             if (!mask) continue;
         }
         if (BlendKind == kBlendSrcOver) {
