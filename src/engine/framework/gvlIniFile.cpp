@@ -56,7 +56,10 @@ unsigned int CIniFile::GetInt(const char* section, const char* key, int defaultV
     if (!in) return static_cast<unsigned int>(defaultValue);
     std::string line;
     bool inSection = false;
+    bool first = true;
     while (std::getline(in, line)) {
+        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // a UTF-8 mark
+        first = false;
         std::string t = Trim(line);
         if (t.empty() || t[0] == ';') continue;
         if (t[0] == '[') {

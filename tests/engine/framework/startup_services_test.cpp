@@ -45,6 +45,12 @@ TEST(IniFile, PrivateProfileRules) {
     EXPECT_EQ(CIniFile::GetInt("general", "FPS", dir.path() + "none.ini"), 10000u);
 }
 
+TEST(IniFile, LeadingByteOrderMarkIsSkipped) {
+    testsupport::TempDir dir;
+    std::string ini = WriteIni(dir, "\xEF\xBB\xBF[general]\nFPS=1\n");
+    EXPECT_EQ(CIniFile::GetInt("general", "FPS", ini), 1u);
+}
+
 TEST(IniFile, FirstSectionAndKeyWin) {
     testsupport::TempDir dir;
     std::string ini = WriteIni(dir, "[general]\nA=1\nA=2\n[general]\nA=3\nB=4\n");
