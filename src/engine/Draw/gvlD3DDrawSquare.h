@@ -33,6 +33,8 @@ public:
     CD3DDrawTexture();
     explicit CD3DDrawTexture(const std::string& fileName);
     ~CD3DDrawTexture() override;
+    CD3DDrawTexture(const CD3DDrawTexture&) = delete;  // owns its texture
+    CD3DDrawTexture& operator=(const CD3DDrawTexture&) = delete;
 
     // Loads another file (at once when the device exists).  Always 0.
     int Load(const std::string& fileName);

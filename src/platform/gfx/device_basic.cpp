@@ -9,6 +9,11 @@
 namespace gfx {
 
 namespace {
+std::vector<Device::Impl*>& LiveDevices() {
+    static std::vector<Device::Impl*> devices;
+    return devices;
+}
+
 uint32_t FloatBits(float f) {
     uint32_t u;
     static_assert(sizeof(u) == sizeof(f));
@@ -89,8 +94,27 @@ Device::Device(int width, int height) : impl_(std::make_unique<Impl>()) {
     impl_->viewport.width = width;
     impl_->viewport.height = height;
     impl_->SetDefaults();
+    LiveDevices().push_back(impl_.get());
 }
-Device::~Device() = default;
+Device::~Device() {
+    auto& live = LiveDevices();
+    live.erase(std::remove(live.begin(), live.end(), impl_.get()), live.end());
+}
+
+namespace detail {
+void ForgetTextureInDevices(const Texture* texture) {
+    for (Device::Impl* d : LiveDevices()) {
+        for (Texture*& t : d->textures)
+            if (t == texture) t = nullptr;
+        if (d->renderTarget == texture) {
+            d->renderTarget = nullptr;
+            d->viewport = Viewport{};
+            d->viewport.width = uint32_t(d->width);
+            d->viewport.height = uint32_t(d->height);
+        }
+    }
+}
+}  // namespace detail
 
 int Device::Width() const { return impl_->width; }
 int Device::Height() const { return impl_->height; }

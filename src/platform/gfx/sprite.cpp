@@ -1,6 +1,7 @@
 // The sprite batch.
 #include "gfx/sprite.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gfx {
@@ -15,10 +16,39 @@ static_assert(sizeof(SpriteVertex) == 28);
 constexpr int kSavedStages = 2;
 }  // namespace
 
-Sprite::Sprite(Device* device) : device_(device) {}
+namespace {
+std::vector<Sprite*>& LiveSprites() {
+    static std::vector<Sprite*> sprites;
+    return sprites;
+}
+}  // namespace
+
+namespace detail {
+void ForgetTextureInDevices(const Texture* texture);
+
+void OnTextureDestroyed(const Texture* texture) {
+    for (Sprite* s : LiveSprites()) s->ForgetTexture(texture);
+    ForgetTextureInDevices(texture);
+}
+}  // namespace detail
+
+Sprite::Sprite(Device* device) : device_(device) { LiveSprites().push_back(this); }
 
 Sprite::~Sprite() {
     if (begun_) End();
+    auto& live = LiveSprites();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+void Sprite::ForgetTexture(const Texture* texture) {
+    if (begun_ && References(texture)) Flush();
+    if (savedTexture_ == texture) savedTexture_ = nullptr;
+}
+
+bool Sprite::References(const Texture* texture) const {
+    for (const Item& it : queue_)
+        if (it.texture == texture) return true;
+    return false;
 }
 
 HRESULT Sprite::Begin(uint32_t flags) {

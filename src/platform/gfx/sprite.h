@@ -47,6 +47,12 @@ public:
     // (null: origin) before the transform, tinted by `color` (ARGB).
     HRESULT Draw(Texture* texture, const Rect* src, const vm::Vec3* center, const vm::Vec3* position, Color color);
 
+    // Whether queued draws refer to `texture`.
+    bool References(const Texture* texture) const;
+    // A texture going away: queued draws of it are drawn now, and End will not bind
+    // it again.
+    void ForgetTexture(const Texture* texture);
+
     // Draws issued since the batch was opened (for tests).
     uint32_t DrawCount() const { return drawCount_; }
 

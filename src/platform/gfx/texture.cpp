@@ -14,7 +14,7 @@ Texture::Texture(int width, int height, Format format, bool renderTarget)
     if (renderTarget_) depth_.assign(size_t(width_) * height_, 1.0f);
 }
 
-Texture::~Texture() = default;
+Texture::~Texture() { detail::OnTextureDestroyed(this); }
 
 uint32_t* Texture::Lock(int* pitch) {
     if (locked_) return nullptr;

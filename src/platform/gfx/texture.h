@@ -25,6 +25,17 @@ enum class Format : int {
 // How an image is fitted when its size is rounded up.
 enum class ImageFilter : int { Point, Linear };
 
+class Texture;
+
+namespace detail {
+// Called by every texture as it goes away: open sprite batches that still hold it
+// draw it first, and devices that have it bound (texture stage or render target)
+// let go of it.
+void OnTextureDestroyed(const Texture* texture);
+}  // namespace detail
+
+// A texture may be destroyed while it is still bound or queued: the device and the
+// sprite batches forget it safely (see detail::OnTextureDestroyed).
 class Texture {
 public:
     // A width x height texture cleared to transparent black (0x00000000).  Sizes

@@ -198,3 +198,32 @@ TEST(DeviceIndexed, ThirtyTwoBitIndicesAndFans) {
 }
 
 }  // namespace
+
+namespace {
+
+// A texture destroyed while bound or queued is let go of safely; queued draws of it
+// still appear.
+TEST(TextureLifetime, DestroyedWhileBoundOrQueued) {
+    Device d(16, 16);
+    d.SetRenderState(RS_ZENABLE, 0);
+    d.Clear(CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    auto t = std::make_unique<Texture>(4, 4);
+    for (int i = 0; i < 16; ++i) t->Pixels()[i] = 0xFF00FF00;
+    Sprite sp(&d);
+    d.SetTexture(0, t.get());
+    sp.Begin(SPRITE_ALPHABLEND);
+    vm::Vec3 p{2, 2, 0};
+    sp.Draw(t.get(), nullptr, nullptr, &p, 0xFFFFFFFF);
+    t.reset();
+    EXPECT_EQ(Px(d, 3, 3), 0xFF00FF00u);  // drawn before the texture went
+    EXPECT_EQ(d.GetTexture(0), nullptr);
+    sp.End();
+    EXPECT_EQ(d.GetTexture(0), nullptr);  // the saved binding was forgotten too
+    auto rt = std::make_unique<Texture>(8, 8, Format::A8R8G8B8, true);
+    d.SetRenderTarget(rt.get());
+    rt.reset();
+    EXPECT_EQ(d.GetRenderTarget(), nullptr);
+    EXPECT_EQ(d.GetViewport().width, 16u);
+}
+
+}  // namespace
