@@ -468,3 +468,51 @@ TEST_F(MeshFixture, ExplodeVariantScrollsTheSecondTextureCoordinate) {
 }
 
 }  // namespace
+
+namespace {
+
+// The generated game meshes load the way the preload and the battle use them.
+TEST_F(MeshFixture, GeneratedGameMeshesLoadAndTheMaskedFaceCanBeSwapped) {
+    ASSERT_GT(meshgen::GenerateGameMeshes(dir_.path()), 0);
+    const char* files[] = {"light_armor2", "heavy_armor", "archer", "knight", "arch_knight", "magi", "sugent",
+                           "HeroKnight", "surgent_bow", "HeroBowKnight", "velgor", "wizard", "wizard_horse",
+                           "magi_horse", "furfur", "spearman", "arrow", "ball", "rock1", "spear", "sword",
+                           "field1_gnd", "field2_gnd", "field1_BG", "field2_BG"};
+    {
+        std::vector<std::unique_ptr<CD3DSkinnedMesh_TextureShared>> meshes;
+        for (const char* f : files) {
+            meshes.push_back(std::make_unique<CD3DSkinnedMesh_TextureShared>());
+            meshes.back()->Load(std::string("model\\") + f + ".x");
+            EXPECT_NE(meshes.back()->m_pFrameRoot, nullptr) << f;
+            EXPECT_EQ(meshes.back()->GetLastLoadResult(), S_OK) << f;
+        }
+        EXPECT_EQ(CD3DSkinnedMesh_TextureShared::s_mapSharedTexture.size(), size_t(16 + 9));
+
+        CD3DSkinnedMesh& velgor = *meshes[10];
+        gfx::Texture* masked = velgor.GetTexture("velgor_hukumen2.png");
+        ASSERT_NE(masked, nullptr);
+        velgor.SetTextureReplacement("model\\velgor.png", "velgor.png");  // a name no material uses
+        EXPECT_EQ(velgor.GetTexture("velgor_hukumen2.png"), masked);
+        velgor.SetTextureReplacement("velgor.png", "velgor_hukumen2.png");  // later in the story
+        gfx::Texture* bare = velgor.GetTexture("velgor_hukumen2.png");
+        ASSERT_NE(bare, nullptr);
+        EXPECT_NE(bare, masked);
+        velgor.SetTextureReplacement("velgor_hukumen2.png", "velgor_hukumen2.png");
+        EXPECT_EQ(velgor.GetTexture("velgor_hukumen2.png"), masked);
+
+        // Drawn as the battle draws the field and a unit: no failure logged.
+        gfx::Device* d = g_pD3DDevice;
+        SetScene(d);
+        std::string before = g_ErrorLog.GetLastText();
+        vm::Matrix upright = vm::RotationX(3.14159265f / 2);
+        for (auto& m : meshes) {
+            m->AdvanceAnimation(0.4);
+            m->UpdateFrameMatrices(m->m_pFrameRoot, &upright);
+            m->DrawFrames(d);
+        }
+        EXPECT_EQ(g_ErrorLog.GetLastText(), before);
+    }
+    EXPECT_TRUE(CD3DSkinnedMesh_TextureShared::s_mapSharedTexture.empty());
+}
+
+}  // namespace
