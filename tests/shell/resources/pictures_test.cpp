@@ -97,6 +97,16 @@ TEST_F(PresentationPictures, SerifWindowWithPortraitAndTwoLines) {
     }
     EXPECT_TRUE(Matches("serif_portrait"));
     EXPECT_EQ(g_->GetPortraitCount(), 1u);
+    // The explicit release gives every picture back while the device still exists.
+    g_->Release();
+    EXPECT_EQ(g_->GetPortraitCount(), 0u);
+    EXPECT_EQ(g_->GetSystemTexture().GetTexture(), nullptr);
+    Clear();
+    g_->DrawMessageShown(false);
+    g_->DrawStatusPanel(0, 0, 0, 0);
+    g_->DrawWindow(0, 10, 10, 100, 100, 0, 0x00000000);  // transparent body, no frame
+    EndSpriteBatch();
+    for (int i = 0; i < 640 * 480; i += 997) ASSERT_EQ(g_pD3DDevice->BackBuffer()[i], kBackground);
 }
 
 TEST_F(PresentationPictures, MessageAndPlaceWindowsMidAnimation) {
