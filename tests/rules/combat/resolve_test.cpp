@@ -412,3 +412,21 @@ TEST_F(Apply, CannonRecordOneAtATime) {
     EXPECT_TRUE(f->m_vBattleAction.empty());
     f->ApplyNextAction();  // nothing left: logged, no crash
 }
+
+TEST_F(Resolve, PlanNamingNoMemberHoldsBack) {
+    const int ua = Unit(0, 0, true, {P{}, P{}}, 2);
+    const int ub = Unit(1, 0, false, {P{}});
+    const int targets[8] = {3, 0, -1, -1, -1, -1, -1, -1};  // unit b has no slot 3
+    const int skills[8] = {1, 1, -1, -1, -1, -1, -1, -1};
+    f->ResolveBattle(ua, ub, targets, skills);
+    const BattleActionRecord& r0 = f->m_vBattleAction[0];
+    EXPECT_EQ(r0.nSkill[0], -1);
+    EXPECT_EQ(r0.nTargetSlot[0], -1);
+    ASSERT_EQ(r0.vResult.size(), 1u);
+    EXPECT_EQ(r0.vResult[0].nAttacker, 1);
+    // A unit index that does not exist resolves nothing.
+    f->m_vBattleAction.clear();
+    f->ResolveBattle(ua, 9, targets, skills);
+    f->ResolveSkillOnUnit(ua, 9, 5);
+    EXPECT_TRUE(f->m_vBattleAction.empty());
+}
