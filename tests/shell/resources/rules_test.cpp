@@ -109,6 +109,14 @@ TEST(SpriteAnimRules, PulseAndZeroLengthsAreSafe) {
 
 // ---- logo and fade ---------------------------------------------------------------------------------
 
+TEST(GlobalObject, BuiltEmptyBeforeTheProgramRuns) {
+    EXPECT_FALSE(g_GlobalResources.IsLoaded());
+    EXPECT_EQ(g_GlobalResources.GetCurrentBGM(), CGlobalResources::kNoBGM);
+    EXPECT_EQ(g_GlobalResources.GetBGMChannel(), nullptr);
+    EXPECT_EQ(g_GlobalResources.GetPortraitCount(), 0u);
+    EXPECT_TRUE(g_GlobalResources.GetBGMTable().empty());
+}
+
 TEST(LogoRules, CountersPiecesAndBackdrop) {
     CGlobalResources g;
     EXPECT_EQ(g.GetLogoBackdropColor(), 0xFFFFFFFFu);  // opaque white before any start
@@ -435,6 +443,8 @@ TEST(StrategyMapRules, BaseTableSkipsItsHeader) {
         h << "a,b,c,d,e,f,g\r\n";
     }
     CGlobalResources g;
+    g.LoadStrategyMapBase("missing.csv");  // logged by the table reader, nothing added
+    EXPECT_TRUE(g.GetStrategyMapBases().empty());
     g.LoadStrategyMapBase("header.csv");
     EXPECT_TRUE(g.GetStrategyMapBases().empty());
     g.LoadStrategyMapBase("bases.csv");
