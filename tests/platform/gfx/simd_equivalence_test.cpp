@@ -81,6 +81,15 @@ std::vector<uint32_t> Scene(bool simd, uint32_t filter, uint32_t address, bool b
     d.SetTexture(0, nullptr);
     TL tri2[3] = {V(100, 5, 0x80FFFFFF), V(150, 30, 0xC0000000), V(90, 60, 0x40FF00FF)};
     d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, tri2, sizeof(TL));
+    // Flat shading with the texture again.
+    d.SetTexture(0, tex.get());
+    d.SetRenderState(RS_SHADEMODE, SHADE_FLAT);
+    TL tri3[3] = {V(120, 70, 0xC080FF40, 0.2f, 0.1f), V(158, 90, 0xFF0000FF, 1.1f, 0.7f), V(110, 115, 0xFFFFFFFF, 0.3f, 1.2f)};
+    d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, tri3, sizeof(TL));
+    d.SetRenderState(RS_SHADEMODE, SHADE_GOURAUD);
+    // Lines.
+    TL line[3] = {V(1, 1, 0xFFFF0000, 0, 0), V(150, 40, 0xFF00FF00, 1, 1), V(30, 110, 0x800000FF, 0.5f, 0.2f)};
+    d.DrawPrimitiveUP(PT_LINESTRIP, 2, line, sizeof(TL));
     // Sprites.
     Sprite sp(&d);
     sp.Begin(SPRITE_ALPHABLEND);
