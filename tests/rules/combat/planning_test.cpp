@@ -235,3 +235,49 @@ TEST_F(Planning, CounterChoosesAmongTheAttackersOfTheMember) {
         EXPECT_EQ(t[5], -1);  // a back-row sword never answers
     }
 }
+
+TEST_F(Planning, FelledTargetIsLeftOnceAnotherWasWeighed) {
+    P fighter;  // sword: expected 100
+    P archer;
+    archer.skills = {2};  // bow from the back row: expected 80
+    P strong;
+    strong.hp = 500;
+    P weak;
+    weak.hp = 10;
+    for (uint32_t seed = 1; seed <= 10; ++seed) {
+        f->m_UnitList.Clear();
+        const int a = Unit(2, 2, true, {fighter, archer}, 1);
+        // The weak member stands first: the archer looks at it before anything
+        // else was weighed, but a living target weighed later replaces it.
+        const int b = Unit(3, 2, false, {weak, strong}, 2);
+        g_Rand.SetSeed(seed);
+        PlanHere(a, b);
+        EXPECT_EQ(targets[0], 0) << seed;
+        EXPECT_EQ(targets[1], 1) << seed;
+        // The weak member second: once the strong one was weighed the felled one
+        // is never chosen.
+        f->m_UnitList.Clear();
+        const int c = Unit(2, 2, true, {fighter, archer}, 1);
+        const int d = Unit(3, 2, false, {strong, weak}, 2);
+        g_Rand.SetSeed(seed);
+        PlanHere(c, d);
+        EXPECT_EQ(targets[0], 1) << seed;
+        EXPECT_EQ(targets[1], 0) << seed;
+    }
+}
+
+TEST_F(Planning, OverkillPrefersTheSturdierTarget) {
+    P fighter;  // sword: expected 100
+    P small;
+    small.hp = 10;
+    P larger;
+    larger.hp = 20;
+    for (uint32_t seed = 1; seed <= 10; ++seed) {
+        f->m_UnitList.Clear();
+        const int a = Unit(2, 2, true, {fighter});
+        const int b = Unit(3, 2, false, {small, larger}, 2);
+        g_Rand.SetSeed(seed);
+        PlanHere(a, b);
+        EXPECT_EQ(targets[0], 1) << seed;
+    }
+}
