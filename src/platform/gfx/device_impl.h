@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gfx/device.h"
+#include "gfx/raster_pixel.h"
 #include "gfx/texture.h"
 
 namespace gfx {
@@ -43,6 +44,7 @@ struct Device::Impl {
     // Scratch space reused from draw to draw.
     std::vector<ProcVertex> procVerts;
     std::vector<uint8_t> procFlags;
+    std::vector<ScreenVertex> screenVerts;
 
     // The current target.
     uint32_t* TargetColor() { return renderTarget ? renderTarget->Pixels() : color.data(); }

@@ -466,7 +466,7 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
     const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(diffuse)));
     const __m256i zero = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
     const __m256i half = _mm256_set1_epi16(128);
-    const int tw = s.tw;
+    const int tw = s.tw, th = s.th;
     const int64_t gvRow = (fv + 128) >> 8;
     const uint32_t* const row0 = s.tex + size_t(gvRow >> 8) * tw;
     const uint32_t* const row1 = row0 + tw;
@@ -481,6 +481,13 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
                                            8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11, 10, 11);
     const __m256i selHi = _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,  //
                                            12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15, 14, 15, 14, 15);
+    // The next texture row is most likely the next span's: ask for it early.
+    if (gvRow >> 8 < th - 2) {
+        const int64_t uEnd = (fu + dfu * (x1 - x0) + 128) >> 16;
+        const char* from = reinterpret_cast<const char*>(row1 + tw + ((fu + 128) >> 16));
+        const char* to = reinterpret_cast<const char*>(row1 + tw + uEnd);
+        for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
+    }
     int x = x0;
     for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
         unsigned mask = 0xF;
@@ -517,6 +524,9 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
                 _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t_hi, wy0), _mm256_mullo_epi16(b_hi, wy1)), half),
                 8);
             c = _mm256_unpacklo_epi64(v_lo, v_hi);  // [0 1 | 2 3]
+        } else if (Sample == 0) {  // four neighbouring texels
+            c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
+            (void)i1, (void)i2, (void)i3;
         } else {
             c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
         }

@@ -650,7 +650,7 @@ struct Assembler {
     ViewportXf vx;
     std::vector<ProcVertex>& pv;
     std::vector<uint8_t>& codes;
-    std::vector<ScreenVertex> screen;
+    std::vector<ScreenVertex>& screen;
 
     ScreenVertex Screen(uint32_t i) const { return pre ? FromPre(pv[i]) : Project(pv[i], vx); }
 
@@ -806,7 +806,7 @@ HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* verti
     BuildPipe(*this, s);
     if (s.sx0 >= s.sx1 || s.sy0 >= s.sy1) return S_OK;
 
-    Assembler as{s, L.rhw, {}, procVerts, procFlags, {}};
+    Assembler as{s, L.rhw, {}, procVerts, procFlags, screenVerts};
     as.vx.ox = float(viewport.x);
     as.vx.oy = float(viewport.y);
     as.vx.sx = float(viewport.width) * 0.5f;
