@@ -88,6 +88,36 @@ TEST_F(PresentationPictures, FramedWindowsPanelsAndDigits) {
     EXPECT_TRUE(Matches("window_panel_digits"));
 }
 
+TEST_F(PresentationPictures, SmallDigitsRightAlignedAndSlideInPlaces) {
+    auto px = [](int x, int y) { return g_pD3DDevice->BackBuffer()[size_t(y) * 640 + x]; };
+    g_->DrawSmallNumber(40, 10, 305);
+    EndSpriteBatch();
+    // Each glyph's top row is lit across its three columns: 3 at x 25, 0 at 30, 5 at 35.
+    for (int x : {25, 26, 27, 30, 31, 32, 35, 36, 37}) EXPECT_NE(px(x, 11), kBackground) << x;
+    for (int x : {24, 28, 29, 33, 34, 38, 39}) EXPECT_EQ(px(x, 11), kBackground) << x;
+    // Digit 0: hollow middle; digit 5: right column unlit on its second row.
+    EXPECT_EQ(px(31, 12), kBackground);
+    EXPECT_EQ(px(37, 12), kBackground);
+    EXPECT_NE(px(35, 12), kBackground);
+
+    for (bool fromLeft : {true, false}) {
+        g_->ResetIconSlide();
+        for (int i = 0; i < 20; ++i) {
+            Clear();
+            g_->DrawSlideInIcon(2, fromLeft);
+        }
+        EndSpriteBatch();
+        EXPECT_EQ(g_->GetSlideCounter(), 15);
+        const int x = fromLeft ? 28 : 400;
+        // The label's left edge (a white column) stands at x + 32 over the icon, whose
+        // own left edge (black) is at x; both fully faded in.
+        EXPECT_EQ(px(x + 32, 55), 0xFFFFFFFFu) << fromLeft;
+        EXPECT_EQ(px(x + 31, 55), 0xFF8080FFu) << fromLeft;
+        EXPECT_EQ(px(x, 55), 0xFF000000u) << fromLeft;
+        EXPECT_EQ(px(x - 1, 55), kBackground) << fromLeft;
+    }
+}
+
 TEST_F(PresentationPictures, SerifWindowWithPortraitAndTwoLines) {
     g_->ResetEventWindows();
     g_->SetSerif(7, {"はじめまして、旅の方。", "ここは北の王都です。"});
