@@ -174,8 +174,6 @@ void C_FieldTaskInfo::BuildMovePath(int unit, int targetX, int targetY) {
         g_ErrorLog.Printf("移動経路: (%d, %d) には移動できません (ユニット %d)", targetX, targetY, unit);
         return;
     }
-    const size_t first = m_vMovePath.size();
     for (int i = at; i >= 0; i = nodes[(size_t)i].nParent) m_vMovePath.push_back({nodes[(size_t)i].x, nodes[(size_t)i].y});
-    (void)first;
     std::reverse(m_vMovePath.begin(), m_vMovePath.end());
 }
