@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "log/ErrorLog.h"
 #include "task/TaskController.h"
 
 namespace {
@@ -216,6 +217,24 @@ TEST_F(TaskTest, DumpFlagDumpsEachTaskAfterItsUpdateOnce) {
     tc.Update(nullptr);
     tc.Draw(nullptr);
     EXPECT_EQ(g_log, (std::vector<std::string>{"uf", "uf"}));
+}
+
+// The field family's own dump: the class name and the object's bytes in the error log.
+class DumpedFieldTask : public C_FieldTaskBase {
+public:
+    void Update(C_FieldTaskInfo*) override {}
+    void Draw(C_FieldTaskInfo*) override {}
+    using C_FieldTaskBase::Update;
+    using C_FieldTaskBase::Draw;
+};
+
+TEST_F(TaskTest, FieldTaskDumpWritesItsNameAndBytes) {
+    tc.AddTask(new DumpedFieldTask, 7);
+    tc.SetDumpFlag(true);
+    tc.Update(nullptr);
+    const std::string& text = g_ErrorLog.GetLastText();
+    EXPECT_NE(text.find("DumpedFieldTask"), std::string::npos) << text;
+    EXPECT_NE(text.find("07 00 00 00"), std::string::npos) << text;  // the priority field
 }
 
 TEST_F(TaskTest, FieldTaskEndsItselfThroughItsController) {
