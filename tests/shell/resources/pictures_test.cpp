@@ -139,6 +139,19 @@ TEST_F(PresentationPictures, SerifWindowWithPortraitAndTwoLines) {
     for (int i = 0; i < 640 * 480; i += 997) ASSERT_EQ(g_pD3DDevice->BackBuffer()[i], kBackground);
 }
 
+TEST_F(PresentationPictures, SerifSpeakersCrossFade) {
+    g_->ResetEventWindows();
+    g_->SetSerif(7, {"最初の話し手です。", "二行目。", "三行目。"});
+    for (int i = 0; i < 20; ++i) g_->DrawSerifShown(false);
+    g_->SetSerif(8, {"次の話し手が答える。", "よろしく。"});
+    for (int i = 0; i < 4; ++i) {
+        Clear();
+        g_->DrawSerifShown(false);
+    }
+    EXPECT_EQ(g_->GetSerifState().nFade, 191);
+    EXPECT_TRUE(Matches("serif_crossfade"));
+}
+
 TEST_F(PresentationPictures, MessageAndPlaceWindowsMidAnimation) {
     g_->SetPlace({"王都アグリッピナ"});
     g_->SetMessage({"戦いは終わった。", "だが、新たな影が忍び寄る。"});

@@ -88,11 +88,13 @@ Image SystemSheet() {
     return s;
 }
 
-Image Portrait() {
+Image Portrait(bool second = false) {
     Image p(256, 512, 0);
     for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 200; ++x) p.Set(x, y, 0x80000000 | uint32_t(x) << 16 | uint32_t(y * 255 / 300) << 8 | 0x60);
-    p.Disc(100, 100, 50, 0xFFF0C8A0);
+        for (int x = 0; x < 200; ++x)
+            p.Set(x, y, second ? 0x80000000 | uint32_t(y * 255 / 300) << 16 | 0x3000 | uint32_t(x)
+                               : 0x80000000 | uint32_t(x) << 16 | uint32_t(y * 255 / 300) << 8 | 0x60);
+    p.Disc(100, 100, 50, second ? 0xFFC08060 : 0xFFF0C8A0);
     p.Disc(80, 90, 6, 0xFF202020);
     p.Disc(120, 90, 6, 0xFF202020);
     p.Fill(85, 125, 115, 130, 0xFFA03030);
@@ -175,6 +177,7 @@ void WriteAll(const std::string& root) {
     ForceField(0xA03060FF).Save(root + "graphics/ForcesField/blue.png");
     Marker().Save(root + "graphics/marker.png");
     Portrait().Save(root + "graphics/BastUp/007.png");
+    Portrait(true).Save(root + "graphics/BastUp/008.png");
 }
 
 }  // namespace pictures
