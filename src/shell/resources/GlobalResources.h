@@ -148,6 +148,9 @@ public:
     // ---- panels, windows and small pictures ------------------------------------------
     void DrawWindowEx(double x, double y, double width, double height, float open, uint32_t color, double z);
     void DrawWindow(int unused, double x, double y, double width, double height, double z, uint32_t color);
+    void DrawWindow(double x, double y, double width, double height, double z, uint32_t color) {
+        DrawWindow(0, x, y, width, height, z, color);
+    }
     void DrawSmallIcon(int n, double x, double y, double z);
     void DrawStatusPanel(int n, double x, double y, double z);
     void DrawStretchedPanel(double x, double y, double width, double height, double z);
