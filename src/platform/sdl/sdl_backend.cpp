@@ -25,8 +25,16 @@ public:
         width_ = width;
         height_ = height;
         Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        window_ = SDL_CreateWindow(Cp932ToUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   width, height, flags);
+        // Full screen: made at the desktop's size from the start, so the window covers
+        // the screen even where no window manager resizes it.
+        int w = width, h = height;
+        SDL_DisplayMode desktop;
+        if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+            w = desktop.w;
+            h = desktop.h;
+        }
+        window_ = SDL_CreateWindow(Cp932ToUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w,
+                                   h, flags);
         if (!window_) {
             std::fprintf(stderr, "window: %s\n", SDL_GetError());
             return false;
