@@ -62,33 +62,33 @@ HRESULT CDXAppBase::CreateEffectAndShaders(bool effect) {
 }
 
 HRESULT CDXAppBase::Create(void* instance, int showCommand) {
-    // 1-3. The window (its class is only a name on this platform).
+    // The window (its class is only a name on this platform).
     m_hInstance = instance;
     if (!plat::CreateMainWindow(m_pszCaption, m_nWidth, m_nHeight, m_bFullScreen)) return E_FAIL;
     m_hWnd = plat::MainWindowHandle();
     g_hWnd = m_hWnd;
 
-    // 4-5. The device.
+    // The device.
     m_pD3D = &g_D3DToken;
     if (FAILED(CreateD3DDevice(m_bFullScreen, m_nWidth, m_nHeight)) || !g_pD3DDevice) return E_FAIL;
     m_pD3DDevice = g_pD3DDevice;
     m_bDeviceMade = true;
 
-    // 6. The skinned-mesh effect.
+    // The skinned-mesh effect.
     HRESULT hr = CreateEffectAndShaders(true);
     if (FAILED(hr)) return hr;
 
-    // 8. Draw objects, then 9. the sound system.
+    // Draw objects, then the sound system.
     InitDrawObjects(m_pD3DDevice);
     m_bDrawObjectsMade = true;
     InitSoundSystem(m_hWnd);
     m_bSoundStarted = true;
 
-    // 10. The program-wide handles.
+    // The program-wide handles.
     g_hMainWindow = m_hWnd;
     g_hInstance = m_hInstance;
 
-    // 11. Fixed device state.
+    // Fixed device state.
     gfx::Device* d = m_pD3DDevice;
     d->SetRenderState(gfx::RS_LIGHTING, 1);
     d->SetRenderState(gfx::RS_DITHERENABLE, 1);
@@ -106,16 +106,15 @@ HRESULT CDXAppBase::Create(void* instance, int showCommand) {
     d->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
     d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
 
-    // 12. Projection: near plane 0, as the game's pictures expect.
+    // Projection: near plane 0, as the game's pictures expect.
     const float kPi = 3.14159265358979323846f;
     d->SetTransform(gfx::TS_PROJECTION,
                     vm::PerspectiveFovLH(kPi / 4, float(m_nWidth) / float(m_nHeight), 0.0f, 100.0f));
 
-    // 13. The skinning vertex shaders.
+    // The skinning vertex shaders.
     hr = CreateEffectAndShaders(false);
     if (FAILED(hr)) return hr;
 
-    // 14.
     OnInit();
     return S_OK;
 }
