@@ -243,6 +243,27 @@ TEST(XReader, TruncatedFilesFailCleanlyAtEveryLength) {
     }
 }
 
+TEST(XReader, RandomlyDamagedFilesLoadOrFailWithoutLeaks) {
+    meshgen::HumanoidOptions o;
+    std::string text = meshgen::HumanoidX(o);
+    std::string bin = meshgen::ToBinaryX(text);
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (const std::string* whole : {&text, &bin})
+        for (int round = 0; round < 150; ++round) {
+            std::string bad = *whole;
+            for (int k = 0, n = 1 + int(next() % 6); k < n; ++k) bad[16 + next() % (bad.size() - 16)] = char(next() >> 24);
+            Loaded l(bad);
+            if (FAILED(l.hr)) {
+                EXPECT_EQ(l.root, nullptr);
+                EXPECT_EQ(l.alloc.frames, 0);
+                EXPECT_EQ(l.alloc.containers, 0);
+            } else if (l.anim) {
+                l.anim->AdvanceTime(0.3);  // whatever the keys became, posing is safe
+            }
+        }
+}
+
 TEST(XReader, MalformedInputIsRefusedWithAReason) {
     struct Case { const char* text; const char* reason; };
     const Case cases[] = {
