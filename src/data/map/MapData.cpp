@@ -65,6 +65,16 @@ void CMapData::CheckChips(const std::string& sourceName) const {
     }
 }
 
+float CMapData::GetMinimapScaleX() const {
+    const int cells = m_xSize + m_ySize;
+    return cells > 0 ? static_cast<float>(400.0 / (56.0 * cells)) : 0.0f;
+}
+
+float CMapData::GetMinimapScaleY() const {
+    const int cells = m_xSize + m_ySize;
+    return cells > 0 ? static_cast<float>(200.0 / (56.0 + 28.0 * cells)) : 0.0f;
+}
+
 // ---- sortie points, routes, messages ------------------------------------------------------
 
 CSortiePosition& CMapData::GetSortiePosition(int i) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "Draw/gvlD3DRTSquare.h"
 #include "map/MapChipTable.h"
 
 class CStringMap;
@@ -68,8 +69,9 @@ public:
     CMapData();
     // Without reading the two tables (`loadTables` false): tests and tools.
     explicit CMapData(bool loadTables);
-    CMapData(const CMapData&) = default;
-    CMapData& operator=(const CMapData&) = default;
+    // The minimap pictures own device textures: a record is never copied.
+    CMapData(const CMapData&) = delete;
+    CMapData& operator=(const CMapData&) = delete;
     ~CMapData() = default;
 
     // Resets the mission members (sortie points removed, limits 10 / 0 / 0, the map
@@ -124,6 +126,11 @@ public:
     // The older layout: the grid one key per element, no operation messages.
     void LoadVersion1(CStringMap& archive);
 
+    // Scale of the 400 x 200 minimap pictures: 400 / (56 (w + h)) and
+    // 200 / (56 + 28 (w + h)) in single precision (0 for a map without cells).
+    float GetMinimapScaleX() const;
+    float GetMinimapScaleY() const;
+
     const CMapChipTable& GetChipTable() const { return m_ChipTable; }
     CMapChipTable& GetChipTable() { return m_ChipTable; }
     const CFieldDataTable& GetFieldData() const { return m_FieldData; }
@@ -142,6 +149,11 @@ public:
     int32_t num_map = 0;
     std::vector<MapEvent> m_vEvent;
     std::string MissionName[3];
+    // The minimap pictures (400 x 200 render targets, made by the minimap tasks):
+    // the base map, the unit icons and the sortie markers.
+    CD3DRTSquare m_MiniMapBase;
+    CD3DRTSquare m_MiniMapUnits;
+    CD3DRTSquare m_MiniMapSortie;
     CFieldDataTable m_FieldData;
 
 private:

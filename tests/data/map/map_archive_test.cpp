@@ -8,8 +8,7 @@
 
 namespace {
 
-CMapData Filled() {
-    CMapData m(false);
+void Fill(CMapData& m) {
     m.m_byMapChip = {3, 0, 12, 255, 7, 1};
     m.m_xSize = 3;
     m.m_ySize = 2;
@@ -32,7 +31,6 @@ CMapData Filled() {
     m.m_vEvent.push_back(MapEvent{3, 4, true});
     m.m_vEvent.push_back(MapEvent{-1, 0, false});
     m.SetMissionName({"北の", "砦を", "奪え"});
-    return m;
 }
 
 void ExpectSameRecord(const CMapData& a, const CMapData& b, bool withMessages) {
@@ -76,7 +74,8 @@ void ExpectSameRecord(const CMapData& a, const CMapData& b, bool withMessages) {
 }
 
 TEST(MapArchive, KeysOfTheRecord) {
-    CMapData m = Filled();
+    CMapData m(false);
+    Fill(m);
     CStringMap a;
     a.EnterGroup("MapData");
     m.Save(a);
@@ -116,7 +115,8 @@ TEST(MapArchive, EmptyGridAndRoundTripKeepingTheLimits) {
     EXPECT_EQ(e.GetMap().at("m_byMapChip"), "");
 
     datatest::LogCapture log;
-    CMapData m = Filled();
+    CMapData m(false);
+    Fill(m);
     CStringMap a;
     m.Save(a);
     CMapData back(false);
@@ -148,7 +148,8 @@ TEST(MapArchive, GridTextReadForTheStoredCountOnly) {
 }
 
 TEST(MapArchive, OlderLayoutStoresTheGridPerElementAndKeepsMessages) {
-    CMapData m = Filled();
+    CMapData m(false);
+    Fill(m);
     CStringMap a;
     m.Save(a);
     CStringMap old;

@@ -220,6 +220,17 @@ TEST_F(MapDataTest, ScriptCommandsOnTheRecord) {
     EXPECT_EQ(log.Lines().size(), 3u);
 }
 
+TEST(MapData, MinimapScales) {
+    CMapData map(false);
+    EXPECT_EQ(map.GetMinimapScaleX(), 0.0f);
+    EXPECT_EQ(map.GetMinimapScaleY(), 0.0f);
+    map.m_xSize = 20;
+    map.m_ySize = 15;
+    EXPECT_FLOAT_EQ(map.GetMinimapScaleX(), 400.0f / (56.0f * 35.0f));
+    EXPECT_FLOAT_EQ(map.GetMinimapScaleY(), 200.0f / (56.0f + 28.0f * 35.0f));
+    EXPECT_FALSE(map.m_MiniMapBase.IsSizeSet());
+}
+
 // ---- the demo content ---------------------------------------------------------------
 
 std::string ContentMapFile(const std::string& name) {
