@@ -657,8 +657,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     for (int k = 0; k < kAttrCount; ++k) a0[k] = sp.a0[k] + sp.dadx[k] * fxs + sp.dady[k] * fys;
     const float* const d = sp.dadx;
     // Start and step of every attribute, as vectors.
-    __m128 va[kAttrCount], vd[kAttrCount];
-    for (int k = 0; k < kAttrCount; ++k) {
+    __m128 va[kAttrSR], vd[kAttrSR];  // specular is not used on this path
+    for (int k = 0; k < kAttrSR; ++k) {
         va[k] = _mm_set1_ps(a0[k]);
         vd[k] = _mm_set1_ps(d[k]);
     }
@@ -669,6 +669,11 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
     const bool hasTex = s.tex != nullptr;
     const int tw = s.tw, th = s.th;
+    // Row offsets by shifting when the width is a power of two.
+    const bool rowShift = (tw & (tw - 1)) == 0;
+    int twLog = 0;
+    while ((1 << twLog) < tw) ++twLog;
+    const __m128i twShift = _mm_cvtsi32_si128(twLog);
     const __m128 ftw = _mm_set1_ps(float(tw)), fth = _mm_set1_ps(float(th));
     const __m128 zero4 = _mm_setzero_ps(), one4 = _mm_set1_ps(1.0f);
     const __m128i mx = _mm_set1_epi32(tw - 1), my = _mm_set1_epi32(th - 1), z128 = _mm_setzero_si128();
@@ -740,7 +745,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 ya = _mm_min_epi32(_mm_max_epi32(yi, z128), my);
             }
             const __m128i vtw = _mm_set1_epi32(tw);
-            const __m128i t00 = Fetch4(s.tex, _mm_add_epi32(_mm_mullo_epi32(ya, vtw), xa));
+            const __m128i rowA = rowShift ? _mm_sll_epi32(ya, twShift) : _mm_mullo_epi32(ya, vtw);
+            const __m128i t00 = Fetch4(s.tex, _mm_add_epi32(rowA, xa));
             if (!Linear) {
                 c = _mm256_cvtepu8_epi16(t00);
             } else {
@@ -753,7 +759,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                     xb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(xi, one), z128), mx);
                     yb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(yi, one), z128), my);
                 }
-                const __m128i rowA = _mm_mullo_epi32(ya, vtw), rowB = _mm_mullo_epi32(yb, vtw);
+                const __m128i rowB = rowShift ? _mm_sll_epi32(yb, twShift) : _mm_mullo_epi32(yb, vtw);
                 const __m128i t10 = Fetch4(s.tex, _mm_add_epi32(rowA, xb));
                 const __m128i t01 = Fetch4(s.tex, _mm_add_epi32(rowB, xa));
                 const __m128i t11 = Fetch4(s.tex, _mm_add_epi32(rowB, xb));
