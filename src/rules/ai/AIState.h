@@ -8,6 +8,7 @@
 #include <vector>
 
 class CStringMap;
+class C_FieldTaskInfo;
 
 // One waypoint of a troop: 0 a point of one of the map's routes, 1 an engagement
 // point; -1 when a saved point lacks its type.
@@ -28,6 +29,11 @@ struct AITroop {
     int32_t nAverageMove = 0;
     int32_t nMaxMove = 0;
     std::list<AIMovePoint> MoveList;  // waypoints, first to last
+    // The opposing unit the troop goes for in this phase and its weighted
+    // distance (3 x the distance when only sighted); not saved.
+    int32_t nFoeX = -1;
+    int32_t nFoeY = -1;
+    int32_t nFoeDistance = 0x7fffffff;
 
     // The saved keys inside the group the caller has entered.
     void Save(CStringMap& archive) const;
@@ -52,9 +58,19 @@ struct AIPlanEntry {
 // Kind 0, the cells, person id and troop -1, order key 0, no follow-up.
 void ResetAssignmentRecord(AIPlanEntry& entry);
 
+// A touching area and the border shared with it (inclusive tiles).
+struct AIAreaLink {
+    int32_t nArea = -1;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
 // One rectangle of passable tiles and the areas that touch it.
 struct AIArea {
     std::vector<int32_t> vnNeighbour;
+    std::vector<AIAreaLink> vLink;  // one per neighbour, in the order of vnNeighbour
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;   // inclusive
@@ -77,6 +93,19 @@ struct IntGrid {
     void SetAt(int x, int y, int value);
 };
 
+// One action chosen by the enemy AI for the enemy-operation task.
+struct AIAction {
+    int32_t nKind = -1;       // 0 move, 1 act (attack or cannon spell), 2 charge; -1 none
+    int32_t nUnit = -1;       // acting unit; -1 no action
+    int32_t destX = -1;       // move: destination; act and charge: the unit's own cell
+    int32_t destY = -1;
+    int32_t targetX = -1;     // act: target unit's cell or the aimed cell
+    int32_t targetY = -1;
+    bool bSelect[4] = {};     // move: the member slots that move
+    int32_t nSkill[4] = {-1, -1, -1, -1};   // act: skill per member; cannon: entry 0
+    int32_t nTarget[4] = {-1, -1, -1, -1};  // act: target member slot per member
+};
+
 class C_AI {
 public:
     C_AI() = default;
@@ -89,6 +118,25 @@ public:
     void Save(CStringMap& archive) const;
     // Reads the same keys; the troops are appended and m_bTroopsLoaded is set.
     void Load(CStringMap& archive);
+
+    // The set-up at the first enemy phase of the map: area map, detection state,
+    // troop groups (kept from a save unless it is turn 1).
+    void BeginPhase(C_FieldTaskInfo& info);
+    // Divides the passable tiles into rectangular areas and links the touching ones.
+    void BuildAreaMap(C_FieldTaskInfo& info);
+    // Once per phase: troops brought up to date, routes, detection, the ordered plan.
+    void UpdatePlan(C_FieldTaskInfo& info);
+    // The next action of the phase (unit -1 when none); sets *endFlag when the plan
+    // is used up.
+    AIAction NextAction(AIAction& action, bool* endFlag, C_FieldTaskInfo& info);
+    // Attack score of `attacker` standing on (x, y) against `target`; INT_MIN when
+    // it cannot attack from there.
+    int EvaluateAttack(C_FieldTaskInfo& info, int attacker, int target, int x, int y);
+    // Best aim cell of a cannon spell; returns the number of opposing units caught.
+    int AimCannon(C_FieldTaskInfo& info, int unit, int skill, int* outX, int* outY);
+    // Cheapest chain of areas from `startArea` to `goalArea`, both included; empty
+    // when the goal cannot be reached.
+    std::vector<int> FindAreaPath(int startArea, int goalArea, int startX, int startY) const;
 
     bool m_bSide = false;         // the side the AI plays (compared with CUnitList::IsFriend)
     bool m_bPlanDone = true;      // the plan list is used up
