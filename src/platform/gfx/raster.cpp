@@ -141,8 +141,67 @@ void AttrsOf(const ScreenVertex& v, bool persp, float* out) {
 
 }  // namespace
 
+namespace {
+constexpr float kMaxCoord = 1.0e6f;  // screen coordinates beyond this are clipped first
+
+inline bool Finite(const ScreenVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+inline bool Inside(const ScreenVertex& v) { return std::fabs(v.x) <= kMaxCoord && std::fabs(v.y) <= kMaxCoord; }
+
+ScreenVertex LerpScreen(const ScreenVertex& a, const ScreenVertex& b, float t) {
+    auto l = [t](float p, float q) { return p + (q - p) * t; };
+    ScreenVertex r;
+    r.x = l(a.x, b.x); r.y = l(a.y, b.y); r.z = l(a.z, b.z); r.rhw = l(a.rhw, b.rhw);
+    r.r = l(a.r, b.r); r.g = l(a.g, b.g); r.b = l(a.b, b.b); r.a = l(a.a, b.a);
+    r.sr = l(a.sr, b.sr); r.sg = l(a.sg, b.sg); r.sb = l(a.sb, b.sb);
+    r.u = l(a.u, b.u); r.v = l(a.v, b.v);
+    return r;
+}
+}  // namespace
+
+void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
+                           const ScreenVertex* flatFrom);
+
+// Triangles with absurd screen coordinates (pre-transformed input) are clipped to a
+// large square first, so the fixed-point edge arithmetic cannot overflow; triangles
+// with non-finite coordinates are dropped.
 void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
                     const ScreenVertex* flatFrom) {
+    if (!Finite(*va) || !Finite(*vb) || !Finite(*vc)) return;
+    if (Inside(*va) && Inside(*vb) && Inside(*vc)) {
+        RasterTriangleSnapped(s, va, vb, vc, flatFrom);
+        return;
+    }
+    ScreenVertex bufA[16], bufB[16];
+    bufA[0] = *va; bufA[1] = *vb; bufA[2] = *vc;
+    ScreenVertex* in = bufA;
+    ScreenVertex* out = bufB;
+    int n = 3;
+    for (int plane = 0; plane < 4 && n >= 3; ++plane) {
+        auto dist = [plane](const ScreenVertex& v) {
+            switch (plane) {
+                case 0: return kMaxCoord + v.x;
+                case 1: return kMaxCoord - v.x;
+                case 2: return kMaxCoord + v.y;
+                default: return kMaxCoord - v.y;
+            }
+        };
+        int m = 0;
+        for (int k = 0; k < n; ++k) {
+            const ScreenVertex& a = in[k];
+            const ScreenVertex& b = in[(k + 1) % n];
+            const float da = dist(a), db = dist(b);
+            if (da >= 0) out[m++] = a;
+            if ((da >= 0) != (db >= 0) && m < 15) out[m++] = LerpScreen(a, b, da / (da - db));
+        }
+        std::swap(in, out);
+        n = m;
+    }
+    // The pieces keep the original winding.
+    for (int k = 1; k + 1 < n; ++k) RasterTriangleSnapped(s, &in[0], &in[k], &in[k + 1], flatFrom);
+}
+
+void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
+                           const ScreenVertex* flatFrom) {
     int64_t X[3] = {Snap(va->x), Snap(vb->x), Snap(vc->x)};
     int64_t Y[3] = {Snap(va->y), Snap(vb->y), Snap(vc->y)};
     const ScreenVertex* v[3] = {va, vb, vc};
@@ -275,14 +334,17 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
 // Lines: the major axis is stepped pixel by pixel from the first end, the last
 // pixel of each segment is left out (so a strip never draws a joint twice).
 void RasterLine(const PipeState& s, const ScreenVertex& a, const ScreenVertex& b) {
+    if (!Finite(a) || !Finite(b)) return;
     const float dx = b.x - a.x, dy = b.y - a.y;
     const bool xMajor = std::fabs(dx) >= std::fabs(dy);
     const float d = xMajor ? dx : dy;
     if (d == 0) return;
     const float start = xMajor ? a.x : a.y;
     const float end = xMajor ? b.x : b.y;
-    const int p0 = int(std::floor(start + 0.5f));
-    const int p1 = int(std::floor(end + 0.5f));
+    // Only the part of the major axis inside the scissor is stepped.
+    const float lo = float(xMajor ? s.sx0 : s.sy0) - 1.0f, hi = float(xMajor ? s.sx1 : s.sy1) + 1.0f;
+    const int p0 = int(std::floor(std::clamp(start, lo, hi) + 0.5f));
+    const int p1 = int(std::floor(std::clamp(end, lo, hi) + 0.5f));
     const int step = p1 > p0 ? 1 : -1;
     const bool persp = a.rhw != b.rhw;
     float A0[kAttrCount], A1[kAttrCount];
@@ -723,6 +785,8 @@ struct Assembler {
 // depth and texture coordinates aligned with the axes: shaded as one block.
 bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
     const ScreenVertex &a = v[0], &b = v[1], &c = v[2], &e = v[3];
+    for (int i = 0; i < 4; ++i)
+        if (!Finite(v[i]) || !Inside(v[i])) return false;
     if (!(a.y == b.y && c.y == e.y && a.x == c.x && b.x == e.x)) return false;
     if (!(a.rhw == b.rhw && a.rhw == c.rhw && a.rhw == e.rhw)) return false;
     if (!(a.z == b.z && a.z == c.z && a.z == e.z)) return false;

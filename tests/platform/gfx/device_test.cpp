@@ -449,3 +449,25 @@ TEST(DeviceState, BadArgumentsAreRejectedNotFatal) {
 }
 
 }  // namespace
+
+namespace {
+
+// Absurd pre-transformed coordinates are clipped or dropped, never overflow.
+TEST(DeviceClip, HugeAndNonFiniteScreenCoordinates) {
+    Device d(16, 16);
+    Plain2D(d);
+    d.Clear(CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    d.SetFVF(kFvfTL);
+    TL huge[3] = {V(-1e12f, -1e12f, 0xFFFF0000), V(1e12f, -1e12f, 0xFFFF0000), V(0, 1e12f, 0xFFFF0000)};
+    d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, huge, sizeof(TL));
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(d.BackBuffer()[i], 0xFFFF0000u);
+    const float nan = std::nanf("");
+    TL bad[3] = {V(nan, 0, 0xFF00FF00), V(10, 0, 0xFF00FF00), V(0, 10, 0xFF00FF00)};
+    d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, bad, sizeof(TL));
+    EXPECT_EQ(Px(d, 1, 1), 0xFFFF0000u);
+    TL line[2] = {V(-3e9f, 8, 0xFF0000FF), V(3e9f, 8, 0xFF0000FF)};
+    d.DrawPrimitiveUP(PT_LINELIST, 1, line, sizeof(TL));
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(Px(d, x, 8), 0xFF0000FFu) << x;
+}
+
+}  // namespace
