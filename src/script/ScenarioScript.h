@@ -19,6 +19,7 @@
 class IInputManager;
 class CPartyData;
 class IScriptDifficultyMenu;
+class C_FieldTaskInfo;
 
 // Trigger ids.
 enum ScriptTriggerId : int32_t {
@@ -159,6 +160,10 @@ public:
     // The story scene: one frame of "Main" with the story commands; 1 once over.
     int32_t UpdateStory(std::string sectionName, void* storyInfo);
 
+    // A field event: one frame of the sections of the event; 1 once nothing (more) is
+    // to run.  Built with the field play (defined beside the field tasks).
+    int32_t UpdateFieldEvent(std::string eventName, C_FieldTaskInfo* info);
+
     // One step of a command shared by every runner; false for an id it does not
     // handle (then only the camera keys were applied and `complete` not written).
     bool ExecuteCommand(bool pushed, bool skip, bool autoAdvance, bool& complete, bool up, bool left, bool right,
@@ -167,6 +172,8 @@ public:
     // ---- drawing --------------------------------------------------------------------
     void DrawCommon();
     void Draw(std::string sectionName, void* info);
+    // The field event's pass: the common layers, then the mission briefing.
+    void DrawFieldEvent(std::string eventName, void* fieldState);
 
     // ---- state, for owners and checks ------------------------------------------------
     const std::vector<ScriptSection>& GetSections() const { return m_vSections; }

@@ -45,10 +45,10 @@ void C_ScenarioScript::DrawCommon() {
         const int w = tex ? tex->GetWidth() : 0, h = tex ? tex->GetHeight() : 0;
         m_rcSource = RECT{0, 0, w, h};
         const int duration = std::max(1, pic.nDuration);
-        const double t = double(pic.nFrame) / duration;
-        pic.current.x = pic.start.x + (pic.target.x - pic.start.x) * t;
-        pic.current.y = pic.start.y + (pic.target.y - pic.start.y) * t;
-        pic.current.scale = pic.start.scale + (pic.target.scale - pic.start.scale) * t;
+        const double frame = pic.nFrame;
+        pic.current.x = pic.start.x + (pic.target.x - pic.start.x) * frame / duration;
+        pic.current.y = pic.start.y + (pic.target.y - pic.start.y) * frame / duration;
+        pic.current.scale = pic.start.scale + (pic.target.scale - pic.start.scale) * frame / duration;
         pic.current.alpha =
             uint8_t(int(pic.start.alpha) + (int(pic.target.alpha) - int(pic.start.alpha)) * pic.nFrame / duration);
         if (tex && w > 0 && h > 0) {
@@ -95,5 +95,27 @@ void C_ScenarioScript::DrawCommon() {
             const int x = std::max(20, 6640 - 60 * f);
             m_ToBeContinued.Draw(x, 440, (unsigned char)alpha, &m_rcSource, 0);
         }
+    }
+}
+
+void C_ScenarioScript::DrawFieldEvent(std::string /*eventName*/, void* /*fieldState*/) {
+    DrawCommon();
+    m_rcSource = RECT{0, 0, 512, 512};
+    const int f = m_nCommandFrame;
+    if (m_bMissionArgueBackShown) {
+        const int alpha = std::min(255, 15 * f);
+        if (CD3DDrawTexture* back = m_MissionArgueFBack.GetTexture())
+            back->DrawScaled(0, 0, 1.25, 0.9375, 0, 0, (unsigned char)alpha, &m_rcSource, 0);
+        m_DimSquare.Draw(0, 0, 0);
+    }
+    if (m_bMissionArgueShown) {
+        m_rcSource = m_bMissionArgueHalf ? RECT{0, 0, 512, 256} : RECT{0, 256, 512, 512};
+        const int alpha = std::min(255, 10 * f);
+        const int x = std::max(0, (32 - f) * 20);
+        if (CD3DDrawTexture* pic = m_MissionArgue.GetTexture()) pic->Draw(x, -20, (unsigned char)alpha, &m_rcSource, 0);
+    }
+    if (m_bMissionArgueTextShown) {
+        CD3DRTSquare& rt = m_MissionArgueText.GetRenderTarget();
+        if (rt.GetTexture()) rt.DrawScaled(20, 200, 0.4, 0.4, 0, 0, 255, nullptr, 0);
     }
 }

@@ -71,6 +71,16 @@ void WriteScriptPictures(const std::string& root) {
     tbc.Fill(0, 0, 240, 64, 0xFF202040);
     for (int i = 0; i < 8; ++i) tbc.Fill(12 + 28 * i, 16, 32 + 28 * i, 48, 0xFFF0F0F0);
     tbc.Save(root + "graphics/ToBeContinued.png");
+
+    pictures::Image argue(512, 512);
+    argue.Fill(0, 0, 512, 256, 0xFF3050A0);
+    argue.Fill(0, 256, 512, 512, 0xFFA05030);
+    argue.Disc(256, 128, 60, 0xFFFFFFFF);
+    argue.Disc(256, 384, 60, 0xFF000000);
+    argue.Save(root + "graphics/MissionArgue.png");
+    pictures::Image back(512, 512);
+    for (int y = 0; y < 512; ++y) back.Fill(0, y, 512, y + 1, 0xFF000000 | (uint32_t(y / 2) << 8) | 0x40);
+    back.Save(root + "graphics/MissionArgueFBack.png");
 }
 
 class ScriptPictures : public ::testing::Test {
@@ -181,6 +191,37 @@ TEST_F(ScriptPictures, ToBeContinuedSlidesInOverTheDarkenedScreen) {
     for (int f = 0; f <= 105; ++f) Frame();
     EXPECT_EQ(script_->GetCommandFrame(), 106);
     EXPECT_TRUE(Matches("to_be_continued"));
+}
+
+// The briefing layers are set by the field's commands; here they are set directly.
+class BriefingScript : public C_ScenarioScript {
+public:
+    void Show(bool half, int frame, const std::string& text) {
+        m_bMissionArgueShown = m_bMissionArgueTextShown = m_bMissionArgueBackShown = true;
+        m_bMissionArgueHalf = half;
+        m_nCommandFrame = frame;
+        m_MissionArgueText.SetText(text, 40, 0xFFFFFFFF);
+        m_MissionArgueText.Render();
+    }
+};
+
+TEST_F(ScriptPictures, FieldEventBriefingLayersAtFrame17) {
+    BriefingScript s;
+    s.Show(true, 17, "勝利条件：敵の全滅");
+    EndSpriteBatch();
+    g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, kClear, 1.0f, 0);
+    s.DrawFieldEvent("FieldInitialize", nullptr);
+    EndSpriteBatch();
+    EXPECT_TRUE(Matches("briefing_frame17"));
+    // The half picture starts off screen at frame 0.
+    s.Show(false, 0, "");
+    EndSpriteBatch();
+    g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, kClear, 1.0f, 0);
+    s.DrawFieldEvent("FieldInitialize", nullptr);
+    EndSpriteBatch();
+    const uint32_t* px = g_pD3DDevice->BackBuffer();
+    // Only the dimming square over the clear colour (the backdrop is at alpha 0).
+    EXPECT_EQ(px[100 * 640 + 320], px[400 * 640 + 600]);
 }
 
 }  // namespace
