@@ -19,8 +19,10 @@ void CGlobalResources::StartMapCameraMove(int x, int y, int zoomPercent) {
     c.targetZoom = zoomPercent / 100.0;
     c.nStep = 0;
     const int byZoom = int(std::fabs(c.startZoom - c.targetZoom) * 0.5);
-    const int32_t sq = int32_t(uint32_t(x) * uint32_t(x) + uint32_t(y) * uint32_t(y));  // 32-bit sum
-    const int byDistance = int(std::sqrt(float(double(sq) / 7000.0)));
+    // The sum of squares is formed in 32 bits; coordinates far outside the map can wrap
+    // it negative, which then gives no distance term rather than the root of a negative.
+    const int32_t sq = int32_t(uint32_t(x) * uint32_t(x) + uint32_t(y) * uint32_t(y));
+    const int byDistance = sq > 0 ? int(std::sqrt(float(double(sq) / 7000.0))) : 0;
     c.nStepCount = byZoom > byDistance ? byZoom : byDistance;
     if (c.nStepCount <= 0) c.nStepCount = 1;
     if (c.zoom < kMinMapZoom) c.targetZoom = kMinMapZoom;

@@ -324,6 +324,15 @@ TEST(StrategyMapRules, CameraMoveStepCounts) {
     EXPECT_EQ(c.nStep, 2);
     g.StartMapCameraMove(700, 0, 100);
     EXPECT_EQ(c.nStepCount, 8);
+    {
+        // Far outside the map the 32-bit sum of squares wraps: still a valid count.
+        CGlobalResources far;
+        far.Load();
+        far.StartMapCameraMove(40000, 40000, 100);
+        EXPECT_GE(far.GetMapCamera().nStepCount, 1);
+        far.StartMapCameraMove(30000, 0, 100);
+        EXPECT_EQ(far.GetMapCamera().nStepCount, int(std::sqrt(float(900000000 / 7000.0))));
+    }
     EXPECT_EQ(c.startX, 0);
     for (int i = 0; i < 5; ++i) g.DrawStrategyMap(0);
     EXPECT_DOUBLE_EQ(c.x, 700.0 / 8 * 4);
