@@ -210,6 +210,23 @@ inline Vec3 operator-(Vec3 a) { return {-a.x, -a.y, -a.z}; }
 inline Vec3 Lerp(Vec3 a, Vec3 b, float t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t}; }
 inline float LengthSq(Vec3 a) { return Dot(a, a); }
 
+// Hermite spline from p1 (tangent t1) to p2 (tangent t2) at s in [0, 1].
+inline Vec3 Hermite(Vec3 p1, Vec3 t1, Vec3 p2, Vec3 t2, float s) {
+    float s2 = s * s, s3 = s2 * s;
+    float h1 = 2 * s3 - 3 * s2 + 1, h2 = s3 - 2 * s2 + s, h3 = -2 * s3 + 3 * s2, h4 = s3 - s2;
+    return {h1 * p1.x + h2 * t1.x + h3 * p2.x + h4 * t2.x, h1 * p1.y + h2 * t1.y + h3 * p2.y + h4 * t2.y,
+            h1 * p1.z + h2 * t1.z + h3 * p2.z + h4 * t2.z};
+}
+inline float Dot(Vec4 a, Vec4 b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
+inline float Length(Vec4 a) { return std::sqrt(Dot(a, a)); }
+// All four components over the four-component length; the zero vector stays zero.
+inline Vec4 Normalize(Vec4 a) {
+    float l = Length(a);
+    if (!(l > 0)) return Vec4{0, 0, 0, 0};
+    float inv = 1.0f / l;
+    return {a.x * inv, a.y * inv, a.z * inv, a.w * inv};
+}
+
 // ---- quaternions (x, y, z, w); a quaternion's matrix turns row vectors -------------
 inline float Dot(Quat a, Quat b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
 inline float Length(Quat a) { return std::sqrt(Dot(a, a)); }

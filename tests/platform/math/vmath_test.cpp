@@ -136,6 +136,19 @@ TEST(Quaternions, DecomposeInvertsScaleRotateTranslate) {
     EXPECT_FALSE(vm::Decompose(vm::Scaling(0, 1, 1), s, r, p));
 }
 
+TEST(Vectors, HermiteSplineAndFourComponentNormalise) {
+    vm::Vec3 a{0, 0, 0}, b{4, 0, 0}, ta{5, -5, 5}, tb{0, 0, 0};
+    ExpectVecNear(vm::Hermite(a, ta, b, tb, 0), a);
+    ExpectVecNear(vm::Hermite(a, ta, b, tb, 1), b);
+    // s = 0.5: h1 = 0.5, h2 = 0.125, h3 = 0.5, h4 = -0.125.
+    ExpectVecNear(vm::Hermite(a, ta, b, tb, 0.5f), {0.125f * 5 + 0.5f * 4, -0.625f, 0.625f});
+    vm::Vec4 n = vm::Normalize(vm::Vec4{1, 2, 2, 4});
+    EXPECT_FLOAT_EQ(n.x, 0.2f);
+    EXPECT_FLOAT_EQ(n.w, 0.8f);
+    vm::Vec4 z = vm::Normalize(vm::Vec4{0, 0, 0, 0});
+    EXPECT_EQ(z.x, 0.0f);
+}
+
 TEST(Vectors, NormaliseLerpAndTransform) {
     ExpectVecNear(vm::Normalize(vm::Vec3{3, 0, 4}), {0.6f, 0, 0.8f});
     ExpectVecNear(vm::Normalize(vm::Vec3{0, 0, 0}), {0, 0, 0});
