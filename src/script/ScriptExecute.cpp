@@ -146,8 +146,7 @@ bool C_ScenarioScript::ExecuteCommand(bool pushed, bool skip, bool autoAdvance, 
         case kCmdFadeIn:
         case kCmdFadeOut: {
             const uint32_t color = (((uint32_t(c.Int(0)) << 8) | uint32_t(c.Int(1))) << 8) | uint32_t(c.Int(2));
-            int frames = c.Int(3);
-            if (frames == 0) frames = 1;  // a fade of no length is done in one frame
+            const int frames = c.Int(3);  // 0 holds the fade where it is
             g_GlobalResources.SetFade(color, c.nCommandID == kCmdFadeIn ? -frames : frames);
             complete = true;
             return true;

@@ -431,3 +431,78 @@ TEST_F(ScriptRunners, DestroyedScriptLeavesNothingOnTheStrategyMap) {
 }
 
 }  // namespace
+
+namespace {
+
+class ScriptCommands : public ScriptRunners {};
+
+TEST_F(ScriptCommands, FadesTakeTheirFramesAndDoNotWait) {
+    Load({"Script Main()", "FadeOut(0,0,0,60)", "Wait(70)", "FadeIn(0,0,0,60)", "Wait(70)", "end"});
+    Story();  // FadeOut completes in its first frame
+    EXPECT_EQ(CurrentId(), 25);
+    for (int i = 0; i < 60; ++i) Story();
+    EXPECT_NEAR(g_GlobalResources.GetFadeLevel(), 255.0, 1e-6);
+    while (CurrentId() == 25) Story();
+    Story();
+    EXPECT_LT(g_GlobalResources.GetFadeLevel(), 255.0);
+    for (int i = 0; i < 60; ++i) Story();
+    EXPECT_NEAR(g_GlobalResources.GetFadeLevel(), 0.0, 1e-6);
+}
+
+TEST_F(ScriptCommands, ErasesAndMapSwitches) {
+    Load({"Script Main()", "StrMapOn()", "StrategyMap(2)", "StrategyMap(1)", "StrMapOff()", "Message()", "/", "x", "/",
+          "MessageErase()", "Place()", "/", "y", "/", "P_Erase()", "Serif(1)", "/", "z", "/", "S_Erase()", "end"});
+    input_.held = {11};
+    Story();
+    EXPECT_TRUE(script_->IsStrategyMapShown());
+    Story();
+    EXPECT_FALSE(script_->IsStrategyMapShown());  // only 1 shows it
+    Story();
+    EXPECT_TRUE(script_->IsStrategyMapShown());
+    Story();
+    EXPECT_FALSE(script_->IsStrategyMapShown());
+    Story();
+    EXPECT_TRUE(script_->IsMessageShown());
+    Story();
+    EXPECT_FALSE(script_->IsMessageShown());
+    Story();
+    EXPECT_TRUE(script_->IsPlaceShown());
+    Story();
+    EXPECT_FALSE(script_->IsPlaceShown());
+    Story();
+    EXPECT_TRUE(script_->IsSerifShown());
+    EXPECT_EQ(Story(), 1);
+    EXPECT_FALSE(script_->IsSerifShown());
+}
+
+TEST_F(ScriptCommands, SkipMakesPicturesJumpToTheirTarget) {
+    Load({"Script Main()", "SetPicture(1,100,100,100,200,60,\"p.png\")", "Wait(100)", "end"});
+    Story();
+    EXPECT_EQ(script_->GetPictures().at(1).current.alpha, 0);
+    input_.held = {11};
+    Story();  // skip held: the draw jumps the ramp's frame to its end
+    input_.held.clear();
+    Story();
+    EXPECT_EQ(script_->GetPictures().at(1).current.alpha, 200);
+}
+
+TEST_F(ScriptCommands, MarkerFadesWhileItKeepsMoving) {
+    Load({"Script Main()", "SetMarker(\"m.png\",4,0,100,100,0,100)", "MoveMarker(4,300,100,0,60)", "EraseMarker(4)",
+          "Wait(100)", "end"});
+    Story();
+    Story();
+    Story();
+    const StrategyMapMarker& m = g_GlobalResources.GetMarkers().at(4);
+    EXPECT_EQ(m.nTargetAlpha, 0);
+    EXPECT_EQ(m.nStepCount, 30);
+    EXPECT_EQ(m.targetX, 300);  // the target position is left as it was
+}
+
+TEST_F(ScriptCommands, TelopTakesUpToThreeLines) {
+    Load({"Script Main()", "ChapterTitleTerop()", "/", "第二章", "/", "end"});
+    Story();
+    EXPECT_TRUE(script_->IsTelopRunning());
+    EXPECT_EQ(script_->GetParseErrorCount(), 0);
+}
+
+}  // namespace
