@@ -163,68 +163,115 @@ std::unique_ptr<Font> Font::Create(const std::string& faceUtf8, int height, bool
 int Font::Height() const { return impl_->height; }
 const std::string& Font::FilePath() const { return impl_->file; }
 
+namespace {
+
+// Rendered glyphs are kept per face file, cell height and character: the game
+// renders the same few hundred characters over and over.
+struct CachedGlyph {
+    int advance = 0;  // pixels
+    int left = 0, top = 0, w = 0, h = 0;
+    std::vector<uint8_t> coverage;  // w * h
+};
+
+struct GlyphKey {
+    const void* face;
+    int height;
+    char32_t cp;
+    bool operator<(const GlyphKey& o) const {
+        if (face != o.face) return face < o.face;
+        if (height != o.height) return height < o.height;
+        return cp < o.cp;
+    }
+};
+
+constexpr size_t kMaxCachedGlyphs = 20000;
+
+const CachedGlyph& GlyphOf(Font::Impl& im, char32_t cp);
+
+}  // namespace
+
+namespace {
+std::map<GlyphKey, CachedGlyph>& GlyphCache() {
+    static std::map<GlyphKey, CachedGlyph> cache;
+    return cache;
+}
+
+const CachedGlyph& GlyphOf(Font::Impl& im, char32_t cp) {
+    auto& cache = GlyphCache();
+    const GlyphKey key{im.face, im.height, cp};
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    if (cache.size() >= kMaxCachedGlyphs) cache.clear();
+    CachedGlyph g;
+    im.Activate();
+    if (FT_Load_Char(im.face, FT_ULong(cp), FT_LOAD_RENDER) == 0) {
+        const FT_GlyphSlot slot = im.face->glyph;
+        g.advance = int((slot->advance.x + 32) >> 6);
+        g.left = slot->bitmap_left;
+        g.top = slot->bitmap_top;
+        const FT_Bitmap& bm = slot->bitmap;
+        g.w = int(bm.width);
+        g.h = int(bm.rows);
+        if (g.w > 0 && g.h > 0) {
+            g.coverage.resize(size_t(g.w) * g.h);
+            for (int r = 0; r < g.h; ++r) {
+                const unsigned char* src = bm.buffer + ptrdiff_t(r) * bm.pitch;
+                for (int c = 0; c < g.w; ++c)
+                    g.coverage[size_t(r) * g.w + c] = bm.pixel_mode == FT_PIXEL_MODE_MONO
+                                                          ? ((src[c >> 3] & (0x80 >> (c & 7))) ? 255 : 0)
+                                                          : src[c];
+            }
+        } else {
+            g.w = g.h = 0;
+        }
+    }
+    return cache.emplace(key, std::move(g)).first->second;
+}
+}  // namespace
+
 void Font::MeasureLine(const std::u32string& line, int& width, int& height) {
     Impl& im = *impl_;
-    im.Activate();
     width = 0;
     height = im.height;
-    for (char32_t cp : line) {
-        if (FT_Load_Char(im.face, FT_ULong(cp), FT_LOAD_DEFAULT) != 0) continue;
-        width += int((im.face->glyph->advance.x + 32) >> 6);
-    }
+    for (char32_t cp : line) width += GlyphOf(im, cp).advance;
 }
 
 void Font::DrawLine(Device* device, const std::u32string& line, int x, int y, Color color) {
     if (!device || line.empty()) return;
     Impl& im = *impl_;
-    im.Activate();
-    struct Glyph {
-        int penX, left, top, w, h, atlasX;
+    struct Placed {
+        const CachedGlyph* g;
+        int penX, sheetX;
     };
-    std::vector<Glyph> glyphs;
+    std::vector<Placed> glyphs;
     glyphs.reserve(line.size());
-    // First pass: metrics, to size the glyph sheet.
+    // Glyphs side by side in one sheet, one texel apart.
     int pen = 0, sheetW = 0, sheetH = 1;
     for (char32_t cp : line) {
-        if (FT_Load_Char(im.face, FT_ULong(cp), FT_LOAD_RENDER) != 0) continue;
-        const FT_GlyphSlot g = im.face->glyph;
-        Glyph gl{pen, g->bitmap_left, g->bitmap_top, int(g->bitmap.width), int(g->bitmap.rows), sheetW};
-        if (gl.w > 0 && gl.h > 0) {
-            sheetW += gl.w + 1;
-            sheetH = std::max(sheetH, gl.h);
-            glyphs.push_back(gl);
+        const CachedGlyph& g = GlyphOf(im, cp);
+        if (g.w > 0 && g.h > 0) {
+            glyphs.push_back({&g, pen, sheetW});
+            sheetW += g.w + 1;
+            sheetH = std::max(sheetH, g.h);
         }
-        pen += int((g->advance.x + 32) >> 6);
+        pen += g.advance;
     }
     if (glyphs.empty()) return;
     Texture sheet(sheetW, sheetH, Format::A8R8G8B8, false);
     uint32_t* px = sheet.Pixels();
     std::fill(px, px + size_t(sheetW) * sheetH, 0x00FFFFFFu);
-    // Second pass: coverage into the sheet as white with alpha.
-    size_t gi = 0;
-    for (char32_t cp : line) {
-        if (gi >= glyphs.size()) break;
-        if (FT_Load_Char(im.face, FT_ULong(cp), FT_LOAD_RENDER) != 0) continue;
-        const FT_Bitmap& bm = im.face->glyph->bitmap;
-        if (int(bm.width) <= 0 || int(bm.rows) <= 0) continue;
-        const Glyph& gl = glyphs[gi++];
-        for (int r = 0; r < gl.h; ++r) {
-            const unsigned char* src = bm.buffer + ptrdiff_t(r) * bm.pitch;
-            uint32_t* dst = px + size_t(r) * sheetW + gl.atlasX;
-            for (int c = 0; c < gl.w; ++c) {
-                uint32_t cov;
-                if (bm.pixel_mode == FT_PIXEL_MODE_MONO) cov = (src[c >> 3] & (0x80 >> (c & 7))) ? 255 : 0;
-                else cov = src[c];
-                dst[c] = (cov << 24) | 0x00FFFFFFu;
-            }
+    for (const Placed& p : glyphs)
+        for (int r = 0; r < p.g->h; ++r) {
+            const uint8_t* src = p.g->coverage.data() + size_t(r) * p.g->w;
+            uint32_t* dst = px + size_t(r) * sheetW + p.sheetX;
+            for (int c = 0; c < p.g->w; ++c) dst[c] = (uint32_t(src[c]) << 24) | 0x00FFFFFFu;
         }
-    }
     Sprite sprite(device);
     if (FAILED(sprite.Begin(SPRITE_ALPHABLEND))) return;
     const int baseline = y + im.ascent;
-    for (const Glyph& gl : glyphs) {
-        Rect src{gl.atlasX, 0, gl.atlasX + gl.w, gl.h};
-        vm::Vec3 pos{float(x + gl.penX + gl.left), float(baseline - gl.top), 0.0f};
+    for (const Placed& p : glyphs) {
+        Rect src{p.sheetX, 0, p.sheetX + p.g->w, p.g->h};
+        vm::Vec3 pos{float(x + p.penX + p.g->left), float(baseline - p.g->top), 0.0f};
         sprite.Draw(&sheet, &src, nullptr, &pos, color);
     }
     sprite.End();
