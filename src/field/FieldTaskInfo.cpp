@@ -149,6 +149,12 @@ int C_FieldTaskInfo::RestoreFromArchiveManager(CArchiveManager& manager, std::st
     if (type != IntermissionSave && type != FieldSave) return 0;
     int64_t version = 0;
     const bool number = ParseInt64(manager.GetString(SaveFileVersion, false), version) == 0;
+    if (!manager.HasArchive(FieldTaskInfoKey)) {
+        // A field save without its field record would start an empty field.
+        g_ErrorLog.Printf("セーブファイルに %s がありません。", FieldTaskInfoKey);
+        plat::MessageBox("不正なセーブファイルです。", "エラー", plat::kMbIconError);
+        return -1;
+    }
     if (number && version == 10) {
         Load(manager.GetArchive(FieldTaskInfoKey, true));
         return 1;

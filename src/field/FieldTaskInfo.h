@@ -97,7 +97,8 @@ public:
     // After a load: when the save-file manager's header names a field or
     // preparation save, consumes the kind and restores this state from
     // "FieldTaskInfoKey" by the save's version (10, or 1 for the older files); any
-    // other version shows "不正なセーブファイルです。" and leaves the state as built.
+    // other version, or a save without that record, shows "不正なセーブファイルです。"
+    // and leaves the state as built.
     // Returns 0 no field save, 1 restored, -1 rejected; *kind (when given) receives
     // the kind of save ("" when none).
     int RestoreFromArchiveManager(CArchiveManager& manager, std::string* kind = nullptr);

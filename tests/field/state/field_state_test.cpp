@@ -245,6 +245,15 @@ TEST_F(FieldStateTest, AnUnknownVersionIsRejectedWithAMessage) {
     EXPECT_EQ(plat::RecordedMessageBoxes().back().caption, "エラー");
     EXPECT_EQ(g.m_nTurn, 3);
     EXPECT_EQ(g.m_PersonList.GetCount(), 0);
+    // A field save that lacks its field record is rejected the same way.
+    m.ClearArchives();
+    m.SetString(SaveFileTypeKey, FieldSave);
+    m.SetString(SaveFileVersion, "10");
+    EXPECT_EQ(g.RestoreFromArchiveManager(m), -1);
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), boxes + 2);
+    EXPECT_EQ(plat::RecordedMessageBoxes().back().text, "不正なセーブファイルです。");
+    EXPECT_EQ(g.m_nTurn, 3);
+    boxes += 1;
     // A chapter save holds no field state.
     m.SetString(SaveFileTypeKey, ChapterSave);
     EXPECT_EQ(g.RestoreFromArchiveManager(m), 0);
