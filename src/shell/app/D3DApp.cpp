@@ -7,6 +7,8 @@
 #include "framework/gvlDXVersion.h"
 #include "framework/gvlIniFile.h"
 #include "log/ErrorLog.h"
+#include "preload/GlobalPreloadData.h"
+#include "resources/GlobalResources.h"
 #include "random/gvlRand.h"
 #include "system.h"
 
@@ -35,8 +37,12 @@ void CD3DApp::ReadSettings(const std::string& iniPath) {
 }
 
 CD3DApp::~CD3DApp() {
-    // The members go in reverse order (the counter text, the lock, the scene
+    // The preloaded meshes and textures, then the presentation's pictures, music and
+    // sound channels, while the device and the sound system still exist.  The
+    // members go next in reverse order (the counter text, the lock, the scene
     // controller), then the frame releases the device side.
+    g_GlobalPreloadData.Release();
+    g_GlobalResources.Release();
 }
 
 HRESULT CD3DApp::InitGame() {

@@ -1,0 +1,46 @@
+#pragma once
+// Scene 9: the ending music and the staff roll scrolling up the screen, then the end
+// image fading in and out; a click after that returns to the title.
+#include <cstdint>
+#include <list>
+#include <memory>
+
+#include "Draw/gvlD3DDrawSquare.h"
+#include "Draw/gvlD3DTextDraw.h"
+#include "scene/SceneBase.h"
+
+class CPartyData;
+
+class C_EndingScene : public C_SceneBase {
+public:
+    static constexpr int kEntries = 10;
+
+    struct RollEntry {
+        CD3DTextDraw Heading;
+        CD3DTextDraw Names;
+        float y = 0;
+        // 44 + 28 per line feed of the names.
+        int Height() const;
+    };
+
+    explicit C_EndingScene(CPartyData* party);
+    int Update() override;
+    void Draw() override;
+
+    // The end image's alpha at a frame of phase 1.
+    static int EndImageAlpha(int frame);
+    // The darkening over the roll for the top entry at y; 0 when none.
+    static int RollShadeAlpha(float topY);
+
+    int GetFrame() const { return m_nFrame; }
+    int GetPhase() const { return m_nPhase; }
+    const std::list<std::unique_ptr<RollEntry>>& GetRoll() const { return m_Roll; }
+
+private:
+    CPartyData* m_pPartyData = nullptr;  // not read here
+    int32_t m_nFrame = 0;
+    int32_t m_nPhase = 0;  // 0 roll, 1 end image
+    bool m_bLButtonDown = false;
+    std::list<std::unique_ptr<RollEntry>> m_Roll;
+    CD3DDrawTexture m_EndImage;
+};

@@ -1,0 +1,22 @@
+#pragma once
+// The first scene: "Now Loading..." over a screen that brightens from black to white
+// while the preload runs one step per frame; then the title.
+#include <cstdint>
+
+#include "Draw/gvlD3DTextDraw.h"
+#include "scene/SceneBase.h"
+
+class CPartyData;
+
+class C_LoadingScene : public C_SceneBase {
+public:
+    explicit C_LoadingScene(CPartyData* party);
+    int Update() override;
+    void Draw() override;
+
+    int GetCounter() const { return m_nCounter; }
+
+private:
+    CD3DTextDraw m_Text;
+    int32_t m_nCounter = 0;
+};

@@ -1,0 +1,31 @@
+// The story scene.
+#include "scene/StoryScene.h"
+
+#include "PartyData.h"
+#include "input/gvlInputManager.h"
+#include "log/ErrorLog.h"
+#include "menu/SelectMenu.h"
+#include "scene/SceneControler.h"
+
+C_StoryScene::C_StoryScene(CPartyData* party) {
+    m_Info.pInputManager = g_pInputManager;
+    m_Info.pPartyData = party;
+    m_Info.pPartyData2 = party;
+    m_Info.nValue = 100;
+    m_Info.nRunner0 = 0;
+    m_Info.nRunner1 = 0;
+    // The chapter's difficulty choice is the game's own difficulty menu.
+    InstallSelectDifficultyForScripts();
+    m_Script.LoadChapter(party ? party->nMap : 0);
+}
+
+int C_StoryScene::Update() {
+    if (!m_Script.UpdateStory("Main", &m_Info)) return -1;
+    if (C_SceneControler::FindScene(kSceneField)) return kSceneField;
+    // Without a battle map in this build the chapter goes straight on to the
+    // save screen between chapters.
+    g_ErrorLog.Printf("フィールドの場面がないため、セーブの場面に進みます。");
+    return kSceneSave;
+}
+
+void C_StoryScene::Draw() { m_Script.Draw("Main", &m_Info); }
