@@ -2,6 +2,7 @@
 // in the text form or the binary token form.  Both forms become the same tree of
 // objects whose data members are a flat list of numbers and strings; the loader
 // reads that list in the order its templates declare the members.
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -201,13 +202,16 @@ private:
                     break;
                 }
             }
-            std::string s(reinterpret_cast<const char*>(p_ + i_), e - i_);
-            i_ = e;
-            char* endp = nullptr;
+            const char* first = reinterpret_cast<const char*>(p_ + i_);
+            const char* last = reinterpret_cast<const char*>(p_ + e);
+            if (*first == '+') ++first;
             t.kind = Tok::Number;
             t.isFloat = isFloat;
-            t.number = std::strtod(s.c_str(), &endp);
-            if (!endp || *endp != 0) return Fail(error, ("malformed number \"" + s + "\"").c_str());
+            auto [end, ec] = std::from_chars(first, last, t.number);
+            if (ec != std::errc() || end != last)
+                return Fail(error, ("malformed number \"" + std::string(reinterpret_cast<const char*>(p_ + i_), e - i_) +
+                                    "\"").c_str());
+            i_ = e;
             return true;
         }
         if (IsNameChar(c)) {

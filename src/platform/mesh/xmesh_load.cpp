@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 
 #include "mesh/xmesh.h"
 
@@ -209,7 +210,8 @@ public:
         }
 
         // Vertices: one per distinct (position, normal) corner.
-        std::map<std::pair<uint32_t, uint32_t>, uint32_t> corner;
+        std::unordered_map<uint64_t, uint32_t> corner;
+        corner.reserve(size_t(nPos) * 2);
         std::vector<std::pair<uint32_t, uint32_t>> vertsOf;  // (position, normal)
         std::vector<uint32_t> tris, triAttr;
         std::vector<uint32_t> triSource;  // original face of every triangle
@@ -217,11 +219,11 @@ public:
             std::vector<uint32_t> ids(faces[f].size());
             for (size_t k = 0; k < faces[f].size(); ++k) {
                 uint32_t n = normalsObj ? faceNormals[f][k] : UINT32_MAX;
-                auto key = std::make_pair(faces[f][k], n);
+                uint64_t key = (uint64_t(faces[f][k]) << 32) | n;
                 auto it = corner.find(key);
                 if (it == corner.end()) {
                     it = corner.emplace(key, uint32_t(vertsOf.size())).first;
-                    vertsOf.push_back(key);
+                    vertsOf.emplace_back(faces[f][k], n);
                 }
                 ids[k] = it->second;
             }
@@ -255,14 +257,15 @@ public:
         // Adjacency over shared positions: the face across each edge, or none.
         std::vector<uint32_t> adjacency(mesh->Indices().size(), UINT32_MAX);
         {
-            std::map<std::pair<uint32_t, uint32_t>, uint32_t> edges;
+            std::unordered_map<uint64_t, uint32_t> edges;
+            edges.reserve(size_t(mesh->GetNumFaces()) * 3);
             const auto& idx = mesh->Indices();
-            auto P = [&](uint32_t v) { return vertsOf[v].first; };
+            auto E = [&](uint32_t a, uint32_t b) { return (uint64_t(vertsOf[a].first) << 32) | vertsOf[b].first; };
             for (uint32_t f = 0; f < mesh->GetNumFaces(); ++f)
-                for (int k = 0; k < 3; ++k) edges.emplace(std::make_pair(P(idx[f * 3 + k]), P(idx[f * 3 + (k + 1) % 3])), f);
+                for (int k = 0; k < 3; ++k) edges.emplace(E(idx[f * 3 + k], idx[f * 3 + (k + 1) % 3]), f);
             for (uint32_t f = 0; f < mesh->GetNumFaces(); ++f)
                 for (int k = 0; k < 3; ++k) {
-                    auto it = edges.find(std::make_pair(P(idx[f * 3 + (k + 1) % 3]), P(idx[f * 3 + k])));
+                    auto it = edges.find(E(idx[f * 3 + (k + 1) % 3], idx[f * 3 + k]));
                     if (it != edges.end() && it->second != f) adjacency[f * 3 + k] = it->second;
                 }
         }
