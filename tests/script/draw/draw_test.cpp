@@ -193,6 +193,13 @@ TEST_F(ScriptPictures, ToBeContinuedSlidesInOverTheDarkenedScreen) {
     EXPECT_TRUE(Matches("to_be_continued"));
 }
 
+TEST_F(ScriptPictures, DifficultyChoiceWithItsPrompt) {
+    Load({"Script Main()", "FadeIn(0,0,0,1)", "BackGround(1)", "SelectDifficulty()", "end"});
+    for (int i = 0; i < 30; ++i) ASSERT_EQ(Frame(), 0);
+    ASSERT_NE(script_->GetDifficultyMenu(), nullptr);
+    EXPECT_TRUE(Matches("select_difficulty"));
+}
+
 // The briefing layers are set by the field's commands; here they are set directly.
 class BriefingScript : public C_ScenarioScript {
 public:
