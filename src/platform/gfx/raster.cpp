@@ -477,7 +477,8 @@ inline ScreenVertex Project(const ProcVertex& p, const ViewportXf& vx) {
     const float rhw = 1.0f / p.w;
     s.x = vx.ox + (p.x * rhw + 1.0f) * vx.sx;
     s.y = vx.oy + (1.0f - p.y * rhw) * vx.sy;
-    s.z = vx.minZ + p.z * rhw * vx.dz;
+    // A true division: with a near plane of 0, z equals w and the depth is exactly 1.
+    s.z = vx.minZ + (p.z / p.w) * vx.dz;
     s.rhw = rhw;
     s.r = p.r; s.g = p.g; s.b = p.b; s.a = p.a;
     s.sr = p.sr; s.sg = p.sg; s.sb = p.sb;

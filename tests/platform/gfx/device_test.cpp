@@ -471,3 +471,37 @@ TEST(DeviceClip, HugeAndNonFiniteScreenCoordinates) {
 }
 
 }  // namespace
+
+namespace {
+
+// With a near plane of 0 every depth is exactly 1.0, wherever the vertices lie, so
+// later draws at the same place always pass LESSEQUAL.
+TEST(DeviceClip, NearPlaneZeroDepthIsExactlyOne) {
+    Device d(64, 48);
+    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    d.SetTransform(TS_VIEW, vm::LookAtLH({0.37f, 3.1f, -7.3f}, {0.1f, 0, 0.2f}, {0, 1, 0}));
+    d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(0.785f, 4.0f / 3.0f, 0.0f, 1000.0f));
+    d.SetRenderState(RS_LIGHTING, 0);
+    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    std::vector<V3> strip;
+    for (int i = 0; i <= 10; ++i) {
+        const float x = -5 + i * 1.013f;
+        strip.push_back({x, 0.1f * i, -3.3f + 0.7f * i, 0, 1, 0, 0xFF00FF00, 0, 0, 0});
+        strip.push_back({x, -1.7f + 0.05f * i, 2.9f + 0.3f * i, 0, 1, 0, 0xFF00FF00, 0, 0, 0});
+    }
+    d.SetFVF(kFvf3D);
+    d.DrawPrimitiveUP(PT_TRIANGLESTRIP, uint32_t(strip.size() - 2), strip.data(), sizeof(V3));
+    // Other geometry, far behind, covering the whole view: drawn last, it is seen.
+    std::vector<V3> wall;
+    for (int i = 0; i <= 12; ++i) {
+        const float x = -400 + i * 66.7f;
+        wall.push_back({x, -300, 90.0f + 3.1f * i, 0, 0, -1, 0xFFFF0000, 0, 0, 0});
+        wall.push_back({x, 300, 95.0f + 2.3f * i, 0, 0, -1, 0xFFFF0000, 0, 0, 0});
+    }
+    d.DrawPrimitiveUP(PT_TRIANGLESTRIP, uint32_t(wall.size() - 2), wall.data(), sizeof(V3));
+    int red = 0;
+    for (int i = 0; i < 64 * 48; ++i) red += d.BackBuffer()[i] == 0xFFFF0000u;
+    EXPECT_EQ(red, 64 * 48);
+}
+
+}  // namespace
