@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "AIInternal.h"
@@ -67,12 +68,17 @@ void C_AI::BeginPhase(C_FieldTaskInfo& info) {
         // Troops within 12 move points of one another become one.  Every merge
         // shortens the list, so the passes end.
         bool merged = true;
-        std::vector<FieldCell> cells;
+        // Searches from one centre give the same cells while nothing moves.
+        std::map<std::pair<int, int>, std::vector<FieldCell>> searched;
         while (merged) {
             merged = false;
             for (size_t a = 0; a < work.size() && !merged; ++a) {
-                cells.clear();
-                info.SearchMoveTree(work[a].x, work[a].y, cells, 12, 0, -1, aiutil::NoTerrainFlags());
+                auto found = searched.find({work[a].x, work[a].y});
+                if (found == searched.end()) {
+                    found = searched.emplace(std::make_pair(work[a].x, work[a].y), std::vector<FieldCell>()).first;
+                    info.SearchMoveTree(work[a].x, work[a].y, found->second, 12, 0, -1, aiutil::NoTerrainFlags());
+                }
+                const std::vector<FieldCell>& cells = found->second;
                 for (size_t c = 0; c < cells.size() && !merged; ++c) {
                     for (size_t b = a + 1; b < work.size(); ++b) {
                         if (work[b].x != cells[c].x || work[b].y != cells[c].y) continue;
@@ -270,6 +276,7 @@ void C_AI::UpdatePlan(C_FieldTaskInfo& info) {
     };
 
     // Troops: members still alive, centre, moves, a route for those without one.
+    std::map<std::tuple<int, int, int>, std::vector<char>> routeReach;
     for (size_t t = 0; t < m_vTroop.size(); ++t) {
         AITroop& troop = m_vTroop[t];
         troop.nRetreatCount = 0;
@@ -332,14 +339,19 @@ void C_AI::UpdatePlan(C_FieldTaskInfo& info) {
                     for (int s = 0; s < samples; ++s) {
                         const int sx = p0.x + dx * s / samples;
                         const int sy = p0.y + dy * s / samples;
-                        cells.clear();
-                        info.SearchMoveTree(sx, sy, cells, 12, 0, -1, aiutil::NoTerrainFlags());
-                        bool found = false;
-                        for (const FieldCell& c : cells)
-                            if (c.x == troop.x && c.y == troop.y) {
-                                found = true;
-                                break;
-                            }
+                        // The cells reached from a sample are the same for every troop
+                        // of this plan: searched once, kept by sample.
+                        std::vector<char>& reached = routeReach[std::make_tuple(r, k, s)];
+                        if (reached.empty()) {
+                            reached.assign((size_t)std::max(1, map.m_xSize * map.m_ySize), 0);
+                            cells.clear();
+                            info.SearchMoveTree(sx, sy, cells, 12, 0, -1, aiutil::NoTerrainFlags());
+                            for (const FieldCell& c : cells)
+                                if (c.x >= 0 && c.y >= 0 && c.x < map.m_xSize && c.y < map.m_ySize)
+                                    reached[(size_t)c.y * map.m_xSize + c.x] = 1;
+                        }
+                        const bool found = troop.x >= 0 && troop.y >= 0 && troop.x < map.m_xSize &&
+                                           troop.y < map.m_ySize && reached[(size_t)troop.y * map.m_xSize + troop.x];
                         if (!found) continue;
                         std::list<AIMovePoint> tail;
                         for (int q = k; q < size; ++q) {
