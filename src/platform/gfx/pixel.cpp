@@ -481,11 +481,14 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
                                            8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11, 10, 11);
     const __m256i selHi = _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,  //
                                            12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15, 14, 15, 14, 15);
-    // The next texture row is most likely the next span's: ask for it early.
-    if (gvRow >> 8 < th - 2) {
+    // The rows a few spans further down are most likely wanted soon: ask for them
+    // early (texture rows of a sprite sheet lie far apart in memory).
+    constexpr int kAhead = 4;
+    if ((gvRow >> 8) + kAhead + 1 < th) {
         const int64_t uEnd = (fu + dfu * (x1 - x0) + 128) >> 16;
-        const char* from = reinterpret_cast<const char*>(row1 + tw + ((fu + 128) >> 16));
-        const char* to = reinterpret_cast<const char*>(row1 + tw + uEnd);
+        const uint32_t* ahead = row0 + size_t(kAhead) * tw;
+        const char* from = reinterpret_cast<const char*>(ahead + ((fu + 128) >> 16));
+        const char* to = reinterpret_cast<const char*>(ahead + uEnd + 1);
         for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
     }
     int x = x0;
