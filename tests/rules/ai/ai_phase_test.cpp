@@ -68,3 +68,36 @@ TEST_F(AIPhaseRun, RecordedSequence) {
     for (const std::string& s : got) joined += "        \"" + s + "\",\n";
     EXPECT_EQ(got, expected) << joined;
 }
+
+TEST_F(AIPhaseRun, StepsThatCostNothingCannotHangThePhase) {
+    // Roads that cost no move points at all, split by a wall with one gap.
+    SetTerrain(rulestest::kRoad, 0, 0, 0, 0, 0);
+    Map({"rrrrr#rrrrr", "rrrrr#rrrrr", "rrrrrrrrrrr", "rrrrr#rrrrr"});
+    Enemy(0, 0, {Sword()});
+    Enemy(1, 3, {Sword(), Sword()}, 2);
+    Enemy(10, 3, {Sword()});
+    Player(9, 0, {Sword()});
+    f->m_nTurn = 1;
+    f->m_AI.m_bUseView = false;
+    f->m_MapData.AddAnabasisRoute({0, 0, 10, 0, 10, 3});
+    g_Rand.SetSeed(7);
+    const std::vector<std::string> log = aiphase::RunEnemyPhase(*f, 100);
+    EXPECT_LT(log.size(), 100u);
+    EXPECT_TRUE(f->m_AI.m_bPlanDone);
+}
+
+TEST_F(AIPhaseRun, WalkOverFreeStepsEndsInTheDestinationArea) {
+    SetTerrain(rulestest::kRoad, 0, 0, 0, 0, 0);
+    Map({"rrrr#rrrr", "rrrr#rrrr", "rrrrrrrrr"});
+    const int e = Enemy(0, 0, {Sword()});
+    f->m_AI.BuildAreaMap(*f);
+    f->m_AI.m_bInitialized = true;
+    const int t = Troop({e});
+    Plan(e, t, 0, 8, 0);
+    const AIAction a = Next();
+    EXPECT_EQ(a.nKind, 0);
+    int area = -1, goal = -1;
+    f->m_AI.m_AreaMap.GetAt(&area, a.destX, a.destY);
+    f->m_AI.m_AreaMap.GetAt(&goal, 8, 0);
+    EXPECT_EQ(area, goal);
+}
