@@ -491,6 +491,14 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
         const char* to = reinterpret_cast<const char*>(ahead + uEnd + 1);
         for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
     }
+    // Likewise the target's rows (colour and depth) below this one.
+    if (y + kAhead < s.sy1) {
+        const size_t off = size_t(kAhead) * s.pitch;
+        for (int px = x0; px < x1 + 16; px += 16) {
+            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
+            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
+        }
+    }
     int x = x0;
     for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
         unsigned mask = 0xF;
