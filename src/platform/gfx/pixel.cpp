@@ -95,12 +95,12 @@ __attribute__((always_inline)) inline uint32_t SampleLinear(const PipeState& s, 
 
 constexpr uint32_t kTaSelectMask = 0x0F, kTaComplement = 0x10, kTaAlphaReplicate = 0x20;
 
-inline uint32_t Arg(uint32_t arg, uint32_t diffuse, uint32_t tex, uint32_t tfactor, uint32_t spec) {
+inline uint32_t Arg(uint32_t arg, uint32_t diffuse, uint32_t tex, uint32_t tfactor, uint32_t highlight) {
     uint32_t v;
     switch (arg & kTaSelectMask) {
         case TA_TEXTURE: v = tex; break;
         case TA_TFACTOR: v = tfactor; break;
-        case TA_SPECULAR: v = spec; break;
+        case TA_SPECULAR: v = highlight; break;
         default: v = diffuse; break;  // diffuse, and current (= diffuse at stage 0)
     }
     if (arg & kTaComplement) v = ~v;
@@ -136,13 +136,13 @@ inline uint32_t Op(uint32_t op, uint32_t a1, uint32_t a2) {
     }
 }
 
-uint32_t CombineGeneric(const PipeState& s, uint32_t diffuse, uint32_t tex, uint32_t spec) {
+uint32_t CombineGeneric(const PipeState& s, uint32_t diffuse, uint32_t tex, uint32_t highlight) {
     uint32_t rgb;
     if (s.colorOp == TOP_DISABLE) {
         rgb = diffuse & 0x00FFFFFF;
     } else {
-        const uint32_t c1 = Arg(s.colorArg1, diffuse, tex, s.tfactor, spec);
-        const uint32_t c2 = Arg(s.colorArg2, diffuse, tex, s.tfactor, spec);
+        const uint32_t c1 = Arg(s.colorArg1, diffuse, tex, s.tfactor, highlight);
+        const uint32_t c2 = Arg(s.colorArg2, diffuse, tex, s.tfactor, highlight);
         rgb = (Op(s.colorOp, Ch(c1, 16), Ch(c2, 16)) << 16) | (Op(s.colorOp, Ch(c1, 8), Ch(c2, 8)) << 8) |
               Op(s.colorOp, Ch(c1, 0), Ch(c2, 0));
     }
@@ -150,8 +150,8 @@ uint32_t CombineGeneric(const PipeState& s, uint32_t diffuse, uint32_t tex, uint
     if (s.colorOp == TOP_DISABLE || s.alphaOp == TOP_DISABLE) {
         a = diffuse >> 24;
     } else {
-        const uint32_t c1 = Arg(s.alphaArg1, diffuse, tex, s.tfactor, spec);
-        const uint32_t c2 = Arg(s.alphaArg2, diffuse, tex, s.tfactor, spec);
+        const uint32_t c1 = Arg(s.alphaArg1, diffuse, tex, s.tfactor, highlight);
+        const uint32_t c2 = Arg(s.alphaArg2, diffuse, tex, s.tfactor, highlight);
         a = Op(s.alphaOp, c1 >> 24, c2 >> 24);
     }
     return (a << 24) | rgb;
@@ -266,14 +266,14 @@ void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, 
     const bool linear = sp.minify ? s.minLinear : s.magLinear;
     const bool hasTex = s.tex != nullptr;
     const bool zTest = s.zTest, zWrite = s.zWrite;
-    uint32_t constDiffuse = 0, constSpec = 0;
+    uint32_t constDiffuse = 0, constHighlight = 0;
     if (sp.flat) {
         constDiffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
-        constSpec = (ToByte(sp.flatSR) << 16) | (ToByte(sp.flatSG) << 8) | ToByte(sp.flatSB);
+        constHighlight = (ToByte(sp.flatSR) << 16) | (ToByte(sp.flatSG) << 8) | ToByte(sp.flatSB);
     } else if (ConstColor) {
         constDiffuse = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) |
                        ToByte(a0[kAttrB]);
-        constSpec = (ToByte(a0[kAttrSR]) << 16) | (ToByte(a0[kAttrSG]) << 8) | ToByte(a0[kAttrSB]);
+        constHighlight = (ToByte(a0[kAttrSR]) << 16) | (ToByte(a0[kAttrSG]) << 8) | ToByte(a0[kAttrSB]);
     }
     const bool useConst = sp.flat || ConstColor;
     for (int x = xFrom; x < x1; ++x) {
@@ -284,14 +284,14 @@ void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, 
         if (Persp) w = 1.0f / A(kAttrRhw);
         const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
         if (zTest && !CompareZ(s.zFunc, zc, zb[x])) continue;
-        uint32_t diffuse, spec;
+        uint32_t diffuse, highlight;
         if (useConst) {
             diffuse = constDiffuse;
-            spec = constSpec;
+            highlight = constHighlight;
         } else {
             diffuse = (ToByte(A(kAttrA) * w) << 24) | (ToByte(A(kAttrR) * w) << 16) | (ToByte(A(kAttrG) * w) << 8) |
                       ToByte(A(kAttrB) * w);
-            spec = s.specular || Kind == kKindGeneric
+            highlight = s.specular || Kind == kKindGeneric
                        ? (ToByte(A(kAttrSR) * w) << 16) | (ToByte(A(kAttrSG) * w) << 8) | ToByte(A(kAttrSB) * w)
                        : 0u;
         }
@@ -311,13 +311,13 @@ void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, 
                 color = (Mul255(tex >> 24, diffuse >> 24) << 24) | (Mul255(Ch(tex, 16), Ch(diffuse, 16)) << 16) |
                         (Mul255(Ch(tex, 8), Ch(diffuse, 8)) << 8) | Mul255(Ch(tex, 0), Ch(diffuse, 0));
             } else {
-                color = CombineGeneric(s, diffuse, tex, spec);
+                color = CombineGeneric(s, diffuse, tex, highlight);
             }
         }
         if (s.specular) {
-            color = (color & 0xFF000000u) | (std::min<uint32_t>(255, Ch(color, 16) + Ch(spec, 16)) << 16) |
-                    (std::min<uint32_t>(255, Ch(color, 8) + Ch(spec, 8)) << 8) |
-                    std::min<uint32_t>(255, Ch(color, 0) + Ch(spec, 0));
+            color = (color & 0xFF000000u) | (std::min<uint32_t>(255, Ch(color, 16) + Ch(highlight, 16)) << 16) |
+                    (std::min<uint32_t>(255, Ch(color, 8) + Ch(highlight, 8)) << 8) |
+                    std::min<uint32_t>(255, Ch(color, 0) + Ch(highlight, 0));
         }
         if (s.alphaTest && !Compare(s.alphaFunc, color >> 24, s.alphaRef)) continue;
         if (BlendKind == kBlendSrcOver) color = BlendSrcOver(color, cb[x]);

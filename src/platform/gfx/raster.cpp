@@ -196,7 +196,7 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
         std::swap(in, out);
         n = m;
     }
-    // The pieces keep the original winding.
+    // The smaller triangles keep the original winding.
     for (int k = 1; k + 1 < n; ++k) RasterTriangleSnapped(s, &in[0], &in[k], &in[k + 1], flatFrom);
 }
 
@@ -582,7 +582,7 @@ struct VertexProcessor {
     void Process(const uint8_t* p, ProcVertex& out) const {
         const bool hasD = L.offDiffuse >= 0, hasS = L.offSpecular >= 0;
         const uint32_t vdiff = hasD ? RdU(p + L.offDiffuse) : 0xFFFFFFFFu;
-        const uint32_t vspec = hasS ? RdU(p + L.offSpecular) : 0u;
+        const uint32_t vhighlight = hasS ? RdU(p + L.offSpecular) : 0u;
         if (L.offTex >= 0) {
             out.u = RdF(p + L.offTex);
             out.v = RdF(p + L.offTex + 4);
@@ -594,7 +594,7 @@ struct VertexProcessor {
             out.y = RdF(p + 4);
             out.z = RdF(p + 8);
             out.w = RdF(p + 12);
-            SetColors(out, vdiff, vspec);
+            SetColors(out, vdiff, vhighlight);
             return;
         }
         const vm::Vec3 pos{RdF(p), RdF(p + 4), RdF(p + 8)};
@@ -626,11 +626,11 @@ struct VertexProcessor {
         out.z = c.z;
         out.w = c.w;
         if (!lighting) {
-            SetColors(out, vdiff, vspec);
+            SetColors(out, vdiff, vhighlight);
             return;
         }
         if (normalize) nv = vm::Normalize(nv);
-        const Rgba vd = FromArgb(vdiff), vs = FromArgb(vspec);
+        const Rgba vd = FromArgb(vdiff), vs = FromArgb(vhighlight);
         const Rgba cd = Source(srcDiffuse, matDiffuse, hasD, vd, hasS, vs);
         const Rgba ca = Source(srcAmbient, matAmbient, hasD, vd, hasS, vs);
         const Rgba cs = Source(srcSpecular, matSpecular, hasD, vd, hasS, vs);
@@ -689,14 +689,14 @@ struct VertexProcessor {
         out.sb = Clamp01(cs.b * sb) * 255.0f;
     }
 
-    static void SetColors(ProcVertex& out, uint32_t diff, uint32_t spec) {
+    static void SetColors(ProcVertex& out, uint32_t diff, uint32_t highlight) {
         out.r = float((diff >> 16) & 0xFF);
         out.g = float((diff >> 8) & 0xFF);
         out.b = float(diff & 0xFF);
         out.a = float(diff >> 24);
-        out.sr = float((spec >> 16) & 0xFF);
-        out.sg = float((spec >> 8) & 0xFF);
-        out.sb = float(spec & 0xFF);
+        out.sr = float((highlight >> 16) & 0xFF);
+        out.sg = float((highlight >> 8) & 0xFF);
+        out.sb = float(highlight & 0xFF);
     }
 };
 
