@@ -215,8 +215,13 @@ private:
             return true;
         }
         if (IsNameChar(c)) {
+            // Names may hold code page 932 characters, whose second byte can look
+            // like a brace or a bracket: a lead byte takes the next byte with it.
             size_t e = i_;
-            while (e < n_ && IsNameChar(p_[e])) ++e;
+            while (e < n_ && IsNameChar(p_[e])) {
+                bool lead = (p_[e] >= 0x81 && p_[e] <= 0x9F) || (p_[e] >= 0xE0 && p_[e] <= 0xFC);
+                e += (lead && e + 1 < n_) ? 2 : 1;
+            }
             t.text.assign(reinterpret_cast<const char*>(p_ + i_), e - i_);
             i_ = e;
             t.kind = t.text == "template" ? Tok::Template : Tok::Name;

@@ -121,6 +121,23 @@ TEST(XReader, QuadsBecomeTrianglesAndUnknownObjectsAreSkipped) {
     EXPECT_EQ(l.anim, nullptr);  // no animation
 }
 
+TEST(XReader, JapaneseNamesAndTextureFileNames) {
+    // "表" is 0x95 0x5C and "ソ" 0x83 0x5C in code page 932: their second byte is a
+    // backslash; "ア" is 0x83 0x41.
+    std::string text = "xof 0303txt 0032\nFrame \x95\x5C\x83\x41 { Frame \x83\x5C\x83\x7D { }\n"
+                       "Mesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;;"
+                       " Material { 1;1;1;1;; 1; 0;0;0;; 0;0;0;; TextureFilename { \"\x95\x5C.png\"; } } } } }";
+    Loaded l(text);
+    ASSERT_EQ(l.hr, S_OK) << l.error;
+    EXPECT_STREQ(l.root->Name, "\x95\x5C\x83\x41");
+    ASSERT_NE(l.root->pFrameFirstChild, nullptr);
+    EXPECT_STREQ(l.root->pFrameFirstChild->Name, "\x83\x5C\x83\x7D");  // ends in a '}' byte
+    EXPECT_EQ(l.root->pMeshContainer->pMaterials[0].TextureFilename, "\x95\x5C.png");
+    Loaded b(meshgen::ToBinaryX(text));
+    ASSERT_EQ(b.hr, S_OK) << b.error;
+    EXPECT_STREQ(b.root->pFrameFirstChild->Name, "\x83\x5C\x83\x7D");
+}
+
 TEST(XReader, TextAndBinaryFormsLoadTheSameHierarchy) {
     meshgen::HumanoidOptions o;
     std::string text = meshgen::HumanoidX(o);
