@@ -248,6 +248,21 @@ TEST_F(MeshFixture, AdvanceAnimationMovesForwardToThePositionInTheNextCycle) {
     EXPECT_DOUBLE_EQ(mesh.m_pAnimController->GetTime(), 6.5);
 }
 
+TEST_F(MeshFixture, AnimationOfOneInstantHoldsItsPose) {
+    std::string text = kTwoSecondFile;
+    size_t p = text.find("AnimationKey");
+    text.replace(p, text.find('}', p) - p + 1, "AnimationKey { 2; 1; 0;3;1,2,3;;; }");
+    Put("pose.x", text);
+    CD3DSkinnedMesh mesh;
+    mesh.Load("model\\pose.x");
+    ASSERT_NE(mesh.m_pAnimController, nullptr);
+    EXPECT_EQ(mesh.m_pAnimController->GetAnimationSet(0)->GetPeriod(), 0.0);
+    mesh.AdvanceAnimation(0.7);  // no period to wrap by: the single key's pose, time unchanged
+    EXPECT_EQ(mesh.m_dTime, 0.0);
+    EXPECT_TRUE(std::isfinite(mesh.m_pAnimController->GetTime()));
+    EXPECT_FLOAT_EQ(mesh.m_pFrameRoot->TransformationMatrix.m[3][2], 3.0f);
+}
+
 TEST_F(MeshFixture, MeshWithoutAnimationAdvancesAsANoOp) {
     Put("still.x", meshgen::BallX(0.5f, ""));
     CD3DSkinnedMesh mesh;
