@@ -197,3 +197,34 @@ TEST_F(AIEvaluate, CheaperChainWins) {
         EXPECT_LT(r.left, 5) << "went round the far side";
     }
 }
+
+TEST_F(AIEvaluate, CannonRingLeavesOutTheSquareAroundTheCaster) {
+    OpenMap(15, 15);
+    const int u = Enemy(7, 7, {Sword()});
+    Member(u, 0).cskill[0] = 35;  // 3..6 tiles, catches only the aimed tile
+    const int p = Player(9, 8, {Sword()});  // |dx| = 2, |dy| = 1: inside the square
+    int x = 0, y = 0;
+    g_Rand.SetSeed(4);
+    EXPECT_EQ(ai().AimCannon(*f, u, 35, &x, &y), 0);
+    f->m_UnitList.SetUnitPosition(p, 10, 8);  // |dx| = 3: on the ring
+    g_Rand.SetSeed(4);
+    EXPECT_EQ(ai().AimCannon(*f, u, 35, &x, &y), 1);
+    EXPECT_EQ(x, 10);
+    EXPECT_EQ(y, 8);
+    f->m_UnitList.SetUnitPosition(p, 14, 7);  // 7 tiles: out of reach
+    g_Rand.SetSeed(4);
+    EXPECT_EQ(ai().AimCannon(*f, u, 35, &x, &y), 0);
+}
+
+TEST_F(AIEvaluate, ABowNeedsAClearLineButASpearDoesNot) {
+    OpenMap(8, 3);
+    P archer = Sword();
+    archer.skills = {2};  // bow: path 1
+    const int a = Enemy(0, 1, {archer});
+    const int t = Player(3, 1, {Sword()});
+    EXPECT_NE(ai().EvaluateAttack(*f, a, t, 1, 1), INT_MIN);
+    Enemy(2, 1, {Sword()});  // stands in the way
+    EXPECT_EQ(ai().EvaluateAttack(*f, a, t, 0, 1), INT_MIN);
+    Member(a, 0).skill[1] = 13;  // lob: path 2, 1..4 tiles
+    EXPECT_NE(ai().EvaluateAttack(*f, a, t, 0, 1), INT_MIN);
+}

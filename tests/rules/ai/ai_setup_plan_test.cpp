@@ -316,3 +316,19 @@ TEST_F(AIPlan, NoSecondPlanWhileThePhaseRuns) {
     ai().UpdatePlan(*f);
     EXPECT_TRUE(ai().m_lstPlan.empty());
 }
+
+TEST_F(AIPlan, AnIdleTroopInAnotherAreaKeepsItsRoute) {
+    Map({"..............#...............", "..............#...............", "..............#..............."});
+    Enemy(5, 1, {Sword()});
+    const int far = Enemy(25, 1, {Sword()});
+    Player(0, 1, {Sword()});
+    ai().BeginPhase(*f);
+    AITroop& idle = ai().m_vTroop[1];
+    ASSERT_EQ(idle.MemberID[0], Id(far, 0));
+    idle.MoveList = {{16, 0, 0}};
+    ai().UpdatePlan(*f);
+    EXPECT_EQ(ai().m_vTroop[0].nContact, 1);
+    ASSERT_EQ(ai().m_vTroop[1].MoveList.size(), 1u);
+    EXPECT_EQ(ai().m_vTroop[1].MoveList.front().Type, 0);
+    EXPECT_EQ(ai().m_lstPlan.back().destX, 16);
+}
