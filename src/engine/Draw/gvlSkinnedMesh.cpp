@@ -35,6 +35,8 @@ int CD3DSkinnedMesh::Load(std::string fileName) {
 
 void CD3DSkinnedMesh::Restore() {
     if (m_strFile.empty() || !g_pD3DDevice) return;
+    // A second restore without a release in between reloads instead of leaking.
+    if (m_pFrameRoot) Invalidate();
     m_bLoaded = true;
     m_hrLastLoad = LoadHierarchy(g_pD3DDevice);
 }

@@ -118,6 +118,9 @@ TEST_F(MeshFixture, MeshMadeBeforeTheDeviceLoadsWhenTheDrawObjectsAreRestored) {
     InitDrawObjects(g_pD3DDevice);
     EXPECT_TRUE(mesh.m_bLoaded);
     EXPECT_NE(mesh.m_pFrameRoot, nullptr);
+    mesh.Restore();  // again without a release: reloaded, nothing doubled
+    EXPECT_NE(mesh.m_pFrameRoot, nullptr);
+    EXPECT_EQ(mesh.mapTexture.size(), 1u);
     ReleaseDrawObjects();  // releases the hierarchy and its textures
     EXPECT_EQ(mesh.m_pFrameRoot, nullptr);
     EXPECT_TRUE(mesh.mapTexture.empty());
