@@ -443,3 +443,30 @@ TEST_F(AIChoice, KeepMovingMembersFollowUpTowardTheCentreAndNeverAttack) {
     EXPECT_EQ(Dist(a.destX, a.destY, 9, 1), 4);
     EXPECT_TRUE(end);
 }
+
+TEST_F(AIChoice, AHealerInAWoundedUnitHealsItsOwnUnitWhereItStands) {
+    Map({"###", "#.#", "###"});
+    P healer = Sword();
+    healer.skills = {14};  // all-heal, 1..2 tiles
+    P hurt = Sword();
+    const int h = Enemy(1, 1, {hurt, healer}, 2);
+    const int t = Setup({h}, {h});
+    ai().m_vTroop[(size_t)t].HealerID = {Id(h, 1)};
+    Member(h, 0).nHP = 5;
+    AIPlanEntry e;
+    ResetAssignmentRecord(e);
+    e.x = 1;
+    e.y = 1;
+    e.destX = 1;
+    e.destY = 1;
+    e.nOrderKey = -1;
+    e.nPersonID = Id(h, 1);
+    e.nTroop = t;
+    ai().m_lstPlan.push_back(e);
+    ai().m_bPlanDone = false;
+    // Distance 0 is below the heal's reach of 1: no cell heals, the healer stays.
+    AIAction a = Next();
+    EXPECT_EQ(a.nKind, 0);
+    EXPECT_EQ(a.destX, 1);
+    EXPECT_FALSE(FrontIsAct());
+}
