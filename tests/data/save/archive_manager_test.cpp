@@ -120,6 +120,37 @@ TEST_F(ArchiveManagerTest, LoadGivesTheArchivesBackWithTheVersionOfTheFile) {
     EXPECT_EQ(log.All(), "");
 }
 
+TEST_F(ArchiveManagerTest, HandMadeFileReads) {
+    Bytes stream;
+    PutInt(stream, 2);
+    PutText(stream, "SaveFileTypeKey");
+    PutText(stream, "FieldSave");
+    PutText(stream, "SaveFileVersion");
+    PutText(stream, "3");  // the file's form decides the version
+    PutInt(stream, 1);
+    PutText(stream, "FieldTaskInfoKey");
+    PutInt(stream, 1);
+    PutText(stream, "m_nTurn");
+    PutText(stream, std::string(300, '7'));  // long enough for the mask to wrap
+    Bytes file = {0x00};
+    for (size_t k = 0; k < stream.size(); ++k) file.push_back(static_cast<unsigned char>(stream[k] ^ ((256 - k % 256) % 256)));
+    WriteBytes(log.Dir() + "Save4.dat", file);
+    CArchiveManager m;
+    ASSERT_TRUE(m.Load(4));
+    EXPECT_EQ(m.GetString(SaveFileVersion, false), "10");
+    EXPECT_EQ(m.GetString(SaveFileTypeKey, false), "FieldSave");
+    ASSERT_EQ(m.GetArchives().size(), 1u);
+    EXPECT_EQ(m.GetArchive(FieldTaskInfoKey, false).GetString("m_nTurn", ""), std::string(300, '7'));
+    // A named-archive count that the rest of the file cannot hold is a damaged file.
+    Bytes big = stream;
+    big[4 + 16 + 10 + 16 + 2] = 0x40;  // the count's low byte: 64 archives
+    file.assign(1, 0x0A);
+    for (size_t k = 0; k < big.size(); ++k) file.push_back(static_cast<unsigned char>(big[k] ^ ((256 - k % 256) % 256)));
+    WriteBytes(log.Dir() + "Save4.dat", file);
+    EXPECT_FALSE(m.Load(4));
+    EXPECT_EQ(LastMessage(), "不正なセーブファイルです。");
+}
+
 TEST_F(ArchiveManagerTest, OlderUnmaskedFileCountsAsVersionOne) {
     CArchiveManager m;
     m.SetArchive(PartyDataKey, Archive({{"nMap", "2"}}));
