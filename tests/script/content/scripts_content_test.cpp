@@ -38,8 +38,8 @@ public:
     bool IsRButtonPush() override { return false; }
     bool IsMButtonPush() override { return false; }
     // Over the second row of the difficulty menu ("Standard").
-    int GetX() override { return C_ScriptDifficultyMenu::kLeft + 40; }
-    int GetY() override { return C_ScriptDifficultyMenu::kTop + 8 + C_ScriptDifficultyMenu::kRowHeight + 10; }
+    int GetX() override { return 100; }
+    int GetY() override { return 80; }
     void GetXY(int* x, int* y) override {
         *x = GetX();
         *y = GetY();

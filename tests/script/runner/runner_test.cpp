@@ -310,8 +310,9 @@ TEST_F(ScriptRunners, SelectDifficultyStoresTheChosenRow) {
         input_.held = {11};
         EXPECT_EQ(Story(), 0);
         input_.held.clear();
-        input_.x = C_ScriptDifficultyMenu::kLeft + 40;
-        input_.y = C_ScriptDifficultyMenu::kTop + 8 + row * C_ScriptDifficultyMenu::kRowHeight + 10;
+        // The rows of the difficulty menu: 20 pixels high from y = 50, x from 46.
+        input_.x = 100;
+        input_.y = 60 + 20 * row;
         input_.push = true;
         EXPECT_EQ(Story(), 1);
         EXPECT_EQ(party_.Difficulty, row + 1);
