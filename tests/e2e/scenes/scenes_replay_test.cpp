@@ -1,0 +1,150 @@
+// The program played headless from input scripts: loading, logo, opening, title
+// menu, a new game's first chapter with the difficulty choice, the save screen
+// between chapters; then loading that save from the title, and a damaged save.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <stb_image.h>
+
+#include "golden.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int exitCode = -1;
+    std::string output;
+};
+
+// A folder that sees the runnable game's files (linked) and keeps its own saves.
+class GameCopy {
+public:
+    GameCopy() {
+        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
+            const std::string name = e.path().filename().string();
+            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
+            fs::create_symlink(e.path(), dir_.path() + name);
+        }
+    }
+    const std::string& path() const { return dir_.path(); }
+    RunResult Replay(const std::string& scriptText) const {
+        const std::string script = dir_.path() + "input.txt";
+        std::ofstream(script) << scriptText;
+        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
+        RunResult r;
+        FILE* p = ::popen(cmd.c_str(), "r");
+        if (!p) return r;
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
+        const int status = ::pclose(p);
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+    ::testing::AssertionResult Shot(const std::string& file, const std::string& golden) const {
+        int w = 0, h = 0, n = 0;
+        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &w, &h, &n, 4);
+        if (!rgba) return ::testing::AssertionFailure() << "no picture " << file;
+        std::vector<uint32_t> argb(size_t(w) * h);
+        for (size_t i = 0; i < argb.size(); ++i)
+            argb[i] = uint32_t(rgba[4 * i + 3]) << 24 | uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 |
+                      uint32_t(rgba[4 * i + 2]);
+        stbi_image_free(rgba);
+        return testsupport::MatchesGolden("e2e/scenes/" + golden, argb.data(), w, h);
+    }
+    bool Has(const std::string& file) const { return fs::exists(dir_.path() + file); }
+
+private:
+    testsupport::TempDir dir_;
+};
+
+// Through the opening (cut short by a click) to the title menu.
+const char kToTitle[] =
+    "8 screenshot loading.png\n"
+    "60 move 300 300\n"
+    "61 down left\n"
+    "62 up left\n"
+    "80 screenshot title.png\n";
+
+// New game, "Expert", the chapter fast-forwarded with Ctrl, a save into slot 1, then
+// cancelling the slot screen and going on.
+const char kNewGameAndSave[] =
+    "90 move 520 285\n"
+    "100 down left\n"
+    "101 up left\n"
+    "130 move 80 100\n"
+    "140 down left\n"
+    "141 up left\n"
+    "150 keydown LControl\n"
+    "300 screenshot story.png\n"
+    "420 keyup LControl\n"
+    "430 move 320 100\n"
+    "431 down left\n"
+    "432 up left\n"
+    "450 screenshot slots.png\n"
+    "460 down right\n"
+    "461 up right\n"
+    "470 screenshot prompt.png\n"
+    "480 move 250 205\n"
+    "481 down left\n"
+    "482 up left\n"
+    "500 quit\n";
+
+// "LOAD GAME", then the first slot; the loaded chapter's story, fast-forwarded.
+const char kLoadFirstSlot[] =
+    "90 move 500 330\n"
+    "100 down left\n"
+    "101 up left\n"
+    "110 screenshot load.png\n"
+    "120 move 320 100\n"
+    "121 down left\n"
+    "122 up left\n"
+    "150 move 80 100\n"
+    "160 down left\n"
+    "161 up left\n"
+    "170 keydown LControl\n"
+    "320 screenshot after_load.png\n"
+    "330 quit\n";
+
+std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+TEST(ScenesReplay, NewGameSavesBetweenChaptersThenLoadsFromTheTitle) {
+    GameCopy game;
+    RunResult r = game.Replay(std::string(kToTitle) + kNewGameAndSave);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("frames: 500"), std::string::npos) << r.output;
+    EXPECT_TRUE(game.Shot("loading.png", "loading"));
+    EXPECT_TRUE(game.Shot("title.png", "title"));
+    EXPECT_TRUE(game.Shot("story.png", "story"));
+    EXPECT_TRUE(game.Shot("slots.png", "slots_after_save"));
+    EXPECT_TRUE(game.Shot("prompt.png", "save_prompt"));
+    EXPECT_TRUE(game.Has("Save0.dat"));
+    EXPECT_TRUE(game.Has("SaveIndex.dat"));
+    EXPECT_FALSE(game.Has("Save1.dat"));
+
+    r = game.Replay(std::string(kToTitle) + kLoadFirstSlot);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(game.Shot("load.png", "load_window"));
+    EXPECT_TRUE(game.Shot("after_load.png", "story_after_load"));
+}
+
+TEST(ScenesReplay, DamagedSaveShowsTheMessageAndStaysOnTheTitle) {
+    GameCopy game;
+    RunResult r = game.Replay(std::string(kToTitle) + kNewGameAndSave);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    ASSERT_TRUE(game.Has("Save0.dat"));
+    std::ofstream(game.path() + "Save0.dat", std::ios::binary | std::ios::trunc) << "\x0A not a save";
+    r = game.Replay(std::string(kToTitle) + kLoadFirstSlot);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find(Utf8(u8"不正なセーブファイルです。")), std::string::npos) << r.output;
+    EXPECT_TRUE(game.Shot("after_load.png", "title_after_damaged_load"));
+}
+
+}  // namespace
