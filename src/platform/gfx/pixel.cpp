@@ -401,10 +401,10 @@ void AffineSpan(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t f
 // arithmetic, so the same pixels).
 bool g_simdEnabled = true;
 
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has && g_simdEnabled;
-}
+// Asked once at start-up (the processor model is read first).
+const bool g_hasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+
+inline bool HasAvx2() { return g_hasAvx2 && g_simdEnabled; }
 
 __attribute__((target("avx2"))) inline __m256i Mul255y(__m256i a, __m256i b) {
     const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
