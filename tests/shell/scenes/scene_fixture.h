@@ -56,6 +56,7 @@ protected:
         d->SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
         d->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
         d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
+        g_GlobalResources.Load();  // the system sheet for the windows, as after the loading scene
         CArchiveManager::DestroyInstance();
         saved_ = g_pInputManager;
         g_pInputManager = &in_;
