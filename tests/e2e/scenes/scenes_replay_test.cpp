@@ -27,10 +27,18 @@ struct RunResult {
 // A folder that sees the runnable game's files (linked) and keeps its own saves.
 class GameCopy {
 public:
-    GameCopy() {
+    // `leaveOut`: a file of the "model" folder that the copy does not have.
+    explicit GameCopy(const std::string& leaveOut = "") {
         for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
             const std::string name = e.path().filename().string();
             if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
+            if (name == "model" && !leaveOut.empty()) {
+                fs::create_directory(dir_.path() + "model");
+                for (const auto& m : fs::directory_iterator(e.path()))
+                    if (m.path().filename().string() != leaveOut)
+                        fs::create_symlink(m.path(), dir_.path() + "model/" + m.path().filename().string());
+                continue;
+            }
             fs::create_symlink(e.path(), dir_.path() + name);
         }
     }
@@ -145,6 +153,36 @@ TEST(ScenesReplay, DamagedSaveShowsTheMessageAndStaysOnTheTitle) {
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find(Utf8(u8"不正なセーブファイルです。")), std::string::npos) << r.output;
     EXPECT_TRUE(game.Shot("after_load.png", "title_after_damaged_load"));
+}
+
+TEST(ScenesReplay, TutorialTopicsAndBackToTheTitle) {
+    GameCopy game;
+    RunResult r = game.Replay(std::string(kToTitle) +
+                              "90 move 450 370\n"
+                              "100 down left\n"
+                              "101 up left\n"
+                              "110 move 80 75\n"
+                              "130 screenshot tutorial.png\n"
+                              "140 down right\n"
+                              "141 up right\n"
+                              "200 move 300 300\n"
+                              "201 down left\n"
+                              "202 up left\n"
+                              "220 screenshot title_again.png\n"
+                              "230 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(game.Shot("tutorial.png", "tutorial"));
+    EXPECT_TRUE(game.Shot("title_again.png", "title_after_tutorial"));
+}
+
+TEST(ScenesReplay, MissingMeshEndsTheProgramWithAMessage) {
+    GameCopy game("wizard.x");
+    RunResult r = game.Replay("100 quit\n");
+    EXPECT_NE(r.output.find("model\\wizard.x"), std::string::npos) << r.output;
+    EXPECT_LT(std::stol(r.output.substr(r.output.rfind("frames: ") + 8)), 20) << r.output;
+    std::ifstream log(game.path() + "ErrorLog.txt");
+    std::string text((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(text.find("model\\wizard.x"), std::string::npos) << text;
 }
 
 }  // namespace
