@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "ScriptDifficultyMenu.h"
 #include "input/gvlInputManager.h"
 #include "resources/GlobalResources.h"
 
@@ -87,23 +86,3 @@ void DrawTextAt(CD3DTextDraw& text, double x, double y, unsigned char alpha) {
     if (!rt.GetTexture()) return;
     rt.Draw(x, y, alpha);
 }
-
-namespace {
-
-// The script runner's view of CSelectDifficulty.
-class CScriptSelectDifficulty : public IScriptDifficultyMenu {
-public:
-    void Reset() override { m_Menu.Reset(); }
-    void Update(IInputManager* input) override { m_Menu.Update(input); }
-    void Draw() override { m_Menu.Draw(); }
-    int GetResult() const override { return m_Menu.GetResult(); }
-
-private:
-    CSelectDifficulty m_Menu;
-};
-
-IScriptDifficultyMenu* MakeScriptSelectDifficulty() { return new CScriptSelectDifficulty; }
-
-}  // namespace
-
-void InstallSelectDifficultyForScripts() { SetScriptDifficultyMenuFactory(&MakeScriptSelectDifficulty); }

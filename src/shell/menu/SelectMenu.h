@@ -64,6 +64,3 @@ std::string FormatNumber(int value, int width);
 
 // Draws a rendered text's picture with its top-left corner at (x, y).
 void DrawTextAt(CD3DTextDraw& text, double x, double y, unsigned char alpha = 255);
-
-// Makes the story's difficulty command show CSelectDifficulty.
-void InstallSelectDifficultyForScripts();

@@ -4,7 +4,6 @@
 #include "PartyData.h"
 #include "input/gvlInputManager.h"
 #include "log/ErrorLog.h"
-#include "menu/SelectMenu.h"
 #include "scene/SceneControler.h"
 
 C_StoryScene::C_StoryScene(CPartyData* party) {
@@ -14,8 +13,6 @@ C_StoryScene::C_StoryScene(CPartyData* party) {
     m_Info.nValue = 100;
     m_Info.nRunner0 = 0;
     m_Info.nRunner1 = 0;
-    // The chapter's difficulty choice is the game's own difficulty menu.
-    InstallSelectDifficultyForScripts();
     m_Script.LoadChapter(party ? party->nMap : 0);
 }
 
