@@ -87,6 +87,7 @@ const char kNewGameAndSave[] =
     "90 move 520 285\n"
     "100 down left\n"
     "101 up left\n"
+    "125 screenshot difficulty.png\n"
     "130 move 80 100\n"
     "140 down left\n"
     "141 up left\n"
@@ -130,6 +131,7 @@ TEST(ScenesReplay, NewGameSavesBetweenChaptersThenLoadsFromTheTitle) {
     EXPECT_NE(r.output.find("frames: 500"), std::string::npos) << r.output;
     EXPECT_TRUE(game.Shot("loading.png", "loading"));
     EXPECT_TRUE(game.Shot("title.png", "title"));
+    EXPECT_TRUE(game.Shot("difficulty.png", "difficulty"));
     EXPECT_TRUE(game.Shot("story.png", "story"));
     EXPECT_TRUE(game.Shot("slots.png", "slots_after_save"));
     EXPECT_TRUE(game.Shot("prompt.png", "save_prompt"));
