@@ -406,9 +406,17 @@ const bool g_hasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 
 inline bool HasAvx2() { return g_hasAvx2 && g_simdEnabled; }
 
+// (t + (t >> 8)) >> 8 equals (t * 257) >> 16 for every 16-bit t.
 __attribute__((target("avx2"))) inline __m256i Mul255y(__m256i a, __m256i b) {
     const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
-    return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+    return _mm256_mulhi_epu16(t, _mm256_set1_epi16(257));
+}
+
+// p + ((q - p) * w + 128) >> 8 for 16-bit lanes, with w7 = w << 7 (w of 0..255):
+// the rounded high half of a 16x16 product is exactly that quotient, and
+// (p * (256 - w) + q * w + 128) >> 8 is the same value.
+__attribute__((target("avx2"))) inline __m256i LerpW(__m256i p, __m256i q, __m256i w7) {
+    return _mm256_add_epi16(p, _mm256_mulhrs_epi16(_mm256_sub_epi16(q, p), w7));
 }
 
 __attribute__((target("avx2"))) inline __m256i PairWeights(int fa, int fb) {  // [pixel a | pixel b]
@@ -464,23 +472,26 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
     if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
     const bool white = diffuse == 0xFFFFFFFFu;
     const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(diffuse)));
-    const __m256i zero = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
-    const __m256i half = _mm256_set1_epi16(128);
+    const __m256i c255 = _mm256_set1_epi16(255);
     const int tw = s.tw, th = s.th;
     const int64_t gvRow = (fv + 128) >> 8;
     const uint32_t* const row0 = s.tex + size_t(gvRow >> 8) * tw;
     const uint32_t* const row1 = row0 + tw;
     const short fy = short(gvRow & 255);
-    const __m256i wy1 = _mm256_set1_epi16(fy), wy0 = _mm256_set1_epi16(short(256 - fy));
     // 32-bit texel coordinates (16.16) of four pixels and their step.
     const __m128i step4 = _mm_set1_epi32(int32_t(dfu * 4));
     __m128i fu4 = _mm_add_epi32(_mm_set1_epi32(int32_t(fu)),
                                 _mm_mullo_epi32(_mm_set_epi32(3, 2, 1, 0), _mm_set1_epi32(int32_t(dfu))));
-    const __m128i r128 = _mm_set1_epi32(128), k256 = _mm_set1_epi32(256), m255 = _mm_set1_epi32(255);
-    const __m256i selLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,  //
-                                           8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11, 10, 11);
-    const __m256i selHi = _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,  //
-                                           12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15, 14, 15, 14, 15);
+    const __m128i r128 = _mm_set1_epi32(128), m255 = _mm_set1_epi32(255);
+    // Left and right texels of each pixel's pair, widened to 16 bits; and each
+    // pixel's weight over its four channels.
+    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const __m256i selW = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                          8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i wy7 = _mm256_set1_epi16(short(fy << 7));
     // The rows a few spans further down are most likely wanted soon: ask for them
     // early (texture rows of a sprite sheet lie far apart in memory).
     constexpr int kAhead = 4;
@@ -514,27 +525,15 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
                   i3 = _mm_extract_epi32(xi4, 3);
         __m256i c;
         if (Sample == 2) {
-            const __m128i fx4 = _mm_and_si128(gu4, m255);
-            const __m128i fx16 = _mm_packs_epi32(fx4, fx4);
-            const __m128i ifx16 = _mm_packs_epi32(_mm_sub_epi32(k256, fx4), _mm_sub_epi32(k256, fx4));
-            const __m128i w = _mm_unpacklo_epi16(ifx16, fx16);  // (256-f0, f0, 256-f1, f1, ...)
-            const __m256i w2 = _mm256_broadcastsi128_si256(w);
-            const __m256i wlo = _mm256_shuffle_epi8(w2, selLo);  // pixels 0 | 2
-            const __m256i whi = _mm256_shuffle_epi8(w2, selHi);  // pixels 1 | 3
+            // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
+            const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
+            const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
+            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
             const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
             const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
-            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
-            const __m256i t_lo = HorizPair(_mm256_unpacklo_epi8(r0, zero), wlo);
-            const __m256i t_hi = HorizPair(_mm256_unpackhi_epi8(r0, zero), whi);
-            const __m256i b_lo = HorizPair(_mm256_unpacklo_epi8(r1, zero), wlo);
-            const __m256i b_hi = HorizPair(_mm256_unpackhi_epi8(r1, zero), whi);
-            const __m256i v_lo = _mm256_srli_epi16(
-                _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t_lo, wy0), _mm256_mullo_epi16(b_lo, wy1)), half),
-                8);
-            const __m256i v_hi = _mm256_srli_epi16(
-                _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t_hi, wy0), _mm256_mullo_epi16(b_hi, wy1)), half),
-                8);
-            c = _mm256_unpacklo_epi64(v_lo, v_hi);  // [0 1 | 2 3]
+            const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
+            const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
+            c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
         } else if (Sample == 0) {  // four neighbouring texels
             c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
             (void)i1, (void)i2, (void)i3;
@@ -682,17 +681,21 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const int tw = s.tw, th = s.th;
     // Row offsets by shifting when the width is a power of two.
     const bool rowShift = (tw & (tw - 1)) == 0;
-    int twLog = 0;
-    while ((1 << twLog) < tw) ++twLog;
+    const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
     const __m128i twShift = _mm_cvtsi32_si128(twLog);
     const __m128 ftw = _mm_set1_ps(float(tw)), fth = _mm_set1_ps(float(th));
     const __m128 zero4 = _mm_setzero_ps(), one4 = _mm_set1_ps(1.0f);
     const __m128i mx = _mm_set1_epi32(tw - 1), my = _mm_set1_epi32(th - 1), z128 = _mm_setzero_si128();
-    const __m128i i255 = _mm_set1_epi32(255), i256 = _mm_set1_epi32(256), i128 = _mm_set1_epi32(128);
+    const __m128i i255 = _mm_set1_epi32(255), i128 = _mm_set1_epi32(128);
     const __m256i c255 = _mm256_set1_epi16(255);
     // Repeats each pixel's 16-bit weight over its four channels.
-    const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,  //
-                                            4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
+    // (from 32-bit lanes; the low 16 bits of each hold the weight)
+    const __m256i spread4 = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                             8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
     __m256i constDif = _mm256_setzero_si256();
     if (constColor) {
         uint32_t c;
@@ -757,9 +760,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             }
             const __m128i vtw = _mm_set1_epi32(tw);
             const __m128i rowA = rowShift ? _mm_sll_epi32(ya, twShift) : _mm_mullo_epi32(ya, vtw);
-            const __m128i t00 = Fetch4(s.tex, _mm_add_epi32(rowA, xa));
             if (!Linear) {
-                c = _mm256_cvtepu8_epi16(t00);
+                c = _mm256_cvtepu8_epi16(Fetch4(s.tex, _mm_add_epi32(rowA, xa)));
             } else {
                 const __m128i one = _mm_set1_epi32(1);
                 __m128i xb, yb;
@@ -771,18 +773,30 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                     yb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(yi, one), z128), my);
                 }
                 const __m128i rowB = rowShift ? _mm_sll_epi32(yb, twShift) : _mm_mullo_epi32(yb, vtw);
-                const __m128i t10 = Fetch4(s.tex, _mm_add_epi32(rowA, xb));
-                const __m128i t01 = Fetch4(s.tex, _mm_add_epi32(rowB, xa));
-                const __m128i t11 = Fetch4(s.tex, _mm_add_epi32(rowB, xb));
-                const __m128i fx = _mm_and_si128(fu, i255), fy = _mm_and_si128(fv, i255);
-                const __m256i wx1 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(fx, fx)), spread);
-                const __m256i wy1 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(fy, fy)), spread);
-                const __m128i ifx = _mm_sub_epi32(i256, fx), ify = _mm_sub_epi32(i256, fy);
-                const __m256i wx0 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(ifx, ifx)), spread);
-                const __m256i wy0 = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_packs_epi32(ify, ify)), spread);
-                const __m256i top = Lerp16(_mm256_cvtepu8_epi16(t00), _mm256_cvtepu8_epi16(t10), wx0, wx1);
-                const __m256i bot = Lerp16(_mm256_cvtepu8_epi16(t01), _mm256_cvtepu8_epi16(t11), wx0, wx1);
-                c = Lerp16(top, bot, wy0, wy1);
+                const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(fu, i255), 7);
+                const __m128i fy7 = _mm_slli_epi32(_mm_and_si128(fv, i255), 7);
+                const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), spread4);
+                const __m256i wy = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fy7), spread4);
+                __m256i top, bot;
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(xb, _mm_add_epi32(xa, one))) == 0xFFFF) {
+                    // Each pixel's two texels side by side in memory: one 64-bit load per row.
+                    alignas(16) int32_t ia[4], ib[4];
+                    _mm_store_si128(reinterpret_cast<__m128i*>(ia), _mm_add_epi32(rowA, xa));
+                    _mm_store_si128(reinterpret_cast<__m128i*>(ib), _mm_add_epi32(rowB, xa));
+                    const uint32_t* const tx = s.tex;
+                    const __m256i r0 = Load2x64(tx + ia[0], tx + ia[1], tx + ia[2], tx + ia[3]);
+                    const __m256i r1 = Load2x64(tx + ib[0], tx + ib[1], tx + ib[2], tx + ib[3]);
+                    top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
+                    bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
+                } else {
+                    const __m128i t00 = Fetch4(s.tex, _mm_add_epi32(rowA, xa));
+                    const __m128i t10 = Fetch4(s.tex, _mm_add_epi32(rowA, xb));
+                    const __m128i t01 = Fetch4(s.tex, _mm_add_epi32(rowB, xa));
+                    const __m128i t11 = Fetch4(s.tex, _mm_add_epi32(rowB, xb));
+                    top = LerpW(_mm256_cvtepu8_epi16(t00), _mm256_cvtepu8_epi16(t10), wx);
+                    bot = LerpW(_mm256_cvtepu8_epi16(t01), _mm256_cvtepu8_epi16(t11), wx);
+                }
+                c = LerpW(top, bot, wy);
             }
             if (Kind == kKindModulate) c = Mul255y(c, dif);
             else c = _mm256_blend_epi16(Mul255y(c, dif), c, 0x88);  // alpha from the texture
