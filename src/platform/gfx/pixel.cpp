@@ -659,21 +659,17 @@ __attribute__((target("avx2"))) inline __m256i Lerp16(__m256i p, __m256i q, __m2
         8);
 }
 
+// Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
+// on the row is done once.
 template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap>
-__attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int y, int x0,
-                                                      int x1, bool constColor, SpanFn rest) {
-    const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
-    float a0[kAttrCount];
-    for (int k = 0; k < kAttrCount; ++k) a0[k] = sp.a0[k] + sp.dadx[k] * fxs + sp.dady[k] * fys;
+__attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
+                                                      int nRows, const int* rx0, const int* rx1, bool constColor) {
     const float* const d = sp.dadx;
-    // Start and step of every attribute, as vectors.
-    __m128 va[kAttrSR], vd[kAttrSR];  // specular is not used on this path
-    for (int k = 0; k < kAttrSR; ++k) {
-        va[k] = _mm_set1_ps(a0[k]);
-        vd[k] = _mm_set1_ps(d[k]);
-    }
-    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
-    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    // Steps of every attribute, as vectors.
+    __m128 vd[kAttrSR];  // specular is not used on this path
+    for (int k = 0; k < kAttrSR; ++k) vd[k] = _mm_set1_ps(d[k]);
+    static_assert(kAttrSR == 8);
+    const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
     const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
     int zMode = 0;
     if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
@@ -696,27 +692,49 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                                           0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
     const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
                                           4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const __m128i laneIdx = _mm_setr_epi32(0, 1, 2, 3), bits = _mm_setr_epi32(1, 2, 4, 8);
+    const int rowEnd = s.pitch;
+    for (int row = 0; row < nRows; ++row) {
+    const int x0 = rx0[row], x1 = rx1[row];
+    if (x0 >= x1) continue;
+    const int y = yFirst + row;
+    // The attributes at the span's start: a0 + dadx * dx + dady * dy, as the
+    // one-by-one path evaluates them.
+    const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+    const __m256 a0v = _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
+                                     _mm256_mul_ps(spDy, _mm256_set1_ps(fys)));
+    __m128 va[kAttrSR];
+    for (int k = 0; k < kAttrSR; ++k)
+        va[k] = _mm256_castps256_ps128(_mm256_permutevar8x32_ps(a0v, _mm256_set1_epi32(k)));
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
     __m256i constDif = _mm256_setzero_si256();
     if (constColor) {
         uint32_t c;
         if (sp.flat) c = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
-        else c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
+        else {
+            alignas(32) float a0[kAttrSR];
+            _mm256_store_ps(a0, a0v);
+            c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
+        }
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
     }
     // The last group may hold fewer than four pixels: its other lanes are masked
     // and never read from or written to memory.
-    const __m128i laneIdx = _mm_setr_epi32(0, 1, 2, 3);
     for (int x = x0; x < x1; x += 4) {
         const int lanes = std::min(4, x1 - x);
         const unsigned valid = (1u << lanes) - 1;
         const __m128i lm = _mm_cmplt_epi32(laneIdx, _mm_set1_epi32(lanes));
+        // Four whole pixels of the row may be read (and rewritten unchanged) even
+        // where the span ends sooner.
+        const bool inRow = x + 4 <= rowEnd;
         const float b = float(x - x0);
         const __m128 t = _mm_setr_ps(b, b + 1.0f, b + 2.0f, b + 3.0f);
         const __m128 z = _mm_add_ps(va[kAttrZ], _mm_mul_ps(vd[kAttrZ], t));
         const __m128 zc = _mm_min_ps(_mm_max_ps(z, zero4), one4);
         unsigned mask = valid;
         if (zMode == 1 || zMode == 2) {
-            const __m128 old = lanes == 4 ? _mm_loadu_ps(zb + x) : _mm_maskload_ps(zb + x, lm);
+            const __m128 old = inRow ? _mm_loadu_ps(zb + x) : _mm_maskload_ps(zb + x, lm);
             mask &= unsigned(_mm_movemask_ps(zMode == 1 ? _mm_cmple_ps(zc, old) : _mm_cmplt_ps(zc, old)));
         } else if (zMode == 3) {
             alignas(16) float zz[4];
@@ -806,29 +824,25 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (!mask) continue;
         }
         if (BlendKind == kBlendSrcOver) {
-            const __m128i old = lanes == 4 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x))
-                                           : _mm_maskload_epi32(reinterpret_cast<const int*>(cb + x), lm);
+            const __m128i old = inRow ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x))
+                                      : _mm_maskload_epi32(reinterpret_cast<const int*>(cb + x), lm);
             const __m256i dst = _mm256_cvtepu8_epi16(old);
             const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
             c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
         }
         const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
-        if (mask == 0xF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), out);
-            if (zWrite) _mm_storeu_ps(zb + x, zc);
+        // Only the passing lanes change.
+        const __m128i sm = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(mask)), bits), bits);
+        if (inRow) {
+            __m128i* const cp = reinterpret_cast<__m128i*>(cb + x);
+            _mm_storeu_si128(cp, _mm_blendv_epi8(_mm_loadu_si128(cp), out, sm));
+            if (zWrite) _mm_storeu_ps(zb + x, _mm_blendv_ps(_mm_loadu_ps(zb + x), zc, _mm_castsi128_ps(sm)));
         } else {
-            alignas(16) uint32_t px[4];
-            alignas(16) float zz[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
-            _mm_store_ps(zz, zc);
-            for (int k = 0; k < 4; ++k)
-                if (mask & (1u << k)) {
-                    cb[x + k] = px[k];
-                    if (zWrite) zb[x + k] = zz[k];
-                }
+            _mm_maskstore_epi32(reinterpret_cast<int*>(cb + x), sm, out);
+            if (zWrite) _mm_maskstore_ps(zb + x, sm, zc);
         }
     }
-    (void)rest;
+    }
 }
 
 
@@ -851,37 +865,56 @@ SpanFn PickKind(int k, int b) {
     }
 }
 
+struct Rows {
+    int y, n;
+    const int *x0, *x1;
+};
+
 template <bool P, int K, int B>
-bool GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
-                       SpanFn rest) {
+void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (linear) {
-        wrap ? GeneralSpanAvx2<P, K, B, true, true>(s, sp, y, x0, x1, cc, rest)
-             : GeneralSpanAvx2<P, K, B, true, false>(s, sp, y, x0, x1, cc, rest);
+        wrap ? GeneralSpanAvx2<P, K, B, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+             : GeneralSpanAvx2<P, K, B, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     } else {
-        wrap ? GeneralSpanAvx2<P, K, B, false, true>(s, sp, y, x0, x1, cc, rest)
-             : GeneralSpanAvx2<P, K, B, false, false>(s, sp, y, x0, x1, cc, rest);
+        wrap ? GeneralSpanAvx2<P, K, B, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+             : GeneralSpanAvx2<P, K, B, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     }
-    return true;
 }
 template <bool P, int K>
-bool GeneralDispatchB(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
-                      SpanFn rest) {
-    if (s.blendKind == kBlendSrcOver) return GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, y, x0, x1, cc, linear, wrap, rest);
-    return GeneralDispatchLW<P, K, kBlendNone>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
+    if (s.blendKind == kBlendSrcOver) GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, r, cc, linear, wrap);
+    else GeneralDispatchLW<P, K, kBlendNone>(s, sp, r, cc, linear, wrap);
 }
 template <bool P>
-bool GeneralDispatchK(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
-                      SpanFn rest) {
+void GeneralDispatchK(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     switch (s.kind) {
-        case kKindModulate: return GeneralDispatchB<P, kKindModulate>(s, sp, y, x0, x1, cc, linear, wrap, rest);
-        case kKindModulateAlphaTex: return GeneralDispatchB<P, kKindModulateAlphaTex>(s, sp, y, x0, x1, cc, linear, wrap, rest);
-        default: return GeneralDispatchB<P, kKindNoTexDiffuse>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+        case kKindModulate: GeneralDispatchB<P, kKindModulate>(s, sp, r, cc, linear, wrap); break;
+        case kKindModulateAlphaTex: GeneralDispatchB<P, kKindModulateAlphaTex>(s, sp, r, cc, linear, wrap); break;
+        default: GeneralDispatchB<P, kKindNoTexDiffuse>(s, sp, r, cc, linear, wrap); break;
     }
 }
-bool GeneralDispatch(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, bool cc, bool linear, bool wrap,
-                     SpanFn rest) {
-    return sp.persp ? GeneralDispatchK<true>(s, sp, y, x0, x1, cc, linear, wrap, rest)
-                    : GeneralDispatchK<false>(s, sp, y, x0, x1, cc, linear, wrap, rest);
+
+// The affine fast path is tried first for these spans.
+inline bool AffineCandidate(const PipeState& s, const SpanSetup& sp) {
+    return !sp.persp && (sp.constColor || sp.flat) && s.kind == kKindModulate && s.tex && !s.specular &&
+           !s.xrgbTarget && s.blendKind != kBlendGeneric;
+}
+
+// Spans of this draw and triangle that the four-pixel general path shades.
+inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
+    if (!(g_simdEnabled && !s.specular && !s.xrgbTarget && s.blendKind != kBlendGeneric &&
+          (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse) && HasAvx2()))
+        return false;
+    const bool clamp = s.addrU == TADDRESS_CLAMP && s.addrV == TADDRESS_CLAMP;
+    (void)sp;
+    return !s.tex || s.wrapPow2 || clamp;
+}
+
+void GeneralDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r) {
+    const bool cc = sp.constColor || sp.flat;
+    const bool linear = sp.minify ? s.minLinear : s.magLinear;
+    sp.persp ? GeneralDispatchK<true>(s, sp, r, cc, linear, s.wrapPow2)
+             : GeneralDispatchK<false>(s, sp, r, cc, linear, s.wrapPow2);
 }
 
 }  // namespace
@@ -930,23 +963,25 @@ void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
 
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     if (x0 >= x1) return;
-    if (!sp.persp && (sp.constColor || sp.flat) && s.kind == kKindModulate && s.tex && !s.specular &&
-        !s.xrgbTarget && s.blendKind != kBlendGeneric && TryAffineSpan(s, sp, y, x0, x1))
+    if (AffineCandidate(s, sp) && TryAffineSpan(s, sp, y, x0, x1)) return;
+    if (GeneralSimd(s, sp)) {
+        GeneralDispatch(s, sp, Rows{y, 1, &x0, &x1});
         return;
+    }
     SpanFn fn;
     const bool cc = sp.constColor || sp.flat;
     if (sp.persp) fn = cc ? PickKind<true, true>(s.kind, s.blendKind) : PickKind<true, false>(s.kind, s.blendKind);
     else fn = cc ? PickKind<false, true>(s.kind, s.blendKind) : PickKind<false, false>(s.kind, s.blendKind);
-    if (g_simdEnabled && !s.specular && !s.xrgbTarget && s.blendKind != kBlendGeneric &&
-        (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse) && HasAvx2()) {
-        const bool linear = sp.minify ? s.minLinear : s.magLinear;
-        const bool wrap = s.wrapPow2;
-        const bool clamp = s.addrU == TADDRESS_CLAMP && s.addrV == TADDRESS_CLAMP;
-        if (!s.tex || wrap || clamp) {
-            if (GeneralDispatch(s, sp, y, x0, x1, cc, linear, wrap, fn)) return;
-        }
-    }
     fn(s, sp, y, x0, x1, x0);
+}
+
+void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {
+    if (n <= 0) return;
+    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
+        GeneralDispatch(s, sp, Rows{y, n, x0, x1});
+        return;
+    }
+    for (int i = 0; i < n; ++i) ShadeSpan(s, sp, y + i, x0[i], x1[i]);
 }
 
 }  // namespace gfx

@@ -113,7 +113,17 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
 }
 inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
-inline int64_t Snap(float v) { return (int64_t)std::llround(double(v) * kSub); }
+// v * 256 rounded to nearest, halves away from zero (as llround), without a library
+// call: the product is exact in double and its fraction is exact too.
+inline int64_t Snap(float v) {
+    const double d = double(v) * kSub;
+    if (!(std::fabs(d) < 9.0e18)) return (int64_t)std::llround(d);
+    int64_t t = int64_t(d);  // toward zero
+    const double frac = d - double(t);
+    t += frac >= 0.5 ? 1 : 0;
+    t -= frac <= -0.5 ? 1 : 0;
+    return t;
+}
 
 // Builds the attribute planes of a triangle (in screen space, snapped positions)
 // and shades the rows of [yTop, yBottom] between the given x limits function.
@@ -307,7 +317,16 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         e.cq = FloorDiv(c, e.d);
         e.cr = c - e.cq * e.d;
     }
+    // Rows are handed to the pixel pipeline in batches.
+    constexpr int kBatch = 64;
+    int bx0[kBatch], bx1[kBatch];
+    int batchY = yTop, batchN = 0;
     for (int y = yTop; y <= yBot; ++y) {
+        if (batchN == kBatch) {
+            ShadeRows(s, sp, batchY, batchN, bx0, bx1);
+            batchY = y;
+            batchN = 0;
+        }
         int64_t xl = s.sx0, xr = s.sx1 - 1;
         bool empty = false;
         for (int i = 0; i < 3; ++i) {
@@ -321,14 +340,18 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             else xr = std::min(xr, e.q);
             e.q += e.cq;
             e.r += e.cr;
-            if (e.r >= e.d) {
-                ++e.q;
-                e.r -= e.d;
-            }
+            // Carry without a branch (its outcome follows the edge's slope, which
+            // a predictor cannot guess).
+            const int64_t carry = e.r >= e.d ? 1 : 0;
+            e.q += carry;
+            e.r -= e.d & -carry;
         }
-        if (empty || xl > xr) continue;
-        ShadeSpan(s, sp, y, int(xl), int(xr) + 1);
+        if (empty || xl > xr) xl = xr + 1;
+        bx0[batchN] = int(xl);
+        bx1[batchN] = int(xr) + 1;
+        ++batchN;
     }
+    ShadeRows(s, sp, batchY, batchN, bx0, bx1);
 }
 
 // Lines: the major axis is stepped pixel by pixel from the first end, the last

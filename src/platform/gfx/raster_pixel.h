@@ -65,6 +65,9 @@ void PreparePipe(PipeState& s);
 void SetSimdEnabled(bool enabled);
 // Shades pixels [x0, x1) of row y.
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
+// Shades the spans [x0[i], x1[i]) of rows y + i for i < n (empty spans are skipped);
+// the same pixels as ShadeSpan row by row.
+void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1);
 
 void RasterTriangle(const PipeState& s, const ScreenVertex* a, const ScreenVertex* b, const ScreenVertex* c,
                     const ScreenVertex* flatFrom);
