@@ -73,6 +73,11 @@ int StrengthBonus(const PersonRecord& attacker) {
 
 int Clamp100(int v) { return std::min(std::max(v, 0), 100); }
 
+// A raw rate truncated toward zero.  Far-apart stats give rates far outside
+// 0..100 (or an infinite one); they are brought into int range first, which
+// leaves the limited result unchanged.
+int TruncRate(double h) { return (int)std::clamp(h, -1000.0, 1000.0); }
+
 }  // namespace
 
 int C_FieldTaskInfo::CalcHitRate(int attacker, int skill, int target) const {
@@ -89,14 +94,14 @@ int C_FieldTaskInfo::CalcHitRate(int attacker, int skill, int target) const {
         const double x = dex >= spd ? dex / Divisor(t.nSpd) : 2.0 - spd / Divisor(a.nDex);
         const double y = 1.86 * x;
         const double h = 95.0 + 20.0 * std::log(y + std::sqrt(1.0 + y * y)) / 1.37921347655502;
-        return Clamp100((int)h);
+        return Clamp100(TruncRate(h));
     }
     if (type == 2) {
         const double c = (double)a.nMag;
         const double d = (double)t.nMag;
         const double r = c >= d ? c / Divisor(t.nMag) - 1.0 : 1.0 - d / Divisor(a.nMag);
         const double h = 4.166666666666667 * r * r * r + 5.0 * r * r + 20.0 * r + 90.0;
-        return Clamp100((int)h + bonus);
+        return Clamp100(TruncRate(h) + bonus);
     }
     return 100;
 }

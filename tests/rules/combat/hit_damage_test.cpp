@@ -51,6 +51,14 @@ TEST_F(HitDamage, MagicCurve) {
     EXPECT_EQ(MagicHit(1, 100), 0);
 }
 
+TEST_F(HitDamage, StatsFarApartStayWithinTheLimits) {
+    // Raw rates beyond the int range (or an infinite one) still end at 0 or 100.
+    EXPECT_EQ(MagicHit(3000, 1), 100);
+    EXPECT_EQ(MagicHit(1, 3000), 0);
+    EXPECT_EQ(Hit(1, 2000000000), 0);
+    EXPECT_EQ(Hit(2000000000, 1), 100);
+}
+
 TEST_F(HitDamage, ZeroDivisorsCountAsOne) {
     EXPECT_EQ(Hit(10, 0), 100);
     EXPECT_EQ(Hit(0, 10), 45);       // 2 - 10 / 1 = -8, as dex 10 against spd 100
