@@ -438,9 +438,10 @@ AIAction C_AI::NextAction(AIAction& action, bool* endFlag, C_FieldTaskInfo& info
                 nodes.clear();
                 info.SearchMoveTree(wx, wy, cells, points, units.IsFriend(unit) ? 1 : 0, moveClass, flags, &nodes);
                 const int walkArea = AreaAt(m_AreaMap, wx, wy);
-                // Without areas to follow (no chain, or the walk or the destination off
-                // every area) the unit heads straight for the destination.
-                const bool direct = walkArea < 0 || destArea < 0 || (chain.empty() && walkArea != destArea);
+                // A walk or a destination off every area (a tile that only one move
+                // class can enter) has no areas to follow: the unit heads straight for
+                // the destination.
+                const bool direct = walkArea < 0 || destArea < 0;
                 int choice = -1;
                 if (direct) {
                     mode = 2;
@@ -484,14 +485,11 @@ AIAction C_AI::NextAction(AIAction& action, bool* endFlag, C_FieldTaskInfo& info
                         }
                     }
                     if (choice < 0 && mode == 0) {
-                        // Head for the middle of the border with the next area of the chain.
+                        // Head for the middle of the border with the first area of the
+                        // chain.  Once the walk stands in that area there is no such
+                        // border, and the walk ends.
                         const AIAreaLink* link = nullptr;
-                        int next = -1;
-                        for (int a : chain)
-                            if (a != walkArea) {
-                                next = a;
-                                break;
-                            }
+                        const int next = chain.empty() ? -1 : chain.front();
                         if (walkArea >= 0 && walkArea < (int)m_AreaMap.vArea.size())
                             for (const AIAreaLink& l : m_AreaMap.vArea[(size_t)walkArea].vLink)
                                 if (l.nArea == next) {

@@ -341,14 +341,47 @@ TEST_F(AIChoice, WalkFollowsTheAreaChainThroughTheSnake) {
     EXPECT_EQ(a.destY, 2);
 }
 
-TEST_F(AIChoice, WithoutAChainTheUnitHeadsStraightForItsDestination) {
+TEST_F(AIChoice, WithoutAChainOnlyACellOfTheDestinationAreaIsTaken) {
+    // A wall splits the map: no chain of areas leads to the destination, and no
+    // reachable cell lies in its area, so the unit stays.
     Map({"....#....", "....#....", "....#...."});
     const int e = Enemy(0, 1, {Sword()});
     const int t = Setup({e});
     Plan(e, t, 0, 8, 1);
     const AIAction a = Next();
-    EXPECT_EQ(a.destX, 3);
+    EXPECT_EQ(a.nKind, 0);
+    EXPECT_EQ(a.destX, 0);
     EXPECT_EQ(a.destY, 1);
+}
+
+TEST_F(AIChoice, WithoutAChainAMoverThatCrossesIntoTheDestinationAreaGoesOn) {
+    // Marsh keeps walking class 0 out, so the areas are not linked; a class-1 unit
+    // wades through, steps into the destination's area and then heads for the
+    // destination inside it.
+    Map({"....m....", "....m....", "....m...."});
+    P wader = Sword();
+    wader.type = 1;
+    const int e = Enemy(2, 1, {wader});
+    const int t = Setup({e});
+    Plan(e, t, 0, 8, 1);
+    const AIAction a = Next();
+    EXPECT_EQ(a.destX, 6);
+    EXPECT_EQ(a.destY, 1);
+}
+
+TEST_F(AIChoice, WalkEndsInAChainAreaWithoutAReachableNextArea) {
+    // Rooms linked by one-tile gaps: start room, gap, middle room, gap, far room.
+    // A player unit holds the second gap, so the walk reaches the far corner of the
+    // middle room with points left, finds no further area and stops there.
+    Map({"............", "....#...#...", "....#...#...", "#####...#..."});
+    const int e = Enemy(0, 0, {Sword(12)});
+    Player(8, 0, {Sword()});
+    const int t = Setup({e});
+    Plan(e, t, 0, 11, 0);
+    const AIAction a = Next();
+    EXPECT_EQ(a.nKind, 0);
+    EXPECT_EQ(a.destX, 7);
+    EXPECT_EQ(a.destY, 3);
 }
 
 TEST_F(AIChoice, OnlyRangedUnitsEndTheirWalkOnAnAlly) {
