@@ -173,13 +173,20 @@ HRESULT CD3DSkinnedMesh::SetupBoneMatrixPointersOnMesh(xmesh::MeshContainer* bas
     return S_OK;
 }
 
+// A frame's containers, then its sibling subtree, then its child subtree: the
+// containers of a whole sibling chain come first, then the chain's children from the
+// last sibling back to the first.  The first error stops the walk.
 HRESULT CD3DSkinnedMesh::SetupBoneMatrixPointers(xmesh::Frame* frame) {
+    std::vector<xmesh::Frame*> chain;
     for (; frame; frame = frame->pFrameSibling) {
         for (xmesh::MeshContainer* c = frame->pMeshContainer; c; c = c->pNextMeshContainer) {
             HRESULT hr = SetupBoneMatrixPointersOnMesh(c);
             if (FAILED(hr)) return hr;
         }
-        HRESULT hr = SetupBoneMatrixPointers(frame->pFrameFirstChild);
+        chain.push_back(frame);
+    }
+    for (size_t i = chain.size(); i-- > 0;) {
+        HRESULT hr = SetupBoneMatrixPointers(chain[i]->pFrameFirstChild);
         if (FAILED(hr)) return hr;
     }
     return S_OK;
@@ -201,13 +208,18 @@ void CD3DSkinnedMesh::DrawFrames(gfx::Device* device, gfx::VertexShader** shader
     DrawFrame(device, m_pFrameRoot, shaders, effect, matrix);
 }
 
+// A frame's containers in list order, then its sibling subtree, then its child
+// subtree (translucent parts blend in this order): the containers of a whole sibling
+// chain are drawn first, then the chain's children from the last sibling back.
 void CD3DSkinnedMesh::DrawFrame(gfx::Device* device, xmesh::Frame* frame, gfx::VertexShader** shaders,
                                 gfx::Effect* effect, const vm::Matrix& matrix) {
+    std::vector<xmesh::Frame*> chain;
     for (; frame; frame = frame->pFrameSibling) {
         for (xmesh::MeshContainer* c = frame->pMeshContainer; c; c = c->pNextMeshContainer)
             DrawMeshContainer(device, c, frame, shaders, effect, matrix);
-        DrawFrame(device, frame->pFrameFirstChild, shaders, effect, matrix);
+        chain.push_back(frame);
     }
+    for (size_t i = chain.size(); i-- > 0;) DrawFrame(device, chain[i]->pFrameFirstChild, shaders, effect, matrix);
 }
 
 void CD3DSkinnedMesh::DrawMeshContainer(gfx::Device* device, xmesh::MeshContainer* base, xmesh::Frame* baseFrame,

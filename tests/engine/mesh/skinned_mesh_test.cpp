@@ -303,6 +303,56 @@ TEST_F(MeshFixture, FrameMatricesCombineDownTheTree) {
     EXPECT_NEAR(got.m[3][1], 0.95f, 1e-6f);
 }
 
+// Frames A (children A1, A2) and B (child B1), each with one triangle.  With
+// `skinned`, the meshes of A1 and B1 name bones that have no frame.
+std::string TreeX(bool skinned) {
+    auto mesh = [&](const char* name, const char* bone) {
+        std::string m = std::string("Mesh ") + name + " { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;";
+        if (skinned && bone)
+            m += std::string(" SkinWeights { \"") + bone +
+                 "\"; 3; 0,1,2; 1,1,1; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }";
+        return m + " }\n";
+    };
+    return "xof 0303txt 0032\n"
+           "Frame A {\n" + mesh("MA", nullptr) +
+           " Frame A1 {\n" + mesh("MA1", "LostA1") + " }\n"
+           " Frame A2 {\n" + mesh("MA2", nullptr) + " }\n"
+           "}\n"
+           "Frame B {\n" + mesh("MB", nullptr) +
+           " Frame B1 {\n" + mesh("MB1", "LostB1") + " }\n"
+           "}\n";
+}
+
+// Records the order in which the containers are drawn.
+class OrderRecordingMesh : public CD3DSkinnedMesh {
+public:
+    void DrawMeshContainer(gfx::Device*, xmesh::MeshContainer* c, xmesh::Frame*, gfx::VertexShader**, gfx::Effect*,
+                           const vm::Matrix&) override {
+        order += std::string(c->Name ? c->Name : "?") + " ";
+    }
+    std::string order;
+};
+
+TEST_F(MeshFixture, FramesDrawTheirContainersThenTheSiblingsThenTheChildren) {
+    Put("tree.x", TreeX(false));
+    OrderRecordingMesh mesh;
+    mesh.Load("model\\tree.x");
+    ASSERT_NE(mesh.m_pFrameRoot, nullptr);
+    mesh.DrawFrames(g_pD3DDevice);
+    // A's containers, then the sibling B's subtree, then A's children.
+    EXPECT_EQ(mesh.order, "MA MB MB1 MA1 MA2 ");
+}
+
+TEST_F(MeshFixture, BoneSetUpWalksTheTreeInDrawingOrder) {
+    Put("tree.x", TreeX(true));
+    CD3DSkinnedMesh mesh;
+    mesh.Load("model\\tree.x");
+    EXPECT_EQ(mesh.GetLastLoadResult(), E_FAIL);
+    EXPECT_EQ(mesh.m_pFrameRoot, nullptr);
+    // B1's mesh is met before A1's, so its bone is the one reported.
+    EXPECT_NE(g_ErrorLog.GetLastText().find("LostB1"), std::string::npos);
+}
+
 // Camera, light and states of the pictures below.
 void SetScene(gfx::Device* d) {
     d->SetTransform(gfx::TS_PROJECTION, vm::PerspectiveFovLH(0.7853982f, 4.0f / 3, 1.0f, 100.0f));
