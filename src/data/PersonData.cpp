@@ -317,10 +317,9 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
         }
         if (!emptyCells.empty())
             g_ErrorLog.Printf("人物表: typeID=%d の空欄 (%s)", work.typeID, emptyCells.c_str());
-        if ((int)work.dMaxHP < 1) {
-            g_ErrorLog.Printf("人物表: typeID=%d のHPが0以下です。読み飛ばします。", work.typeID);
-            continue;
-        }
+        // The type is kept: its level may still give it hit points, and the level
+        // formula never makes a person alive with fewer than 1.
+        if ((int)work.dMaxHP < 1) g_ErrorLog.Printf("人物表: typeID=%d のHPが0以下です。", work.typeID);
         PersonRecord stored = work;
         DropUnknownSkills(stored.skill, "skill", stored.typeID);
         DropUnknownSkills(stored.cskill, "cskill", stored.typeID);

@@ -149,17 +149,24 @@ TEST_F(PersonTest, BadRowsAreLoggedAndNeverMakeAZeroHpPerson) {
               ",noid,x\n");
     // An empty skill cell is no skill (not skill 0).
     EXPECT_EQ(CPersonTypeTable::Get(1).CountSkills(), 1);
-    EXPECT_FALSE(CPersonTypeTable::Has(2));
+    // A type without base HP is logged but kept: its growth and the level
+    // formula still give its persons hit points.
+    ASSERT_TRUE(CPersonTypeTable::Has(2));
+    EXPECT_EQ(CPersonTypeTable::Get(2).name, "nohp");
     // An unknown skill is dropped; the skills after it close up.
     const PersonRecord& p3 = CPersonTypeTable::Get(3);
     ASSERT_EQ(p3.CountSkills(), 2);
     EXPECT_EQ(p3.skill[1], 2);
-    EXPECT_EQ(CPersonTypeTable::GetCount(), 2);
+    EXPECT_EQ(CPersonTypeTable::GetCount(), 3);
     std::string all = log.All();
     EXPECT_NE(all.find("typeID=1"), std::string::npos) << all;
     EXPECT_NE(all.find("typeID=2"), std::string::npos) << all;
     EXPECT_NE(all.find("555"), std::string::npos) << all;
     EXPECT_EQ(log.Lines().size(), 4u) << all;
+    PersonRecord weak = PersonRecord::CreateFromType(2, 1, 1, 1, 1, 0);
+    EXPECT_EQ(weak.nMaxHP, 1);
+    EXPECT_EQ(weak.nHP, 1);
+    EXPECT_EQ(PersonRecord::CreateFromType(2, 3, 1, 1, 1, 0).nMaxHP, 6);  // 0 + 3 x 2
 }
 
 TEST_F(PersonTest, LevelFormulaTruncatesTowardZero) {
