@@ -78,6 +78,10 @@ int Clamp100(int v) { return std::min(std::max(v, 0), 100); }
 // leaves the limited result unchanged.
 int TruncRate(double h) { return (int)std::clamp(h, -1000.0, 1000.0); }
 
+// The ceiling of a raw amount as an int.  Absurd table values (a power in the
+// billions) are held to a billion either way, so a doubled critical still fits.
+int CeilAmount(double raw) { return (int)std::ceil(std::clamp(raw, -1e9, 1e9)); }
+
 }  // namespace
 
 int C_FieldTaskInfo::CalcHitRate(int attacker, int skill, int target) const {
@@ -119,7 +123,7 @@ int C_FieldTaskInfo::CalcEffectAmount(int attacker, int skill, int target, bool 
     const bool doubled = criticalAllowed && critical != nullptr && *critical;
 
     if (type == 3) {
-        int amount = (int)std::ceil((double)power * a.nMag * 5.0 / 100.0 - 0.5);
+        int amount = CeilAmount((double)power * a.nMag * 5.0 / 100.0 - 0.5);
         amount = std::max(amount, 1);
         amount = -amount;
         return doubled ? amount * 2 : amount;
@@ -144,9 +148,9 @@ int C_FieldTaskInfo::CalcEffectAmount(int attacker, int skill, int target, bool 
         G = t.nGurM;
     }
     const double raw = (double)power * A / 100.0 * 5.0 * (double)(100 - G - T) / 100.0 - 0.5;
-    int amount = (int)std::ceil(raw);
+    int amount = CeilAmount(raw);
     if (type == 2 && !hit) {
-        amount = (int)std::ceil(amount * 0.5 - 0.5);
+        amount = CeilAmount(amount * 0.5 - 0.5);
         return std::max(amount, 1);
     }
     amount = std::max(amount, 1);

@@ -42,7 +42,7 @@ struct PlanContext {
         const int target = field.m_UnitList.GetMember(unitB, t);
         const int hit = field.CalcHitRate(attacker, skill, target);
         const int amount = field.CalcEffectAmount(attacker, skill, target, hit != 0, false, nullptr);
-        return (int)std::ceil((double)(hit * amount) / 100.0 - 0.5);
+        return (int)std::ceil((double)hit * amount / 100.0 - 0.5);
     }
 
     int Noisy(int m, int skill, int t) const { return (int)RandomNormal((double)Expected(m, skill, t), 10.0); }

@@ -51,6 +51,24 @@ TEST_F(HitDamage, MagicCurve) {
     EXPECT_EQ(MagicHit(1, 100), 0);
 }
 
+TEST_F(HitDamage, AbsurdPowerGivesAHugeAmountNotAWrappedOne) {
+    P a, t;
+    a.str = 1000;
+    a.mag = 1000;
+    auto [pa, pt] = Pair(a, t);
+    const int id = 1;  // sword
+    std::vector<std::vector<std::string>> rows = {
+        {"skillID", "name", "type", "power", "critical", "effect"},
+        {"1", "giant", "0", "2000000000", "0", "0"},
+        {"2", "giantheal", "3", "2000000000", "0", "0"},
+    };
+    g_SkillData.LoadRows(rows);
+    const bool crit = true;
+    EXPECT_GE(f->CalcEffectAmount(pa, id, pt, true, true, &crit), 1000000000);
+    EXPECT_LE(f->CalcEffectAmount(pa, 2, pt, true, true, &crit), -1000000000);
+    LoadSkills();
+}
+
 TEST_F(HitDamage, StatsFarApartStayWithinTheLimits) {
     // Raw rates beyond the int range (or an infinite one) still end at 0 or 100.
     EXPECT_EQ(MagicHit(3000, 1), 100);
