@@ -4,6 +4,7 @@
 // code that only needs a clock works without a window.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -237,8 +238,10 @@ NamedLock* OpenNamedLockFile(const std::string& filePath, LockResult& result) {
         return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // Read before close(), which may change errno even when it succeeds.
+        const int lockError = errno;
         ::close(fd);
-        result = (errno == EWOULDBLOCK) ? LockResult::AlreadyExists : LockResult::InvalidHandle;
+        result = (lockError == EWOULDBLOCK) ? LockResult::AlreadyExists : LockResult::InvalidHandle;
         return nullptr;
     }
     result = LockResult::Created;
