@@ -13,6 +13,8 @@ namespace {
 
 int Roll100() { return (int)(g_Rand.Get() % 100u) + 1; }
 
+constexpr int kMaxCharge = 3;
+
 }  // namespace
 
 void C_FieldTaskInfo::ResolveAttack(AttackResult& result, int attackingUnit, int targetUnit, int attackerCode,
@@ -129,15 +131,12 @@ void C_FieldTaskInfo::ResolveSkillOnUnit(int castingUnit, int targetUnit, int sk
 
 namespace {
 
-// Pays a member's skill: its MP and the unit's charge.  The charge only goes
-// down here; an enemy unit may hold more than the player's limit of 3 (its
-// charging is not capped), so no upper limit applies, and a count never drops
-// below 0.
+// Pays a member's skill: its MP and the unit's charge (kept within 0..3).
 void PayCost(C_FieldTaskInfo& field, int unit, int slot, int skill) {
     const int person = field.m_UnitList.GetMember(unit, slot);
     field.m_PersonList.SetMP(person, field.m_UnitList.GetMemberMP(unit, slot) - g_SkillData.GetMp(skill));
     const int charge = field.m_UnitList.GetCharge(unit) - g_SkillData.GetCharge(skill);
-    field.m_UnitList.SetCharge(unit, std::max(charge, 0));
+    field.m_UnitList.SetCharge(unit, std::min(std::max(charge, 0), kMaxCharge));
 }
 
 }  // namespace

@@ -338,7 +338,7 @@ TEST_F(Apply, CostsConditionsAndCharge) {
     EXPECT_EQ(f->m_UnitList.GetMemberCount(ua), 1);
 }
 
-TEST_F(Apply, ChargeNeverDropsBelowZeroAndKeepsAnEnemyCharge) {
+TEST_F(Apply, ChargeStaysWithinZeroAndThree) {
     P a;
     const int ua = Unit(0, 0, true, {a, a, a}, 2);
     f->m_UnitList.SetCharge(ua, 1);
@@ -348,29 +348,12 @@ TEST_F(Apply, ChargeNeverDropsBelowZeroAndKeepsAnEnemyCharge) {
     f->m_vBattleAction.push_back(r);
     f->ApplyAllActions();
     EXPECT_EQ(f->m_UnitList.GetCharge(ua), 0);
-    // Enemy charging has no cap: a charge above 3 is only lowered by the costs.
     f->m_UnitList.SetCharge(ua, 7);
     r.nSkill[0] = 2;  // bow: no charge
     r.nSkill[1] = r.nSkill[2] = -1;
     f->m_vBattleAction.push_back(r);
     f->ApplyAllActions();
-    EXPECT_EQ(f->m_UnitList.GetCharge(ua), 7);
-    r.nSkill[0] = 1;  // sword: charge 1
-    f->m_vBattleAction.push_back(r);
-    f->ApplyAllActions();
-    EXPECT_EQ(f->m_UnitList.GetCharge(ua), 6);
-}
-
-TEST_F(Apply, CannonLowersAChargeAboveThree) {
-    P caster;
-    caster.mp = 30;
-    caster.skills = {5};
-    const int uc = Unit(0, 0, false, {caster});
-    const int u1 = Unit(3, 3, true, {P{}});
-    f->m_UnitList.SetCharge(uc, 5);
-    f->ResolveSkillOnUnit(uc, u1, 5);
-    f->ApplyAllActions();
-    EXPECT_EQ(f->m_UnitList.GetCharge(uc), 5 - g_SkillData.GetCharge(5));
+    EXPECT_EQ(f->m_UnitList.GetCharge(ua), 3);
 }
 
 TEST_F(Apply, WipedOutUnitKeepsTheOtherIndicesValid) {
