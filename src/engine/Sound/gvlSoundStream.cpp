@@ -1,6 +1,8 @@
 // Choosing a decoder by extension, and the sound code's failed-check lines.
 #include "Sound/gvlSoundStream.h"
 
+#include <cctype>
+
 #include "Sound/gvlACMStream.h"
 #include "Sound/gvlVorbisStream.h"
 #include "Sound/gvlWaveStream.h"
@@ -10,14 +12,22 @@ void SoundCheckFailed(const char* file, int line, const std::string& text) {
     g_ErrorLog.Printf("%s(%d): %s", file, line, text.c_str());
 }
 
+namespace {
+bool ExtensionIs(const std::string& ext, const char* lower) {
+    size_t i = 0;
+    for (; lower[i]; ++i) {
+        if (i >= ext.size() || std::tolower(static_cast<unsigned char>(ext[i])) != lower[i]) return false;
+    }
+    return i == ext.size();
+}
+}  // namespace
+
 ISoundStream* CreateSoundStream(const std::string& path) {
     const size_t dot = path.rfind('.');
     const std::string ext = dot == std::string::npos ? path : path.substr(dot + 1);
     ISoundStream* stream = nullptr;
-    // The extension is compared as it is written: "WAV" or "Ogg" go to the
-    // compressed-audio decoder like any other name.
-    if (ext == "wav") stream = new CWaveStream();
-    else if (ext == "ogg") stream = new CVorbisStream();
+    if (ExtensionIs(ext, "wav")) stream = new CWaveStream();
+    else if (ExtensionIs(ext, "ogg")) stream = new CVorbisStream();
     else stream = new CACMStream();
     if (stream->Open(path.c_str()) != 0) {
         delete stream;

@@ -23,10 +23,9 @@ public:
     virtual WAVEFORMATEX* GetFormat() = 0;
 };
 
-// Picks the decoder by the file's extension (the text after the last ".", or the
-// whole path without one), compared exactly: "wav" plain wave files, "ogg" Ogg
-// Vorbis, anything else (upper-case "WAV" too) compressed audio (MP3, raw or
-// inside a wave file).  Null when the file cannot
+// Picks the decoder by the file's extension (the text after the last "."; letters
+// compared without regard to case): "wav" plain wave files, "ogg" Ogg Vorbis, anything
+// else compressed audio (MP3, raw or inside a wave file).  Null when the file cannot
 // be opened.
 ISoundStream* CreateSoundStream(const std::string& path);
 
