@@ -1,7 +1,7 @@
 #pragma once
 // The base of the field's menu tasks: up to ten text items in a framed window that
-// grows open over the start delay; the pointer of the field state's input manager
-// picks an item.
+// grows open over the opening delay; the pointer of the field state's input manager
+// picks an item.  Derived menus supply the choice and the cancel.
 #include <cstdint>
 
 #include "Draw/gvlD3DDrawSquare.h"
@@ -19,29 +19,29 @@ public:
 
     using C_FieldTaskBase::Draw;
     using C_FieldTaskBase::Update;
-    // The base only follows the pointer.
-    void Update(C_FieldTaskInfo* info) override { UpdateCursor(info); }
-    // The window, the item texts and the cursor.
+    // Every menu takes its own input.
+    void Update(C_FieldTaskInfo* info) override = 0;
+    // The window, the item texts and the cursor bar.
     void Draw(C_FieldTaskInfo* info) override;
 
-    // Frame counter + 1 up to the start delay; after it, the item under the pointer.
+    // Frame counter + 1 up to the opening delay; after it, the item under the pointer.
     void UpdateCursor(C_FieldTaskInfo* info);
-    bool IsStarted() const { return m_nFrame >= m_nStartDelay; }
+    bool IsStarted() const { return m_nFrame >= m_nOpenFrames; }
 
-    CD3DTextDraw m_Text[kMaxItems];
-    CD3DDrawSquare m_CursorSquare;
-    int32_t m_nItemCount = 0;
-    int32_t m_nCursor = -1;
+    CD3DDrawSquare m_CursorBar;
+    CD3DTextDraw m_ItemText[kMaxItems];
+    int32_t m_nItemNum = 0;
+    int32_t m_nCursor = 0;
     int32_t m_nX = 100;
     int32_t m_nY = 40;
-    int32_t m_nWindowWidth = 200;
-    int32_t m_nWindowHeight = 216;
-    int32_t m_nHitWidth = 174;
+    int32_t m_nWidth = 200;
+    int32_t m_nHeight = 216;
+    int32_t m_nItemWidth = 174;
     int32_t m_nLineHeight = 20;
-    bool m_bEnabled[kMaxItems] = {true, true, true, true, true, true, true, true, true, true};
-    bool m_bNeedRender = true;
+    bool m_bTextDirty = false;
+    bool m_bEnable[kMaxItems] = {true, true, true, true, true, true, true, true, true, true};
     int32_t m_nFrame = 0;
-    int32_t m_nStartDelay = 10;
+    int32_t m_nOpenFrames = 10;
 
 protected:
     int DumpSize() const override { return static_cast<int>(sizeof(*this)); }

@@ -11,14 +11,14 @@
 CTutorialMenu::CTutorialMenu() {
     static const char* const kTopics[4] = {"本ゲームの基礎", "移動コマンド", "攻撃コマンド", "砲撃魔法コマンド"};
     for (int i = 0; i < 4; ++i) {
-        m_Text[i].SetText(kTopics[i], 14, 0xFFFFFFFF);
-        m_bEnabled[i] = true;
+        m_ItemText[i].SetText(kTopics[i], 14, 0xFFFFFFFF);
+        m_bEnable[i] = true;
     }
-    m_nItemCount = 4;
+    m_nItemNum = 4;
     m_nX = 40;
-    m_nWindowWidth = 150;
-    m_nWindowHeight = 110;
-    m_bNeedRender = true;
+    m_nWidth = 150;
+    m_nHeight = 110;
+    m_bTextDirty = true;
 }
 
 void CTutorialMenu::Update(C_FieldTaskInfo* info) {
@@ -27,10 +27,11 @@ void CTutorialMenu::Update(C_FieldTaskInfo* info) {
     IInputManager* input = info->GetInputManager();
     if (!input) return;
     if (!input->IsLButtonPush()) {
-        m_bExit = input->IsRButtonPush();
+        // A right click leaves the tutorial for the title.
+        info->m_nExitState = input->IsRButtonPush() ? 1 : 0;
         return;
     }
-    if (m_nCursor < 0 || m_nCursor >= m_nItemCount || !m_bEnabled[m_nCursor]) return;
+    if (m_nCursor < 0 || m_nCursor >= m_nItemNum || !m_bEnable[m_nCursor]) return;
     CPartyData* party = info->m_pPartyData;
     if (!party) return;
     party->Reset();
@@ -43,7 +44,7 @@ C_TutorialScene::C_TutorialScene(CPartyData* party) {
     if (party) party->Reset();
     m_FieldInfo.SetInputManager(g_pInputManager);
     m_FieldInfo.m_pPartyData = party;
-    m_Menu.m_bExit = false;
+    m_FieldInfo.m_nExitState = 0;
     g_GlobalResources.SetSerif(CGlobalResources::kNoSpeaker,
                                std::vector<std::string>{"本ゲームの基本的な操作方法について、解説します。",
                                                         "知りたい項目を選んでください。"});
@@ -54,7 +55,7 @@ int C_TutorialScene::Update() {
     m_Menu.Update(&m_FieldInfo);
     CPartyData* party = m_FieldInfo.m_pPartyData;
     if (party && party->nMap != 0) return kSceneStory;
-    if (m_Menu.m_bExit) return kSceneTitle;
+    if (m_FieldInfo.m_nExitState != 0) return kSceneTitle;
     return -1;
 }
 

@@ -18,9 +18,6 @@ public:
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo* info) override;
 
-    // Set to whether the right button went down in the latest update.
-    bool m_bExit = false;
-
 protected:
     int DumpSize() const override { return static_cast<int>(sizeof(*this)); }
 };

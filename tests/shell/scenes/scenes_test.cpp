@@ -499,14 +499,16 @@ TEST_F(TutorialSceneTest, MenuLayoutAndTopics) {
     CPartyData party;
     C_TutorialScene scene(&party);
     CTutorialMenu& m = scene.GetMenu();
-    EXPECT_EQ(m.m_nItemCount, 4);
+    EXPECT_EQ(m.m_nItemNum, 4);
     EXPECT_EQ(m.m_nX, 40);
     EXPECT_EQ(m.m_nY, 40);
-    EXPECT_EQ(m.m_nWindowWidth, 150);
-    EXPECT_EQ(m.m_nWindowHeight, 110);
-    EXPECT_EQ(m.m_nHitWidth, 174);
+    EXPECT_EQ(m.m_nWidth, 150);
+    EXPECT_EQ(m.m_nHeight, 110);
+    EXPECT_EQ(m.m_nItemWidth, 174);
     EXPECT_EQ(m.m_nLineHeight, 20);
-    EXPECT_EQ(m.m_Text[2].GetText(), "攻撃コマンド");
+    EXPECT_EQ(m.m_nOpenFrames, 10);
+    EXPECT_TRUE(m.m_bTextDirty);
+    EXPECT_EQ(m.m_ItemText[2].GetText(), "攻撃コマンド");
     EXPECT_EQ(scene.GetFieldInfo().m_pPartyData, &party);
     EXPECT_EQ(g_GlobalResources.GetSerifState().nSpeaker, CGlobalResources::kNoSpeaker);
 }
@@ -536,6 +538,8 @@ TEST_F(TutorialSceneTest, RightClickReturnsToTheTitle) {
     in_.Step();
     in_.ClickRight();
     EXPECT_EQ(scene.Update(), kSceneTitle);
+    // The menu leaves through the field state's exit state.
+    EXPECT_EQ(scene.GetFieldInfo().m_nExitState, 1);
 }
 
 TEST_F(TutorialSceneTest, MenuPicture) {
