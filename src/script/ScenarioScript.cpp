@@ -348,10 +348,13 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
                 size_t t = tokenEnd(a);
                 const std::string token = T.substr(a, t - a);
                 if (!token.empty() && token[0] == '"') {
-                    if (token.size() >= 2 && token.back() == '"')
+                    if (token.size() >= 2 && token.back() == '"') {
                         command.vString.push_back(token.substr(1, token.size() - 2));
-                    else
+                    } else {
+                        // An unclosed quote reads as the number 0.
                         badQuote = true;
+                        command.vInt.push_back(0);
+                    }
                 } else {
                     command.vInt.push_back(std::atoi(token.c_str()));
                 }
@@ -393,11 +396,10 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
                 }
                 if (p == std::string::npos) p = s2 + 1;
             }
-            if (badQuote) {
-                ParseError(fileName, commandLine, "コマンド \"" + name + "\" の引用符が閉じていません (コマンドを無視します)");
-            } else {
-                section.vCommands.push_back(std::move(command));
-            }
+            if (badQuote)
+                ParseError(fileName, commandLine,
+                           "コマンド \"" + name + "\" の引用符が閉じていません (その引数は数値 0 になります)");
+            section.vCommands.push_back(std::move(command));
             p = skipBlanksAndBreaks(p);
             if (p >= e) {
                 m_vSections.push_back(std::move(section));

@@ -226,13 +226,24 @@ TEST_F(ScriptParser, MissingParenthesisAtTheEndOfTheText) {
     EXPECT_EQ(s.GetParseErrorCount(), 2);
 }
 
-TEST_F(ScriptParser, UnbalancedQuoteDropsTheCommand) {
+TEST_F(ScriptParser, UnclosedQuoteReadsAsZeroAndIsReported) {
     C_ScenarioScript s;
-    s.Parse(Crlf({"Script Main()", "SetPicture(1,0,0,100,255,10,\"pic.png)", "Wait(2)", "end"}), "q.txt");
+    s.Parse(Crlf({"Script Main()", "SetPicture(1,0,0,100,255,10,\"pic.png)", "Serif(2,\"a b\")", "/", "text", "/",
+                  "Wait(2)", "end"}),
+            "q.txt");
     const ScriptSection& sec = s.GetSections().at(0);
-    ASSERT_EQ(sec.vCommands.size(), 1u);
-    EXPECT_EQ(sec.vCommands[0].nCommandID, 25);
+    ASSERT_EQ(sec.vCommands.size(), 3u);
+    EXPECT_EQ(sec.vCommands[0].nCommandID, 29);
+    EXPECT_EQ(sec.vCommands[0].vInt, std::vector<int32_t>({1, 0, 0, 100, 255, 10, 0}));
+    EXPECT_TRUE(sec.vCommands[0].vString.empty());
+    // A blank inside quotes ends the token: its first half is the number 0 and the rest,
+    // with no "," before the ")", is not read; the text block stays.
+    EXPECT_EQ(sec.vCommands[1].vInt, std::vector<int32_t>({2, 0}));
+    EXPECT_EQ(sec.vCommands[1].vString, std::vector<std::string>({"text"}));
+    EXPECT_EQ(sec.vCommands[2].nCommandID, 25);
+    EXPECT_EQ(s.GetParseErrorCount(), 2);
     EXPECT_NE(Log().find("q.txt(2):"), std::string::npos);
+    EXPECT_NE(Log().find("q.txt(3):"), std::string::npos);
 }
 
 TEST_F(ScriptParser, MissingEndKeepsTheSectionWithoutCommands) {
