@@ -86,9 +86,8 @@ CGlobalPreloadData::~CGlobalPreloadData() { Release(); }
 
 void CGlobalPreloadData::Release() {
     if (!m_pBlock) return;
-    // Members go in reverse order: explosion, backgrounds, grounds, the cache,
-    // effect meshes, unit meshes, the table.
-    m_pBlock->TextureCache.Clear();
+    // Members go in reverse order: explosion, backgrounds, grounds, the cache
+    // (which deletes its textures), effect meshes, unit meshes, the table.
     delete m_pBlock;
     m_pBlock = nullptr;
 }

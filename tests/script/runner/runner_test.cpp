@@ -507,3 +507,44 @@ TEST_F(ScriptCommands, TelopTakesUpToThreeLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// A script whose sections a test may add to directly, for ids that no name reaches.
+class InjectableScript : public C_ScenarioScript {
+public:
+    void AddMainCommand(int32_t id, std::vector<int32_t> ints) {
+        if (m_vSections.empty()) {
+            ScriptSection s;
+            s.nTriggerID = kTriggerMain;
+            m_vSections.push_back(s);
+        }
+        ScriptCommand c;
+        c.nCommandID = id;
+        c.vInt = std::move(ints);
+        m_vSections[0].vCommands.push_back(c);
+    }
+};
+
+TEST_F(ScriptCommands, SoundNameHasNoHandlerAndTheUnnamedSoundEffectCasePlaysOnce) {
+    // "Sound" parses to 17, which no runner handles: passed over, nothing opened.
+    Load({"Script Main()", "Sound(3)", "Wait(0)", "end"});
+    bool complete = false;
+    EXPECT_FALSE(script_->ExecuteCommand(false, false, false, complete, false, false, false, false, false, false));
+    EXPECT_FALSE(complete);
+    Story();
+    EXPECT_EQ(CurrentId(), 25);
+    EXPECT_EQ(Log().find("./sound/"), std::string::npos);
+
+    // The executor's own sound-effect case (24) opens the numbered file and completes at once.
+    g_GlobalResources.GetSoundTable()[3] = "se-test";
+    InjectableScript s;
+    s.AddMainCommand(kCmdSoundEffect, {3});
+    s.AddMainCommand(kCmdWait, {0});
+    EXPECT_EQ(s.UpdateStory("Main", &story_), 0);
+    ASSERT_NE(s.GetCurrentCommand(), nullptr);
+    EXPECT_EQ(s.GetCurrentCommand()->nCommandID, kCmdWait);
+    EXPECT_NE(Log().find("se-test"), std::string::npos);  // no such file here: logged, no crash
+}
+
+}  // namespace
