@@ -438,10 +438,9 @@ AIAction C_AI::NextAction(AIAction& action, bool* endFlag, C_FieldTaskInfo& info
                 nodes.clear();
                 info.SearchMoveTree(wx, wy, cells, points, units.IsFriend(unit) ? 1 : 0, moveClass, flags, &nodes);
                 const int walkArea = AreaAt(m_AreaMap, wx, wy);
-                // A walk or a destination off every area (a tile that only one move
-                // class can enter) has no areas to follow: the unit heads straight for
-                // the destination.
-                const bool direct = walkArea < 0 || destArea < 0;
+                // Without areas to follow (no chain, or the walk or the destination off
+                // every area) the unit heads straight for the destination.
+                const bool direct = walkArea < 0 || destArea < 0 || (chain.empty() && walkArea != destArea);
                 int choice = -1;
                 if (direct) {
                     mode = 2;

@@ -341,23 +341,19 @@ TEST_F(AIChoice, WalkFollowsTheAreaChainThroughTheSnake) {
     EXPECT_EQ(a.destY, 2);
 }
 
-TEST_F(AIChoice, WithoutAChainOnlyACellOfTheDestinationAreaIsTaken) {
-    // A wall splits the map: no chain of areas leads to the destination, and no
-    // reachable cell lies in its area, so the unit stays.
+TEST_F(AIChoice, WithoutAChainTheUnitHeadsStraightForItsDestination) {
     Map({"....#....", "....#....", "....#...."});
     const int e = Enemy(0, 1, {Sword()});
     const int t = Setup({e});
     Plan(e, t, 0, 8, 1);
     const AIAction a = Next();
-    EXPECT_EQ(a.nKind, 0);
-    EXPECT_EQ(a.destX, 0);
+    EXPECT_EQ(a.destX, 3);
     EXPECT_EQ(a.destY, 1);
 }
 
-TEST_F(AIChoice, WithoutAChainAMoverThatCrossesIntoTheDestinationAreaGoesOn) {
+TEST_F(AIChoice, WithoutAChainAWaderCrossesTowardItsDestination) {
     // Marsh keeps walking class 0 out, so the areas are not linked; a class-1 unit
-    // wades through, steps into the destination's area and then heads for the
-    // destination inside it.
+    // wades through toward the destination.
     Map({"....m....", "....m....", "....m...."});
     P wader = Sword();
     wader.type = 1;
