@@ -121,6 +121,14 @@ void CMapData::SetMissionName(const std::vector<std::string>& texts) {
     MissionName[1] = (texts.size() > 1 ? texts[1] : std::string()) + (texts.size() > 2 ? texts[2] : std::string());
 }
 
+std::string CMapData::GetMissionName(int i) const {
+    if (i < 0 || i >= 3) {
+        g_ErrorLog.Printf("作戦名の番号が範囲外です。index=%d", i);
+        return std::string();
+    }
+    return MissionName[i];
+}
+
 // ---- cell queries ---------------------------------------------------------------------------
 
 bool CMapData::IsValidCell(int x, int y) const {

@@ -102,6 +102,8 @@ public:
     void AddOperationMessage(int key, const std::vector<std::string>& lines);
     // "MissionName": entry 0 = first, entry 1 = second joined with the third.
     void SetMissionName(const std::vector<std::string>& texts);
+    // A copy of mission name i (0 to 2); another index is logged and answers "".
+    std::string GetMissionName(int i) const;
 
     // Cell queries at grid index x + m_xSize * y.  An index outside the grid is
     // logged and answers the values of an impassable cell; a chip that the chip

@@ -202,6 +202,15 @@ TEST_F(MapDataTest, ScriptCommandsOnTheRecord) {
     EXPECT_EQ(map.MissionName[1], "BC");
     map.SetMissionName({"A", "B"});
     EXPECT_EQ(map.MissionName[1], "B");
+    EXPECT_EQ(map.GetMissionName(0), "A");
+    EXPECT_EQ(map.GetMissionName(1), "B");
+    EXPECT_EQ(map.GetMissionName(2), "");
+    {
+        datatest::LogCapture log;
+        EXPECT_EQ(map.GetMissionName(3), "");
+        EXPECT_EQ(map.GetMissionName(-1), "");
+        EXPECT_EQ(log.Lines().size(), 2u);
+    }
 
     map.AddOperationMessage(4, {"first"});
     map.AddOperationMessage(4, {"second"});
