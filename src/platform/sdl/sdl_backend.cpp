@@ -209,6 +209,14 @@ private:
             int x, y;
             ToClient(e.motion.x, e.motion.y, x, y);
             SetPointer(x, y);
+            // A move carries the buttons really held, as the system reports them, so a
+            // release that happened away from the window (and never reached it) does not
+            // leave a button stuck down.
+            uint32_t held = 0;
+            if (e.motion.state & SDL_BUTTON_LMASK) held |= kMkLButton;
+            if (e.motion.state & SDL_BUTTON_RMASK) held |= kMkRButton;
+            if (e.motion.state & SDL_BUTTON_MMASK) held |= kMkMButton;
+            SetHeldButtons(held);
             QueueMessage(Message{kMsgMouseMove, HeldButtons(), MakePointParam(x, y)});
             break;
         }

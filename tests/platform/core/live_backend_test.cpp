@@ -115,6 +115,39 @@ TEST_F(LiveTest, MouseBecomesClientMessages) {
     EXPECT_EQ(y, 51);
 }
 
+TEST_F(LiveTest, MoveCarriesTheButtonsReallyHeld) {
+    // A left press whose release never reached the window (let go outside it).
+    SDL_Event b{};
+    b.type = SDL_MOUSEBUTTONDOWN;
+    b.button.windowID = WindowId();
+    b.button.button = SDL_BUTTON_LEFT;
+    b.button.state = SDL_PRESSED;
+    b.button.x = 10;
+    b.button.y = 10;
+    Push(b);
+    SDL_Event mv{};
+    mv.type = SDL_MOUSEMOTION;
+    mv.motion.windowID = WindowId();
+    mv.motion.x = 20;
+    mv.motion.y = 20;
+    mv.motion.state = 0;  // nothing is held any more
+    Push(mv);
+    mv.motion.x = 30;
+    mv.motion.state = SDL_BUTTON_RMASK | SDL_BUTTON_MMASK;
+    Push(mv);
+    plat::Message m;
+    std::vector<plat::Message> got;
+    while (Next(m))
+        if (m.id >= plat::kMsgMouseMove && m.id <= plat::kMsgMButtonUp) got.push_back(m);
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got[0].id, plat::kMsgLButtonDown);
+    EXPECT_EQ(got[0].wParam, plat::kMkLButton);
+    EXPECT_EQ(got[1].id, plat::kMsgMouseMove);
+    EXPECT_EQ(got[1].wParam, 0u);
+    EXPECT_EQ(got[2].id, plat::kMsgMouseMove);
+    EXPECT_EQ(got[2].wParam, uintptr_t(plat::kMkRButton | plat::kMkMButton));
+}
+
 TEST_F(LiveTest, CloseAndFocus) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
