@@ -30,7 +30,7 @@ struct Geometry {
 struct MatDef {
     float rgba[4] = {1, 1, 1, 1};
     float power = 8;
-    float spec[3] = {0.2f, 0.2f, 0.2f};
+    float specular[3] = {0.2f, 0.2f, 0.2f};
     float emis[3] = {0, 0, 0};
     std::string texture;
 };
@@ -224,8 +224,8 @@ std::string MeshText(const std::string& name, const Geometry& g, const std::vect
         s += pad + "  " + std::to_string(g.triMat[i]) + (i + 1 < g.triMat.size() ? "," : ";") + "\n";
     for (const MatDef& m : mats) {
         s += pad + "  Material {\n" + pad + "   " + F(m.rgba[0]) + ";" + F(m.rgba[1]) + ";" + F(m.rgba[2]) + ";" +
-             F(m.rgba[3]) + ";;\n" + pad + "   " + F(m.power) + ";\n" + pad + "   " + F(m.spec[0]) + ";" +
-             F(m.spec[1]) + ";" + F(m.spec[2]) + ";;\n" + pad + "   " + F(m.emis[0]) + ";" + F(m.emis[1]) + ";" +
+             F(m.rgba[3]) + ";;\n" + pad + "   " + F(m.power) + ";\n" + pad + "   " + F(m.specular[0]) + ";" +
+             F(m.specular[1]) + ";" + F(m.specular[2]) + ";;\n" + pad + "   " + F(m.emis[0]) + ";" + F(m.emis[1]) + ";" +
              F(m.emis[2]) + ";;\n";
         if (!m.texture.empty()) s += pad + "   TextureFilename {\n" + pad + "    \"" + m.texture + "\";\n" + pad + "   }\n";
         s += pad + "  }\n";

@@ -14,8 +14,11 @@ CD3DRTSquare::CD3DRTSquare() = default;
 CD3DRTSquare::~CD3DRTSquare() { CD3DRTSquare::Invalidate(); }
 
 void CD3DRTSquare::Create(double width, double height, uint32_t clearColor) {
-    m_nRTWidth = int(width);
-    m_nRTHeight = int(height);
+    // Truncated toward zero; a size no int can hold (or not a number) counts as 0
+    // and is refused when the texture is made.
+    auto toInt = [](double v) { return v > -2147483648.0 && v < 2147483648.0 ? int(v) : 0; };
+    m_nRTWidth = toInt(width);
+    m_nRTHeight = toInt(height);
     m_ClearColor = clearColor;
     m_bSizeSet = true;
     if (g_pD3DDevice) InnerInitTexture();

@@ -2,6 +2,7 @@
 // textures, squares, polygon strips, render targets and lines.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -401,6 +402,14 @@ TEST(DrawRenderTarget, CreateTruncatesAndEndWithoutBeginDoesNothing) {
     ASSERT_NE(rt.GetTexture(), nullptr);  // made by InitDrawObjects
     EXPECT_EQ(rt.GetTexture()->Width(), 100);
     EXPECT_EQ(rt.GetWidth(), 0);  // the texture part's sizes stay 0
+    // Sizes the device cannot make are logged and leave no texture.
+    for (double bad : {0.0, -3.0, 1e20, std::nan("")}) {
+        rt.Create(bad, 16, 0);
+        EXPECT_EQ(rt.GetTexture(), nullptr) << bad;
+        EXPECT_NE(g_ErrorLog.GetLastText().find("gvlD3DRTSquare"), std::string::npos);
+    }
+    rt.BeginTarget(true);  // nothing to begin
+    EXPECT_FALSE(rt.IsBegun());
 }
 
 TEST(DrawRenderTarget, BeginDrawEndThenDrawAsTexture) {
