@@ -577,6 +577,17 @@ inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu
     else AffineSpan<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
 }
 
+// Rounds to nearest with halves away from zero, as llround does, inline: the
+// fraction d - trunc(d) of a double is exact.
+inline int64_t RoundHalfAway(double d) {
+    if (!(std::fabs(d) < 9.0e18)) return std::llround(d);
+    int64_t t = int64_t(d);
+    const double frac = d - double(t);
+    t += frac >= 0.5 ? 1 : 0;
+    t -= frac <= -0.5 ? 1 : 0;
+    return t;
+}
+
 // Tries the fast path for one span; false when the span needs the general path.
 bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
@@ -584,8 +595,8 @@ bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x
     const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
     const double su = double(s.tw) * 65536.0, sv = double(s.th) * 65536.0;
     const bool linear = sp.minify ? s.minLinear : s.magLinear;
-    int64_t fu = std::llround(double(u) * su), fv = std::llround(double(v) * sv);
-    const int64_t dfu = std::llround(double(sp.dadx[kAttrU]) * su), dfv = std::llround(double(sp.dadx[kAttrV]) * sv);
+    int64_t fu = RoundHalfAway(double(u) * su), fv = RoundHalfAway(double(v) * sv);
+    const int64_t dfu = RoundHalfAway(double(sp.dadx[kAttrU]) * su), dfv = RoundHalfAway(double(sp.dadx[kAttrV]) * sv);
     if (std::fabs(double(u) * su) > 1e15 || std::fabs(double(v) * sv) > 1e15) return false;
     int sample = linear ? 2 : 1;
     if (linear) {
