@@ -52,12 +52,16 @@ protected:
     }
 
     // Pulls `frames` output frames, then lets the feeder see the new position and refill.
+    // Counted from after the pull, the first poll may still have read the old cursor,
+    // the second reads the new one, the third starts only after its refill, and the
+    // fourth after one more refill, which a refill cut short at the end of a looping
+    // sound needs (on a loaded machine the next pull can follow at once).
     void PullSynced(CDSNPlaySound& ch, size_t frames, std::vector<int16_t>& into) {
-        const uint64_t before = ch.GetBuffer()->CursorQueries();
         const auto out = Device().Pull(frames);
+        const uint64_t after = ch.GetBuffer()->CursorQueries();
         into.insert(into.end(), out.begin(), out.end());
         for (int i = 0; i < 5000; ++i) {
-            if (ch.GetBuffer()->CursorQueries() >= before + 2 || !ch.IsThreadRunning()) return;
+            if (ch.GetBuffer()->CursorQueries() >= after + 4 || !ch.IsThreadRunning()) return;
             SleepMs(1);
         }
         FAIL() << "feeder thread did not poll";
