@@ -52,7 +52,11 @@ void C_TaskController::AddTask(C_TaskBase* task, int priority) {
     task->m_nPriority = priority;
     auto it = m_Tasks.begin();
     while (it != m_Tasks.end() && (*it)->m_nPriority <= priority) ++it;
-    m_Tasks.insert(it, task);
+    auto inserted = m_Tasks.insert(it, task);
+    // The running task has already left the list (killed by priority inside its own
+    // call): a successor that lies after it still runs in this pass.
+    if (m_bWalking && m_bCurrentRemoved && it == m_itAfterCurrent && priority >= m_nRunningPriority)
+        m_itAfterCurrent = inserted;
 }
 
 bool C_TaskController::HasTask(int priority) const {
@@ -112,6 +116,7 @@ void C_TaskController::Pass(void* info, bool update) {
     const auto outerCurrent = m_itCurrent;
     const bool outerRemoved = m_bCurrentRemoved;
     const auto outerAfter = m_itAfterCurrent;
+    const int outerPriority = m_nRunningPriority;
 
     m_bEndCurrent = false;
     m_bWalking = true;
@@ -119,6 +124,7 @@ void C_TaskController::Pass(void* info, bool update) {
     while (it != m_Tasks.end()) {
         C_TaskBase* task = *it;
         m_itCurrent = it;
+        m_nRunningPriority = task->m_nPriority;
         m_bCurrentRemoved = false;
         g_pRunningController = this;
         if (update) task->Update(info);
@@ -147,5 +153,6 @@ void C_TaskController::Pass(void* info, bool update) {
     m_itCurrent = outerCurrent;
     m_bCurrentRemoved = outerRemoved;
     m_itAfterCurrent = outerAfter;
+    m_nRunningPriority = outerPriority;
     g_pRunningController = outerRunning;
 }

@@ -46,4 +46,5 @@ private:
     std::list<C_TaskBase*>::iterator m_itCurrent;
     bool m_bCurrentRemoved = false;
     std::list<C_TaskBase*>::iterator m_itAfterCurrent;
+    int m_nRunningPriority = 0;
 };

@@ -152,6 +152,20 @@ TEST_F(TaskTest, RunningTaskKillingItselfByPriorityIsSafe) {
     (void)b;
 }
 
+TEST_F(TaskTest, TaskKilledByPriorityStillStartsItsSuccessorThisPass) {
+    Probe* a = Add("a", 10);
+    Add("c", 20);
+    a->onUpdate = [&](C_TitleTaskInfo*) {
+        tc.KillTask(10);      // takes itself out of the list
+        Add("d", 15);         // after it: runs in this pass, before c
+        Add("e", 10);         // same priority, added after it: runs in this pass too
+        Add("f", 5);          // before it: first runs in the next pass
+    };
+    tc.Update(&info);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"ua", "~a", "ue", "ud", "uc"}));
+    EXPECT_EQ(Priorities(), (std::vector<int>{5, 10, 15, 20}));
+}
+
 TEST_F(TaskTest, RunningTaskKillingItselfByRangeInDraw) {
     Probe* a = Add("a", 100);
     Add("b", 150);
