@@ -73,7 +73,7 @@ void CGlobalResources::Load() {
     m_SysTexture.Load("./graphics/sys.png");
     m_LogoTexture.Load("./graphics/RVT_logo.png");
     m_LogoBackdrop.SetSize(640, 480, 0xFFFFFFFF, 0);
-    // (The COM initialisation of the original platform has no counterpart here.)
+    // The sound channels need no per-thread set-up of their own here.
     m_TelopFade.SetSize(640, 480, 0x000000FF, 0);
 
     m_rcSerif = RECT{0, 176, 640, 304};

@@ -38,7 +38,7 @@ void UnitPlate::SetHPText(int hp, int maxHp) {
 }
 
 void UnitPlate::SetNumberText(int value) {
-    char buf[16];
+    char buf[6];  // at most 5 characters
     std::snprintf(buf, sizeof(buf), "%3d", value);
     m_MPText.SetText(buf, 12, 0xFFFFFFFF);
     m_MPText.Render();

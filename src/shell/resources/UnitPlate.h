@@ -24,6 +24,7 @@ struct UnitPlate {
     void Set(const PersonRecord& person, int x, int y, uint8_t alpha);
     // "%4d/%4d"; the bar follows hp x 100 / maxHp (0 when the maximum is not positive).
     void SetHPText(int hp, int maxHp);
+    // "%3d", cut to 5 characters.
     void SetNumberText(int value);
     // "Poison" in red while condition 3 (bit value 4) is held, else an empty text.
     void SetPoisonText(uint16_t conditions);
