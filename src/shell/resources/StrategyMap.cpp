@@ -7,6 +7,9 @@
 
 namespace {
 constexpr double kPi = 3.141592;
+// The least zoom a held zoom-out key reaches (half a key step, so that the last step
+// lands near 0.01 whatever the rounding).
+constexpr double kLeastMapZoom = 0.005;
 }
 
 void CGlobalResources::StartMapCameraMove(int x, int y, int zoomPercent) {
@@ -50,7 +53,11 @@ void CGlobalResources::MoveMapCamera(int dx, int dy, int dzoomPercent) {
     }
     c.targetX = c.x;
     c.targetY = c.y;
-    c.zoom += dzoomPercent / 100.0;
+    // Below the smallest zoom only the target is held back, so a held zoom-out key keeps
+    // shrinking the view; it stops at one key step above zero, where the map would
+    // vanish and then turn over.
+    const double zoom = c.zoom + dzoomPercent / 100.0;
+    if (zoom >= kLeastMapZoom || zoom >= c.zoom) c.zoom = zoom;
     c.targetZoom = c.zoom;
     if (c.zoom < kMinMapZoom) c.targetZoom = kMinMapZoom;
     if (c.zoom > kMaxMapZoom) c.zoom = c.targetZoom = kMaxMapZoom;

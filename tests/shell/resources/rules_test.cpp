@@ -372,6 +372,18 @@ TEST(StrategyMapRules, ZoomLimitsAndMapEdges) {
     g.MoveMapCamera(-2000, -2000, 0);
     EXPECT_DOUBLE_EQ(c.x, 320);
     EXPECT_DOUBLE_EQ(c.y, 240);
+    // A zoom-out key held for a long time: the view keeps a positive zoom and its
+    // centre a finite place inside the map's reach.
+    for (int i = 0; i < 300; ++i) g.MoveMapCamera(0, 0, -1);
+    EXPECT_GT(c.zoom, 0.0);
+    EXPECT_LT(c.zoom, 0.02);
+    EXPECT_DOUBLE_EQ(c.targetZoom, 0.234375);
+    EXPECT_TRUE(std::isfinite(c.x));
+    EXPECT_TRUE(std::isfinite(c.y));
+    for (int i = 0; i < 100; ++i) g.MoveMapCamera(0, 0, 1);
+    ASSERT_NEAR(c.zoom, 1.0, 0.02);
+    EXPECT_GE(c.x, 320 / c.zoom);
+    EXPECT_LT(c.x, 2048 - 320 / c.zoom);
     // No moves by delta while a move runs.
     g.StartMapCameraMove(600, 600, 100);
     const double before = c.x;
@@ -512,6 +524,8 @@ TEST(UnitPlateRules, BarConditionAndZeroMaximum) {
     EXPECT_EQ(plate.GetHPBarWidth(), 0);
     plate.SetNumberText(7);
     EXPECT_EQ(plate.m_MPText.GetText(), "  7");
+    plate.SetNumberText(1234567);  // cut to five characters
+    EXPECT_EQ(plate.m_MPText.GetText(), "12345");
 }
 
 // ---- music and sound effects ---------------------------------------------------------------------
