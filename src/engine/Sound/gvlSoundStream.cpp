@@ -26,12 +26,22 @@ ISoundStream* CreateSoundStream(const std::string& path) {
     const size_t dot = path.rfind('.');
     const std::string ext = dot == std::string::npos ? path : path.substr(dot + 1);
     ISoundStream* stream = nullptr;
+    bool retryCompressed = false;
     if (ExtensionIs(ext, "wav")) stream = new CWaveStream();
     else if (ExtensionIs(ext, "ogg")) stream = new CVorbisStream();
     else stream = new CACMStream();
+    // A name such as "a.WAV" or "b.Ogg" is not exactly "wav" or "ogg": when its own
+    // reader refuses it, the compressed-audio decoder gets its turn, so MP3 data in a
+    // wave file named in upper case still plays.
+    if (dynamic_cast<CACMStream*>(stream) == nullptr && ext != "wav" && ext != "ogg") retryCompressed = true;
     if (stream->Open(path.c_str()) != 0) {
         delete stream;
-        return nullptr;
+        if (!retryCompressed) return nullptr;
+        stream = new CACMStream();
+        if (stream->Open(path.c_str()) != 0) {
+            delete stream;
+            return nullptr;
+        }
     }
     return stream;
 }

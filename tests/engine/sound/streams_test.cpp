@@ -252,6 +252,17 @@ TEST_F(SoundStreams, Mp3InsideARiffWaveFilePlays) {
     EXPECT_EQ(s.GetSourceFormat().formatTag, 0x55);
     EXPECT_NEAR(double(ReadAll(s).size() / 2), double(pcm.Frames()), kMp3Frame);
 
+    // Named "WAV" in upper case, the wave reader refuses the MP3 data and the
+    // compressed-audio reader takes the file; named "wav", it stays refused.
+    soundtest::WriteFile("RIFF.WAV", b);
+    std::unique_ptr<ISoundStream> named(CreateSoundStream("RIFF.WAV"));
+    ASSERT_TRUE(named);
+    EXPECT_NE(dynamic_cast<CACMStream*>(named.get()), nullptr);
+    soundtest::WriteFile("riff.wav", b);
+    g_ErrorLog.SetMode(0);
+    EXPECT_EQ(CreateSoundStream("riff.wav"), nullptr);
+    g_ErrorLog.SetMode(1);
+
     // Plain PCM is refused by the compressed-audio reader.
     soundtest::WriteFile("pcm.bin", soundtest::MakeWav(soundtest::Counter(1000)));
     EXPECT_EQ(s.Open("pcm.bin"), 2);
