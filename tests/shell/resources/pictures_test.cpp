@@ -2,6 +2,7 @@
 // with recorded pictures.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -269,6 +270,42 @@ TEST_F(PresentationPictures, SheetCellsHighlightsFiguresAndArrow) {
     b.x = 300, b.y = 340, b.color = 0xFFFF0000;
     DrawArrowLine(a, b);
     EXPECT_TRUE(Matches("sheet_cells"));
+}
+
+TEST_F(PresentationPictures, OddArgumentsDrawWithoutHarm) {
+    // Broken script or table values reach these draws; none may crash or read outside
+    // the pictures.
+    g_->MakeForcesField(1, "red.png", 255, 0, 0, -64, -64);
+    g_->SetMarker("./graphics/marker.png", 1, 0, 100, 100, 45, 0);
+    g_->SetMarker("./graphics/marker.png", 2, 0, 100, 100, 45, -300);
+    g_->StartMapCameraMove(-5000, 90000, 0);
+    for (int i = 0; i < 3; ++i) g_->DrawStrategyMap(0);
+    g_->SkipMapAnimations();
+    g_->DrawStrategyMap(0);
+    g_->MoveMapCamera(3, 3, -1);  // at zoom 0
+    g_->MoveMapCamera(3, 3, 1);
+    EXPECT_TRUE(std::isfinite(g_->GetMapCamera().x));
+    g_->DrawStrategyMap(0);
+    g_->GetBustUpTexture(-4, 0, 0, 0, 255, -1.0);
+    g_->DrawSmallNumber(100, 100, -2147483647 - 1);
+    g_->DrawSmallIcon(-40, 0, 0, 0);
+    g_->DrawStatusPanel(1000, 0, 0, 0);
+    g_->DrawStretchedPanel(0, 0, 0, -10, 0);
+    g_->DrawWindowEx(0, 0, -50, -50, 2.0f, 0x80FFFFFF, 0);
+    DrawSheetCell(&g_->GetSystemTexture(), -37, 10, 10, 255);
+    DrawUnitFigures(&g_->GetSystemTexture(), 10, 10, 255, -7, 3, -1, 99999);
+    SpriteAnim a;
+    a.Set(&g_->GetSystemTexture(), SpriteAnim::kWipe, 3, 10, 0, 0, RECT{0, 100, 50, 20});
+    for (int i = 0; i < 12; ++i) a.Draw();
+    g_->SetSerif(-1, {});
+    g_->DrawSerifShown(false);
+    g_->SetMessage({});
+    g_->DrawMessageShown(true);
+    g_->DrawMessageHidden(false);
+    g_->SetPlace({""});
+    g_->DrawPlaceHidden(false);
+    EndSpriteBatch();
+    SUCCEED();
 }
 
 TEST_F(PresentationPictures, MissingPicturesAreLoggedAndDrawNothing) {
