@@ -12,16 +12,3 @@ class CStringMap;
 // (-1: the number of entries of the archive), is logged with `what` and cut to
 // 0 .. limit.
 int ReadSavedCount(CStringMap& archive, const std::string& key, int missing, const char* what, int limit = -1);
-
-// Appends the decimal text of a value ("-" for negatives, no leading zeros).
-inline void AppendInt64(std::string& out, int64_t value) {
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) out.push_back('-');
-    while (n > 0) out.push_back(digits[--n]);
-}

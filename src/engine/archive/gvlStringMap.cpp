@@ -5,7 +5,7 @@
 
 // ---- number texts -----------------------------------------------------------------
 
-void Int64ToStringInto(int64_t value, std::string& out) {
+void AppendInt64(std::string& out, int64_t value) {
     // Digits of the magnitude taken as unsigned, so the most negative value is whole.
     uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     char digits[24];
@@ -14,9 +14,13 @@ void Int64ToStringInto(int64_t value, std::string& out) {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    out.clear();
     if (value < 0) out.push_back('-');
     while (n > 0) out.push_back(digits[--n]);
+}
+
+void Int64ToStringInto(int64_t value, std::string& out) {
+    out.clear();
+    AppendInt64(out, value);
 }
 
 std::string Int64ToString(int64_t value) {

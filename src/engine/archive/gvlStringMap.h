@@ -81,6 +81,8 @@ private:
 
 // Decimal text of a 64-bit value ("-" for negatives, no leading zeros).
 void Int64ToStringInto(int64_t value, std::string& out);
+// Appends the decimal text of a value ("-" for negatives, no leading zeros).
+void AppendInt64(std::string& out, int64_t value);
 std::string Int64ToString(int64_t value);
 // Optional "-", then at least one digit; stops at the first non-digit.  0 parsed
 // (out set), 1 no number (out 0).  Overflow wraps like the 64-bit arithmetic.
