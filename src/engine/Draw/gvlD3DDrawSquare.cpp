@@ -175,16 +175,23 @@ void CD3DDrawSquare::ApplyBlendMode() {
     }
 }
 
+namespace {
+// The square's four corners moved to (x, y, z).
+void OffsetSquare(const TLVertex* corners, float x, float y, float z, TLVertex* out) {
+    for (int i = 0; i < 4; ++i) {
+        out[i] = corners[i];
+        out[i].x += x;
+        out[i].y += y;
+        out[i].z += z;
+    }
+}
+}  // namespace
+
 void CD3DDrawSquare::Draw(float x, float y, float z) {
     EndSpriteBatch();
     if (!g_pD3DDevice) return;
     TLVertex v[4];
-    for (int i = 0; i < 4; ++i) {
-        v[i] = m_vertices[i];
-        v[i].x += x;
-        v[i].y += y;
-        v[i].z += z;
-    }
+    OffsetSquare(m_vertices, x, y, z, v);
     ApplyBlendMode();
     g_pD3DDevice->SetTexture(0, nullptr);
     g_pD3DDevice->SetFVF(kFVF_TLVertex);
@@ -195,12 +202,7 @@ void CD3DDrawSquare::DrawWithCurrentTexture(float x, float y, float z) {
     EndSpriteBatch();
     if (!g_pD3DDevice) return;
     TLVertex v[4];
-    for (int i = 0; i < 4; ++i) {
-        v[i] = m_vertices[i];
-        v[i].x += x;
-        v[i].y += y;
-        v[i].z += z;
-    }
+    OffsetSquare(m_vertices, x, y, z, v);
     g_pD3DDevice->SetFVF(kFVF_TLVertex);
     g_pD3DDevice->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(TLVertex));
 }
