@@ -510,15 +510,24 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
             if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
         }
     }
+    // The alpha test against a reference: "greater" and "greater or equal" compare
+    // lanes directly, other functions go through the one-by-one comparison.
+    const bool alphaVec = alphaTest && (s.alphaFunc == CMP_GREATER || s.alphaFunc == CMP_GREATEREQUAL);
+    const __m256i aref = _mm256_set1_epi16(short(int(s.alphaRef) - (s.alphaFunc == CMP_GREATEREQUAL ? 1 : 0)));
+    const __m128i bits = _mm_setr_epi32(1, 2, 4, 8), ones = _mm_set1_epi32(-1);
     int x = x0;
     for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
-        unsigned mask = 0xF;
-        if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x))));
-        else if (zMode == 2) mask = unsigned(_mm_movemask_ps(_mm_cmplt_ps(zc4, _mm_loadu_ps(zb + x))));
-        else if (zMode == 3)
+        // Pixels that pass so far, as whole 32-bit lanes.
+        __m128i pass = ones;
+        if (zMode == 1) pass = _mm_castps_si128(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x)));
+        else if (zMode == 2) pass = _mm_castps_si128(_mm_cmplt_ps(zc4, _mm_loadu_ps(zb + x)));
+        else if (zMode == 3) {
+            unsigned m = 0;
             for (int k = 0; k < 4; ++k)
-                if (!CompareZ(s.zFunc, zc, zb[x + k])) mask &= ~(1u << k);
-        if (!mask) continue;
+                if (CompareZ(s.zFunc, zc, zb[x + k])) m |= 1u << k;
+            pass = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(m)), bits), bits);
+        }
+        if (zMode != 0 && _mm_testz_si128(pass, pass)) continue;
         const __m128i gu4 = _mm_srai_epi32(_mm_add_epi32(fu4, r128), 8);
         const __m128i xi4 = _mm_srai_epi32(gu4, 8);
         const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
@@ -542,27 +551,27 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
         }
         if (!white) c = Mul255y(c, dif);
         if (alphaTest) {
-            mask &= AlphaMask4(s, c);
-            if (!mask) continue;
+            // Failing pixels keep the target unchanged: a select, not a branch
+            // (transparent and opaque texels mix unpredictably in a sprite).
+            __m128i am;
+            if (alphaVec) {
+                const __m256i a16 = _mm256_cmpgt_epi16(c, aref);
+                const __m256i w = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a16, 0xFF), 0xFF);
+                am = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packs_epi16(w, w), 0x08));
+            } else {
+                am = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(AlphaMask4(s, c))), bits), bits);
+            }
+            pass = _mm_and_si128(pass, am);
         }
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
         if (BlendKind == 1) {
-            const __m256i dst = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m256i dst = _mm256_cvtepu8_epi16(old);
             const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
             c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
         }
         const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
-        if (mask == 0xF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), out);
-            if (zWrite) _mm_storeu_ps(zb + x, zc4);
-        } else {
-            alignas(16) uint32_t px[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
-            for (int k = 0; k < 4; ++k)
-                if (mask & (1u << k)) {
-                    cb[x + k] = px[k];
-                    if (zWrite) zb[x + k] = zc;
-                }
-        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), _mm_blendv_epi8(old, out, pass));
+        if (zWrite) _mm_storeu_ps(zb + x, _mm_blendv_ps(_mm_loadu_ps(zb + x), zc4, _mm_castsi128_ps(pass)));
     }
     if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
 }
