@@ -175,4 +175,47 @@ TEST(DeviceFastPaths, TallTrianglesCoverEveryRowOnce) {
     }
 }
 
+// Sprites at two depths with the alpha test under several functions: the texels
+// that fail it must leave both colour and depth alone, which the second layer
+// (drawn behind the first) shows through the pixels it may still reach.
+std::vector<uint32_t> LayeredSprites(bool simd, uint32_t func, uint32_t ref, bool blend) {
+    SetSimdEnabled(simd);
+    const int w = 131, h = 77;
+    Device d(w, h);
+    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF102030, 1.0f, 0);
+    auto tex = AlphaPattern(64, 64, 5);
+    Sprite sp(&d);
+    sp.Begin(blend ? SPRITE_ALPHABLEND : 0);
+    d.SetRenderState(RS_ALPHATESTENABLE, 1);
+    d.SetRenderState(RS_ALPHAFUNC, func);
+    d.SetRenderState(RS_ALPHAREF, ref);
+    d.SetRenderState(RS_ZFUNC, CMP_LESSEQUAL);
+    d.SetRenderState(RS_ZWRITEENABLE, 1);
+    for (int layer = 0; layer < 2; ++layer) {
+        for (int k = 0; k < 6; ++k) {
+            const vm::Vec3 pos{float(k * 19 + layer * 3) - 8.0f, float(k * 11 + layer * 2) - 5.0f,
+                               layer == 0 ? 0.25f : 0.5f};
+            const Rect r{k * 3, k * 2, k * 3 + 37 + k, k * 2 + 33};
+            sp.Draw(tex.get(), &r, nullptr, &pos, k % 2 ? 0xFFFFFFFFu : 0xA0FFC080u);
+        }
+        sp.Flush();
+    }
+    sp.End();
+    SetSimdEnabled(true);
+    return std::vector<uint32_t>(d.BackBuffer(), d.BackBuffer() + size_t(w) * h);
+}
+
+TEST(DeviceFastPaths, AlphaTestedSpritesKeepDepthAndColourLikeOneByOne) {
+    const uint32_t cases[][2] = {{CMP_GREATER, 0}, {CMP_GREATER, 100}, {CMP_GREATEREQUAL, 128}, {CMP_LESS, 90},
+                                 {CMP_EQUAL, 255}, {CMP_NOTEQUAL, 0}};
+    for (const auto& c : cases)
+        for (bool blend : {true, false}) {
+            const auto a = LayeredSprites(true, c[0], c[1], blend);
+            const auto b = LayeredSprites(false, c[0], c[1], blend);
+            size_t first = 0;
+            EXPECT_EQ(CountDiffs(a, b, &first), 0u)
+                << "func " << c[0] << " ref " << c[1] << " blend " << blend << " first at " << first;
+        }
+}
+
 }  // namespace
