@@ -519,8 +519,11 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
     for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
         // Pixels that pass so far, as whole 32-bit lanes.
         __m128i pass = ones;
-        if (zMode == 1) pass = _mm_castps_si128(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x)));
-        else if (zMode == 2) pass = _mm_castps_si128(_mm_cmplt_ps(zc4, _mm_loadu_ps(zb + x)));
+        __m128 zOld = zc4;
+        if (zMode == 1 || zMode == 2) {
+            zOld = _mm_loadu_ps(zb + x);
+            pass = _mm_castps_si128(zMode == 1 ? _mm_cmple_ps(zc4, zOld) : _mm_cmplt_ps(zc4, zOld));
+        }
         else if (zMode == 3) {
             unsigned m = 0;
             for (int k = 0; k < 4; ++k)
@@ -571,7 +574,10 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
         }
         const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), _mm_blendv_epi8(old, out, pass));
-        if (zWrite) _mm_storeu_ps(zb + x, _mm_blendv_ps(_mm_loadu_ps(zb + x), zc4, _mm_castsi128_ps(pass)));
+        if (zWrite) {
+            if (zMode != 1 && zMode != 2) zOld = _mm_loadu_ps(zb + x);
+            _mm_storeu_ps(zb + x, _mm_blendv_ps(zOld, zc4, _mm_castsi128_ps(pass)));
+        }
     }
     if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
 }
@@ -644,6 +650,72 @@ bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x
             break;
     }
     return true;
+}
+
+// The fast path for rows [y0, y1) of one block whose u and depth do not change from
+// row to row (screen-aligned rectangles): what does not depend on the row is worked
+// out once, each row then as TryAffineSpan would. Rows it cannot take go to ShadeSpan.
+void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
+
+void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1) {
+    const float fx = float(x0) - sp.x0;
+    // With no change down the rows, u and depth are the same in every row.
+    const float fy0 = float(y0) - sp.y0;
+    const float u = sp.a0[kAttrU] + sp.dadx[kAttrU] * fx + sp.dady[kAttrU] * fy0;
+    const double su = double(s.tw) * 65536.0, sv = double(s.th) * 65536.0;
+    const bool linear = sp.minify ? s.minLinear : s.magLinear;
+    int64_t fu = RoundHalfAway(double(u) * su);
+    const int64_t dfu = RoundHalfAway(double(sp.dadx[kAttrU]) * su), dfv = RoundHalfAway(double(sp.dadx[kAttrV]) * sv);
+    const bool uHuge = std::fabs(double(u) * su) > 1e15;
+    if (linear) fu -= 32768;
+    const int64_t n = x1 - x0 - 1;
+    const int64_t uA = (fu + 128) >> 16, uB = (fu + dfu * n + 128) >> 16;
+    const bool uFracZero = (((fu + 128) >> 8) & 255) == 0 && dfu == 65536 && dfv == 0;
+    const bool uInsideNear = !(std::min(uA, uB) < 0 || std::max(uA, uB) >= s.tw);
+    const bool uInsideFar = !(std::min(uA, uB) < 0 || std::max(uA, uB) + 1 >= s.tw);
+    uint32_t diffuse;
+    if (sp.flat) diffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+    else {
+        const float* a = sp.a0;
+        diffuse = (ToByte(a[kAttrA]) << 24) | (ToByte(a[kAttrR]) << 16) | (ToByte(a[kAttrG]) << 8) | ToByte(a[kAttrB]);
+    }
+    const float z = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fx + sp.dady[kAttrZ] * fy0;
+    const float dz = sp.dadx[kAttrZ];
+    const bool blend = s.blendKind == kBlendSrcOver;
+    for (int y = y0; y < y1; ++y) {
+        const float fy = float(y) - sp.y0;
+        const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
+        int64_t fv = RoundHalfAway(double(v) * sv);
+        if (uHuge || std::fabs(double(v) * sv) > 1e15) {
+            ShadeSpan(s, sp, y, x0, x1);
+            continue;
+        }
+        int sample = linear ? 2 : 1;
+        if (linear) {
+            fv -= 32768;
+            if (uFracZero && (((fv + 128) >> 8) & 255) == 0) sample = 0;
+        }
+        const int64_t vA = (fv + 128) >> 16, vB = (fv + dfv * n + 128) >> 16;
+        const int64_t need = sample == 2 ? 1 : 0;
+        if (!(sample == 2 ? uInsideFar : uInsideNear) || std::min(vA, vB) < 0 || std::max(vA, vB) + need >= s.th) {
+            ShadeSpan(s, sp, y, x0, x1);
+            continue;
+        }
+        switch (sample) {
+            case 0:
+                blend ? AffineDispatch<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                      : AffineDispatch<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                break;
+            case 1:
+                blend ? AffineDispatch<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                      : AffineDispatch<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                break;
+            default:
+                blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                      : AffineDispatch<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                break;
+        }
+    }
 }
 
 using SpanFn = void (*)(const PipeState&, const SpanSetup&, int, int, int, int);
@@ -993,6 +1065,15 @@ void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     if (sp.persp) fn = cc ? PickKind<true, true>(s.kind, s.blendKind) : PickKind<true, false>(s.kind, s.blendKind);
     else fn = cc ? PickKind<false, true>(s.kind, s.blendKind) : PickKind<false, false>(s.kind, s.blendKind);
     fn(s, sp, y, x0, x1, x0);
+}
+
+void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1) {
+    if (x0 >= x1 || y0 >= y1) return;
+    if (AffineCandidate(s, sp) && sp.dady[kAttrU] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
+        AffineBlock(s, sp, y0, y1, x0, x1);
+        return;
+    }
+    for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);
 }
 
 void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {

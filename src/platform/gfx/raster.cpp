@@ -847,7 +847,7 @@ bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
         sp.flatR = a.r; sp.flatG = a.g; sp.flatB = a.b; sp.flatA = a.a;
         sp.flatSR = a.sr; sp.flatSG = a.sg; sp.flatSB = a.sb;
     }
-    for (int y = py0; y < py1; ++y) ShadeSpan(s, sp, y, px0, px1);
+    ShadeBlock(s, sp, py0, py1, px0, px1);
     return true;
 }
 

@@ -67,6 +67,8 @@ void SetSimdEnabled(bool enabled);
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
 // Shades the spans [x0[i], x1[i]) of rows y + i for i < n (empty spans are skipped);
 // the same pixels as ShadeSpan row by row.
+// Shades pixels [x0, x1) of rows [y0, y1): the same pixels as ShadeSpan row by row.
+void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
 void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1);
 
 void RasterTriangle(const PipeState& s, const ScreenVertex* a, const ScreenVertex* b, const ScreenVertex* c,
