@@ -510,12 +510,68 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
             if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
         }
     }
+    int x = x0;
+    // Filtered rows are bound by shuffles: their pixels pass or fail as a mask of bits.
+    if constexpr (Sample == 2) {
+    for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
+        unsigned mask = 0xF;
+        if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x))));
+        else if (zMode == 2) mask = unsigned(_mm_movemask_ps(_mm_cmplt_ps(zc4, _mm_loadu_ps(zb + x))));
+        else if (zMode == 3)
+            for (int k = 0; k < 4; ++k)
+                if (!CompareZ(s.zFunc, zc, zb[x + k])) mask &= ~(1u << k);
+        if (!mask) continue;
+        const __m128i gu4 = _mm_srai_epi32(_mm_add_epi32(fu4, r128), 8);
+        const __m128i xi4 = _mm_srai_epi32(gu4, 8);
+        const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
+                  i3 = _mm_extract_epi32(xi4, 3);
+        __m256i c;
+        if (Sample == 2) {
+            // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
+            const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
+            const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
+            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
+            const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
+            const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
+            const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
+            const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
+            c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
+        } else if (Sample == 0) {  // four neighbouring texels
+            c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
+            (void)i1, (void)i2, (void)i3;
+        } else {
+            c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
+        }
+        if (!white) c = Mul255y(c, dif);
+        if (alphaTest) {
+            mask &= AlphaMask4(s, c);
+            if (!mask) continue;
+        }
+        if (BlendKind == 1) {
+            const __m256i dst = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
+            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
+        }
+        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
+        if (mask == 0xF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), out);
+            if (zWrite) _mm_storeu_ps(zb + x, zc4);
+        } else {
+            alignas(16) uint32_t px[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
+            for (int k = 0; k < 4; ++k)
+                if (mask & (1u << k)) {
+                    cb[x + k] = px[k];
+                    if (zWrite) zb[x + k] = zc;
+                }
+        }
+    }
+    }
     // The alpha test against a reference: "greater" and "greater or equal" compare
     // lanes directly, other functions go through the one-by-one comparison.
     const bool alphaVec = alphaTest && (s.alphaFunc == CMP_GREATER || s.alphaFunc == CMP_GREATEREQUAL);
     const __m256i aref = _mm256_set1_epi16(short(int(s.alphaRef) - (s.alphaFunc == CMP_GREATEREQUAL ? 1 : 0)));
     const __m128i bits = _mm_setr_epi32(1, 2, 4, 8), ones = _mm_set1_epi32(-1);
-    int x = x0;
     for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
         // Pixels that pass so far, as whole 32-bit lanes.
         __m128i pass = ones;
