@@ -33,6 +33,25 @@ CDXAppBase::CDXAppBase() = default;
 
 CDXAppBase::~CDXAppBase() { Release(); }
 
+// The render, sampler and stage states the game sets once after creating the device.
+void SetFixedDeviceState(gfx::Device* d) {
+    d->SetRenderState(gfx::RS_LIGHTING, 1);
+    d->SetRenderState(gfx::RS_DITHERENABLE, 1);
+    d->SetRenderState(gfx::RS_ZENABLE, gfx::ZB_TRUE);
+    d->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_CCW);
+    d->SetRenderState(gfx::RS_AMBIENT, 0x33333333);
+    d->SetRenderState(gfx::RS_NORMALIZENORMALS, 1);
+    d->SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
+    d->SetSamplerState(0, gfx::SAMP_MAGFILTER, gfx::TEXF_LINEAR);
+    d->SetSamplerState(0, gfx::SAMP_MINFILTER, gfx::TEXF_LINEAR);
+    d->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
+    d->SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
+    d->SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
+    d->SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
+    d->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
+    d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
+}
+
 HRESULT CDXAppBase::CreateEffectAndShaders(bool effect) {
     if (effect) {
         std::vector<unsigned char> bytes;
@@ -88,23 +107,8 @@ HRESULT CDXAppBase::Create(void* instance, int showCommand) {
     g_hMainWindow = m_hWnd;
     g_hInstance = m_hInstance;
 
-    // Fixed device state.
+    SetFixedDeviceState(m_pD3DDevice);
     gfx::Device* d = m_pD3DDevice;
-    d->SetRenderState(gfx::RS_LIGHTING, 1);
-    d->SetRenderState(gfx::RS_DITHERENABLE, 1);
-    d->SetRenderState(gfx::RS_ZENABLE, gfx::ZB_TRUE);
-    d->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_CCW);
-    d->SetRenderState(gfx::RS_AMBIENT, 0x33333333);
-    d->SetRenderState(gfx::RS_NORMALIZENORMALS, 1);
-    d->SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
-    d->SetSamplerState(0, gfx::SAMP_MAGFILTER, gfx::TEXF_LINEAR);
-    d->SetSamplerState(0, gfx::SAMP_MINFILTER, gfx::TEXF_LINEAR);
-    d->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
-    d->SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
-    d->SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
-    d->SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
-    d->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
-    d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
 
     // Projection: near plane 0, as the game's pictures expect.
     const float kPi = 3.14159265358979323846f;

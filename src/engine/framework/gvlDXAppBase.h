@@ -21,6 +21,9 @@ extern void* g_hMainWindow;
 extern void* g_hInstance;
 extern void* g_hWnd;
 
+// The render, sampler and stage states the game sets once after creating the device.
+void SetFixedDeviceState(gfx::Device* device);
+
 class CDXAppBase {
 public:
     CDXAppBase();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/gvlDXAppBase.h"
 #include "Draw/gvlD3DObjectBase.h"
 #include "PartyData.h"
 #include "ScenarioScript.h"
@@ -92,20 +93,7 @@ protected:
         WriteScriptPictures(dir_.path());
         ASSERT_EQ(CreateD3DDevice(false, 640, 480), S_OK);
         InitDrawObjects(g_pD3DDevice);
-        gfx::Device* d = g_pD3DDevice;
-        d->SetRenderState(gfx::RS_LIGHTING, 1);
-        d->SetRenderState(gfx::RS_DITHERENABLE, 1);
-        d->SetRenderState(gfx::RS_ZENABLE, gfx::ZB_TRUE);
-        d->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_CCW);
-        d->SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
-        d->SetSamplerState(0, gfx::SAMP_MAGFILTER, gfx::TEXF_LINEAR);
-        d->SetSamplerState(0, gfx::SAMP_MINFILTER, gfx::TEXF_LINEAR);
-        d->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
-        d->SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
-        d->SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
-        d->SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
-        d->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
-        d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
+        SetFixedDeviceState(g_pD3DDevice);
         g_GlobalResources.Load();
         story_.pInputManager = &input_;
         story_.pPartyData = &party_;
