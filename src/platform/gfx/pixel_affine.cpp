@@ -1,0 +1,397 @@
+// The fast path for screen rectangles and sprites: constant colour, affine texture
+// coordinates.
+#include "gfx/pixel_internal.h"
+
+namespace gfx {
+
+namespace pix {
+namespace {
+
+// ---- Affine fast path ---------------------------------------------------------------
+// Constant colour, affine texture coordinates, texture modulated by the colour, no
+// blending or source-over blending: screen rectangles and sprites.  Texture
+// coordinates step in 16.16 texels; the arithmetic per channel is the same as the
+// general path's (bilinear weights of 8 bits, a*b/255 rounded).
+
+inline __m128i Mul255x(__m128i a, __m128i b) {  // 16-bit lanes, values 0..255
+    const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+inline __m128i Unpack(uint32_t c) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(c)), _mm_setzero_si128()); }
+inline uint32_t PackOne(__m128i v) { return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v))); }
+
+// Bilinear of the 2x2 block at p (row pitch `pitch`), weights fx, fy of 256.
+inline __m128i BilinearX(const uint32_t* p, int pitch, int fx, int fy) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i wx = _mm_set_epi16(short(fx), short(fx), short(fx), short(fx), short(256 - fx), short(256 - fx),
+                                     short(256 - fx), short(256 - fx));
+    __m128i r0 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+    __m128i r1 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + pitch)), zero);
+    r0 = _mm_mullo_epi16(r0, wx);
+    r1 = _mm_mullo_epi16(r1, wx);
+    __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(r0, _mm_srli_si128(r0, 8)), half), 8);
+    __m128i bot = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(r1, _mm_srli_si128(r1, 8)), half), 8);
+    top = _mm_mullo_epi16(top, _mm_set1_epi16(short(256 - fy)));
+    bot = _mm_mullo_epi16(bot, _mm_set1_epi16(short(fy)));
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(top, bot), half), 8);
+}
+
+template <int BlendKind, int Sample>  // Sample: 0 texel copy, 1 point, 2 linear
+void AffineSpan(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu, int64_t dfv,
+                float z, float dz, uint32_t diffuse) {
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    const bool zTest = s.zTest, zWrite = s.zWrite, alphaTest = s.alphaTest;
+    const bool white = diffuse == 0xFFFFFFFFu;
+    const __m128i dif = Unpack(diffuse);
+    const __m128i c255 = _mm_set1_epi16(255);
+    const int tw = s.tw;
+    for (int x = x0; x < x1; ++x, fu += dfu, fv += dfv, z += dz) {
+        const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+        if (zTest && !CompareZ(s.zFunc, zc, zb[x])) continue;
+        // The same 8-bit fixed point as the general path: texel * 256, rounded.
+        const int64_t gu = (fu + 128) >> 8, gv = (fv + 128) >> 8;
+        const int xi = int(gu >> 8), yi = int(gv >> 8);
+        __m128i c;
+        if (Sample == 2) c = BilinearX(s.tex + size_t(yi) * tw + xi, tw, int(gu & 255), int(gv & 255));
+        else c = Unpack(s.tex[size_t(yi) * tw + xi]);
+        if (!white) c = Mul255x(c, dif);
+        const uint32_t src = PackOne(c);
+        const uint32_t sa = src >> 24;
+        if (alphaTest && !Compare(s.alphaFunc, sa, s.alphaRef)) continue;
+        uint32_t out = src;
+        if (BlendKind == 1 && sa != 255) {
+            if (sa == 0) {
+                out = cb[x];
+            } else {
+                const __m128i a = _mm_set1_epi16(short(sa));
+                const __m128i ia = _mm_sub_epi16(c255, a);
+                out = PackOne(_mm_add_epi16(Mul255x(c, a), Mul255x(Unpack(cb[x]), ia)));
+            }
+        }
+        cb[x] = out;
+        if (zWrite) zb[x] = zc;
+    }
+}
+
+// Rows of constant v and constant depth (screen-aligned sprites and squares).
+template <int BlendKind, int Sample>
+__attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, int x0, int x1, int64_t fu,
+                                                     int64_t fv, int64_t dfu, float z, uint32_t diffuse) {
+    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
+    // Depth: one value for the whole row.
+    const float zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+    const __m128 zc4 = _mm_set1_ps(zc);
+    int zMode = 0;  // 0 always passes, 1 less-equal, 2 less, 3 per pixel
+    if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
+    const bool white = diffuse == 0xFFFFFFFFu;
+    const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(diffuse)));
+    const __m256i c255 = _mm256_set1_epi16(255);
+    const int tw = s.tw, th = s.th;
+    const int64_t gvRow = (fv + 128) >> 8;
+    const uint32_t* const row0 = s.tex + size_t(gvRow >> 8) * tw;
+    const uint32_t* const row1 = row0 + tw;
+    const short fy = short(gvRow & 255);
+    // 32-bit texel coordinates (16.16) of four pixels and their step.
+    const __m128i step4 = _mm_set1_epi32(int32_t(dfu * 4));
+    __m128i fu4 = _mm_add_epi32(_mm_set1_epi32(int32_t(fu)),
+                                _mm_mullo_epi32(_mm_set_epi32(3, 2, 1, 0), _mm_set1_epi32(int32_t(dfu))));
+    const __m128i r128 = _mm_set1_epi32(128), m255 = _mm_set1_epi32(255);
+    // Left and right texels of each pixel's pair, widened to 16 bits; and each
+    // pixel's weight over its four channels.
+    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const __m256i selW = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                          8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i wy7 = _mm256_set1_epi16(short(fy << 7));
+    // The rows a few spans further down are most likely wanted soon: ask for them
+    // early (texture rows of a sprite sheet lie far apart in memory).
+    constexpr int kAhead = 4;
+    if ((gvRow >> 8) + kAhead + 1 < th) {
+        const int64_t uEnd = (fu + dfu * (x1 - x0) + 128) >> 16;
+        const uint32_t* ahead = row0 + size_t(kAhead) * tw;
+        const char* from = reinterpret_cast<const char*>(ahead + ((fu + 128) >> 16));
+        const char* to = reinterpret_cast<const char*>(ahead + uEnd + 1);
+        for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
+    }
+    // Likewise the target's rows (colour and depth) below this one.
+    if (y + kAhead < s.sy1) {
+        const size_t off = size_t(kAhead) * s.pitch;
+        for (int px = x0; px < x1 + 16; px += 16) {
+            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
+            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
+        }
+    }
+    int x = x0;
+    // Filtered rows are bound by shuffles: their pixels pass or fail as a mask of bits.
+    if constexpr (Sample == 2) {
+    for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
+        unsigned mask = 0xF;
+        if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x))));
+        else if (zMode == 2) mask = unsigned(_mm_movemask_ps(_mm_cmplt_ps(zc4, _mm_loadu_ps(zb + x))));
+        else if (zMode == 3)
+            for (int k = 0; k < 4; ++k)
+                if (!CompareZ(s.zFunc, zc, zb[x + k])) mask &= ~(1u << k);
+        if (!mask) continue;
+        const __m128i gu4 = _mm_srai_epi32(_mm_add_epi32(fu4, r128), 8);
+        const __m128i xi4 = _mm_srai_epi32(gu4, 8);
+        const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
+                  i3 = _mm_extract_epi32(xi4, 3);
+        __m256i c;
+        if (Sample == 2) {
+            // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
+            const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
+            const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
+            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
+            const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
+            const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
+            const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
+            const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
+            c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
+        } else if (Sample == 0) {  // four neighbouring texels
+            c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
+            (void)i1, (void)i2, (void)i3;
+        } else {
+            c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
+        }
+        if (!white) c = Mul255y(c, dif);
+        if (alphaTest) {
+            mask &= AlphaMask4(s, c);
+            if (!mask) continue;
+        }
+        if (BlendKind == 1) {
+            const __m256i dst = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
+            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
+        }
+        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
+        if (mask == 0xF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), out);
+            if (zWrite) _mm_storeu_ps(zb + x, zc4);
+        } else {
+            alignas(16) uint32_t px[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
+            for (int k = 0; k < 4; ++k)
+                if (mask & (1u << k)) {
+                    cb[x + k] = px[k];
+                    if (zWrite) zb[x + k] = zc;
+                }
+        }
+    }
+    }
+    // The alpha test against a reference: "greater" and "greater or equal" compare
+    // lanes directly, other functions go through the one-by-one comparison.
+    const bool alphaVec = alphaTest && (s.alphaFunc == CMP_GREATER || s.alphaFunc == CMP_GREATEREQUAL);
+    const __m256i aref = _mm256_set1_epi16(short(int(s.alphaRef) - (s.alphaFunc == CMP_GREATEREQUAL ? 1 : 0)));
+    const __m128i bits = _mm_setr_epi32(1, 2, 4, 8), ones = _mm_set1_epi32(-1);
+    for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
+        // Pixels that pass so far, as whole 32-bit lanes.
+        __m128i pass = ones;
+        __m128 zOld = zc4;
+        if (zMode == 1 || zMode == 2) {
+            zOld = _mm_loadu_ps(zb + x);
+            pass = _mm_castps_si128(zMode == 1 ? _mm_cmple_ps(zc4, zOld) : _mm_cmplt_ps(zc4, zOld));
+        }
+        else if (zMode == 3) {
+            unsigned m = 0;
+            for (int k = 0; k < 4; ++k)
+                if (CompareZ(s.zFunc, zc, zb[x + k])) m |= 1u << k;
+            pass = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(m)), bits), bits);
+        }
+        if (zMode != 0 && _mm_testz_si128(pass, pass)) continue;
+        const __m128i gu4 = _mm_srai_epi32(_mm_add_epi32(fu4, r128), 8);
+        const __m128i xi4 = _mm_srai_epi32(gu4, 8);
+        const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
+                  i3 = _mm_extract_epi32(xi4, 3);
+        __m256i c;
+        if (Sample == 2) {
+            // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
+            const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
+            const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
+            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
+            const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
+            const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
+            const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
+            const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
+            c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
+        } else if (Sample == 0) {  // four neighbouring texels
+            c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
+            (void)i1, (void)i2, (void)i3;
+        } else {
+            c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
+        }
+        if (!white) c = Mul255y(c, dif);
+        if (alphaTest) {
+            // Failing pixels keep the target unchanged: a select, not a branch
+            // (transparent and opaque texels mix unpredictably in a sprite).
+            __m128i am;
+            if (alphaVec) {
+                const __m256i a16 = _mm256_cmpgt_epi16(c, aref);
+                const __m256i w = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a16, 0xFF), 0xFF);
+                am = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packs_epi16(w, w), 0x08));
+            } else {
+                am = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(AlphaMask4(s, c))), bits), bits);
+            }
+            pass = _mm_and_si128(pass, am);
+        }
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
+        if (BlendKind == 1) {
+            const __m256i dst = _mm256_cvtepu8_epi16(old);
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
+            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
+        }
+        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), _mm_blendv_epi8(old, out, pass));
+        if (zWrite) {
+            if (zMode != 1 && zMode != 2) zOld = _mm_loadu_ps(zb + x);
+            _mm_storeu_ps(zb + x, _mm_blendv_ps(zOld, zc4, _mm_castsi128_ps(pass)));
+        }
+    }
+    if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
+}
+
+template <int BlendKind, int Sample>
+inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
+                           int64_t dfv, float z, float dz, uint32_t diffuse) {
+    // 32-bit coordinates suffice: the span was checked to stay inside the texture.
+    if (x1 - x0 >= 4 && dfv == 0 && dz == 0.0f && HasAvx2() && fu >= 0 && fu + dfu * (x1 - x0) < (int64_t(1) << 31) &&
+        fu + dfu * (x1 - x0) >= 0)
+        AffineSpanAvx2<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, z, diffuse);
+    else AffineSpan<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+}
+
+// Rounds to nearest with halves away from zero, as llround does, inline: the
+// fraction d - trunc(d) of a double is exact.
+inline int64_t RoundHalfAway(double d) {
+    if (!(std::fabs(d) < 9.0e18)) return std::llround(d);
+    int64_t t = int64_t(d);
+    const double frac = d - double(t);
+    t += frac >= 0.5 ? 1 : 0;
+    t -= frac <= -0.5 ? 1 : 0;
+    return t;
+}
+
+}  // namespace
+
+// Tries the fast path for one span; false when the span needs the general path.
+bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+    const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
+    const float u = sp.a0[kAttrU] + sp.dadx[kAttrU] * fx + sp.dady[kAttrU] * fy;
+    const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
+    const double su = double(s.tw) * 65536.0, sv = double(s.th) * 65536.0;
+    const bool linear = sp.minify ? s.minLinear : s.magLinear;
+    int64_t fu = RoundHalfAway(double(u) * su), fv = RoundHalfAway(double(v) * sv);
+    const int64_t dfu = RoundHalfAway(double(sp.dadx[kAttrU]) * su), dfv = RoundHalfAway(double(sp.dadx[kAttrV]) * sv);
+    if (std::fabs(double(u) * su) > 1e15 || std::fabs(double(v) * sv) > 1e15) return false;
+    int sample = linear ? 2 : 1;
+    if (linear) {
+        fu -= 32768;
+        fv -= 32768;
+        // Whole texels at a one-texel step: a plain copy.
+        if ((((fu + 128) >> 8) & 255) == 0 && (((fv + 128) >> 8) & 255) == 0 && dfu == 65536 && dfv == 0) sample = 0;
+    }
+    const int64_t n = x1 - x0 - 1;
+    const int64_t uA = (fu + 128) >> 16, uB = (fu + dfu * n + 128) >> 16;
+    const int64_t vA = (fv + 128) >> 16, vB = (fv + dfv * n + 128) >> 16;
+    const int64_t need = sample == 2 ? 1 : 0;  // the bilinear block reaches one texel further
+    if (std::min(uA, uB) < 0 || std::max(uA, uB) + need >= s.tw) return false;
+    if (std::min(vA, vB) < 0 || std::max(vA, vB) + need >= s.th) return false;
+    uint32_t diffuse;
+    if (sp.flat) diffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+    else {
+        const float* a = sp.a0;
+        diffuse = (ToByte(a[kAttrA]) << 24) | (ToByte(a[kAttrR]) << 16) | (ToByte(a[kAttrG]) << 8) | ToByte(a[kAttrB]);
+    }
+    const float z = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fx + sp.dady[kAttrZ] * fy;
+    const float dz = sp.dadx[kAttrZ];
+    const bool blend = s.blendKind == kBlendSrcOver;
+    switch (sample) {
+        case 0:
+            blend ? AffineDispatch<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineDispatch<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            break;
+        case 1:
+            blend ? AffineDispatch<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineDispatch<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            break;
+        default:
+            blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                  : AffineDispatch<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+            break;
+    }
+    return true;
+}
+
+// The fast path for rows [y0, y1) of one block whose u and depth do not change from
+// row to row (screen-aligned rectangles): what does not depend on the row is worked
+// out once, each row then as TryAffineSpan would. Rows it cannot take go to ShadeSpan.
+void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1) {
+    const float fx = float(x0) - sp.x0;
+    // With no change down the rows, u and depth are the same in every row.
+    const float fy0 = float(y0) - sp.y0;
+    const float u = sp.a0[kAttrU] + sp.dadx[kAttrU] * fx + sp.dady[kAttrU] * fy0;
+    const double su = double(s.tw) * 65536.0, sv = double(s.th) * 65536.0;
+    const bool linear = sp.minify ? s.minLinear : s.magLinear;
+    int64_t fu = RoundHalfAway(double(u) * su);
+    const int64_t dfu = RoundHalfAway(double(sp.dadx[kAttrU]) * su), dfv = RoundHalfAway(double(sp.dadx[kAttrV]) * sv);
+    const bool uHuge = std::fabs(double(u) * su) > 1e15;
+    if (linear) fu -= 32768;
+    const int64_t n = x1 - x0 - 1;
+    const int64_t uA = (fu + 128) >> 16, uB = (fu + dfu * n + 128) >> 16;
+    const bool uFracZero = (((fu + 128) >> 8) & 255) == 0 && dfu == 65536 && dfv == 0;
+    const bool uInsideNear = !(std::min(uA, uB) < 0 || std::max(uA, uB) >= s.tw);
+    const bool uInsideFar = !(std::min(uA, uB) < 0 || std::max(uA, uB) + 1 >= s.tw);
+    uint32_t diffuse;
+    if (sp.flat) diffuse = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+    else {
+        const float* a = sp.a0;
+        diffuse = (ToByte(a[kAttrA]) << 24) | (ToByte(a[kAttrR]) << 16) | (ToByte(a[kAttrG]) << 8) | ToByte(a[kAttrB]);
+    }
+    const float z = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fx + sp.dady[kAttrZ] * fy0;
+    const float dz = sp.dadx[kAttrZ];
+    const bool blend = s.blendKind == kBlendSrcOver;
+    for (int y = y0; y < y1; ++y) {
+        const float fy = float(y) - sp.y0;
+        const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
+        int64_t fv = RoundHalfAway(double(v) * sv);
+        if (uHuge || std::fabs(double(v) * sv) > 1e15) {
+            ShadeSpan(s, sp, y, x0, x1);
+            continue;
+        }
+        int sample = linear ? 2 : 1;
+        if (linear) {
+            fv -= 32768;
+            if (uFracZero && (((fv + 128) >> 8) & 255) == 0) sample = 0;
+        }
+        const int64_t vA = (fv + 128) >> 16, vB = (fv + dfv * n + 128) >> 16;
+        const int64_t need = sample == 2 ? 1 : 0;
+        if (!(sample == 2 ? uInsideFar : uInsideNear) || std::min(vA, vB) < 0 || std::max(vA, vB) + need >= s.th) {
+            ShadeSpan(s, sp, y, x0, x1);
+            continue;
+        }
+        switch (sample) {
+            case 0:
+                blend ? AffineDispatch<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                      : AffineDispatch<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                break;
+            case 1:
+                blend ? AffineDispatch<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                      : AffineDispatch<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                break;
+            default:
+                blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
+                      : AffineDispatch<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                break;
+        }
+    }
+}
+
+
+}  // namespace pix
+}  // namespace gfx
