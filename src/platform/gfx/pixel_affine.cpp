@@ -1,5 +1,7 @@
 // The fast path for screen rectangles and sprites: constant colour, affine texture
 // coordinates.
+#include <vector>
+
 #include "gfx/pixel_internal.h"
 
 namespace gfx {
@@ -256,6 +258,309 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
     if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
 }
 
+// ---- Filtered rows of screen-aligned rectangles --------------------------------------
+// In a screen-aligned rectangle every row has the same u per column, so each column's
+// texel pair and weight are worked out once per block, and each texture row's
+// horizontal blend once per block too: it is kept while the rows below still use it
+// (near 1:1 a texture row serves two target rows, first as the lower and then as the
+// upper row of the pair).  The arithmetic is the one-by-one path's: horizontal blend
+// per texture row, then the vertical blend, modulation and source-over blending.
+
+// Per group of four columns: where to load eight neighbouring texels, how to pick
+// each pixel's pair out of them, and the four pixels' weights.
+struct alignas(32) Vec256 {
+    __m256i v;
+};
+struct FilterScratch {
+    std::vector<Vec256> ctrl, wx, lerp[2];
+    std::vector<int32_t> base, idx;
+};
+thread_local FilterScratch t_filter;
+
+struct FilterBlock {
+    int groups = 0;           // groups of four columns, an even number
+    bool contiguous = false;  // every group's pairs lie within eight neighbouring texels
+    const int32_t* base = nullptr;
+    const int32_t* idx = nullptr;  // four left texels per group
+    const __m256i* ctrl = nullptr;
+    const __m256i* wx = nullptr;
+    __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
+    int tag[2] = {-1, -1};                  // and which texture row each holds
+    int uLo = 0, uHi = 0;                   // the texels the block reads in each row
+};
+
+// Columns [0, w) of a block starting at 16.16 coordinate fu and stepping dfu; columns
+// past w repeat the last one (their pixels are never stored).
+void PrepareFilterBlock(FilterBlock& fb, int tw, int64_t fu, int64_t dfu, int w) {
+    FilterScratch& t = t_filter;
+    const int groups = ((w + 7) / 8) * 2;
+    if (t.ctrl.size() < size_t(groups)) {
+        t.ctrl.resize(size_t(groups));
+        t.wx.resize(size_t(groups));
+        t.lerp[0].resize(size_t(groups));
+        t.lerp[1].resize(size_t(groups));
+        t.base.resize(size_t(groups));
+        t.idx.resize(size_t(groups) * 4);
+    }
+    bool contiguous = tw >= 8;
+    int uLo = tw, uHi = 0;
+    for (int g = 0; g < groups; ++g) {
+        int xi[4], fx[4];
+        for (int k = 0; k < 4; ++k) {
+            const int j = std::min(4 * g + k, w - 1);
+            const int64_t gu = (fu + dfu * j + 128) >> 8;
+            xi[k] = int(gu >> 8);
+            fx[k] = int(gu & 255);
+            t.idx[size_t(g) * 4 + size_t(k)] = xi[k];
+        }
+        const int lo = std::min(std::min(xi[0], xi[1]), std::min(xi[2], xi[3]));
+        const int hi = std::max(std::max(xi[0], xi[1]), std::max(xi[2], xi[3]));
+        if (hi + 1 - lo > 7) contiguous = false;
+        uLo = std::min(uLo, lo);
+        uHi = std::max(uHi, hi + 1);
+        const int b = contiguous ? std::min(lo, tw - 8) : 0;
+        t.base[size_t(g)] = b;
+        // Pairs as [L0 L1 R0 R1 | L2 L3 R2 R3]: bytes widen to [L0 L1 | L2 L3] and
+        // [R0 R1 | R2 R3].
+        alignas(32) int32_t c[8] = {xi[0] - b, xi[1] - b, xi[0] + 1 - b, xi[1] + 1 - b,
+                                    xi[2] - b, xi[3] - b, xi[2] + 1 - b, xi[3] + 1 - b};
+        alignas(32) int16_t wv[16];
+        for (int k = 0; k < 16; ++k) wv[k] = int16_t(fx[k / 4] << 7);
+        std::memcpy(&t.ctrl[size_t(g)], c, sizeof c);
+        std::memcpy(&t.wx[size_t(g)], wv, sizeof wv);
+    }
+    fb.groups = groups;
+    fb.contiguous = contiguous;
+    fb.base = t.base.data();
+    fb.idx = t.idx.data();
+    fb.ctrl = &t.ctrl[0].v;
+    fb.wx = &t.wx[0].v;
+    fb.lerp[0] = &t.lerp[0][0].v;
+    fb.lerp[1] = &t.lerp[1][0].v;
+    fb.tag[0] = fb.tag[1] = -1;
+    fb.uLo = uLo;
+    fb.uHi = uHi;
+}
+
+// The horizontal blend of one texture row at every column of the block: 16-bit
+// channels, four pixels to a vector.
+__attribute__((target("avx2"))) void LerpTextureRow(const FilterBlock& fb, const uint32_t* row, __m256i* out) {
+    const __m256i zero = _mm256_setzero_si256();
+    const int groups = fb.groups;
+    const __m256i* const wx = fb.wx;
+    if (fb.contiguous) {
+        const int32_t* const base = fb.base;
+        const __m256i* const ctrl = fb.ctrl;
+        for (int g = 0; g < groups; ++g) {
+            const __m256i t = _mm256_permutevar8x32_epi32(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + base[g])), ctrl[g]);
+            out[g] = LerpW(_mm256_unpacklo_epi8(t, zero), _mm256_unpackhi_epi8(t, zero), wx[g]);
+        }
+        return;
+    }
+    // Wide steps: each pixel's pair loaded on its own ([L0 R0 L1 R1 | L2 R2 L3 R3]).
+    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const int32_t* const idx = fb.idx;
+    for (int g = 0; g < groups; ++g) {
+        const int32_t* i = idx + size_t(g) * 4;
+        const __m256i t = Load2x64(row + i[0], row + i[1], row + i[2], row + i[3]);
+        out[g] = LerpW(_mm256_shuffle_epi8(t, selL), _mm256_shuffle_epi8(t, selR), wx[g]);
+    }
+}
+
+// Alpha test of filtered rows: none, "greater than lo", or "inside (lo, hi)" with the
+// answer flipped for "not equal".
+enum : int { kAlphaNone = 0, kAlphaAbove = 1, kAlphaRange = 2 };
+// Depth test of filtered rows: none (or "always"), less-equal, any other function.
+enum : int { kDepthNone = 0, kDepthLessEqual = 1, kDepthOther = 2 };
+
+struct FilteredRowArgs {
+    const __m256i* top;
+    const __m256i* bot;
+    int y, x0, x1;
+    short fy;  // weight of the lower texture row, of 256
+    float z;
+    uint32_t diffuse;
+    short alo, ahi;  // alphas that pass: above alo (and below ahi)
+    bool aflip;      // ... or, flipped, those that do not
+};
+
+// Eight pixels at a time from the two horizontally blended texture rows; returns
+// where it stopped (the last pixels, fewer than eight, go one by one).
+template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite>
+__attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
+    uint32_t* const cb = s.cbuf + size_t(r.y) * s.pitch;
+    float* const zb = s.zbuf ? s.zbuf + size_t(r.y) * s.pitch : nullptr;
+    const __m256i* const top = r.top;
+    const __m256i* const bot = r.bot;
+    const int x0 = r.x0, x1 = r.x1;
+    const float zc = r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z);
+    const __m256 zc8 = _mm256_set1_ps(zc);
+    const uint32_t zFunc = s.zFunc;
+    const bool white = r.diffuse == 0xFFFFFFFFu;
+    const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));
+    const __m256i c255 = _mm256_set1_epi16(255);
+    const __m256i wy7 = _mm256_set1_epi16(short(r.fy << 7));
+    // Each pixel's alpha over its four channels.
+    const __m256i selA = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                                          6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    const __m256i vlo = _mm256_set1_epi16(r.alo), vhi = _mm256_set1_epi16(r.ahi);
+    const __m256i flip = r.aflip ? _mm256_set1_epi16(-1) : _mm256_setzero_si256();
+    // The target's rows (colour and depth) a few rows down are most likely wanted soon.
+    constexpr int kAhead = 4;
+    if (r.y + kAhead < s.sy1) {
+        const size_t off = size_t(kAhead) * s.pitch;
+        for (int px = x0; px < x1 + 16; px += 16) {
+            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
+            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
+        }
+    }
+    constexpr bool masked = AlphaMode != kAlphaNone || DepthMode != kDepthNone;
+    int x = x0;
+    for (int g = 0; x + 8 <= x1; x += 8, g += 2) {
+        __m256i c0 = LerpW(top[g], bot[g], wy7), c1 = LerpW(top[g + 1], bot[g + 1], wy7);  // [0 1 | 2 3], [4 5 | 6 7]
+        if (!white) {
+            c0 = Mul255y(c0, dif);
+            c1 = Mul255y(c1, dif);
+        }
+        const __m256i a0 = _mm256_shuffle_epi8(c0, selA), a1 = _mm256_shuffle_epi8(c1, selA);
+        // Pixels that pass, as whole 32-bit lanes in pixel order.
+        __m256i pass = _mm256_set1_epi32(-1);
+        __m256 zOld = zc8;
+        if constexpr (DepthMode != kDepthNone) {
+            zOld = _mm256_loadu_ps(zb + x);
+            __m256 zp;
+            if constexpr (DepthMode == kDepthLessEqual) zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
+            else
+                switch (zFunc) {
+                    case CMP_NEVER: zp = _mm256_setzero_ps(); break;
+                    case CMP_LESS: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ); break;
+                    case CMP_EQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ); break;
+                    case CMP_LESSEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ); break;
+                    case CMP_GREATER: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ); break;
+                    case CMP_NOTEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ); break;
+                    case CMP_GREATEREQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ); break;
+                    default: zp = _mm256_castsi256_ps(_mm256_set1_epi32(-1)); break;
+                }
+            pass = _mm256_castps_si256(zp);
+        }
+        if constexpr (AlphaMode != kAlphaNone) {
+            __m256i m0 = _mm256_cmpgt_epi16(a0, vlo), m1 = _mm256_cmpgt_epi16(a1, vlo);
+            if constexpr (AlphaMode == kAlphaRange) {
+                m0 = _mm256_xor_si256(_mm256_and_si256(m0, _mm256_cmpgt_epi16(vhi, a0)), flip);
+                m1 = _mm256_xor_si256(_mm256_and_si256(m1, _mm256_cmpgt_epi16(vhi, a1)), flip);
+            }
+            const __m256i am = _mm256_permute4x64_epi64(_mm256_packs_epi16(m0, m1), 0xD8);
+            pass = DepthMode != kDepthNone ? _mm256_and_si256(pass, am) : am;
+        }
+        if (BlendKind == 1) {
+            const __m256i d0 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
+            const __m256i d1 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x + 4)));
+            c0 = _mm256_add_epi16(Mul255y(c0, a0), Mul255y(d0, _mm256_sub_epi16(c255, a0)));
+            c1 = _mm256_add_epi16(Mul255y(c1, a1), Mul255y(d1, _mm256_sub_epi16(c255, a1)));
+        }
+        __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
+        if constexpr (masked)
+            out = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb + x)), out, pass);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb + x), out);
+        if constexpr (ZWrite) {
+            if constexpr (masked) {
+                if constexpr (DepthMode == kDepthNone) zOld = _mm256_loadu_ps(zb + x);
+                _mm256_storeu_ps(zb + x, _mm256_blendv_ps(zOld, zc8, _mm256_castsi256_ps(pass)));
+            } else {
+                _mm256_storeu_ps(zb + x, zc8);
+            }
+        }
+    }
+    (void)vhi, (void)flip, (void)zFunc;
+    return x;
+}
+
+using FilteredRowFn = int (*)(const PipeState&, const FilteredRowArgs&);
+
+template <int BlendKind, int AlphaMode>
+FilteredRowFn PickFilteredRow(int depthMode, bool zWrite) {
+    switch (depthMode) {
+        case kDepthNone:
+            return zWrite ? FilteredRowAvx2<BlendKind, AlphaMode, kDepthNone, true>
+                          : FilteredRowAvx2<BlendKind, AlphaMode, kDepthNone, false>;
+        case kDepthLessEqual:
+            return zWrite ? FilteredRowAvx2<BlendKind, AlphaMode, kDepthLessEqual, true>
+                          : FilteredRowAvx2<BlendKind, AlphaMode, kDepthLessEqual, false>;
+        default:
+            return zWrite ? FilteredRowAvx2<BlendKind, AlphaMode, kDepthOther, true>
+                          : FilteredRowAvx2<BlendKind, AlphaMode, kDepthOther, false>;
+    }
+}
+
+template <int BlendKind>
+FilteredRowFn PickFilteredRow(int alphaMode, int depthMode, bool zWrite) {
+    switch (alphaMode) {
+        case kAlphaNone: return PickFilteredRow<BlendKind, kAlphaNone>(depthMode, zWrite);
+        case kAlphaAbove: return PickFilteredRow<BlendKind, kAlphaAbove>(depthMode, zWrite);
+        default: return PickFilteredRow<BlendKind, kAlphaRange>(depthMode, zWrite);
+    }
+}
+
+// One filtered row [x0, x1) of a block prepared by PrepareFilterBlock (the same x0 and
+// fu): the texture rows v falls between are blended across once and kept.
+void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
+                 float z, uint32_t diffuse, bool blend) {
+    const int64_t gvRow = (fv + 128) >> 8;
+    const int r = int(gvRow >> 8);
+    const __m256i* rows[2];
+    for (int k = 0; k < 2; ++k) {
+        const int want = r + k;
+        int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
+        if (slot < 0) {
+            slot = fb.tag[0] == r + 1 - k ? 1 : 0;  // keep the other row wanted
+            LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            fb.tag[slot] = want;
+            // Texture rows a little further down are most likely wanted soon (rows of
+            // a sprite sheet lie far apart in memory).
+            constexpr int kAhead = 3;
+            if (want + kAhead < s.th) {
+                const char* from = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uLo);
+                const char* to = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uHi);
+                for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
+            }
+        }
+        rows[k] = fb.lerp[slot];
+    }
+    // The alpha test as a range of alphas that pass.
+    int alphaMode = kAlphaNone;
+    short lo = 0, hi = 0;
+    bool flip = false;
+    if (s.alphaTest) {
+        const int ref = int(std::min<uint32_t>(s.alphaRef, 256));
+        alphaMode = kAlphaRange;
+        switch (s.alphaFunc) {
+            case CMP_GREATER: alphaMode = kAlphaAbove, lo = short(ref); break;
+            case CMP_GREATEREQUAL: alphaMode = kAlphaAbove, lo = short(ref - 1); break;
+            case CMP_LESS: lo = -1, hi = short(ref); break;
+            case CMP_LESSEQUAL: lo = -1, hi = short(ref + 1); break;
+            case CMP_EQUAL: lo = short(ref - 1), hi = short(ref + 1); break;
+            case CMP_NOTEQUAL: lo = short(ref - 1), hi = short(ref + 1), flip = true; break;
+            case CMP_NEVER: lo = 0, hi = 0; break;
+            default: alphaMode = kAlphaNone; break;
+        }
+    }
+    const int depthMode = !s.zTest || s.zFunc == CMP_ALWAYS ? kDepthNone
+                          : s.zFunc == CMP_LESSEQUAL               ? kDepthLessEqual
+                                                                   : kDepthOther;
+    const FilteredRowFn fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite)
+                                   : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite);
+    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, lo, hi, flip};
+    const int x = fn(s, args);
+    if (x < x1) {
+        if (blend) AffineSpan<1, 2>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
+        else AffineSpan<0, 2>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
+    }
+}
+
 template <int BlendKind, int Sample>
 inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
                            int64_t dfv, float z, float dz, uint32_t diffuse) {
@@ -356,6 +661,10 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     const float z = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fx + sp.dady[kAttrZ] * fy0;
     const float dz = sp.dadx[kAttrZ];
     const bool blend = s.blendKind == kBlendSrcOver;
+    // Filtered rows share their columns' set-up and their texture rows' horizontal blends.
+    const bool filterRows = linear && dfv == 0 && dz == 0.0f && x1 - x0 >= 8 && HasAvx2();
+    FilterBlock fb;
+    bool fbReady = false;
     for (int y = y0; y < y1; ++y) {
         const float fy = float(y) - sp.y0;
         const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
@@ -385,6 +694,12 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                       : AffineDispatch<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
                 break;
             default:
+                if (filterRows) {
+                    if (!fbReady) PrepareFilterBlock(fb, s.tw, fu, dfu, x1 - x0);
+                    fbReady = true;
+                    FilteredRow(s, fb, y, x0, x1, fu, fv, dfu, z, diffuse, blend);
+                    break;
+                }
                 blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
                       : AffineDispatch<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
                 break;
