@@ -351,10 +351,13 @@ __attribute__((target("avx2"))) void LerpTextureRow(const FilterBlock& fb, const
     if (fb.contiguous) {
         const int32_t* const base = fb.base;
         const __m256i* const ctrl = fb.ctrl;
-        for (int g = 0; g < groups; ++g) {
-            const __m256i t = _mm256_permutevar8x32_epi32(
+        for (int g = 0; g < groups; g += 2) {  // an even number of groups
+            const __m256i t0 = _mm256_permutevar8x32_epi32(
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + base[g])), ctrl[g]);
-            out[g] = LerpW(_mm256_unpacklo_epi8(t, zero), _mm256_unpackhi_epi8(t, zero), wx[g]);
+            const __m256i t1 = _mm256_permutevar8x32_epi32(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + base[g + 1])), ctrl[g + 1]);
+            out[g] = LerpW(_mm256_unpacklo_epi8(t0, zero), _mm256_unpackhi_epi8(t0, zero), wx[g]);
+            out[g + 1] = LerpW(_mm256_unpacklo_epi8(t1, zero), _mm256_unpackhi_epi8(t1, zero), wx[g + 1]);
         }
         return;
     }
@@ -370,6 +373,9 @@ __attribute__((target("avx2"))) void LerpTextureRow(const FilterBlock& fb, const
         out[g] = LerpW(_mm256_shuffle_epi8(t, selL), _mm256_shuffle_epi8(t, selR), wx[g]);
     }
 }
+
+// Rows of up to this many pixels (or texels) have the rows below them fetched early.
+constexpr int kShortRow = 128;
 
 // Alpha test of filtered rows: none, "greater than lo", or "inside (lo, hi)" with the
 // answer flipped for "not equal".
@@ -390,7 +396,7 @@ struct FilteredRowArgs {
 
 // Eight pixels at a time from the two horizontally blended texture rows; returns
 // where it stopped (the last pixels, fewer than eight, go one by one).
-template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite>
+template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
 __attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
     uint32_t* const cb = s.cbuf + size_t(r.y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(r.y) * s.pitch : nullptr;
@@ -400,7 +406,6 @@ __attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const Fi
     const float zc = r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z);
     const __m256 zc8 = _mm256_set1_ps(zc);
     const uint32_t zFunc = s.zFunc;
-    const bool white = r.diffuse == 0xFFFFFFFFu;
     const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));
     const __m256i c255 = _mm256_set1_epi16(255);
     const __m256i wy7 = _mm256_set1_epi16(short(r.fy << 7));
@@ -409,9 +414,11 @@ __attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const Fi
                                           6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
     const __m256i vlo = _mm256_set1_epi16(r.alo), vhi = _mm256_set1_epi16(r.ahi);
     const __m256i flip = r.aflip ? _mm256_set1_epi16(-1) : _mm256_setzero_si256();
-    // The target's rows (colour and depth) a few rows down are most likely wanted soon.
+    // The target's rows (colour and depth) a few rows down are most likely wanted soon:
+    // ask for them early when the rows are short (long rows the processor follows
+    // by itself, and asking costs more than it saves).
     constexpr int kAhead = 4;
-    if (r.y + kAhead < s.sy1) {
+    if (x1 - x0 <= kShortRow && r.y + kAhead < s.sy1) {
         const size_t off = size_t(kAhead) * s.pitch;
         for (int px = x0; px < x1 + 16; px += 16) {
             _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
@@ -422,7 +429,7 @@ __attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const Fi
     int x = x0;
     for (int g = 0; x + 8 <= x1; x += 8, g += 2) {
         __m256i c0 = LerpW(top[g], bot[g], wy7), c1 = LerpW(top[g + 1], bot[g + 1], wy7);  // [0 1 | 2 3], [4 5 | 6 7]
-        if (!white) {
+        if constexpr (!White) {
             c0 = Mul255y(c0, dif);
             c1 = Mul255y(c1, dif);
         }
@@ -475,33 +482,37 @@ __attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const Fi
             }
         }
     }
-    (void)vhi, (void)flip, (void)zFunc;
+    (void)vhi, (void)flip, (void)zFunc, (void)dif;
     return x;
 }
 
 using FilteredRowFn = int (*)(const PipeState&, const FilteredRowArgs&);
 
+template <int BlendKind, int AlphaMode, int DepthMode>
+FilteredRowFn PickFilteredRow(bool zWrite, bool white) {
+    if (zWrite)
+        return white ? FilteredRowAvx2<BlendKind, AlphaMode, DepthMode, true, true>
+                     : FilteredRowAvx2<BlendKind, AlphaMode, DepthMode, true, false>;
+    return white ? FilteredRowAvx2<BlendKind, AlphaMode, DepthMode, false, true>
+                 : FilteredRowAvx2<BlendKind, AlphaMode, DepthMode, false, false>;
+}
+
 template <int BlendKind, int AlphaMode>
-FilteredRowFn PickFilteredRow(int depthMode, bool zWrite) {
+FilteredRowFn PickFilteredRow(int depthMode, bool zWrite, bool white) {
     switch (depthMode) {
-        case kDepthNone:
-            return zWrite ? FilteredRowAvx2<BlendKind, AlphaMode, kDepthNone, true>
-                          : FilteredRowAvx2<BlendKind, AlphaMode, kDepthNone, false>;
-        case kDepthLessEqual:
-            return zWrite ? FilteredRowAvx2<BlendKind, AlphaMode, kDepthLessEqual, true>
-                          : FilteredRowAvx2<BlendKind, AlphaMode, kDepthLessEqual, false>;
-        default:
-            return zWrite ? FilteredRowAvx2<BlendKind, AlphaMode, kDepthOther, true>
-                          : FilteredRowAvx2<BlendKind, AlphaMode, kDepthOther, false>;
+        case kDepthNone: return PickFilteredRow<BlendKind, AlphaMode, kDepthNone>(zWrite, white);
+        case kDepthLessEqual: return PickFilteredRow<BlendKind, AlphaMode, kDepthLessEqual>(zWrite, white);
+        default: return PickFilteredRow<BlendKind, AlphaMode, kDepthOther>(zWrite, white);
     }
 }
 
+// The row function for these states (white diffuse leaves texels as they are).
 template <int BlendKind>
-FilteredRowFn PickFilteredRow(int alphaMode, int depthMode, bool zWrite) {
+FilteredRowFn PickFilteredRow(int alphaMode, int depthMode, bool zWrite, bool white) {
     switch (alphaMode) {
-        case kAlphaNone: return PickFilteredRow<BlendKind, kAlphaNone>(depthMode, zWrite);
-        case kAlphaAbove: return PickFilteredRow<BlendKind, kAlphaAbove>(depthMode, zWrite);
-        default: return PickFilteredRow<BlendKind, kAlphaRange>(depthMode, zWrite);
+        case kAlphaNone: return PickFilteredRow<BlendKind, kAlphaNone>(depthMode, zWrite, white);
+        case kAlphaAbove: return PickFilteredRow<BlendKind, kAlphaAbove>(depthMode, zWrite, white);
+        default: return PickFilteredRow<BlendKind, kAlphaRange>(depthMode, zWrite, white);
     }
 }
 
@@ -520,9 +531,10 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
             LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
             fb.tag[slot] = want;
             // Texture rows a little further down are most likely wanted soon (rows of
-            // a sprite sheet lie far apart in memory).
+            // a sprite sheet lie far apart in memory); long rows the processor follows
+            // by itself.
             constexpr int kAhead = 3;
-            if (want + kAhead < s.th) {
+            if (fb.uHi - fb.uLo <= kShortRow && want + kAhead < s.th) {
                 const char* from = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uLo);
                 const char* to = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uHi);
                 for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
@@ -551,8 +563,9 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
     const int depthMode = !s.zTest || s.zFunc == CMP_ALWAYS ? kDepthNone
                           : s.zFunc == CMP_LESSEQUAL               ? kDepthLessEqual
                                                                    : kDepthOther;
-    const FilteredRowFn fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite)
-                                   : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite);
+    const bool white = diffuse == 0xFFFFFFFFu;
+    const FilteredRowFn fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite, white)
+                                   : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite, white);
     const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, lo, hi, flip};
     const int x = fn(s, args);
     if (x < x1) {
