@@ -394,26 +394,112 @@ struct FilteredRowArgs {
     bool aflip;      // ... or, flipped, those that do not
 };
 
-// Eight pixels at a time from the two horizontally blended texture rows; returns
-// where it stopped (the last pixels, fewer than eight, go one by one).
+// What stays the same along a filtered row.
+struct FilteredRowConsts {
+    __m256i dif, c255, wy7, selA, vlo, vhi, flip;
+    __m256 zc8;
+    uint32_t zFunc;
+};
+
+// Eight pixels from the two horizontally blended texture rows.  The last pixels of a
+// row (Tail) come with a mask of the lanes inside it: the others are neither read
+// nor written.
+template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White, bool Tail>
+__attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const FilteredRowConsts& k, uint32_t* cb,
+                                                                        float* zb, const __m256i* top,
+                                                                        const __m256i* bot, __m256i inside) {
+    __m256i c0 = LerpW(top[0], bot[0], k.wy7), c1 = LerpW(top[1], bot[1], k.wy7);  // [0 1 | 2 3], [4 5 | 6 7]
+    if constexpr (!White) {
+        c0 = Mul255y(c0, k.dif);
+        c1 = Mul255y(c1, k.dif);
+    }
+    const __m256i a0 = _mm256_shuffle_epi8(c0, k.selA), a1 = _mm256_shuffle_epi8(c1, k.selA);
+    constexpr bool masked = AlphaMode != kAlphaNone || DepthMode != kDepthNone;
+    // Pixels that pass, as whole 32-bit lanes in pixel order.
+    __m256i pass = _mm256_set1_epi32(-1);
+    __m256 zOld = k.zc8;
+    if constexpr (DepthMode != kDepthNone) {
+        zOld = Tail ? _mm256_maskload_ps(zb, inside) : _mm256_loadu_ps(zb);
+        const __m256 zc8 = k.zc8;
+        __m256 zp;
+        if constexpr (DepthMode == kDepthLessEqual) zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
+        else
+            switch (k.zFunc) {
+                case CMP_NEVER: zp = _mm256_setzero_ps(); break;
+                case CMP_LESS: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ); break;
+                case CMP_EQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ); break;
+                case CMP_LESSEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ); break;
+                case CMP_GREATER: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ); break;
+                case CMP_NOTEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ); break;
+                case CMP_GREATEREQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ); break;
+                default: zp = _mm256_castsi256_ps(_mm256_set1_epi32(-1)); break;
+            }
+        pass = _mm256_castps_si256(zp);
+    }
+    if constexpr (AlphaMode != kAlphaNone) {
+        __m256i m0 = _mm256_cmpgt_epi16(a0, k.vlo), m1 = _mm256_cmpgt_epi16(a1, k.vlo);
+        if constexpr (AlphaMode == kAlphaRange) {
+            m0 = _mm256_xor_si256(_mm256_and_si256(m0, _mm256_cmpgt_epi16(k.vhi, a0)), k.flip);
+            m1 = _mm256_xor_si256(_mm256_and_si256(m1, _mm256_cmpgt_epi16(k.vhi, a1)), k.flip);
+        }
+        const __m256i am = _mm256_permute4x64_epi64(_mm256_packs_epi16(m0, m1), 0xD8);
+        pass = DepthMode != kDepthNone ? _mm256_and_si256(pass, am) : am;
+    }
+    if constexpr (Tail) pass = masked ? _mm256_and_si256(pass, inside) : inside;
+    __m256i old;
+    if constexpr (Tail) old = _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside);
+    if (BlendKind == 1) {
+        __m256i d0, d1;
+        if constexpr (Tail) {
+            d0 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(old));
+            d1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(old, 1));
+        } else {
+            d0 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb)));
+            d1 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + 4)));
+        }
+        c0 = _mm256_add_epi16(Mul255y(c0, a0), Mul255y(d0, _mm256_sub_epi16(k.c255, a0)));
+        c1 = _mm256_add_epi16(Mul255y(c1, a1), Mul255y(d1, _mm256_sub_epi16(k.c255, a1)));
+    }
+    __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
+    if constexpr (Tail) {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
+        if constexpr (ZWrite) _mm256_maskstore_ps(zb, pass, k.zc8);
+    } else {
+        if constexpr (masked)
+            out = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb)), out, pass);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), out);
+        if constexpr (ZWrite) {
+            if constexpr (masked) {
+                if constexpr (DepthMode == kDepthNone) zOld = _mm256_loadu_ps(zb);
+                _mm256_storeu_ps(zb, _mm256_blendv_ps(zOld, k.zc8, _mm256_castsi256_ps(pass)));
+            } else {
+                _mm256_storeu_ps(zb, k.zc8);
+            }
+        }
+    }
+    (void)old, (void)zOld;
+}
+
+// A filtered row eight pixels at a time.
 template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
-__attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
+__attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
     uint32_t* const cb = s.cbuf + size_t(r.y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(r.y) * s.pitch : nullptr;
     const __m256i* const top = r.top;
     const __m256i* const bot = r.bot;
     const int x0 = r.x0, x1 = r.x1;
     const float zc = r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z);
-    const __m256 zc8 = _mm256_set1_ps(zc);
-    const uint32_t zFunc = s.zFunc;
-    const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));
-    const __m256i c255 = _mm256_set1_epi16(255);
-    const __m256i wy7 = _mm256_set1_epi16(short(r.fy << 7));
+    FilteredRowConsts k;
+    k.zc8 = _mm256_set1_ps(zc);
+    k.zFunc = s.zFunc;
+    k.dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));
+    k.c255 = _mm256_set1_epi16(255);
+    k.wy7 = _mm256_set1_epi16(short(r.fy << 7));
     // Each pixel's alpha over its four channels.
-    const __m256i selA = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15,  //
-                                          6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
-    const __m256i vlo = _mm256_set1_epi16(r.alo), vhi = _mm256_set1_epi16(r.ahi);
-    const __m256i flip = r.aflip ? _mm256_set1_epi16(-1) : _mm256_setzero_si256();
+    k.selA = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                              6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    k.vlo = _mm256_set1_epi16(r.alo), k.vhi = _mm256_set1_epi16(r.ahi);
+    k.flip = r.aflip ? _mm256_set1_epi16(-1) : _mm256_setzero_si256();
     // The target's rows (colour and depth) a few rows down are most likely wanted soon:
     // ask for them early when the rows are short (long rows the processor follows
     // by itself, and asking costs more than it saves).
@@ -425,68 +511,19 @@ __attribute__((target("avx2"))) int FilteredRowAvx2(const PipeState& s, const Fi
             if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
         }
     }
-    constexpr bool masked = AlphaMode != kAlphaNone || DepthMode != kDepthNone;
-    int x = x0;
-    for (int g = 0; x + 8 <= x1; x += 8, g += 2) {
-        __m256i c0 = LerpW(top[g], bot[g], wy7), c1 = LerpW(top[g + 1], bot[g + 1], wy7);  // [0 1 | 2 3], [4 5 | 6 7]
-        if constexpr (!White) {
-            c0 = Mul255y(c0, dif);
-            c1 = Mul255y(c1, dif);
-        }
-        const __m256i a0 = _mm256_shuffle_epi8(c0, selA), a1 = _mm256_shuffle_epi8(c1, selA);
-        // Pixels that pass, as whole 32-bit lanes in pixel order.
-        __m256i pass = _mm256_set1_epi32(-1);
-        __m256 zOld = zc8;
-        if constexpr (DepthMode != kDepthNone) {
-            zOld = _mm256_loadu_ps(zb + x);
-            __m256 zp;
-            if constexpr (DepthMode == kDepthLessEqual) zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
-            else
-                switch (zFunc) {
-                    case CMP_NEVER: zp = _mm256_setzero_ps(); break;
-                    case CMP_LESS: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ); break;
-                    case CMP_EQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ); break;
-                    case CMP_LESSEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ); break;
-                    case CMP_GREATER: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ); break;
-                    case CMP_NOTEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ); break;
-                    case CMP_GREATEREQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ); break;
-                    default: zp = _mm256_castsi256_ps(_mm256_set1_epi32(-1)); break;
-                }
-            pass = _mm256_castps_si256(zp);
-        }
-        if constexpr (AlphaMode != kAlphaNone) {
-            __m256i m0 = _mm256_cmpgt_epi16(a0, vlo), m1 = _mm256_cmpgt_epi16(a1, vlo);
-            if constexpr (AlphaMode == kAlphaRange) {
-                m0 = _mm256_xor_si256(_mm256_and_si256(m0, _mm256_cmpgt_epi16(vhi, a0)), flip);
-                m1 = _mm256_xor_si256(_mm256_and_si256(m1, _mm256_cmpgt_epi16(vhi, a1)), flip);
-            }
-            const __m256i am = _mm256_permute4x64_epi64(_mm256_packs_epi16(m0, m1), 0xD8);
-            pass = DepthMode != kDepthNone ? _mm256_and_si256(pass, am) : am;
-        }
-        if (BlendKind == 1) {
-            const __m256i d0 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x)));
-            const __m256i d1 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x + 4)));
-            c0 = _mm256_add_epi16(Mul255y(c0, a0), Mul255y(d0, _mm256_sub_epi16(c255, a0)));
-            c1 = _mm256_add_epi16(Mul255y(c1, a1), Mul255y(d1, _mm256_sub_epi16(c255, a1)));
-        }
-        __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
-        if constexpr (masked)
-            out = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb + x)), out, pass);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb + x), out);
-        if constexpr (ZWrite) {
-            if constexpr (masked) {
-                if constexpr (DepthMode == kDepthNone) zOld = _mm256_loadu_ps(zb + x);
-                _mm256_storeu_ps(zb + x, _mm256_blendv_ps(zOld, zc8, _mm256_castsi256_ps(pass)));
-            } else {
-                _mm256_storeu_ps(zb + x, zc8);
-            }
-        }
+    const __m256i none = _mm256_setzero_si256();
+    int x = x0, g = 0;
+    for (; x + 8 <= x1; x += 8, g += 2)
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, zb ? zb + x : nullptr,
+                                                                              top + g, bot + g, none);
+    if (x < x1) {
+        const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, zb ? zb + x : nullptr,
+                                                                             top + g, bot + g, inside);
     }
-    (void)vhi, (void)flip, (void)zFunc, (void)dif;
-    return x;
 }
 
-using FilteredRowFn = int (*)(const PipeState&, const FilteredRowArgs&);
+using FilteredRowFn = void (*)(const PipeState&, const FilteredRowArgs&);
 
 template <int BlendKind, int AlphaMode, int DepthMode>
 FilteredRowFn PickFilteredRow(bool zWrite, bool white) {
@@ -516,10 +553,10 @@ FilteredRowFn PickFilteredRow(int alphaMode, int depthMode, bool zWrite, bool wh
     }
 }
 
-// One filtered row [x0, x1) of a block prepared by PrepareFilterBlock (the same x0 and
-// fu): the texture rows v falls between are blended across once and kept.
-void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
-                 float z, uint32_t diffuse, bool blend) {
+// One filtered row [x0, x1) of a block prepared by PrepareFilterBlock (the same x0):
+// the texture rows v falls between are blended across once and kept.
+void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse,
+                 bool blend) {
     const int64_t gvRow = (fv + 128) >> 8;
     const int r = int(gvRow >> 8);
     const __m256i* rows[2];
@@ -567,11 +604,7 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
     const FilteredRowFn fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite, white)
                                    : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite, white);
     const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, lo, hi, flip};
-    const int x = fn(s, args);
-    if (x < x1) {
-        if (blend) AffineSpan<1, 2>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
-        else AffineSpan<0, 2>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
-    }
+    fn(s, args);
 }
 
 template <int BlendKind, int Sample>
@@ -675,7 +708,7 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     const float dz = sp.dadx[kAttrZ];
     const bool blend = s.blendKind == kBlendSrcOver;
     // Filtered rows share their columns' set-up and their texture rows' horizontal blends.
-    const bool filterRows = linear && dfv == 0 && dz == 0.0f && x1 - x0 >= 8 && HasAvx2();
+    const bool filterRows = linear && dfv == 0 && dz == 0.0f && HasAvx2();
     FilterBlock fb;
     bool fbReady = false;
     for (int y = y0; y < y1; ++y) {
@@ -710,7 +743,7 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                 if (filterRows) {
                     if (!fbReady) PrepareFilterBlock(fb, s.tw, fu, dfu, x1 - x0);
                     fbReady = true;
-                    FilteredRow(s, fb, y, x0, x1, fu, fv, dfu, z, diffuse, blend);
+                    FilteredRow(s, fb, y, x0, x1, fv, z, diffuse, blend);
                     break;
                 }
                 blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
