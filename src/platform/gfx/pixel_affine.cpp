@@ -277,6 +277,9 @@ struct FilterScratch {
 };
 thread_local FilterScratch t_filter;
 
+struct FilteredRowArgs;
+using FilteredRowFn = void (*)(const PipeState&, const FilteredRowArgs&);
+
 struct FilterBlock {
     int groups = 0;           // groups of four columns, an even number
     bool contiguous = false;  // every group's pairs lie within eight neighbouring texels
@@ -287,6 +290,11 @@ struct FilterBlock {
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
+    // The row function for the block's states, and its alpha test as a range of
+    // alphas that pass.
+    FilteredRowFn fn = nullptr;
+    short alo = 0, ahi = 0;
+    bool aflip = false;
 };
 
 // Columns [0, w) of a block starting at 16.16 coordinate fu and stepping dfu; columns
@@ -523,8 +531,6 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
     }
 }
 
-using FilteredRowFn = void (*)(const PipeState&, const FilteredRowArgs&);
-
 template <int BlendKind, int AlphaMode, int DepthMode>
 FilteredRowFn PickFilteredRow(bool zWrite, bool white) {
     if (zWrite)
@@ -553,32 +559,10 @@ FilteredRowFn PickFilteredRow(int alphaMode, int depthMode, bool zWrite, bool wh
     }
 }
 
-// One filtered row [x0, x1) of a block prepared by PrepareFilterBlock (the same x0):
-// the texture rows v falls between are blended across once and kept.
-void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse,
-                 bool blend) {
-    const int64_t gvRow = (fv + 128) >> 8;
-    const int r = int(gvRow >> 8);
-    const __m256i* rows[2];
-    for (int k = 0; k < 2; ++k) {
-        const int want = r + k;
-        int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
-        if (slot < 0) {
-            slot = fb.tag[0] == r + 1 - k ? 1 : 0;  // keep the other row wanted
-            LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
-            fb.tag[slot] = want;
-            // Texture rows a little further down are most likely wanted soon (rows of
-            // a sprite sheet lie far apart in memory); long rows the processor follows
-            // by itself.
-            constexpr int kAhead = 3;
-            if (fb.uHi - fb.uLo <= kShortRow && want + kAhead < s.th) {
-                const char* from = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uLo);
-                const char* to = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uHi);
-                for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
-            }
-        }
-        rows[k] = fb.lerp[slot];
-    }
+// Sets up a block of filtered rows: its columns, and the row function for its states.
+void StartFilterBlock(FilterBlock& fb, const PipeState& s, int64_t fu, int64_t dfu, int w, uint32_t diffuse,
+                      bool blend) {
+    PrepareFilterBlock(fb, s.tw, fu, dfu, w);
     // The alpha test as a range of alphas that pass.
     int alphaMode = kAlphaNone;
     short lo = 0, hi = 0;
@@ -601,10 +585,38 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
                           : s.zFunc == CMP_LESSEQUAL               ? kDepthLessEqual
                                                                    : kDepthOther;
     const bool white = diffuse == 0xFFFFFFFFu;
-    const FilteredRowFn fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite, white)
-                                   : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite, white);
-    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, lo, hi, flip};
-    fn(s, args);
+    fb.fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite, white)
+                  : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite, white);
+    fb.alo = lo, fb.ahi = hi, fb.aflip = flip;
+}
+
+// One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0):
+// the texture rows v falls between are blended across once and kept.
+void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse) {
+    const int64_t gvRow = (fv + 128) >> 8;
+    const int r = int(gvRow >> 8);
+    const __m256i* rows[2];
+    for (int k = 0; k < 2; ++k) {
+        const int want = r + k;
+        int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
+        if (slot < 0) {
+            slot = fb.tag[0] == r + 1 - k ? 1 : 0;  // keep the other row wanted
+            LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            fb.tag[slot] = want;
+            // Texture rows a little further down are most likely wanted soon (rows of
+            // a sprite sheet lie far apart in memory); long rows the processor follows
+            // by itself.
+            constexpr int kAhead = 3;
+            if (fb.uHi - fb.uLo <= kShortRow && want + kAhead < s.th) {
+                const char* from = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uLo);
+                const char* to = reinterpret_cast<const char*>(s.tex + size_t(want + kAhead) * s.tw + fb.uHi);
+                for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
+            }
+        }
+        rows[k] = fb.lerp[slot];
+    }
+    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, fb.alo, fb.ahi, fb.aflip};
+    fb.fn(s, args);
 }
 
 template <int BlendKind, int Sample>
@@ -741,9 +753,9 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                 break;
             default:
                 if (filterRows) {
-                    if (!fbReady) PrepareFilterBlock(fb, s.tw, fu, dfu, x1 - x0);
+                    if (!fbReady) StartFilterBlock(fb, s, fu, dfu, x1 - x0, diffuse, blend);
                     fbReady = true;
-                    FilteredRow(s, fb, y, x0, x1, fv, z, diffuse, blend);
+                    FilteredRow(s, fb, y, x0, x1, fv, z, diffuse);
                     break;
                 }
                 blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
