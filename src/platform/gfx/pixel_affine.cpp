@@ -266,8 +266,10 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
 // upper row of the pair).  The arithmetic is the one-by-one path's: horizontal blend
 // per texture row, then the vertical blend, modulation and source-over blending.
 
-// Per group of four columns: where to load eight neighbouring texels, how to pick
-// each pixel's pair out of them, and the four pixels' weights.
+// The tables of a block, kept per thread and reused from block to block: per group of
+// four columns, where to load eight neighbouring texels, how to pick each pixel's pair
+// out of them (or, for wide steps, the four left texels) and the four pixels' weights;
+// and two horizontally blended texture rows.
 struct alignas(32) Vec256 {
     __m256i v;
 };
