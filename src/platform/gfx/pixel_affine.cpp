@@ -598,7 +598,9 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
     const int64_t gvRow = (fv + 128) >> 8;
     const int r = int(gvRow >> 8);
     const __m256i* rows[2];
-    for (int k = 0; k < 2; ++k) {
+    // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
+    const int wanted = (gvRow & 255) != 0 ? 2 : 1;
+    for (int k = 0; k < wanted; ++k) {
         const int want = r + k;
         int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
         if (slot < 0) {
@@ -617,6 +619,7 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
         }
         rows[k] = fb.lerp[slot];
     }
+    if (wanted == 1) rows[1] = rows[0];
     const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, fb.alo, fb.ahi, fb.aflip};
     fb.fn(s, args);
 }
