@@ -256,9 +256,218 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
     if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
 }
 
+// ---- Copied rows -----------------------------------------------------------------
+// Rows whose texels are read one to one (sprites drawn at their own size, point or
+// whole-texel linear sampling at a one-texel step): a row's texels lie side by side,
+// so eight pixels are loaded, tested, blended and stored at once; the last few of a
+// row go under a lane mask. Pixels and depths are those of AffineSpan.
+
+// What the copied rows of one rectangle share.
+struct CopyRows {
+    uint32_t* cbuf = nullptr;
+    float* zbuf = nullptr;
+    int pitch = 0;
+    int x0 = 0, x1 = 0;
+    int yEnd = 0;      // the rectangle's rows end here (target rows read ahead stop there)
+    float zc = 0.0f;   // the rectangle's depth, clamped to 0..1
+    uint32_t zFunc = CMP_ALWAYS;
+    bool zWrite = false;
+    int aLo = -1, aHi = 256, aInv = 0;  // alpha test: passes when aLo < a < aHi, inverted when aInv is -1
+    uint32_t diffuse = 0xFFFFFFFFu;
+};
+
+// Depth test modes of copied rows: none, less-equal, less, any other function.
+enum : int { kZNone = 0, kZLessEqual = 1, kZLess = 2, kZOther = 3 };
+
+CopyRows MakeCopyRows(const PipeState& s, int x0, int x1, int yEnd, float z, uint32_t diffuse) {
+    CopyRows r;
+    r.cbuf = s.cbuf;
+    r.zbuf = s.zbuf;
+    r.pitch = s.pitch;
+    r.x0 = x0, r.x1 = x1, r.yEnd = yEnd;
+    r.zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+    r.zFunc = s.zTest ? s.zFunc : CMP_ALWAYS;
+    r.zWrite = s.zWrite;
+    r.diffuse = diffuse;
+    // Every comparison of an alpha of 0..255 with the reference is an open range,
+    // or the outside of one.
+    const int ref = int(s.alphaRef);
+    switch (s.alphaTest ? s.alphaFunc : CMP_ALWAYS) {
+        case CMP_NEVER: r.aLo = 0, r.aHi = 0; break;
+        case CMP_LESS: r.aLo = -1, r.aHi = ref; break;
+        case CMP_EQUAL: r.aLo = ref - 1, r.aHi = ref + 1; break;
+        case CMP_LESSEQUAL: r.aLo = -1, r.aHi = ref + 1; break;
+        case CMP_GREATER: r.aLo = ref, r.aHi = 256; break;
+        case CMP_NOTEQUAL: r.aLo = ref - 1, r.aHi = ref + 1, r.aInv = -1; break;
+        case CMP_GREATEREQUAL: r.aLo = ref - 1, r.aHi = 256; break;
+        default: break;  // always
+    }
+    return r;
+}
+
+int CopyDepthMode(const CopyRows& r) {
+    return r.zFunc == CMP_ALWAYS ? kZNone : r.zFunc == CMP_LESSEQUAL ? kZLessEqual : r.zFunc == CMP_LESS ? kZLess : kZOther;
+}
+
+struct CopyConsts {
+    __m256i dif, aLo, aHi, aInv, selA, c255, zero, ones;
+    __m256 zc;
+    uint32_t zFunc;
+    bool white, zWrite;
+};
+
+template <int ZMode>
+__attribute__((target("avx2"), always_inline)) inline __m256i CopyDepthPass(const CopyConsts& k, __m256 zOld) {
+    if (ZMode == kZLessEqual) return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LE_OQ));
+    if (ZMode == kZLess) return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LT_OQ));
+    switch (k.zFunc) {
+        case CMP_NEVER: return _mm256_setzero_si256();
+        case CMP_EQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_EQ_OQ));
+        case CMP_GREATER: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_GT_OQ));
+        case CMP_NOTEQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_NEQ_UQ));
+        case CMP_GREATEREQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_GE_OQ));
+        case CMP_LESS: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LT_OQ));
+        case CMP_LESSEQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LE_OQ));
+        default: return k.ones;
+    }
+}
+
+// Eight pixels (Tail: the lanes of `live` only) from texels t to target cb / depth zb.
+template <int BlendKind, int ZMode, bool AlphaTest, bool Tail>
+__attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyConsts& k, const uint32_t* t,
+                                                                     uint32_t* cb, float* zb, __m256i live) {
+    __m256i pass = live;
+    __m256 zOld = k.zc;
+    if (ZMode != kZNone) {
+        zOld = Tail ? _mm256_maskload_ps(zb, live) : _mm256_loadu_ps(zb);
+        pass = Tail ? _mm256_and_si256(pass, CopyDepthPass<ZMode>(k, zOld)) : CopyDepthPass<ZMode>(k, zOld);
+    }
+    __m256i tex = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(t), live)
+                       : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
+    // 16-bit channels of pixels [0 1 | 4 5] and [2 3 | 6 7]; packing puts them back in order.
+    __m256i lo = _mm256_unpacklo_epi8(tex, k.zero), hi = _mm256_unpackhi_epi8(tex, k.zero);
+    if (!k.white) {
+        lo = Mul255y(lo, k.dif);
+        hi = Mul255y(hi, k.dif);
+        if (AlphaTest || BlendKind == 0) tex = _mm256_packus_epi16(lo, hi);
+    }
+    if (AlphaTest) {
+        const __m256i a = _mm256_srli_epi32(tex, 24);
+        const __m256i in = _mm256_and_si256(_mm256_cmpgt_epi32(a, k.aLo), _mm256_cmpgt_epi32(k.aHi, a));
+        pass = _mm256_and_si256(pass, _mm256_xor_si256(in, k.aInv));
+    }
+    // Groups nothing of which passes (transparent parts of a sprite) leave the target alone.
+    if ((ZMode != kZNone || AlphaTest) && _mm256_testz_si256(pass, pass)) return;
+    constexpr bool kPartial = ZMode != kZNone || AlphaTest;
+    __m256i old = k.zero;
+    if (BlendKind == 1 || (kPartial && !Tail))
+        old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
+                   : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
+    __m256i out = tex;
+    if (BlendKind == 1) {
+        const __m256i dlo = _mm256_unpacklo_epi8(old, k.zero), dhi = _mm256_unpackhi_epi8(old, k.zero);
+        const __m256i alo = _mm256_shuffle_epi8(lo, k.selA), ahi = _mm256_shuffle_epi8(hi, k.selA);
+        lo = _mm256_add_epi16(Mul255y(lo, alo), Mul255y(dlo, _mm256_xor_si256(alo, k.c255)));
+        hi = _mm256_add_epi16(Mul255y(hi, ahi), Mul255y(dhi, _mm256_xor_si256(ahi, k.c255)));
+        out = _mm256_packus_epi16(lo, hi);
+    }
+    if (Tail) {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
+        if (k.zWrite) _mm256_maskstore_ps(zb, pass, k.zc);
+    } else if (kPartial) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(old, out, pass));
+        if (k.zWrite) {
+            if (ZMode == kZNone) zOld = _mm256_loadu_ps(zb);
+            _mm256_storeu_ps(zb, _mm256_blendv_ps(zOld, k.zc, _mm256_castsi256_ps(pass)));
+        }
+    } else {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), out);
+        if (k.zWrite) _mm256_storeu_ps(zb, k.zc);
+    }
+}
+
+__attribute__((target("avx2"))) inline void PrefetchRun(const void* p, int bytes) {
+    uintptr_t a = reinterpret_cast<uintptr_t>(p) & ~uintptr_t(63);
+    const uintptr_t e = reinterpret_cast<uintptr_t>(p) + uintptr_t(bytes - 1);
+    for (; a <= e; a += 64) _mm_prefetch(reinterpret_cast<const char*>(a), _MM_HINT_T0);
+}
+
+// Rows y .. y + n - 1, pixels [x0, x1), row i reading its texels from src[i] on.
+template <int BlendKind, int ZMode, bool AlphaTest>
+__attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int n, const uint32_t* const* src) {
+    CopyConsts k;
+    k.dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));  // [b g r a] per pixel
+    k.aLo = _mm256_set1_epi32(r.aLo);
+    k.aHi = _mm256_set1_epi32(r.aHi);
+    k.aInv = _mm256_set1_epi32(r.aInv);
+    // Each pixel's alpha over its four 16-bit channels.
+    k.selA = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                              6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    k.c255 = _mm256_set1_epi16(255);
+    k.zero = _mm256_setzero_si256();
+    k.ones = _mm256_set1_epi32(-1);
+    k.zc = _mm256_set1_ps(r.zc);
+    k.zFunc = r.zFunc;
+    k.white = r.diffuse == 0xFFFFFFFFu;
+    k.zWrite = r.zWrite;
+    const bool zUsed = ZMode != kZNone || r.zWrite;
+    const int w = r.x1 - r.x0, full = w & ~7;
+    const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(w - full), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const size_t pitch = size_t(r.pitch);
+    // Texture rows of a sprite sheet lie far apart in memory, and so do the target's
+    // rows: ask for the rows a few further down while this one is drawn.
+    constexpr int kAhead = 4;
+    for (int i = 0; i < n && i < kAhead; ++i) PrefetchRun(src[i], 4 * w);
+    for (int i = 0; i < n; ++i) {
+        const int yy = y + i;
+        if (i + kAhead < n) PrefetchRun(src[i + kAhead], 4 * w);
+        if (yy + kAhead < r.yEnd) {
+            PrefetchRun(r.cbuf + (size_t(yy) + kAhead) * pitch + r.x0, 4 * w);
+            if (zUsed) PrefetchRun(r.zbuf + (size_t(yy) + kAhead) * pitch + r.x0, 4 * w);
+        }
+        const uint32_t* const t = src[i];
+        uint32_t* const cb = r.cbuf + size_t(yy) * pitch + r.x0;
+        float* const zb = zUsed ? r.zbuf + size_t(yy) * pitch + r.x0 : nullptr;
+        int x = 0;
+        for (; x < full; x += 8)
+            CopyGroup<BlendKind, ZMode, AlphaTest, false>(k, t + x, cb + x, zUsed ? zb + x : nullptr, k.ones);
+        if (x < w) CopyGroup<BlendKind, ZMode, AlphaTest, true>(k, t + x, cb + x, zUsed ? zb + x : nullptr, live);
+    }
+}
+
+using CopyRowsFn = void (*)(const CopyRows&, int, int, const uint32_t* const*);
+
+template <int BlendKind, int ZMode>
+CopyRowsFn PickCopyAlpha(bool alphaTest) {
+    return alphaTest ? &CopyRowsAvx2<BlendKind, ZMode, true> : &CopyRowsAvx2<BlendKind, ZMode, false>;
+}
+template <int BlendKind>
+CopyRowsFn PickCopyDepth(int zMode, bool alphaTest) {
+    switch (zMode) {
+        case kZNone: return PickCopyAlpha<BlendKind, kZNone>(alphaTest);
+        case kZLessEqual: return PickCopyAlpha<BlendKind, kZLessEqual>(alphaTest);
+        case kZLess: return PickCopyAlpha<BlendKind, kZLess>(alphaTest);
+        default: return PickCopyAlpha<BlendKind, kZOther>(alphaTest);
+    }
+}
+// The copy loop for these rows' states (an alpha test that always passes is none).
+CopyRowsFn PickCopy(const CopyRows& r, bool blend) {
+    const bool alphaTest = !(r.aLo == -1 && r.aHi == 256 && r.aInv == 0);
+    return blend ? PickCopyDepth<1>(CopyDepthMode(r), alphaTest) : PickCopyDepth<0>(CopyDepthMode(r), alphaTest);
+}
+
 template <int BlendKind, int Sample>
 inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
                            int64_t dfv, float z, float dz, uint32_t diffuse) {
+    // Texels read one to one: the copy loop.
+    if constexpr (Sample != 2) {
+        if ((Sample == 0 || dfu == 65536) && dfv == 0 && dz == 0.0f && HasAvx2()) {
+            const CopyRows r = MakeCopyRows(s, x0, x1, y + 1, z, diffuse);
+            const uint32_t* const t = s.tex + size_t((fv + 128) >> 16) * s.tw + ((fu + 128) >> 16);
+            PickCopy(r, BlendKind == 1)(r, y, 1, &t);
+            return;
+        }
+    }
     // 32-bit coordinates suffice: the span was checked to stay inside the texture.
     if (x1 - x0 >= 4 && dfv == 0 && dz == 0.0f && HasAvx2() && fu >= 0 && fu + dfu * (x1 - x0) < (int64_t(1) << 31) &&
         fu + dfu * (x1 - x0) >= 0)
@@ -356,6 +565,18 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     const float z = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fx + sp.dady[kAttrZ] * fy0;
     const float dz = sp.dadx[kAttrZ];
     const bool blend = s.blendKind == kBlendSrcOver;
+    // Rows whose texels are read one to one go to the copy loop in runs of
+    // neighbouring rows (it reads the next rows' texels ahead).
+    const bool copyU = linear ? uFracZero : dfu == 65536 && dfv == 0;
+    CopyRows copy;
+    CopyRowsFn copyFn = nullptr;
+    if (copyU && uInsideNear && !uHuge && dz == 0.0f && HasAvx2()) {
+        copy = MakeCopyRows(s, x0, x1, y1, z, diffuse);
+        copyFn = PickCopy(copy, blend);
+    }
+    constexpr int kRun = 64;
+    const uint32_t* run[kRun];
+    int runY = 0, runN = 0;
     for (int y = y0; y < y1; ++y) {
         const float fy = float(y) - sp.y0;
         const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
@@ -375,6 +596,15 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
             ShadeSpan(s, sp, y, x0, x1);
             continue;
         }
+        if (copyFn && sample != 2) {
+            if (runN == kRun || (runN && runY + runN != y)) {
+                copyFn(copy, runY, runN, run);
+                runN = 0;
+            }
+            if (!runN) runY = y;
+            run[runN++] = s.tex + size_t(vA) * s.tw + uA;
+            continue;
+        }
         switch (sample) {
             case 0:
                 blend ? AffineDispatch<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
@@ -390,6 +620,7 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                 break;
         }
     }
+    if (runN) copyFn(copy, runY, runN, run);
 }
 
 
