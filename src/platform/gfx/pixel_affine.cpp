@@ -415,9 +415,14 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
     const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(w - full), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     const size_t pitch = size_t(r.pitch);
     // Texture rows of a sprite sheet lie far apart in memory, and so do the target's
-    // rows: ask for the rows a few further down while this one is drawn.
-    constexpr int kAhead = 4;
-    for (int i = 0; i < n && i < kAhead; ++i) PrefetchRun(src[i], 4 * w);
+    // rows: ask for the rows two further down while this one is drawn (and for the
+    // first two at once).
+    constexpr int kAhead = 2;
+    for (int i = 0; i < n && i < kAhead; ++i) {
+        PrefetchRun(src[i], 4 * w);
+        PrefetchRun(r.cbuf + size_t(y + i) * pitch + r.x0, 4 * w);
+        if (zUsed) PrefetchRun(r.zbuf + size_t(y + i) * pitch + r.x0, 4 * w);
+    }
     for (int i = 0; i < n; ++i) {
         const int yy = y + i;
         if (i + kAhead < n) PrefetchRun(src[i + kAhead], 4 * w);
