@@ -313,8 +313,12 @@ struct CopyConsts {
     __m256i dif, aLo, aHi, aInv, selA, c255, zero, ones;
     __m256 zc;
     uint32_t zFunc;
-    bool white, zWrite;
+    bool zWrite;
 };
+
+// Alpha tests of copied rows: none, a lower bound only ("greater", "greater or
+// equal"), any other function.
+enum : int { kANone = 0, kALower = 1, kAOther = 2 };
 
 template <int ZMode>
 __attribute__((target("avx2"), always_inline)) inline __m256i CopyDepthPass(const CopyConsts& k, __m256 zOld) {
@@ -333,7 +337,7 @@ __attribute__((target("avx2"), always_inline)) inline __m256i CopyDepthPass(cons
 }
 
 // Eight pixels (Tail: the lanes of `live` only) from texels t to target cb / depth zb.
-template <int BlendKind, int ZMode, bool AlphaTest, bool Tail>
+template <int BlendKind, int ZMode, int AlphaKind, bool White, bool Tail>
 __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyConsts& k, const uint32_t* t,
                                                                      uint32_t* cb, float* zb, __m256i live) {
     __m256i pass = live;
@@ -346,19 +350,20 @@ __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyC
                        : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
     // 16-bit channels of pixels [0 1 | 4 5] and [2 3 | 6 7]; packing puts them back in order.
     __m256i lo = _mm256_unpacklo_epi8(tex, k.zero), hi = _mm256_unpackhi_epi8(tex, k.zero);
-    if (!k.white) {
+    if (!White) {
         lo = Mul255y(lo, k.dif);
         hi = Mul255y(hi, k.dif);
-        if (AlphaTest || BlendKind == 0) tex = _mm256_packus_epi16(lo, hi);
+        if (AlphaKind != kANone || BlendKind == 0) tex = _mm256_packus_epi16(lo, hi);
     }
-    if (AlphaTest) {
+    if (AlphaKind != kANone) {
         const __m256i a = _mm256_srli_epi32(tex, 24);
-        const __m256i in = _mm256_and_si256(_mm256_cmpgt_epi32(a, k.aLo), _mm256_cmpgt_epi32(k.aHi, a));
-        pass = _mm256_and_si256(pass, _mm256_xor_si256(in, k.aInv));
+        __m256i in = _mm256_cmpgt_epi32(a, k.aLo);
+        if (AlphaKind == kAOther) in = _mm256_xor_si256(_mm256_and_si256(in, _mm256_cmpgt_epi32(k.aHi, a)), k.aInv);
+        pass = (ZMode != kZNone || Tail) ? _mm256_and_si256(pass, in) : in;
     }
+    constexpr bool kPartial = ZMode != kZNone || AlphaKind != kANone;
     // Groups nothing of which passes (transparent parts of a sprite) leave the target alone.
-    if ((ZMode != kZNone || AlphaTest) && _mm256_testz_si256(pass, pass)) return;
-    constexpr bool kPartial = ZMode != kZNone || AlphaTest;
+    if (kPartial && _mm256_testz_si256(pass, pass)) return;
     __m256i old = k.zero;
     if (BlendKind == 1 || (kPartial && !Tail))
         old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
@@ -393,7 +398,7 @@ __attribute__((target("avx2"))) inline void PrefetchRun(const void* p, int bytes
 }
 
 // Rows y .. y + n - 1, pixels [x0, x1), row i reading its texels from src[i] on.
-template <int BlendKind, int ZMode, bool AlphaTest>
+template <int BlendKind, int ZMode, int AlphaKind, bool White>
 __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int n, const uint32_t* const* src) {
     CopyConsts k;
     k.dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));  // [b g r a] per pixel
@@ -408,7 +413,6 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
     k.ones = _mm256_set1_epi32(-1);
     k.zc = _mm256_set1_ps(r.zc);
     k.zFunc = r.zFunc;
-    k.white = r.diffuse == 0xFFFFFFFFu;
     k.zWrite = r.zWrite;
     const bool zUsed = ZMode != kZNone || r.zWrite;
     const int w = r.x1 - r.x0, full = w & ~7;
@@ -435,30 +439,43 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
         float* const zb = zUsed ? r.zbuf + size_t(yy) * pitch + r.x0 : nullptr;
         int x = 0;
         for (; x < full; x += 8)
-            CopyGroup<BlendKind, ZMode, AlphaTest, false>(k, t + x, cb + x, zUsed ? zb + x : nullptr, k.ones);
-        if (x < w) CopyGroup<BlendKind, ZMode, AlphaTest, true>(k, t + x, cb + x, zUsed ? zb + x : nullptr, live);
+            CopyGroup<BlendKind, ZMode, AlphaKind, White, false>(k, t + x, cb + x, zUsed ? zb + x : nullptr, k.ones);
+        if (x < w)
+            CopyGroup<BlendKind, ZMode, AlphaKind, White, true>(k, t + x, cb + x, zUsed ? zb + x : nullptr, live);
     }
 }
 
 using CopyRowsFn = void (*)(const CopyRows&, int, int, const uint32_t* const*);
 
+template <int BlendKind, int ZMode, int AlphaKind>
+CopyRowsFn PickCopyWhite(bool white) {
+    return white ? &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, true> : &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, false>;
+}
 template <int BlendKind, int ZMode>
-CopyRowsFn PickCopyAlpha(bool alphaTest) {
-    return alphaTest ? &CopyRowsAvx2<BlendKind, ZMode, true> : &CopyRowsAvx2<BlendKind, ZMode, false>;
+CopyRowsFn PickCopyAlpha(int alphaKind, bool white) {
+    switch (alphaKind) {
+        case kANone: return PickCopyWhite<BlendKind, ZMode, kANone>(white);
+        case kALower: return PickCopyWhite<BlendKind, ZMode, kALower>(white);
+        default: return PickCopyWhite<BlendKind, ZMode, kAOther>(white);
+    }
 }
 template <int BlendKind>
-CopyRowsFn PickCopyDepth(int zMode, bool alphaTest) {
+CopyRowsFn PickCopyDepth(int zMode, int alphaKind, bool white) {
     switch (zMode) {
-        case kZNone: return PickCopyAlpha<BlendKind, kZNone>(alphaTest);
-        case kZLessEqual: return PickCopyAlpha<BlendKind, kZLessEqual>(alphaTest);
-        case kZLess: return PickCopyAlpha<BlendKind, kZLess>(alphaTest);
-        default: return PickCopyAlpha<BlendKind, kZOther>(alphaTest);
+        case kZNone: return PickCopyAlpha<BlendKind, kZNone>(alphaKind, white);
+        case kZLessEqual: return PickCopyAlpha<BlendKind, kZLessEqual>(alphaKind, white);
+        case kZLess: return PickCopyAlpha<BlendKind, kZLess>(alphaKind, white);
+        default: return PickCopyAlpha<BlendKind, kZOther>(alphaKind, white);
     }
 }
 // The copy loop for these rows' states (an alpha test that always passes is none).
 CopyRowsFn PickCopy(const CopyRows& r, bool blend) {
-    const bool alphaTest = !(r.aLo == -1 && r.aHi == 256 && r.aInv == 0);
-    return blend ? PickCopyDepth<1>(CopyDepthMode(r), alphaTest) : PickCopyDepth<0>(CopyDepthMode(r), alphaTest);
+    const int alphaKind = r.aLo == -1 && r.aHi == 256 && r.aInv == 0 ? kANone
+                          : r.aHi == 256 && r.aInv == 0               ? kALower
+                                                                      : kAOther;
+    const bool white = r.diffuse == 0xFFFFFFFFu;
+    return blend ? PickCopyDepth<1>(CopyDepthMode(r), alphaKind, white)
+                 : PickCopyDepth<0>(CopyDepthMode(r), alphaKind, white);
 }
 
 template <int BlendKind, int Sample>
@@ -585,6 +602,24 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     for (int y = y0; y < y1; ++y) {
         const float fy = float(y) - sp.y0;
         const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
+        if (copyFn) {
+            // u is known to be inside and to step one texel: the row is a copy when
+            // its v is a whole texel (linear) and inside the texture, as below.
+            const double dv = double(v) * sv;
+            if (std::fabs(dv) <= 1e15) {
+                const int64_t fvc = RoundHalfAway(dv) - (linear ? 32768 : 0);
+                const int64_t vA = (fvc + 128) >> 16;
+                if ((!linear || ((fvc + 128) & 0xFF00) == 0) && vA >= 0 && vA < s.th) {
+                    if (runN == kRun || (runN && runY + runN != y)) {
+                        copyFn(copy, runY, runN, run);
+                        runN = 0;
+                    }
+                    if (!runN) runY = y;
+                    run[runN++] = s.tex + size_t(vA) * s.tw + uA;
+                    continue;
+                }
+            }
+        }
         int64_t fv = RoundHalfAway(double(v) * sv);
         if (uHuge || std::fabs(double(v) * sv) > 1e15) {
             ShadeSpan(s, sp, y, x0, x1);
@@ -599,15 +634,6 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
         const int64_t need = sample == 2 ? 1 : 0;
         if (!(sample == 2 ? uInsideFar : uInsideNear) || std::min(vA, vB) < 0 || std::max(vA, vB) + need >= s.th) {
             ShadeSpan(s, sp, y, x0, x1);
-            continue;
-        }
-        if (copyFn && sample != 2) {
-            if (runN == kRun || (runN && runY + runN != y)) {
-                copyFn(copy, runY, runN, run);
-                runN = 0;
-            }
-            if (!runN) runY = y;
-            run[runN++] = s.tex + size_t(vA) * s.tw + uA;
             continue;
         }
         switch (sample) {
