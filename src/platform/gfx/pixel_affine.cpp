@@ -598,28 +598,36 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     }
     constexpr int kRun = 64;
     const uint32_t* run[kRun];
-    int runY = 0, runN = 0;
     for (int y = y0; y < y1; ++y) {
+        if (copyFn) {
+            // u is known to be inside and to step one texel: a row is a copy when its
+            // v is a whole texel (linear) and inside the texture, as below.
+            const uint32_t* const texU = s.tex + uA;
+            const int64_t fvBias = linear ? 32768 : 0, th = s.th, tw = s.tw;
+            const int64_t fracMask = linear ? 0xFF00 : 0;
+            const float vRow = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx, dvdy = sp.dady[kAttrV], spy0 = sp.y0;
+            int m = 0;
+            for (; y < y1; ++y) {
+                const float v = vRow + dvdy * (float(y) - spy0);
+                const double dv = double(v) * sv;
+                if (!(std::fabs(dv) <= 1e15)) break;
+                // RoundHalfAway for values this small.
+                int64_t fv = int64_t(dv);
+                const double frac = dv - double(fv);
+                fv += (frac >= 0.5 ? 1 : 0) - (frac <= -0.5 ? 1 : 0) - fvBias;
+                const int64_t vA = (fv + 128) >> 16;
+                if (((fv + 128) & fracMask) != 0 || uint64_t(vA) >= uint64_t(th)) break;
+                if (m == kRun) {
+                    copyFn(copy, y - m, m, run);
+                    m = 0;
+                }
+                run[m++] = texU + vA * tw;
+            }
+            if (m) copyFn(copy, y - m, m, run);
+            if (y == y1) break;
+        }
         const float fy = float(y) - sp.y0;
         const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
-        if (copyFn) {
-            // u is known to be inside and to step one texel: the row is a copy when
-            // its v is a whole texel (linear) and inside the texture, as below.
-            const double dv = double(v) * sv;
-            if (std::fabs(dv) <= 1e15) {
-                const int64_t fvc = RoundHalfAway(dv) - (linear ? 32768 : 0);
-                const int64_t vA = (fvc + 128) >> 16;
-                if ((!linear || ((fvc + 128) & 0xFF00) == 0) && vA >= 0 && vA < s.th) {
-                    if (runN == kRun || (runN && runY + runN != y)) {
-                        copyFn(copy, runY, runN, run);
-                        runN = 0;
-                    }
-                    if (!runN) runY = y;
-                    run[runN++] = s.tex + size_t(vA) * s.tw + uA;
-                    continue;
-                }
-            }
-        }
         int64_t fv = RoundHalfAway(double(v) * sv);
         if (uHuge || std::fabs(double(v) * sv) > 1e15) {
             ShadeSpan(s, sp, y, x0, x1);
@@ -651,7 +659,6 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                 break;
         }
     }
-    if (runN) copyFn(copy, runY, runN, run);
 }
 
 
