@@ -429,17 +429,22 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
     }
     for (int i = 0; i < n; ++i) {
         const int yy = y + i;
-        if (i + kAhead < n) PrefetchRun(src[i + kAhead], 4 * w);
-        if (yy + kAhead < r.yEnd) {
-            PrefetchRun(r.cbuf + (size_t(yy) + kAhead) * pitch + r.x0, 4 * w);
-            if (zUsed) PrefetchRun(r.zbuf + (size_t(yy) + kAhead) * pitch + r.x0, 4 * w);
-        }
         const uint32_t* const t = src[i];
         uint32_t* const cb = r.cbuf + size_t(yy) * pitch + r.x0;
         float* const zb = zUsed ? r.zbuf + size_t(yy) * pitch + r.x0 : nullptr;
+        // Where the rows two further down lie from this one (this one again at the end).
+        const ptrdiff_t tAhead = i + kAhead < n ? src[i + kAhead] - t : 0;
+        const ptrdiff_t cAhead = yy + kAhead < r.yEnd ? ptrdiff_t(kAhead * pitch) : 0;
         int x = 0;
-        for (; x < full; x += 8)
+        for (; x < full; x += 8) {
+            _mm_prefetch(reinterpret_cast<const char*>(t + x + tAhead), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(cb + x + cAhead), _MM_HINT_T0);
+            if (zUsed) _mm_prefetch(reinterpret_cast<const char*>(zb + x + cAhead), _MM_HINT_T0);
             CopyGroup<BlendKind, ZMode, AlphaKind, White, false>(k, t + x, cb + x, zUsed ? zb + x : nullptr, k.ones);
+        }
+        _mm_prefetch(reinterpret_cast<const char*>(t + (w - 1) + tAhead), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(cb + (w - 1) + cAhead), _MM_HINT_T0);
+        if (zUsed) _mm_prefetch(reinterpret_cast<const char*>(zb + (w - 1) + cAhead), _MM_HINT_T0);
         if (x < w)
             CopyGroup<BlendKind, ZMode, AlphaKind, White, true>(k, t + x, cb + x, zUsed ? zb + x : nullptr, live);
     }
