@@ -310,7 +310,7 @@ int CopyDepthMode(const CopyRows& r) {
 }
 
 struct CopyConsts {
-    __m256i dif, aLo, aHi, aInv, selA, c255, zero, ones;
+    __m256i dif, aLo, aHi, aInv, selA, c255, zero, ones, alphaBits;
     __m256 zc;
     uint32_t zFunc;
     bool zWrite;
@@ -369,7 +369,10 @@ __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyC
         old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
                    : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
     __m256i out = tex;
-    if (BlendKind == 1) {
+    // Wholly opaque groups (the insides of most sprites) are the texels themselves;
+    // `tex` holds the modulated texels when there is an alpha test or white diffuse.
+    constexpr bool kOpaqueCheck = !Tail && (White || AlphaKind != kANone);
+    if (BlendKind == 1 && !(kOpaqueCheck && _mm256_testc_si256(tex, k.alphaBits))) {
         const __m256i dlo = _mm256_unpacklo_epi8(old, k.zero), dhi = _mm256_unpackhi_epi8(old, k.zero);
         const __m256i alo = _mm256_shuffle_epi8(lo, k.selA), ahi = _mm256_shuffle_epi8(hi, k.selA);
         lo = _mm256_add_epi16(Mul255y(lo, alo), Mul255y(dlo, _mm256_xor_si256(alo, k.c255)));
@@ -411,6 +414,7 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
     k.c255 = _mm256_set1_epi16(255);
     k.zero = _mm256_setzero_si256();
     k.ones = _mm256_set1_epi32(-1);
+    k.alphaBits = _mm256_set1_epi32(int(0xFF000000u));
     k.zc = _mm256_set1_ps(r.zc);
     k.zFunc = r.zFunc;
     k.zWrite = r.zWrite;
