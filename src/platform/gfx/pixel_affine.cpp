@@ -290,8 +290,8 @@ CopyRows MakeCopyRows(const PipeState& s, int x0, int x1, int yEnd, float z, uin
     r.zWrite = s.zWrite;
     r.diffuse = diffuse;
     // Every comparison of an alpha of 0..255 with the reference is an open range,
-    // or the outside of one.
-    const int ref = int(s.alphaRef);
+    // or the outside of one (references above 255 all compare as 256).
+    const int ref = int(std::min<uint32_t>(s.alphaRef, 256));
     switch (s.alphaTest ? s.alphaFunc : CMP_ALWAYS) {
         case CMP_NEVER: r.aLo = 0, r.aHi = 0; break;
         case CMP_LESS: r.aLo = -1, r.aHi = ref; break;
@@ -619,11 +619,10 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
             for (; y < y1; ++y) {
                 const float v = vRow + dvdy * (float(y) - spy0);
                 const double dv = double(v) * sv;
-                if (!(std::fabs(dv) <= 1e15)) break;
-                // RoundHalfAway for values this small.
-                int64_t fv = int64_t(dv);
-                const double frac = dv - double(fv);
-                fv += (frac >= 0.5 ? 1 : 0) - (frac <= -0.5 ? 1 : 0) - fvBias;
+                if (!(dv >= 0.0 && dv <= 1e15)) break;
+                // RoundHalfAway: below 2^50, dv + 0.5 is exact, and truncating it
+                // rounds halves up.
+                const int64_t fv = int64_t(dv + 0.5) - fvBias;
                 const int64_t vA = (fv + 128) >> 16;
                 if (((fv + 128) & fracMask) != 0 || uint64_t(vA) >= uint64_t(th)) break;
                 if (m == kRun) {

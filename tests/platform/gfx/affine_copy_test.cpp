@@ -171,7 +171,7 @@ TEST(AffineCopy, EveryWidthAndEdgeMatchesOneByOne) {
 TEST(AffineCopy, EveryAlphaAndDepthFunctionMatchesOneByOne) {
     const auto tex = CopyTexture();
     const Rect rects[] = {{3, 2, 3 + 45, 2 + 21, 7, 3}, {kW - 29, 30, kW, kH, 99, 20}};
-    const uint32_t refs[] = {0, 128, 255};
+    const uint32_t refs[] = {0, 128, 255, 300};  // (the device keeps references to 0..255; spans take any)
     for (const Rect& r : rects)
         for (uint32_t af = CMP_NEVER; af <= CMP_ALWAYS; ++af)
             for (uint32_t ref : refs)
