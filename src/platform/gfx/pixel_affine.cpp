@@ -260,7 +260,9 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
 // Rows whose texels are read one to one (sprites drawn at their own size, point or
 // whole-texel linear sampling at a one-texel step): a row's texels lie side by side,
 // so eight pixels are loaded, tested, blended and stored at once; the last few of a
-// row go under a lane mask. Pixels and depths are those of AffineSpan.
+// row go under a lane mask. Point-sampled rows at other steps (scaled sprites) take
+// the same loop with their eight texels gathered. Pixels and depths are those of
+// AffineSpan.
 
 // What the copied rows of one rectangle share.
 struct CopyRows {
@@ -274,6 +276,10 @@ struct CopyRows {
     bool zWrite = false;
     int aLo = -1, aHi = 256, aInv = 0;  // alpha test: passes when aLo < a < aHi, inverted when aInv is -1
     uint32_t diffuse = 0xFFFFFFFFu;
+    // Gathered rows: the 16.16 texel coordinate of the first pixel and the step
+    // (32 bits suffice, see AffineDispatch), and the texels of a row ever read.
+    int32_t fu = 0, dfu = 65536;
+    int uLo = 0, uCount = 0;
 };
 
 // Depth test modes of copied rows: none, less-equal, less, any other function.
@@ -336,18 +342,16 @@ __attribute__((target("avx2"), always_inline)) inline __m256i CopyDepthPass(cons
     }
 }
 
-// Eight pixels (Tail: the lanes of `live` only) from texels t to target cb / depth zb.
+// Eight pixels (Tail: the lanes of `live` only) of texels `tex` to target cb / depth zb.
 template <int BlendKind, int ZMode, int AlphaKind, bool White, bool Tail>
-__attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyConsts& k, const uint32_t* t,
-                                                                     uint32_t* cb, float* zb, __m256i live) {
+__attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyConsts& k, __m256i tex, uint32_t* cb,
+                                                                     float* zb, __m256i live) {
     __m256i pass = live;
     __m256 zOld = k.zc;
     if (ZMode != kZNone) {
         zOld = Tail ? _mm256_maskload_ps(zb, live) : _mm256_loadu_ps(zb);
         pass = Tail ? _mm256_and_si256(pass, CopyDepthPass<ZMode>(k, zOld)) : CopyDepthPass<ZMode>(k, zOld);
     }
-    __m256i tex = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(t), live)
-                       : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
     // 16-bit channels of pixels [0 1 | 4 5] and [2 3 | 6 7]; packing puts them back in order.
     __m256i lo = _mm256_unpacklo_epi8(tex, k.zero), hi = _mm256_unpackhi_epi8(tex, k.zero);
     if (!White) {
@@ -400,8 +404,9 @@ __attribute__((target("avx2"))) inline void PrefetchRun(const void* p, int bytes
     for (; a <= e; a += 64) _mm_prefetch(reinterpret_cast<const char*>(a), _MM_HINT_T0);
 }
 
-// Rows y .. y + n - 1, pixels [x0, x1), row i reading its texels from src[i] on.
-template <int BlendKind, int ZMode, int AlphaKind, bool White>
+// Rows y .. y + n - 1, pixels [x0, x1), row i reading its texels from src[i] on
+// (Gather: row i of the texture starts at src[i]).
+template <int BlendKind, int ZMode, int AlphaKind, bool White, bool Gather>
 __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int n, const uint32_t* const* src) {
     CopyConsts k;
     k.dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));  // [b g r a] per pixel
@@ -422,12 +427,18 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
     const int w = r.x1 - r.x0, full = w & ~7;
     const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(w - full), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     const size_t pitch = size_t(r.pitch);
+    // Gathered rows: each pixel's texel coordinate plus a half of 1/256 (rounded as
+    // AffineSpan does), for the first eight pixels and the step to the next eight.
+    const __m256i fu8 = _mm256_add_epi32(
+        _mm256_set1_epi32(r.fu + 128), _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(r.dfu)));
+    const __m256i step8 = _mm256_set1_epi32(r.dfu * 8);
     // Texture rows of a sprite sheet lie far apart in memory, and so do the target's
     // rows: ask for the rows two further down while this one is drawn (and for the
     // first two at once).
     constexpr int kAhead = 2;
+    const int texOff = Gather ? r.uLo : 0, texBytes = 4 * (Gather ? r.uCount : w);
     for (int i = 0; i < n && i < kAhead; ++i) {
-        PrefetchRun(src[i], 4 * w);
+        PrefetchRun(src[i] + texOff, texBytes);
         PrefetchRun(r.cbuf + size_t(y + i) * pitch + r.x0, 4 * w);
         if (zUsed) PrefetchRun(r.zbuf + size_t(y + i) * pitch + r.x0, 4 * w);
     }
@@ -439,64 +450,113 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int 
         // Where the rows two further down lie from this one (this one again at the end).
         const ptrdiff_t tAhead = i + kAhead < n ? src[i + kAhead] - t : 0;
         const ptrdiff_t cAhead = yy + kAhead < r.yEnd ? ptrdiff_t(kAhead * pitch) : 0;
+        if (Gather && tAhead) PrefetchRun(t + tAhead + texOff, texBytes);
+        __m256i fu = fu8;
         int x = 0;
         for (; x < full; x += 8) {
-            _mm_prefetch(reinterpret_cast<const char*>(t + x + tAhead), _MM_HINT_T0);
+            if (!Gather) _mm_prefetch(reinterpret_cast<const char*>(t + x + tAhead), _MM_HINT_T0);
             _mm_prefetch(reinterpret_cast<const char*>(cb + x + cAhead), _MM_HINT_T0);
             if (zUsed) _mm_prefetch(reinterpret_cast<const char*>(zb + x + cAhead), _MM_HINT_T0);
-            CopyGroup<BlendKind, ZMode, AlphaKind, White, false>(k, t + x, cb + x, zUsed ? zb + x : nullptr, k.ones);
+            __m256i tex;
+            if (Gather) {
+                tex = _mm256_i32gather_epi32(reinterpret_cast<const int*>(t), _mm256_srai_epi32(fu, 16), 4);
+                fu = _mm256_add_epi32(fu, step8);
+            } else {
+                tex = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + x));
+            }
+            CopyGroup<BlendKind, ZMode, AlphaKind, White, false>(k, tex, cb + x, zUsed ? zb + x : nullptr, k.ones);
         }
-        _mm_prefetch(reinterpret_cast<const char*>(t + (w - 1) + tAhead), _MM_HINT_T0);
+        if (!Gather) _mm_prefetch(reinterpret_cast<const char*>(t + (w - 1) + tAhead), _MM_HINT_T0);
         _mm_prefetch(reinterpret_cast<const char*>(cb + (w - 1) + cAhead), _MM_HINT_T0);
         if (zUsed) _mm_prefetch(reinterpret_cast<const char*>(zb + (w - 1) + cAhead), _MM_HINT_T0);
-        if (x < w)
-            CopyGroup<BlendKind, ZMode, AlphaKind, White, true>(k, t + x, cb + x, zUsed ? zb + x : nullptr, live);
+        if (x < w) {
+            const __m256i tex =
+                Gather ? _mm256_mask_i32gather_epi32(k.zero, reinterpret_cast<const int*>(t), _mm256_srai_epi32(fu, 16),
+                                                     live, 4)
+                       : _mm256_maskload_epi32(reinterpret_cast<const int*>(t + x), live);
+            CopyGroup<BlendKind, ZMode, AlphaKind, White, true>(k, tex, cb + x, zUsed ? zb + x : nullptr, live);
+        }
     }
 }
 
 using CopyRowsFn = void (*)(const CopyRows&, int, int, const uint32_t* const*);
 
+template <int BlendKind, int ZMode, int AlphaKind, bool White>
+CopyRowsFn PickCopyGather(bool gather) {
+    return gather ? &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, White, true>
+                  : &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, White, false>;
+}
 template <int BlendKind, int ZMode, int AlphaKind>
-CopyRowsFn PickCopyWhite(bool white) {
-    return white ? &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, true> : &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, false>;
+CopyRowsFn PickCopyWhite(bool white, bool gather) {
+    return white ? PickCopyGather<BlendKind, ZMode, AlphaKind, true>(gather)
+                 : PickCopyGather<BlendKind, ZMode, AlphaKind, false>(gather);
 }
 template <int BlendKind, int ZMode>
-CopyRowsFn PickCopyAlpha(int alphaKind, bool white) {
+CopyRowsFn PickCopyAlpha(int alphaKind, bool white, bool gather) {
     switch (alphaKind) {
-        case kANone: return PickCopyWhite<BlendKind, ZMode, kANone>(white);
-        case kALower: return PickCopyWhite<BlendKind, ZMode, kALower>(white);
-        default: return PickCopyWhite<BlendKind, ZMode, kAOther>(white);
+        case kANone: return PickCopyWhite<BlendKind, ZMode, kANone>(white, gather);
+        case kALower: return PickCopyWhite<BlendKind, ZMode, kALower>(white, gather);
+        default: return PickCopyWhite<BlendKind, ZMode, kAOther>(white, gather);
     }
 }
 template <int BlendKind>
-CopyRowsFn PickCopyDepth(int zMode, int alphaKind, bool white) {
+CopyRowsFn PickCopyDepth(int zMode, int alphaKind, bool white, bool gather) {
     switch (zMode) {
-        case kZNone: return PickCopyAlpha<BlendKind, kZNone>(alphaKind, white);
-        case kZLessEqual: return PickCopyAlpha<BlendKind, kZLessEqual>(alphaKind, white);
-        case kZLess: return PickCopyAlpha<BlendKind, kZLess>(alphaKind, white);
-        default: return PickCopyAlpha<BlendKind, kZOther>(alphaKind, white);
+        case kZNone: return PickCopyAlpha<BlendKind, kZNone>(alphaKind, white, gather);
+        case kZLessEqual: return PickCopyAlpha<BlendKind, kZLessEqual>(alphaKind, white, gather);
+        case kZLess: return PickCopyAlpha<BlendKind, kZLess>(alphaKind, white, gather);
+        default: return PickCopyAlpha<BlendKind, kZOther>(alphaKind, white, gather);
     }
 }
-// The copy loop for these rows' states (an alpha test that always passes is none).
-CopyRowsFn PickCopy(const CopyRows& r, bool blend) {
+// The copy loop for these rows' states (an alpha test that always passes is none);
+// `gather` for point-sampled rows at steps other than one texel.
+CopyRowsFn PickCopy(const CopyRows& r, bool blend, bool gather) {
     const int alphaKind = r.aLo == -1 && r.aHi == 256 && r.aInv == 0 ? kANone
                           : r.aHi == 256 && r.aInv == 0               ? kALower
                                                                       : kAOther;
     const bool white = r.diffuse == 0xFFFFFFFFu;
-    return blend ? PickCopyDepth<1>(CopyDepthMode(r), alphaKind, white)
-                 : PickCopyDepth<0>(CopyDepthMode(r), alphaKind, white);
+    return blend ? PickCopyDepth<1>(CopyDepthMode(r), alphaKind, white, gather)
+                 : PickCopyDepth<0>(CopyDepthMode(r), alphaKind, white, gather);
+}
+
+// Whether the 16.16 coordinates fu + dfu * i of pixels i < count, with the rounding
+// half added, stay within 0 .. 2^31 (gathered rows step them in 32-bit lanes), and
+// the step too.
+inline bool GatherFits(int64_t fu, int64_t dfu, int64_t count) {
+    const int64_t first = fu + 128, last = fu + dfu * (count - 1) + 128;
+    constexpr int64_t kTop = int64_t(1) << 31;
+    return first >= 0 && last >= 0 && first < kTop && last < kTop && dfu * 8 > -kTop && dfu * 8 < kTop;
+}
+
+// Sets the gathered rows' coordinates; false when they do not fit 32 bits.
+inline bool SetGather(CopyRows& r, int64_t fu, int64_t dfu, int count) {
+    if (!GatherFits(fu, dfu, count)) return false;
+    r.fu = int32_t(fu);
+    r.dfu = int32_t(dfu);
+    const int64_t uA = (fu + 128) >> 16, uB = (fu + dfu * (count - 1) + 128) >> 16;
+    r.uLo = int(std::min(uA, uB));
+    r.uCount = int(std::max(uA, uB) - std::min(uA, uB) + 1);
+    return true;
 }
 
 template <int BlendKind, int Sample>
 inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
                            int64_t dfv, float z, float dz, uint32_t diffuse) {
-    // Texels read one to one: the copy loop.
+    // Texels read one to one: the copy loop; point-sampled at other steps: the same
+    // loop with the texels gathered.
     if constexpr (Sample != 2) {
-        if ((Sample == 0 || dfu == 65536) && dfv == 0 && dz == 0.0f && HasAvx2()) {
-            const CopyRows r = MakeCopyRows(s, x0, x1, y + 1, z, diffuse);
-            const uint32_t* const t = s.tex + size_t((fv + 128) >> 16) * s.tw + ((fu + 128) >> 16);
-            PickCopy(r, BlendKind == 1)(r, y, 1, &t);
-            return;
+        if (dfv == 0 && dz == 0.0f && HasAvx2()) {
+            CopyRows r = MakeCopyRows(s, x0, x1, y + 1, z, diffuse);
+            const uint32_t* const row = s.tex + size_t((fv + 128) >> 16) * s.tw;
+            if (Sample == 0 || dfu == 65536) {
+                const uint32_t* const t = row + ((fu + 128) >> 16);
+                PickCopy(r, BlendKind == 1, false)(r, y, 1, &t);
+                return;
+            }
+            if (SetGather(r, fu, dfu, x1 - x0)) {
+                PickCopy(r, BlendKind == 1, true)(r, y, 1, &row);
+                return;
+            }
         }
     }
     // 32-bit coordinates suffice: the span was checked to stay inside the texture.
@@ -598,20 +658,23 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     const bool blend = s.blendKind == kBlendSrcOver;
     // Rows whose texels are read one to one go to the copy loop in runs of
     // neighbouring rows (it reads the next rows' texels ahead).
-    const bool copyU = linear ? uFracZero : dfu == 65536 && dfv == 0;
+    // Point-sampled rows at other steps gather their texels in the same loop.
+    const bool copyU = linear ? uFracZero : dfv == 0;
+    const bool gather = !linear && dfu != 65536;
     CopyRows copy;
     CopyRowsFn copyFn = nullptr;
     if (copyU && uInsideNear && !uHuge && dz == 0.0f && HasAvx2()) {
         copy = MakeCopyRows(s, x0, x1, y1, z, diffuse);
-        copyFn = PickCopy(copy, blend);
+        if (!gather || SetGather(copy, fu, dfu, x1 - x0)) copyFn = PickCopy(copy, blend, gather);
     }
     constexpr int kRun = 64;
     const uint32_t* run[kRun];
     for (int y = y0; y < y1; ++y) {
         if (copyFn) {
-            // u is known to be inside and to step one texel: a row is a copy when its
-            // v is a whole texel (linear) and inside the texture, as below.
-            const uint32_t* const texU = s.tex + uA;
+            // u is known to be inside (and, but for gathered rows, to step one texel):
+            // a row is a copy when its v is a whole texel (linear) and inside the
+            // texture, as below.
+            const uint32_t* const texU = s.tex + (gather ? 0 : uA);
             const int64_t fvBias = linear ? 32768 : 0, th = s.th, tw = s.tw;
             const int64_t fracMask = linear ? 0xFF00 : 0;
             const float vRow = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx, dvdy = sp.dady[kAttrV], spy0 = sp.y0;

@@ -53,6 +53,7 @@ struct State {
     uint32_t diffuse = 0xFFFFFFFFu;
     float z = 0.5f;
     float du = 0.0f, dv = 0.0f;  // texel fractions added to the rectangle's texture coordinates
+    float stepU = 1.0f, stepV = 1.0f;  // texels per pixel across and down
 };
 
 struct Rect {
@@ -111,8 +112,8 @@ Target Shade(bool simd, Feed feed, const State& st, const Rect& r, const std::ve
     const uint32_t c = st.diffuse;
     sp.a0[kAttrA] = float(c >> 24), sp.a0[kAttrR] = float((c >> 16) & 255);
     sp.a0[kAttrG] = float((c >> 8) & 255), sp.a0[kAttrB] = float(c & 255);
-    sp.dadx[kAttrU] = 1.0f / kTw;
-    sp.dady[kAttrV] = 1.0f / float(th);
+    sp.dadx[kAttrU] = st.stepU / kTw;
+    sp.dady[kAttrV] = st.stepV / float(th);
     sp.constColor = true;
     SetSimdEnabled(simd);
     if (feed == Feed::Block) ShadeBlock(s, sp, r.y0, r.y1, r.x0, r.x1);
@@ -203,6 +204,56 @@ TEST(AffineCopy, EveryAlphaAndDepthFunctionMatchesOneByOne) {
         }
 }
 
+// Point-sampled rectangles at other steps (scaled and mirrored sprites) gather their
+// texels; widths and edges as above, under the alpha and depth functions.
+TEST(AffineCopy, ScaledPointSampledRowsMatchOneByOne) {
+    const auto tex = CopyTexture();
+    const float steps[][2] = {{0.5f, 0.5f}, {0.37f, 1.0f}, {1.5f, 0.75f}, {2.0f, 2.0f}, {-1.0f, 1.0f}, {-0.6f, 0.3f}};
+    for (const auto& st2 : steps)
+        for (const Rect& r0 : Rects()) {
+            Rect r = r0;
+            const int w = r.x1 - r.x0, h = r.y1 - r.y0;
+            // Keep the texels read inside the texture: start where the row has room.
+            const float spanU = std::fabs(st2[0]) * float(w), spanV = st2[1] * float(h);
+            if (spanU > kTw - 2 || spanV > kTh - 2) continue;
+            r.tx = st2[0] < 0 ? int(spanU) + (r.tx % 3) : std::min(r.tx, kTw - 2 - int(spanU));
+            r.ty = std::min(r.ty, kTh - 2 - int(spanV));
+            // Also exactly at (and one step of 1/65536 short of) where rounding moves
+            // to the next texel: with a step of half a texel, every other pixel is.
+            for (float du : {0.0f, -128.0f / 65536.0f, -129.0f / 65536.0f})
+                for (bool blend : {true, false})
+                    for (uint32_t dif : {0xFFFFFFFFu, 0xB0FF9060u})
+                        for (Feed feed : {Feed::Block, Feed::Rows}) {
+                            State st;
+                            st.linear = false;
+                            st.stepU = st2[0];
+                            st.stepV = st2[1];
+                            st.du = du;
+                            st.blend = blend;
+                            st.diffuse = dif;
+                            EXPECT_TRUE(SameAsOneByOne(feed, st, r, tex))
+                                << "rect " << r.x0 << "," << r.y0 << "-" << r.x1 << "," << r.y1 << " step " << st2[0]
+                                << "," << st2[1] << " du " << du << " blend " << blend << " diffuse " << std::hex << dif;
+                        }
+        }
+    const Rect r{3, 2, 3 + 45, 2 + 21, 7, 3};
+    for (uint32_t af = CMP_NEVER; af <= CMP_ALWAYS; ++af)
+        for (uint32_t zf = CMP_NEVER; zf <= CMP_ALWAYS + 1; ++zf)
+            for (bool blend : {true, false}) {
+                State st;
+                st.linear = false;
+                st.stepU = 0.7f;
+                st.stepV = 1.3f;
+                st.alphaFunc = af;
+                st.alphaRef = 100;
+                st.zTest = zf <= CMP_ALWAYS;
+                st.zFunc = zf;
+                st.blend = blend;
+                EXPECT_TRUE(SameAsOneByOne(Feed::Block, st, r, tex))
+                    << "alpha " << af << " depth " << zf << " blend " << blend;
+            }
+}
+
 // Rectangles taller than a run of copied rows, and rectangles whose rows leave the
 // texture above or below (those rows go the general way, the others are copies).
 // Texture coordinates between texels: point sampling still copies whole texels,
@@ -250,7 +301,8 @@ TEST(AffineCopy, LongBlocksAndRowsOffTheTextureMatchOneByOne) {
 // Sprites through the batch at many positions, partly off every edge of a target
 // whose width is no multiple of eight, in two layers at different depths (the
 // second shows the depths the first wrote).
-std::vector<uint32_t> SpriteScene(bool simd, uint32_t flags, uint32_t alphaFunc, uint32_t zFunc, uint32_t filter) {
+std::vector<uint32_t> SpriteScene(bool simd, uint32_t flags, uint32_t alphaFunc, uint32_t zFunc, uint32_t filter,
+                                  float scaleX = 1.0f, float scaleY = 1.0f) {
     SetSimdEnabled(simd);
     const int w = 133, h = 71;
     Device d(w, h);
@@ -270,6 +322,9 @@ std::vector<uint32_t> SpriteScene(bool simd, uint32_t flags, uint32_t alphaFunc,
     d.SetRenderState(RS_ZFUNC, zFunc);
     d.SetSamplerState(0, SAMP_MAGFILTER, filter);
     d.SetSamplerState(0, SAMP_MINFILTER, filter);
+    // Scaled about the target's middle (mirrored when negative).
+    sp.SetTransform(vm::Translation(-w / 2.0f, -h / 2.0f, 0) * vm::Scaling(scaleX, scaleY, 1.0f) *
+                    vm::Translation(w / 2.0f, h / 2.0f, 0));
     for (int layer = 0; layer < 2; ++layer) {
         for (int k = 0; k < 24; ++k) {
             const int sw = 1 + (k * 7) % 53, sh = 1 + (k * 5) % 41;
@@ -300,6 +355,19 @@ TEST(AffineCopy, SpriteBatchesMatchOneByOne) {
                     EXPECT_EQ(diffs, 0u) << "flags " << f << " alpha " << alphaFunc << " depth " << zFunc << " filter "
                                          << filter << " first at " << first;
                 }
+}
+
+TEST(AffineCopy, ScaledPointSampledSpriteBatchesMatchOneByOne) {
+    const float scales[][2] = {{2.0f, 2.0f}, {1.5f, 0.5f}, {0.75f, 1.25f}, {-1.0f, 1.0f}, {-2.0f, 1.5f}, {3.0f, -1.0f}};
+    for (const auto& sc : scales)
+        for (uint32_t f : {uint32_t(SPRITE_ALPHABLEND), 0u}) {
+            const auto a = SpriteScene(true, f, 0, CMP_LESSEQUAL, TEXF_POINT, sc[0], sc[1]);
+            const auto b = SpriteScene(false, f, 0, CMP_LESSEQUAL, TEXF_POINT, sc[0], sc[1]);
+            size_t diffs = 0, first = 0;
+            for (size_t i = 0; i < a.size(); ++i)
+                if (a[i] != b[i] && diffs++ == 0) first = i;
+            EXPECT_EQ(diffs, 0u) << "scale " << sc[0] << "," << sc[1] << " flags " << f << " first at " << first;
+        }
 }
 
 }  // namespace
