@@ -277,7 +277,7 @@ struct CopyRows {
     int aLo = -1, aHi = 256, aInv = 0;  // alpha test: passes when aLo < a < aHi, inverted when aInv is -1
     uint32_t diffuse = 0xFFFFFFFFu;
     // Gathered rows: the 16.16 texel coordinate of the first pixel and the step
-    // (32 bits suffice, see AffineDispatch), and the texels of a row ever read.
+    // (checked to fit 32 bits, see GatherFits), and the texels of a row ever read.
     int32_t fu = 0, dfu = 65536;
     int uLo = 0, uCount = 0;
 };
@@ -682,9 +682,9 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
             for (; y < y1; ++y) {
                 const float v = vRow + dvdy * (float(y) - spy0);
                 const double dv = double(v) * sv;
-                if (!(dv >= 0.0 && dv <= 1e15)) break;
-                // RoundHalfAway: below 2^50, dv + 0.5 is exact, and truncating it
-                // rounds halves up.
+                if (!(dv >= 0.5 && dv <= 1e15)) break;
+                // RoundHalfAway: from 0.5 up to 2^50, dv + 0.5 never rounds across a
+                // whole number, so truncating it rounds halves up.
                 const int64_t fv = int64_t(dv + 0.5) - fvBias;
                 const int64_t vA = (fv + 128) >> 16;
                 if (((fv + 128) & fracMask) != 0 || uint64_t(vA) >= uint64_t(th)) break;
