@@ -365,11 +365,11 @@ __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyC
         if (AlphaKind == kAOther) in = _mm256_xor_si256(_mm256_and_si256(in, _mm256_cmpgt_epi32(k.aHi, a)), k.aInv);
         pass = (ZMode != kZNone || Tail) ? _mm256_and_si256(pass, in) : in;
     }
-    constexpr bool kPartial = ZMode != kZNone || AlphaKind != kANone;
-    // Groups nothing of which passes (transparent parts of a sprite) leave the target alone.
-    if (kPartial && _mm256_testz_si256(pass, pass)) return;
+    constexpr bool kMasked = ZMode != kZNone || AlphaKind != kANone;
+    // Groups nothing of which passes (transparent areas of a sprite) leave the target alone.
+    if (kMasked && _mm256_testz_si256(pass, pass)) return;
     __m256i old = k.zero;
-    if (BlendKind == 1 || (kPartial && !Tail))
+    if (BlendKind == 1 || (kMasked && !Tail))
         old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
                    : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
     __m256i out = tex;
@@ -386,7 +386,7 @@ __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyC
     if (Tail) {
         _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
         if (k.zWrite) _mm256_maskstore_ps(zb, pass, k.zc);
-    } else if (kPartial) {
+    } else if (kMasked) {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(old, out, pass));
         if (k.zWrite) {
             if (ZMode == kZNone) zOld = _mm256_loadu_ps(zb);

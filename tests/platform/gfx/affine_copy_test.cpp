@@ -298,7 +298,7 @@ TEST(AffineCopy, LongBlocksAndRowsOffTheTextureMatchOneByOne) {
                 }
 }
 
-// Sprites through the batch at many positions, partly off every edge of a target
+// Sprites through the batch at many positions, reaching off every edge of a target
 // whose width is no multiple of eight, in two layers at different depths (the
 // second shows the depths the first wrote).
 std::vector<uint32_t> SpriteScene(bool simd, uint32_t flags, uint32_t alphaFunc, uint32_t zFunc, uint32_t filter,
