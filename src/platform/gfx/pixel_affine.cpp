@@ -624,9 +624,309 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
     fb.fn(s, args);
 }
 
+// ---- Copied rows -----------------------------------------------------------------
+// Rows whose texels are read one to one (sprites drawn at their own size, point or
+// whole-texel linear sampling at a one-texel step): a row's texels lie side by side,
+// so eight pixels are loaded, tested, blended and stored at once; the last few of a
+// row go under a lane mask. Point-sampled rows at other steps (scaled sprites) take
+// the same loop with their eight texels gathered. Pixels and depths are those of
+// AffineSpan.
+
+// What the copied rows of one rectangle share.
+struct CopyRows {
+    uint32_t* cbuf = nullptr;
+    float* zbuf = nullptr;
+    int pitch = 0;
+    int x0 = 0, x1 = 0;
+    int yEnd = 0;      // the rectangle's rows end here (target rows read ahead stop there)
+    float zc = 0.0f;   // the rectangle's depth, clamped to 0..1
+    uint32_t zFunc = CMP_ALWAYS;
+    bool zWrite = false;
+    int aLo = -1, aHi = 256, aInv = 0;  // alpha test: passes when aLo < a < aHi, inverted when aInv is -1
+    uint32_t diffuse = 0xFFFFFFFFu;
+    // Gathered rows: the 16.16 texel coordinate of the first pixel and the step
+    // (checked to fit 32 bits, see GatherFits), and the texels of a row ever read.
+    int32_t fu = 0, dfu = 65536;
+    int uLo = 0, uCount = 0;
+};
+
+// Depth test modes of copied rows: none, less-equal, less, any other function.
+enum : int { kZNone = 0, kZLessEqual = 1, kZLess = 2, kZOther = 3 };
+
+CopyRows MakeCopyRows(const PipeState& s, int x0, int x1, int yEnd, float z, uint32_t diffuse) {
+    CopyRows r;
+    r.cbuf = s.cbuf;
+    r.zbuf = s.zbuf;
+    r.pitch = s.pitch;
+    r.x0 = x0, r.x1 = x1, r.yEnd = yEnd;
+    r.zc = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
+    r.zFunc = s.zTest ? s.zFunc : CMP_ALWAYS;
+    r.zWrite = s.zWrite;
+    r.diffuse = diffuse;
+    // Every comparison of an alpha of 0..255 with the reference is an open range,
+    // or the outside of one (references above 255 all compare as 256).
+    const int ref = int(std::min<uint32_t>(s.alphaRef, 256));
+    switch (s.alphaTest ? s.alphaFunc : CMP_ALWAYS) {
+        case CMP_NEVER: r.aLo = 0, r.aHi = 0; break;
+        case CMP_LESS: r.aLo = -1, r.aHi = ref; break;
+        case CMP_EQUAL: r.aLo = ref - 1, r.aHi = ref + 1; break;
+        case CMP_LESSEQUAL: r.aLo = -1, r.aHi = ref + 1; break;
+        case CMP_GREATER: r.aLo = ref, r.aHi = 256; break;
+        case CMP_NOTEQUAL: r.aLo = ref - 1, r.aHi = ref + 1, r.aInv = -1; break;
+        case CMP_GREATEREQUAL: r.aLo = ref - 1, r.aHi = 256; break;
+        default: break;  // always
+    }
+    return r;
+}
+
+int CopyDepthMode(const CopyRows& r) {
+    return r.zFunc == CMP_ALWAYS ? kZNone : r.zFunc == CMP_LESSEQUAL ? kZLessEqual : r.zFunc == CMP_LESS ? kZLess : kZOther;
+}
+
+struct CopyConsts {
+    __m256i dif, aLo, aHi, aInv, selA, c255, zero, ones, alphaBits;
+    __m256 zc;
+    uint32_t zFunc;
+    bool zWrite;
+};
+
+// Alpha tests of copied rows: none, a lower bound only ("greater", "greater or
+// equal"), any other function.
+enum : int { kANone = 0, kALower = 1, kAOther = 2 };
+
+template <int ZMode>
+__attribute__((target("avx2"), always_inline)) inline __m256i CopyDepthPass(const CopyConsts& k, __m256 zOld) {
+    if (ZMode == kZLessEqual) return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LE_OQ));
+    if (ZMode == kZLess) return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LT_OQ));
+    switch (k.zFunc) {
+        case CMP_NEVER: return _mm256_setzero_si256();
+        case CMP_EQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_EQ_OQ));
+        case CMP_GREATER: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_GT_OQ));
+        case CMP_NOTEQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_NEQ_UQ));
+        case CMP_GREATEREQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_GE_OQ));
+        case CMP_LESS: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LT_OQ));
+        case CMP_LESSEQUAL: return _mm256_castps_si256(_mm256_cmp_ps(k.zc, zOld, _CMP_LE_OQ));
+        default: return k.ones;
+    }
+}
+
+// Eight pixels (Tail: the lanes of `live` only) of texels `tex` to target cb / depth zb.
+template <int BlendKind, int ZMode, int AlphaKind, bool White, bool Tail>
+__attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyConsts& k, __m256i tex, uint32_t* cb,
+                                                                     float* zb, __m256i live) {
+    __m256i pass = live;
+    __m256 zOld = k.zc;
+    if (ZMode != kZNone) {
+        zOld = Tail ? _mm256_maskload_ps(zb, live) : _mm256_loadu_ps(zb);
+        pass = Tail ? _mm256_and_si256(pass, CopyDepthPass<ZMode>(k, zOld)) : CopyDepthPass<ZMode>(k, zOld);
+    }
+    // 16-bit channels of pixels [0 1 | 4 5] and [2 3 | 6 7]; packing puts them back in order.
+    __m256i lo = _mm256_unpacklo_epi8(tex, k.zero), hi = _mm256_unpackhi_epi8(tex, k.zero);
+    if (!White) {
+        lo = Mul255y(lo, k.dif);
+        hi = Mul255y(hi, k.dif);
+        if (AlphaKind != kANone || BlendKind == 0) tex = _mm256_packus_epi16(lo, hi);
+    }
+    if (AlphaKind != kANone) {
+        const __m256i a = _mm256_srli_epi32(tex, 24);
+        __m256i in = _mm256_cmpgt_epi32(a, k.aLo);
+        if (AlphaKind == kAOther) in = _mm256_xor_si256(_mm256_and_si256(in, _mm256_cmpgt_epi32(k.aHi, a)), k.aInv);
+        pass = (ZMode != kZNone || Tail) ? _mm256_and_si256(pass, in) : in;
+    }
+    constexpr bool kMasked = ZMode != kZNone || AlphaKind != kANone;
+    // Groups nothing of which passes (transparent areas of a sprite) leave the target alone.
+    if (kMasked && _mm256_testz_si256(pass, pass)) return;
+    __m256i old = k.zero;
+    if (BlendKind == 1 || (kMasked && !Tail))
+        old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
+                   : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
+    __m256i out = tex;
+    // Wholly opaque groups (the insides of most sprites) are the texels themselves;
+    // `tex` holds the modulated texels when there is an alpha test or white diffuse.
+    constexpr bool kOpaqueCheck = !Tail && (White || AlphaKind != kANone);
+    if (BlendKind == 1 && !(kOpaqueCheck && _mm256_testc_si256(tex, k.alphaBits))) {
+        const __m256i dlo = _mm256_unpacklo_epi8(old, k.zero), dhi = _mm256_unpackhi_epi8(old, k.zero);
+        const __m256i alo = _mm256_shuffle_epi8(lo, k.selA), ahi = _mm256_shuffle_epi8(hi, k.selA);
+        lo = _mm256_add_epi16(Mul255y(lo, alo), Mul255y(dlo, _mm256_xor_si256(alo, k.c255)));
+        hi = _mm256_add_epi16(Mul255y(hi, ahi), Mul255y(dhi, _mm256_xor_si256(ahi, k.c255)));
+        out = _mm256_packus_epi16(lo, hi);
+    }
+    if (Tail) {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
+        if (k.zWrite) _mm256_maskstore_ps(zb, pass, k.zc);
+    } else if (kMasked) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(old, out, pass));
+        if (k.zWrite) {
+            if (ZMode == kZNone) zOld = _mm256_loadu_ps(zb);
+            _mm256_storeu_ps(zb, _mm256_blendv_ps(zOld, k.zc, _mm256_castsi256_ps(pass)));
+        }
+    } else {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), out);
+        if (k.zWrite) _mm256_storeu_ps(zb, k.zc);
+    }
+}
+
+__attribute__((target("avx2"))) inline void PrefetchRun(const void* p, int bytes) {
+    uintptr_t a = reinterpret_cast<uintptr_t>(p) & ~uintptr_t(63);
+    const uintptr_t e = reinterpret_cast<uintptr_t>(p) + uintptr_t(bytes - 1);
+    for (; a <= e; a += 64) _mm_prefetch(reinterpret_cast<const char*>(a), _MM_HINT_T0);
+}
+
+// Rows y .. y + n - 1, pixels [x0, x1), row i reading its texels from src[i] on
+// (Gather: row i of the texture starts at src[i]).
+template <int BlendKind, int ZMode, int AlphaKind, bool White, bool Gather>
+__attribute__((target("avx2"))) void CopyRowsAvx2(const CopyRows& r, int y, int n, const uint32_t* const* src) {
+    CopyConsts k;
+    k.dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(r.diffuse)));  // [b g r a] per pixel
+    k.aLo = _mm256_set1_epi32(r.aLo);
+    k.aHi = _mm256_set1_epi32(r.aHi);
+    k.aInv = _mm256_set1_epi32(r.aInv);
+    // Each pixel's alpha over its four 16-bit channels.
+    k.selA = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                              6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    k.c255 = _mm256_set1_epi16(255);
+    k.zero = _mm256_setzero_si256();
+    k.ones = _mm256_set1_epi32(-1);
+    k.alphaBits = _mm256_set1_epi32(int(0xFF000000u));
+    k.zc = _mm256_set1_ps(r.zc);
+    k.zFunc = r.zFunc;
+    k.zWrite = r.zWrite;
+    const bool zUsed = ZMode != kZNone || r.zWrite;
+    const int w = r.x1 - r.x0, full = w & ~7;
+    const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(w - full), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const size_t pitch = size_t(r.pitch);
+    // Gathered rows: each pixel's texel coordinate plus a half of 1/256 (rounded as
+    // AffineSpan does), for the first eight pixels and the step to the next eight.
+    const __m256i fu8 = _mm256_add_epi32(
+        _mm256_set1_epi32(r.fu + 128), _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(r.dfu)));
+    const __m256i step8 = _mm256_set1_epi32(r.dfu * 8);
+    // Texture rows of a sprite sheet lie far apart in memory, and so do the target's
+    // rows: ask for the rows two further down while this one is drawn (and for the
+    // first two at once).
+    constexpr int kAhead = 2;
+    const int texOff = Gather ? r.uLo : 0, texBytes = 4 * (Gather ? r.uCount : w);
+    for (int i = 0; i < n && i < kAhead; ++i) {
+        PrefetchRun(src[i] + texOff, texBytes);
+        PrefetchRun(r.cbuf + size_t(y + i) * pitch + r.x0, 4 * w);
+        if (zUsed) PrefetchRun(r.zbuf + size_t(y + i) * pitch + r.x0, 4 * w);
+    }
+    for (int i = 0; i < n; ++i) {
+        const int yy = y + i;
+        const uint32_t* const t = src[i];
+        uint32_t* const cb = r.cbuf + size_t(yy) * pitch + r.x0;
+        float* const zb = zUsed ? r.zbuf + size_t(yy) * pitch + r.x0 : nullptr;
+        // Where the rows two further down lie from this one (this one again at the end).
+        const ptrdiff_t tAhead = i + kAhead < n ? src[i + kAhead] - t : 0;
+        const ptrdiff_t cAhead = yy + kAhead < r.yEnd ? ptrdiff_t(kAhead * pitch) : 0;
+        if (Gather && tAhead) PrefetchRun(t + tAhead + texOff, texBytes);
+        __m256i fu = fu8;
+        int x = 0;
+        for (; x < full; x += 8) {
+            if (!Gather) _mm_prefetch(reinterpret_cast<const char*>(t + x + tAhead), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(cb + x + cAhead), _MM_HINT_T0);
+            if (zUsed) _mm_prefetch(reinterpret_cast<const char*>(zb + x + cAhead), _MM_HINT_T0);
+            __m256i tex;
+            if (Gather) {
+                tex = _mm256_i32gather_epi32(reinterpret_cast<const int*>(t), _mm256_srai_epi32(fu, 16), 4);
+                fu = _mm256_add_epi32(fu, step8);
+            } else {
+                tex = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + x));
+            }
+            CopyGroup<BlendKind, ZMode, AlphaKind, White, false>(k, tex, cb + x, zUsed ? zb + x : nullptr, k.ones);
+        }
+        if (!Gather) _mm_prefetch(reinterpret_cast<const char*>(t + (w - 1) + tAhead), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(cb + (w - 1) + cAhead), _MM_HINT_T0);
+        if (zUsed) _mm_prefetch(reinterpret_cast<const char*>(zb + (w - 1) + cAhead), _MM_HINT_T0);
+        if (x < w) {
+            const __m256i tex =
+                Gather ? _mm256_mask_i32gather_epi32(k.zero, reinterpret_cast<const int*>(t), _mm256_srai_epi32(fu, 16),
+                                                     live, 4)
+                       : _mm256_maskload_epi32(reinterpret_cast<const int*>(t + x), live);
+            CopyGroup<BlendKind, ZMode, AlphaKind, White, true>(k, tex, cb + x, zUsed ? zb + x : nullptr, live);
+        }
+    }
+}
+
+using CopyRowsFn = void (*)(const CopyRows&, int, int, const uint32_t* const*);
+
+template <int BlendKind, int ZMode, int AlphaKind, bool White>
+CopyRowsFn PickCopyGather(bool gather) {
+    return gather ? &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, White, true>
+                  : &CopyRowsAvx2<BlendKind, ZMode, AlphaKind, White, false>;
+}
+template <int BlendKind, int ZMode, int AlphaKind>
+CopyRowsFn PickCopyWhite(bool white, bool gather) {
+    return white ? PickCopyGather<BlendKind, ZMode, AlphaKind, true>(gather)
+                 : PickCopyGather<BlendKind, ZMode, AlphaKind, false>(gather);
+}
+template <int BlendKind, int ZMode>
+CopyRowsFn PickCopyAlpha(int alphaKind, bool white, bool gather) {
+    switch (alphaKind) {
+        case kANone: return PickCopyWhite<BlendKind, ZMode, kANone>(white, gather);
+        case kALower: return PickCopyWhite<BlendKind, ZMode, kALower>(white, gather);
+        default: return PickCopyWhite<BlendKind, ZMode, kAOther>(white, gather);
+    }
+}
+template <int BlendKind>
+CopyRowsFn PickCopyDepth(int zMode, int alphaKind, bool white, bool gather) {
+    switch (zMode) {
+        case kZNone: return PickCopyAlpha<BlendKind, kZNone>(alphaKind, white, gather);
+        case kZLessEqual: return PickCopyAlpha<BlendKind, kZLessEqual>(alphaKind, white, gather);
+        case kZLess: return PickCopyAlpha<BlendKind, kZLess>(alphaKind, white, gather);
+        default: return PickCopyAlpha<BlendKind, kZOther>(alphaKind, white, gather);
+    }
+}
+// The copy loop for these rows' states (an alpha test that always passes is none);
+// `gather` for point-sampled rows at steps other than one texel.
+CopyRowsFn PickCopy(const CopyRows& r, bool blend, bool gather) {
+    const int alphaKind = r.aLo == -1 && r.aHi == 256 && r.aInv == 0 ? kANone
+                          : r.aHi == 256 && r.aInv == 0               ? kALower
+                                                                      : kAOther;
+    const bool white = r.diffuse == 0xFFFFFFFFu;
+    return blend ? PickCopyDepth<1>(CopyDepthMode(r), alphaKind, white, gather)
+                 : PickCopyDepth<0>(CopyDepthMode(r), alphaKind, white, gather);
+}
+
+// Whether the 16.16 coordinates fu + dfu * i of pixels i < count, with the rounding
+// half added, stay within 0 .. 2^31 (gathered rows step them in 32-bit lanes), and
+// the step too.
+inline bool GatherFits(int64_t fu, int64_t dfu, int64_t count) {
+    const int64_t first = fu + 128, last = fu + dfu * (count - 1) + 128;
+    constexpr int64_t kTop = int64_t(1) << 31;
+    return first >= 0 && last >= 0 && first < kTop && last < kTop && dfu * 8 > -kTop && dfu * 8 < kTop;
+}
+
+// Sets the gathered rows' coordinates; false when they do not fit 32 bits.
+inline bool SetGather(CopyRows& r, int64_t fu, int64_t dfu, int count) {
+    if (!GatherFits(fu, dfu, count)) return false;
+    r.fu = int32_t(fu);
+    r.dfu = int32_t(dfu);
+    const int64_t uA = (fu + 128) >> 16, uB = (fu + dfu * (count - 1) + 128) >> 16;
+    r.uLo = int(std::min(uA, uB));
+    r.uCount = int(std::max(uA, uB) - std::min(uA, uB) + 1);
+    return true;
+}
+
 template <int BlendKind, int Sample>
 inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t fv, int64_t dfu,
                            int64_t dfv, float z, float dz, uint32_t diffuse) {
+    // Texels read one to one: the copy loop; point-sampled at other steps: the same
+    // loop with the texels gathered.
+    if constexpr (Sample != 2) {
+        if (dfv == 0 && dz == 0.0f && HasAvx2()) {
+            CopyRows r = MakeCopyRows(s, x0, x1, y + 1, z, diffuse);
+            const uint32_t* const row = s.tex + size_t((fv + 128) >> 16) * s.tw;
+            if (Sample == 0 || dfu == 65536) {
+                const uint32_t* const t = row + ((fu + 128) >> 16);
+                PickCopy(r, BlendKind == 1, false)(r, y, 1, &t);
+                return;
+            }
+            if (SetGather(r, fu, dfu, x1 - x0)) {
+                PickCopy(r, BlendKind == 1, true)(r, y, 1, &row);
+                return;
+            }
+        }
+    }
     // 32-bit coordinates suffice: the span was checked to stay inside the texture.
     if (x1 - x0 >= 4 && dfv == 0 && dz == 0.0f && HasAvx2() && fu >= 0 && fu + dfu * (x1 - x0) < (int64_t(1) << 31) &&
         fu + dfu * (x1 - x0) >= 0)
@@ -728,7 +1028,47 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     const bool filterRows = linear && dfv == 0 && dz == 0.0f && HasAvx2();
     FilterBlock fb;
     bool fbReady = false;
+    // Rows whose texels are read one to one go to the copy loop in runs of
+    // neighbouring rows (it reads the next rows' texels ahead).
+    // Point-sampled rows at other steps gather their texels in the same loop.
+    const bool copyU = linear ? uFracZero : dfv == 0;
+    const bool gather = !linear && dfu != 65536;
+    CopyRows copy;
+    CopyRowsFn copyFn = nullptr;
+    if (copyU && uInsideNear && !uHuge && dz == 0.0f && HasAvx2()) {
+        copy = MakeCopyRows(s, x0, x1, y1, z, diffuse);
+        if (!gather || SetGather(copy, fu, dfu, x1 - x0)) copyFn = PickCopy(copy, blend, gather);
+    }
+    constexpr int kRun = 64;
+    const uint32_t* run[kRun];
     for (int y = y0; y < y1; ++y) {
+        if (copyFn) {
+            // u is known to be inside (and, but for gathered rows, to step one texel):
+            // a row is a copy when its v is a whole texel (linear) and inside the
+            // texture, as below.
+            const uint32_t* const texU = s.tex + (gather ? 0 : uA);
+            const int64_t fvBias = linear ? 32768 : 0, th = s.th, tw = s.tw;
+            const int64_t fracMask = linear ? 0xFF00 : 0;
+            const float vRow = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx, dvdy = sp.dady[kAttrV], spy0 = sp.y0;
+            int m = 0;
+            for (; y < y1; ++y) {
+                const float v = vRow + dvdy * (float(y) - spy0);
+                const double dv = double(v) * sv;
+                if (!(dv >= 0.5 && dv <= 1e15)) break;
+                // RoundHalfAway: from 0.5 up to 2^50, dv + 0.5 never rounds across a
+                // whole number, so truncating it rounds halves up.
+                const int64_t fv = int64_t(dv + 0.5) - fvBias;
+                const int64_t vA = (fv + 128) >> 16;
+                if (((fv + 128) & fracMask) != 0 || uint64_t(vA) >= uint64_t(th)) break;
+                if (m == kRun) {
+                    copyFn(copy, y - m, m, run);
+                    m = 0;
+                }
+                run[m++] = texU + vA * tw;
+            }
+            if (m) copyFn(copy, y - m, m, run);
+            if (y == y1) break;
+        }
         const float fy = float(y) - sp.y0;
         const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
         int64_t fv = RoundHalfAway(double(v) * sv);
