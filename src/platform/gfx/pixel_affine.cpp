@@ -78,10 +78,11 @@ void AffineSpan(const PipeState& s, int y, int x0, int x1, int64_t fu, int64_t f
     }
 }
 
-// Rows of constant v and constant depth (screen-aligned sprites and squares).
-template <int BlendKind, int Sample>
-__attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, int x0, int x1, int64_t fu,
-                                                     int64_t fv, int64_t dfu, float z, uint32_t diffuse) {
+// A filtered span of constant v and constant depth, four pixels at a time (single
+// spans; the rows of a whole rectangle go through FilteredRow).
+template <int BlendKind>
+__attribute__((target("avx2"))) void FilteredSpanAvx2(const PipeState& s, int y, int x0, int x1, int64_t fu,
+                                                       int64_t fv, int64_t dfu, float z, uint32_t diffuse) {
     uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
     const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
@@ -132,7 +133,6 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
     }
     int x = x0;
     // Filtered rows are bound by shuffles: their pixels pass or fail as a mask of bits.
-    if constexpr (Sample == 2) {
     for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
         unsigned mask = 0xF;
         if (zMode == 1) mask = unsigned(_mm_movemask_ps(_mm_cmple_ps(zc4, _mm_loadu_ps(zb + x))));
@@ -145,23 +145,15 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
         const __m128i xi4 = _mm_srai_epi32(gu4, 8);
         const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
                   i3 = _mm_extract_epi32(xi4, 3);
-        __m256i c;
-        if (Sample == 2) {
-            // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
-            const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
-            const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
-            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
-            const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
-            const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
-            const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
-            const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
-            c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
-        } else if (Sample == 0) {  // four neighbouring texels
-            c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
-            (void)i1, (void)i2, (void)i3;
-        } else {
-            c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
-        }
+        // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
+        const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
+        const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
+        // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
+        const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
+        const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
+        const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
+        const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
+        __m256i c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
         if (!white) c = Mul255y(c, dif);
         if (alphaTest) {
             mask &= AlphaMask4(s, c);
@@ -186,76 +178,7 @@ __attribute__((target("avx2"))) void AffineSpanAvx2(const PipeState& s, int y, i
                 }
         }
     }
-    }
-    // The alpha test against a reference: "greater" and "greater or equal" compare
-    // lanes directly, other functions go through the one-by-one comparison.
-    const bool alphaVec = alphaTest && (s.alphaFunc == CMP_GREATER || s.alphaFunc == CMP_GREATEREQUAL);
-    const __m256i aref = _mm256_set1_epi16(short(int(s.alphaRef) - (s.alphaFunc == CMP_GREATEREQUAL ? 1 : 0)));
-    const __m128i bits = _mm_setr_epi32(1, 2, 4, 8), ones = _mm_set1_epi32(-1);
-    for (; x + 4 <= x1; x += 4, fu4 = _mm_add_epi32(fu4, step4)) {
-        // Pixels that pass so far, as whole 32-bit lanes.
-        __m128i pass = ones;
-        __m128 zOld = zc4;
-        if (zMode == 1 || zMode == 2) {
-            zOld = _mm_loadu_ps(zb + x);
-            pass = _mm_castps_si128(zMode == 1 ? _mm_cmple_ps(zc4, zOld) : _mm_cmplt_ps(zc4, zOld));
-        }
-        else if (zMode == 3) {
-            unsigned m = 0;
-            for (int k = 0; k < 4; ++k)
-                if (CompareZ(s.zFunc, zc, zb[x + k])) m |= 1u << k;
-            pass = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(m)), bits), bits);
-        }
-        if (zMode != 0 && _mm_testz_si128(pass, pass)) continue;
-        const __m128i gu4 = _mm_srai_epi32(_mm_add_epi32(fu4, r128), 8);
-        const __m128i xi4 = _mm_srai_epi32(gu4, 8);
-        const int i0 = _mm_cvtsi128_si32(xi4), i1 = _mm_extract_epi32(xi4, 1), i2 = _mm_extract_epi32(xi4, 2),
-                  i3 = _mm_extract_epi32(xi4, 3);
-        __m256i c;
-        if (Sample == 2) {
-            // Weights of 1/256 shifted up by 7, repeated over each pixel's four channels.
-            const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(gu4, m255), 7);
-            const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), selW);
-            // lanes of r0: [pixel 0 pair, pixel 1 pair | pixel 2 pair, pixel 3 pair]
-            const __m256i r0 = Load2x64(row0 + i0, row0 + i1, row0 + i2, row0 + i3);
-            const __m256i r1 = Load2x64(row1 + i0, row1 + i1, row1 + i2, row1 + i3);
-            const __m256i top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
-            const __m256i bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
-            c = LerpW(top, bot, wy7);  // [0 1 | 2 3]
-        } else if (Sample == 0) {  // four neighbouring texels
-            c = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + i0)));
-            (void)i1, (void)i2, (void)i3;
-        } else {
-            c = _mm256_cvtepu8_epi16(_mm_set_epi32(int(row0[i3]), int(row0[i2]), int(row0[i1]), int(row0[i0])));
-        }
-        if (!white) c = Mul255y(c, dif);
-        if (alphaTest) {
-            // Failing pixels keep the target unchanged: a select, not a branch
-            // (transparent and opaque texels mix unpredictably in a sprite).
-            __m128i am;
-            if (alphaVec) {
-                const __m256i a16 = _mm256_cmpgt_epi16(c, aref);
-                const __m256i w = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a16, 0xFF), 0xFF);
-                am = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packs_epi16(w, w), 0x08));
-            } else {
-                am = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(AlphaMask4(s, c))), bits), bits);
-            }
-            pass = _mm_and_si128(pass, am);
-        }
-        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
-        if (BlendKind == 1) {
-            const __m256i dst = _mm256_cvtepu8_epi16(old);
-            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
-            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
-        }
-        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), _mm_blendv_epi8(old, out, pass));
-        if (zWrite) {
-            if (zMode != 1 && zMode != 2) zOld = _mm_loadu_ps(zb + x);
-            _mm_storeu_ps(zb + x, _mm_blendv_ps(zOld, zc4, _mm_castsi128_ps(pass)));
-        }
-    }
-    if (x < x1) AffineSpan<BlendKind, Sample>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
+    if (x < x1) AffineSpan<BlendKind, 2>(s, y, x, x1, fu + dfu * (x - x0), fv, dfu, 0, z, 0.0f, diffuse);
 }
 
 // ---- Filtered rows of screen-aligned rectangles --------------------------------------
@@ -927,10 +850,10 @@ inline void AffineDispatch(const PipeState& s, int y, int x0, int x1, int64_t fu
             }
         }
     }
-    // 32-bit coordinates suffice: the span was checked to stay inside the texture.
-    if (x1 - x0 >= 4 && dfv == 0 && dz == 0.0f && HasAvx2() && fu >= 0 && fu + dfu * (x1 - x0) < (int64_t(1) << 31) &&
-        fu + dfu * (x1 - x0) >= 0)
-        AffineSpanAvx2<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, z, diffuse);
+    // Filtered: 32-bit coordinates suffice, the span was checked to stay inside the texture.
+    if (Sample == 2 && x1 - x0 >= 4 && dfv == 0 && dz == 0.0f && HasAvx2() && fu >= 0 &&
+        fu + dfu * (x1 - x0) < (int64_t(1) << 31) && fu + dfu * (x1 - x0) >= 0)
+        FilteredSpanAvx2<BlendKind>(s, y, x0, x1, fu, fv, dfu, z, diffuse);
     else AffineSpan<BlendKind, Sample>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
 }
 
