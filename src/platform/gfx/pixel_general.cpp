@@ -28,7 +28,7 @@ __attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size) {
     f = _mm256_min_ps(_mm256_max_ps(f, _mm256_set1_ps(-1073741824.0f)), _mm256_set1_ps(1073741824.0f));
     return _mm256_cvtps_epi32(f);
 }
-// Eight texels by index (plain loads: the hardware gather is no faster here).
+// Eight texels by index (plain loads: the rare case of pairs split by the texture's edge).
 __attribute__((target("avx2"))) inline __m256i Fetch8(const uint32_t* base, __m256i idx) {
     alignas(32) int32_t i[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(i), idx);
@@ -166,7 +166,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
         unsigned mask = (1u << lanes) - 1;
         if (zTest) {
             const __m256 old = inRow ? _mm256_loadu_ps(zb + x) : _mm256_maskload_ps(zb + x, lm);
-            mask &= DepthMask8(zFunc, zc, old);
+            mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                           : DepthMask8(zFunc, zc, old);
             if (!mask) continue;
         }
         __m256 w = one8;
@@ -228,14 +229,15 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 __m256i topLo, topHi, botLo, botHi;
                 const __m256i ia = _mm256_add_epi32(rowA, xa), ib = _mm256_add_epi32(rowB, xa);
                 if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(xb, _mm256_add_epi32(xa, one))) == -1) {
-                    // Each pixel's two texels side by side in memory: one 64-bit load per row.
-                    alignas(32) int32_t pa[8], pb[8];
-                    _mm256_store_si256(reinterpret_cast<__m256i*>(pa), ia);
-                    _mm256_store_si256(reinterpret_cast<__m256i*>(pb), ib);
-                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
-                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
-                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
-                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
+                    // Each pixel's two texels side by side in memory: one 64-bit load per
+                    // row (a hardware gather of four pairs).
+                    const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
+                    const __m256i ja = _mm256_permutevar8x32_epi32(ia, order), jb = _mm256_permutevar8x32_epi32(ib, order);
+                    const long long* const tq = reinterpret_cast<const long long*>(tex);
+                    const __m256i r0Lo = _mm256_i32gather_epi64(tq, _mm256_castsi256_si128(ja), 4);
+                    const __m256i r0Hi = _mm256_i32gather_epi64(tq, _mm256_extracti128_si256(ja, 1), 4);
+                    const __m256i r1Lo = _mm256_i32gather_epi64(tq, _mm256_castsi256_si128(jb), 4);
+                    const __m256i r1Hi = _mm256_i32gather_epi64(tq, _mm256_extracti128_si256(jb, 1), 4);
                     topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
                     topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
                     botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
