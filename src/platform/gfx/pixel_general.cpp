@@ -54,14 +54,14 @@ __attribute__((target("avx2"))) inline unsigned DepthMask8(uint32_t func, __m256
 __attribute__((target("avx2"))) inline unsigned BitsOf(__m256i m) {
     return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
 }
-// One attribute of the span's start, in every lane.
-__attribute__((target("avx2"))) inline __m256 Lane(__m256 v, int k) {
-    return _mm256_permutevar8x32_ps(v, _mm256_set1_epi32(k));
+// Attribute k at eight pixels: a0 + d * t (the span's start value a0[k] in every lane).
+__attribute__((target("avx2"))) inline __m256 Plane(const float* a0, int k, __m256 d, __m256 t) {
+    return _mm256_add_ps(_mm256_broadcast_ss(a0 + k), _mm256_mul_ps(d, t));
 }
-// An attribute at eight pixels: (a0 + d * t) * w, or without w for affine spans.
+// The same times w, or without w for affine spans.
 template <bool Persp>
-__attribute__((target("avx2"))) inline __m256 Attr(__m256 a, __m256 d, __m256 t, __m256 w) {
-    const __m256 v = _mm256_add_ps(a, _mm256_mul_ps(d, t));
+__attribute__((target("avx2"))) inline __m256 Attr(const float* a0, int k, __m256 d, __m256 t, __m256 w) {
+    const __m256 v = Plane(a0, k, d, t);
     return Persp ? _mm256_mul_ps(v, w) : v;
 }
 
@@ -137,8 +137,10 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
     const __m256 a0v = _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
                                      _mm256_mul_ps(spDy, _mm256_set1_ps(fys)));
-    const __m256 aZ = Lane(a0v, kAttrZ), aRhw = Lane(a0v, kAttrRhw), aU = Lane(a0v, kAttrU), aV = Lane(a0v, kAttrV);
-    const __m256 aR = Lane(a0v, kAttrR), aG = Lane(a0v, kAttrG), aB = Lane(a0v, kAttrB), aA = Lane(a0v, kAttrA);
+    // Each start value is spread over the lanes where it is used (a load from the
+    // row's copy is cheaper than shuffling it out of the register).
+    alignas(32) float a0[kAttrSR];
+    _mm256_store_ps(a0, a0v);
     uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
     __m256i constDif = _mm256_setzero_si256();
@@ -146,8 +148,6 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
         uint32_t c;
         if (sp.flat) c = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
         else {
-            alignas(32) float a0[kAttrSR];
-            _mm256_store_ps(a0, a0v);
             c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
         }
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
@@ -161,7 +161,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
         // where the span ends sooner.
         const bool inRow = x + 8 <= rowEnd;
         const __m256 t = _mm256_add_ps(_mm256_set1_ps(float(x - x0)), laneF);
-        const __m256 z = _mm256_add_ps(aZ, _mm256_mul_ps(dZ, t));
+        const __m256 z = Plane(a0, kAttrZ, dZ, t);
         const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
         unsigned mask = (1u << lanes) - 1;
         if (zTest) {
@@ -171,14 +171,15 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (!mask) continue;
         }
         __m256 w = one8;
-        if (Persp) w = _mm256_div_ps(one8, _mm256_add_ps(aRhw, _mm256_mul_ps(dRhw, t)));
+        if (Persp) w = _mm256_div_ps(one8, Plane(a0, kAttrRhw, dRhw, t));
         // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
         __m256i difLo, difHi;
         if (constColor) {
             difLo = difHi = constDif;
         } else {
-            const __m256i bb = ByteOf8(Attr<Persp>(aB, dB, t, w)), gg = ByteOf8(Attr<Persp>(aG, dG, t, w)), rr = ByteOf8(Attr<Persp>(aR, dR, t, w));
-            const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr<Persp>(aA, dA, t, w)) : z256;
+            const __m256i bb = ByteOf8(Attr<Persp>(a0, kAttrB, dB, t, w)), gg = ByteOf8(Attr<Persp>(a0, kAttrG, dG, t, w));
+            const __m256i rr = ByteOf8(Attr<Persp>(a0, kAttrR, dR, t, w));
+            const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr<Persp>(a0, kAttrA, dA, t, w)) : z256;
             const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
             const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
             difLo = _mm256_unpacklo_epi32(bg, ra);
@@ -193,7 +194,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 cHi = _mm256_blend_epi16(cHi, c255, 0x88);
             }
         } else {
-            __m256i fu = FixedOf8(Attr<Persp>(aU, dU, t, w), ftw), fv = FixedOf8(Attr<Persp>(aV, dV, t, w), fth);
+            __m256i fu = FixedOf8(Attr<Persp>(a0, kAttrU, dU, t, w), ftw), fv = FixedOf8(Attr<Persp>(a0, kAttrV, dV, t, w), fth);
             if (Linear) {
                 fu = _mm256_sub_epi32(fu, i128);
                 fv = _mm256_sub_epi32(fv, i128);
