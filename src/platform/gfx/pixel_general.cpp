@@ -81,10 +81,13 @@ __attribute__((target("avx2"))) inline unsigned AlphaMask8(uint32_t func, uint32
 }
 
 // Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
-// on the row is done once.
-template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap>
+// on the row is done once. Usual: the usual state of the 3D scenes, known here
+// rather than asked for every group (depth test "less or equal" with writes, no
+// alpha test, a texture of a power-of-two width, colours that vary).
+template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
 __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
-                                                      int nRows, const int* rx0, const int* rx1, bool constColor) {
+                                                      int nRows, const int* rx0, const int* rx1, bool varConst) {
+    const bool constColor = !Usual && varConst;
     // The alpha of the diffuse colour is not used when the texture gives the alpha
     // (without a texture the alpha is then opaque).
     constexpr bool kDiffuseAlpha = Kind != kKindModulateAlphaTex;
@@ -95,16 +98,16 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const __m256 dB = _mm256_set1_ps(d[kAttrB]), dA = _mm256_set1_ps(d[kAttrA]);
     static_assert(kAttrSR == 8);  // specular is not used on this path
     const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
-    const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
+    const bool zWrite = Usual || s.zWrite, alphaTest = !Usual && s.alphaTest;
     // Depth functions that pass everything run without reading the depth.
-    const uint32_t zFunc = s.zFunc;
-    const bool zTest = s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS;
+    const uint32_t zFunc = Usual ? uint32_t(CMP_LESSEQUAL) : s.zFunc;
+    const bool zTest = Usual || (s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS);
     const uint32_t alphaFunc = s.alphaFunc, alphaRef = s.alphaRef;
-    const bool hasTex = Kind != kKindNoTexDiffuse && s.tex != nullptr;
+    const bool hasTex = Kind != kKindNoTexDiffuse && (Usual || s.tex != nullptr);
     const uint32_t* const tex = s.tex;
     const int tw = s.tw, th = s.th;
     // Row offsets by shifting when the width is a power of two.
-    const bool rowShift = (tw & (tw - 1)) == 0;
+    const bool rowShift = Usual || (tw & (tw - 1)) == 0;
     const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
     const __m128i twShift = _mm_cvtsi32_si128(twLog);
     const __m256 ftw = _mm256_set1_ps(float(tw)), fth = _mm256_set1_ps(float(th));
@@ -293,13 +296,19 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
 template <bool P, int K, int B>
 void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (K == kKindNoTexDiffuse) {  // no texture read
-        GeneralSpanAvx2<P, K, B, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     } else if (linear) {
-        wrap ? GeneralSpanAvx2<P, K, B, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && s.zWrite && !s.alphaTest && s.tex && s.twPow2 && !cc;
+        if (usual) {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        } else {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        }
     } else {
-        wrap ? GeneralSpanAvx2<P, K, B, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        wrap ? GeneralSpanAvx2<P, K, B, false, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+             : GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     }
 }
 template <bool P, int K>
