@@ -13,6 +13,8 @@
 //  * colour arithmetic is 8 bits per channel, a*b/255 rounded to nearest.
 #include <algorithm>
 #include <cmath>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include <emmintrin.h>
@@ -303,9 +305,7 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     }
 
     // Per edge, the x limit of each row as an exact integer quotient stepped from row
-    // to row (no division inside the loop). A triangle has at most two left and two
-    // right limits and at most one horizontal edge; the missing ones are stand-ins
-    // that never limit anything, so every row does the same work without branches.
+    // to row (no division inside the loop).
     struct EdgeStep {
         int64_t q, r, d, cq, cr;
         void Step() {
@@ -318,40 +318,58 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             r -= d & -carry;
         }
     };
-    constexpr int64_t kFar = int64_t(1) << 60;
-    EdgeStep lim[4] = {{-kFar, 0, 1, 0, 0}, {-kFar, 0, 1, 0, 0}, {kFar, 0, 1, 0, 0}, {kFar, 0, 1, 0, 0}};
-    int nLeft = 0, nRight = 0;
-    int64_t hk = 0, hdk = 0, hbias = 0;  // horizontal edge: E = hk, stepping hdk; inside while E >= hbias
-    const int64_t py0 = int64_t(yTop) * kSub;
-    for (int i = 0; i < 3; ++i) {
-        const int64_t K = edx[i] * (py0 - ey[i]) + edy[i] * ex[i];
+    // Edge i's limit from row y on.
+    auto edgeFrom = [&](int i, int y) {
+        EdgeStep e;
+        const int64_t K = edx[i] * (int64_t(y) * kSub - ey[i]) + edy[i] * ex[i];
         const int64_t stepK = edx[i] * kSub;
-        if (edy[i] == 0) {
-            hk = K;
-            hdk = stepK;
-            hbias = bias[i];
-            continue;
-        }
-        int64_t n, c, d;
-        EdgeStep* e;
+        int64_t n, c;
         if (edy[i] < 0) {  // x >= ceil((bias - K) / D)
-            e = &lim[nLeft++];
-            d = -edy[i] * kSub;
-            n = bias[i] - K + d - 1;
+            e.d = -edy[i] * kSub;
+            n = bias[i] - K + e.d - 1;
             c = -stepK;
         } else {  // x <= floor((K - bias) / D)
-            e = &lim[2 + nRight++];
-            d = edy[i] * kSub;
+            e.d = edy[i] * kSub;
             n = K - bias[i];
             c = stepK;
         }
-        e->d = d;
-        e->q = FloorDiv(n, d);
-        e->r = n - e->q * d;
-        e->cq = FloorDiv(c, d);
-        e->cr = c - e->cq * d;
+        e.q = FloorDiv(n, e.d);
+        e.r = n - e.q * e.d;
+        e.cq = FloorDiv(c, e.d);
+        e.cr = c - e.cq * e.d;
+        return e;
+    };
+    // A triangle has one edge on one side and one or two on the other (or one on
+    // each and a horizontal one). Where a side has two, each row takes the limit of
+    // the edge whose height range holds the row: the other edge's line lies outside
+    // the triangle there (the triangle is convex), so its limit could only be looser,
+    // and both agree on the row through their shared corner.
+    int left[2] = {-1, -1}, right[2] = {-1, -1}, nLeft = 0, nRight = 0;
+    int64_t hk = 0, hdk = 0, hbias = 0;  // horizontal edge: E = hk, stepping hdk; inside while E >= hbias
+    for (int i = 0; i < 3; ++i) {
+        if (edy[i] == 0) {
+            hk = edx[i] * (int64_t(yTop) * kSub - ey[i]);
+            hdk = edx[i] * kSub;
+            hbias = bias[i];
+        } else if (edy[i] < 0) {
+            left[nLeft++] = i;
+        } else {
+            right[nRight++] = i;
+        }
     }
-    EdgeStep l0 = lim[0], l1 = lim[1], r0 = lim[2], r1 = lim[3];
+    // Heights are in 1/256 pixel: an edge going up (left side) ends at its top.
+    auto topOf = [&](int i) { return std::min(ey[i], ey[i] + edy[i]); };
+    auto bottomOf = [&](int i) { return std::max(ey[i], ey[i] + edy[i]); };
+    int64_t split = INT64_MAX;  // the shared corner's height, where the two-edge side turns
+    if (nLeft == 2) {
+        if (topOf(left[1]) < topOf(left[0])) std::swap(left[0], left[1]);
+        split = bottomOf(left[0]);
+    } else if (nRight == 2) {
+        if (topOf(right[1]) < topOf(right[0])) std::swap(right[0], right[1]);
+        split = bottomOf(right[0]);
+    }
+    const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilDiv(split, kSub), yTop));
+    EdgeStep el = edgeFrom(left[0], yTop), er = edgeFrom(right[0], yTop);
     const int64_t sxl = s.sx0, sxr = s.sx1 - 1;
     // Rows are handed to the pixel pipeline in batches.
     constexpr int kBatch = 64;
@@ -363,13 +381,15 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             batchY = y;
             batchN = 0;
         }
-        int64_t xl = std::max(std::max(sxl, l0.q), l1.q), xr = std::min(std::min(sxr, r0.q), r1.q);
+        if (y == ySplit) {
+            if (nLeft == 2) el = edgeFrom(left[1], y);
+            else er = edgeFrom(right[1], y);
+        }
+        int64_t xl = std::max(sxl, el.q), xr = std::min(sxr, er.q);
         const bool empty = hk < hbias;
         hk += hdk;
-        l0.Step();
-        l1.Step();
-        r0.Step();
-        r1.Step();
+        el.Step();
+        er.Step();
         if (empty || xl > xr) xl = xr + 1;
         bx0[batchN] = int(xl);
         bx1[batchN] = int(xr) + 1;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -259,3 +260,88 @@ TEST(GeneralSpans, FlatShadingAndTextureSizesMatchOneByOne) {
 }
 
 }  // namespace
+
+// ---- Rows of a triangle --------------------------------------------------------------
+// The rows the set-up hands to the spans cover exactly the pixels whose centres pass
+// the three edge tests (positions snapped to 1/256 pixel, the top-left rule for
+// centres on an edge), worked out here pixel by pixel.
+
+namespace {
+
+struct Tri {
+    float x[3], y[3];
+};
+
+// Whether the centre of pixel (px, py) is inside, the device's way.
+bool Covers(const Tri& t, int px, int py) {
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+        X[i] = std::llround(double(t.x[i]) * 256.0);
+        Y[i] = std::llround(double(t.y[i]) * 256.0);
+    }
+    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+    if (area == 0) return false;
+    if (area < 0) {
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+    }
+    const int64_t cx = int64_t(px) * 256, cy = int64_t(py) * 256;
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        const int64_t dx = X[j] - X[i], dy = Y[j] - Y[i];
+        const int64_t e = dx * (cy - Y[i]) - dy * (cx - X[i]);
+        const bool topOrLeft = (dy == 0 && dx > 0) || dy < 0;
+        if (e < (topOrLeft ? 0 : 1)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(TriangleRows, CoverageMatchesTheEdgeTestsPixelByPixel) {
+    const int W = 53, H = 41;
+    Device d(W, H);
+    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    d.SetRenderState(RS_LIGHTING, 0);
+    d.SetRenderState(RS_ZENABLE, 0);
+    d.SetTexture(0, nullptr);
+    d.SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+    std::mt19937 rng(1234);
+    auto coord = [&](float lo, float hi, int kind) {
+        float v = std::uniform_real_distribution<float>(lo, hi)(rng);
+        if (kind == 1) v = std::round(v);                 // on a pixel centre
+        else if (kind == 2) v = std::round(v) + 0.5f;     // on a pixel edge
+        else if (kind == 3) v = std::round(v * 256.0f) / 256.0f + 1.0f / 512.0f;  // a snapping tie
+        return v;
+    };
+    int drawn = 0;
+    for (int n = 0; n < 3000; ++n) {
+        const int kind = n % 5;
+        const float size = n % 3 == 0 ? 3.0f : (n % 3 == 1 ? 15.0f : 70.0f);
+        const float cx = coord(-5.0f, W + 5.0f, 0), cy = coord(-5.0f, H + 5.0f, 0);
+        Tri t;
+        for (int i = 0; i < 3; ++i) {
+            t.x[i] = coord(cx - size, cx + size, kind);
+            t.y[i] = coord(cy - size, cy + size, kind);
+        }
+        if (n % 7 == 0) t.y[1] = t.y[0];  // a horizontal edge
+        if (n % 11 == 0) t.x[2] = t.x[1];  // a vertical edge
+        TLR v[3];
+        for (int i = 0; i < 3; ++i) v[i] = {t.x[i], t.y[i], 0.5f, 1.0f, 0xFFFFFFFF, 0, 0};
+        d.Clear(CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, v, sizeof(TLR));
+        int wrong = 0, fx = 0, fy = 0;
+        for (int py = 0; py < H; ++py)
+            for (int px = 0; px < W; ++px) {
+                const bool want = Covers(t, px, py);
+                drawn += want;
+                if ((Px(d, px, py) == 0xFFFFFFFFu) != want && wrong++ == 0) {
+                    fx = px;
+                    fy = py;
+                }
+            }
+        ASSERT_EQ(wrong, 0) << "triangle " << n << " (" << t.x[0] << "," << t.y[0] << ") (" << t.x[1] << ","
+                            << t.y[1] << ") (" << t.x[2] << "," << t.y[2] << ") first at " << fx << "," << fy;
+    }
+    EXPECT_GT(drawn, 100000);
+}
