@@ -80,6 +80,125 @@ __attribute__((target("avx2"))) inline unsigned AlphaMask8(uint32_t func, uint32
     }
 }
 
+// A group of eight pixels that passed the depth test, with everything worked out
+// but its texels. Lanes hold the pixels in order; the colour halves as "lo"/"hi".
+struct alignas(32) Group {
+    __m256 zc;                // depth
+    __m256i difLo, difHi;     // diffuse
+    __m256i ia, ib;           // texel indices: rows A and B at column A
+    __m256i dxb;              // column B - column A
+    __m256i w7;               // filter weights << 7: x in the low 16 bits, y in the high
+    uint32_t* cb;
+    float* zb;
+    unsigned mask;            // pixels that still pass
+    int lanes;                // pixels of the span in the group
+    bool inRow, adjacent;     // eight pixels lie in the row; every texel pair side by side
+};
+
+// Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
+// writes them.
+template <int Kind, int BlendKind, bool Linear>
+__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool hasTex,
+                                                   bool zWrite, bool alphaTest) {
+    const uint32_t* const tex = s.tex;
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    // Repeats a pixel's 16-bit weight over its four channels, for the lo and the hi
+    // pixels: x from the low halves of the 32-bit lanes, y from the high halves.
+    const __m256i spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                               0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i spreadXHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
+                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i spreadYLo = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7,  //
+                                               2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
+    const __m256i spreadYHi = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                                               10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
+    // From two side-by-side texels per 64 bits: the left ones and the right ones.
+    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    for (int k = 0; k < n; ++k) {
+        const Group& g = groups[k];
+        __m256i cLo, cHi;
+        if (!hasTex) {
+            cLo = g.difLo;
+            cHi = g.difHi;
+            if (Kind == kKindModulateAlphaTex) {  // white texture alpha
+                cLo = _mm256_blend_epi16(cLo, c255, 0x88);
+                cHi = _mm256_blend_epi16(cHi, c255, 0x88);
+            }
+        } else {
+            if (!Linear) {
+                const __m256i tx = Fetch8(tex, g.ia);
+                cLo = _mm256_unpacklo_epi8(tx, z256);
+                cHi = _mm256_unpackhi_epi8(tx, z256);
+            } else {
+                const __m256i wxLo = _mm256_shuffle_epi8(g.w7, spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, spreadXHi);
+                const __m256i wyLo = _mm256_shuffle_epi8(g.w7, spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, spreadYHi);
+                __m256i topLo, topHi, botLo, botHi;
+                if (g.adjacent) {
+                    // Each pixel's two texels side by side in memory: one 64-bit load per
+                    // row (a hardware gather of four pairs).
+                    const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                    const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
+                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
+                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
+                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
+                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
+                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
+                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
+                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
+                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
+                } else {
+                    const __m256i t00 = Fetch8(tex, g.ia), t10 = Fetch8(tex, _mm256_add_epi32(g.ia, g.dxb));
+                    const __m256i t01 = Fetch8(tex, g.ib), t11 = Fetch8(tex, _mm256_add_epi32(g.ib, g.dxb));
+                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
+                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
+                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
+                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+                }
+                cLo = LerpW(topLo, botLo, wyLo);
+                cHi = LerpW(topHi, botHi, wyHi);
+            }
+            if (Kind == kKindModulate) {
+                cLo = Mul255y(cLo, g.difLo);
+                cHi = Mul255y(cHi, g.difHi);
+            } else {  // alpha from the texture
+                cLo = _mm256_blend_epi16(Mul255y(cLo, g.difLo), cLo, 0x88);
+                cHi = _mm256_blend_epi16(Mul255y(cHi, g.difHi), cHi, 0x88);
+            }
+        }
+        unsigned mask = g.mask;
+        if (alphaTest) {
+            mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
+            if (!mask) continue;
+        }
+        const __m256i lm = _mm256_cmpgt_epi32(_mm256_set1_epi32(g.lanes), laneIdx);
+        if (BlendKind == kBlendSrcOver) {
+            const __m256i old = g.inRow ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.cb))
+                                        : _mm256_maskload_epi32(reinterpret_cast<const int*>(g.cb), lm);
+            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
+            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
+        }
+        const __m256i out = _mm256_packus_epi16(cLo, cHi);
+        // Only the passing lanes change.
+        const __m256i sm = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(int(mask)), bits), bits);
+        if (g.inRow) {
+            __m256i* const cp = reinterpret_cast<__m256i*>(g.cb);
+            _mm256_storeu_si256(cp, _mm256_blendv_epi8(_mm256_loadu_si256(cp), out, sm));
+            if (zWrite) _mm256_storeu_ps(g.zb, _mm256_blendv_ps(_mm256_loadu_ps(g.zb), g.zc, _mm256_castsi256_ps(sm)));
+        } else {
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(g.cb), sm, out);
+            if (zWrite) _mm256_maskstore_ps(g.zb, sm, g.zc);
+        }
+    }
+}
+
 // Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
 // on the row is done once. Usual: the usual state of the 3D scenes, known here
 // rather than asked for every group (depth test "less or equal" with writes, no
@@ -102,9 +221,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     // Depth functions that pass everything run without reading the depth.
     const uint32_t zFunc = Usual ? uint32_t(CMP_LESSEQUAL) : s.zFunc;
     const bool zTest = Usual || (s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS);
-    const uint32_t alphaFunc = s.alphaFunc, alphaRef = s.alphaRef;
     const bool hasTex = Kind != kKindNoTexDiffuse && (Usual || s.tex != nullptr);
-    const uint32_t* const tex = s.tex;
     const int tw = s.tw, th = s.th;
     // Row offsets by shifting when the width is a power of two.
     const bool rowShift = Usual || (tw & (tw - 1)) == 0;
@@ -115,22 +232,15 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const __m256i mx = _mm256_set1_epi32(tw - 1), my = _mm256_set1_epi32(th - 1), vtw = _mm256_set1_epi32(tw);
     const __m256i z256 = _mm256_setzero_si256(), i255 = _mm256_set1_epi32(255), i128 = _mm256_set1_epi32(128);
     const __m256i one = _mm256_set1_epi32(1);
-    const __m256i c255 = _mm256_set1_epi16(255);
-    // Repeats a pixel's 16-bit weight over its four channels, for the lo and the hi
-    // pixels (from 32-bit lanes; the low 16 bits of each hold the weight).
-    const __m256i spreadLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
-                                              0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
-    const __m256i spreadHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
-                                              8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
-    // From two side-by-side texels per 64 bits: the left ones and the right ones.
-    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
-                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
-    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
-                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
     const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
     const __m256 laneF = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const int rowEnd = s.pitch;
+    // Groups that passed the depth test wait here for their texels: the texture
+    // reads of several groups are then in flight together rather than each group's
+    // long chain of arithmetic and reads waiting for the one before.
+    constexpr int kPending = 24;
+    Group pending[kPending];
+    int nPending = 0;
     for (int row = 0; row < nRows; ++row) {
     const int x0 = rx0[row], x1 = rx1[row];
     if (x0 >= x1) continue;
@@ -173,30 +283,28 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                                            : DepthMask8(zFunc, zc, old);
             if (!mask) continue;
         }
+        Group& g = pending[nPending++];
+        g.zc = zc;
+        g.cb = cb + x;
+        g.zb = zb ? zb + x : nullptr;
+        g.mask = mask;
+        g.lanes = lanes;
+        g.inRow = inRow;
         __m256 w = one8;
         if (Persp) w = _mm256_div_ps(one8, Plane(a0, kAttrRhw, dRhw, t));
         // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-        __m256i difLo, difHi;
         if (constColor) {
-            difLo = difHi = constDif;
+            g.difLo = g.difHi = constDif;
         } else {
             const __m256i bb = ByteOf8(Attr<Persp>(a0, kAttrB, dB, t, w)), gg = ByteOf8(Attr<Persp>(a0, kAttrG, dG, t, w));
             const __m256i rr = ByteOf8(Attr<Persp>(a0, kAttrR, dR, t, w));
             const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr<Persp>(a0, kAttrA, dA, t, w)) : z256;
             const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
             const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
-            difLo = _mm256_unpacklo_epi32(bg, ra);
-            difHi = _mm256_unpackhi_epi32(bg, ra);
+            g.difLo = _mm256_unpacklo_epi32(bg, ra);
+            g.difHi = _mm256_unpackhi_epi32(bg, ra);
         }
-        __m256i cLo, cHi;
-        if (!hasTex) {
-            cLo = difLo;
-            cHi = difHi;
-            if (Kind == kKindModulateAlphaTex) {  // white texture alpha
-                cLo = _mm256_blend_epi16(cLo, c255, 0x88);
-                cHi = _mm256_blend_epi16(cHi, c255, 0x88);
-            }
-        } else {
+        if (hasTex) {
             __m256i fu = FixedOf8(Attr<Persp>(a0, kAttrU, dU, t, w), ftw), fv = FixedOf8(Attr<Persp>(a0, kAttrV, dV, t, w), fth);
             if (Linear) {
                 fu = _mm256_sub_epi32(fu, i128);
@@ -212,11 +320,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
             }
             const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-            if (!Linear) {
-                const __m256i tx = Fetch8(tex, _mm256_add_epi32(rowA, xa));
-                cLo = _mm256_unpacklo_epi8(tx, z256);
-                cHi = _mm256_unpackhi_epi8(tx, z256);
-            } else {
+            g.ia = _mm256_add_epi32(rowA, xa);
+            if (Linear) {
                 __m256i xb, yb;
                 if (Wrap) {
                     xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
@@ -226,71 +331,21 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                     yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
                 }
                 const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
-                const __m256i fx7 = _mm256_slli_epi32(_mm256_and_si256(fu, i255), 7);
-                const __m256i fy7 = _mm256_slli_epi32(_mm256_and_si256(fv, i255), 7);
-                const __m256i wxLo = _mm256_shuffle_epi8(fx7, spreadLo), wxHi = _mm256_shuffle_epi8(fx7, spreadHi);
-                const __m256i wyLo = _mm256_shuffle_epi8(fy7, spreadLo), wyHi = _mm256_shuffle_epi8(fy7, spreadHi);
-                __m256i topLo, topHi, botLo, botHi;
-                const __m256i ia = _mm256_add_epi32(rowA, xa), ib = _mm256_add_epi32(rowB, xa);
-                if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(xb, _mm256_add_epi32(xa, one))) == -1) {
-                    // Each pixel's two texels side by side in memory: one 64-bit load per
-                    // row (a hardware gather of four pairs).
-                    const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
-                    const __m256i ja = _mm256_permutevar8x32_epi32(ia, order), jb = _mm256_permutevar8x32_epi32(ib, order);
-                    const long long* const tq = reinterpret_cast<const long long*>(tex);
-                    const __m256i r0Lo = _mm256_i32gather_epi64(tq, _mm256_castsi256_si128(ja), 4);
-                    const __m256i r0Hi = _mm256_i32gather_epi64(tq, _mm256_extracti128_si256(ja, 1), 4);
-                    const __m256i r1Lo = _mm256_i32gather_epi64(tq, _mm256_castsi256_si128(jb), 4);
-                    const __m256i r1Hi = _mm256_i32gather_epi64(tq, _mm256_extracti128_si256(jb, 1), 4);
-                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
-                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
-                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
-                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
-                } else {
-                    const __m256i t00 = Fetch8(tex, ia), t10 = Fetch8(tex, _mm256_add_epi32(rowA, xb));
-                    const __m256i t01 = Fetch8(tex, ib), t11 = Fetch8(tex, _mm256_add_epi32(rowB, xb));
-                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
-                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
-                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
-                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
-                }
-                cLo = LerpW(topLo, botLo, wyLo);
-                cHi = LerpW(topHi, botHi, wyHi);
-            }
-            if (Kind == kKindModulate) {
-                cLo = Mul255y(cLo, difLo);
-                cHi = Mul255y(cHi, difHi);
-            } else {  // alpha from the texture
-                cLo = _mm256_blend_epi16(Mul255y(cLo, difLo), cLo, 0x88);
-                cHi = _mm256_blend_epi16(Mul255y(cHi, difHi), cHi, 0x88);
+                g.ib = _mm256_add_epi32(rowB, xa);
+                g.dxb = _mm256_sub_epi32(xb, xa);
+                g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
+                g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
+                                       _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
             }
         }
-        if (alphaTest) {
-            mask &= AlphaMask8(alphaFunc, alphaRef, _mm256_packus_epi16(cLo, cHi));
-            if (!mask) continue;
-        }
-        if (BlendKind == kBlendSrcOver) {
-            const __m256i old = inRow ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb + x))
-                                      : _mm256_maskload_epi32(reinterpret_cast<const int*>(cb + x), lm);
-            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
-            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
-            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
-        }
-        const __m256i out = _mm256_packus_epi16(cLo, cHi);
-        // Only the passing lanes change.
-        const __m256i sm = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(int(mask)), bits), bits);
-        if (inRow) {
-            __m256i* const cp = reinterpret_cast<__m256i*>(cb + x);
-            _mm256_storeu_si256(cp, _mm256_blendv_epi8(_mm256_loadu_si256(cp), out, sm));
-            if (zWrite) _mm256_storeu_ps(zb + x, _mm256_blendv_ps(_mm256_loadu_ps(zb + x), zc, _mm256_castsi256_ps(sm)));
-        } else {
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(cb + x), sm, out);
-            if (zWrite) _mm256_maskstore_ps(zb + x, sm, zc);
+        if (nPending == kPending) {
+            FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+            nPending = 0;
         }
     }
     }
+    FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }
 
 template <bool P, int K, int B>
