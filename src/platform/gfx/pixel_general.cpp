@@ -258,6 +258,10 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     _mm256_store_ps(a0, a0v);
     uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    // The depth of a row a little further down is asked for now, so it has arrived
+    // by the time that row is tested.
+    if (zTest && row + 2 < nRows && rx0[row + 2] < rx1[row + 2])
+        _mm_prefetch(reinterpret_cast<const char*>(zb + 2 * size_t(s.pitch) + rx0[row + 2]), _MM_HINT_T0);
     __m256i constDif = _mm256_setzero_si256();
     if (constColor) {
         uint32_t c;
@@ -286,6 +290,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (!mask) continue;
         }
         Group& g = pending[nPending++];
+        // The colour is read and written when the group is finished: asked for now.
+        _mm_prefetch(reinterpret_cast<const char*>(cb + x), _MM_HINT_T0);
         g.zc = zc;
         g.cb = cb + x;
         g.zb = zb ? zb + x : nullptr;
