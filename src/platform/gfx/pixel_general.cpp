@@ -18,6 +18,12 @@ namespace {
 // unpack instructions give: "lo" is pixels 0 1 | 4 5 and "hi" is 2 3 | 6 7 (the
 // two 128-bit halves separated by the bar). Packing lo and hi back to bytes gives
 // the pixels in their own order again.
+//
+// A batch of rows is shaded in two steps: first every group of eight pixels is
+// depth-tested and gets its colour, texel indices and filter weights (the long
+// chain of float work); the groups that pass wait in a small buffer, and then
+// their texels are read, filtered and written one group after another. The reads
+// of many groups are then in flight together.
 
 __attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, eight at a time
     const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
