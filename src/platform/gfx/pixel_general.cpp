@@ -1,4 +1,4 @@
-// The general spans of the 3D scenes, four pixels at a time.
+// The general spans of the 3D scenes, eight pixels at a time.
 #include "gfx/pixel_internal.h"
 
 namespace gfx {
@@ -6,63 +6,249 @@ namespace gfx {
 namespace pix {
 namespace {
 
-// ---- General spans, four pixels at a time ----------------------------------------------
+// ---- General spans, eight pixels at a time ---------------------------------------------
 // Gouraud colour, perspective-correct coordinates, texture modulate (colour, or colour
 // and alpha), wrap or clamp addressing, no blending or source-over: the 3D scenes.
-// The arithmetic is the general path's, lane for lane.
+// The arithmetic is the one-by-one path's, lane for lane: every attribute is
+// start + step * n with the same float operations in the same order.
+//
+// The float work (depth, 1/w, colour, texture coordinates) runs on eight pixels in
+// 256-bit lanes. The colour work keeps each pixel's four channels as 16-bit lanes,
+// so eight pixels take two registers; they hold the pixels in the order the in-lane
+// unpack instructions give: "lo" is pixels 0 1 | 4 5 and "hi" is 2 3 | 6 7 (the
+// two 128-bit halves separated by the bar). Packing lo and hi back to bytes gives
+// the pixels in their own order again.
+//
+// A batch of rows is shaded in two steps: first every group of eight pixels is
+// depth-tested and gets its colour, texel indices and filter weights (the long
+// chain of float work); the groups that pass wait in a small buffer, and then
+// their texels are read, filtered and written one group after another. The reads
+// of many groups are then in flight together.
 
+__attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, eight at a time
+    const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
+    return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+}
+__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size) {  // ToFixed, eight at a time
+    __m256 f = _mm256_mul_ps(_mm256_mul_ps(v, size), _mm256_set1_ps(256.0f));
+    f = _mm256_min_ps(_mm256_max_ps(f, _mm256_set1_ps(-1073741824.0f)), _mm256_set1_ps(1073741824.0f));
+    return _mm256_cvtps_epi32(f);
+}
+// Eight texels by index (plain loads; used where a pixel's texel pair is split by the
+// texture's edge, and for point sampling).
+__attribute__((target("avx2"))) inline __m256i Fetch8(const uint32_t* base, __m256i idx) {
+    alignas(32) int32_t i[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(i), idx);
+    return _mm256_setr_epi32(int(base[i[0]]), int(base[i[1]]), int(base[i[2]]), int(base[i[3]]), int(base[i[4]]),
+                             int(base[i[5]]), int(base[i[6]]), int(base[i[7]]));
+}
 
-__attribute__((target("avx2"))) inline __m128i ByteOf(__m128 v, __m128 w) {  // ToByte, four at a time
-    const __m128i i = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(v, w), _mm_set1_ps(0.5f)));
-    return _mm_min_epi32(_mm_max_epi32(i, _mm_setzero_si128()), _mm_set1_epi32(255));
-}
-__attribute__((target("avx2"))) inline __m128i FixedOf(__m128 v, __m128 size) {  // ToFixed, four at a time
-    __m128 f = _mm_mul_ps(_mm_mul_ps(v, size), _mm_set1_ps(256.0f));
-    f = _mm_min_ps(_mm_max_ps(f, _mm_set1_ps(-1073741824.0f)), _mm_set1_ps(1073741824.0f));
-    return _mm_cvtps_epi32(f);
-}
-// Four texels by index (plain loads: faster than a hardware gather on many processors).
-__attribute__((target("avx2"))) inline __m128i Fetch4(const uint32_t* base, __m128i idx) {
-    alignas(16) int32_t i[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(i), idx);
-    return _mm_setr_epi32(int(base[i[0]]), int(base[i[1]]), int(base[i[2]]), int(base[i[3]]));
+// Depth test of eight pixels, as CompareZ does it (unordered values fail every
+// test but "not equal").
+__attribute__((target("avx2"))) inline unsigned DepthMask8(uint32_t func, __m256 z, __m256 old) {
+    switch (func) {
+        case CMP_LESSEQUAL: return unsigned(_mm256_movemask_ps(_mm256_cmp_ps(z, old, _CMP_LE_OQ)));
+        case CMP_LESS: return unsigned(_mm256_movemask_ps(_mm256_cmp_ps(z, old, _CMP_LT_OQ)));
+        case CMP_EQUAL: return unsigned(_mm256_movemask_ps(_mm256_cmp_ps(z, old, _CMP_EQ_OQ)));
+        case CMP_GREATER: return unsigned(_mm256_movemask_ps(_mm256_cmp_ps(z, old, _CMP_GT_OQ)));
+        case CMP_NOTEQUAL: return unsigned(_mm256_movemask_ps(_mm256_cmp_ps(z, old, _CMP_NEQ_UQ)));
+        case CMP_GREATEREQUAL: return unsigned(_mm256_movemask_ps(_mm256_cmp_ps(z, old, _CMP_GE_OQ)));
+        case CMP_NEVER: return 0;
+        default: return 0xFFu;
+    }
 }
 
-// Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
-// on the row is done once.
-template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap>
-__attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
-                                                      int nRows, const int* rx0, const int* rx1, bool constColor) {
-    const float* const d = sp.dadx;
-    // Steps of every attribute, as vectors.
-    __m128 vd[kAttrSR];  // specular is not used on this path
-    for (int k = 0; k < kAttrSR; ++k) vd[k] = _mm_set1_ps(d[k]);
-    static_assert(kAttrSR == 8);
-    const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
-    const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
-    int zMode = 0;
-    if (s.zTest) zMode = s.zFunc == CMP_ALWAYS ? 0 : s.zFunc == CMP_LESSEQUAL ? 1 : s.zFunc == CMP_LESS ? 2 : 3;
-    const bool hasTex = s.tex != nullptr;
-    const int tw = s.tw, th = s.th;
-    // Row offsets by shifting when the width is a power of two.
-    const bool rowShift = (tw & (tw - 1)) == 0;
-    const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
-    const __m128i twShift = _mm_cvtsi32_si128(twLog);
-    const __m128 ftw = _mm_set1_ps(float(tw)), fth = _mm_set1_ps(float(th));
-    const __m128 zero4 = _mm_setzero_ps(), one4 = _mm_set1_ps(1.0f);
-    const __m128i mx = _mm_set1_epi32(tw - 1), my = _mm_set1_epi32(th - 1), z128 = _mm_setzero_si128();
-    const __m128i i255 = _mm_set1_epi32(255), i128 = _mm_set1_epi32(128);
-    const __m256i c255 = _mm256_set1_epi16(255);
-    // Repeats each pixel's 16-bit weight over its four channels.
-    // (from 32-bit lanes; the low 16 bits of each hold the weight)
-    const __m256i spread4 = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
-                                             8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+__attribute__((target("avx2"))) inline unsigned BitsOf(__m256i m) {
+    return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
+}
+// Attribute k at eight pixels: a0 + d * t (the span's start value a0[k] in every lane).
+__attribute__((target("avx2"))) inline __m256 Plane(const float* a0, int k, __m256 d, __m256 t) {
+    return _mm256_add_ps(_mm256_broadcast_ss(a0 + k), _mm256_mul_ps(d, t));
+}
+// The same times w, or without w for affine spans.
+template <bool Persp>
+__attribute__((target("avx2"))) inline __m256 Attr(const float* a0, int k, __m256 d, __m256 t, __m256 w) {
+    const __m256 v = Plane(a0, k, d, t);
+    return Persp ? _mm256_mul_ps(v, w) : v;
+}
+
+// Alpha test of eight packed pixels (in their own order): a mask of passing pixels.
+__attribute__((target("avx2"))) inline unsigned AlphaMask8(uint32_t func, uint32_t ref, __m256i packed) {
+    const __m256i a = _mm256_srli_epi32(packed, 24), r = _mm256_set1_epi32(int(ref));
+    switch (func) {
+        case CMP_NEVER: return 0;
+        case CMP_LESS: return BitsOf(_mm256_cmpgt_epi32(r, a));
+        case CMP_EQUAL: return BitsOf(_mm256_cmpeq_epi32(a, r));
+        case CMP_LESSEQUAL: return ~BitsOf(_mm256_cmpgt_epi32(a, r)) & 0xFFu;
+        case CMP_GREATER: return BitsOf(_mm256_cmpgt_epi32(a, r));
+        case CMP_NOTEQUAL: return ~BitsOf(_mm256_cmpeq_epi32(a, r)) & 0xFFu;
+        case CMP_GREATEREQUAL: return ~BitsOf(_mm256_cmpgt_epi32(r, a)) & 0xFFu;
+        default: return 0xFFu;
+    }
+}
+
+// A group of eight pixels that passed the depth test, with everything worked out
+// but its texels. Lanes hold the pixels in order; the colour halves as "lo"/"hi".
+struct alignas(32) Group {
+    __m256 zc;                // depth
+    __m256i difLo, difHi;     // diffuse
+    __m256i ia, ib;           // texel indices: rows A and B at column A
+    __m256i dxb;              // column B - column A
+    __m256i w7;               // filter weights << 7: x in the low 16 bits, y in the high
+    uint32_t* cb;
+    float* zb;
+    unsigned mask;            // pixels that still pass
+    int lanes;                // pixels of the span in the group
+    bool inRow, adjacent;     // eight pixels lie in the row; every texel pair side by side
+};
+
+// Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
+// writes them.
+template <int Kind, int BlendKind, bool Linear>
+__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool hasTex,
+                                                   bool zWrite, bool alphaTest) {
+    const uint32_t* const tex = s.tex;
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    // Repeats a pixel's 16-bit weight over its four channels, for the lo and the hi
+    // pixels: x from the low halves of the 32-bit lanes, y from the high halves.
+    const __m256i spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                               0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i spreadXHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
+                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i spreadYLo = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7,  //
+                                               2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
+    const __m256i spreadYHi = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                                               10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
+    // From two side-by-side texels per 64 bits: the left ones and the right ones.
     const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
                                           0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
     const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
                                           4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
-    const __m128i laneIdx = _mm_setr_epi32(0, 1, 2, 3), bits = _mm_setr_epi32(1, 2, 4, 8);
+    for (int k = 0; k < n; ++k) {
+        const Group& g = groups[k];
+        __m256i cLo, cHi;
+        if (!hasTex) {
+            cLo = g.difLo;
+            cHi = g.difHi;
+            if (Kind == kKindModulateAlphaTex) {  // white texture alpha
+                cLo = _mm256_blend_epi16(cLo, c255, 0x88);
+                cHi = _mm256_blend_epi16(cHi, c255, 0x88);
+            }
+        } else {
+            if (!Linear) {
+                const __m256i tx = Fetch8(tex, g.ia);
+                cLo = _mm256_unpacklo_epi8(tx, z256);
+                cHi = _mm256_unpackhi_epi8(tx, z256);
+            } else {
+                const __m256i wxLo = _mm256_shuffle_epi8(g.w7, spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, spreadXHi);
+                const __m256i wyLo = _mm256_shuffle_epi8(g.w7, spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, spreadYHi);
+                __m256i topLo, topHi, botLo, botHi;
+                if (g.adjacent) {
+                    // Each pixel's two texels side by side in memory: one 64-bit load per
+                    // row, its index read straight from the waiting group (plain loads
+                    // beat the hardware gather on this processor).
+                    const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                    const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
+                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
+                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
+                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
+                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
+                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
+                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
+                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
+                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
+                } else {
+                    const __m256i t00 = Fetch8(tex, g.ia), t10 = Fetch8(tex, _mm256_add_epi32(g.ia, g.dxb));
+                    const __m256i t01 = Fetch8(tex, g.ib), t11 = Fetch8(tex, _mm256_add_epi32(g.ib, g.dxb));
+                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
+                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
+                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
+                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+                }
+                cLo = LerpW(topLo, botLo, wyLo);
+                cHi = LerpW(topHi, botHi, wyHi);
+            }
+            if (Kind == kKindModulate) {
+                cLo = Mul255y(cLo, g.difLo);
+                cHi = Mul255y(cHi, g.difHi);
+            } else {  // alpha from the texture
+                cLo = _mm256_blend_epi16(Mul255y(cLo, g.difLo), cLo, 0x88);
+                cHi = _mm256_blend_epi16(Mul255y(cHi, g.difHi), cHi, 0x88);
+            }
+        }
+        unsigned mask = g.mask;
+        if (alphaTest) {
+            mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
+            if (!mask) continue;
+        }
+        const __m256i lm = _mm256_cmpgt_epi32(_mm256_set1_epi32(g.lanes), laneIdx);
+        if (BlendKind == kBlendSrcOver) {
+            const __m256i old = g.inRow ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.cb))
+                                        : _mm256_maskload_epi32(reinterpret_cast<const int*>(g.cb), lm);
+            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
+            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
+        }
+        const __m256i out = _mm256_packus_epi16(cLo, cHi);
+        // Only the passing lanes change.
+        const __m256i sm = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(int(mask)), bits), bits);
+        if (g.inRow) {
+            __m256i* const cp = reinterpret_cast<__m256i*>(g.cb);
+            _mm256_storeu_si256(cp, _mm256_blendv_epi8(_mm256_loadu_si256(cp), out, sm));
+            if (zWrite) _mm256_storeu_ps(g.zb, _mm256_blendv_ps(_mm256_loadu_ps(g.zb), g.zc, _mm256_castsi256_ps(sm)));
+        } else {
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(g.cb), sm, out);
+            if (zWrite) _mm256_maskstore_ps(g.zb, sm, g.zc);
+        }
+    }
+}
+
+// Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
+// on the row is done once. Usual: the usual state of the 3D scenes, known here
+// rather than asked for every group (depth test "less or equal" with writes, no
+// alpha test, a texture of a power-of-two width, colours that vary).
+template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
+__attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
+                                                      int nRows, const int* rx0, const int* rx1, bool varConst) {
+    const bool constColor = !Usual && varConst;
+    // The alpha of the diffuse colour is not used when the texture gives the alpha
+    // (without a texture the alpha is then opaque).
+    constexpr bool kDiffuseAlpha = Kind != kKindModulateAlphaTex;
+    const float* const d = sp.dadx;
+    const __m256 dZ = _mm256_set1_ps(d[kAttrZ]), dRhw = _mm256_set1_ps(d[kAttrRhw]);
+    const __m256 dU = _mm256_set1_ps(d[kAttrU]), dV = _mm256_set1_ps(d[kAttrV]);
+    const __m256 dR = _mm256_set1_ps(d[kAttrR]), dG = _mm256_set1_ps(d[kAttrG]);
+    const __m256 dB = _mm256_set1_ps(d[kAttrB]), dA = _mm256_set1_ps(d[kAttrA]);
+    static_assert(kAttrSR == 8);  // specular is not used on this path
+    const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
+    const bool zWrite = Usual || s.zWrite, alphaTest = !Usual && s.alphaTest;
+    // Depth functions that pass everything run without reading the depth.
+    const uint32_t zFunc = Usual ? uint32_t(CMP_LESSEQUAL) : s.zFunc;
+    const bool zTest = Usual || (s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS);
+    const bool hasTex = Kind != kKindNoTexDiffuse && (Usual || s.tex != nullptr);
+    const int tw = s.tw, th = s.th;
+    // Row offsets by shifting when the width is a power of two.
+    const bool rowShift = Usual || (tw & (tw - 1)) == 0;
+    const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
+    const __m128i twShift = _mm_cvtsi32_si128(twLog);
+    const __m256 ftw = _mm256_set1_ps(float(tw)), fth = _mm256_set1_ps(float(th));
+    const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
+    const __m256i mx = _mm256_set1_epi32(tw - 1), my = _mm256_set1_epi32(th - 1), vtw = _mm256_set1_epi32(tw);
+    const __m256i z256 = _mm256_setzero_si256(), i255 = _mm256_set1_epi32(255), i128 = _mm256_set1_epi32(128);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 laneF = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const int rowEnd = s.pitch;
+    // Groups that passed the depth test wait here for their texels: the texture
+    // reads of several groups are then in flight together rather than each group's
+    // long chain of arithmetic and reads waiting for the one before.
+    constexpr int kPending = 64;
+    Group pending[kPending];
+    int nPending = 0;
     for (int row = 0; row < nRows; ++row) {
     const int x0 = rx0[row], x1 = rx1[row];
     if (x0 >= x1) continue;
@@ -72,158 +258,126 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
     const __m256 a0v = _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
                                      _mm256_mul_ps(spDy, _mm256_set1_ps(fys)));
-    __m128 va[kAttrSR];
-    for (int k = 0; k < kAttrSR; ++k)
-        va[k] = _mm256_castps256_ps128(_mm256_permutevar8x32_ps(a0v, _mm256_set1_epi32(k)));
+    // Each start value is spread over the lanes where it is used (a load from the
+    // row's copy is cheaper than shuffling it out of the register).
+    alignas(32) float a0[kAttrSR];
+    _mm256_store_ps(a0, a0v);
     uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
     float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
+    // The depth of a row a little further down is asked for now, so it has arrived
+    // by the time that row is tested.
+    if (zTest && row + 2 < nRows && rx0[row + 2] < rx1[row + 2])
+        _mm_prefetch(reinterpret_cast<const char*>(zb + 2 * size_t(s.pitch) + rx0[row + 2]), _MM_HINT_T0);
     __m256i constDif = _mm256_setzero_si256();
     if (constColor) {
         uint32_t c;
         if (sp.flat) c = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
         else {
-            alignas(32) float a0[kAttrSR];
-            _mm256_store_ps(a0, a0v);
             c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
         }
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
     }
-    // The last group may hold fewer than four pixels: its other lanes are masked
-    // and never read from or written to memory.
-    for (int x = x0; x < x1; x += 4) {
-        const int lanes = std::min(4, x1 - x);
-        const unsigned valid = (1u << lanes) - 1;
-        const __m128i lm = _mm_cmplt_epi32(laneIdx, _mm_set1_epi32(lanes));
-        // Four whole pixels of the row may be read (and rewritten unchanged) even
+    // The last group may hold fewer than eight pixels: its other lanes are masked
+    // and never written to memory (they are read only where they lie in the row).
+    for (int x = x0; x < x1; x += 8) {
+        const int lanes = std::min(8, x1 - x);
+        const __m256i lm = _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), laneIdx);
+        // Eight whole pixels of the row may be read (and rewritten unchanged) even
         // where the span ends sooner.
-        const bool inRow = x + 4 <= rowEnd;
-        const float b = float(x - x0);
-        const __m128 t = _mm_setr_ps(b, b + 1.0f, b + 2.0f, b + 3.0f);
-        const __m128 z = _mm_add_ps(va[kAttrZ], _mm_mul_ps(vd[kAttrZ], t));
-        const __m128 zc = _mm_min_ps(_mm_max_ps(z, zero4), one4);
-        unsigned mask = valid;
-        if (zMode == 1 || zMode == 2) {
-            const __m128 old = inRow ? _mm_loadu_ps(zb + x) : _mm_maskload_ps(zb + x, lm);
-            mask &= unsigned(_mm_movemask_ps(zMode == 1 ? _mm_cmple_ps(zc, old) : _mm_cmplt_ps(zc, old)));
-        } else if (zMode == 3) {
-            alignas(16) float zz[4];
-            _mm_store_ps(zz, zc);
-            for (int k = 0; k < lanes; ++k)
-                if (!CompareZ(s.zFunc, zz[k], zb[x + k])) mask &= ~(1u << k);
-        }
-        if (!mask) continue;
-        __m128 w = one4;
-        if (Persp) w = _mm_div_ps(one4, _mm_add_ps(va[kAttrRhw], _mm_mul_ps(vd[kAttrRhw], t)));
-        // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-        __m256i dif;
-        if (constColor) {
-            dif = constDif;
-        } else {
-            const __m128i bb = ByteOf(_mm_add_ps(va[kAttrB], _mm_mul_ps(vd[kAttrB], t)), w), gg = ByteOf(_mm_add_ps(va[kAttrG], _mm_mul_ps(vd[kAttrG], t)), w);
-            const __m128i rr = ByteOf(_mm_add_ps(va[kAttrR], _mm_mul_ps(vd[kAttrR], t)), w), aa = ByteOf(_mm_add_ps(va[kAttrA], _mm_mul_ps(vd[kAttrA], t)), w);
-            const __m128i bg = _mm_unpacklo_epi16(_mm_packs_epi32(bb, bb), _mm_packs_epi32(gg, gg));
-            const __m128i ra = _mm_unpacklo_epi16(_mm_packs_epi32(rr, rr), _mm_packs_epi32(aa, aa));
-            dif = _mm256_set_m128i(_mm_unpackhi_epi32(bg, ra), _mm_unpacklo_epi32(bg, ra));
-        }
-        __m256i c;
-        if (Kind == kKindNoTexDiffuse || !hasTex) {
-            c = dif;
-            if (Kind == kKindModulateAlphaTex) c = _mm256_blend_epi16(c, c255, 0x88);  // white texture alpha
-        } else {
-            __m128i fu = FixedOf(_mm_mul_ps(_mm_add_ps(va[kAttrU], _mm_mul_ps(vd[kAttrU], t)), w), ftw);
-            __m128i fv = FixedOf(_mm_mul_ps(_mm_add_ps(va[kAttrV], _mm_mul_ps(vd[kAttrV], t)), w), fth);
-            if (Linear) {
-                fu = _mm_sub_epi32(fu, i128);
-                fv = _mm_sub_epi32(fv, i128);
-            }
-            const __m128i xi = _mm_srai_epi32(fu, 8), yi = _mm_srai_epi32(fv, 8);
-            __m128i xa, ya;
-            if (Wrap) {
-                xa = _mm_and_si128(xi, mx);
-                ya = _mm_and_si128(yi, my);
-            } else {
-                xa = _mm_min_epi32(_mm_max_epi32(xi, z128), mx);
-                ya = _mm_min_epi32(_mm_max_epi32(yi, z128), my);
-            }
-            const __m128i vtw = _mm_set1_epi32(tw);
-            const __m128i rowA = rowShift ? _mm_sll_epi32(ya, twShift) : _mm_mullo_epi32(ya, vtw);
-            if (!Linear) {
-                c = _mm256_cvtepu8_epi16(Fetch4(s.tex, _mm_add_epi32(rowA, xa)));
-            } else {
-                const __m128i one = _mm_set1_epi32(1);
-                __m128i xb, yb;
-                if (Wrap) {
-                    xb = _mm_and_si128(_mm_add_epi32(xi, one), mx);
-                    yb = _mm_and_si128(_mm_add_epi32(yi, one), my);
-                } else {
-                    xb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(xi, one), z128), mx);
-                    yb = _mm_min_epi32(_mm_max_epi32(_mm_add_epi32(yi, one), z128), my);
-                }
-                const __m128i rowB = rowShift ? _mm_sll_epi32(yb, twShift) : _mm_mullo_epi32(yb, vtw);
-                const __m128i fx7 = _mm_slli_epi32(_mm_and_si128(fu, i255), 7);
-                const __m128i fy7 = _mm_slli_epi32(_mm_and_si128(fv, i255), 7);
-                const __m256i wx = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fx7), spread4);
-                const __m256i wy = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fy7), spread4);
-                __m256i top, bot;
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(xb, _mm_add_epi32(xa, one))) == 0xFFFF) {
-                    // Each pixel's two texels side by side in memory: one 64-bit load per row.
-                    alignas(16) int32_t ia[4], ib[4];
-                    _mm_store_si128(reinterpret_cast<__m128i*>(ia), _mm_add_epi32(rowA, xa));
-                    _mm_store_si128(reinterpret_cast<__m128i*>(ib), _mm_add_epi32(rowB, xa));
-                    const uint32_t* const tx = s.tex;
-                    const __m256i r0 = Load2x64(tx + ia[0], tx + ia[1], tx + ia[2], tx + ia[3]);
-                    const __m256i r1 = Load2x64(tx + ib[0], tx + ib[1], tx + ib[2], tx + ib[3]);
-                    top = LerpW(_mm256_shuffle_epi8(r0, selL), _mm256_shuffle_epi8(r0, selR), wx);
-                    bot = LerpW(_mm256_shuffle_epi8(r1, selL), _mm256_shuffle_epi8(r1, selR), wx);
-                } else {
-                    const __m128i t00 = Fetch4(s.tex, _mm_add_epi32(rowA, xa));
-                    const __m128i t10 = Fetch4(s.tex, _mm_add_epi32(rowA, xb));
-                    const __m128i t01 = Fetch4(s.tex, _mm_add_epi32(rowB, xa));
-                    const __m128i t11 = Fetch4(s.tex, _mm_add_epi32(rowB, xb));
-                    top = LerpW(_mm256_cvtepu8_epi16(t00), _mm256_cvtepu8_epi16(t10), wx);
-                    bot = LerpW(_mm256_cvtepu8_epi16(t01), _mm256_cvtepu8_epi16(t11), wx);
-                }
-                c = LerpW(top, bot, wy);
-            }
-            if (Kind == kKindModulate) c = Mul255y(c, dif);
-            else c = _mm256_blend_epi16(Mul255y(c, dif), c, 0x88);  // alpha from the texture
-        }
-        if (alphaTest) {
-            mask &= AlphaMask4(s, c);
+        const bool inRow = x + 8 <= rowEnd;
+        const __m256 t = _mm256_add_ps(_mm256_set1_ps(float(x - x0)), laneF);
+        const __m256 z = Plane(a0, kAttrZ, dZ, t);
+        const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
+        unsigned mask = (1u << lanes) - 1;
+        if (zTest) {
+            const __m256 old = inRow ? _mm256_loadu_ps(zb + x) : _mm256_maskload_ps(zb + x, lm);
+            mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                           : DepthMask8(zFunc, zc, old);
             if (!mask) continue;
         }
-        if (BlendKind == kBlendSrcOver) {
-            const __m128i old = inRow ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x))
-                                      : _mm_maskload_epi32(reinterpret_cast<const int*>(cb + x), lm);
-            const __m256i dst = _mm256_cvtepu8_epi16(old);
-            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xFF), 0xFF);
-            c = _mm256_add_epi16(Mul255y(c, a), Mul255y(dst, _mm256_sub_epi16(c255, a)));
-        }
-        const __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(c, c), 0x08));
-        // Only the passing lanes change.
-        const __m128i sm = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(int(mask)), bits), bits);
-        if (inRow) {
-            __m128i* const cp = reinterpret_cast<__m128i*>(cb + x);
-            _mm_storeu_si128(cp, _mm_blendv_epi8(_mm_loadu_si128(cp), out, sm));
-            if (zWrite) _mm_storeu_ps(zb + x, _mm_blendv_ps(_mm_loadu_ps(zb + x), zc, _mm_castsi128_ps(sm)));
+        Group& g = pending[nPending++];
+        // The colour is read and written when the group is finished: asked for now.
+        _mm_prefetch(reinterpret_cast<const char*>(cb + x), _MM_HINT_T0);
+        g.zc = zc;
+        g.cb = cb + x;
+        g.zb = zb ? zb + x : nullptr;
+        g.mask = mask;
+        g.lanes = lanes;
+        g.inRow = inRow;
+        __m256 w = one8;
+        if (Persp) w = _mm256_div_ps(one8, Plane(a0, kAttrRhw, dRhw, t));
+        // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
+        if (constColor) {
+            g.difLo = g.difHi = constDif;
         } else {
-            _mm_maskstore_epi32(reinterpret_cast<int*>(cb + x), sm, out);
-            if (zWrite) _mm_maskstore_ps(zb + x, sm, zc);
+            const __m256i bb = ByteOf8(Attr<Persp>(a0, kAttrB, dB, t, w)), gg = ByteOf8(Attr<Persp>(a0, kAttrG, dG, t, w));
+            const __m256i rr = ByteOf8(Attr<Persp>(a0, kAttrR, dR, t, w));
+            const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr<Persp>(a0, kAttrA, dA, t, w)) : z256;
+            const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
+            const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
+            g.difLo = _mm256_unpacklo_epi32(bg, ra);
+            g.difHi = _mm256_unpackhi_epi32(bg, ra);
+        }
+        if (hasTex) {
+            __m256i fu = FixedOf8(Attr<Persp>(a0, kAttrU, dU, t, w), ftw), fv = FixedOf8(Attr<Persp>(a0, kAttrV, dV, t, w), fth);
+            if (Linear) {
+                fu = _mm256_sub_epi32(fu, i128);
+                fv = _mm256_sub_epi32(fv, i128);
+            }
+            const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
+            __m256i xa, ya;
+            if (Wrap) {
+                xa = _mm256_and_si256(xi, mx);
+                ya = _mm256_and_si256(yi, my);
+            } else {
+                xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
+                ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
+            }
+            const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+            g.ia = _mm256_add_epi32(rowA, xa);
+            if (Linear) {
+                __m256i xb, yb;
+                if (Wrap) {
+                    xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
+                    yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+                } else {
+                    xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
+                    yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                }
+                const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                g.ib = _mm256_add_epi32(rowB, xa);
+                g.dxb = _mm256_sub_epi32(xb, xa);
+                g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
+                g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
+                                       _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
+            }
+        }
+        if (nPending == kPending) {
+            FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+            nPending = 0;
         }
     }
     }
+    FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }
-
-
 
 template <bool P, int K, int B>
 void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
-    if (linear) {
-        wrap ? GeneralSpanAvx2<P, K, B, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+    if (K == kKindNoTexDiffuse) {  // no texture read
+        GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+    } else if (linear) {
+        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && s.zWrite && !s.alphaTest && s.tex && s.twPow2 && !cc;
+        if (usual) {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        } else {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        }
     } else {
-        wrap ? GeneralSpanAvx2<P, K, B, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        wrap ? GeneralSpanAvx2<P, K, B, false, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+             : GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     }
 }
 template <bool P, int K>

@@ -13,7 +13,11 @@
 //  * colour arithmetic is 8 bits per channel, a*b/255 rounded to nearest.
 #include <algorithm>
 #include <cmath>
+#include <climits>
+#include <cstdint>
 #include <cstring>
+
+#include <emmintrin.h>
 
 #include "gfx/device.h"
 #include "gfx/device_impl.h"
@@ -149,6 +153,15 @@ void AttrsOf(const ScreenVertex& v, bool persp, float* out) {
     out[kAttrSB] = v.sb * w;
 }
 
+// The same, four attributes to a vector: [z rhw u v], [r g b a], [sr sg sb -].
+inline void AttrsOf4(const ScreenVertex& v, bool persp, __m128* out) {
+    const float w = persp ? v.rhw : 1.0f;
+    const __m128 vw = _mm_set1_ps(w);
+    out[0] = _mm_setr_ps(v.z, v.rhw, v.u * w, v.v * w);
+    out[1] = _mm_mul_ps(_mm_setr_ps(v.r, v.g, v.b, v.a), vw);
+    out[2] = _mm_mul_ps(_mm_setr_ps(v.sr, v.sg, v.sb, 0.0f), vw);
+}
+
 }  // namespace
 
 namespace {
@@ -245,10 +258,9 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         bias[i] = (top || left) ? 0 : 1;
     }
 
-    // Attribute planes.
+    // Attribute planes, four attributes at a time (the same float operations as
+    // one at a time, so the same values).
     bool persp = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
-    float A[3][kAttrCount];
-    for (int i = 0; i < 3; ++i) AttrsOf(*v[i], persp, A[i]);
     const float fx0 = float(X[0]) / kSub, fy0 = float(Y[0]) / kSub;
     const float fx1 = float(X[1]) / kSub - fx0, fy1 = float(Y[1]) / kSub - fy0;
     const float fx2 = float(X[2]) / kSub - fx0, fy2 = float(Y[2]) / kSub - fy0;
@@ -256,11 +268,22 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     const float inv = 1.0f / det;
     SpanSetup sp;
     sp.persp = persp;
-    for (int k = 0; k < kAttrCount; ++k) {
-        const float d1 = A[1][k] - A[0][k], d2 = A[2][k] - A[0][k];
-        sp.dadx[k] = (d1 * fy2 - d2 * fy1) * inv;
-        sp.dady[k] = (d2 * fx1 - d1 * fx2) * inv;
-        sp.a0[k] = A[0][k];
+    {
+        static_assert(kAttrCount <= 12);
+        __m128 A[3][3];
+        for (int i = 0; i < 3; ++i) AttrsOf4(*v[i], persp, A[i]);
+        const __m128 vfx1 = _mm_set1_ps(fx1), vfy1 = _mm_set1_ps(fy1), vfx2 = _mm_set1_ps(fx2),
+                     vfy2 = _mm_set1_ps(fy2), vinv = _mm_set1_ps(inv);
+        alignas(16) float a0[12], dx[12], dy[12];
+        for (int k = 0; k < 3; ++k) {
+            const __m128 d1 = _mm_sub_ps(A[1][k], A[0][k]), d2 = _mm_sub_ps(A[2][k], A[0][k]);
+            _mm_store_ps(dx + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vfy2), _mm_mul_ps(d2, vfy1)), vinv));
+            _mm_store_ps(dy + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vfx1), _mm_mul_ps(d1, vfx2)), vinv));
+            _mm_store_ps(a0 + 4 * k, A[0][k]);
+        }
+        std::memcpy(sp.a0, a0, sizeof(sp.a0));
+        std::memcpy(sp.dadx, dx, sizeof(sp.dadx));
+        std::memcpy(sp.dady, dy, sizeof(sp.dady));
     }
     sp.x0 = fx0;
     sp.y0 = fy0;
@@ -275,7 +298,7 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         float du = std::fabs(sp.dadx[kAttrU]) + std::fabs(sp.dady[kAttrU]);
         float dv = std::fabs(sp.dadx[kAttrV]) + std::fabs(sp.dady[kAttrV]);
         if (persp) {
-            const float rhwMid = (A[0][kAttrRhw] + A[1][kAttrRhw] + A[2][kAttrRhw]) / 3.0f;
+            const float rhwMid = (v[0]->rhw + v[1]->rhw + v[2]->rhw) / 3.0f;
             if (rhwMid > 0) { du /= rhwMid; dv /= rhwMid; }
         }
         sp.minify = std::max(du * s.tw, dv * s.th) > 1.0001f;
@@ -284,30 +307,28 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     // Per edge, the x limit of each row as an exact integer quotient stepped from row
     // to row (no division inside the loop).
     struct EdgeStep {
-        int kind;  // 0 horizontal, 1 left limit, 2 right limit
         int64_t q, r, d, cq, cr;
-        int64_t k, dk, bias;  // horizontal edges: E = k, stepping dk
-    } es[3];
-    const int64_t py0 = int64_t(yTop) * kSub;
-    for (int i = 0; i < 3; ++i) {
-        EdgeStep& e = es[i];
-        const int64_t K = edx[i] * (py0 - ey[i]) + edy[i] * ex[i];
-        const int64_t stepK = edx[i] * kSub;
-        if (edy[i] == 0) {
-            e.kind = 0;
-            e.k = K;
-            e.dk = stepK;
-            e.bias = bias[i];
-            continue;
+        void Step() {
+            q += cq;
+            r += cr;
+            // Carry without a branch (its outcome follows the edge's slope, which
+            // a predictor cannot guess).
+            const int64_t carry = r >= d ? 1 : 0;
+            q += carry;
+            r -= d & -carry;
         }
+    };
+    // Edge i's limit from row y on.
+    auto edgeFrom = [&](int i, int y) {
+        EdgeStep e;
+        const int64_t K = edx[i] * (int64_t(y) * kSub - ey[i]) + edy[i] * ex[i];
+        const int64_t stepK = edx[i] * kSub;
         int64_t n, c;
         if (edy[i] < 0) {  // x >= ceil((bias - K) / D)
-            e.kind = 1;
             e.d = -edy[i] * kSub;
             n = bias[i] - K + e.d - 1;
             c = -stepK;
         } else {  // x <= floor((K - bias) / D)
-            e.kind = 2;
             e.d = edy[i] * kSub;
             n = K - bias[i];
             c = stepK;
@@ -316,7 +337,40 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         e.r = n - e.q * e.d;
         e.cq = FloorDiv(c, e.d);
         e.cr = c - e.cq * e.d;
+        return e;
+    };
+    // A triangle has one edge on one side and one or two on the other (or one on
+    // each and a horizontal one). Where a side has two, each row takes the limit of
+    // the edge whose height range holds the row: the other edge's line lies outside
+    // the triangle there (the triangle is convex), so its limit could only be looser,
+    // and both agree on the row through their shared corner.
+    int left[2] = {-1, -1}, right[2] = {-1, -1}, nLeft = 0, nRight = 0;
+    int64_t hk = 0, hdk = 0, hbias = 0;  // horizontal edge: E = hk, stepping hdk; inside while E >= hbias
+    for (int i = 0; i < 3; ++i) {
+        if (edy[i] == 0) {
+            hk = edx[i] * (int64_t(yTop) * kSub - ey[i]);
+            hdk = edx[i] * kSub;
+            hbias = bias[i];
+        } else if (edy[i] < 0) {
+            left[nLeft++] = i;
+        } else {
+            right[nRight++] = i;
+        }
     }
+    // Heights are in 1/256 pixel: an edge going up (left side) ends at its top.
+    auto topOf = [&](int i) { return std::min(ey[i], ey[i] + edy[i]); };
+    auto bottomOf = [&](int i) { return std::max(ey[i], ey[i] + edy[i]); };
+    int64_t split = INT64_MAX;  // the shared corner's height, where the two-edge side turns
+    if (nLeft == 2) {
+        if (topOf(left[1]) < topOf(left[0])) std::swap(left[0], left[1]);
+        split = bottomOf(left[0]);
+    } else if (nRight == 2) {
+        if (topOf(right[1]) < topOf(right[0])) std::swap(right[0], right[1]);
+        split = bottomOf(right[0]);
+    }
+    const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilDiv(split, kSub), yTop));
+    EdgeStep el = edgeFrom(left[0], yTop), er = edgeFrom(right[0], yTop);
+    const int64_t sxl = s.sx0, sxr = s.sx1 - 1;
     // Rows are handed to the pixel pipeline in batches.
     constexpr int kBatch = 64;
     int bx0[kBatch], bx1[kBatch];
@@ -327,25 +381,15 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             batchY = y;
             batchN = 0;
         }
-        int64_t xl = s.sx0, xr = s.sx1 - 1;
-        bool empty = false;
-        for (int i = 0; i < 3; ++i) {
-            EdgeStep& e = es[i];
-            if (e.kind == 0) {
-                if (e.k < e.bias) empty = true;
-                e.k += e.dk;
-                continue;
-            }
-            if (e.kind == 1) xl = std::max(xl, e.q);
-            else xr = std::min(xr, e.q);
-            e.q += e.cq;
-            e.r += e.cr;
-            // Carry without a branch (its outcome follows the edge's slope, which
-            // a predictor cannot guess).
-            const int64_t carry = e.r >= e.d ? 1 : 0;
-            e.q += carry;
-            e.r -= e.d & -carry;
+        if (y == ySplit) {
+            if (nLeft == 2) el = edgeFrom(left[1], y);
+            else er = edgeFrom(right[1], y);
         }
+        int64_t xl = std::max(sxl, el.q), xr = std::min(sxr, er.q);
+        const bool empty = hk < hbias;
+        hk += hdk;
+        el.Step();
+        er.Step();
         if (empty || xl > xr) xl = xr + 1;
         bx0[batchN] = int(xl);
         bx1[batchN] = int(xr) + 1;
