@@ -210,11 +210,11 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
 // Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
 // on the row is done once. Usual: the usual state of the 3D scenes, known here
 // rather than asked for every group (depth test "less or equal" with writes, no
-// alpha test, a texture of a power-of-two width, colours that vary).
+// alpha test, a texture of a power-of-two width).
 template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
 __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
                                                       int nRows, const int* rx0, const int* rx1, bool varConst) {
-    const bool constColor = !Usual && varConst;
+    const bool constColor = varConst;
     // The alpha of the diffuse colour is not used when the texture gives the alpha
     // (without a texture the alpha is then opaque).
     constexpr bool kDiffuseAlpha = Kind != kKindModulateAlphaTex;
@@ -249,6 +249,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     constexpr int kPending = 64;
     Group pending[kPending];
     int nPending = 0;
+    // A constant colour: flat shading's is the same in every row, otherwise it is
+    // taken at each row's start.
+    __m256i constDif = _mm256_setzero_si256();
+    if (constColor && sp.flat)
+        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(
+            int((ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB))));
     for (int row = 0; row < nRows; ++row) {
     const int x0 = rx0[row], x1 = rx1[row];
     if (x0 >= x1) continue;
@@ -268,13 +274,9 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     // by the time that row is tested.
     if (zTest && row + 2 < nRows && rx0[row + 2] < rx1[row + 2])
         _mm_prefetch(reinterpret_cast<const char*>(zb + 2 * size_t(s.pitch) + rx0[row + 2]), _MM_HINT_T0);
-    __m256i constDif = _mm256_setzero_si256();
-    if (constColor) {
-        uint32_t c;
-        if (sp.flat) c = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
-        else {
-            c = (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
-        }
+    if (constColor && !sp.flat) {
+        const uint32_t c =
+            (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
     }
     // The last group may hold fewer than eight pixels: its other lanes are masked
@@ -367,7 +369,7 @@ void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, b
     if (K == kKindNoTexDiffuse) {  // no texture read
         GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     } else if (linear) {
-        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && s.zWrite && !s.alphaTest && s.tex && s.twPow2 && !cc;
+        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && s.zWrite && !s.alphaTest && s.tex && s.twPow2;
         if (usual) {
             wrap ? GeneralSpanAvx2<P, K, B, true, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
                  : GeneralSpanAvx2<P, K, B, true, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc);

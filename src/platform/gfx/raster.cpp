@@ -287,6 +287,13 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     }
     sp.x0 = fx0;
     sp.y0 = fy0;
+    // A perspective triangle whose corners share one colour has that colour
+    // everywhere: taken as it is rather than interpolated (which could round it a
+    // hair off), as with flat shading.
+    auto sameColour = [](const ScreenVertex& a, const ScreenVertex& b) {
+        return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a && a.sr == b.sr && a.sg == b.sg && a.sb == b.sb;
+    };
+    if (!flatFrom && persp && sameColour(*v[0], *v[1]) && sameColour(*v[0], *v[2])) flatFrom = v[0];
     if (flatFrom) {
         sp.flat = true;
         sp.flatR = flatFrom->r; sp.flatG = flatFrom->g; sp.flatB = flatFrom->b; sp.flatA = flatFrom->a;

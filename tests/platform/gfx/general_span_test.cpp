@@ -345,3 +345,51 @@ TEST(TriangleRows, CoverageMatchesTheEdgeTestsPixelByPixel) {
     }
     EXPECT_GT(drawn, 100000);
 }
+
+// A lit perspective plane whose corners all get the same colour (one directional
+// light, one normal) shows exactly that colour everywhere, in both paths: a channel
+// of 127.5 rounds to 128 at every pixel, never a hair below.
+TEST(GeneralSpans, EvenlyLitPerspectivePlaneHasOneColour) {
+    for (bool simd : {true, false}) {
+        SetSimdEnabled(simd);
+        Device d(160, 120);
+        d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        d.SetTransform(TS_VIEW, vm::LookAtLH({0.7f, 3.0f, -5.0f}, {0, 0, 0}, {0, 1, 0}));
+        d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(float(std::numbers::pi) / 4, 4.0f / 3.0f, 0.1f, 50));
+        Material m;
+        m.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+        d.SetMaterial(m);
+        Light l;
+        l.diffuse = {1, 1, 1, 1};
+        l.direction = {0, -1, 0};
+        d.SetLight(0, l);
+        d.LightEnable(0, true);
+        d.SetRenderState(RS_AMBIENT, 0);
+        d.SetRenderState(RS_COLORVERTEX, 0);  // the material's own diffuse
+        d.SetRenderState(RS_CULLMODE, CULL_NONE);
+        d.SetFVF(FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE | FVF_SPECULAR | FVF_TEX1);
+        std::vector<V3> v;
+        const int n = 9;
+        for (int j = 0; j <= n; ++j)
+            for (int i = 0; i <= n; ++i)
+                v.push_back({-4.0f + 8.0f * i / n, 0.0f, -3.0f + 9.0f * j / n, 0, 1, 0, 0xFFFFFFFF, 0, 0, 0});
+        std::vector<uint16_t> idx;
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < n; ++i) {
+                const uint16_t a = uint16_t(j * (n + 1) + i), b = uint16_t(a + 1), c = uint16_t(a + n + 1),
+                               e = uint16_t(c + 1);
+                idx.insert(idx.end(), {a, b, c, b, e, c});
+            }
+        d.DrawIndexedPrimitiveUP(PT_TRIANGLELIST, 0, uint32_t(v.size()), uint32_t(idx.size() / 3), idx.data(),
+                                 false, v.data(), sizeof(V3));
+        int lit = 0;
+        for (int i = 0; i < 160 * 120; ++i) {
+            const uint32_t c = d.BackBuffer()[i];
+            if (c == 0xFF000000u) continue;
+            ++lit;
+            ASSERT_EQ(c, 0xFF808080u) << "pixel " << i << " simd " << simd;
+        }
+        EXPECT_GT(lit, 5000);
+    }
+    SetSimdEnabled(true);
+}
