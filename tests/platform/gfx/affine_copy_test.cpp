@@ -80,27 +80,13 @@ Target Shade(bool simd, Feed feed, const State& st, const Rect& r, const std::ve
         const int k = i % 11;
         t.depth[size_t(i)] = k < 3 ? 0.25f : k < 6 ? st.z : k < 10 ? 0.75f : std::numeric_limits<float>::quiet_NaN();
     }
-    PipeState s;
-    s.cbuf = t.color.data();
-    s.zbuf = t.depth.data();
-    s.pitch = kW;
-    s.sx0 = 0, s.sy0 = 0, s.sx1 = kW, s.sy1 = h;
+    PipeState s = SpritePipe(t.color.data(), t.depth.data(), kW, h, tex.data(), kTw, th, st.linear, st.blend);
     s.zTest = st.zTest;
     s.zWrite = st.zTest && st.zWrite;
     s.zFunc = st.zFunc;
     s.alphaTest = st.alphaTest;
     s.alphaFunc = st.alphaFunc;
     s.alphaRef = st.alphaRef;
-    s.blend = st.blend;
-    s.srcBlend = BLEND_SRCALPHA;
-    s.dstBlend = BLEND_INVSRCALPHA;
-    s.colorOp = s.alphaOp = TOP_MODULATE;
-    s.colorArg1 = s.alphaArg1 = TA_TEXTURE;
-    s.colorArg2 = s.alphaArg2 = TA_DIFFUSE;
-    s.tex = tex.data();
-    s.tw = kTw, s.th = th;
-    s.addrU = s.addrV = TADDRESS_CLAMP;
-    s.magLinear = s.minLinear = st.linear;
     PreparePipe(s);
     SpanSetup sp;
     sp.x0 = float(r.x0), sp.y0 = float(r.y0);

@@ -81,23 +81,9 @@ Target Shade(bool simd, const Geometry& g, const States& st, const std::vector<u
         const float zs[] = {0.2f, st.z, 0.8f, 1.0f, 0.0f, st.z, 0.5f};
         t.depth[i] = zs[(i * 5 + i / size_t(g.w)) % 7];
     }
-    PipeState s;
-    s.cbuf = t.color.data();
-    s.zbuf = t.depth.data();
-    s.pitch = g.w;
-    s.sx0 = 0, s.sy0 = 0, s.sx1 = g.w, s.sy1 = g.h;
+    PipeState s = gfxtest::SpritePipe(t.color.data(), t.depth.data(), g.w, g.h, tex.data(), g.tw, g.th, true, st.blend);
     s.zTest = st.zTest, s.zWrite = st.zWrite, s.zFunc = st.zFunc;
     s.alphaTest = st.alphaTest, s.alphaFunc = st.alphaFunc, s.alphaRef = st.alphaRef;
-    s.blend = st.blend;
-    s.srcBlend = BLEND_SRCALPHA;
-    s.dstBlend = BLEND_INVSRCALPHA;
-    s.colorOp = s.alphaOp = TOP_MODULATE;
-    s.colorArg1 = s.alphaArg1 = TA_TEXTURE;
-    s.colorArg2 = s.alphaArg2 = TA_DIFFUSE;
-    s.tex = tex.data();
-    s.tw = g.tw, s.th = g.th;
-    s.addrU = s.addrV = TADDRESS_CLAMP;
-    s.magLinear = s.minLinear = true;
     PreparePipe(s);
     SetSimdEnabled(simd);
     ShadeBlock(s, Block(g, st), g.y0, g.y1, g.x0, g.x1);

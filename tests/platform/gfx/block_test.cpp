@@ -7,8 +7,10 @@
 
 #include "gfx/device.h"
 #include "gfx/raster_pixel.h"
+#include "gfx_test_util.h"
 
 using namespace gfx;
+using namespace gfxtest;
 
 namespace {
 
@@ -26,26 +28,12 @@ Target Shade(bool block, const SpanSetup& sp, bool linear, bool blend, int y0, i
     std::vector<uint32_t> tex(64 * 32);
     for (size_t i = 0; i < tex.size(); ++i)
         tex[i] = (uint32_t(i % 5 == 0 ? 0 : (i * 53) & 0xFF) << 24) | uint32_t(i * 2654435761u >> 8);
-    PipeState s;
-    s.cbuf = t.color.data();
-    s.zbuf = t.depth.data();
-    s.pitch = w;
-    s.sx0 = 0, s.sy0 = 0, s.sx1 = w, s.sy1 = h;
+    PipeState s = SpritePipe(t.color.data(), t.depth.data(), w, h, tex.data(), 64, 32, linear, blend);
     s.zTest = s.zWrite = true;
     s.zFunc = CMP_LESSEQUAL;
     s.alphaTest = true;
     s.alphaFunc = CMP_GREATER;
     s.alphaRef = 0;
-    s.blend = blend;
-    s.srcBlend = BLEND_SRCALPHA;
-    s.dstBlend = BLEND_INVSRCALPHA;
-    s.colorOp = s.alphaOp = TOP_MODULATE;
-    s.colorArg1 = s.alphaArg1 = TA_TEXTURE;
-    s.colorArg2 = s.alphaArg2 = TA_DIFFUSE;
-    s.tex = tex.data();
-    s.tw = 64, s.th = 32;
-    s.addrU = s.addrV = TADDRESS_CLAMP;
-    s.magLinear = s.minLinear = linear;
     PreparePipe(s);
     if (block) ShadeBlock(s, sp, y0, y1, x0, x1);
     else

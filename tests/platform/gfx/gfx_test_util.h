@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gfx/device.h"
+#include "gfx/raster_pixel.h"
 #include "gfx/texture.h"
 
 namespace gfxtest {
@@ -39,6 +40,30 @@ inline gfx::Texture* Pattern(int w, int h, uint32_t seed = 1) {
         t->Pixels()[i] = s | 0xFF000000u;
     }
     return t;
+}
+
+// The pipe state of a sprite or screen rectangle drawn straight through the pixel
+// pipeline: texture modulated by the diffuse colour, clamped, source-over blending
+// when `blend` is set, over a w x h target (pitch w). Tests set the depth and alpha
+// test fields themselves; PreparePipe is left to them.
+inline gfx::PipeState SpritePipe(uint32_t* color, float* depth, int w, int h, const uint32_t* tex, int tw, int th,
+                                 bool linear, bool blend) {
+    gfx::PipeState s;
+    s.cbuf = color;
+    s.zbuf = depth;
+    s.pitch = w;
+    s.sx0 = 0, s.sy0 = 0, s.sx1 = w, s.sy1 = h;
+    s.blend = blend;
+    s.srcBlend = gfx::BLEND_SRCALPHA;
+    s.dstBlend = gfx::BLEND_INVSRCALPHA;
+    s.colorOp = s.alphaOp = gfx::TOP_MODULATE;
+    s.colorArg1 = s.alphaArg1 = gfx::TA_TEXTURE;
+    s.colorArg2 = s.alphaArg2 = gfx::TA_DIFFUSE;
+    s.tex = tex;
+    s.tw = tw, s.th = th;
+    s.addrU = s.addrV = gfx::TADDRESS_CLAMP;
+    s.magLinear = s.minLinear = linear;
+    return s;
 }
 
 }  // namespace gfxtest
