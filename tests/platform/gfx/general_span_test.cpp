@@ -393,3 +393,72 @@ TEST(GeneralSpans, EvenlyLitPerspectivePlaneHasOneColour) {
     }
     SetSimdEnabled(true);
 }
+
+// Short rows share their groups of eight pixels (the end of one row and the start of
+// the next): small and thin triangles of every slope, in targets narrower and wider
+// than a group, touching every edge and corner of the target, give the colours and
+// depths of the one-by-one path, with and without blending, with depth tests that
+// pass and fail, and with Gouraud and flat colours.
+TEST(GeneralSpans, ShortRowsSharingGroupsMatchOneByOne) {
+    const int sizes[][2] = {{5, 6}, {7, 9}, {8, 8}, {9, 5}, {13, 11}, {31, 17}, {64, 20}};
+    for (const auto& sz : sizes)
+        for (int variant = 0; variant < 6; ++variant) {
+            const int W = sz[0], H = sz[1];
+            Image img[2];
+            for (int pass = 0; pass < 2; ++pass) {
+                SetSimdEnabled(pass == 0);
+                Device d(8, 8);
+                Texture target(W, H, Format::A8R8G8B8, true);
+                d.SetRenderTarget(&target);
+                d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0x80203040, 0.6f, 0);
+                std::unique_ptr<Texture> tex(Pattern(16, 8, 3));
+                d.SetTexture(0, variant == 5 ? nullptr : tex.get());
+                if (variant == 5) {
+                    d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);
+                    d.SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG2);
+                }
+                d.SetSamplerState(0, SAMP_MAGFILTER, variant == 3 ? TEXF_POINT : TEXF_LINEAR);
+                d.SetSamplerState(0, SAMP_MINFILTER, variant == 3 ? TEXF_POINT : TEXF_LINEAR);
+                d.SetSamplerState(0, SAMP_ADDRESSU, variant == 4 ? TADDRESS_CLAMP : TADDRESS_WRAP);
+                d.SetSamplerState(0, SAMP_ADDRESSV, variant == 4 ? TADDRESS_CLAMP : TADDRESS_WRAP);
+                d.SetRenderState(RS_CULLMODE, CULL_NONE);
+                d.SetRenderState(RS_LIGHTING, 0);
+                d.SetRenderState(RS_ZFUNC, variant == 2 ? CMP_GREATER : CMP_LESSEQUAL);
+                d.SetRenderState(RS_ZWRITEENABLE, variant == 2 ? 0 : 1);
+                if (variant == 1 || variant == 4) {
+                    d.SetRenderState(RS_ALPHABLENDENABLE, 1);
+                    d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+                    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+                }
+                if (variant == 3) d.SetRenderState(RS_SHADEMODE, SHADE_FLAT);
+                d.SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+                std::mt19937 rng(77 + variant * 13 + W);
+                auto uni = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+                for (int n = 0; n < 400; ++n) {
+                    // Around a point anywhere on the target (often on its edges and
+                    // corners), from under a pixel to a dozen pixels across.
+                    const float cx = n % 4 == 0 ? (n % 8 == 0 ? 0.0f : float(W - 1)) : uni(-2.0f, W + 2.0f);
+                    const float cy = n % 6 == 0 ? (n % 12 == 0 ? 0.0f : float(H - 1)) : uni(-2.0f, H + 2.0f);
+                    const float size = n % 3 == 0 ? 1.5f : (n % 3 == 1 ? 5.0f : 12.0f);
+                    TLR v[3];
+                    for (int i = 0; i < 3; ++i) {
+                        const uint32_t c = uint32_t(rng());
+                        v[i] = {cx + uni(-size, size), cy + uni(-size, size) * (n % 5 == 0 ? 0.2f : 1.0f),
+                                uni(0.0f, 1.0f), uni(0.3f, 1.0f), c | (variant == 1 ? 0u : 0xFF000000u),
+                                uni(-1.0f, 2.0f), uni(-1.0f, 2.0f)};
+                    }
+                    d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, v, sizeof(TLR));
+                }
+                img[pass].color.assign(target.Pixels(), target.Pixels() + size_t(W) * H);
+                img[pass].depth.assign(target.Depth(), target.Depth() + size_t(W) * H);
+                d.SetRenderTarget(nullptr);
+            }
+            SetSimdEnabled(true);
+            for (int i = 0; i < W * H; ++i) {
+                ASSERT_EQ(img[0].color[i], img[1].color[i])
+                    << "target " << W << "x" << H << " variant " << variant << " at " << i % W << "," << i / W;
+                ASSERT_EQ(std::memcmp(&img[0].depth[i], &img[1].depth[i], sizeof(float)), 0)
+                    << "target " << W << "x" << H << " variant " << variant << " at " << i % W << "," << i / W;
+            }
+        }
+}
