@@ -352,17 +352,25 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     // the triangle there (the triangle is convex), so its limit could only be looser,
     // and both agree on the row through their shared corner.
     int left[2] = {-1, -1}, right[2] = {-1, -1}, nLeft = 0, nRight = 0;
-    int64_t hk = 0, hdk = 0, hbias = 0;  // horizontal edge: E = hk, stepping hdk; inside while E >= hbias
+    int horizontal = -1;
     for (int i = 0; i < 3; ++i) {
         if (edy[i] == 0) {
-            hk = edx[i] * (int64_t(yTop) * kSub - ey[i]);
-            hdk = edx[i] * kSub;
-            hbias = bias[i];
+            horizontal = i;
         } else if (edy[i] < 0) {
             left[nLeft++] = i;
         } else {
             right[nRight++] = i;
         }
+    }
+    // A horizontal edge decides whether the row through it is inside (a top edge
+    // keeps it, a bottom edge does not): its test E = edx * (y - ey) >= bias changes
+    // once along the rows, so only the first or the last row can fail it.
+    if (horizontal >= 0) {
+        const int h = horizontal;
+        auto passes = [&](int y) { return edx[h] * (int64_t(y) * kSub - ey[h]) >= bias[h]; };
+        while (yTop <= yBot && !passes(yTop)) ++yTop;
+        while (yBot >= yTop && !passes(yBot)) --yBot;
+        if (yTop > yBot) return;
     }
     // Heights are in 1/256 pixel: an edge going up (left side) ends at its top.
     auto topOf = [&](int i) { return std::min(ey[i], ey[i] + edy[i]); };
@@ -382,25 +390,41 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     constexpr int kBatch = 64;
     int bx0[kBatch], bx1[kBatch];
     int batchY = yTop, batchN = 0;
-    for (int y = yTop; y <= yBot; ++y) {
-        if (batchN == kBatch) {
-            ShadeRows(s, sp, batchY, batchN, bx0, bx1);
-            batchY = y;
-            batchN = 0;
+    // Down to the row before the turn of the two-edge side, then on with its second
+    // edge. An empty row gets x0 = x1.
+    for (int part = 0; part < 2; ++part) {
+        int yFrom = yTop, yTo = std::min(yBot, ySplit - 1);
+        if (part == 1) {
+            if (ySplit > yBot) break;
+            if (nLeft == 2) el = edgeFrom(left[1], ySplit);
+            else er = edgeFrom(right[1], ySplit);
+            yFrom = ySplit;
+            yTo = yBot;
         }
-        if (y == ySplit) {
-            if (nLeft == 2) el = edgeFrom(left[1], y);
-            else er = edgeFrom(right[1], y);
+        EdgeStep l = el, r = er;
+        for (int y = yFrom; y <= yTo;) {
+            if (batchN == kBatch) {
+                ShadeRows(s, sp, batchY, batchN, bx0, bx1);
+                batchY = y;
+                batchN = 0;
+            }
+            const int n = std::min(kBatch - batchN, yTo - y + 1);
+            int* const o0 = bx0 + batchN;
+            int* const o1 = bx1 + batchN;
+            for (int i = 0; i < n; ++i) {
+                int64_t xl = std::max(sxl, l.q);
+                const int64_t xr = std::min(sxr, r.q);
+                l.Step();
+                r.Step();
+                if (xl > xr) xl = xr + 1;
+                o0[i] = int(xl);
+                o1[i] = int(xr) + 1;
+            }
+            batchN += n;
+            y += n;
         }
-        int64_t xl = std::max(sxl, el.q), xr = std::min(sxr, er.q);
-        const bool empty = hk < hbias;
-        hk += hdk;
-        el.Step();
-        er.Step();
-        if (empty || xl > xr) xl = xr + 1;
-        bx0[batchN] = int(xl);
-        bx1[batchN] = int(xr) + 1;
-        ++batchN;
+        el = l;
+        er = r;
     }
     ShadeRows(s, sp, batchY, batchN, bx0, bx1);
 }
