@@ -29,8 +29,11 @@ __attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, e
     const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
     return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
 }
-__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size) {  // ToFixed, eight at a time
-    __m256 f = _mm256_mul_ps(_mm256_mul_ps(v, size), _mm256_set1_ps(256.0f));
+// ToFixed(v * size), eight at a time, given size * 256: a product times 256 is the
+// same float as the product with 256 taken in first (a power of two only moves the
+// exponent, even where the product overflows or is rounded to zero by the conversion).
+__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size256) {
+    __m256 f = _mm256_mul_ps(v, size256);
     f = _mm256_min_ps(_mm256_max_ps(f, _mm256_set1_ps(-1073741824.0f)), _mm256_set1_ps(1073741824.0f));
     return _mm256_cvtps_epi32(f);
 }
@@ -285,7 +288,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const bool rowShift = Usual || (tw & (tw - 1)) == 0;
     const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
     const __m128i twShift = _mm_cvtsi32_si128(twLog);
-    const __m256 ftw = _mm256_set1_ps(float(tw)), fth = _mm256_set1_ps(float(th));
+    const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
     const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
     const __m256i mx = _mm256_set1_epi32(tw - 1), my = _mm256_set1_epi32(th - 1), vtw = _mm256_set1_epi32(tw);
     const __m256i z256 = _mm256_setzero_si256(), i255 = _mm256_set1_epi32(255), i128 = _mm256_set1_epi32(128);
