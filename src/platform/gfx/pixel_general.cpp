@@ -312,161 +312,148 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     if (constColor && sp.flat)
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(
             int((ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB))));
-    // The attributes at the start of rows: a0 + dadx * dx + dady * dy, as the
-    // one-by-one path evaluates them (three at a time: a group's two rows and the
-    // row after them).
-    alignas(32) float a0Rows[3][kAttrSR];
-    int cur = 0;
-    int row = 0;
-    // Skips empty rows; sets up the first non-empty one.
-    while (row < nRows && rx0[row] >= rx1[row]) ++row;
-    int x = 0;  // where the current row continues
-    if (row < nRows) {
-        x = rx0[row];
-        const float fxs = float(x) - sp.x0, fys = float(yFirst + row) - sp.y0;
-        _mm256_store_ps(a0Rows[cur], _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
-                                                   _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
-        if (zTest) _mm_prefetch(reinterpret_cast<const char*>(s.zbuf + size_t(yFirst + row) * pitch + x), _MM_HINT_T0);
-    }
-    while (row < nRows) {
-        const int y = yFirst + row;
-        const int x0 = rx0[row], x1 = rx1[row];
-        const float* const a0A = a0Rows[cur];
-        // The first row's lanes: [0, nA).
-        const int nA = std::min(8, x1 - x);
-        const int atA = y * pitch + x;
-        const int tA = x - x0;
-        x += nA;
-        // The second row's lanes: [nA, nA + nB), from its first pixel.
-        int nB = 0, atB = atA, tB = 0;
-        const float* a0B = a0A;
-        if (x >= x1) {
-            // On to the next row that has pixels.
-            ++row;
-            while (row < nRows && rx0[row] >= rx1[row]) ++row;
-            if (row < nRows) {
-                const int yn = yFirst + row;
-                x = rx0[row];
-                cur = cur == 2 ? 0 : cur + 1;
-                const float fxs = float(x) - sp.x0, fys = float(yn) - sp.y0;
-                _mm256_store_ps(a0Rows[cur],
-                                _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
-                                              _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
-                // The depth of a row a little further down is asked for now, so it has
-                // arrived by the time that row is tested.
-                // (The colour is read and written when the groups are finished.)
-                if (row + 1 < nRows) {
-                    const size_t next = size_t(yn + 1) * pitch + rx0[row + 1];
-                    if (zTest) _mm_prefetch(reinterpret_cast<const char*>(s.zbuf + next), _MM_HINT_T0);
-                    _mm_prefetch(reinterpret_cast<const char*>(s.cbuf + next), _MM_HINT_T0);
-                }
-                if (nA < 8 && !rowColour) {
-                    nB = std::min(8 - nA, rx1[row] - x);
-                    atB = yn * pitch + x - nA;
-                    tB = -nA;
-                    a0B = a0Rows[cur];
-                    x += nB;
-                    if (x >= rx1[row]) {
-                        // The second row ends here too: the next group starts afresh.
-                        ++row;
-                        while (row < nRows && rx0[row] >= rx1[row]) ++row;
-                        if (row < nRows) {
-                            x = rx0[row];
-                            cur = cur == 2 ? 0 : cur + 1;
-                            const float fx2 = float(x) - sp.x0, fy2 = float(yFirst + row) - sp.y0;
-                            _mm256_store_ps(a0Rows[cur],
-                                            _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fx2))),
-                                                          _mm256_mul_ps(spDy, _mm256_set1_ps(fy2))));
+    // The rows that have pixels, with their start and end, their offset in the
+    // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
+    // the one-by-one path evaluates them). Their depth and colour are asked for now,
+    // so the reads from the outer caches overlap.
+    constexpr int kMaxRows = 64;
+    alignas(32) float rowA0[kMaxRows][kAttrSR];
+    int rowX0[kMaxRows], rowX1[kMaxRows], rowOff[kMaxRows];
+    for (int r0 = 0; r0 < nRows; r0 += kMaxRows) {
+        // (Batches of more rows, from callers other than the triangles, go by parts.)
+        const int rEnd = std::min(nRows, r0 + kMaxRows);
+        int m = 0;
+        for (int r = r0; r < rEnd; ++r) {
+            const int x0 = rx0[r];
+            if (x0 >= rx1[r]) continue;
+            const int y = yFirst + r;
+            const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+            _mm256_store_ps(rowA0[m], _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
+                                                    _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
+            rowX0[m] = x0;
+            rowX1[m] = rx1[r];
+            rowOff[m] = y * pitch;
+            if (zTest) _mm_prefetch(reinterpret_cast<const char*>(s.zbuf + rowOff[m] + x0), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(s.cbuf + rowOff[m] + x0), _MM_HINT_T0);
+            ++m;
+        }
+        int k = 0;                     // the current row
+        int x = m > 0 ? rowX0[0] : 0;  // where it continues
+        while (k < m) {
+            const int x0 = rowX0[k], x1 = rowX1[k];
+            const float* const a0A = rowA0[k];
+            // The first row's lanes: [0, nA).
+            const int nA = std::min(8, x1 - x);
+            const int atA = rowOff[k] + x;
+            const int tA = x - x0;
+            x += nA;
+            // The second row's lanes: [nA, nA + nB), from its first pixel.
+            int nB = 0, atB = atA, tB = 0;
+            const float* a0B = a0A;
+            if (x >= x1) {
+                ++k;
+                if (k < m) {
+                    x = rowX0[k];
+                    if (nA < 8 && !rowColour) {
+                        nB = std::min(8 - nA, rowX1[k] - x);
+                        atB = rowOff[k] + x - nA;
+                        tB = -nA;
+                        a0B = rowA0[k];
+                        x += nB;
+                        if (x >= rowX1[k]) {
+                            // The second row ends here too: the next group starts afresh.
+                            ++k;
+                            if (k < m) x = rowX0[k];
                         }
                     }
                 }
             }
-        }
-        const int lanes = nA + nB;
-        const unsigned bLanes = (0xFFu << nA) & 0xFFu;  // (lanes past `lanes` never pass)
-        const __m256i bmi = _mm256_cmpgt_epi32(laneIdx, _mm256_set1_epi32(nA - 1));
-        const __m256 bm = _mm256_castsi256_ps(bmi);
-        const bool inBuf = fits & (unsigned(atA) <= lastU) & (unsigned(atB) <= lastU);
-        Group& g = pending[nPending];
-        // Each lane's distance from its own row's first pixel.
-        const __m256 t = _mm256_cvtepi32_ps(
-            _mm256_add_epi32(laneIdx, _mm256_blendv_epi8(_mm256_set1_epi32(tA), _mm256_set1_epi32(tB), bmi)));
-        const __m256 z = Plane2(a0A, a0B, kAttrZ, bm, dZ, t);
-        const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
-        unsigned mask = (1u << lanes) - 1;
-        if (zTest) {
-            const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
-            mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
-                                           : DepthMask8(zFunc, zc, old);
-            if (!mask) continue;
-        }
-        ++nPending;
-        g.zc = zc;
-        g.mask = mask;
-        g.atA = atA;
-        g.atB = atB;
-        g.bLanes = bLanes;
-        g.inBuf = inBuf;
-        __m256 w = one8;
-        if (Persp) w = _mm256_div_ps(one8, Plane2(a0A, a0B, kAttrRhw, bm, dRhw, t));
-        // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-        if (constColor) {
-            if (rowColour) {
-                const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
-                                   (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
-                g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
-            } else {
-                g.difLo = g.difHi = constDif;
+            const int lanes = nA + nB;
+            const unsigned bLanes = (0xFFu << nA) & 0xFFu;  // (lanes past `lanes` never pass)
+            const __m256i bmi = _mm256_cmpgt_epi32(laneIdx, _mm256_set1_epi32(nA - 1));
+            const __m256 bm = _mm256_castsi256_ps(bmi);
+            const bool inBuf = fits & (unsigned(atA) <= lastU) & (unsigned(atB) <= lastU);
+            Group& g = pending[nPending];
+            // Each lane's distance from its own row's first pixel.
+            const __m256 t = _mm256_cvtepi32_ps(
+                _mm256_add_epi32(laneIdx, _mm256_blendv_epi8(_mm256_set1_epi32(tA), _mm256_set1_epi32(tB), bmi)));
+            const __m256 z = Plane2(a0A, a0B, kAttrZ, bm, dZ, t);
+            const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
+            unsigned mask = (1u << lanes) - 1;
+            if (zTest) {
+                const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
+                mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                               : DepthMask8(zFunc, zc, old);
+                if (!mask) continue;
             }
-        } else {
-            const __m256i bb = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrB, bm, dB, t, w));
-            const __m256i gg = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrG, bm, dG, t, w));
-            const __m256i rr = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrR, bm, dR, t, w));
-            const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
-            const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
-            const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
-            g.difLo = _mm256_unpacklo_epi32(bg, ra);
-            g.difHi = _mm256_unpackhi_epi32(bg, ra);
-        }
-        if (hasTex) {
-            __m256i fu = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
-            __m256i fv = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrV, bm, dV, t, w), fth);
-            if (Linear) {
-                fu = _mm256_sub_epi32(fu, i128);
-                fv = _mm256_sub_epi32(fv, i128);
-            }
-            const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
-            __m256i xa, ya;
-            if (Wrap) {
-                xa = _mm256_and_si256(xi, mx);
-                ya = _mm256_and_si256(yi, my);
-            } else {
-                xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
-                ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
-            }
-            const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-            g.ia = _mm256_add_epi32(rowA, xa);
-            if (Linear) {
-                __m256i xb, yb;
-                if (Wrap) {
-                    xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
-                    yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+            ++nPending;
+            g.zc = zc;
+            g.mask = mask;
+            g.atA = atA;
+            g.atB = atB;
+            g.bLanes = bLanes;
+            g.inBuf = inBuf;
+            __m256 w = one8;
+            if (Persp) w = _mm256_div_ps(one8, Plane2(a0A, a0B, kAttrRhw, bm, dRhw, t));
+            // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
+            if (constColor) {
+                if (rowColour) {
+                    const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
+                                       (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
+                    g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
                 } else {
-                    xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
-                    yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                    g.difLo = g.difHi = constDif;
                 }
-                const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
-                g.ib = _mm256_add_epi32(rowB, xa);
-                g.dxb = _mm256_sub_epi32(xb, xa);
-                g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
-                // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
-                g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
-                                       _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
+            } else {
+                const __m256i bb = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrB, bm, dB, t, w));
+                const __m256i gg = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrG, bm, dG, t, w));
+                const __m256i rr = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrR, bm, dR, t, w));
+                const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
+                const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
+                const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
+                g.difLo = _mm256_unpacklo_epi32(bg, ra);
+                g.difHi = _mm256_unpackhi_epi32(bg, ra);
             }
-        }
-        if (nPending == kPending) {
-            FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
-            nPending = 0;
+            if (hasTex) {
+                __m256i fu = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
+                __m256i fv = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrV, bm, dV, t, w), fth);
+                if (Linear) {
+                    fu = _mm256_sub_epi32(fu, i128);
+                    fv = _mm256_sub_epi32(fv, i128);
+                }
+                const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
+                __m256i xa, ya;
+                if (Wrap) {
+                    xa = _mm256_and_si256(xi, mx);
+                    ya = _mm256_and_si256(yi, my);
+                } else {
+                    xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
+                    ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
+                }
+                const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+                g.ia = _mm256_add_epi32(rowA, xa);
+                if (Linear) {
+                    __m256i xb, yb;
+                    if (Wrap) {
+                        xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
+                        yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+                    } else {
+                        xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
+                        yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                    }
+                    const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                    g.ib = _mm256_add_epi32(rowB, xa);
+                    g.dxb = _mm256_sub_epi32(xb, xa);
+                    g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                    // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
+                    g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
+                                           _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
+                }
+            }
+            if (nPending == kPending) {
+                FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                nPending = 0;
+            }
         }
     }
     FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
