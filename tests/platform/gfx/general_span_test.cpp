@@ -462,3 +462,67 @@ TEST(GeneralSpans, ShortRowsSharingGroupsMatchOneByOne) {
             }
         }
 }
+
+// Many rows handed over at once (more than a batch of the triangles) give the pixels
+// of the same rows shaded one by one, Gouraud and constant colours alike, with rows
+// of every length, empty ones among them, and rows reaching the target's right edge.
+TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
+    const int w = 61, h = 170;
+    std::vector<uint32_t> tex(32 * 16);
+    for (size_t i = 0; i < tex.size(); ++i) tex[i] = uint32_t(i * 2654435761u) | 0x40000000u;
+    for (int variant = 0; variant < 4; ++variant) {
+        std::vector<int> x0(160), x1(160);
+        std::mt19937 rng(5 + variant);
+        for (size_t i = 0; i < x0.size(); ++i) {
+            x0[i] = int(rng() % 50);
+            x1[i] = i % 9 == 4 ? x0[i] : std::min(w, x0[i] + int(rng() % 22));
+        }
+        Image img[2];
+        for (int pass = 0; pass < 2; ++pass) {
+            img[pass].color.assign(size_t(w) * h, 0xFF336699u);
+            img[pass].depth.assign(size_t(w) * h, 0.9f);
+            for (int i = 0; i < w * h; i += 7) img[pass].depth[size_t(i)] = 0.1f;  // some fail the depth test
+            PipeState s;
+            s.cbuf = img[pass].color.data();
+            s.zbuf = img[pass].depth.data();
+            s.pitch = w;
+            s.sx0 = 0, s.sy0 = 0, s.sx1 = w, s.sy1 = h;
+            s.zTest = s.zWrite = true;
+            s.zFunc = CMP_LESSEQUAL;
+            s.blend = variant % 2 == 1;
+            s.srcBlend = BLEND_SRCALPHA;
+            s.dstBlend = BLEND_INVSRCALPHA;
+            s.colorOp = s.alphaOp = TOP_MODULATE;
+            s.colorArg1 = s.alphaArg1 = TA_TEXTURE;
+            s.colorArg2 = s.alphaArg2 = TA_DIFFUSE;
+            s.tex = tex.data();
+            s.tw = 32, s.th = 16;
+            s.addrU = s.addrV = TADDRESS_WRAP;
+            s.magLinear = s.minLinear = true;
+            PreparePipe(s);
+            SpanSetup sp;
+            sp.persp = true;
+            sp.x0 = 1.5f, sp.y0 = 2.25f;
+            const float a0[kAttrSR] = {0.3f, 0.8f, 0.2f, 0.1f, 0.5f, 0.7f, 0.2f, 0.9f};
+            const float dx[kAttrSR] = {0.004f, 0.003f, 0.02f, 0.001f, 0.004f, -0.003f, 0.002f, -0.001f};
+            const float dy[kAttrSR] = {0.002f, -0.001f, 0.003f, 0.017f, -0.002f, 0.001f, 0.003f, 0.0f};
+            for (int k = 0; k < kAttrSR; ++k) {
+                sp.a0[k] = a0[k];
+                sp.dadx[k] = dx[k];
+                sp.dady[k] = dy[k];
+            }
+            sp.constColor = variant >= 2;  // colour taken at each row's start
+            SetSimdEnabled(pass == 0);
+            if (pass == 0) ShadeRows(s, sp, 3, int(x0.size()), x0.data(), x1.data());
+            else
+                for (size_t i = 0; i < x0.size(); ++i) ShadeSpan(s, sp, 3 + int(i), x0[i], x1[i]);
+        }
+        SetSimdEnabled(true);
+        for (int i = 0; i < w * h; ++i) {
+            ASSERT_EQ(img[0].color[size_t(i)], img[1].color[size_t(i)])
+                << "variant " << variant << " at " << i % w << "," << i / w;
+            ASSERT_EQ(std::memcmp(&img[0].depth[size_t(i)], &img[1].depth[size_t(i)], sizeof(float)), 0)
+                << "variant " << variant << " at " << i % w << "," << i / w;
+        }
+    }
+}
