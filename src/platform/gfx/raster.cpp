@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -116,6 +117,11 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
     return q;
 }
 inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+// The same by the sub-pixel steps per pixel, a power of two: a shift of a signed
+// value rounds down.
+static_assert(kSub == 256);
+inline int64_t FloorSub(int64_t a) { return a >> 8; }
+inline int64_t CeilSub(int64_t a) { return -((-a) >> 8); }
 
 // v * 256 rounded to nearest, halves away from zero (as llround), without a library
 // call: the product is exact in double and its fraction is exact too.
@@ -239,11 +245,11 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         std::swap(v[1], v[2]);
     }
     const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    int yTop = int(std::max<int64_t>(CeilDiv(minY, kSub), s.sy0));
-    int yBot = int(std::min<int64_t>(FloorDiv(maxY, kSub), s.sy1 - 1));
+    int yTop = int(std::max<int64_t>(CeilSub(minY), s.sy0));
+    int yBot = int(std::min<int64_t>(FloorSub(maxY), s.sy1 - 1));
     if (yTop > yBot) return;
     const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
-    if (CeilDiv(minX, kSub) >= s.sx1 || FloorDiv(maxX, kSub) < s.sx0) return;
+    if (CeilSub(minX) >= s.sx1 || FloorSub(maxX) < s.sx0) return;
 
     // Edges i -> i+1; inside is E >= bias.
     int64_t edx[3], edy[3], ex[3], ey[3], bias[3];
@@ -290,8 +296,14 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     // A perspective triangle whose corners share one colour has that colour
     // everywhere: taken as it is rather than interpolated (which could round it a
     // hair off), as with flat shading.
+    // (r g b a and sr sg sb lie one after another: compared four at a time.)
+    static_assert(offsetof(ScreenVertex, a) == offsetof(ScreenVertex, r) + 12 &&
+                  offsetof(ScreenVertex, sb) == offsetof(ScreenVertex, sr) + 8 &&
+                  offsetof(ScreenVertex, sr) + 16 <= sizeof(ScreenVertex));
     auto sameColour = [](const ScreenVertex& a, const ScreenVertex& b) {
-        return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a && a.sr == b.sr && a.sg == b.sg && a.sb == b.sb;
+        const int c = _mm_movemask_ps(_mm_cmpeq_ps(_mm_loadu_ps(&a.r), _mm_loadu_ps(&b.r)));
+        const int h = _mm_movemask_ps(_mm_cmpeq_ps(_mm_loadu_ps(&a.sr), _mm_loadu_ps(&b.sr)));
+        return c == 0xF && (h & 7) == 7;
     };
     if (!flatFrom && persp && sameColour(*v[0], *v[1]) && sameColour(*v[0], *v[2])) flatFrom = v[0];
     if (flatFrom) {
@@ -383,7 +395,7 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         if (topOf(right[1]) < topOf(right[0])) std::swap(right[0], right[1]);
         split = bottomOf(right[0]);
     }
-    const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilDiv(split, kSub), yTop));
+    const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilSub(split), yTop));
     EdgeStep el = edgeFrom(left[0], yTop), er = edgeFrom(right[0], yTop);
     const int64_t sxl = s.sx0, sxr = s.sx1 - 1;
     // Rows are handed to the pixel pipeline in batches.
@@ -901,10 +913,10 @@ bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
     if (s.cull == CULL_CCW && area < 0) return true;
     if (s.cull == CULL_CW && area > 0) return true;
     const int64_t xl = std::min(X0, X1), xr = std::max(X0, X1), yt = std::min(Y0, Y1), yb = std::max(Y0, Y1);
-    const int px0 = int(std::max<int64_t>(CeilDiv(xl, kSub), s.sx0));
-    const int px1 = int(std::min<int64_t>(CeilDiv(xr, kSub), s.sx1));
-    const int py0 = int(std::max<int64_t>(CeilDiv(yt, kSub), s.sy0));
-    const int py1 = int(std::min<int64_t>(CeilDiv(yb, kSub), s.sy1));
+    const int px0 = int(std::max<int64_t>(CeilSub(xl), s.sx0));
+    const int px1 = int(std::min<int64_t>(CeilSub(xr), s.sx1));
+    const int py0 = int(std::max<int64_t>(CeilSub(yt), s.sy0));
+    const int py1 = int(std::min<int64_t>(CeilSub(yb), s.sy1));
     if (px0 >= px1 || py0 >= py1) return true;
     SpanSetup sp;
     sp.persp = false;
