@@ -29,8 +29,11 @@ __attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, e
     const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
     return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
 }
-__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size) {  // ToFixed, eight at a time
-    __m256 f = _mm256_mul_ps(_mm256_mul_ps(v, size), _mm256_set1_ps(256.0f));
+// ToFixed(v * size), eight at a time, given size * 256: a product times 256 is the
+// same float as the product with 256 taken in first (a power of two only moves the
+// exponent, even where the product overflows or is rounded to zero by the conversion).
+__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size256) {
+    __m256 f = _mm256_mul_ps(v, size256);
     f = _mm256_min_ps(_mm256_max_ps(f, _mm256_set1_ps(-1073741824.0f)), _mm256_set1_ps(1073741824.0f));
     return _mm256_cvtps_epi32(f);
 }
@@ -61,17 +64,6 @@ __attribute__((target("avx2"))) inline unsigned DepthMask8(uint32_t func, __m256
 __attribute__((target("avx2"))) inline unsigned BitsOf(__m256i m) {
     return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
 }
-// Attribute k at eight pixels: a0 + d * t (the span's start value a0[k] in every lane).
-__attribute__((target("avx2"))) inline __m256 Plane(const float* a0, int k, __m256 d, __m256 t) {
-    return _mm256_add_ps(_mm256_broadcast_ss(a0 + k), _mm256_mul_ps(d, t));
-}
-// The same times w, or without w for affine spans.
-template <bool Persp>
-__attribute__((target("avx2"))) inline __m256 Attr(const float* a0, int k, __m256 d, __m256 t, __m256 w) {
-    const __m256 v = Plane(a0, k, d, t);
-    return Persp ? _mm256_mul_ps(v, w) : v;
-}
-
 // Alpha test of eight packed pixels (in their own order): a mask of passing pixels.
 __attribute__((target("avx2"))) inline unsigned AlphaMask8(uint32_t func, uint32_t ref, __m256i packed) {
     const __m256i a = _mm256_srli_epi32(packed, 24), r = _mm256_set1_epi32(int(ref));
@@ -87,20 +79,50 @@ __attribute__((target("avx2"))) inline unsigned AlphaMask8(uint32_t func, uint32
     }
 }
 
+// A pointer `off` elements from `base`, worked out on the address (a window of eight
+// pixels may begin before the buffer; its lanes there are never touched).
+template <typename T>
+inline T* At(T* base, int off) {
+    return reinterpret_cast<T*>(reinterpret_cast<uintptr_t>(base) + uintptr_t(intptr_t(off) * intptr_t(sizeof(T))));
+}
+// The lanes of a bit mask, as a vector mask.
+__attribute__((target("avx2"))) inline __m256i LaneMask(unsigned m) {
+    const __m256i bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    return _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(int(m)), bits), bits);
+}
+
 // A group of eight pixels that passed the depth test, with everything worked out
-// but its texels. Lanes hold the pixels in order; the colour halves as "lo"/"hi".
+// but its texels. A triangle's rows are often shorter than eight pixels, so a group
+// may hold the end of one row and the start of the next: lane i is the pixel at
+// atA + i of the colour and depth buffers for the lanes of the first row and at
+// atB + i for those of the second (the lanes in bLanes). One vector is then
+// written to two windows of eight pixels, each with its own lanes (a group of one
+// row has atB = atA and no lanes in the second). The colour halves as "lo"/"hi".
 struct alignas(32) Group {
     __m256 zc;                // depth
     __m256i difLo, difHi;     // diffuse
     __m256i ia, ib;           // texel indices: rows A and B at column A
     __m256i dxb;              // column B - column A
     __m256i w7;               // filter weights << 7: x in the low 16 bits, y in the high
-    uint32_t* cb;
-    float* zb;
+    int atA, atB;             // where the two windows begin in the buffers
+    unsigned bLanes;          // the lanes of the second row
     unsigned mask;            // pixels that still pass
-    int lanes;                // pixels of the span in the group
-    bool inRow, adjacent;     // eight pixels lie in the row; every texel pair side by side
+    bool inBuf;               // both windows lie wholly in the buffers
+    bool adjacent;            // every texel pair side by side
 };
+
+// Eight words of a group's two windows, each row's lanes from its own window.
+// Windows that lie in the buffers are read whole; otherwise only the lanes of `used`.
+__attribute__((target("avx2"))) inline __m256i LoadTwo(const void* buf, int atA, int atB, __m256i bm, bool inBuf,
+                                                      unsigned used) {
+    const int* const b = static_cast<const int*>(buf);
+    if (inBuf)
+        return _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + atA)),
+                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + atB)), bm);
+    const __m256i um = LaneMask(used);
+    return _mm256_blendv_epi8(_mm256_maskload_epi32(At(b, atA), _mm256_andnot_si256(bm, um)),
+                              _mm256_maskload_epi32(At(b, atB), _mm256_and_si256(bm, um)), bm);
+}
 
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
 // writes them.
@@ -108,9 +130,9 @@ template <int Kind, int BlendKind, bool Linear>
 __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool hasTex,
                                                    bool zWrite, bool alphaTest) {
     const uint32_t* const tex = s.tex;
+    // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
+    const int last = s.pitch * s.sy1 - 8;
     const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
-    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
     // Repeats a pixel's 16-bit weight over its four channels, for the lo and the hi
     // pixels: x from the low halves of the 32-bit lanes, y from the high halves.
     const __m256i spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
@@ -183,34 +205,65 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
             mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
             if (!mask) continue;
         }
-        const __m256i lm = _mm256_cmpgt_epi32(_mm256_set1_epi32(g.lanes), laneIdx);
         if (BlendKind == kBlendSrcOver) {
-            const __m256i old = g.inRow ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.cb))
-                                        : _mm256_maskload_epi32(reinterpret_cast<const int*>(g.cb), lm);
+            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
             const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
             const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
             const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
             cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
             cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
         }
+        // Only the passing lanes change, each row's in its window (the other pixels of
+        // a window that lies in the buffers are rewritten as they are).
         const __m256i out = _mm256_packus_epi16(cLo, cHi);
-        // Only the passing lanes change.
-        const __m256i sm = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(int(mask)), bits), bits);
-        if (g.inRow) {
-            __m256i* const cp = reinterpret_cast<__m256i*>(g.cb);
-            _mm256_storeu_si256(cp, _mm256_blendv_epi8(_mm256_loadu_si256(cp), out, sm));
-            if (zWrite) _mm256_storeu_ps(g.zb, _mm256_blendv_ps(_mm256_loadu_ps(g.zb), g.zc, _mm256_castsi256_ps(sm)));
+        const __m256i sm = LaneMask(mask), bm = LaneMask(g.bLanes);
+        const __m256i smA = _mm256_andnot_si256(bm, sm), smB = _mm256_and_si256(bm, sm);
+        if (g.inBuf) {
+            __m256i* const ca = reinterpret_cast<__m256i*>(s.cbuf + g.atA);
+            _mm256_storeu_si256(ca, _mm256_blendv_epi8(_mm256_loadu_si256(ca), out, smA));
+            __m256i* const cb = reinterpret_cast<__m256i*>(s.cbuf + g.atB);
+            _mm256_storeu_si256(cb, _mm256_blendv_epi8(_mm256_loadu_si256(cb), out, smB));
+            if (zWrite) {
+                float* const za = s.zbuf + g.atA;
+                _mm256_storeu_ps(za, _mm256_blendv_ps(_mm256_loadu_ps(za), g.zc, _mm256_castsi256_ps(smA)));
+                float* const zb = s.zbuf + g.atB;
+                _mm256_storeu_ps(zb, _mm256_blendv_ps(_mm256_loadu_ps(zb), g.zc, _mm256_castsi256_ps(smB)));
+            }
         } else {
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(g.cb), sm, out);
-            if (zWrite) _mm256_maskstore_ps(g.zb, sm, g.zc);
+            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(s.cbuf), g.atA), smA, out);
+            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(s.cbuf), g.atB), smB, out);
+            if (zWrite) {
+                _mm256_maskstore_ps(At(s.zbuf, g.atA), smA, g.zc);
+                _mm256_maskstore_ps(At(s.zbuf, g.atB), smB, g.zc);
+            }
         }
     }
+}
+
+// Attribute k at the group's lanes: each lane's row start value (the first row's
+// in the lanes of bm's clear lanes, the second row's in its set ones) plus d * t, t
+// being the lane's distance from its row's first pixel.
+__attribute__((target("avx2"))) inline __m256 Plane2(const float* a0A, const float* a0B, int k, __m256 bm, __m256 d,
+                                                    __m256 t) {
+    return _mm256_add_ps(_mm256_blendv_ps(_mm256_broadcast_ss(a0A + k), _mm256_broadcast_ss(a0B + k), bm),
+                         _mm256_mul_ps(d, t));
+}
+// The same times w, or without w for affine spans.
+template <bool Persp>
+__attribute__((target("avx2"))) inline __m256 Attr2(const float* a0A, const float* a0B, int k, __m256 bm, __m256 d,
+                                                   __m256 t, __m256 w) {
+    const __m256 v = Plane2(a0A, a0B, k, bm, d, t);
+    return Persp ? _mm256_mul_ps(v, w) : v;
 }
 
 // Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
 // on the row is done once. Usual: the usual state of the 3D scenes, known here
 // rather than asked for every group (depth test "less or equal" with writes, no
 // alpha test, a texture of a power-of-two width).
+//
+// The pixels of the rows are taken one after another, eight to a group: where a
+// row ends within a group, the next row's first pixels take the group's other lanes
+// (at most two rows to a group).
 template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
 __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
                                                       int nRows, const int* rx0, const int* rx1, bool varConst) {
@@ -235,131 +288,173 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const bool rowShift = Usual || (tw & (tw - 1)) == 0;
     const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
     const __m128i twShift = _mm_cvtsi32_si128(twLog);
-    const __m256 ftw = _mm256_set1_ps(float(tw)), fth = _mm256_set1_ps(float(th));
+    const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
     const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
     const __m256i mx = _mm256_set1_epi32(tw - 1), my = _mm256_set1_epi32(th - 1), vtw = _mm256_set1_epi32(tw);
     const __m256i z256 = _mm256_setzero_si256(), i255 = _mm256_set1_epi32(255), i128 = _mm256_set1_epi32(128);
     const __m256i one = _mm256_set1_epi32(1);
     const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256 laneF = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
-    const int rowEnd = s.pitch;
+    const int pitch = s.pitch;
+    // The last window start that lies wholly in the buffers.
+    const int last = pitch * s.sy1 - 8;
+    const unsigned lastU = last >= 0 ? unsigned(last) : 0u;
+    const bool fits = last >= 0;
     // Groups that passed the depth test wait here for their texels: the texture
     // reads of several groups are then in flight together rather than each group's
     // long chain of arithmetic and reads waiting for the one before.
     constexpr int kPending = 64;
     Group pending[kPending];
     int nPending = 0;
-    // A constant colour: flat shading's is the same in every row, otherwise it is
-    // taken at each row's start.
+    // A constant colour: flat shading's is the same in every row; otherwise it is
+    // taken at each row's start, and a group then holds one row only.
+    const bool rowColour = constColor && !sp.flat;
     __m256i constDif = _mm256_setzero_si256();
     if (constColor && sp.flat)
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(
             int((ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB))));
-    for (int row = 0; row < nRows; ++row) {
-    const int x0 = rx0[row], x1 = rx1[row];
-    if (x0 >= x1) continue;
-    const int y = yFirst + row;
-    // The attributes at the span's start: a0 + dadx * dx + dady * dy, as the
-    // one-by-one path evaluates them.
-    const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
-    const __m256 a0v = _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
-                                     _mm256_mul_ps(spDy, _mm256_set1_ps(fys)));
-    // Each start value is spread over the lanes where it is used (a load from the
-    // row's copy is cheaper than shuffling it out of the register).
-    alignas(32) float a0[kAttrSR];
-    _mm256_store_ps(a0, a0v);
-    uint32_t* const cb = s.cbuf + size_t(y) * s.pitch;
-    float* const zb = s.zbuf ? s.zbuf + size_t(y) * s.pitch : nullptr;
-    // The depth of a row a little further down is asked for now, so it has arrived
-    // by the time that row is tested.
-    if (zTest && row + 2 < nRows && rx0[row + 2] < rx1[row + 2])
-        _mm_prefetch(reinterpret_cast<const char*>(zb + 2 * size_t(s.pitch) + rx0[row + 2]), _MM_HINT_T0);
-    if (constColor && !sp.flat) {
-        const uint32_t c =
-            (ToByte(a0[kAttrA]) << 24) | (ToByte(a0[kAttrR]) << 16) | (ToByte(a0[kAttrG]) << 8) | ToByte(a0[kAttrB]);
-        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
-    }
-    // The last group may hold fewer than eight pixels: its other lanes are masked
-    // and never written to memory (they are read only where they lie in the row).
-    for (int x = x0; x < x1; x += 8) {
-        const int lanes = std::min(8, x1 - x);
-        const __m256i lm = _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), laneIdx);
-        // Eight whole pixels of the row may be read (and rewritten unchanged) even
-        // where the span ends sooner.
-        const bool inRow = x + 8 <= rowEnd;
-        const __m256 t = _mm256_add_ps(_mm256_set1_ps(float(x - x0)), laneF);
-        const __m256 z = Plane(a0, kAttrZ, dZ, t);
-        const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
-        unsigned mask = (1u << lanes) - 1;
-        if (zTest) {
-            const __m256 old = inRow ? _mm256_loadu_ps(zb + x) : _mm256_maskload_ps(zb + x, lm);
-            mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
-                                           : DepthMask8(zFunc, zc, old);
-            if (!mask) continue;
+    // The rows that have pixels, with their start and end, their offset in the
+    // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
+    // the one-by-one path evaluates them). Their depth and colour are asked for now,
+    // so the reads from the outer caches overlap.
+    constexpr int kMaxRows = 64;
+    alignas(32) float rowA0[kMaxRows][kAttrSR];
+    int rowX0[kMaxRows], rowX1[kMaxRows], rowOff[kMaxRows];
+    for (int r0 = 0; r0 < nRows; r0 += kMaxRows) {
+        // (Batches of more rows, from callers other than the triangles, go by parts.)
+        const int rEnd = std::min(nRows, r0 + kMaxRows);
+        int m = 0;
+        for (int r = r0; r < rEnd; ++r) {
+            const int x0 = rx0[r];
+            if (x0 >= rx1[r]) continue;
+            const int y = yFirst + r;
+            const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+            _mm256_store_ps(rowA0[m], _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
+                                                    _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
+            rowX0[m] = x0;
+            rowX1[m] = rx1[r];
+            rowOff[m] = y * pitch;
+            if (zTest) _mm_prefetch(reinterpret_cast<const char*>(s.zbuf + rowOff[m] + x0), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(s.cbuf + rowOff[m] + x0), _MM_HINT_T0);
+            ++m;
         }
-        Group& g = pending[nPending++];
-        // The colour is read and written when the group is finished: asked for now.
-        _mm_prefetch(reinterpret_cast<const char*>(cb + x), _MM_HINT_T0);
-        g.zc = zc;
-        g.cb = cb + x;
-        g.zb = zb ? zb + x : nullptr;
-        g.mask = mask;
-        g.lanes = lanes;
-        g.inRow = inRow;
-        __m256 w = one8;
-        if (Persp) w = _mm256_div_ps(one8, Plane(a0, kAttrRhw, dRhw, t));
-        // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-        if (constColor) {
-            g.difLo = g.difHi = constDif;
-        } else {
-            const __m256i bb = ByteOf8(Attr<Persp>(a0, kAttrB, dB, t, w)), gg = ByteOf8(Attr<Persp>(a0, kAttrG, dG, t, w));
-            const __m256i rr = ByteOf8(Attr<Persp>(a0, kAttrR, dR, t, w));
-            const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr<Persp>(a0, kAttrA, dA, t, w)) : z256;
-            const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
-            const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
-            g.difLo = _mm256_unpacklo_epi32(bg, ra);
-            g.difHi = _mm256_unpackhi_epi32(bg, ra);
-        }
-        if (hasTex) {
-            __m256i fu = FixedOf8(Attr<Persp>(a0, kAttrU, dU, t, w), ftw), fv = FixedOf8(Attr<Persp>(a0, kAttrV, dV, t, w), fth);
-            if (Linear) {
-                fu = _mm256_sub_epi32(fu, i128);
-                fv = _mm256_sub_epi32(fv, i128);
-            }
-            const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
-            __m256i xa, ya;
-            if (Wrap) {
-                xa = _mm256_and_si256(xi, mx);
-                ya = _mm256_and_si256(yi, my);
-            } else {
-                xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
-                ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
-            }
-            const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-            g.ia = _mm256_add_epi32(rowA, xa);
-            if (Linear) {
-                __m256i xb, yb;
-                if (Wrap) {
-                    xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
-                    yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
-                } else {
-                    xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
-                    yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+        int k = 0;                     // the current row
+        int x = m > 0 ? rowX0[0] : 0;  // where it continues
+        while (k < m) {
+            const int x0 = rowX0[k], x1 = rowX1[k];
+            const float* const a0A = rowA0[k];
+            // The first row's lanes: [0, nA).
+            const int nA = std::min(8, x1 - x);
+            const int atA = rowOff[k] + x;
+            const int tA = x - x0;
+            x += nA;
+            // The second row's lanes: [nA, nA + nB), from its first pixel.
+            int nB = 0, atB = atA, tB = 0;
+            const float* a0B = a0A;
+            if (x >= x1) {
+                ++k;
+                if (k < m) {
+                    x = rowX0[k];
+                    if (nA < 8 && !rowColour) {
+                        nB = std::min(8 - nA, rowX1[k] - x);
+                        atB = rowOff[k] + x - nA;
+                        tB = -nA;
+                        a0B = rowA0[k];
+                        x += nB;
+                        if (x >= rowX1[k]) {
+                            // The second row ends here too: the next group starts afresh.
+                            ++k;
+                            if (k < m) x = rowX0[k];
+                        }
+                    }
                 }
-                const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
-                g.ib = _mm256_add_epi32(rowB, xa);
-                g.dxb = _mm256_sub_epi32(xb, xa);
-                g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
-                // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
-                g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
-                                       _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
+            }
+            const int lanes = nA + nB;
+            const unsigned bLanes = (0xFFu << nA) & 0xFFu;  // (lanes past `lanes` never pass)
+            const __m256i bmi = _mm256_cmpgt_epi32(laneIdx, _mm256_set1_epi32(nA - 1));
+            const __m256 bm = _mm256_castsi256_ps(bmi);
+            const bool inBuf = fits & (unsigned(atA) <= lastU) & (unsigned(atB) <= lastU);
+            Group& g = pending[nPending];
+            // Each lane's distance from its own row's first pixel.
+            const __m256 t = _mm256_cvtepi32_ps(
+                _mm256_add_epi32(laneIdx, _mm256_blendv_epi8(_mm256_set1_epi32(tA), _mm256_set1_epi32(tB), bmi)));
+            const __m256 z = Plane2(a0A, a0B, kAttrZ, bm, dZ, t);
+            const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
+            unsigned mask = (1u << lanes) - 1;
+            if (zTest) {
+                const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
+                mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                               : DepthMask8(zFunc, zc, old);
+                if (!mask) continue;
+            }
+            ++nPending;
+            g.zc = zc;
+            g.mask = mask;
+            g.atA = atA;
+            g.atB = atB;
+            g.bLanes = bLanes;
+            g.inBuf = inBuf;
+            __m256 w = one8;
+            if (Persp) w = _mm256_div_ps(one8, Plane2(a0A, a0B, kAttrRhw, bm, dRhw, t));
+            // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
+            if (constColor) {
+                if (rowColour) {
+                    const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
+                                       (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
+                    g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
+                } else {
+                    g.difLo = g.difHi = constDif;
+                }
+            } else {
+                const __m256i bb = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrB, bm, dB, t, w));
+                const __m256i gg = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrG, bm, dG, t, w));
+                const __m256i rr = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrR, bm, dR, t, w));
+                const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
+                const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
+                const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
+                g.difLo = _mm256_unpacklo_epi32(bg, ra);
+                g.difHi = _mm256_unpackhi_epi32(bg, ra);
+            }
+            if (hasTex) {
+                __m256i fu = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
+                __m256i fv = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrV, bm, dV, t, w), fth);
+                if (Linear) {
+                    fu = _mm256_sub_epi32(fu, i128);
+                    fv = _mm256_sub_epi32(fv, i128);
+                }
+                const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
+                __m256i xa, ya;
+                if (Wrap) {
+                    xa = _mm256_and_si256(xi, mx);
+                    ya = _mm256_and_si256(yi, my);
+                } else {
+                    xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
+                    ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
+                }
+                const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+                g.ia = _mm256_add_epi32(rowA, xa);
+                if (Linear) {
+                    __m256i xb, yb;
+                    if (Wrap) {
+                        xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
+                        yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+                    } else {
+                        xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
+                        yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                    }
+                    const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                    g.ib = _mm256_add_epi32(rowB, xa);
+                    g.dxb = _mm256_sub_epi32(xb, xa);
+                    g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                    // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
+                    g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
+                                           _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
+                }
+            }
+            if (nPending == kPending) {
+                FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                nPending = 0;
             }
         }
-        if (nPending == kPending) {
-            FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
-            nPending = 0;
-        }
-    }
     }
     FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }

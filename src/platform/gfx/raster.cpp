@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -116,6 +117,11 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
     return q;
 }
 inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+// The same by the sub-pixel steps per pixel, a power of two: a shift of a signed
+// value rounds down.
+static_assert(kSub == 256);
+inline int64_t FloorSub(int64_t a) { return a >> 8; }
+inline int64_t CeilSub(int64_t a) { return -((-a) >> 8); }
 
 // v * 256 rounded to nearest, halves away from zero (as llround), without a library
 // call: the product is exact in double and its fraction is exact too.
@@ -239,11 +245,11 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         std::swap(v[1], v[2]);
     }
     const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    int yTop = int(std::max<int64_t>(CeilDiv(minY, kSub), s.sy0));
-    int yBot = int(std::min<int64_t>(FloorDiv(maxY, kSub), s.sy1 - 1));
+    int yTop = int(std::max<int64_t>(CeilSub(minY), s.sy0));
+    int yBot = int(std::min<int64_t>(FloorSub(maxY), s.sy1 - 1));
     if (yTop > yBot) return;
     const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
-    if (CeilDiv(minX, kSub) >= s.sx1 || FloorDiv(maxX, kSub) < s.sx0) return;
+    if (CeilSub(minX) >= s.sx1 || FloorSub(maxX) < s.sx0) return;
 
     // Edges i -> i+1; inside is E >= bias.
     int64_t edx[3], edy[3], ex[3], ey[3], bias[3];
@@ -290,8 +296,14 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     // A perspective triangle whose corners share one colour has that colour
     // everywhere: taken as it is rather than interpolated (which could round it a
     // hair off), as with flat shading.
+    // (r g b a and sr sg sb lie one after another: compared four at a time.)
+    static_assert(offsetof(ScreenVertex, a) == offsetof(ScreenVertex, r) + 12 &&
+                  offsetof(ScreenVertex, sb) == offsetof(ScreenVertex, sr) + 8 &&
+                  offsetof(ScreenVertex, sr) + 16 <= sizeof(ScreenVertex));
     auto sameColour = [](const ScreenVertex& a, const ScreenVertex& b) {
-        return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a && a.sr == b.sr && a.sg == b.sg && a.sb == b.sb;
+        const int c = _mm_movemask_ps(_mm_cmpeq_ps(_mm_loadu_ps(&a.r), _mm_loadu_ps(&b.r)));
+        const int h = _mm_movemask_ps(_mm_cmpeq_ps(_mm_loadu_ps(&a.sr), _mm_loadu_ps(&b.sr)));
+        return c == 0xF && (h & 7) == 7;
     };
     if (!flatFrom && persp && sameColour(*v[0], *v[1]) && sameColour(*v[0], *v[2])) flatFrom = v[0];
     if (flatFrom) {
@@ -352,17 +364,25 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     // the triangle there (the triangle is convex), so its limit could only be looser,
     // and both agree on the row through their shared corner.
     int left[2] = {-1, -1}, right[2] = {-1, -1}, nLeft = 0, nRight = 0;
-    int64_t hk = 0, hdk = 0, hbias = 0;  // horizontal edge: E = hk, stepping hdk; inside while E >= hbias
+    int horizontal = -1;
     for (int i = 0; i < 3; ++i) {
         if (edy[i] == 0) {
-            hk = edx[i] * (int64_t(yTop) * kSub - ey[i]);
-            hdk = edx[i] * kSub;
-            hbias = bias[i];
+            horizontal = i;
         } else if (edy[i] < 0) {
             left[nLeft++] = i;
         } else {
             right[nRight++] = i;
         }
+    }
+    // A horizontal edge decides whether the row through it is inside (a top edge
+    // keeps it, a bottom edge does not): its test E = edx * (y - ey) >= bias changes
+    // once along the rows, so only the first or the last row can fail it.
+    if (horizontal >= 0) {
+        const int h = horizontal;
+        auto passes = [&](int y) { return edx[h] * (int64_t(y) * kSub - ey[h]) >= bias[h]; };
+        while (yTop <= yBot && !passes(yTop)) ++yTop;
+        while (yBot >= yTop && !passes(yBot)) --yBot;
+        if (yTop > yBot) return;
     }
     // Heights are in 1/256 pixel: an edge going up (left side) ends at its top.
     auto topOf = [&](int i) { return std::min(ey[i], ey[i] + edy[i]); };
@@ -375,32 +395,48 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         if (topOf(right[1]) < topOf(right[0])) std::swap(right[0], right[1]);
         split = bottomOf(right[0]);
     }
-    const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilDiv(split, kSub), yTop));
+    const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilSub(split), yTop));
     EdgeStep el = edgeFrom(left[0], yTop), er = edgeFrom(right[0], yTop);
     const int64_t sxl = s.sx0, sxr = s.sx1 - 1;
     // Rows are handed to the pixel pipeline in batches.
     constexpr int kBatch = 64;
     int bx0[kBatch], bx1[kBatch];
     int batchY = yTop, batchN = 0;
-    for (int y = yTop; y <= yBot; ++y) {
-        if (batchN == kBatch) {
-            ShadeRows(s, sp, batchY, batchN, bx0, bx1);
-            batchY = y;
-            batchN = 0;
+    // Down to the row before the turn of the two-edge side, then on with its second
+    // edge. An empty row gets x0 = x1.
+    for (int part = 0; part < 2; ++part) {
+        int yFrom = yTop, yTo = std::min(yBot, ySplit - 1);
+        if (part == 1) {
+            if (ySplit > yBot) break;
+            if (nLeft == 2) el = edgeFrom(left[1], ySplit);
+            else er = edgeFrom(right[1], ySplit);
+            yFrom = ySplit;
+            yTo = yBot;
         }
-        if (y == ySplit) {
-            if (nLeft == 2) el = edgeFrom(left[1], y);
-            else er = edgeFrom(right[1], y);
+        EdgeStep l = el, r = er;
+        for (int y = yFrom; y <= yTo;) {
+            if (batchN == kBatch) {
+                ShadeRows(s, sp, batchY, batchN, bx0, bx1);
+                batchY = y;
+                batchN = 0;
+            }
+            const int n = std::min(kBatch - batchN, yTo - y + 1);
+            int* const o0 = bx0 + batchN;
+            int* const o1 = bx1 + batchN;
+            for (int i = 0; i < n; ++i) {
+                int64_t xl = std::max(sxl, l.q);
+                const int64_t xr = std::min(sxr, r.q);
+                l.Step();
+                r.Step();
+                if (xl > xr) xl = xr + 1;
+                o0[i] = int(xl);
+                o1[i] = int(xr) + 1;
+            }
+            batchN += n;
+            y += n;
         }
-        int64_t xl = std::max(sxl, el.q), xr = std::min(sxr, er.q);
-        const bool empty = hk < hbias;
-        hk += hdk;
-        el.Step();
-        er.Step();
-        if (empty || xl > xr) xl = xr + 1;
-        bx0[batchN] = int(xl);
-        bx1[batchN] = int(xr) + 1;
-        ++batchN;
+        el = l;
+        er = r;
     }
     ShadeRows(s, sp, batchY, batchN, bx0, bx1);
 }
@@ -877,10 +913,10 @@ bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
     if (s.cull == CULL_CCW && area < 0) return true;
     if (s.cull == CULL_CW && area > 0) return true;
     const int64_t xl = std::min(X0, X1), xr = std::max(X0, X1), yt = std::min(Y0, Y1), yb = std::max(Y0, Y1);
-    const int px0 = int(std::max<int64_t>(CeilDiv(xl, kSub), s.sx0));
-    const int px1 = int(std::min<int64_t>(CeilDiv(xr, kSub), s.sx1));
-    const int py0 = int(std::max<int64_t>(CeilDiv(yt, kSub), s.sy0));
-    const int py1 = int(std::min<int64_t>(CeilDiv(yb, kSub), s.sy1));
+    const int px0 = int(std::max<int64_t>(CeilSub(xl), s.sx0));
+    const int px1 = int(std::min<int64_t>(CeilSub(xr), s.sx1));
+    const int py0 = int(std::max<int64_t>(CeilSub(yt), s.sy0));
+    const int py1 = int(std::min<int64_t>(CeilSub(yb), s.sy1));
     if (px0 >= px1 || py0 >= py1) return true;
     SpanSetup sp;
     sp.persp = false;

@@ -393,3 +393,136 @@ TEST(GeneralSpans, EvenlyLitPerspectivePlaneHasOneColour) {
     }
     SetSimdEnabled(true);
 }
+
+// Short rows share their groups of eight pixels (the end of one row and the start of
+// the next): small and thin triangles of every slope, in targets narrower and wider
+// than a group, touching every edge and corner of the target, give the colours and
+// depths of the one-by-one path, with and without blending, with depth tests that
+// pass and fail, and with Gouraud and flat colours.
+TEST(GeneralSpans, ShortRowsSharingGroupsMatchOneByOne) {
+    const int sizes[][2] = {{5, 6}, {7, 9}, {8, 8}, {9, 5}, {13, 11}, {31, 17}, {64, 20}};
+    for (const auto& sz : sizes)
+        for (int variant = 0; variant < 6; ++variant) {
+            const int W = sz[0], H = sz[1];
+            Image img[2];
+            for (int pass = 0; pass < 2; ++pass) {
+                SetSimdEnabled(pass == 0);
+                Device d(8, 8);
+                Texture target(W, H, Format::A8R8G8B8, true);
+                d.SetRenderTarget(&target);
+                d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0x80203040, 0.6f, 0);
+                std::unique_ptr<Texture> tex(Pattern(16, 8, 3));
+                d.SetTexture(0, variant == 5 ? nullptr : tex.get());
+                if (variant == 5) {
+                    d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);
+                    d.SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG2);
+                }
+                d.SetSamplerState(0, SAMP_MAGFILTER, variant == 3 ? TEXF_POINT : TEXF_LINEAR);
+                d.SetSamplerState(0, SAMP_MINFILTER, variant == 3 ? TEXF_POINT : TEXF_LINEAR);
+                d.SetSamplerState(0, SAMP_ADDRESSU, variant == 4 ? TADDRESS_CLAMP : TADDRESS_WRAP);
+                d.SetSamplerState(0, SAMP_ADDRESSV, variant == 4 ? TADDRESS_CLAMP : TADDRESS_WRAP);
+                d.SetRenderState(RS_CULLMODE, CULL_NONE);
+                d.SetRenderState(RS_LIGHTING, 0);
+                d.SetRenderState(RS_ZFUNC, variant == 2 ? CMP_GREATER : CMP_LESSEQUAL);
+                d.SetRenderState(RS_ZWRITEENABLE, variant == 2 ? 0 : 1);
+                if (variant == 1 || variant == 4) {
+                    d.SetRenderState(RS_ALPHABLENDENABLE, 1);
+                    d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+                    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+                }
+                if (variant == 3) d.SetRenderState(RS_SHADEMODE, SHADE_FLAT);
+                d.SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+                std::mt19937 rng(77 + variant * 13 + W);
+                auto uni = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+                for (int n = 0; n < 400; ++n) {
+                    // Around a point anywhere on the target (often on its edges and
+                    // corners), from under a pixel to a dozen pixels across.
+                    const float cx = n % 4 == 0 ? (n % 8 == 0 ? 0.0f : float(W - 1)) : uni(-2.0f, W + 2.0f);
+                    const float cy = n % 6 == 0 ? (n % 12 == 0 ? 0.0f : float(H - 1)) : uni(-2.0f, H + 2.0f);
+                    const float size = n % 3 == 0 ? 1.5f : (n % 3 == 1 ? 5.0f : 12.0f);
+                    TLR v[3];
+                    for (int i = 0; i < 3; ++i) {
+                        const uint32_t c = uint32_t(rng());
+                        v[i] = {cx + uni(-size, size), cy + uni(-size, size) * (n % 5 == 0 ? 0.2f : 1.0f),
+                                uni(0.0f, 1.0f), uni(0.3f, 1.0f), c | (variant == 1 ? 0u : 0xFF000000u),
+                                uni(-1.0f, 2.0f), uni(-1.0f, 2.0f)};
+                    }
+                    d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, v, sizeof(TLR));
+                }
+                img[pass].color.assign(target.Pixels(), target.Pixels() + size_t(W) * H);
+                img[pass].depth.assign(target.Depth(), target.Depth() + size_t(W) * H);
+                d.SetRenderTarget(nullptr);
+            }
+            SetSimdEnabled(true);
+            for (int i = 0; i < W * H; ++i) {
+                ASSERT_EQ(img[0].color[i], img[1].color[i])
+                    << "target " << W << "x" << H << " variant " << variant << " at " << i % W << "," << i / W;
+                ASSERT_EQ(std::memcmp(&img[0].depth[i], &img[1].depth[i], sizeof(float)), 0)
+                    << "target " << W << "x" << H << " variant " << variant << " at " << i % W << "," << i / W;
+            }
+        }
+}
+
+// Many rows handed over at once (more than a batch of the triangles) give the pixels
+// of the same rows shaded one by one, Gouraud and constant colours alike, with rows
+// of every length, empty ones among them, and rows reaching the target's right edge.
+TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
+    const int w = 61, h = 170;
+    std::vector<uint32_t> tex(32 * 16);
+    for (size_t i = 0; i < tex.size(); ++i) tex[i] = uint32_t(i * 2654435761u) | 0x40000000u;
+    for (int variant = 0; variant < 4; ++variant) {
+        std::vector<int> x0(160), x1(160);
+        std::mt19937 rng(5 + variant);
+        for (size_t i = 0; i < x0.size(); ++i) {
+            x0[i] = int(rng() % 50);
+            x1[i] = i % 9 == 4 ? x0[i] : std::min(w, x0[i] + int(rng() % 22));
+        }
+        Image img[2];
+        for (int pass = 0; pass < 2; ++pass) {
+            img[pass].color.assign(size_t(w) * h, 0xFF336699u);
+            img[pass].depth.assign(size_t(w) * h, 0.9f);
+            for (int i = 0; i < w * h; i += 7) img[pass].depth[size_t(i)] = 0.1f;  // some fail the depth test
+            PipeState s;
+            s.cbuf = img[pass].color.data();
+            s.zbuf = img[pass].depth.data();
+            s.pitch = w;
+            s.sx0 = 0, s.sy0 = 0, s.sx1 = w, s.sy1 = h;
+            s.zTest = s.zWrite = true;
+            s.zFunc = CMP_LESSEQUAL;
+            s.blend = variant % 2 == 1;
+            s.srcBlend = BLEND_SRCALPHA;
+            s.dstBlend = BLEND_INVSRCALPHA;
+            s.colorOp = s.alphaOp = TOP_MODULATE;
+            s.colorArg1 = s.alphaArg1 = TA_TEXTURE;
+            s.colorArg2 = s.alphaArg2 = TA_DIFFUSE;
+            s.tex = tex.data();
+            s.tw = 32, s.th = 16;
+            s.addrU = s.addrV = TADDRESS_WRAP;
+            s.magLinear = s.minLinear = true;
+            PreparePipe(s);
+            SpanSetup sp;
+            sp.persp = true;
+            sp.x0 = 1.5f, sp.y0 = 2.25f;
+            const float a0[kAttrSR] = {0.3f, 0.8f, 0.2f, 0.1f, 0.5f, 0.7f, 0.2f, 0.9f};
+            const float dx[kAttrSR] = {0.004f, 0.003f, 0.02f, 0.001f, 0.004f, -0.003f, 0.002f, -0.001f};
+            const float dy[kAttrSR] = {0.002f, -0.001f, 0.003f, 0.017f, -0.002f, 0.001f, 0.003f, 0.0f};
+            for (int k = 0; k < kAttrSR; ++k) {
+                sp.a0[k] = a0[k];
+                sp.dadx[k] = dx[k];
+                sp.dady[k] = dy[k];
+            }
+            sp.constColor = variant >= 2;  // colour taken at each row's start
+            SetSimdEnabled(pass == 0);
+            if (pass == 0) ShadeRows(s, sp, 3, int(x0.size()), x0.data(), x1.data());
+            else
+                for (size_t i = 0; i < x0.size(); ++i) ShadeSpan(s, sp, 3 + int(i), x0[i], x1[i]);
+        }
+        SetSimdEnabled(true);
+        for (int i = 0; i < w * h; ++i) {
+            ASSERT_EQ(img[0].color[size_t(i)], img[1].color[size_t(i)])
+                << "variant " << variant << " at " << i % w << "," << i / w;
+            ASSERT_EQ(std::memcmp(&img[0].depth[size_t(i)], &img[1].depth[size_t(i)], sizeof(float)), 0)
+                << "variant " << variant << " at " << i % w << "," << i / w;
+        }
+    }
+}
