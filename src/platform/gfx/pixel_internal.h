@@ -19,9 +19,11 @@ inline uint32_t Mul255(uint32_t a, uint32_t b) {
     return (t + (t >> 8)) >> 8;
 }
 
-inline int ToFixed(float v) {  // v * 256, rounded, kept within int range
+// v * 256, rounded, kept within +-2^30 (so later offsets cannot overflow); a NaN
+// takes the low limit, as the vector paths' max/min do.
+inline int ToFixed(float v) {
     float f = v * 256.0f;
-    f = f < -1073741824.0f ? -1073741824.0f : (f > 1073741824.0f ? 1073741824.0f : f);
+    f = !(f >= -1073741824.0f) ? -1073741824.0f : (f > 1073741824.0f ? 1073741824.0f : f);
     return _mm_cvtss_si32(_mm_set_ss(f));  // nearest, ties to even
 }
 

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -525,4 +526,33 @@ TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
                 << "variant " << variant << " at " << i % w << "," << i / w;
         }
     }
+}
+
+// Texture coordinates that are not numbers (from broken vertex data) read the same
+// texel in both paths, under clamp and wrap addressing and both filters.
+TEST(GeneralSpans, NanTextureCoordinatesMatchOneByOne) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (uint32_t address : {uint32_t(TADDRESS_CLAMP), uint32_t(TADDRESS_WRAP)})
+        for (uint32_t filter : {uint32_t(TEXF_POINT), uint32_t(TEXF_LINEAR)}) {
+            std::vector<uint32_t> out[2];
+            for (int simd = 0; simd < 2; ++simd) {
+                SetSimdEnabled(simd == 1);
+                Device d(40, 30);
+                d.Clear(CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                std::unique_ptr<Texture> tex(Pattern(16, 8, 3));
+                d.SetTexture(0, tex.get());
+                d.SetSamplerState(0, SAMP_ADDRESSU, address);
+                d.SetSamplerState(0, SAMP_ADDRESSV, address);
+                d.SetSamplerState(0, SAMP_MAGFILTER, filter);
+                d.SetSamplerState(0, SAMP_MINFILTER, filter);
+                d.SetRenderState(RS_CULLMODE, CULL_NONE);
+                TL tri[3] = {V(1, 1, 0xFFFF0000, nan, 0.5f), V(38, 2, 0xFF00FF00, nan, nan),
+                             V(5, 28, 0xFF0000FF, 0.5f, nan)};
+                d.SetFVF(kFvfTL);
+                d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, tri, sizeof(TL));
+                out[simd].assign(d.BackBuffer(), d.BackBuffer() + 40 * 30);
+            }
+            EXPECT_EQ(out[0], out[1]) << "address " << address << " filter " << filter;
+        }
+    SetSimdEnabled(true);
 }
