@@ -54,15 +54,8 @@ std::vector<uint32_t> Mesh(bool simd, int w, int h, uint32_t filter, uint32_t ad
     d.SetRenderState(RS_LIGHTING, 0);
     d.SetRenderState(RS_CULLMODE, CULL_NONE);
     d.SetTexture(0, tex.get());
-    d.SetSamplerState(0, SAMP_MAGFILTER, filter);
-    d.SetSamplerState(0, SAMP_MINFILTER, filter);
-    d.SetSamplerState(0, SAMP_ADDRESSU, address);
-    d.SetSamplerState(0, SAMP_ADDRESSV, address);
-    if (blend) {
-        d.SetRenderState(RS_ALPHABLENDENABLE, 1);
-        d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-        d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    }
+    SetSampling(d, filter, address);
+    if (blend) SetSourceOver(d);
     const int n = 23;
     std::vector<V3> grid;
     std::vector<uint16_t> idx;

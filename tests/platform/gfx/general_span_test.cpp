@@ -100,23 +100,10 @@ Image Render(bool simd, const Config& cfg) {
 
     d.SetTransform(TS_VIEW, vm::LookAtLH({0.2f, 0.6f, -2.0f}, {0, -0.4f, 1.5f}, {0, 1, 0}));
     d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(float(std::numbers::pi) / 3, float(cfg.width) / cfg.height, 0.9f, 40));
-    Material m;
-    m.diffuse = {1, 1, 1, 1};
-    m.ambient = {1, 1, 1, 1};
-    d.SetMaterial(m);
-    Light l;
-    l.diffuse = {0.9f, 0.8f, 0.7f, 1};
-    l.direction = {0.2f, -1.0f, 0.5f};
-    d.SetLight(0, l);
-    d.LightEnable(0, true);
-    d.SetRenderState(RS_AMBIENT, 0xFF202020);
-    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    LightMeshScene(d);
     d.SetRenderState(RS_COLORVERTEX, 1);
     d.SetRenderState(RS_DIFFUSEMATERIALSOURCE, MCS_COLOR1);
-    d.SetSamplerState(0, SAMP_MAGFILTER, cfg.filter);
-    d.SetSamplerState(0, SAMP_MINFILTER, cfg.filter);
-    d.SetSamplerState(0, SAMP_ADDRESSU, cfg.address);
-    d.SetSamplerState(0, SAMP_ADDRESSV, cfg.address);
+    SetSampling(d, cfg.filter, cfg.address);
     if (cfg.kind == 2) {
         d.SetTexture(0, nullptr);
         d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);
@@ -133,11 +120,7 @@ Image Render(bool simd, const Config& cfg) {
     // The second one is drawn with the states under test.
     d.SetRenderState(RS_ZFUNC, cfg.zFunc);
     d.SetRenderState(RS_ZWRITEENABLE, cfg.zWrite ? 1 : 0);
-    if (cfg.blend) {
-        d.SetRenderState(RS_ALPHABLENDENABLE, 1);
-        d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-        d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    }
+    if (cfg.blend) SetSourceOver(d);
     if (cfg.alphaTest) {
         d.SetRenderState(RS_ALPHATESTENABLE, 1);
         d.SetRenderState(RS_ALPHAFUNC, cfg.alphaFunc);

@@ -42,6 +42,37 @@ inline gfx::Texture* Pattern(int w, int h, uint32_t seed = 1) {
     return t;
 }
 
+// Filter and addressing of texture stage 0, the same both ways.
+inline void SetSampling(gfx::Device& d, uint32_t filter, uint32_t address) {
+    d.SetSamplerState(0, gfx::SAMP_MAGFILTER, filter);
+    d.SetSamplerState(0, gfx::SAMP_MINFILTER, filter);
+    d.SetSamplerState(0, gfx::SAMP_ADDRESSU, address);
+    d.SetSamplerState(0, gfx::SAMP_ADDRESSV, address);
+}
+
+// Source-over alpha blending.
+inline void SetSourceOver(gfx::Device& d) {
+    d.SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(gfx::RS_SRCBLEND, gfx::BLEND_SRCALPHA);
+    d.SetRenderState(gfx::RS_DESTBLEND, gfx::BLEND_INVSRCALPHA);
+}
+
+// The mesh tests' lighting: a white material, one warm directional light from
+// above, a dim ambient, and no culling.
+inline void LightMeshScene(gfx::Device& d) {
+    gfx::Material m;
+    m.diffuse = {1, 1, 1, 1};
+    m.ambient = {1, 1, 1, 1};
+    d.SetMaterial(m);
+    gfx::Light l;
+    l.diffuse = {0.9f, 0.8f, 0.7f, 1};
+    l.direction = {0.2f, -1.0f, 0.5f};
+    d.SetLight(0, l);
+    d.LightEnable(0, true);
+    d.SetRenderState(gfx::RS_AMBIENT, 0xFF202020);
+    d.SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+}
+
 // The pipe state of a sprite or screen rectangle drawn straight through the pixel
 // pipeline: texture modulated by the diffuse colour, clamped, source-over blending
 // when `blend` is set, over a w x h target (pitch w). Tests set the depth and alpha

@@ -34,27 +34,10 @@ std::vector<uint32_t> Scene(bool simd, uint32_t filter, uint32_t address, bool b
     // A perspective mesh.
     d.SetTransform(TS_VIEW, vm::LookAtLH({0.3f, 2.0f, -4.0f}, {0, 0, 0}, {0, 1, 0}));
     d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(float(std::numbers::pi) / 4, 4.0f / 3.0f, 0.1f, 50));
-    Material m;
-    m.diffuse = {1, 1, 1, 1};
-    m.ambient = {1, 1, 1, 1};
-    d.SetMaterial(m);
-    Light l;
-    l.diffuse = {0.9f, 0.8f, 0.7f, 1};
-    l.direction = {0.2f, -1.0f, 0.5f};
-    d.SetLight(0, l);
-    d.LightEnable(0, true);
-    d.SetRenderState(RS_AMBIENT, 0xFF202020);
-    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    LightMeshScene(d);
     d.SetTexture(0, tex.get());
-    d.SetSamplerState(0, SAMP_MAGFILTER, filter);
-    d.SetSamplerState(0, SAMP_MINFILTER, filter);
-    d.SetSamplerState(0, SAMP_ADDRESSU, address);
-    d.SetSamplerState(0, SAMP_ADDRESSV, address);
-    if (blend) {
-        d.SetRenderState(RS_ALPHABLENDENABLE, 1);
-        d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-        d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    }
+    SetSampling(d, filter, address);
+    if (blend) SetSourceOver(d);
     std::vector<V3> grid;
     std::vector<uint16_t> idx;
     const int n = 12;
