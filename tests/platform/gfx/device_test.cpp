@@ -282,11 +282,6 @@ TEST(DeviceCull, CullModes) {
     EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/cull_modes", d.BackBuffer(), 48, 16));
 }
 
-struct V3 {
-    float x, y, z, nx, ny, nz;
-    uint32_t diffuse, specular;
-    float u, v;
-};
 constexpr uint32_t kFvf3D = FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE | FVF_SPECULAR | FVF_TEX1;
 
 void Camera(Device& d, float nearZ) {

@@ -17,12 +17,6 @@ using namespace gfxtest;
 
 namespace {
 
-struct V3 {
-    float x, y, z, nx, ny, nz;
-    uint32_t diffuse, specular;
-    float u, v;
-};
-
 // A texture whose alphas run through 0, 255 and everything between.
 std::unique_ptr<Texture> AlphaPattern(int w, int h, uint32_t seed) {
     std::unique_ptr<Texture> t(Pattern(w, h, seed));

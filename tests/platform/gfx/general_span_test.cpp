@@ -25,12 +25,6 @@ using namespace gfxtest;
 
 namespace {
 
-struct V3 {
-    float x, y, z, nx, ny, nz;
-    uint32_t diffuse, specular;
-    float u, v;
-};
-
 struct Config {
     uint32_t filter = TEXF_LINEAR;
     uint32_t address = TADDRESS_WRAP;

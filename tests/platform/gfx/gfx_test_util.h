@@ -16,6 +16,13 @@ struct TL {
 };
 constexpr uint32_t kFvfTL = gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_TEX1;
 
+// A vertex of the 3D tests: position, normal, diffuse, specular, one texture coordinate.
+struct V3 {
+    float x, y, z, nx, ny, nz;
+    uint32_t diffuse, specular;
+    float u, v;
+};
+
 inline TL V(float x, float y, uint32_t c = 0xFFFFFFFF, float u = 0, float v = 0, float z = 0) {
     return TL{x, y, z, 1.0f, c, u, v};
 }

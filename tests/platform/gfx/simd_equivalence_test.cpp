@@ -17,12 +17,6 @@ using namespace gfxtest;
 
 namespace {
 
-struct V3 {
-    float x, y, z, nx, ny, nz;
-    uint32_t diffuse, specular;
-    float u, v;
-};
-
 // Draws a mixed scene: sprites (scaled, 1:1, blended), a perspective textured and
 // lit mesh with wrap and clamp addressing, Gouraud triangles without texture.
 std::vector<uint32_t> Scene(bool simd, uint32_t filter, uint32_t address, bool blend) {
