@@ -223,12 +223,13 @@ int C_FieldTaskInfo::RestoreFromArchiveManager(CArchiveManager& manager, std::st
         return -1;
     }
     if (number && (version == 10 || version == 1)) {
+        CStringMap record = manager.GetArchive(FieldTaskInfoKey, true);
         if (version == 10)
-            Load(manager.GetArchive(FieldTaskInfoKey, true));
+            Load(record);
         else
-            LoadVersion1(manager.GetArchive(FieldTaskInfoKey, true));
+            LoadVersion1(record);
         std::string why;
-        if (CheckConsistency(&why)) return 1;
+        if (CheckConsistency(&why) && CheckUnitsKept(record, &why)) return 1;
         // Playing on from a record that does not hold together would read outside
         // the grid or the person list: the save is refused.
         g_ErrorLog.Printf("セーブファイルのフィールドの記録が壊れています: %s", why.c_str());
@@ -292,4 +293,26 @@ void C_FieldTaskInfo::ClearForNewField() {
     m_nMovingUnit = -1;
     m_vBattleAction.clear();
     m_bRestoredFromSave = false;
+}
+
+bool C_FieldTaskInfo::CheckUnitsKept(CStringMap& record, std::string* why) const {
+    // The unit list leaves out members naming no person (and units left empty);
+    // a record that needed that is not the field that was saved.
+    char line[160];
+    const int saved = record.GetInt("UnitData/OneUnitDataSize", 0);
+    if (saved != m_UnitList.GetCount()) {
+        std::snprintf(line, sizeof line, "部隊 %d 件のうち %d 件しか読めません。", saved, m_UnitList.GetCount());
+        if (why) *why = line;
+        return false;
+    }
+    for (int u = 0; u < saved; ++u) {
+        const int members = record.GetInt("UnitData/m_vUnit" + Int64ToString(u) + "/vnPersonSize", 0);
+        if (members != m_UnitList.GetMemberCount(u)) {
+            std::snprintf(line, sizeof line, "部隊 %d の人物 %d 人のうち %d 人しか読めません。", u, members,
+                          m_UnitList.GetMemberCount(u));
+            if (why) *why = line;
+            return false;
+        }
+    }
+    return true;
 }

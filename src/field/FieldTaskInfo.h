@@ -135,6 +135,9 @@ public:
     // Whether the persons, units and map of the state hold together; the first
     // fault is written to *why.
     bool CheckConsistency(std::string* why = nullptr) const;
+    // Whether the unit list holds every unit and member of the record it was read
+    // from (members naming no person are left out by the list).
+    bool CheckUnitsKept(CStringMap& record, std::string* why = nullptr) const;
     // Empties persons, units, mission lists, AI, path and actions: what a refused
     // save may have left, before the field is built again from the map file.
     void ClearForNewField();
