@@ -105,7 +105,7 @@ public:
     int GetScreenX(float x, float y) const;
     int GetScreenY(float x, float y) const;
     // The cell under the screen point (X, Y): the inverse of the projection,
-    // unclamped (it may lie off the map).
+    // rounded down and unclamped (it may lie off the map).
     void ScreenToCell(int sx, int sy, int* cellX, int* cellY) const;
     bool IsValidCell(int x, int y) const { return x >= 0 && y >= 0 && x < m_MapData.m_xSize && y < m_MapData.m_ySize; }
     // Sizes the range bits to the map (width x height), all clear.
@@ -148,7 +148,7 @@ public:
     int32_t BGMSet[kBGMSetCount] = {};
     bool EventHandlerFlag[kEventHandlerFlagCount] = {};
     int32_t EventValue[kEventValueCount] = {};
-    int32_t m_nHoverX = -1;
+    int32_t m_nHoverX = -1;                          // -1 while the pointer is over no cell
     int32_t m_nHoverY = -1;
     float m_fCameraX = 0.0f;
     float m_fCameraY = 0.0f;

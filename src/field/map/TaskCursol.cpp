@@ -19,7 +19,6 @@ namespace {
 constexpr float kScrollStep = 0.1f;
 
 float ClampF(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-int ClampI(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 }  // namespace
 
 int EdgeScrollX(int pointerX) { return pointerX < 10 ? -1 : (pointerX > 630 ? 1 : 0); }
@@ -99,10 +98,17 @@ void C_TaskCursol::Update(C_FieldTaskInfo* info) {
     if (m_nScrollX != 0 || m_nScrollY != 0 || overMiniMap || w <= 0 || h <= 0) {
         info->m_nHoverX = info->m_nHoverY = -1;
     } else {
+        // The cell whose diamond holds the pointer; a pointer beside the map is over
+        // no cell (clamping it onto the border would let a click far off the map
+        // choose a border cell).
         int cx = 0, cy = 0;
         info->ScreenToCell(px, py, &cx, &cy);
-        info->m_nHoverX = ClampI(cx, 0, w - 1);
-        info->m_nHoverY = ClampI(cy, 0, h - 1);
+        if (info->IsValidCell(cx, cy)) {
+            info->m_nHoverX = cx;
+            info->m_nHoverY = cy;
+        } else {
+            info->m_nHoverX = info->m_nHoverY = -1;
+        }
     }
 
     // 4. The camera stays on the map (one cell of margin before its corner).

@@ -171,20 +171,27 @@ TEST_F(CursorTest, DraggingFollowsThePointerAndStaysOnTheMap) {
     EXPECT_FALSE(cursor->m_bDragging);
 }
 
-TEST_F(CursorTest, HoverCellFollowsThePointerIsClampedAndVanishesOverTheMinimap) {
+TEST_F(CursorTest, HoverCellFollowsThePointerAndIsNoneBesideTheMapOrOverTheMinimap) {
     AddCursor();
     PointAtCell(6, 3);
     f.Frame();
     EXPECT_EQ(f.info.m_nHoverX, 6);
     EXPECT_EQ(f.info.m_nHoverY, 3);
-    // Left of the map's left corner: clamped onto the border.
+    // Beside the map (up and left of it, above its top corner, just outside
+    // a top edge): over no cell.
     f.info.m_fCameraX = 0;
     f.info.m_fCameraY = 0;
-    f.input.Move(20, 400);
+    for (auto p : {std::pair{20, 100}, std::pair{320, 235}, std::pair{300, 240}, std::pair{340, 240}}) {
+        f.input.Move(p.first, p.second);
+        f.Frame();
+        EXPECT_EQ(f.info.m_nHoverX, -1) << p.first << "," << p.second;
+        EXPECT_EQ(f.info.m_nHoverY, -1) << p.first << "," << p.second;
+    }
+    // Just inside the top corner of cell (0, 0).
+    f.input.Move(320, 242);
     f.Frame();
     EXPECT_EQ(f.info.m_nHoverX, 0);
-    EXPECT_GE(f.info.m_nHoverY, 0);
-    EXPECT_LT(f.info.m_nHoverY, 10);
+    EXPECT_EQ(f.info.m_nHoverY, 0);
     // Over the minimap (edges included): no hover cell.
     g_rcFieldMiniMap = RECT{370, 310, 610, 430};
     for (auto p : {std::pair{370, 310}, std::pair{610, 430}, std::pair{500, 400}}) {
@@ -253,6 +260,18 @@ TEST_F(CursorTest, ClickRulesOfTheUnitForm) {
         EXPECT_EQ(chosen, c.chosen) << c.x;
     }
     (void)b;
+}
+
+TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
+    f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
+    f.info.m_fCameraX = f.info.m_fCameraY = 0;
+    AddCursor();
+    f.input.Move(20, 100);  // up and left of the map
+    f.Frame();
+    f.input.leftPush = true;
+    f.Frame();
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(f.controller.HasTask(8));
 }
 
 TEST_F(CursorTest, ClicksOverTheMinimapAreIgnored) {
