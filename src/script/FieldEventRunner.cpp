@@ -207,8 +207,24 @@ int32_t C_ScenarioScript::UpdateFieldEvent(std::string eventName, C_FieldTaskInf
     // nothing may wait there.
     const bool instant = eventName == "FieldInitialize";
 
-    // 1. Locate.
-    if (m_nSectionFrame == 0 && !LocateFieldSection(eventName, info)) return 1;
+    // 8. The view glide: frames 1 to 30 from the start point to the end point.
+    auto glide = [&](bool jump) {
+        if (m_nViewFrame != kViewFrames) ++m_nViewFrame;
+        if (jump) m_nViewFrame = kViewFrames;
+        if (m_bViewMoving) {
+            info->m_fCameraX = float(m_fViewFromX + (m_fViewToX - m_fViewFromX) * m_nViewFrame / 30.0);
+            info->m_fCameraY = float(m_fViewFromY + (m_fViewToY - m_fViewFromY) * m_nViewFrame / 30.0);
+        }
+    };
+
+    // 1. Locate.  With nothing (more) to run the event is over, but a glide started by
+    // its last command first reaches its end point rather than stopping part way.
+    if (m_nSectionFrame == 0 && !LocateFieldSection(eventName, info)) {
+        if (!m_bViewMoving || m_nViewFrame >= kViewFrames) return 1;
+        IInputManager* input = info->GetInputManager();
+        glide(instant || (input && input->IsPress(kKeySkip)));
+        return 0;
+    }
 
     // 2. Frames of the section.
     if (m_nSectionFrame != kFieldFrameLimit) ++m_nSectionFrame;
@@ -248,13 +264,7 @@ int32_t C_ScenarioScript::UpdateFieldEvent(std::string eventName, C_FieldTaskInf
     // 7. The end of the section.
     if (AtSectionEnd()) FinishFieldSection(info);
 
-    // 8. The view glide.
-    if (m_nViewFrame != kViewFrames) ++m_nViewFrame;
-    if (m_bSkip || instant) m_nViewFrame = kViewFrames;
-    if (m_bViewMoving) {
-        info->m_fCameraX = float(m_fViewFromX + (m_fViewToX - m_fViewFromX) * m_nViewFrame / 30.0);
-        info->m_fCameraY = float(m_fViewFromY + (m_fViewToY - m_fViewFromY) * m_nViewFrame / 30.0);
-    }
+    glide(m_bSkip || instant);
     return 0;
 }
 
