@@ -19,6 +19,9 @@ constexpr int kKeySkip = 11;
 constexpr int kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyZoomIn = 5, kKeyZoomOut = 6;
 constexpr int kFieldFrameLimit = 65535;
 constexpr int kViewFrames = 30;
+// Sections one event task may run (every section runs at most once per field, but a
+// section left by its own "SetValue" may be found again and again).
+constexpr int kFieldLocateLimit = 1000;
 
 // How many header integers each trigger's test reads.
 size_t TriggerArgCount(int trigger) {
@@ -219,6 +222,14 @@ int32_t C_ScenarioScript::UpdateFieldEvent(std::string eventName, C_FieldTaskInf
 
     // 1. Locate.  With nothing (more) to run the event is over, but a glide started by
     // its last command first reaches its end point rather than stopping part way.
+    if (m_nSectionFrame == 0 && ++m_nFieldLocates > kFieldLocateLimit) {
+        // A "Value" section whose "SetValue" raises its own trigger again before its
+        // end would run for ever; the event task must end.
+        if (m_nFieldLocates == kFieldLocateLimit + 1)
+            g_ErrorLog.Printf("フィールドイベント %s が %d 個のセクションを実行しても終わりません (打ち切ります)",
+                              eventName.c_str(), kFieldLocateLimit);
+        return 1;
+    }
     if (m_nSectionFrame == 0 && !LocateFieldSection(eventName, info)) {
         if (!m_bViewMoving || m_nViewFrame >= kViewFrames) return 1;
         IInputManager* input = info->GetInputManager();

@@ -343,6 +343,8 @@ protected:
     int m_nParseErrors = 0;
     // The field state was restored from a save (see SetFieldRestored).
     bool m_bFieldRestored = false;
+    // Sections the field runner has looked for in this object's life.
+    int32_t m_nFieldLocates = 0;
     // Sections whose problems (too many sections, missing trigger arguments) were logged.
     std::vector<int32_t> m_vReportedSections;
     // The command whose argument shortage was already reported (section, command).
