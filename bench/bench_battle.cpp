@@ -56,3 +56,4 @@ void BM_BattleWhole(benchmark::State& state) {
 BENCHMARK(BM_BattleWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
+BENCHMARK_MAIN();

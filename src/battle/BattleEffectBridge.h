@@ -12,19 +12,20 @@
 #include "effects/BattleEffectBase.h"
 #include "effects/BattleEffectController.h"
 #define VORMANT_BATTLE_EFFECTS 1
-inline uint32_t GetStageTint(const CBattleEffectController& c) { return c.tint; }
+inline uint32_t GetStageTint(const CBattleEffectController& c) { return c.GetTint(); }
 #else
 // BRIDGE: a bare stand-in until the effect controller is there; it runs effects
 // and passes their results on, without particles or dimming.
 #define VORMANT_BATTLE_EFFECTS 0
 struct CAddDraw_Particle {};
+using ParticleList = std::vector<CAddDraw_Particle>;
 
 class CBattleEffectBase {
 public:
     virtual ~CBattleEffectBase() = default;
     virtual void Update(int frame) = 0;
     virtual void Draw(gfx::Device* device, gfx::VertexShader** shaders, gfx::Effect* shaderObject,
-                      const vm::Matrix* base, int frame, std::vector<CAddDraw_Particle>* out) = 0;
+                      const vm::Matrix* base, int frame, ParticleList& particles) = 0;
     std::vector<AttackResult> hits;
     bool alive = true;
     bool darkens = true;
@@ -56,9 +57,9 @@ public:
     }
     void Draw(gfx::Device* device, gfx::VertexShader** shaders, gfx::Effect* shaderObject, const vm::Matrix* base,
               int frame) {
-        std::vector<CAddDraw_Particle> particles;
+        ParticleList particles;
         for (CBattleEffectBase* e : effects)
-            if (e->alive) e->Draw(device, shaders, shaderObject, base, frame, &particles);
+            if (e->alive) e->Draw(device, shaders, shaderObject, base, frame, particles);
     }
     void Clear() {
         for (CBattleEffectBase* e : effects) delete e;
@@ -67,6 +68,7 @@ public:
     std::vector<CBattleEffectBase*> effects;
     uint32_t tint = 0;
     std::vector<AttackResult> hits;
+    uint32_t GetTint() const { return tint; }
 };
-inline uint32_t GetStageTint(const CBattleEffectController& c) { return c.tint; }
+inline uint32_t GetStageTint(const CBattleEffectController& c) { return c.GetTint(); }
 #endif
