@@ -150,12 +150,53 @@ TEST(DeviceTexture, LinearMagnificationAndWrapClamp) {
     EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/linear_wrap_clamp", d.BackBuffer(), 64, 32));
 }
 
-TEST(DeviceTexture, MissingTextureReadsOpaqueWhite) {
-    Device d(4, 4);
+// A stage with no texture bound passes the diffuse colour and alpha through (the
+// expected pixels of the Windows drivers), under any operation that reads the texture.
+TEST(DeviceTexture, MissingTexturePassesTheDiffuseThrough) {
+    struct Case { uint32_t colorOp, colorArg1, alphaOp, alphaArg1; } cases[] = {
+        {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},  // the defaults
+        {TOP_SELECTARG1, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},
+        {TOP_MODULATE, TA_TEXTURE, TOP_MODULATE, TA_TEXTURE},
+        {TOP_ADD, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},
+        {TOP_SELECTARG1, TA_DIFFUSE, TOP_SELECTARG1, TA_TEXTURE},
+    };
+    for (const Case& c : cases) {
+        Device d(4, 4);
+        Plain2D(d);
+        d.SetTexture(0, nullptr);
+        d.SetTextureStageState(0, TSS_COLOROP, c.colorOp);
+        d.SetTextureStageState(0, TSS_COLORARG1, c.colorArg1);
+        d.SetTextureStageState(0, TSS_ALPHAOP, c.alphaOp);
+        d.SetTextureStageState(0, TSS_ALPHAARG1, c.alphaArg1);
+        Quad(d, 0, 0, 4, 4, 0x80402010);
+        EXPECT_EQ(Px(d, 1, 1), 0x80402010u) << c.colorOp << " " << c.alphaOp;
+    }
+}
+
+// Untextured geometry under the battle's states over a striped ground: alpha
+// blending with the default stage, additive light, and the battle's modulating
+// stage; a half-transparent quad keeps its alpha in every case.
+TEST(DeviceTexture, UntexturedGeometryUnderTheBattleStates) {
+    Device d(48, 16);
     Plain2D(d);
     d.SetTexture(0, nullptr);
-    Quad(d, 0, 0, 4, 4, 0x80402010);  // modulate(white, diffuse), alpha select texture = 255
-    EXPECT_EQ(Px(d, 1, 1), 0xFF402010u);
+    for (int i = 0; i < 16; ++i) Quad(d, 0, float(i), 48, 1, (i & 4) ? 0xFF304870 : 0xFF705030);
+    d.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    Quad(d, 2, 2, 12, 12, 0x80FFFFFF);  // default stage: select the (missing) texture's alpha
+    d.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    Quad(d, 18, 2, 12, 12, 0x60FFC080);  // additive light
+    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    d.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+    d.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    d.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    Quad(d, 34, 2, 12, 12, 0x60000000);  // a dark veil
+    auto m = [](uint32_t a, uint32_t b) { return (a * b + 127) / 255; };
+    // White at alpha 0x80 over 0xFF705030 (row 2).
+    EXPECT_EQ(Px(d, 5, 2) & 0xFFFFFF, (m(0xFF, 0x80) + m(0x70, 0x7F)) << 16 | (m(0xFF, 0x80) + m(0x50, 0x7F)) << 8 |
+                                          (m(0xFF, 0x80) + m(0x30, 0x7F)));
+    EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/untextured_battle_states", d.BackBuffer(), 48, 16));
 }
 
 // Modulate: texture x diffuse per channel, rounded to nearest.
