@@ -383,6 +383,49 @@ TEST(DeviceLighting, DirectionalLightValue) {
     EXPECT_EQ(Px(d, 8, 8), 0xFF606060u);
 }
 
+// Specular with power 0 is the full highlight wherever the light falls on the face.
+TEST(DeviceLighting, SpecularPowerZeroIsFullHighlight) {
+    Device d(16, 16);
+    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    Camera(d, 0.1f);
+    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    d.SetRenderState(RS_AMBIENT, 0xFF202020);
+    d.SetRenderState(RS_SPECULARENABLE, 1);
+    Material m;
+    m.ambient = {1, 1, 1, 1};
+    m.specular = {1, 1, 1, 1};
+    m.power = 0;
+    d.SetMaterial(m);
+    Light l;
+    l.diffuse = {0.5f, 0.5f, 0.5f, 1};
+    l.specular = {0.25f, 0.25f, 0.25f, 1};
+    l.direction = vm::Normalize(vm::Vec3{0.9f, 0, 0.3f});  // from the side
+    d.SetLight(0, l);
+    d.LightEnable(0, true);
+    // The vertices' specular colour is the material's (the default source).
+    V3 q[4] = {{-3, -3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0}, {3, -3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0},
+               {-3, 3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0}, {3, 3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0}};
+    d.SetFVF(kFvf3D);
+    d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(V3));
+    const float ndl = 0.3f / vm::Length(vm::Vec3{0.9f, 0, 0.3f});
+    const int base = int((0x80 / 255.0f * 0.5f * ndl + 0x20 / 255.0f) * 255.0f);
+    const uint32_t c = Px(d, 8, 8) & 0xFF;
+    EXPECT_NEAR(int(c), base + 64, 2);
+}
+
+// A viewport larger than the target is accepted; drawing and clearing stay inside.
+TEST(DeviceState, ViewportLargerThanTheTargetIsClipped) {
+    Device d(8, 8);
+    Plain2D(d);
+    Viewport vp;
+    vp.width = 32;
+    vp.height = 32;
+    EXPECT_EQ(d.SetViewport(vp), S_OK);
+    d.Clear(CLEAR_TARGET, 0xFF112233, 1.0f, 0);
+    Quad(d, 0, 0, 32, 32, 0xFF405060);
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(d.BackBuffer()[i], 0xFF405060u);
+}
+
 // Vertex blending: two matrices, the second weight implicit.
 TEST(DeviceTransform, VertexBlendingWithImplicitLastWeight) {
     struct VB {
@@ -472,7 +515,7 @@ TEST(DeviceState, BadArgumentsAreRejectedNotFatal) {
     Device d(8, 8);
     EXPECT_EQ(d.SetRenderState(RenderState(300), 1), E_INVALIDARG);
     Viewport vp;
-    vp.width = 9;
+    vp.width = 1u << 30;
     vp.height = 8;
     EXPECT_EQ(d.SetViewport(vp), E_INVALIDARG);
     Texture plain(4, 4);
