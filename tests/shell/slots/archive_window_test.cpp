@@ -91,6 +91,10 @@ TEST_F(SlotWindowTest, RowsFromTheSummaries) {
     EXPECT_EQ(w_.m_Title.GetText(), "セーブするファイルを選択してください");
     OpenWindow(1);
     EXPECT_EQ(w_.m_Title.GetText(), "ロードするファイルを選択してください");
+    // Any chapter value a damaged index may hold is shown without overflowing.
+    Write(2, ChapterSave, 2147483647, 2);
+    OpenWindow(1);
+    EXPECT_EQ(w_.m_RowStatus[2].GetText(), "Stage2147483648");
 }
 
 TEST_F(SlotWindowTest, HiddenWindowAndPendingRefreshTakeNoClick) {

@@ -141,7 +141,7 @@ void CArchiveWindow::RefreshRows() {
             m_RowDifficulty[i].SetText("", 18, kWhite);
         } else {
             m_bUsed[i] = true;
-            m_RowStatus[i].SetText("Stage" + std::to_string(info.nChapter + 1), 28, kWhite);
+            m_RowStatus[i].SetText("Stage" + std::to_string(static_cast<long long>(info.nChapter) + 1), 28, kWhite);
             if (info.strSaveType == ChapterSave) {
                 m_RowKind[i].SetText(" ", 28, kWhite);
                 m_bChapterSave[i] = true;
