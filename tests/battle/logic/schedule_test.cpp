@@ -177,6 +177,25 @@ TEST_F(Schedule, BowAndSpearUsersTakeTheirVariantBases) {
     EXPECT_EQ(c.m_Member[1].m_vOwnResult[1].nHitFrame, 24 + 45);
 }
 
+TEST_F(Schedule, EveryTargetOfOneBlowGetsItsHitFrame) {
+    const int a = AddUnit({1}, {1}, 1, 1);
+    const int b = AddUnit({3, 3}, {1, 1}, 2, 1);
+    BattleActionRecord& r0 = AddRecord(a);
+    r0.nSkill[0] = 100;
+    r0.nTargetSlot[0] = 0;
+    r0.vResult = {Blow(0, 4, 100, 3), Blow(0, 5, 100, 2)};  // a sweep over both
+    AddRecord(b);
+    C_MeshController c;
+    c.Setup(field_.get());
+    const int hit = c.m_Member[0].m_nHitFrame;
+    ASSERT_GT(hit, 0);
+    for (const AttackResult& r : c.m_Member[0].m_vOwnResult) EXPECT_EQ(r.nHitFrame, hit);
+    const int hp4 = c.m_Member[4].m_nHP, hp5 = c.m_Member[5].m_nHP;
+    for (int f = 1; f <= hit; ++f) c.Update(field_.get(), f);
+    EXPECT_EQ(c.m_Member[4].m_nHP, hp4 - 3);
+    EXPECT_EQ(c.m_Member[5].m_nHP, hp5 - 2);
+}
+
 TEST_F(Schedule, TargetIndicesOutsideTheUnitUseTheResultsOwnTarget) {
     const int a = AddUnit({1}, {1}, 1, 1);
     const int b = AddUnit({3, 3}, {1, 1}, 2, 1);
