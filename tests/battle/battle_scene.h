@@ -4,6 +4,8 @@
 // state holds two units of the demo's persons with resolved actions.  Used by the
 // battle's picture tests and its benchmark.
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +125,14 @@ public:
             auto px = Crop(0, 0, 640, 480);
             testsupport::WritePng(std::string(dir) + "/" + name + ".png", px.data(), 640, 480);
         }
+    }
+
+    // The error log written so far.
+    std::string Log() const {
+        std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
 
     C_FieldTaskInfo& Field() { return *field_; }

@@ -65,6 +65,22 @@ TEST(BattleScene, MeleeExchangePlaysToItsEnd) {
     EXPECT_EQ(s.Frames(), end + 2);
 }
 
+TEST(BattleScene, AMotionWithoutAMeshShowsTheStandingMesh) {
+    BattleStage s;
+    Melee(s);
+    s.Start();
+    s.RunTo(1);
+    // Motion 101 names no mesh, motion 105 one that is not loaded.
+    CTableFile bad;
+    bad.m_vRows = {{"101", "motion", "-1", "-1", "-1", "-1", "-1", "-1"}, {"105", "motion", "4", "4", "4", "4", "4", "4"}};
+    s.Task()->GetController()->m_Keyframe.LoadRows(bad);
+    s.RunTo(60);
+    EXPECT_NE(s.Task()->GetController()->m_Member[0].m_nMesh, 0);
+    EXPECT_NE(s.Log().find("C_TaskBattle"), std::string::npos);
+    // The member is still drawn: its place is not the bare field.
+    s.Save("bad_mesh_60");
+}
+
 TEST(BattleScene, BowExchange) {
     BattleStage s;
     Bow(s);
