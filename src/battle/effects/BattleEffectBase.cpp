@@ -116,6 +116,7 @@ vm::Matrix CentredBillboard(const vm::Matrix& billboard, float size, vm::Vec3 p)
 
 void DrawFlippedSquare(CD3DDraw3DPolygons& poly, float width, float height, uint32_t colour,
                        const vm::Matrix& world) {
+    if ((colour >> 24) == 0) return;  // blends to nothing (depth writes are off for these)
     poly.SetSquare(width, height, colour, 0.0f);
     poly.FlipFaces();
     poly.Draw(world);

@@ -109,6 +109,7 @@ void SetEffectStates(gfx::Device* device, uint32_t srcBlend, uint32_t destBlend)
 // plane first): translation(-size/2, -size/2, 0) x [RotationZ(spin)] x billboard x
 // translation(p).
 vm::Matrix CentredBillboard(const vm::Matrix& billboard, float size, vm::Vec3 p);
-// Draws `poly` as a square size x size in `colour`, faces flipped, with `world`.
+// Draws `poly` as a square width x height in `colour`, faces flipped, with `world`
+// (nothing when the colour is fully transparent: it would blend to nothing).
 void DrawFlippedSquare(CD3DDraw3DPolygons& poly, float width, float height, uint32_t colour,
                        const vm::Matrix& world);

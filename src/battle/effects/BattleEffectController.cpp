@@ -83,7 +83,9 @@ void CBattleEffectController::Draw(gfx::Device* device, gfx::VertexShader** shad
     if (device) device->SetRenderState(gfx::RS_LIGHTING, 0);
     for (const auto& o : m_vOrder) {
         const CAddDraw_Particle& p = m_vParticles[o.second];
-        if (!p.texture) continue;
+        // Nothing to draw without a texture; a fully transparent one would only
+        // write depth where nearer particles come next.
+        if (!p.texture || (p.colour >> 24) == 0) continue;
         square.SetSizeExact(p.width, p.height, p.colour, 0.0f);
         square.DrawInWorld(p.texture, p.world, &p.source);
     }

@@ -49,6 +49,15 @@ Scene::Scene() {
     d.SetTransform(gfx::TS_WORLD, vm::Matrix{});
     BattleEye = kEye;
     BattleTarget = kTarget;
+    // One white light along the view, as in the battle.
+    gfx::Light light;
+    light.type = gfx::LIGHT_DIRECTIONAL;
+    light.direction = vm::Normalize(kTarget - kEye);
+    light.diffuse = {1, 1, 1, 1};
+    light.position = kEye;
+    light.range = 10000.0f;
+    d.SetLight(0, light);
+    d.LightEnable(0, true);
     g_Rand.SetSeed(20240);
 }
 
@@ -73,12 +82,16 @@ void Scene::Background(uint32_t tint, const Stage& stage) {
     d.SetRenderState(gfx::RS_LIGHTING, 0);
     CD3DDraw3DPolygons poly;
     const vm::Matrix billboard = MakeBillboardMatrix(&d);
-    for (const vm::Matrix& m : stage.members) {
-        const vm::Vec3 p = GetMatrixTranslation(m);
+    for (int i = 0; i < 8; ++i) {
+        const vm::Vec3 p = GetMatrixTranslation(stage.members[i]);
         poly.SetSquare(0.8f, 0.8f, 0xFF6A7090);
         poly.DrawUntextured(vm::Translation(p.x - 0.4f, p.y - 0.4f, 0.0f));
-        poly.SetSquare(0.5f, 1.6f, 0xFF20242E);
-        poly.DrawUntextured(vm::Translation(-0.25f, 0, 0) * billboard * vm::Translation(p.x, p.y, 0.0f));
+        if (i < 4) continue;  // the near side only marks its places
+        poly.SetSquare(0.3f, 1.5f, 0xFF20242E);
+        const vm::Matrix post = vm::Translation(-0.15f, 0, 0) * billboard * vm::Translation(p.x, p.y, 0.0f);
+        poly.DrawUntextured(post);
+        poly.FlipFaces();
+        poly.DrawUntextured(post);
     }
     d.SetRenderState(gfx::RS_LIGHTING, 1);
 }
@@ -152,7 +165,7 @@ const std::vector<Case>& AllCases() {
         c.push_back({"Thunder1", single(std::type_identity<CBattleEffect_Thunder1>{}), V{20}, 200, {20, 23, 45}});
         c.push_back({"Beam3", single(std::type_identity<CBattleEffect_Beam3>{}), V{30}, 90, {10, 30, 60}});
         c.push_back({"MagicCircle1", [](int s, Stage& st) -> CBattleEffectBase* {
-                         return new CBattleEffect_MagicCircle1(s, st.caster());
+                         return new CBattleEffect_MagicCircle1(s, &st.members[5]);  // a caster in the picture
                      }, V{}, 100, {25, 60, 95}});
         c.push_back({"Beam4", single(std::type_identity<CBattleEffect_Beam4>{}), V{30}, 90, {15, 30, 40}});
         c.push_back({"Beam4b", single(std::type_identity<CBattleEffect_Beam4b>{}), V{30}, 90, {15, 30, 40}});

@@ -43,9 +43,11 @@ const std::vector<Case>& AllCases();
 // meshes preloaded from the game folder, and the game folder as the current folder.
 class Scene {
 public:
-    static constexpr int kWidth = 240;
-    static constexpr int kHeight = 180;
-    static constexpr int kViewHeight = 120;  // the 3D view: the top two thirds
+    static constexpr int kWidth = 320;
+    static constexpr int kHeight = 240;
+    static constexpr int kViewHeight = 160;  // the 3D view: the top two thirds
+    // The part of the view the pictures keep: around the answering side.
+    static constexpr int kCropX = 40, kCropY = 12, kCropW = 240, kCropH = 120;
 
     Scene();
     ~Scene();
