@@ -186,4 +186,11 @@ public:
 
 private:
     void LoadRecord(CStringMap& archive, bool version1);
+
+public:
+    // ---- info: the information panel (src/field/info) ----
+    // The plates of unit i's members (plates indexed by formation position), slid in
+    // for `slide` frames (0 to 15), on the left or the right of the screen, with the
+    // side's force icon.  Shared with the field's damage display.
+    void DrawUnitPlates(int unit, struct UnitPlate* plates, int slide, bool left);
 };
