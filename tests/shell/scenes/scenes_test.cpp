@@ -185,24 +185,23 @@ TEST_F(TitleMenuTest, FirstUpdateClickIsIgnored) {
     EXPECT_EQ(info_.nExitCode, kTitleExitNewGame);
 }
 
-TEST_F(TitleMenuTest, PointerThatNeverMovedHoversNothing) {
-    // The pointer rests where it was when the menu appeared, even over an item.
+TEST_F(TitleMenuTest, APressAtTheRestingPointerTakesTheItemUnderIt) {
+    // The pointer rests over an item where it was when the menu appeared: nothing is
+    // highlighted until it moves, but a press counts where it happens.
     C_TaskController controller;
     C_TitleSceneInfo info;
     info.pTaskController = &controller;
     info.pInputManager = &in_;
     info.nExitCode = kTitleExitNone;
     in_.Move(450, 420);
-    controller.AddTask(new C_TaskTitleMenu, kPriorityTitleMenu);
-    for (int i = 0; i < 3; ++i) {
-        in_.ClickLeft();
-        controller.Update(static_cast<C_TitleTaskInfo*>(&info));
-        in_.Step();
-    }
-    EXPECT_EQ(info.nExitCode, kTitleExitNone);
-    in_.Move(451, 420);
+    auto* menu = new C_TaskTitleMenu;
+    controller.AddTask(menu, kPriorityTitleMenu);
+    controller.Update(static_cast<C_TitleTaskInfo*>(&info));
+    controller.Update(static_cast<C_TitleTaskInfo*>(&info));
+    EXPECT_EQ(menu->m_nHover, -1);
     in_.ClickLeft();
     controller.Update(static_cast<C_TitleTaskInfo*>(&info));
+    EXPECT_EQ(menu->m_nHover, 3);
     EXPECT_EQ(info.nExitCode, kTitleExitQuit);
 }
 
