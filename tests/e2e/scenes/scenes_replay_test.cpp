@@ -188,3 +188,20 @@ TEST(ScenesReplay, MissingMeshEndsTheProgramWithAMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every start-up failure names its file, in the log and in a message box.
+TEST(ScenesReplay, MissingEffectEndsTheStartWithAMessageNamingIt) {
+    for (const char* file : {"SkinnedMesh.fx", "skinmesh2.vsh"}) {
+        GameCopy game(file);
+        RunResult r = game.Replay("100 quit\n");
+        EXPECT_NE(r.output.find("[message box]"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(std::string("model\\") + file), std::string::npos) << r.output;
+        std::ifstream log(game.path() + "ErrorLog.txt");
+        std::string text((std::istreambuf_iterator<char>(log)), {});
+        EXPECT_NE(text.find(std::string("model\\") + file), std::string::npos) << text;
+    }
+}
+
+}  // namespace
