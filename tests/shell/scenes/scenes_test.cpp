@@ -61,6 +61,29 @@ TEST_F(LoadingSceneTest, ScreenBrightensWithTheCounter) {
     EXPECT_EQ(g_pD3DDevice->BackBuffer()[0], 0xFF7F7F7Fu);  // 127
 }
 
+// The words read all through the fade: in every frame their region holds both light
+// and dark pixels, on the black screen of the first frame and on the white of the last.
+TEST_F(LoadingSceneTest, TheWordsReadThroughTheWholeFade) {
+    CPartyData party;
+    C_LoadingScene scene(&party);
+    for (int frame = 1; frame <= 10; ++frame) {
+        scene.Update();
+        Clear();
+        scene.Draw();
+        EndSpriteBatch();
+        int light = 0, dark = 0;
+        for (int y = 442; y < 482 && y < 480; ++y)
+            for (int x = 365; x < 640; ++x) {
+                const uint32_t p = g_pD3DDevice->BackBuffer()[size_t(y) * 640 + x];
+                const int lum = (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+                light += lum > 220;
+                dark += lum < 70;
+            }
+        EXPECT_GT(light, 200) << "frame " << frame;
+        EXPECT_GT(dark, 200) << "frame " << frame;
+    }
+}
+
 TEST_F(LoadingSceneTest, TextureCacheFindsBaseNamesInAnyCase) {
     CPartyData party;
     C_LoadingScene scene(&party);
