@@ -151,8 +151,8 @@ bool CArchiveManager::Save(int slot) {
         file.GetBuffer() = MaskStream(BuildStream());
         const int result = file.SaveToFile(SlotFileName(slot));
         if (result != 0) {
-            g_ErrorLog.Printf("%s を書き込めませんでした。(%d) 元のファイルはそのまま残っています。",
-                              SlotFileName(slot).c_str(), result);
+            g_ErrorLog.Printf("File %d: %s を書き込めませんでした。(%d) 元のファイルはそのまま残っています。",
+                              slot + 1, SlotFileName(slot).c_str(), result);
             ShowError("ファイルの書き込みに失敗しました。");
         } else {
             written = true;
@@ -190,14 +190,15 @@ bool CArchiveManager::Load(int slot) {
             stream.assign(bytes.begin(), bytes.end());
             version = 1;
         } else {
-            g_ErrorLog.Printf("%s も %s も読めませんでした。", SlotFileName(slot).c_str(),
+            g_ErrorLog.Printf("File %d: %s も %s も読めませんでした。", slot + 1, SlotFileName(slot).c_str(),
                               LegacySlotFileName(slot).c_str());
             ShowError("セーブファイルを開けませんでした。");
             return false;
         }
     }
     if (!ReadStream(stream, version)) {
-        g_ErrorLog.Printf("スロット %d のセーブファイルが壊れています。(%d バイト)", slot, (int)stream.size());
+        g_ErrorLog.Printf("File %d (%s) のセーブファイルが壊れています。(%d バイト)", slot + 1,
+                          (version == 1 ? LegacySlotFileName(slot) : SlotFileName(slot)).c_str(), (int)stream.size());
         ShowError("不正なセーブファイルです。");
         return false;
     }
@@ -208,22 +209,72 @@ bool CArchiveManager::Load(int slot) {
 
 void CArchiveManager::LoadIndex() {
     for (SaveSlotInfo& info : m_SlotInfo) info = SaveSlotInfo();
+    const bool indexRead = ReadIndexFile();
+    // A slot the index does not list (or every slot, when the index could not be read)
+    // takes its summary from its own save file: a readable save is never hidden.
+    int rebuilt = 0;
+    for (int slot = 0; slot < kSaveSlotCount; ++slot) {
+        if (indexRead && m_SlotInfo[slot].nChapter >= 0) continue;
+        SaveSlotInfo info;
+        if (ReadSlotSummary(slot, info)) {
+            m_SlotInfo[slot] = info;
+            ++rebuilt;
+        }
+    }
+    if (rebuilt > 0)
+        g_ErrorLog.Printf("%s に載っていないセーブ %d 件の内容を、セーブファイルから読み直しました。次のセーブで %s を書き直します。",
+                          kIndexFileName, rebuilt, kIndexFileName);
+}
+
+bool CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& info) {
+    std::string bytes;
+    std::vector<unsigned char> stream;
+    if (plat::ReadWholeFile(SlotFileName(slot), bytes) && !bytes.empty()) {
+        stream = UnmaskFile(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    } else if (plat::ReadWholeFile(LegacySlotFileName(slot), bytes) && !bytes.empty()) {
+        stream.assign(bytes.begin(), bytes.end());
+    } else {
+        return false;
+    }
+    CSerialize reader;
+    reader.SetMode(false);
+    reader.GetBuffer() = stream;
+    CStringMap header;
+    reader.SerializeObject(header);
+    if (reader.HasError() || header.GetString(SaveFileTypeKey, "").empty()) {
+        g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、一覧には載せません。", slot + 1);
+        return false;
+    }
+    info.nChapter = header.GetInt(SaveFileChapterKey, 0);
+    info.strSaveType = header.GetString(SaveFileTypeKey, "");
+    info.nDifficulty = header.GetInt(SaveFileDiffKey, 2);
+    return true;
+}
+
+bool CArchiveManager::ReadIndexFile() {
     CSerialize stream;
     stream.Clear();
     stream.SetMode(false);
-    if (stream.LoadFromFile(kIndexFileName) != 0) return;
+    std::string probe;
+    if (!plat::ReadWholeFile(kIndexFileName, probe)) return false;  // no index (yet)
+    if (stream.LoadFromFile(kIndexFileName) != 0) {
+        g_ErrorLog.Printf("%s を読めません。", kIndexFileName);
+        return false;
+    }
     int count = 0;
     stream.SerializeInt(count);
-    if (count < 0) {
+    if (stream.HasError() || count < 0) {
         g_ErrorLog.Printf("%s の件数 %d が不正です。", kIndexFileName, count);
-        return;
+        return false;
     }
     // A count the file cannot hold is cut to what fits (the shorter, older entry:
     // int slot, int chapter, an empty text); the entries missing keep their presets.
     const int fits = static_cast<int>(std::min<size_t>(stream.Remaining() / 9, 1000000));
+    bool sound = true;
     if (count > fits) {
         g_ErrorLog.Printf("%s の件数 %d は中身より多いため、読める分だけを使います。", kIndexFileName, count);
         count = fits;
+        sound = false;
     }
     for (int i = 0; i < count; ++i) {
         int mark = 0, slot = 0, chapter = 0, difficulty = 2;
@@ -241,14 +292,18 @@ void CArchiveManager::LoadIndex() {
         if (stream.HasError()) break;
         if (!IsValidSlot(slot)) {
             g_ErrorLog.Printf("%s の %d 件目のスロット番号 %d は範囲外です。", kIndexFileName, i, slot);
+            sound = false;
             continue;
         }
         m_SlotInfo[slot].nChapter = chapter;
         m_SlotInfo[slot].strSaveType = type;
         m_SlotInfo[slot].nDifficulty = difficulty;
     }
-    if (stream.HasError())
-        g_ErrorLog.Printf("%s が途中で終わっています。読めた分だけを使います。", kIndexFileName);
+    if (stream.HasError()) {
+        g_ErrorLog.Printf("%s が途中で終わっています。", kIndexFileName);
+        sound = false;
+    }
+    return sound;
 }
 
 bool CArchiveManager::SaveIndex() {

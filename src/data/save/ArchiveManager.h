@@ -88,12 +88,21 @@ public:
     static std::string SlotFileName(int slot);        // "Save<n>.dat"
     static std::string LegacySlotFileName(int slot);  // "Sav<n>.dat"
 
+    // The slot summaries: from "SaveIndex.dat", and for every slot it does not list
+    // (every slot when it cannot be read: missing, cut short, damaged) from the slot's
+    // own save file, which the next save's index then holds again.
     void LoadIndex();
+    // The summary held in a slot file's header; false (logged when damaged) when
+    // there is no readable save in the slot.
+    static bool ReadSlotSummary(int slot, SaveSlotInfo& info);
     // Writes the six summaries; false (logged) when the file could not be written.
     bool SaveIndex();
     SaveSlotInfo GetSlotInfo(int slot);
 
 private:
+    // Reads "SaveIndex.dat" into the summaries; false when it is missing or damaged.
+    bool ReadIndexFile();
+
     std::vector<NamedArchive> m_vArchive;
     CStringMap m_CurrentArchive;
     SaveSlotInfo m_SlotInfo[kSaveSlotCount];
