@@ -297,12 +297,13 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
     case 6: {
         if (m_nFrame <= kCannonAim) return;
         const int skill = m_nSkill[0];
+        // Seen from the enemy's side: an attacking spell ("target" 0) strikes the player's units.
         const bool friendly = g_SkillData.GetTarget(skill) != 0;
         info->m_vBattleAction.clear();
         for (int u = 0; u < units.GetCount(); ++u) {
             if (units.IsInRange(u, m_nTargetX, m_nTargetY, g_SkillData.GetRegion2(skill) - 1,
                                 g_SkillData.GetRegion1(skill) - 1) &&
-                units.IsFriend(u) == friendly)
+                units.IsFriend(u) != friendly)
                 info->ResolveSkillOnUnit(m_nUnit, u, skill);
         }
         KillTask(info, kRange);
