@@ -25,12 +25,9 @@ CD3DDrawTexture* UpperSheetOf(Info* info) {
 
 template <class Info>
 void StoreFightingUnits(Info* info, int acting, int target) {
-    if constexpr (requires { info->m_nFightUnit[1]; }) {
-        info->m_nFightUnit[0] = acting;
-        info->m_nFightUnit[1] = target;
-    } else if constexpr (requires { info->m_nBattleUnit[1]; }) {
-        info->m_nBattleUnit[0] = acting;
-        info->m_nBattleUnit[1] = target;
+    if constexpr (requires { info->m_nFightingUnit[1]; }) {
+        info->m_nFightingUnit[0] = acting;
+        info->m_nFightingUnit[1] = target;
     } else {
         (void)info, (void)acting, (void)target;  // BRIDGE: until the field state holds the two units
     }
