@@ -3,6 +3,7 @@
 #include "audio.h"
 #include "effects.h"
 #include "images.h"
+#include "intermission.h"
 #include "screens.h"
 #include "story.h"
 
@@ -13,6 +14,7 @@ int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
     failures += WriteScreenImages(gameDir, written);
     failures += WriteEffectTextures(gameDir, written);
     failures += WriteStoryImages(gameDir, written);
+    failures += WriteInterMissionImages(gameDir, written);
     failures += WriteAllSounds(gameDir, written);
     return failures;
 }

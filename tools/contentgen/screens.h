@@ -16,9 +16,6 @@ Canvas MakeOperateMenu();                  // graphics/OperateMenu.png, 512x512
 Canvas MakeMoveMenu();                     // graphics/MoveMenu.png, 512x512
 Canvas MakeBattleOperateMenu();            // graphics/BattleOperateMenu.png, 512x512
 Canvas MakeParamSheet();                   // graphics/param.png, 1024x512
-Canvas MakeInterMission();                 // graphics/InterMission.png, 1024x512
-Canvas MakeInterMissionParam();            // graphics/InterMission_param.png, 512x128
-Canvas MakeInterMissionUnit();             // graphics/InterMission_unit.png, 256x64
 Canvas MakeBattleWindow();                 // graphics/BattleWindow.png, 256x256
 Canvas MakeGameOver();                     // graphics/GameOver.png, 512x256
 Canvas MakeToBeContinued();                // graphics/ToBeContinued.png, 256x64

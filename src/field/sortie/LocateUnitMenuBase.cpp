@@ -223,7 +223,7 @@ bool C_TaskLocateUnitMenuBase::MoveCursor(C_FieldTaskInfo* info) {
         rowY += item.m_nDrawHeight;
         if (in && item.m_bShown && RectContainsMouse(item.m_rcHit, *in)) m_nSelect = i;
     }
-    m_nSelect = (int)Clamp(m_nSelect, count - 1, 0);
+    m_nSelect = std::min(std::max(m_nSelect, 0), count - 1);  // an empty window keeps -1
     if (HasSeveralPages()) {
         if (m_nSelect < m_nPageTop) m_nPageTop = m_nSelect;
         if (m_nSelect > m_nPageBottom) m_nPageTop += m_nSelect - m_nPageBottom;
@@ -235,7 +235,7 @@ bool C_TaskLocateUnitMenuBase::MoveCursor(C_FieldTaskInfo* info) {
             for (CMenuItem& item : m_vItem) item.m_bShown = false;
         }
     }
-    m_nSelect = (int)Clamp(m_nSelect, count - 1, 0);
+    m_nSelect = std::min(std::max(m_nSelect, 0), count - 1);  // an empty window keeps -1
     if (m_nPageTop < 0) m_nPageTop = 0;
     return m_nSelect != before;
 }
