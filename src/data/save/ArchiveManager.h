@@ -88,12 +88,22 @@ public:
     static std::string SlotFileName(int slot);        // "Save<n>.dat"
     static std::string LegacySlotFileName(int slot);  // "Sav<n>.dat"
 
+    // Reads the index, then takes the summary of every slot whose save file can be
+    // read from that file (the files win when the two disagree), and removes the
+    // temporary files of a save that was cut off.
     void LoadIndex();
+    // The summary in the slot's save file: 1 read, 0 no save there, -1 unreadable.
+    static int ReadSlotSummary(int slot, SaveSlotInfo& out);
+    // The bytes of "SaveIndex.dat" for these six summaries.
+    static std::vector<unsigned char> BuildIndexBytes(const SaveSlotInfo* slots);
     // Writes the six summaries; false (logged) when the file could not be written.
     bool SaveIndex();
     SaveSlotInfo GetSlotInfo(int slot);
 
 private:
+    // The index file alone; false when it is missing or damaged.
+    bool ReadIndexFile();
+
     std::vector<NamedArchive> m_vArchive;
     CStringMap m_CurrentArchive;
     SaveSlotInfo m_SlotInfo[kSaveSlotCount];
