@@ -19,15 +19,10 @@ class C_TaskController;
 class CPartyData;
 class CArchiveManager;
 class CStringMap;
-struct UnitPlate;
 
 // Program-wide state shared by the field tasks.
-// Set while a map cursor (C_TaskCursol) exists; the information panel and the
-// minimap read it.
+// Set while a map cursor (C_TaskCursol) exists.
 extern bool g_bFieldCursorActive;
-// The minimap's screen rectangle (edges included), written by the minimap; the
-// cursor takes no hover cell inside it.  Empty (right < left) while no minimap shows.
-extern RECT g_rcFieldMiniMap;
 
 // The tutorial's scripted input: pointer and buttons set by the chapter script.
 // Nothing calls its Update during play, so a pressed query answers true in every
@@ -112,10 +107,6 @@ public:
     void ResetRangeCells();
     // Whether the range bit of a cell is set (false off the map or off the bits).
     bool IsRangeCell(int x, int y) const;
-
-    // The plates of a unit's members beside the map (the information panel and the
-    // damage display): slide counter 0..15, plates to the left or the right.
-    void DrawUnitPlates(int unit, UnitPlate* plates, int slide, bool left);
 
     // The saved record.
     CStringMap Save();

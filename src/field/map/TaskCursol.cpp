@@ -9,11 +9,8 @@
 #include "task/TaskController.h"
 #include "util/GameUtil.h"
 
-// BRIDGE: the information panel comes with its own helper.
-#if __has_include("info/TaskMiniInfo.h")
 #include "info/TaskMiniInfo.h"
-#define VORMANT_HAS_MINIINFO 1
-#endif
+#include "info/TaskMiniMap.h"
 
 namespace {
 constexpr float kScrollStep = 0.1f;
@@ -43,9 +40,7 @@ void C_TaskCursol::Start(C_FieldTaskInfo* info) {
     g_bFieldCursorActive = true;
     if (!info || !info->m_pTaskController) return;
     info->m_pTaskController->AddTask(new C_TaskScrollMap(&m_nScrollX, &m_nScrollY), 12);
-#ifdef VORMANT_HAS_MINIINFO
     info->m_pTaskController->AddTask(new C_TaskMiniInfo(), 19);
-#endif
 }
 
 C_TaskCursol::~C_TaskCursol() {
@@ -93,8 +88,7 @@ void C_TaskCursol::Update(C_FieldTaskInfo* info) {
     }
 
     // 3. The cell under the pointer.
-    const RECT& mini = g_rcFieldMiniMap;
-    const bool overMiniMap = mini.right >= mini.left && IsPointInRect(mini.left, mini.top, mini.right, mini.bottom, px, py);
+    const bool overMiniMap = IsPointInMiniMap(px, py);
     if (m_nScrollX != 0 || m_nScrollY != 0 || overMiniMap || w <= 0 || h <= 0) {
         info->m_nHoverX = info->m_nHoverY = -1;
     } else {
