@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "PartyData.h"
+#include "resources/GlobalResources.h"
+#include "resources/UnitPlate.h"
 #include "archive/gvlStringMap.h"
 #include "log/ErrorLog.h"
 #include "random/gvlRand.h"
@@ -124,6 +126,28 @@ bool C_FieldTaskInfo::IsRangeCell(int x, int y) const {
     if (!IsValidCell(x, y)) return false;
     const size_t i = static_cast<size_t>(y) * m_MapData.m_xSize + x;
     return i < m_vbRangeCell.size() && m_vbRangeCell[i];
+}
+
+// ---- unit plates -------------------------------------------------------------------------
+
+void C_FieldTaskInfo::DrawUnitPlates(int unit, UnitPlate* plates, int slide, bool left) {
+    if (!plates || !m_UnitList.IsValidUnit(unit) || m_UnitList.GetMemberCount(unit) < 1) return;
+    if (slide < 0) slide = 0;
+    if (slide > 15) slide = 15;
+    const bool friendly = m_UnitList.GetMemberPerson(unit, 0).bFriend != 0;
+    int force = 0;
+    if (m_pPartyData) force = friendly ? m_pPartyData->ForceID1 : m_pPartyData->ForceID0;
+    g_GlobalResources.DrawSlideInIcon(force, left);
+    const uint8_t alpha = static_cast<uint8_t>(slide * 255 / 15);
+    for (int j = 0; j < m_UnitList.GetMemberCount(unit); ++j) {
+        const int k = m_UnitList.GetSlotPosition(unit, j);
+        if (k < 0 || k > 3) continue;
+        UnitPlate& plate = plates[k];
+        plate.x = left ? 4 * slide - 10 * k - 30 : 453 + 10 * k - 4 * slide;
+        plate.y = 70 * (k + 1);
+        plate.nAlpha = alpha;
+        g_GlobalResources.DrawUnitPlate(plate, false);
+    }
 }
 
 // ---- record ------------------------------------------------------------------------------

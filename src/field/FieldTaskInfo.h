@@ -19,6 +19,7 @@ class C_TaskController;
 class CPartyData;
 class CArchiveManager;
 class CStringMap;
+struct UnitPlate;
 
 // Program-wide state shared by the field tasks.
 // Set while a map cursor (C_TaskCursol) exists.
@@ -107,6 +108,10 @@ public:
     void ResetRangeCells();
     // Whether the range bit of a cell is set (false off the map or off the bits).
     bool IsRangeCell(int x, int y) const;
+
+    // The plates of a unit's members beside the map (the information panel and the
+    // damage display): slide counter 0..15, plates to the left or the right.
+    void DrawUnitPlates(int unit, UnitPlate* plates, int slide, bool left);
 
     // The saved record.
     CStringMap Save();
