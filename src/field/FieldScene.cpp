@@ -87,7 +87,8 @@ bool C_FieldScene::BuildNewField(int map) {
 
 void C_FieldScene::RunFieldInitialize(int map) {
     // The sections' flags are cleared first, so they run on every entry; a restored
-    // field keeps what its save holds.
+    // field keeps the units and charges of its save: its unit commands see the field
+    // as restored.
     m_nInitializePasses =
         ::RunFieldInitialize(m_FieldTaskInfo, map, m_FieldTaskInfo.m_bRestoredFromSave, kMaxInitializePasses);
 }
