@@ -220,6 +220,10 @@ int32_t C_ScenarioScript::UpdateFieldEvent(std::string eventName, C_FieldTaskInf
         }
     };
 
+    // A field taken over from a save keeps what the save holds when its
+    // "FieldInitialize" runs again.
+    m_bKeepSaved = instant && (m_bFieldRestored || info->m_bRestoredFromSave);
+
     // 1. Locate.  With nothing (more) to run the event is over, but a glide started by
     // its last command first reaches its end point rather than stopping part way.
     if (m_nSectionFrame == 0 && ++m_nFieldLocates > kFieldLocateLimit) {
