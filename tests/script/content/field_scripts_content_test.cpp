@@ -117,6 +117,16 @@ protected:
         EXPECT_LT(frames, 20000) << event;
     }
 
+    // Every unit of one side falls (the player's: only those led by a hero).
+    void Fall(bool playerSide) {
+        CUnitList& units = field->m_UnitList;
+        for (int u = units.GetCount() - 1; u >= 0; --u) {
+            if (units.IsFriend(u) != playerSide || (playerSide && !units.IsHero(u))) continue;
+            for (int j = 0; j < units.GetMemberCount(u); ++j) units.AddDefeated(playerSide ? 1 : 0, units.GetMemberTypeID(u, j));
+            units.RemoveUnit(u);
+        }
+    }
+
     testsupport::TempDir dir_;
     std::unique_ptr<testsupport::ScopedCurrentDir> cd_;
     PushEveryFrame input;
@@ -154,11 +164,12 @@ TEST_F(GameFieldScripts, EachMapInitialisesOnItsOwnCells) {
         const CMapData& m = field->m_MapData;
         EXPECT_GE(m.GetSortiePositionCount(), 2);
         for (const CSortiePosition& p : m.m_vnSortiePos) EXPECT_TRUE(m.IsPassable(p.x, p.y)) << p.x << "," << p.y;
-        EXPECT_GE(field->m_UnitList.GetCount(), 2);
+        int enemies = 0;
         for (int u = 0; u < field->m_UnitList.GetCount(); ++u) {
             EXPECT_TRUE(m.IsPassable(field->m_UnitList.GetX(u), field->m_UnitList.GetY(u))) << "unit " << u;
-            EXPECT_FALSE(field->m_UnitList.IsFriend(u));
+            enemies += !field->m_UnitList.IsFriend(u);
         }
+        EXPECT_GE(enemies, 2);
         for (int r = 0; r < m.GetAnabasisRouteCount(); ++r)
             for (int k = 0; k < m.GetAnabasisRouteSize(r); ++k)
                 EXPECT_TRUE(m.IsValidCell(m.GetAnabasisRoutePoint(r, k).x, m.GetAnabasisRoutePoint(r, k).y));
@@ -176,12 +187,13 @@ TEST_F(GameFieldScripts, EachMapPlaysFromTheSortieToItsEnd) {
         // brings them on; every enemy falls.
         StartField(chapter);
         field->m_MapData.m_vnSortiePos[0].m_vHero = {SortieHeroEntry{1, 1}, SortieHeroEntry{2, 1}};
-        const int enemies = field->m_UnitList.GetCount();
+        const int before = field->m_UnitList.GetCount();
         field->m_nTurn = 1;
         field->m_bPlayerPhase = true;
         Raise(chapter, "PhaseStart");
-        EXPECT_EQ(field->m_UnitList.GetCount(), enemies + 2);
-        EXPECT_TRUE(field->m_UnitList.IsFriend(enemies));
+        ASSERT_EQ(field->m_UnitList.GetCount(), before + 2);
+        EXPECT_TRUE(field->m_UnitList.IsFriend(before));
+        EXPECT_EQ(field->m_UnitList.GetMemberTypeID(before, 0), 1);
         field->m_bPlayerPhase = false;
         Raise(chapter, "PhaseStart");
         for (int turn = 2; turn <= 3; ++turn) {
@@ -191,18 +203,14 @@ TEST_F(GameFieldScripts, EachMapPlaysFromTheSortieToItsEnd) {
                 Raise(chapter, "PhaseStart");
             }
         }
-        while (field->m_UnitList.GetCount() > 0 && !field->m_UnitList.IsFriend(0)) {
-            for (int j = 0; j < field->m_UnitList.GetMemberCount(0); ++j)
-                field->m_UnitList.AddDefeated(0, field->m_UnitList.GetMemberTypeID(0, j));
-            field->m_UnitList.RemoveUnit(0);
-        }
+        Fall(false);
         Raise(chapter, "ForceSuffered");
         EXPECT_EQ(field->m_nExitState, chapter == 0 ? 1 : 5);
         EXPECT_EQ(party.nMap, 1);  // the last chapter ends the game without advancing
 
         // Lost: the heroes fall before any enemy.
         StartField(chapter);
-        field->m_UnitList.AddDefeated(1, 1);
+        Fall(true);
         Raise(chapter, "ForceSuffered");
         EXPECT_EQ(field->m_nExitState, 2);
         EXPECT_EQ(party.nMap, chapter);
