@@ -182,7 +182,7 @@ Canvas MakeParamSheet() {
     Label(c, 250, 39, "HP", kLeaf);
     Label(c, 333, 39, "/", kMist);
     Label(c, 250, 71, "MP", kSky);
-    Label(c, 297, 71, "/", kMist);
+    Label(c, 300, 71, "/", kMist);
     Label(c, 342, 71, "CHG", kGold);
     Rule(c, 246, 90, 182, 80);
     Label(c, 250, 104, "STR");
