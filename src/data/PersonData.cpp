@@ -7,6 +7,7 @@
 #include "log/ErrorLog.h"
 #include "random/gvlRand.h"
 #include "table/gvlTableFile.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -175,17 +176,17 @@ void PersonRecord::SetLevel(int level, uint8_t shift) {
         level = 1;
     }
     double t = (double)(level - 1);
-    nMaxHP = (int32_t)(dMaxHPUP * t + dMaxHP);
+    nMaxHP = ClampDoubleToInt(dMaxHPUP * t + dMaxHP);
     if (nMaxHP < 1) {
         // A person is never made alive with no hit points.
         g_ErrorLog.Printf("最大HPが0以下です。typeID=%d, LV=%d", typeID, level);
         nMaxHP = 1;
     }
     nHP = nMaxHP;
-    nStr = (int32_t)(dStrUP * t + dStr);
-    nMag = (int32_t)(dMagUP * t + dMag);
-    nDex = (int32_t)(dDexUP * t + dDex);
-    nSpd = (int32_t)(dSpdUP * t + dSpd);
+    nStr = ClampDoubleToInt(dStrUP * t + dStr);
+    nMag = ClampDoubleToInt(dMagUP * t + dMag);
+    nDex = ClampDoubleToInt(dDexUP * t + dDex);
+    nSpd = ClampDoubleToInt(dSpdUP * t + dSpd);
     nLevel = level;
 }
 
@@ -193,7 +194,7 @@ PersonRecord PersonRecord::RandomizeStats(PersonRecord p, double s0, double s1, 
                                           double s4, double s5, double s6, double s7, double s8) {
     if (p.nMaxMP == 0) s1 = 0.0;
     auto spread = [](int32_t& stat, double sigma) {
-        int v = (int)(RandomNormal((double)stat, sigma) + 0.5);
+        int v = ClampDoubleToInt(RandomNormal((double)stat, sigma) + 0.5);
         stat = v < 0 ? 0 : v;
     };
     spread(p.nMaxHP, s0);
@@ -342,7 +343,7 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
             g_ErrorLog.Printf("人物表: typeID=%d の空欄 (%s)", work.typeID, emptyCells.c_str());
         // The type is kept: its level may still give it hit points, and the level
         // formula never makes a person alive with fewer than 1.
-        if ((int)work.dMaxHP < 1) g_ErrorLog.Printf("人物表: typeID=%d のHPが0以下です。", work.typeID);
+        if (ClampDoubleToInt(work.dMaxHP) < 1) g_ErrorLog.Printf("人物表: typeID=%d のHPが0以下です。", work.typeID);
         PersonRecord stored = work;
         DropUnknownSkills(stored.skill, "skill", stored.typeID);
         DropUnknownSkills(stored.cskill, "cskill", stored.typeID);
@@ -526,11 +527,11 @@ int AdjustLevelForDifficulty(int level) {
     int least = kLeastShift[d];
     int shift;
     if (delta >= 0.0)
-        shift = (double)least > delta ? least : (int)std::ceil(delta);
+        shift = (double)least > delta ? least : ClampDoubleToInt(std::ceil(delta));
     else
-        shift = (double)least < delta ? least : (int)std::floor(delta);
-    int result = level + shift;
-    return result <= 1 ? 1 : result;
+        shift = (double)least < delta ? least : ClampDoubleToInt(std::floor(delta));
+    const int64_t result = int64_t(level) + shift;
+    return result <= 1 ? 1 : (result > INT32_MAX ? INT32_MAX : int(result));
 }
 
 bool RandomChance(double p) {

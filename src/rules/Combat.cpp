@@ -130,24 +130,26 @@ int C_FieldTaskInfo::CalcEffectAmount(int attacker, int skill, int target, bool 
     }
     if (type < 0 || type > 3) return 0;
 
-    int T = 0, A = 0, G = 0;
+    // Worked out in double precision throughout, so extreme guard and terrain values
+    // never wrap around.
+    double T = 0, A = 0, G = 0;
     const bool onMap = terrain.x >= 0;
     if (type == 0) {
         if (!hit) return 0;
-        T = guardBonus + (onMap ? m_MapData.GetTileDGuard(terrain.x, terrain.y, t.m_type) : 0);
-        A = a.nStr + strBonus;
+        T = (double)guardBonus + (onMap ? m_MapData.GetTileDGuard(terrain.x, terrain.y, t.m_type) : 0);
+        A = (double)a.nStr + strBonus;
         G = t.nGur;
     } else if (type == 1) {
         if (!hit) return 0;
-        T = guardBonus + (onMap ? m_MapData.GetTileIGuard(terrain.x, terrain.y, t.m_type) : 0);
-        A = a.nStr + strBonus;
+        T = (double)guardBonus + (onMap ? m_MapData.GetTileIGuard(terrain.x, terrain.y, t.m_type) : 0);
+        A = (double)a.nStr + strBonus;
         G = t.nGurA;
     } else {
         T = m_MapData.GetFieldData().GetIGuard(terrain.type, t.m_type);
         A = a.nMag;
         G = t.nGurM;
     }
-    const double raw = (double)power * A / 100.0 * 5.0 * (double)(100 - G - T) / 100.0 - 0.5;
+    const double raw = (double)power * A / 100.0 * 5.0 * (100.0 - G - T) / 100.0 - 0.5;
     int amount = CeilAmount(raw);
     if (type == 2 && !hit) {
         amount = CeilAmount(amount * 0.5 - 0.5);

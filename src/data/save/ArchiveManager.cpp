@@ -6,6 +6,7 @@
 #include "archive/gvlSerialize.h"
 #include "fs/fs.h"
 #include "log/ErrorLog.h"
+#include "paths.h"
 #include "system.h"
 
 namespace {
@@ -147,20 +148,45 @@ bool CArchiveManager::Save(int slot) {
     if (!IsValidSlot(slot)) {
         g_ErrorLog.Printf("セーブスロット %d はありません。", slot);
     } else {
-        CSerialize file;
-        file.GetBuffer() = MaskStream(BuildStream());
-        const int result = file.SaveToFile(SlotFileName(slot));
+        // The slot file and the index are both written beside their targets and
+        // flushed before either replaces anything, so a failure changes nothing the
+        // player sees, and a crash leaves at worst an index one save behind, which
+        // the next start rebuilds from the files.
+        const std::vector<unsigned char> file = MaskStream(BuildStream());
+        SaveSlotInfo summary;
+        summary.nChapter = m_CurrentArchive.GetInt(SaveFileChapterKey, 0);
+        summary.strSaveType = m_CurrentArchive.GetString(SaveFileTypeKey, "");
+        summary.nDifficulty = m_CurrentArchive.GetInt(SaveFileDiffKey, 0);
+        SaveSlotInfo slots[kSaveSlotCount];
+        std::copy(std::begin(m_SlotInfo), std::end(m_SlotInfo), slots);
+        slots[slot] = summary;
+        const std::vector<unsigned char> index = BuildIndexBytes(slots);
+
+        const std::string slotPath = plat::ResolvePath(SlotFileName(slot));
+        const std::string indexPath = plat::ResolvePath(kIndexFileName);
+        int result = plat::WriteFileDurably(slotPath + ".tmp", file.data(), file.size());
+        if (result == 0) {
+            result = plat::WriteFileDurably(indexPath + ".tmp", index.data(), index.size());
+            if (result != 0) plat::RemoveFile(slotPath + ".tmp");
+        }
+        if (result == 0 && !plat::ReplaceFile(slotPath + ".tmp", slotPath)) {
+            plat::RemoveFile(slotPath + ".tmp");
+            plat::RemoveFile(indexPath + ".tmp");
+            result = 1;
+        }
         if (result != 0) {
             g_ErrorLog.Printf("File %d: %s を書き込めませんでした。(%d) 元のファイルはそのまま残っています。",
                               slot + 1, SlotFileName(slot).c_str(), result);
             ShowError("ファイルの書き込みに失敗しました。");
         } else {
             written = true;
-            SaveSlotInfo& info = m_SlotInfo[slot];
-            info.nChapter = m_CurrentArchive.GetInt(SaveFileChapterKey, 0);
-            info.strSaveType = m_CurrentArchive.GetString(SaveFileTypeKey, "");
-            info.nDifficulty = m_CurrentArchive.GetInt(SaveFileDiffKey, 0);
-            if (!SaveIndex()) ShowError("ファイルの書き込みに失敗しました。");
+            m_SlotInfo[slot] = summary;
+            if (!plat::ReplaceFile(indexPath + ".tmp", indexPath)) {
+                plat::RemoveFile(indexPath + ".tmp");
+                g_ErrorLog.Printf("%s を書き換えられませんでした。次の起動時にセーブファイルから作り直します。",
+                                  kIndexFileName);
+            }
+            plat::SyncFolderOf(slotPath);
         }
     }
     ClearArchives();
@@ -208,25 +234,32 @@ bool CArchiveManager::Load(int slot) {
 // ---- index --------------------------------------------------------------------------------
 
 void CArchiveManager::LoadIndex() {
-    for (SaveSlotInfo& info : m_SlotInfo) info = SaveSlotInfo();
-    const bool indexRead = ReadIndexFile();
-    // A slot the index does not list (or every slot, when the index could not be read)
-    // takes its summary from its own save file: a readable save is never hidden.
-    int rebuilt = 0;
+    // Temporary files of a save that was cut off are the unfinished half of it.
+    for (int slot = 0; slot < kSaveSlotCount; ++slot) plat::RemoveFile(SlotFileName(slot) + ".tmp");
+    plat::RemoveFile(std::string(kIndexFileName) + ".tmp");
+    ReadIndexFile();
+    // The save files themselves win over the index: a summary is taken again from
+    // every file whose header can be read, so no readable save is ever hidden.
+    bool mended = false;
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
-        if (indexRead && m_SlotInfo[slot].nChapter >= 0) continue;
-        SaveSlotInfo info;
-        if (ReadSlotSummary(slot, info)) {
-            m_SlotInfo[slot] = info;
-            ++rebuilt;
+        SaveSlotInfo fromFile;
+        const int state = ReadSlotSummary(slot, fromFile);
+        if (state < 0)
+            g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、セーブファイルからは読み直せません。", slot + 1);
+        if (state <= 0) continue;  // no file, or one that cannot be read: the index's word stands
+        SaveSlotInfo& info = m_SlotInfo[slot];
+        if (info.nChapter != fromFile.nChapter || info.strSaveType != fromFile.strSaveType ||
+            info.nDifficulty != fromFile.nDifficulty) {
+            info = fromFile;
+            mended = true;
         }
     }
-    if (rebuilt > 0)
-        g_ErrorLog.Printf("%s に載っていないセーブ %d 件の内容を、セーブファイルから読み直しました。次のセーブで %s を書き直します。",
-                          kIndexFileName, rebuilt, kIndexFileName);
+    if (mended)
+        g_ErrorLog.Printf("%s の内容をセーブファイルから読み直しました。", kIndexFileName);
 }
 
-bool CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& info) {
+int CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& out) {
+    out = SaveSlotInfo();
     std::string bytes;
     std::vector<unsigned char> stream;
     if (plat::ReadWholeFile(SlotFileName(slot), bytes) && !bytes.empty()) {
@@ -234,47 +267,38 @@ bool CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& info) {
     } else if (plat::ReadWholeFile(LegacySlotFileName(slot), bytes) && !bytes.empty()) {
         stream.assign(bytes.begin(), bytes.end());
     } else {
-        return false;
+        return 0;  // no save in this slot
     }
     CSerialize reader;
     reader.SetMode(false);
-    reader.GetBuffer() = stream;
+    reader.GetBuffer() = std::move(stream);
     CStringMap header;
     reader.SerializeObject(header);
-    if (reader.HasError() || header.GetString(SaveFileTypeKey, "").empty()) {
-        g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、一覧には載せません。", slot + 1);
-        return false;
-    }
-    info.nChapter = header.GetInt(SaveFileChapterKey, 0);
-    info.strSaveType = header.GetString(SaveFileTypeKey, "");
-    info.nDifficulty = header.GetInt(SaveFileDiffKey, 2);
-    return true;
+    if (reader.HasError() || !header.GetMap().count(SaveFileTypeKey)) return -1;
+    out.nChapter = header.GetInt(SaveFileChapterKey, 0);
+    out.strSaveType = header.GetString(SaveFileTypeKey, "");
+    out.nDifficulty = header.GetInt(SaveFileDiffKey, 0);
+    return 1;
 }
 
 bool CArchiveManager::ReadIndexFile() {
+    for (SaveSlotInfo& info : m_SlotInfo) info = SaveSlotInfo();
     CSerialize stream;
     stream.Clear();
     stream.SetMode(false);
-    std::string probe;
-    if (!plat::ReadWholeFile(kIndexFileName, probe)) return false;  // no index (yet)
-    if (stream.LoadFromFile(kIndexFileName) != 0) {
-        g_ErrorLog.Printf("%s を読めません。", kIndexFileName);
-        return false;
-    }
+    if (stream.LoadFromFile(kIndexFileName) != 0) return false;
     int count = 0;
     stream.SerializeInt(count);
-    if (stream.HasError() || count < 0) {
+    if (count < 0) {
         g_ErrorLog.Printf("%s の件数 %d が不正です。", kIndexFileName, count);
         return false;
     }
     // A count the file cannot hold is cut to what fits (the shorter, older entry:
     // int slot, int chapter, an empty text); the entries missing keep their presets.
     const int fits = static_cast<int>(std::min<size_t>(stream.Remaining() / 9, 1000000));
-    bool sound = true;
     if (count > fits) {
         g_ErrorLog.Printf("%s の件数 %d は中身より多いため、読める分だけを使います。", kIndexFileName, count);
         count = fits;
-        sound = false;
     }
     for (int i = 0; i < count; ++i) {
         int mark = 0, slot = 0, chapter = 0, difficulty = 2;
@@ -292,7 +316,6 @@ bool CArchiveManager::ReadIndexFile() {
         if (stream.HasError()) break;
         if (!IsValidSlot(slot)) {
             g_ErrorLog.Printf("%s の %d 件目のスロット番号 %d は範囲外です。", kIndexFileName, i, slot);
-            sound = false;
             continue;
         }
         m_SlotInfo[slot].nChapter = chapter;
@@ -300,25 +323,32 @@ bool CArchiveManager::ReadIndexFile() {
         m_SlotInfo[slot].nDifficulty = difficulty;
     }
     if (stream.HasError()) {
-        g_ErrorLog.Printf("%s が途中で終わっています。", kIndexFileName);
-        sound = false;
+        g_ErrorLog.Printf("%s が途中で終わっています。読めた分だけを使います。", kIndexFileName);
+        return false;
     }
-    return sound;
+    return true;
 }
 
-bool CArchiveManager::SaveIndex() {
+std::vector<unsigned char> CArchiveManager::BuildIndexBytes(const SaveSlotInfo* slots) {
     CSerialize stream;
     stream.SetMode(true);
     int count = kSaveSlotCount;
     stream.SerializeInt(count);
     for (int i = 0; i < kSaveSlotCount; ++i) {
         int mark = -1, slot = i;
+        SaveSlotInfo info = slots[i];
         stream.SerializeInt(mark);
         stream.SerializeInt(slot);
-        stream.SerializeInt(m_SlotInfo[i].nChapter);
-        stream.SerializeInt(m_SlotInfo[i].nDifficulty);
-        stream.SerializeString(m_SlotInfo[i].strSaveType);
+        stream.SerializeInt(info.nChapter);
+        stream.SerializeInt(info.nDifficulty);
+        stream.SerializeString(info.strSaveType);
     }
+    return stream.GetBuffer();
+}
+
+bool CArchiveManager::SaveIndex() {
+    CSerialize stream;
+    stream.GetBuffer() = BuildIndexBytes(m_SlotInfo);
     const int result = stream.SaveToFile(kIndexFileName);
     if (result != 0) g_ErrorLog.Printf("%s を書き込めませんでした。(%d)", kIndexFileName, result);
     return result == 0;

@@ -88,19 +88,20 @@ public:
     static std::string SlotFileName(int slot);        // "Save<n>.dat"
     static std::string LegacySlotFileName(int slot);  // "Sav<n>.dat"
 
-    // The slot summaries: from "SaveIndex.dat", and for every slot it does not list
-    // (every slot when it cannot be read: missing, cut short, damaged) from the slot's
-    // own save file, which the next save's index then holds again.
+    // Reads the index, then takes the summary of every slot whose save file can be
+    // read from that file (the files win when the two disagree), and removes the
+    // temporary files of a save that was cut off.
     void LoadIndex();
-    // The summary held in a slot file's header; false (logged when damaged) when
-    // there is no readable save in the slot.
-    static bool ReadSlotSummary(int slot, SaveSlotInfo& info);
+    // The summary in the slot's save file: 1 read, 0 no save there, -1 unreadable.
+    static int ReadSlotSummary(int slot, SaveSlotInfo& out);
+    // The bytes of "SaveIndex.dat" for these six summaries.
+    static std::vector<unsigned char> BuildIndexBytes(const SaveSlotInfo* slots);
     // Writes the six summaries; false (logged) when the file could not be written.
     bool SaveIndex();
     SaveSlotInfo GetSlotInfo(int slot);
 
 private:
-    // Reads "SaveIndex.dat" into the summaries; false when it is missing or damaged.
+    // The index file alone; false when it is missing or damaged.
     bool ReadIndexFile();
 
     std::vector<NamedArchive> m_vArchive;

@@ -190,25 +190,18 @@ void CSerialize::CopyFrom(ISerialize& other) {
 }
 
 int CSerialize::SaveToFile(const std::string& fileName) {
-    // The bytes go to a file beside the target first and then replace it in one
-    // step, so a failed write never leaves a save cut short.
+    // The bytes go to a file beside the target first, reach the disk, and then
+    // replace it in one step, so neither a failed write nor a crash or power cut
+    // ever leaves a save cut short.
     std::string target = plat::ResolvePath(fileName);
     std::string temp = target + ".tmp";
-    plat::File file;
-    if (!file.Open(temp, false, plat::kCreateAlways)) return 1;
-    if (!file.WriteAt(0, m_vBuffer.data(), m_vBuffer.size())) {
-        file.Close();
-        plat::RemoveFile(temp);
-        return 2;
-    }
-    if (!file.Close()) {
-        plat::RemoveFile(temp);
-        return 3;
-    }
+    const int written = plat::WriteFileDurably(temp, m_vBuffer.data(), m_vBuffer.size());
+    if (written != 0) return written;
     if (!plat::ReplaceFile(temp, target)) {
         plat::RemoveFile(temp);
         return 1;
     }
+    plat::SyncFolderOf(target);
     return 0;
 }
 

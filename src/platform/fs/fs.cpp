@@ -100,6 +100,40 @@ bool File::Append(const void* data, size_t count) {
     return WriteAt(size, data, count);
 }
 
+bool File::Sync() {
+    if (m_fd < 0) return false;
+    while (::fsync(m_fd) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+bool SyncFolderOf(const std::string& path) {
+    std::string folder = ResolvePath(path);
+    const size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : folder.substr(0, slash));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int rc;
+    while ((rc = ::fsync(fd)) != 0 && errno == EINTR) {
+    }
+    ::close(fd);
+    return rc == 0;
+}
+
+int WriteFileDurably(const std::string& path, const void* bytes, size_t count) {
+    File file;
+    if (!file.Open(path, false, kCreateAlways)) return 1;
+    int result = 0;
+    if (!file.WriteAt(0, bytes, count))
+        result = 2;
+    else if (!file.Sync())
+        result = 3;
+    if (!file.Close() && result == 0) result = 3;
+    if (result != 0) RemoveFile(path);
+    return result;
+}
+
 bool ReplaceFile(const std::string& from, const std::string& to) {
     return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) == 0;
 }

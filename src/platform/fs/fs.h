@@ -42,6 +42,8 @@ public:
     bool WriteAt(int64_t offset, const void* data, size_t count);
     // Writes at the current end of the file.
     bool Append(const void* data, size_t count);
+    // Flushes the file's data to the disk; false on error.
+    bool Sync();
 
 private:
     int m_fd = -1;
@@ -50,6 +52,12 @@ private:
 // Moves `from` over `to` in one step (the old `to` is replaced whole); false on error.
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
+// Flushes the folder holding `path` (so that a rename in it reaches the disk).
+bool SyncFolderOf(const std::string& path);
+// Writes `bytes` to a new file `path`, flushed to the disk before it returns.
+// 0 done; 1 cannot create; 2 write failed (disk full); 3 flush or close failed.  A
+// file left behind by a failure is removed.
+int WriteFileDurably(const std::string& path, const void* bytes, size_t count);
 
 // The whole file at `path` into `out`; false (out empty) when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& out);

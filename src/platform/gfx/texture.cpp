@@ -91,12 +91,22 @@ std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size
         return nullptr;
     }
     int w = 0, h = 0, comp = 0;
+    // The size is checked from the header before anything is decoded, so a small
+    // file that declares a huge picture costs nothing.
+    if (!stbi_info_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp)) {
+        if (error) *error = stbi_failure_reason() ? stbi_failure_reason() : "unreadable image";
+        return nullptr;
+    }
+    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
+        if (error) *error = "image size out of range";
+        return nullptr;
+    }
     unsigned char* rgba = stbi_load_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp, 4);
     if (!rgba) {
         if (error) *error = stbi_failure_reason() ? stbi_failure_reason() : "unreadable image";
         return nullptr;
     }
-    if (w <= 0 || h <= 0 || w > 16384 || h > 16384) {
+    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
         stbi_image_free(rgba);
         if (error) *error = "image size out of range";
         return nullptr;

@@ -69,6 +69,8 @@ public:
     // filtered to that size (the default-size rule of the texture loader); otherwise
     // the image keeps its size.  Returns null and a reason in `error` when the bytes
     // are not an image.
+    // Pictures are PNG only, at most this many pixels a side.
+    static constexpr int kMaxImageSide = 4096;
     static std::unique_ptr<Texture> CreateFromImage(const void* bytes, size_t size, bool roundToPowerOfTwo,
                                                     ImageFilter filter, Format format, std::string* error = nullptr);
     // The same for an image held in memory as ARGB pixels.

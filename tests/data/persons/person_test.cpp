@@ -186,6 +186,27 @@ TEST_F(PersonTest, LevelFormulaTruncatesTowardZero) {
     EXPECT_EQ(p.nStr, -1);
 }
 
+// Absurd levels and growth rates from a damaged table or save are held to the int
+// range instead of overflowing.
+TEST_F(PersonTest, AbsurdLevelsAndGrowthStayInRange) {
+    PersonRecord p;
+    p.bFriend = 1;
+    p.dMaxHP = 30;
+    p.dMaxHPUP = 1e9;
+    p.dStrUP = -1e9;
+    p.dMag = std::nan("");
+    p.SetLevel(2147483647, 1);
+    EXPECT_EQ(p.nMaxHP, 2147483647);
+    EXPECT_EQ(p.nStr, -2147483647 - 1);
+    EXPECT_EQ(p.nMag, 0);
+    int field = 0;
+    SetDifficulty(field, 5);
+    EXPECT_EQ(AdjustLevelForDifficulty(2147483647), 2147483647);
+    SetDifficulty(field, 1);
+    EXPECT_EQ(AdjustLevelForDifficulty(-2147483647), 1);
+    SetDifficulty(field, 2);
+}
+
 TEST_F(PersonTest, DifficultyShiftTable) {
     const int levels[] = {1, 5, 6, 10, 11, 20, 25};
     const int expected[7][5] = {{1, 1, 2, 2, 3},       {4, 5, 6, 6, 7},       {5, 6, 7, 8, 8},

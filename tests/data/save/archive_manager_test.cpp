@@ -2,6 +2,12 @@
 // header and archive order, the older unmasked files, six slots with their
 // summaries in "SaveIndex.dat" (both entry layouts), and damaged or missing files.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
 
 #include "../data_test_util.h"
 #include "archive/gvlSerialize.h"
@@ -353,6 +359,76 @@ TEST_F(ArchiveManagerTest, SingleInstance) {
 
 }  // namespace
 
+// A save is durable: both files are written beside their targets and flushed before
+// either replaces anything, and the save files win over a stale or damaged index.
+TEST_F(ArchiveManagerTest, IndexThatCannotBeWrittenLeavesTheSlotFileAsItWas) {
+    CArchiveManager m;
+    AssembleFieldSave(m, 8, 3, FieldSave, "old");
+    ASSERT_TRUE(m.Save(2));
+    const Bytes oldFile = FileBytes(log.Dir() + "Save2.dat");
+    const Bytes oldIndex = FileBytes(log.Dir() + "SaveIndex.dat");
+    std::filesystem::create_directories(log.Dir() + "SaveIndex.dat.tmp/x");
+    AssembleFieldSave(m, 20, 1, ChapterSave, "new");
+    EXPECT_FALSE(m.Save(2));
+    EXPECT_EQ(LastMessage(), "ファイルの書き込みに失敗しました。");
+    EXPECT_EQ(FileBytes(log.Dir() + "Save2.dat"), oldFile);
+    EXPECT_EQ(FileBytes(log.Dir() + "SaveIndex.dat"), oldIndex);
+    EXPECT_EQ(m.GetSlotInfo(2).nChapter, 8);
+    EXPECT_FALSE(std::filesystem::exists(log.Dir() + "Save2.dat.tmp"));
+}
+
+TEST_F(ArchiveManagerTest, StaleOrDamagedIndexIsRebuiltFromTheSaveFiles) {
+    {
+        CArchiveManager m;
+        AssembleFieldSave(m, 3, 1, FieldSave, "a");
+        ASSERT_TRUE(m.Save(0));
+        AssembleFieldSave(m, 7, 2, ChapterSave, "b");
+        ASSERT_TRUE(m.Save(5));
+    }
+    const Bytes index = FileBytes(log.Dir() + "SaveIndex.dat");
+    for (const Bytes& damaged : {Bytes(index.begin(), index.begin() + 7), Bytes{}, Bytes{1, 2, 3}}) {
+        WriteBytes(log.Dir() + "SaveIndex.dat", damaged);
+        WriteBytes(log.Dir() + "Save3.dat.tmp", Bytes{9, 9});  // left by a save that was cut off
+        CArchiveManager m;
+        EXPECT_EQ(m.GetSlotInfo(0).nChapter, 3);
+        EXPECT_EQ(m.GetSlotInfo(0).strSaveType, "FieldSave");
+        EXPECT_EQ(m.GetSlotInfo(5).nChapter, 7);
+        EXPECT_EQ(m.GetSlotInfo(5).nDifficulty, 2);
+        EXPECT_EQ(m.GetSlotInfo(3).nChapter, -1);
+        EXPECT_FALSE(std::filesystem::exists(log.Dir() + "Save3.dat.tmp"));
+    }
+    EXPECT_NE(log.All().find("読み直しました"), std::string::npos);
+}
+
+// A child saves over and over while it is killed at random moments; every time,
+// the slot still loads and the summary that the next start shows matches it.
+TEST_F(ArchiveManagerTest, KilledWhileSavingKeepsALoadableSaveAndAMatchingSummary) {
+    {
+        CArchiveManager m;
+        AssembleFieldSave(m, 0, 1, FieldSave, "0");
+        ASSERT_TRUE(m.Save(1));
+    }
+    std::mt19937 rng(12345);
+    for (int trial = 0; trial < 300; ++trial) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            CArchiveManager m;
+            for (int n = 1;; ++n) {
+                AssembleFieldSave(m, n % 1000, 1, FieldSave, std::to_string(n % 1000).c_str());
+                m.Save(1);
+            }
+        }
+        usleep(static_cast<useconds_t>(rng() % 4000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        CArchiveManager m;
+        ASSERT_TRUE(m.Load(1)) << "trial " << trial;
+        const std::string marker = m.GetArchive(PartyDataKey, false).GetString("nMap", "");
+        EXPECT_EQ(std::to_string(m.GetSlotInfo(1).nChapter), marker) << "trial " << trial;
+    }
+}
 namespace {
 
 class IndexRebuildTest : public ::testing::Test {

@@ -73,6 +73,27 @@ TEST(TextureImage, BrokenBytesGiveNullAndAReason) {
     EXPECT_EQ(Texture::CreateFromImage(png.data(), png.size(), true, ImageFilter::Linear, Format::A8R8G8B8), nullptr);
 }
 
+// Only PNG is read, and the declared size is refused before anything is decoded:
+// a 16-bit PNM of ten bytes, a TGA or BMP header, and a PNG header claiming a
+// picture far beyond the device's limit all give null at once.
+TEST(TextureImage, OtherFormatsAndHugeDeclaredSizesAreRefused) {
+    std::vector<std::vector<unsigned char>> files;
+    const char pnm[] = "P5 1 1 65535\n";
+    files.emplace_back(pnm, pnm + sizeof pnm - 1);
+    files.push_back({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x46, 0x54, 0x4C, 0x50, 32, 8});  // TGA 21574x20556
+    files.push_back({'B', 'M', 0x3E, 0, 0, 0, 0, 0, 0, 0, 0x3E, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0});
+    std::vector<unsigned char> huge = PngBytes(std::vector<uint32_t>(4, 0xFFFFFFFF), 2, 2);
+    huge[16 + 2] = 0x10;  // IHDR width 2 -> 0x00100002
+    huge[20 + 2] = 0x10;  // and height
+    files.push_back(huge);
+    for (const auto& bytes : files) {
+        std::string why;
+        EXPECT_EQ(Texture::CreateFromImage(bytes.data(), bytes.size(), true, ImageFilter::Linear, Format::A8R8G8B8, &why),
+                  nullptr);
+        EXPECT_FALSE(why.empty());
+    }
+}
+
 TEST(TextureImage, XrgbKeepsAlphaOpaqueAndLockDoesNotNest) {
     Texture t(2, 2, Format::X8R8G8B8);
     int pitch = 0;

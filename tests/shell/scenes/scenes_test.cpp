@@ -373,15 +373,10 @@ TEST_F(TitleSceneRouting, OtherExitCodes) {
 
 class StorySceneTest : public TitleSceneRouting {};
 
-TEST_F(StorySceneTest, FinishedChapterOpensTheFieldOrElseTheSaveScene) {
+TEST_F(StorySceneTest, FinishedChapterOpensTheField) {
     CPartyData party;
     party.Reset();
     party.nMap = 29;  // no script: the section is over at once
-    C_SceneControler::RegisterScene(kSceneField, nullptr);
-    {
-        C_StoryScene scene(&party);
-        EXPECT_EQ(scene.Update(), kSceneSave);
-    }
     C_SceneControler::RegisterScene(kSceneField, &StandInField);
     C_StoryScene scene(&party);
     EXPECT_EQ(scene.Update(), kSceneField);
