@@ -163,10 +163,11 @@ void C_TaskLocateUnitSortiedList2::BuildCards(C_FieldTaskInfo* info) {
             if (n < m_nUnitCards && !m_vCardForced[n]) sheet->Draw(x + kButtonLeft, y, 255, &kButtonPart);
         }
         const bool red = n < m_nUnitCards && m_vCardForced[n];
-        m_CardText[n].SetText(texts[n], 10, red ? 0xFFFF0000 : 0xFFFFFFFF);
+        // 12 pixels: the smallest size at which the names stay readable.
+        m_CardText[n].SetText(texts[n], 12, red ? 0xFFFF0000 : 0xFFFFFFFF);
         m_CardText[n].SetLineHeight(kLineHeight);
         m_CardText[n].Render();
-        if (m_CardText[n].GetRenderTarget().GetTexture()) m_CardText[n].GetRenderTarget().Draw(x + 8, y + 7);
+        if (m_CardText[n].GetRenderTarget().GetTexture()) m_CardText[n].GetRenderTarget().Draw(x + 8, y + 6);
     }
     m_ListTarget.EndTarget();
     m_bRedraw = false;
