@@ -21,10 +21,6 @@
 #include "golden.h"
 #include "save/ArchiveManager.h"
 
-#if __has_include("FieldScene.h")  // BRIDGE: the field scene plays the preparation
-#define SORTIE_E2E_HAS_FIELD 1
-#endif
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -119,7 +115,6 @@ std::string Shot(int f, const std::string& file) { return std::to_string(f) + " 
 
 }  // namespace
 
-#ifdef SORTIE_E2E_HAS_FIELD
 namespace {
 
 // Through the opening (cut short by a click) to the title menu, "LOAD GAME" and
@@ -176,11 +171,25 @@ std::string WalkChapterOnePreparation() {
     s += Click(965, 320, kYesY);
     s += Shot(980, "after_lvup.png");
     s += RightClick(985, 600, 470);                  // back to the hub
-    s += Click(1005, 60, MainRow(3));                // セーブ
-    s += Click(1030, 320, 167);                      // slot 2 (index 1)
-    s += Shot(1050, "saved.png");
-    s += "1060 quit\n";
+    s += Click(1000, 60, MainRow(2));                // マップ: the map view
+    s += Shot(1030, "mapview.png");
+    s += RightClick(1040, 480, 120);                 // an empty cell: back to a new hub
+    s += Click(1080, 60, MainRow(3));                // セーブ
+    s += Click(1105, 320, 167);                      // slot 2 (index 1)
+    s += Shot(1125, "saved.png");
+    s += "1135 quit\n";
     return s;
+}
+
+// Whether the picture shows the preparation's crest (gold at its middle).
+bool ShowsPreparation(const std::string& file) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgba = stbi_load(file.c_str(), &w, &h, &n, 4);
+    if (!rgba) return false;
+    const unsigned char* p = rgba + 4 * (330 * w + 572);
+    const bool gold = p[0] > 180 && p[1] > 130 && p[1] < 190 && p[2] < 100;
+    stbi_image_free(rgba);
+    return gold;
 }
 
 // The save loaded from the title: "continue", the preparation as it was saved,
@@ -210,29 +219,19 @@ std::string ChapterThreeHub() {
     return s;
 }
 
-// Whether the picture shows the preparation's crest (gold at its middle).
-bool ShowsPreparation(const std::string& file) {
-    int w = 0, h = 0, n = 0;
-    unsigned char* rgba = stbi_load(file.c_str(), &w, &h, &n, 4);
-    if (!rgba) return false;
-    const unsigned char* p = rgba + 4 * (330 * w + 572);
-    const bool gold = p[0] > 180 && p[1] > 130 && p[1] < 190 && p[2] < 100;
-    stbi_image_free(rgba);
-    return gold;
-}
-
 TEST(SortieReplay, ChapterOnesPreparationIsWalkedSavedLoadedBackAndTheBattleStarts) {
     GameCopy game;
     game.WriteChapterSave(1);
     RunResult r = game.Replay(LoadFromTitle(0) + kFastStory + WalkChapterOnePreparation());
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 1060"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("frames: 1135"), std::string::npos) << r.output;
+    EXPECT_FALSE(ShowsPreparation(game.path() + "mapview.png"));
     EXPECT_TRUE(game.Shot("alert.png", "alert"));
     EXPECT_TRUE(game.Shot("forming.png", "forming"));
     EXPECT_TRUE(game.Shot("placed.png", "placed"));
     EXPECT_TRUE(game.Shot("lvup.png", "lvup"));
-    EXPECT_TRUE(game.Shot("saved.png", "saved"));
     EXPECT_TRUE(game.Has("Save1.dat"));
+    EXPECT_TRUE(ShowsPreparation(game.path() + "saved.png"));
     EXPECT_EQ(game.Log(), "");
 
     r = game.Replay(LoadPreparationAndStart());
@@ -253,4 +252,3 @@ TEST(SortieReplay, ChapterThreeShowsItsTutorialAndTheCostLimitOfAThousand) {
 }
 
 }  // namespace
-#endif
