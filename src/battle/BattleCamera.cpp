@@ -2,10 +2,9 @@
 #include "BattleCamera.h"
 
 CBattleCamera g_BattleCamera;
-#if !__has_include("effects/BattleEffectBase.h")  // BRIDGE: the effect base defines them
-vm::Vec3 BattleEye;
-vm::Vec3 BattleTarget;
-#endif
+// BRIDGE: weak until the effect base's definitions are the only ones.
+__attribute__((weak)) vm::Vec3 BattleEye;
+__attribute__((weak)) vm::Vec3 BattleTarget;
 
 CBattleCamera::CBattleCamera() = default;
 
