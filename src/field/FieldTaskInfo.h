@@ -231,4 +231,10 @@ public:
 
 private:
     void LoadRecord(CStringMap& archive, bool version1);
+
+public:
+    // ---- field events ----
+    // The two units of the exchange about to be fought (unit indices, -1 none): the
+    // tasks that raise "FirstFight" store them first; its trigger test reads them.
+    int32_t m_nFightingUnit[2] = {-1, -1};
 };

@@ -3,6 +3,7 @@
 #include "audio.h"
 #include "effects.h"
 #include "images.h"
+#include "menus.h"
 #include "screens.h"
 #include "story.h"
 
@@ -11,6 +12,7 @@ namespace cg {
 int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
     int failures = WriteAllImages(gameDir, written);
     failures += WriteScreenImages(gameDir, written);
+    failures += WriteMenuImages(gameDir, written);
     failures += WriteEffectTextures(gameDir, written);
     failures += WriteStoryImages(gameDir, written);
     failures += WriteAllSounds(gameDir, written);

@@ -46,7 +46,7 @@ void Gem(Canvas& c, float cx, float cy, float r, Rgba col) {
 
 // Skill-kind and other small icons, 16x16 each.
 void SmallIcon(Canvas& c, int x, int y, int n) {
-    Rgba bg[] = {kSlate, kWine, kSea, kMoss, kSlate, kEarth, kNight, kWine, kNight, kSlate};
+    Rgba bg[] = {kSlate, kWine, kSea, kNight, kSea, kNight, kMoss, kWine, kNight, kSlate};
     c.FillRect(x + 1, y + 1, 14, 14, n < 10 ? bg[n] : kNight, true);
     c.FrameRect(x, y, 16, 16, kInk, 1);
     c.FrameRect(x + 1, y + 1, 14, 14, WithAlpha(kGold, 140), 1);
@@ -66,23 +66,21 @@ void SmallIcon(Canvas& c, int x, int y, int n) {
             c.FillCircle(cx, cy, 4.5f, kSky);
             c.FillCircle(cx - 1.5f, cy - 1.5f, 1.5f, kBone);
             break;
-        case 3:  // healing cross
+        case 3:  // dark orb: magic of the second attribute
+            c.FillCircle(cx, cy, 4.5f, kEmber);
+            c.FillCircle(cx - 1.5f, cy - 1.5f, 1.5f, kGold);
+            break;
+        case 4:  // light orb with rays: magic on every member
+        case 5:  // dark orb with rays
+            for (int k = 0; k < 4; ++k) {
+                const float dx = (k % 2 ? 1.f : -1.f) * 5.f, dy = (k / 2 ? 1.f : -1.f) * 5.f;
+                c.Line(cx, cy, cx + dx, cy + dy, 1, n == 4 ? kMist : kGold);
+            }
+            c.FillCircle(cx, cy, 3.5f, n == 4 ? kSky : kEmber);
+            break;
+        case 6:  // healing cross: support magic
             c.FillRect(x + 6, y + 3, 4, 10, kLeaf);
             c.FillRect(x + 3, y + 6, 10, 4, kLeaf);
-            break;
-        case 4:  // shield
-            c.FillPolygon({{x + 4.f, y + 3.f}, {x + 12.f, y + 3.f}, {x + 12.f, y + 8.f}, {cx, y + 13.f}, {x + 4.f, y + 8.f}},
-                          kSteel);
-            c.Line(cx, y + 4, cx, y + 11, 1, kGold);
-            break;
-        case 5:  // boot: moving
-            c.FillRect(x + 5, y + 3, 4, 8, kSand);
-            c.FillRect(x + 5, y + 10, 7, 3, kSand);
-            break;
-        case 6:  // star: special
-            c.FillPolygon({{cx, y + 2.f}, {cx + 1.8f, cy - 1}, {x + 14.f, cy - 1}, {cx + 2.5f, cy + 2}, {cx + 4, y + 14.f},
-                           {cx, cy + 4}, {cx - 4, y + 14.f}, {cx - 2.5f, cy + 2}, {x + 2.f, cy - 1}, {cx - 1.8f, cy - 1}},
-                          kGold);
             break;
         case 7:  // flame
             c.FillEllipse(cx, cy + 2, 4, 5, kEmber);

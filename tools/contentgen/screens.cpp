@@ -83,115 +83,6 @@ Canvas MakeMiniMapIcons() {
     return c;
 }
 
-Canvas MakeInstructWindow() {
-    Canvas c(512, 128);
-    Window(c, 0, 0, 300, 80, 220);
-    Label(c, 8, 6, "HELP", kGold);
-    c.FillRect(8, 15, 284, 1, WithAlpha(kGold, 90));
-    return c;
-}
-
-Canvas MakeMapchipWindow() {
-    Canvas c(512, 256);
-    // Texts: name (25, 29), height (80, 87), class 0 (123, 149), class 1 (187, 149) in
-    // rows 26 apart; the chip is drawn at (129, 20).
-    Window(c, 0, 0, 280, 236);
-    Inset(c, 18, 24, 100, 22);
-    Label(c, 20, 12, "TERRAIN");
-    Label(c, 20, 88, "HEIGHT");
-    Inset(c, 74, 82, 40, 20);
-    Inset(c, 124, 16, 124, 76, kNight);
-    c.FillRect(12, 122, 256, 1, WithAlpha(kGold, 120));
-    Label(c, 123, 132, "FOOT");
-    Label(c, 187, 132, "HORSE");
-    const char* rows[3] = {"COST", "GUARD", "M.GUARD"};
-    for (int r = 0; r < 3; ++r) {
-        int y = 149 + 26 * r;
-        Label(c, 20, y + 3, rows[r]);
-        Inset(c, 118, y - 2, 54, 20);
-        Inset(c, 182, y - 2, 54, 20);
-    }
-    return c;
-}
-
-Canvas MakeOperateMenu() {
-    Canvas c(512, 512);
-    // Panel 353x301; places p at (15 + 169 (p div 2), 61 + 65 (p mod 2)), 153x64;
-    // buttons 4-7 at (13 + 80 (k - 4), 228), 8-9 at (173 + 80 (k - 8), 253), 76x22.
-    Window(c, 0, 0, 353, 301);
-    Label(c, 14, 14, "UNIT COMMAND", kGold);
-    c.FillRect(12, 24, 329, 1, WithAlpha(kGold, 120));
-    Label(c, 15, 48, "FRONT ROW");
-    Label(c, 184, 48, "BACK ROW");
-    for (int p = 0; p < 4; ++p) Inset(c, 15 + 169 * (p / 2) - 1, 61 + 65 * (p % 2) - 1, 155, 66, kNight);
-    const char* labels[6] = {"MOVE ALL", "MOVE", "ATTACK", "CANNON", "SUPPORT", "CLOSE"};
-    const Rgba bodies[6] = {kSlate, kSlate, kWine, kAmber, kMoss, kSlate};
-    for (int k = 4; k < 10; ++k) {
-        int x = k < 8 ? 13 + 80 * (k - 4) : 173 + 80 * (k - 8), y = k < 8 ? 228 : 253;
-        Button(c, x, y, 76, 22, labels[k - 4], bodies[k - 4]);
-    }
-    return c;
-}
-
-Canvas MakeMoveMenu() {
-    Canvas c(512, 512);
-    // Side panel (0, 0)-(163, 321), middle panel (164, 0)-(442, 248), place plate
-    // (0, 322)-(154, 386), labels (0, 387)-(62, 409), (0, 410)-(62, 432), (0, 433)-(62, 455).
-    Window(c, 0, 0, 163, 321);
-    Label(c, 10, 10, "MEMBERS", kGold);
-    c.FillRect(8, 20, 147, 1, WithAlpha(kGold, 120));
-    for (int r = 0; r < 4; ++r) Inset(c, 6, 30 + 70 * r, 151, 64, kNight);
-    Window(c, 164, 0, 278, 248);
-    Label(c, 176, 10, "MOVE WHO?", kGold);
-    c.FillRect(172, 20, 262, 1, WithAlpha(kGold, 120));
-    for (int k = 0; k < 3; ++k) Gem(c, 303 - 30 + 30 * k, 130, 6, k == 1 ? kGold : kAmber);
-    c.Panel(0, 322, 154, 64, WithAlpha(kSlate, 230), kMist, kInk, kInk);
-    c.FillRect(4, 326, 146, 1, WithAlpha(kGold, 120));
-    Button(c, 0, 387, 62, 22, "FROM", kSea);
-    Button(c, 0, 410, 62, 22, "STAY", kSlate);
-    Button(c, 0, 433, 62, 22, "TO", kWine);
-    return c;
-}
-
-Canvas MakeBattleOperateMenu() {
-    Canvas c(512, 512);
-    // The window is 389x295; own rows at (14, 16 + 60p) 152x35 with a skill line at
-    // (14, 52 + 60p); enemy rows at (223, 16 + 60p). Buttons below the rows.
-    Window(c, 0, 0, 389, 295);
-    for (int p = 0; p < 4; ++p) {
-        int y = 16 + 60 * p;
-        Inset(c, 13, y - 1, 154, 37, kSea);
-        Inset(c, 13, y + 37, 154, 16, kNight);
-        Inset(c, 222, y - 1, 154, 37, kWine);
-        Inset(c, 222, y + 37, 154, 16, kNight);
-    }
-    c.FillRect(170, 12, 49, 236, WithAlpha(kInk, 80));
-    Label(c, 176, 4, "VS", kGold);
-    Button(c, 229, 262, 70, 22, "OK", kMoss);
-    Button(c, 305, 262, 70, 22, "CANCEL", kSlate);
-    return c;
-}
-
-Canvas MakeParamSheet() {
-    Canvas c(1024, 512);
-    // One picture with several uses: the whole (0, 0)-(639, 479) is the status window,
-    // its corner (0, 0)-(345, 264) the skill list, (13, 284)-(260, 464) the help panel
-    // and (282, 200)-(626, 463) the skill help of the status window.
-    Window(c, 0, 0, 640, 480, 240);
-    Window(c, 0, 0, 345, 264, 240);
-    Label(c, 12, 10, "SKILLS", kGold);
-    c.FillRect(10, 20, 325, 1, WithAlpha(kGold, 120));
-    for (int r = 0; r < 13; ++r) c.FillRect(12, 34 + 16 * r + 14, 322, 1, WithAlpha(kSlate, 160));
-    Window(c, 13, 284, 247, 180, 240);
-    Label(c, 24, 292, "ABOUT", kGold);
-    Window(c, 282, 200, 344, 263, 240);
-    Label(c, 294, 208, "SKILL", kGold);
-    c.FillRect(292, 218, 324, 1, WithAlpha(kGold, 120));
-    // The status window's upper right: room for the portrait and the values.
-    Inset(c, 360, 12, 266, 180, kNight);
-    return c;
-}
-
 Canvas MakeInterMission() {
     Canvas c(1024, 512);
     // The preparation screen behind its menus: a war-table backdrop.
@@ -334,12 +225,6 @@ int WriteScreenImages(const std::string& dir, std::vector<std::string>* written)
     put("graphics/TurnLogo_Player.png", MakeTurnLogo(true));
     put("graphics/TurnLogo_Enemy.png", MakeTurnLogo(false));
     put("graphics/MiniMapIcon.png", MakeMiniMapIcons());
-    put("graphics/InstructWindow.png", MakeInstructWindow());
-    put("graphics/MapchipWindow.png", MakeMapchipWindow());
-    put("graphics/OperateMenu.png", MakeOperateMenu());
-    put("graphics/MoveMenu.png", MakeMoveMenu());
-    put("graphics/BattleOperateMenu.png", MakeBattleOperateMenu());
-    put("graphics/param.png", MakeParamSheet());
     put("graphics/InterMission.png", MakeInterMission());
     put("graphics/InterMission_param.png", MakeInterMissionParam());
     put("graphics/InterMission_unit.png", MakeInterMissionUnit());

@@ -497,7 +497,7 @@ int GenerateGameMeshes(const std::string& gameDir) {
     ok = ok && put("spear.x", ArrowX(1.6f, "spear_tex.png")) && png("spear_tex.png", 0xFFA0A0A0, 0xFF606060, 2);
     ok = ok && put("sword.x", SwordX("sword_tex.png")) && png("sword_tex.png", 0xFFE0E0F0, 0xFFB0B0C0, 2);
     ok = ok && put("ball.x", BallX(0.3f, "ball_tex.png")) && png("ball_tex.png", 0xFFFF8020, 0xFFFFD040, 4);
-    ok = ok && put("rock1.x", RockX(0.5f, "rock_tex.png")) && png("rock_tex.png", 0xFF807060, 0xFF605040, 8);
+    ok = ok && put("rock1.x", RockX(0.125f, "rock_tex.png")) && png("rock_tex.png", 0xFF807060, 0xFF605040, 8);
     ok = ok && put("field1_gnd.x", GroundX(60, "ground1.png")) && png("ground1.png", 0xFF508040, 0xFF407030, 8);
     ok = ok && put("field2_gnd.x", GroundX(60, "ground2.png")) && png("ground2.png", 0xFFA09060, 0xFF807040, 8);
     ok = ok && put("field1_BG.x", BackdropX(28, 14, "sky1.png")) && png("sky1.png", 0xFF80B0F0, 0xFF90C0F8, 2);

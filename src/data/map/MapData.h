@@ -104,6 +104,9 @@ public:
     void SetMissionName(const std::vector<std::string>& texts);
     // A copy of mission name i (0 to 2); another index is logged and answers "".
     std::string GetMissionName(int i) const;
+    // Copies the lines stored under `key` in OperationMessage; empties `lines` when
+    // the key is absent.
+    void GetOperationMessage(int key, std::vector<std::string>& lines) const;
 
     // Cell queries at grid index x + m_xSize * y.  An index outside the grid is
     // logged and answers the values of an impassable cell; a chip that the chip
@@ -116,6 +119,11 @@ public:
     int GetTileDGuard(int x, int y, int moveClass) const;
     int GetTileIGuard(int x, int y, int moveClass) const;
     uint8_t GetTileHeight(int x, int y) const;
+    // The name of the cell's terrain ("" for an unknown terrain) and the pictures of
+    // the cell's chip ("upper" and "under" of the chip table, 0 when it lacks them).
+    std::string GetTerrainName(int x, int y) const;
+    int GetChipUpper(int x, int y) const;
+    int GetChipUnder(int x, int y) const;
     bool IsPassable(int x, int y) const;
     // The larger of the class-0 and class-1 move costs of the cell's terrain.
     uint8_t CompareTileLayers(int x, int y) const;

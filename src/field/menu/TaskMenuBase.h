@@ -1,12 +1,15 @@
 #pragma once
 // The base of the field's menu tasks: up to ten text items in a framed window that
 // grows open over the opening delay; the pointer of the field state's input manager
-// picks an item.  Derived menus supply the choice and the cancel.
+// picks an item.  Derived menus supply the choice and the cancel, and menus that
+// draw their own window image unfold it with DrawOpening.
 #include <cstdint>
 
 #include "Draw/gvlD3DDrawSquare.h"
 #include "Draw/gvlD3DTextDraw.h"
 #include "task/TaskBase.h"
+
+class IInputManager;
 
 class C_TaskMenuBase : public C_FieldTaskBase {
 public:
@@ -27,6 +30,14 @@ public:
     // Frame counter + 1 up to the opening delay; after it, the item under the pointer.
     void UpdateCursor(C_FieldTaskInfo* info);
     bool IsStarted() const { return m_nFrame >= m_nOpenFrames; }
+    // The opening ratio 0..1 (1 for a menu without delay).
+    float GetOpenRatio() const;
+
+    // Draws the region `src` of `texture` (the whole texture when null) at (x, y),
+    // unfolding from its middle line while the menu opens: width x height is the
+    // region's size, top and bottom the heights of its frame strips.
+    void DrawOpening(CD3DDrawTexture& texture, int x, int y, int width, int height, int top, int bottom,
+                     const RECT* src = nullptr);
 
     CD3DDrawSquare m_CursorBar;
     CD3DTextDraw m_ItemText[kMaxItems];
@@ -44,5 +55,11 @@ public:
     int32_t m_nOpenFrames = 10;
 
 protected:
+    // The input of the field state (the scripted tutorial input while it is switched
+    // on); the program's input manager when the menu runs without a field state.
+    static IInputManager* InputOf(C_FieldTaskInfo* info);
     int DumpSize() const override { return static_cast<int>(sizeof(*this)); }
 };
+
+// The square used by the menus for highlight and shading quads.
+void DrawMenuQuad(CD3DDrawSquare& square, int x, int y, int width, int height, uint32_t color);

@@ -1,0 +1,16 @@
+#pragma once
+// Every battle effect, for the code that chooses them by skill.
+#include "effects/BattleEffectBase.h"
+#include "effects/BattleEffectController.h"
+#include "effects/EffectBeam.h"
+#include "effects/EffectComposite.h"
+#include "effects/EffectDarkAll5.h"
+#include "effects/EffectDarkLight.h"
+#include "effects/EffectDarkLightCannon.h"
+#include "effects/EffectElementAll.h"
+#include "effects/EffectMagicCircle.h"
+#include "effects/EffectPhysical.h"
+#include "effects/EffectPoisonAll2.h"
+#include "effects/EffectRecover.h"
+#include "effects/EffectRockBlade.h"
+#include "effects/EffectThunder.h"
