@@ -2,9 +2,6 @@
 #include "BattleCamera.h"
 
 CBattleCamera g_BattleCamera;
-// BRIDGE: weak until the effect base's definitions are the only ones.
-__attribute__((weak)) vm::Vec3 BattleEye;
-__attribute__((weak)) vm::Vec3 BattleTarget;
 
 CBattleCamera::CBattleCamera() = default;
 
