@@ -125,7 +125,9 @@ C_ScenarioScript::C_ScenarioScript() {
 }
 
 C_ScenarioScript::~C_ScenarioScript() {
-    // What the script put on the strategy map does not outlive it.
+    // What the script put on the screen does not outlive it: its captions and windows,
+    // and what it put on the strategy map.
+    g_GlobalResources.ResetEventWindows();
     g_GlobalResources.ClearMarkers();
     g_GlobalResources.ClearForcesFieldMap();
     for (auto& entry : m_mapBackground) delete entry.second;

@@ -4,6 +4,7 @@
 #include "effects.h"
 #include "images.h"
 #include "menus.h"
+#include "intermission.h"
 #include "screens.h"
 #include "story.h"
 
@@ -15,6 +16,7 @@ int GenerateAll(const std::string& gameDir, std::vector<std::string>* written) {
     failures += WriteMenuImages(gameDir, written);
     failures += WriteEffectTextures(gameDir, written);
     failures += WriteStoryImages(gameDir, written);
+    failures += WriteInterMissionImages(gameDir, written);
     failures += WriteAllSounds(gameDir, written);
     return failures;
 }

@@ -83,55 +83,7 @@ Canvas MakeMiniMapIcons() {
     return c;
 }
 
-Canvas MakeInterMission() {
-    Canvas c(1024, 512);
-    // The preparation screen behind its menus: a war-table backdrop.
-    c.GradientV(0, 0, 640, 480, Shade(kEarth, 0.55f), Shade(kEarth, 0.3f), true);
-    c.Noise(0, 0, 640, 480, 777, 40.0f, WithAlpha(Shade(kEarth, 0.4f), 255), WithAlpha(Shade(kEarth, 0.7f), 255), 0.5f);
-    for (int y = 0; y < 480; y += 24) c.FillRect(0, y, 640, 1, WithAlpha(kInk, 60));  // table planks
-    Window(c, 0, 0, 640, 36);
-    c.TextOutlined(14, 11, "SORTIE PREPARATION", 2, kGold, kInk);
-    Window(c, 8, 44, 200, 140);      // command menu
-    Window(c, 216, 44, 416, 140);    // mission briefing
-    Window(c, 8, 192, 624, 150);     // roster
-    Window(c, 8, 350, 300, 122);     // funds and costs
-    Window(c, 316, 350, 316, 122);   // minimap
-    return c;
-}
 
-Canvas MakeInterMissionParam() {
-    Canvas c(512, 128);
-    // Panel (0, 0)-(427, 127); values at name (84, 19), HP (126, 48), MP (226, 48),
-    // STR (132, 78), MAG (132, 98), DEX (239, 78), SPD (239, 98), move (370, 97),
-    // guards (380, 39 / 57 / 75).
-    Window(c, 0, 0, 427, 127);
-    Label(c, 14, 22, "NAME");
-    Inset(c, 80, 15, 200, 20);
-    Label(c, 90, 51, "HP");
-    Label(c, 190, 51, "MP");
-    Label(c, 90, 81, "STR");
-    Label(c, 90, 101, "MAG");
-    Label(c, 200, 81, "DEX");
-    Label(c, 200, 101, "SPD");
-    Label(c, 310, 42, "GUARD");
-    Label(c, 310, 60, "ARROW");
-    Label(c, 310, 78, "MAGIC");
-    Label(c, 310, 100, "MOVE");
-    c.FillRect(300, 12, 1, 104, WithAlpha(kGold, 120));
-    return c;
-}
-
-Canvas MakeInterMissionUnit() {
-    Canvas c(256, 64);
-    // A unit card (0, 0)-(191, 63) and a delete button (210, 0)-(249, 63).
-    c.Panel(0, 0, 191, 63, WithAlpha(kSlate, 235), kMist, kInk, kInk);
-    c.FrameRect(2, 2, 187, 59, WithAlpha(kGold, 150), 1);
-    c.FillRect(6, 24, 179, 1, WithAlpha(kGold, 90));
-    c.Panel(210, 0, 39, 63, kWine, kEmber, kInk, kInk);
-    c.Line(220, 22, 239, 41, 3, kBone);
-    c.Line(239, 22, 220, 41, 3, kBone);
-    return c;
-}
 
 Canvas MakeBattleWindow() {
     Canvas c(256, 256);
@@ -225,9 +177,6 @@ int WriteScreenImages(const std::string& dir, std::vector<std::string>* written)
     put("graphics/TurnLogo_Player.png", MakeTurnLogo(true));
     put("graphics/TurnLogo_Enemy.png", MakeTurnLogo(false));
     put("graphics/MiniMapIcon.png", MakeMiniMapIcons());
-    put("graphics/InterMission.png", MakeInterMission());
-    put("graphics/InterMission_param.png", MakeInterMissionParam());
-    put("graphics/InterMission_unit.png", MakeInterMissionUnit());
     put("graphics/BattleWindow.png", MakeBattleWindow());
     put("graphics/GameOver.png", MakeGameOver());
     put("graphics/ToBeContinued.png", MakeToBeContinued());

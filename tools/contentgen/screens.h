@@ -10,9 +10,6 @@ namespace cg {
 
 Canvas MakeTurnLogo(bool player);          // graphics/TurnLogo_Player.png / _Enemy.png, 512x128
 Canvas MakeMiniMapIcons();                 // graphics/MiniMapIcon.png, 256x32
-Canvas MakeInterMission();                 // graphics/InterMission.png, 1024x512
-Canvas MakeInterMissionParam();            // graphics/InterMission_param.png, 512x128
-Canvas MakeInterMissionUnit();             // graphics/InterMission_unit.png, 256x64
 Canvas MakeBattleWindow();                 // graphics/BattleWindow.png, 256x256
 Canvas MakeGameOver();                     // graphics/GameOver.png, 512x256
 Canvas MakeToBeContinued();                // graphics/ToBeContinued.png, 256x64

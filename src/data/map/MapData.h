@@ -13,10 +13,14 @@
 #include "map/MapChipTable.h"
 
 class CStringMap;
+struct PersonRecord;
 
 struct SortieHeroEntry {
     int32_t nTypeID = 0;  // person type id
     int32_t nLV = 0;      // level
+
+    // The hero as a person of the player's side at its level.
+    PersonRecord MakePerson() const;
 
     void Save(CStringMap& archive) const;
     void Load(CStringMap& archive);
@@ -27,6 +31,14 @@ struct SortieTroopEntry {
     std::vector<int32_t> nTypeID;
     std::vector<int32_t> nLV;
     std::vector<bool> bForward;  // member stands in the front row
+
+    // Formation position (0, 1 front row, 2, 3 back row) of member slot k; -1 for a
+    // slot that is not a member.
+    int GetSlotPosition(int slot) const;
+    // The member slot standing at a formation position, -1 when it is empty.
+    int FindSlotByPosition(int position) const;
+    // Member k as a person of the player's side at its level.
+    PersonRecord MakeMemberPerson(int slot) const;
 
     void Save(CStringMap& archive) const;
     void Load(CStringMap& archive);

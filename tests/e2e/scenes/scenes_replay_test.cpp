@@ -227,3 +227,56 @@ TEST(ScenesReplay, MissingMeshEndsTheProgramWithAMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every start-up failure names its file, in the log and in a message box.
+TEST(ScenesReplay, MissingEffectEndsTheStartWithAMessageNamingIt) {
+    for (const char* file : {"SkinnedMesh.fx", "skinmesh2.vsh"}) {
+        GameCopy game(file);
+        RunResult r = game.Replay("100 quit\n");
+        EXPECT_NE(r.output.find("[message box]"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(std::string("model\\") + file), std::string::npos) << r.output;
+        std::ifstream log(game.path() + "ErrorLog.txt");
+        std::string text((std::istreambuf_iterator<char>(log)), {});
+        EXPECT_NE(text.find(std::string("model\\") + file), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A region of a screenshot against a cropped golden.
+::testing::AssertionResult RegionMatches(const std::string& file, int left, int top, int width, int height,
+                                         const std::string& golden) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgba = stbi_load(file.c_str(), &w, &h, &n, 4);
+    if (!rgba) return ::testing::AssertionFailure() << "no picture " << file;
+    std::vector<uint32_t> argb;
+    for (int y = top; y < top + height && y < h; ++y)
+        for (int x = left; x < left + width && x < w; ++x) {
+            const unsigned char* p = rgba + 4 * (size_t(y) * w + x);
+            argb.push_back(uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+        }
+    stbi_image_free(rgba);
+    return testsupport::MatchesGolden("e2e/scenes/" + golden, argb.data(), width, height);
+}
+
+// Our pictures fit the places the game draws them: the logo's words below its badge
+// and clear of each other; the chapter number and title inside the banner.
+TEST(ScenesReplay, LogoAndChapterTitleFitTheirPlaces) {
+    GameCopy game;
+    RunResult r = game.Replay(
+        "150 screenshot logo.png\n"
+        "160 move 300 300\n161 down left\n162 up left\n"
+        "190 move 520 285\n200 down left\n201 up left\n"
+        "230 move 80 100\n240 down left\n241 up left\n"
+        "420 screenshot telop.png\n"
+        "430 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(RegionMatches(game.path() + "logo.png", 180, 150, 280, 170, "logo_words"));
+    EXPECT_TRUE(RegionMatches(game.path() + "telop.png", 170, 185, 250, 110, "chapter_title"));
+}
+
+}  // namespace

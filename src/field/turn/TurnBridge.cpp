@@ -1,0 +1,48 @@
+#include "turn/TurnBridge.h"
+
+#include "resources/GlobalResources.h"
+
+namespace turnflow {
+
+void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority) {
+    if (info == nullptr || info->m_pTaskController == nullptr) {
+        delete task;
+        return;
+    }
+    info->m_pTaskController->AddTask(task, priority);
+}
+
+void KillTask(C_FieldTaskInfo* info, int priority) {
+    if (info != nullptr && info->m_pTaskController != nullptr) info->m_pTaskController->KillTask(priority);
+}
+
+void RaiseEvent(C_FieldTaskInfo* info, uint8_t* done, const char* name, int priority) {
+    *done = 0;
+    AddTask(info, new C_TaskEvent(info, done, std::string(name)), priority);
+}
+
+void SetCamera(C_FieldTaskInfo* info, int x, int y) {
+    info->m_fCameraX = (float)x;
+    info->m_fCameraY = (float)y;
+}
+
+int CellScreenX(const C_FieldTaskInfo* info, float x, float y) {
+    return (int)(56.0f * (x - info->m_fCameraX) + 320.0f - 56.0f * (y - info->m_fCameraY));
+}
+
+int CellScreenY(const C_FieldTaskInfo* info, float x, float y) {
+    return (int)(28.0f * (x - info->m_fCameraX) + 240.0f + 28.0f * (y - info->m_fCameraY));
+}
+
+void SetFightingUnits(C_FieldTaskInfo* info, int acting, int target) {
+    info->m_nFightingUnit[0] = acting;
+    info->m_nFightingUnit[1] = target;
+}
+
+void GlideMinimap(int x, int y) { SetMinimapGlide(x, y); }
+
+void PlaySE(const char* name) { g_GlobalResources.PlaySoundEffect(name); }
+
+CD3DDrawTexture* UpperSheet(C_FieldTaskInfo* info) { return info->m_UpperChipTexture.GetTexture(); }
+
+}  // namespace turnflow
