@@ -12,12 +12,22 @@
 #include "ai/AIState.h"
 #include "FieldRules.h"
 #include "input/gvlInputManager.h"
+#include "map/MapChipTexture.h"
 #include "map/MapData.h"
 
 class C_TaskController;
 class CPartyData;
 class CArchiveManager;
 class CStringMap;
+struct UnitPlate;
+
+// Program-wide state shared by the field tasks.
+// Set while a map cursor (C_TaskCursol) exists; the information panel and the
+// minimap read it.
+extern bool g_bFieldCursorActive;
+// The minimap's screen rectangle (edges included), written by the minimap; the
+// cursor takes no hover cell inside it.  Empty (right < left) while no minimap shows.
+extern RECT g_rcFieldMiniMap;
 
 // The tutorial's scripted input: pointer and buttons set by the chapter script.
 // Nothing calls its Update during play, so a pressed query answers true in every
@@ -89,6 +99,24 @@ public:
     // Index of the first unit with a member of that person type; -1 when none.
     int FindUnitByPersonType(int typeID) const;
 
+    // Screen point (top corner of the diamond) of the cell (x, y) under the camera:
+    // X = trunc(56 dx + 320 - 56 dy), Y = trunc(28 dx + 240 + 28 dy) with
+    // dx = x - camera x, dy = y - camera y in double precision.
+    int GetScreenX(float x, float y) const;
+    int GetScreenY(float x, float y) const;
+    // The cell under the screen point (X, Y): the inverse of the projection,
+    // unclamped (it may lie off the map).
+    void ScreenToCell(int sx, int sy, int* cellX, int* cellY) const;
+    bool IsValidCell(int x, int y) const { return x >= 0 && y >= 0 && x < m_MapData.m_xSize && y < m_MapData.m_ySize; }
+    // Sizes the range bits to the map (width x height), all clear.
+    void ResetRangeCells();
+    // Whether the range bit of a cell is set (false off the map or off the bits).
+    bool IsRangeCell(int x, int y) const;
+
+    // The plates of a unit's members beside the map (the information panel and the
+    // damage display): slide counter 0..15, plates to the left or the right.
+    void DrawUnitPlates(int unit, UnitPlate* plates, int slide, bool left);
+
     // The saved record.
     CStringMap Save();
     void Load(CStringMap archive);
@@ -100,8 +128,19 @@ public:
     // other version, or a save without that record, shows "不正なセーブファイルです。"
     // and leaves the state as built.
     // Returns 0 no field save, 1 restored, -1 rejected; *kind (when given) receives
-    // the kind of save ("" when none).
+    // the kind of save ("" when none).  A record that does not hold together (a
+    // grid that does not match its size, units off the map or naming persons that
+    // do not exist) is rejected the same way and the state is rebuilt empty.
     int RestoreFromArchiveManager(CArchiveManager& manager, std::string* kind = nullptr);
+    // Whether the persons, units and map of the state hold together; the first
+    // fault is written to *why.
+    bool CheckConsistency(std::string* why = nullptr) const;
+    // Whether the unit list holds every unit and member of the record it was read
+    // from (members naming no person are left out by the list).
+    bool CheckUnitsKept(CStringMap& record, std::string* why = nullptr) const;
+    // Empties persons, units, mission lists, AI, path and actions: what a refused
+    // save may have left, before the field is built again from the map file.
+    void ClearForNewField();
 
     C_TaskController* m_pTaskController = nullptr;  // stands first: tasks reach the controller through it
     CPartyData* m_pPartyData = nullptr;
@@ -128,7 +167,13 @@ public:
     IInputManager* m_pInputManager = nullptr;
     CInputManagerDummy_forTutorial m_TutorialInput;
     C_AI m_AI;
+    CLowerMapChipTexture m_LowerChipTexture;
+    CUpperMapChipTexture m_UpperChipTexture;
     std::vector<BattleActionRecord> m_vBattleAction;  // resolved actions waiting to be applied
+    // Set by the field scene when the state was taken over from a field or
+    // preparation save (before "FieldInitialize" runs): the initialisation must not
+    // add again what the save already holds.
+    bool m_bRestoredFromSave = false;
 
     // ---- tactics rules (defined under src/rules/) ----
     // Map geometry and line of fire.  Modes 0 and 1 are blocked by terrain higher
@@ -186,4 +231,15 @@ public:
 
 private:
     void LoadRecord(CStringMap& archive, bool version1);
+
+public:
+    // ---- field events ----
+    // The two units of the exchange about to be fought (unit indices, -1 none): the
+    // tasks that raise "FirstFight" store them first; its trigger test reads them.
+    int32_t m_nFightingUnit[2] = {-1, -1};
+    // ---- info: the information panel (src/field/info) ----
+    // The plates of unit i's members (plates indexed by formation position), slid in
+    // for `slide` frames (0 to 15), on the left or the right of the screen, with the
+    // side's force icon.  Shared with the field's damage display.
+    void DrawUnitPlates(int unit, struct UnitPlate* plates, int slide, bool left);
 };

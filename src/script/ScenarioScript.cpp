@@ -125,7 +125,9 @@ C_ScenarioScript::C_ScenarioScript() {
 }
 
 C_ScenarioScript::~C_ScenarioScript() {
-    // What the script put on the strategy map does not outlive it.
+    // What the script put on the screen does not outlive it: its captions and windows,
+    // and what it put on the strategy map.
+    g_GlobalResources.ResetEventWindows();
     g_GlobalResources.ClearMarkers();
     g_GlobalResources.ClearForcesFieldMap();
     for (auto& entry : m_mapBackground) delete entry.second;
@@ -208,11 +210,12 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
         size_t close = T.find("#/", open);
         erase(open, close == std::string::npos ? T.size() : close + 2);
     }
+    // A line comment ends at its line break, which stays: the next line is its own.
     for (;;) {
         size_t open = T.find("##");
         if (open == std::string::npos) break;
-        size_t lf = T.find('\n', open);
-        erase(open, lf == std::string::npos ? T.size() : lf + 1);
+        size_t eol = T.find_first_of("\r\n", open);
+        erase(open, eol == std::string::npos ? T.size() : eol);
     }
     if (T.empty()) return;
 
@@ -239,6 +242,16 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
         }
         return true;
     };
+    // The first "end" at or after `from` that stands where a command name could
+    // start: only blanks before it on its line, or a ")" (a header without commands).
+    auto findSectionEnd = [&](size_t from) {
+        for (size_t e = T.find("end", from); e != std::string::npos; e = T.find("end", e + 1)) {
+            size_t b = e;
+            while (b > from && IsBlank(T[b - 1])) --b;
+            if (b == from || T[b - 1] == '\n' || T[b - 1] == ')') return e;
+        }
+        return std::string::npos;
+    };
     auto nextLine = [&](size_t a) {
         size_t lf = T.find('\n', a);
         return lf == std::string::npos ? N : lf + 1;
@@ -260,7 +273,7 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
             else
                 ParseError(fileName, sectionLine, "不明なトリガー名 \"" + trigger + "\"");
             // Skip the whole section: on after its "end", or after its line.
-            size_t e = T.find("end", q);
+            size_t e = findSectionEnd(q);
             p = e == std::string::npos ? nextLine(q) : e + 3;
             if (p >= N) break;
             continue;
@@ -285,13 +298,12 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
             ++a;  // the separator, taken unseen
         }
 
-        p = a + 1;
-        size_t e = p < N ? T.find("end", p) : std::string::npos;
-        if (e == std::string::npos || p >= e) {
-            if (e == std::string::npos) {
-                ParseError(fileName, sectionLine, "セクション \"" + trigger + "\" に end がありません");
-                // The commands cannot be told from what follows; they are skipped.
-            }
+        // The section ends at an "end" standing where a command name could start
+        // (never inside a quoted argument or a text line).
+        p = std::min(a + 1, N);
+        if (findSectionEnd(p) == std::string::npos) {
+            ParseError(fileName, sectionLine, "セクション \"" + trigger + "\" に end がありません");
+            // The commands cannot be told from what follows; they are skipped.
             m_vSections.push_back(std::move(section));
             if (p >= N) break;
             continue;
@@ -300,7 +312,15 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
         bool sectionDone = false;
         while (!sectionDone) {
             p = skipBlanksAndBreaks(p);
-            if (p >= e) break;
+            if (p >= N || T.compare(p, 6, "Script") == 0) {
+                // Another section begins (or the text ends) before this one's "end".
+                ParseError(fileName, sectionLine, "セクション \"" + trigger + "\" に end がありません");
+                break;
+            }
+            if (T.compare(p, 3, "end") == 0) {
+                p += 3;
+                break;
+            }
             const int commandLine = lineAt(p);
             size_t cparen = T.find('(', p);
             std::string name;
@@ -400,16 +420,8 @@ void C_ScenarioScript::Parse(std::string text, const std::string& fileName) {
                 ParseError(fileName, commandLine,
                            "コマンド \"" + name + "\" の引用符が閉じていません (その引数は数値 0 になります)");
             section.vCommands.push_back(std::move(command));
-            p = skipBlanksAndBreaks(p);
-            if (p >= e) {
-                m_vSections.push_back(std::move(section));
-                sectionDone = true;
-            }
         }
-        if (!sectionDone) {
-            // The last command line was an error that took us to the "end".
-            m_vSections.push_back(std::move(section));
-        }
+        if (!sectionDone) m_vSections.push_back(std::move(section));
         if (p >= N) break;
     }
 }

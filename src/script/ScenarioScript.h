@@ -80,7 +80,36 @@ enum ScriptCommandId : int32_t {
     kCmdPlusMoney = 38,
     kCmdHeroForcedPosition = 39,
     kCmdHeroForcedPosReset = 40,
+    kCmdCursolMove = 41,
+    kCmdWin = 42,
+    kCmdLose = 43,
+    kCmdSysBGMSet = 44,
+    kCmdCreateUnit = 45,
+    kCmdSetForces = 46,
+    kCmdBlackScreen = 47,
+    kCmdOperationMessage = 49,
+    kCmdMissionName = 50,
+    kCmdAppear = 51,
+    kCmdAddStartPoint = 52,
+    kCmdChangeHero = 53,
+    kCmdSetLocateCost = 54,
+    kCmdSetValue = 55,
+    kCmdGeoChange = 56,
+    kCmdSetMaxHero = 57,
+    kCmdSetMinHero = 58,
+    kCmdTroopCanUse = 59,
+    kCmdAddTargetPos = 60,
+    kCmdDeleteUnit = 61,
     kCmdInterMission = 62,
+    kCmdMapViewMove = 63,
+    kCmdMapViewToUnit = 64,
+    kCmdMissionArgue = 65,
+    kCmdBannedHero = 66,
+    kCmdStartTutorial = 67,
+    kCmdEndTutorial = 68,
+    kCmdTutorialSetInput = 69,
+    kCmdTutorialCallCursol = 70,
+    kCmdTutorialSetCharge = 71,
     kCmdTutorialWait = 72,
     kCmdSubAppear = 73,
     kCmdRVTLogo = 74,
@@ -161,8 +190,15 @@ public:
     int32_t UpdateStory(std::string sectionName, void* storyInfo);
 
     // A field event: one frame of the sections of the event; 1 once nothing (more) is
-    // to run.  Built with the field play (defined beside the field tasks).
+    // to run.  With "FieldInitialize" every command completes in the call that runs it
+    // (the field scene runs that event in a loop without drawing).
     int32_t UpdateFieldEvent(std::string eventName, C_FieldTaskInfo* info);
+    // Set when the field state was restored from a save before "FieldInitialize" runs:
+    // the commands then leave alone what the save holds (units, sortie points, routes,
+    // chips, heroes, money, forces, values, the music slots) and apply only what saves
+    // do not keep (sortie limits and cost, banned heroes).
+    void SetFieldRestored(bool restored) { m_bFieldRestored = restored; }
+    bool IsFieldRestored() const { return m_bFieldRestored; }
 
     // One step of a command shared by every runner; false for an id it does not
     // handle (then only the camera keys were applied and `complete` not written).
@@ -197,6 +233,19 @@ public:
     bool IsWindowSwitch() const { return m_bWindowSwitch; }
     bool IsToBeContinuedShown() const { return m_bToBeContinuedShown; }
     IScriptDifficultyMenu* GetDifficultyMenu() const { return m_pDifficultyMenu; }
+    // Field event state.
+    bool IsEventPending() const { return m_bEventPending; }
+    const std::string& GetPendingEventName() const { return m_strPendingEvent; }
+    int32_t GetSectionIndex() const { return m_nSectionIndex; }
+    bool IsGameOverShown() const { return m_bGameOverShown; }
+    bool IsMissionArgueShown() const { return m_bMissionArgueShown; }
+    bool IsMissionArgueTextShown() const { return m_bMissionArgueTextShown; }
+    bool IsMissionArgueBackShown() const { return m_bMissionArgueBackShown; }
+    bool IsMissionArgueHalf() const { return m_bMissionArgueHalf; }
+    const std::string& GetMissionArgueBackName() const { return m_MissionArgueFBack.GetFileName(); }
+    const std::string& GetMissionArgueTextString() const { return m_MissionArgueText.GetText(); }
+    bool IsViewMoving() const { return m_bViewMoving; }
+    int32_t GetViewFrame() const { return m_nViewFrame; }
     // Number of problems the parser reported for the loaded files.
     int GetParseErrorCount() const { return m_nParseErrors; }
 
@@ -215,6 +264,19 @@ protected:
     void SetPicture(const ScriptCommand& c);
     void MovePicture(const ScriptCommand& c);
     void SelectDifficulty(IInputManager* input, CPartyData* party, bool& complete);
+
+    // The field-event runner's parts (FieldEvent*.cpp).
+    bool LocateFieldSection(const std::string& eventName, C_FieldTaskInfo* info);
+    bool FieldTriggerHolds(const ScriptSection& section, int index, C_FieldTaskInfo* info);
+    void FinishFieldSection(C_FieldTaskInfo* info);
+    // Commands of units, party and map; false for an id that is not one of them.
+    bool ExecuteFieldDataCommand(const ScriptCommand& c, C_FieldTaskInfo* info, bool& complete);
+    // Commands of endings, view and tutorial; false for an id that is not one of them.
+    bool ExecuteFieldViewCommand(const ScriptCommand& c, C_FieldTaskInfo* info, bool pushed, bool& complete);
+    // Raises "Won", "Lost" or "Value" from within: the next call locates with it.
+    void RaisePendingEvent(const char* name);
+    // Logs a field problem once per section (section index kept in the set).
+    void ReportFieldOnce(int section, const char* what);
 
     void ParseError(const std::string& file, int line, const std::string& what);
 
@@ -279,6 +341,12 @@ protected:
     int32_t m_nCommandFrame = 0;
 
     int m_nParseErrors = 0;
+    // The field state was restored from a save (see SetFieldRestored).
+    bool m_bFieldRestored = false;
+    // Sections the field runner has looked for in this object's life.
+    int32_t m_nFieldLocates = 0;
+    // Sections whose problems (too many sections, missing trigger arguments) were logged.
+    std::vector<int32_t> m_vReportedSections;
     // The command whose argument shortage was already reported (section, command).
     mutable int32_t m_nReportedSection = -1;
     mutable int32_t m_nReportedCommand = -1;

@@ -1,5 +1,6 @@
 #include "images.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -46,7 +47,7 @@ void Gem(Canvas& c, float cx, float cy, float r, Rgba col) {
 
 // Skill-kind and other small icons, 16x16 each.
 void SmallIcon(Canvas& c, int x, int y, int n) {
-    Rgba bg[] = {kSlate, kWine, kSea, kMoss, kSlate, kEarth, kNight, kWine, kNight, kSlate};
+    Rgba bg[] = {kSlate, kWine, kSea, kNight, kSea, kNight, kMoss, kWine, kNight, kSlate};
     c.FillRect(x + 1, y + 1, 14, 14, n < 10 ? bg[n] : kNight, true);
     c.FrameRect(x, y, 16, 16, kInk, 1);
     c.FrameRect(x + 1, y + 1, 14, 14, WithAlpha(kGold, 140), 1);
@@ -66,23 +67,21 @@ void SmallIcon(Canvas& c, int x, int y, int n) {
             c.FillCircle(cx, cy, 4.5f, kSky);
             c.FillCircle(cx - 1.5f, cy - 1.5f, 1.5f, kBone);
             break;
-        case 3:  // healing cross
+        case 3:  // dark orb: magic of the second attribute
+            c.FillCircle(cx, cy, 4.5f, kEmber);
+            c.FillCircle(cx - 1.5f, cy - 1.5f, 1.5f, kGold);
+            break;
+        case 4:  // light orb with rays: magic on every member
+        case 5:  // dark orb with rays
+            for (int k = 0; k < 4; ++k) {
+                const float dx = (k % 2 ? 1.f : -1.f) * 5.f, dy = (k / 2 ? 1.f : -1.f) * 5.f;
+                c.Line(cx, cy, cx + dx, cy + dy, 1, n == 4 ? kMist : kGold);
+            }
+            c.FillCircle(cx, cy, 3.5f, n == 4 ? kSky : kEmber);
+            break;
+        case 6:  // healing cross: support magic
             c.FillRect(x + 6, y + 3, 4, 10, kLeaf);
             c.FillRect(x + 3, y + 6, 10, 4, kLeaf);
-            break;
-        case 4:  // shield
-            c.FillPolygon({{x + 4.f, y + 3.f}, {x + 12.f, y + 3.f}, {x + 12.f, y + 8.f}, {cx, y + 13.f}, {x + 4.f, y + 8.f}},
-                          kSteel);
-            c.Line(cx, y + 4, cx, y + 11, 1, kGold);
-            break;
-        case 5:  // boot: moving
-            c.FillRect(x + 5, y + 3, 4, 8, kSand);
-            c.FillRect(x + 5, y + 10, 7, 3, kSand);
-            break;
-        case 6:  // star: special
-            c.FillPolygon({{cx, y + 2.f}, {cx + 1.8f, cy - 1}, {x + 14.f, cy - 1}, {cx + 2.5f, cy + 2}, {cx + 4, y + 14.f},
-                           {cx, cy + 4}, {cx - 4, y + 14.f}, {cx - 2.5f, cy + 2}, {x + 2.f, cy - 1}, {cx - 1.8f, cy - 1}},
-                          kGold);
             break;
         case 7:  // flame
             c.FillEllipse(cx, cy + 2, 4, 5, kEmber);
@@ -240,18 +239,23 @@ Canvas MakeSystemSheet() {
         c.GradientV(643, y + 3, 218, 90, WithAlpha(panelBody[n], 235), WithAlpha(Shade(panelBody[n], 0.55f), 235));
         c.FillRect(648, y + 28, 208, 1, WithAlpha(kGold, 120));
     }
-    // Panel 4 is the chapter-title band: a ribbon with pointed ends.
+    // Panel 4 is the chapter-title band, drawn at (180, 192): its three lines stand at
+    // (260, 195) 20 high, (274, 225) 30 high and (320, 262) 20 high, and a title runs up
+    // to about x = 400.  So the ribbon takes the whole height of its cell, its frame in
+    // the outer three pixels, a long point on the left (where no text goes) and only a
+    // short one on the right, past the end of the title.
     {
         int y = 640;
-        c.FillPolygon({{640, y + 48.f}, {664, y + 14.f}, {840, y + 14.f}, {864, y + 48.f}, {840, y + 82.f}, {664, y + 82.f}},
+        c.FillPolygon({{640, y + 48.f}, {666, y + 0.f}, {857, y + 0.f}, {864, y + 48.f}, {857, y + 96.f}, {666, y + 96.f}},
                       kInk);
-        c.FillPolygon({{643, y + 48.f}, {665, y + 16.f}, {839, y + 16.f}, {861, y + 48.f}, {839, y + 80.f}, {665, y + 80.f}},
+        c.FillPolygon({{642, y + 48.f}, {667, y + 1.f}, {856, y + 1.f}, {862, y + 48.f}, {856, y + 95.f}, {667, y + 95.f}},
                       kGold);
-        c.FillPolygon({{648, y + 48.f}, {668, y + 19.f}, {836, y + 19.f}, {856, y + 48.f}, {836, y + 77.f}, {668, y + 77.f}},
+        c.FillPolygon({{646, y + 48.f}, {669, y + 3.f}, {854, y + 3.f}, {859, y + 48.f}, {854, y + 93.f}, {669, y + 93.f}},
                       kNight);
-        c.GradientV(668, y + 19, 168, 29, WithAlpha(kSlate, 160), WithAlpha(kSlate, 0));
-        Gem(c, 652, y + 48, 4, kEmber);
-        Gem(c, 852, y + 48, 4, kEmber);
+        c.GradientV(669, y + 3, 185, 40, WithAlpha(kSlate, 160), WithAlpha(kSlate, 0));
+        c.FillRect(700, y + 31, 150, 1, WithAlpha(kGold, 90));
+        c.FillRect(700, y + 66, 150, 1, WithAlpha(kGold, 90));
+        Gem(c, 656, y + 48, 4, kEmber);
     }
 
     // Unit plates: small (18, 560)-(173, 624), detailed (192, 560)-(416, 624).
@@ -360,23 +364,32 @@ Canvas MakeTitleBackground() {
 
 Canvas MakeLogo() {
     Canvas c(256, 256);
-    // Piece 0 (0, 0)-(256, 112): the emblem.
-    c.FillRect(56, 8, 144, 96, WithAlpha(kNight, 0));
-    c.FillCircle(128, 56, 46, kInk);
-    c.FillCircle(128, 56, 43, kSlate);
-    c.Ring(128, 56, 38, 3, kGold);
-    c.FillPolygon({{100, 34}, {112, 34}, {128, 74}, {144, 34}, {156, 34}, {134, 86}, {122, 86}}, kBone);
-    Gem(c, 128, 22, 5, kEmber);
-    c.Line(20, 56, 76, 56, 2, kGold);
-    c.Line(180, 56, 236, 56, 2, kGold);
-    // Piece 1 (0, 112)-(64, 144), piece 2 (64, 112)-(138, 128), piece 3 (0, 144)-(173, 176),
-    // piece 4 (0, 176)-(192, 208).
-    c.TextXY(9, 118, "OPEN", 2, 3, kInk);
-    c.TextXY(8, 117, "OPEN", 2, 3, kBone);
-    c.TextXY(68, 114, "STUDIO", 2, 2, kInk);
-    c.TextXY(67, 113, "STUDIO", 2, 2, kGold);
-    c.TextOutlined(2, 150, "DEMO DATA", 3, kBone, kInk);
-    c.TextOutlined(4, 185, "MADE FOR LINUX", 2, kSky, kInk);
+    // The pieces are drawn at fixed places: piece 0 (0, 0)-(256, 112) at (192, 154);
+    // piece 1 (0, 112)-(64, 144) at (282, 232); piece 2 (64, 112)-(138, 128) at
+    // (270, 248); piece 3 (0, 144)-(173, 176) at (247, 265); piece 4 (0, 176)-(192, 208)
+    // at (230, 290).  The badge ends above y = 232 on screen (row 78 of piece 0) and
+    // each line of words keeps to rows of its own: OPEN 232-246, STUDIO 249-263,
+    // DEMO DATA 267-289, MADE FOR LINUX 292-306.
+    c.FillCircle(128, 42, 35, kInk);
+    c.FillCircle(128, 42, 33, kSlate);
+    c.Ring(128, 42, 29, 2.5f, kGold);
+    auto v = [](float x, float y) { return Point{128 + (x - 128) * 0.72f, 42 + (y - 58) * 0.72f}; };
+    c.FillPolygon({v(100, 34), v(112, 34), v(128, 74), v(144, 34), v(156, 34), v(134, 86), v(122, 86)}, kBone);
+    Gem(c, 128, 13, 4, kEmber);
+    c.Line(24, 42, 88, 42, 2, kGold);
+    c.Line(168, 42, 232, 42, 2, kGold);
+    // Each line centred on the badge (screen x = 320) as far as its piece allows.
+    auto left = [](const std::string& s, int scale, int pieceScreenX, int pieceWidth) {
+        const int w = Canvas::TextWidth(s, scale);
+        return std::clamp(320 - w / 2 - pieceScreenX, 0, std::max(0, pieceWidth - w));
+    };
+    const int open = left("OPEN", 2, 282, 64), studio = 64 + left("STUDIO", 2, 270, 74);
+    c.TextXY(open + 1, 113, "OPEN", 2, 2, kInk);
+    c.TextXY(open, 112, "OPEN", 2, 2, kBone);
+    c.TextXY(studio + 1, 114, "STUDIO", 2, 2, kInk);
+    c.TextXY(studio, 113, "STUDIO", 2, 2, kGold);
+    c.TextOutlined(left("DEMO DATA", 3, 247, 173), 146, "DEMO DATA", 3, kBone, kInk);
+    c.TextOutlined(left("MADE FOR LINUX", 2, 230, 192), 179, "MADE FOR LINUX", 2, kSky, kInk);
     return c;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Pictures of the field menus, the preparation screen, the battle window and the
+// Pictures of the field's turn logos and minimap icons, the preparation screen, the battle window and the
 // story scripts. Every function draws one file; WriteScreenImages writes them all.
 #include <string>
 #include <vector>
@@ -10,15 +10,6 @@ namespace cg {
 
 Canvas MakeTurnLogo(bool player);          // graphics/TurnLogo_Player.png / _Enemy.png, 512x128
 Canvas MakeMiniMapIcons();                 // graphics/MiniMapIcon.png, 256x32
-Canvas MakeInstructWindow();               // graphics/InstructWindow.png, 512x128
-Canvas MakeMapchipWindow();                // graphics/MapchipWindow.png, 512x256
-Canvas MakeOperateMenu();                  // graphics/OperateMenu.png, 512x512
-Canvas MakeMoveMenu();                     // graphics/MoveMenu.png, 512x512
-Canvas MakeBattleOperateMenu();            // graphics/BattleOperateMenu.png, 512x512
-Canvas MakeParamSheet();                   // graphics/param.png, 1024x512
-Canvas MakeInterMission();                 // graphics/InterMission.png, 1024x512
-Canvas MakeInterMissionParam();            // graphics/InterMission_param.png, 512x128
-Canvas MakeInterMissionUnit();             // graphics/InterMission_unit.png, 256x64
 Canvas MakeBattleWindow();                 // graphics/BattleWindow.png, 256x256
 Canvas MakeGameOver();                     // graphics/GameOver.png, 512x256
 Canvas MakeToBeContinued();                // graphics/ToBeContinued.png, 256x64

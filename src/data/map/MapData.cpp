@@ -116,6 +116,14 @@ void CMapData::AddAnabasisRoute(const std::vector<int>& coordinates) {
 
 void CMapData::AddOperationMessage(int key, const std::vector<std::string>& lines) { OperationMessage.emplace(key, lines); }
 
+void CMapData::GetOperationMessage(int key, std::vector<std::string>& lines) const {
+    const auto it = OperationMessage.find(key);
+    if (it == OperationMessage.end())
+        lines.clear();
+    else
+        lines = it->second;
+}
+
 void CMapData::SetMissionName(const std::vector<std::string>& texts) {
     MissionName[0] = texts.size() > 0 ? texts[0] : std::string();
     MissionName[1] = (texts.size() > 1 ? texts[1] : std::string()) + (texts.size() > 2 ? texts[2] : std::string());
@@ -169,6 +177,18 @@ int CMapData::GetTileIGuard(int x, int y, int moveClass) const {
 }
 
 uint8_t CMapData::GetTileHeight(int x, int y) const { return m_FieldData.GetHeight(GetChipType(x, y)); }
+
+std::string CMapData::GetTerrainName(int x, int y) const { return m_FieldData.GetName(GetChipType(x, y)); }
+
+int CMapData::GetChipUpper(int x, int y) const {
+    const int i = CellIndex(x, y, "GetChipUpper");
+    return i < 0 ? 0 : m_ChipTable.GetUpper(m_byMapChip[i]);
+}
+
+int CMapData::GetChipUnder(int x, int y) const {
+    const int i = CellIndex(x, y, "GetChipUnder");
+    return i < 0 ? 0 : m_ChipTable.GetUnder(m_byMapChip[i]);
+}
 
 bool CMapData::IsPassable(int x, int y) const {
     const int t = GetChipType(x, y);

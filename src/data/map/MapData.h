@@ -13,10 +13,14 @@
 #include "map/MapChipTable.h"
 
 class CStringMap;
+struct PersonRecord;
 
 struct SortieHeroEntry {
     int32_t nTypeID = 0;  // person type id
     int32_t nLV = 0;      // level
+
+    // The hero as a person of the player's side at its level.
+    PersonRecord MakePerson() const;
 
     void Save(CStringMap& archive) const;
     void Load(CStringMap& archive);
@@ -27,6 +31,14 @@ struct SortieTroopEntry {
     std::vector<int32_t> nTypeID;
     std::vector<int32_t> nLV;
     std::vector<bool> bForward;  // member stands in the front row
+
+    // Formation position (0, 1 front row, 2, 3 back row) of member slot k; -1 for a
+    // slot that is not a member.
+    int GetSlotPosition(int slot) const;
+    // The member slot standing at a formation position, -1 when it is empty.
+    int FindSlotByPosition(int position) const;
+    // Member k as a person of the player's side at its level.
+    PersonRecord MakeMemberPerson(int slot) const;
 
     void Save(CStringMap& archive) const;
     void Load(CStringMap& archive);
@@ -104,6 +116,9 @@ public:
     void SetMissionName(const std::vector<std::string>& texts);
     // A copy of mission name i (0 to 2); another index is logged and answers "".
     std::string GetMissionName(int i) const;
+    // Copies the lines stored under `key` in OperationMessage; empties `lines` when
+    // the key is absent.
+    void GetOperationMessage(int key, std::vector<std::string>& lines) const;
 
     // Cell queries at grid index x + m_xSize * y.  An index outside the grid is
     // logged and answers the values of an impassable cell; a chip that the chip
@@ -116,6 +131,11 @@ public:
     int GetTileDGuard(int x, int y, int moveClass) const;
     int GetTileIGuard(int x, int y, int moveClass) const;
     uint8_t GetTileHeight(int x, int y) const;
+    // The name of the cell's terrain ("" for an unknown terrain) and the pictures of
+    // the cell's chip ("upper" and "under" of the chip table, 0 when it lacks them).
+    std::string GetTerrainName(int x, int y) const;
+    int GetChipUpper(int x, int y) const;
+    int GetChipUnder(int x, int y) const;
     bool IsPassable(int x, int y) const;
     // The larger of the class-0 and class-1 move costs of the cell's terrain.
     uint8_t CompareTileLayers(int x, int y) const;

@@ -175,8 +175,8 @@ bool CArchiveManager::Save(int slot) {
             result = 1;
         }
         if (result != 0) {
-            g_ErrorLog.Printf("%s を書き込めませんでした。(%d) 元のファイルはそのまま残っています。",
-                              SlotFileName(slot).c_str(), result);
+            g_ErrorLog.Printf("File %d: %s を書き込めませんでした。(%d) 元のファイルはそのまま残っています。",
+                              slot + 1, SlotFileName(slot).c_str(), result);
             ShowError("ファイルの書き込みに失敗しました。");
         } else {
             written = true;
@@ -216,14 +216,15 @@ bool CArchiveManager::Load(int slot) {
             stream.assign(bytes.begin(), bytes.end());
             version = 1;
         } else {
-            g_ErrorLog.Printf("%s も %s も読めませんでした。", SlotFileName(slot).c_str(),
+            g_ErrorLog.Printf("File %d: %s も %s も読めませんでした。", slot + 1, SlotFileName(slot).c_str(),
                               LegacySlotFileName(slot).c_str());
             ShowError("セーブファイルを開けませんでした。");
             return false;
         }
     }
     if (!ReadStream(stream, version)) {
-        g_ErrorLog.Printf("スロット %d のセーブファイルが壊れています。(%d バイト)", slot, (int)stream.size());
+        g_ErrorLog.Printf("File %d (%s) のセーブファイルが壊れています。(%d バイト)", slot + 1,
+                          (version == 1 ? LegacySlotFileName(slot) : SlotFileName(slot)).c_str(), (int)stream.size());
         ShowError("不正なセーブファイルです。");
         return false;
     }
@@ -243,6 +244,8 @@ void CArchiveManager::LoadIndex() {
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
         SaveSlotInfo fromFile;
         const int state = ReadSlotSummary(slot, fromFile);
+        if (state < 0)
+            g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、セーブファイルからは読み直せません。", slot + 1);
         if (state <= 0) continue;  // no file, or one that cannot be read: the index's word stands
         SaveSlotInfo& info = m_SlotInfo[slot];
         if (info.nChapter != fromFile.nChapter || info.strSaveType != fromFile.strSaveType ||
@@ -252,7 +255,7 @@ void CArchiveManager::LoadIndex() {
         }
     }
     if (mended)
-        g_ErrorLog.Printf("%s をセーブファイルから作り直しました。", kIndexFileName);
+        g_ErrorLog.Printf("%s の内容をセーブファイルから読み直しました。", kIndexFileName);
 }
 
 int CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& out) {

@@ -1,6 +1,7 @@
 // The application frame and its frame loop.
 #include "framework/gvlDXAppBase.h"
 
+#include <string>
 #include <vector>
 
 #include "Draw/gvlD3DObjectBase.h"
@@ -52,14 +53,22 @@ void SetFixedDeviceState(gfx::Device* d) {
     d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
 }
 
+static void ReportStartupFailure(const char* file, bool missing, HRESULT hr) {
+    std::string text = std::string("起動に必要なファイル ") + file +
+                       (missing ? " が見つかりません。" : " を読み込めません（中身が正しくありません）。");
+    g_ErrorLog.Printf("%s (0x%08X)", text.c_str(), unsigned(hr));
+    text += "\n詳しくは ErrorLog.txt をご覧ください。";
+    plat::MessageBox(text.c_str(), "エラー", plat::kMbIconError);
+}
+
 HRESULT CDXAppBase::CreateEffectAndShaders(bool effect) {
     if (effect) {
         std::vector<unsigned char> bytes;
-        CFilePack::LoadFile(kEffectFile, bytes);
+        const bool found = CFilePack::LoadFile(kEffectFile, bytes);
         gfx::Effect* e = nullptr;
         HRESULT hr = gfx::CreateEffect(m_pD3DDevice, bytes.data(), bytes.size(), &e);
         if (FAILED(hr)) {
-            g_ErrorLog.Printf("The effect \"%s\" could not be created (0x%08X).", kEffectFile, unsigned(hr));
+            ReportStartupFailure(kEffectFile, !found, hr);
             return hr;
         }
         g_pSkinnedMeshEffect = e;
@@ -67,13 +76,12 @@ HRESULT CDXAppBase::CreateEffectAndShaders(bool effect) {
     }
     for (int i = 0; i < 4; ++i) {
         std::vector<unsigned char> bytes;
-        CFilePack::LoadFile(kShaderFiles[i], bytes);
+        const bool found = CFilePack::LoadFile(kShaderFiles[i], bytes);
         std::vector<uint8_t> code;
         HRESULT hr = gfx::AssembleShader(bytes.data(), bytes.size(), code);
         if (SUCCEEDED(hr)) hr = gfx::CreateVertexShader(m_pD3DDevice, code, &g_pSkinMeshVertexShader[i]);
         if (FAILED(hr)) {
-            g_ErrorLog.Printf("The vertex shader \"%s\" could not be created (0x%08X).", kShaderFiles[i],
-                              unsigned(hr));
+            ReportStartupFailure(kShaderFiles[i], !found, hr);
             return hr;
         }
     }
@@ -83,13 +91,21 @@ HRESULT CDXAppBase::CreateEffectAndShaders(bool effect) {
 HRESULT CDXAppBase::Create(void* instance, int showCommand) {
     // The window (its class is only a name on this platform).
     m_hInstance = instance;
-    if (!plat::CreateMainWindow(m_pszCaption, m_nWidth, m_nHeight, m_bFullScreen)) return E_FAIL;
+    if (!plat::CreateMainWindow(m_pszCaption, m_nWidth, m_nHeight, m_bFullScreen)) {
+        g_ErrorLog.Printf("ウィンドウを作れませんでした。");
+        plat::MessageBox("ウィンドウを作れませんでした。\nThe window could not be opened.", "エラー", plat::kMbIconError);
+        return E_FAIL;
+    }
     m_hWnd = plat::MainWindowHandle();
     g_hWnd = m_hWnd;
 
     // The device.
     m_pD3D = &g_D3DToken;
-    if (FAILED(CreateD3DDevice(m_bFullScreen, m_nWidth, m_nHeight)) || !g_pD3DDevice) return E_FAIL;
+    if (FAILED(CreateD3DDevice(m_bFullScreen, m_nWidth, m_nHeight)) || !g_pD3DDevice) {
+        g_ErrorLog.Printf("描画装置を作れませんでした。");
+        plat::MessageBox("描画装置を作れませんでした。", "エラー", plat::kMbIconError);
+        return E_FAIL;
+    }
     m_pD3DDevice = g_pD3DDevice;
     m_bDeviceMade = true;
 

@@ -18,6 +18,7 @@
 #include <stb_image_write.h>
 
 #include "core/backend.h"
+#include "core/message_box.h"
 #include "system.h"
 
 namespace plat {
@@ -37,6 +38,7 @@ struct State {
     std::vector<RecordedMessageBox> boxes;
     int raisedPeriods = 0;
     int windowToken = 0;  // its address is the window handle
+    bool terminatePassedOn = false;  // a terminate signal has become a close request
 };
 
 State& S() {
@@ -73,6 +75,9 @@ bool Init(const InitOptions& options) {
     }
     s.backend = std::move(backend);
     s.kind = options.backend;
+    // A terminate signal ends the live program like a close request (also while a
+    // message box is up).
+    if (options.backend == Backend::Live) detail::InstallTerminateHandler();
     return true;
 }
 
@@ -92,6 +97,7 @@ void Shutdown() {
     s.lastFrame = Frame{};
     s.frames = 0;
     s.boxes.clear();
+    s.terminatePassedOn = false;
 }
 
 Backend CurrentBackend() { return S().kind; }
@@ -153,6 +159,10 @@ bool SavePresentedFramePng(const std::string& path) {
 bool PeekMessage(Message& out) {
     State& s = S();
     B().Pump();
+    if (!s.terminatePassedOn && s.kind == Backend::Live && detail::TerminateRequested()) {
+        s.terminatePassedOn = true;
+        s.queue.push_back(Message{kMsgClose, 0, 0});
+    }
     if (s.queue.empty()) return false;
     out = s.queue.front();
     s.queue.pop_front();
@@ -207,8 +217,19 @@ int RaisedTimerPeriods() { return S().raisedPeriods; }
 int MessageBox(const char* textCp932, const char* captionCp932, unsigned flags) {
     std::string text = textCp932 ? textCp932 : "";
     std::string caption = captionCp932 ? captionCp932 : "";
-    S().boxes.push_back(RecordedMessageBox{text, caption, flags});
-    return B().ShowMessageBox(text, caption, flags);
+    State& s = S();
+    s.boxes.push_back(RecordedMessageBox{text, caption, flags});
+    // In the game window, drawn with the game's own font.
+    if (s.kind == Backend::Live && s.hasWindow) {
+        const int answer = detail::RunWindowMessageBoxOn(B(), s.lastFrame, text, caption, flags, s.clientWidth,
+                                                         s.clientHeight, s.queue);
+        if (answer != 0) return answer;
+    }
+    // Before a window exists (or headless, where it is answered at once): the system's.
+    if (s.kind == Backend::Live) detail::SetSystemBoxShowing(true);
+    const int answer = B().ShowMessageBox(text, caption, flags);
+    if (s.kind == Backend::Live) detail::SetSystemBoxShowing(false);
+    return answer;
 }
 
 const std::vector<RecordedMessageBox>& RecordedMessageBoxes() { return S().boxes; }

@@ -181,7 +181,7 @@ public:
     // Fixed-function pipeline inputs.
     HRESULT SetFVF(uint32_t fvf);
     uint32_t GetFVF() const;
-    HRESULT SetTexture(int stage, Texture* texture);  // null: the stage reads opaque white
+    HRESULT SetTexture(int stage, Texture* texture);  // null: a stage reading it passes the diffuse through
     Texture* GetTexture(int stage) const;
     HRESULT SetMaterial(const Material& material);
     Material GetMaterial() const;

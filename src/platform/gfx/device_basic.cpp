@@ -237,8 +237,10 @@ vm::Matrix Device::GetTransform(int s) const {
     return {};
 }
 HRESULT Device::SetViewport(const Viewport& vp) {
-    const int tw = impl_->TargetWidth(), th = impl_->TargetHeight();
-    if (vp.x + vp.width > uint32_t(tw) || vp.y + vp.height > uint32_t(th)) return E_INVALIDARG;
+    // A viewport reaching past the target is accepted (drawing and clearing are
+    // clipped to the target), as on Windows; only sizes beyond any target are not.
+    constexpr uint64_t kLimit = uint64_t(1) << 24;
+    if (uint64_t(vp.x) + vp.width > kLimit || uint64_t(vp.y) + vp.height > kLimit) return E_INVALIDARG;
     impl_->viewport = vp;
     return S_OK;
 }

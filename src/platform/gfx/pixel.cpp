@@ -219,7 +219,10 @@ void PreparePipe(PipeState& s) {
     const bool texAlpha = (s.alphaOp == TOP_SELECTARG1 && s.alphaArg1 == TA_TEXTURE) ||
                           (s.alphaOp == TOP_SELECTARG2 && s.alphaArg2 == TA_TEXTURE);
     s.wrapPow2 = s.tex && s.twPow2 && s.thPow2 && s.addrU == TADDRESS_WRAP && s.addrV == TADDRESS_WRAP;
-    if (modColor && modAlpha) s.kind = kKindModulate;
+    // A stage with no texture bound passes the diffuse colour and alpha through,
+    // whatever it would have read from the texture (as the Windows drivers do).
+    if (!s.tex && PipeUsesTexture(s)) s.kind = kKindNoTexDiffuse;
+    else if (modColor && modAlpha) s.kind = kKindModulate;
     else if (modColor && texAlpha) s.kind = kKindModulateAlphaTex;
     else if (!s.tex && !PipeUsesTexture(s) && (s.colorOp == TOP_DISABLE ||
              ((s.colorOp == TOP_SELECTARG1 && isDiffuse(s.colorArg1)) ||

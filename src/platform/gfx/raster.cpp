@@ -777,12 +777,14 @@ struct VertexProcessor {
                 dr += l.diffuse.r * ndl * atten;
                 dg += l.diffuse.g * ndl * atten;
                 db += l.diffuse.b * ndl * atten;
-                if (specularOn && power > 0) {
+                if (specularOn && power >= 0) {
                     vm::Vec3 view = localViewer ? vm::Normalize(pv * -1.0f) : vm::Vec3{0, 0, -1};
                     vm::Vec3 h = vm::Normalize(view + toL);
                     const float ndh = vm::Dot(nv, h);
-                    if (ndh > 0) {
-                        const float sp = std::pow(ndh, power) * atten;
+                    // A power of 0 gives the full highlight wherever the light falls
+                    // on the face (pow(x, 0) = 1), as on Windows.
+                    if (power == 0 || ndh > 0) {
+                        const float sp = (power == 0 ? 1.0f : std::pow(ndh, power)) * atten;
                         sr += l.specular.r * sp;
                         sg += l.specular.g * sp;
                         sb += l.specular.b * sp;

@@ -45,6 +45,16 @@ CD3DApp::~CD3DApp() {
     g_GlobalResources.Release();
 }
 
+bool CD3DApp::CheckSingleInstance() {
+    if (m_Mutex.IsHeld()) return true;
+    if (m_Mutex.Open(kMutexName) == 0) return true;
+    g_ErrorLog.Printf("既に起動しているため終了します。");
+    // Said before any window of this copy exists: the system's box, whose fonts may
+    // lack Japanese, so the words come in English too.
+    ShowErrorMessage("このプログラムは既に起動されています。\nVORMANT is already running.");
+    return false;
+}
+
 HRESULT CD3DApp::InitGame() {
     g_SkillData.Load("gamedata/skill.csv");
     return 0;
@@ -56,10 +66,7 @@ uint32_t CD3DApp::DXVersionValue(uint32_t major, uint32_t minor, char letter) {
 
 HRESULT CD3DApp::Update() {
     if (!m_bInitialized) {
-        if (m_Mutex.Open(kMutexName) != 0) {
-            ShowErrorMessage("このプログラムは既に起動されています。");
-            return E_FAIL;
-        }
+        if (!CheckSingleInstance()) return E_FAIL;
         uint32_t major = 0, minor = 0;
         char letter = ' ';
         GetDXVersion(&major, &minor, &letter);
@@ -116,6 +123,8 @@ void CD3DApp::DrawFPS(uint32_t value) {
 int GameMain(void* instance, int showCommand) {
     g_Rand.SetSeed(plat::TickCount());
     CD3DApp app;
+    // A second copy says so and ends before it opens a window of its own.
+    if (!app.CheckSingleInstance()) return 0;
     HRESULT hr = app.Create(instance, showCommand);
     if (FAILED(hr)) {
         g_ErrorLog.Printf("The window or the device could not be made ready (0x%08X).", unsigned(hr));

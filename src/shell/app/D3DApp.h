@@ -23,6 +23,9 @@ public:
     HRESULT OnUpdate() override { return Update(); }
     HRESULT OnRender() override { return Draw(); }
 
+    // Takes the single-instance lock (once); when another copy holds it, says so in a
+    // message box and answers false.
+    bool CheckSingleInstance();
     // Loads the skill table.
     HRESULT InitGame();
     // The first update's checks, then the scene controller while the window is active.

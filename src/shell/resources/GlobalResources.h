@@ -34,6 +34,12 @@ public:
     void Release();
     bool IsLoaded() const { return m_pTexture != nullptr; }
     const std::string& GetFileName() const { return m_strFileName; }
+    // Switches the picture to another file; a loaded texture of another name goes.
+    void SetFileName(const std::string& fileName) {
+        if (fileName == m_strFileName) return;
+        Release();
+        m_strFileName = fileName;
+    }
 
 private:
     std::string m_strFileName;

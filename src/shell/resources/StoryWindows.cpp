@@ -145,6 +145,14 @@ void CGlobalResources::ResetEventWindows() {
     m_Sprites[7].nFrame = 0;
     m_Sprites[8].nFrame = 100;
     m_Message.nLineCount = 0;
+    // The message and place windows of a script that has ended are closed, not left to
+    // fade out over the next one: no line, band or caption of theirs is drawn again.
+    m_Message.nPrevLineCount = 0;
+    m_Message.nA = 60;
+    m_Message.nB = 0;
+    m_Place.nLineCount = 0;
+    m_Place.nA = 0;
+    m_Place.nB = 0;
 }
 
 // ---- message window -------------------------------------------------------------------------------

@@ -9,7 +9,10 @@
 #include "menu/SelectMenu.h"
 #include "preload/GlobalPreloadData.h"
 
-C_LoadingScene::C_LoadingScene(CPartyData*) { m_Text.SetText("Now Loading...", 40, 0xFFFFFFFF); }
+C_LoadingScene::C_LoadingScene(CPartyData*) {
+    m_Text.SetText("Now Loading...", 40, 0xFFFFFFFF);
+    m_Outline.SetText("Now Loading...", 40, 0xFF202830);
+}
 
 int C_LoadingScene::Update() {
     g_GlobalPreloadData.Load(m_nCounter);
@@ -32,9 +35,14 @@ int C_LoadingScene::Update() {
 }
 
 void C_LoadingScene::Draw() {
-    if (m_nCounter == 1) m_Text.Render();
+    if (m_nCounter == 1 || !m_Text.IsRendered()) {
+        m_Text.Render();
+        m_Outline.Render();
+    }
     const int g = int(Clamp(m_nCounter * 255 / 10.0, 255.0, 0.0));
     CD3DDrawSquare square(640, 480, 0xFF000000u | (uint32_t(g) << 16) | (uint32_t(g) << 8) | uint32_t(g), 0);
     square.Draw(0, 0, 0);
+    static const int kAround[8][2] = {{-2, 0}, {2, 0}, {0, -2}, {0, 2}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+    for (const auto& d : kAround) DrawTextAt(m_Outline, 365 + d[0], 442 + d[1], 255);
     DrawTextAt(m_Text, 365, 442, 255);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The first scene: "Now Loading..." over a screen that brightens from black to white
-// while the preload runs one step per frame; then the title.
+// while the preload runs one step per frame; then the title.  The white words carry a
+// dark outline, so they read on the white screen as well as on the black one.
 #include <cstdint>
 
 #include "Draw/gvlD3DTextDraw.h"
@@ -18,5 +19,6 @@ public:
 
 private:
     CD3DTextDraw m_Text;
+    CD3DTextDraw m_Outline;  // the same words in a dark colour, around the white ones
     int32_t m_nCounter = 0;
 };

@@ -18,11 +18,8 @@ C_StoryScene::C_StoryScene(CPartyData* party) {
 
 int C_StoryScene::Update() {
     if (!m_Script.UpdateStory("Main", &m_Info)) return -1;
-    if (C_SceneControler::FindScene(kSceneField)) return kSceneField;
-    // Without a battle map in this build the chapter goes straight on to the
-    // save screen between chapters.
-    g_ErrorLog.Printf("フィールドの場面がないため、セーブの場面に進みます。");
-    return kSceneSave;
+    // The chapter's story leads onto its battle map.
+    return kSceneField;
 }
 
 void C_StoryScene::Draw() { m_Script.Draw("Main", &m_Info); }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "FieldTaskInfo.h"
-#include "TaskMenuBase.h"
+#include "menu/TaskMenuBase.h"
 #include "scene/SceneBase.h"
 
 class CPartyData;

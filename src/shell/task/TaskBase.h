@@ -15,10 +15,14 @@ public:
     virtual void DumpName() {}
 
     int32_t GetPriority() const { return m_nPriority; }
+    // A number given when the task is added to a controller, never given twice in
+    // one run: it tells a task apart from a later one built at the same address.
+    uint64_t GetSerial() const { return m_nSerial; }
 
 private:
     friend class C_TaskController;
     int32_t m_nPriority = 0;
+    uint64_t m_nSerial = 0;
 };
 
 // What the title scene hands to its tasks.  The first member of every task info is

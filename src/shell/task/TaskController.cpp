@@ -49,7 +49,9 @@ C_TaskController::~C_TaskController() {
 
 void C_TaskController::AddTask(C_TaskBase* task, int priority) {
     if (!task) return;
+    static uint64_t s_nextSerial = 0;
     task->m_nPriority = priority;
+    task->m_nSerial = ++s_nextSerial;
     auto it = m_Tasks.begin();
     while (it != m_Tasks.end() && (*it)->m_nPriority <= priority) ++it;
     auto inserted = m_Tasks.insert(it, task);
@@ -62,6 +64,12 @@ void C_TaskController::AddTask(C_TaskBase* task, int priority) {
 bool C_TaskController::HasTask(int priority) const {
     for (C_TaskBase* t : m_Tasks)
         if (t->m_nPriority == priority) return true;
+    return false;
+}
+
+bool C_TaskController::HoldsTask(const C_TaskBase* task, uint64_t serial) const {
+    for (const C_TaskBase* t : m_Tasks)
+        if (t == task && t->m_nSerial == serial) return true;
     return false;
 }
 

@@ -96,7 +96,13 @@ void C_TaskTitleMenu::Update(C_TitleTaskInfo* info) {
         }
     } else {
         const int x = input->GetX(), y = input->GetY();
-        if (x != m_nStartX || y != m_nStartY) m_nHover = ItemAt(x, y);
+        // A pointer resting where it was when the menu appeared highlights nothing until
+        // it moves; a press carries its own position, so it takes the item under the
+        // pointer either way.  Once moved or pressed, the pointer is followed.
+        if (x != m_nStartX || y != m_nStartY || input->IsLButtonPush()) {
+            m_bPointerFollowed = true;
+        }
+        if (m_bPointerFollowed) m_nHover = ItemAt(x, y);
         if (m_nFirstUpdate && input->IsLButtonPush()) {
             switch (m_nHover) {
                 case 0:

@@ -69,5 +69,6 @@ public:
     bool m_bLoadWindow = false;
     int32_t m_nStartX = 0;
     int32_t m_nStartY = 0;
+    bool m_bPointerFollowed = false;  // the pointer has moved or pressed since the menu appeared
     CArchiveWindow m_ArchiveWindow;
 };

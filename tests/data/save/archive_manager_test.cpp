@@ -397,7 +397,7 @@ TEST_F(ArchiveManagerTest, StaleOrDamagedIndexIsRebuiltFromTheSaveFiles) {
         EXPECT_EQ(m.GetSlotInfo(3).nChapter, -1);
         EXPECT_FALSE(std::filesystem::exists(log.Dir() + "Save3.dat.tmp"));
     }
-    EXPECT_NE(log.All().find("作り直しました"), std::string::npos);
+    EXPECT_NE(log.All().find("読み直しました"), std::string::npos);
 }
 
 // A child saves over and over while it is killed at random moments; every time,
@@ -429,3 +429,68 @@ TEST_F(ArchiveManagerTest, KilledWhileSavingKeepsALoadableSaveAndAMatchingSummar
         EXPECT_EQ(std::to_string(m.GetSlotInfo(1).nChapter), marker) << "trial " << trial;
     }
 }
+namespace {
+
+class IndexRebuildTest : public ::testing::Test {
+protected:
+    datatest::LogCapture log;
+};
+
+// A damaged index never hides a readable save: the summaries come from the save files,
+// the log says so, and the next save writes a sound index again.
+TEST_F(IndexRebuildTest, ACutShortIndexIsRebuiltFromTheSaveFiles) {
+    {
+        CArchiveManager m;
+        AssembleFieldSave(m, 3, 4, FieldSave, "a");
+        ASSERT_TRUE(m.Save(0));
+        AssembleFieldSave(m, 7, 1, ChapterSave, "b");
+        ASSERT_TRUE(m.Save(2));
+    }
+    Bytes index = FileBytes(log.Dir() + "SaveIndex.dat");
+    index.resize(index.size() / 3);  // cut short
+    WriteBytes(log.Dir() + "SaveIndex.dat", index);
+    CArchiveManager m;
+    EXPECT_EQ(m.GetSlotInfo(0).nChapter, 3);
+    EXPECT_EQ(m.GetSlotInfo(0).strSaveType, FieldSave);
+    EXPECT_EQ(m.GetSlotInfo(0).nDifficulty, 4);
+    EXPECT_EQ(m.GetSlotInfo(2).nChapter, 7);
+    EXPECT_EQ(m.GetSlotInfo(2).strSaveType, ChapterSave);
+    EXPECT_EQ(m.GetSlotInfo(1).nChapter, -1);
+    EXPECT_NE(log.All().find("SaveIndex.dat"), std::string::npos);
+    EXPECT_NE(log.All().find("セーブファイルから読み直しました"), std::string::npos);
+    // The next save writes the whole index again.
+    AssembleFieldSave(m, 9, 2, ChapterSave, "c");
+    ASSERT_TRUE(m.Save(5));
+    const size_t lines = log.Lines().size();
+    CArchiveManager after;
+    EXPECT_EQ(log.Lines().size(), lines);  // read without a word
+    EXPECT_EQ(after.GetSlotInfo(0).nChapter, 3);
+    EXPECT_EQ(after.GetSlotInfo(2).nChapter, 7);
+    EXPECT_EQ(after.GetSlotInfo(5).nChapter, 9);
+}
+
+TEST_F(IndexRebuildTest, AMissingIndexOrAnUnlistedSlotTakesItsSaveFile) {
+    {
+        CArchiveManager m;
+        AssembleFieldSave(m, 4, 2, IntermissionSave, "a");
+        ASSERT_TRUE(m.Save(3));
+    }
+    std::filesystem::remove(log.Dir() + "SaveIndex.dat");
+    CArchiveManager m;
+    EXPECT_EQ(m.GetSlotInfo(3).nChapter, 4);
+    EXPECT_EQ(m.GetSlotInfo(3).strSaveType, IntermissionSave);
+    // A damaged save file stays out of the list, and is named as the screen names it.
+    WriteBytes(log.Dir() + "Save1.dat", Bytes{0x0A, 0x01, 0x02});
+    CArchiveManager again;
+    EXPECT_EQ(again.GetSlotInfo(1).nChapter, -1);
+    EXPECT_NE(log.All().find("File 2 "), std::string::npos) << log.All();
+}
+
+TEST_F(IndexRebuildTest, TheLogNamesADamagedSaveAsTheScreenDoes) {
+    WriteBytes(log.Dir() + "Save2.dat", Bytes{0x0A, 0x33, 0x44});
+    CArchiveManager m;
+    EXPECT_FALSE(m.Load(2));
+    EXPECT_NE(log.All().find("File 3 (Save2.dat)"), std::string::npos) << log.All();
+}
+
+}  // namespace

@@ -1,6 +1,6 @@
 // The program played headless from input scripts: loading, logo, opening, title
-// menu, a new game's first chapter with the difficulty choice, the save screen
-// between chapters; then loading that save from the title, and a damaged save.
+// menu, a new game's first chapter with the difficulty choice and on to its battle
+// map; then loading a chapter save from the title, and a damaged save.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,7 +13,10 @@
 
 #include <stb_image.h>
 
+#include "PartyData.h"
+#include "PersonData.h"
 #include "golden.h"
+#include "save/ArchiveManager.h"
 
 namespace {
 
@@ -81,9 +84,8 @@ const char kToTitle[] =
     "62 up left\n"
     "80 screenshot title.png\n";
 
-// New game, "Expert", the chapter fast-forwarded with Ctrl, a save into slot 1, then
-// cancelling the slot screen and going on.
-const char kNewGameAndSave[] =
+// New game, "Expert", the chapter fast-forwarded with Ctrl, and on to the field.
+const char kNewGameToField[] =
     "90 move 520 285\n"
     "100 down left\n"
     "101 up left\n"
@@ -94,17 +96,29 @@ const char kNewGameAndSave[] =
     "150 keydown LControl\n"
     "300 screenshot story.png\n"
     "420 keyup LControl\n"
-    "430 move 320 100\n"
-    "431 down left\n"
-    "432 up left\n"
-    "450 screenshot slots.png\n"
-    "460 down right\n"
-    "461 up right\n"
-    "470 screenshot prompt.png\n"
-    "480 move 250 205\n"
-    "481 down left\n"
-    "482 up left\n"
+    "430 move 320 240\n"
+    "450 screenshot field.png\n"
     "500 quit\n";
+
+// A save between chapters in slot 1, as the save screen writes it after the first
+// chapter: chapter 0, difficulty "Expert".
+void WriteChapterSave(const std::string& folder) {
+    testsupport::ScopedCurrentDir cd(folder);
+    CArchiveManager::DestroyInstance();
+    CArchiveManager::CreateInstance();
+    CArchiveManager* manager = CArchiveManager::GetInstance();
+    CPartyData party;
+    party.Reset();
+    SetDifficulty(party.Difficulty, 3);
+    manager->ClearArchives();
+    manager->ClearCurrentArchive();
+    manager->SetArchive(PartyDataKey, party.Save());
+    manager->SetString(SaveFileChapterKey, std::to_string(party.nMap));
+    manager->SetString(SaveFileDiffKey, std::to_string(party.Difficulty));
+    manager->SetString(SaveFileTypeKey, ChapterSave);
+    manager->Save(0);
+    CArchiveManager::DestroyInstance();
+}
 
 // "LOAD GAME", then the first slot; the loaded chapter's story, fast-forwarded.
 const char kLoadFirstSlot[] =
@@ -124,22 +138,48 @@ const char kLoadFirstSlot[] =
 
 std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
-TEST(ScenesReplay, NewGameSavesBetweenChaptersThenLoadsFromTheTitle) {
+// The picture of a file as ARGB pixels (empty when missing).
+std::vector<uint32_t> Pixels(const std::string& path) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgba = stbi_load(path.c_str(), &w, &h, &n, 4);
+    std::vector<uint32_t> argb;
+    if (!rgba) return argb;
+    argb.resize(size_t(w) * h);
+    for (size_t i = 0; i < argb.size(); ++i)
+        argb[i] = uint32_t(rgba[4 * i + 3]) << 24 | uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 |
+                  uint32_t(rgba[4 * i + 2]);
+    stbi_image_free(rgba);
+    return argb;
+}
+
+TEST(ScenesReplay, NewGameGoesThroughTheStoryToTheField) {
     GameCopy game;
-    RunResult r = game.Replay(std::string(kToTitle) + kNewGameAndSave);
+    RunResult r = game.Replay(std::string(kToTitle) + kNewGameToField);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("frames: 500"), std::string::npos) << r.output;
     EXPECT_TRUE(game.Shot("loading.png", "loading"));
     EXPECT_TRUE(game.Shot("title.png", "title"));
     EXPECT_TRUE(game.Shot("difficulty.png", "difficulty"));
     EXPECT_TRUE(game.Shot("story.png", "story"));
-    EXPECT_TRUE(game.Shot("slots.png", "slots_after_save"));
-    EXPECT_TRUE(game.Shot("prompt.png", "save_prompt"));
-    EXPECT_TRUE(game.Has("Save0.dat"));
-    EXPECT_TRUE(game.Has("SaveIndex.dat"));
-    EXPECT_FALSE(game.Has("Save1.dat"));
+    // The battle map of chapter 0 (what stands on it grows with the field's tasks):
+    // a picture of its own, filled from edge to edge around the centre.
+    const std::vector<uint32_t> field = Pixels(game.path() + "field.png");
+    const std::vector<uint32_t> story = Pixels(game.path() + "story.png");
+    ASSERT_EQ(field.size(), 640u * 480u);
+    EXPECT_NE(field, story);
+    int black = 0;
+    for (int y = 120; y < 360; ++y)
+        for (int x = 160; x < 480; ++x) black += (field[size_t(y) * 640 + x] & 0xFFFFFF) == 0;
+    EXPECT_LT(black, 320 * 240 / 10);
+    EXPECT_FALSE(game.Has("Save0.dat"));
+}
 
-    r = game.Replay(std::string(kToTitle) + kLoadFirstSlot);
+TEST(ScenesReplay, AChapterSaveLoadsFromTheTitle) {
+    GameCopy game;
+    WriteChapterSave(game.path());
+    ASSERT_TRUE(game.Has("Save0.dat"));
+    ASSERT_TRUE(game.Has("SaveIndex.dat"));
+    RunResult r = game.Replay(std::string(kToTitle) + kLoadFirstSlot);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(game.Shot("load.png", "load_window"));
     EXPECT_TRUE(game.Shot("after_load.png", "story_after_load"));
@@ -147,11 +187,10 @@ TEST(ScenesReplay, NewGameSavesBetweenChaptersThenLoadsFromTheTitle) {
 
 TEST(ScenesReplay, DamagedSaveShowsTheMessageAndStaysOnTheTitle) {
     GameCopy game;
-    RunResult r = game.Replay(std::string(kToTitle) + kNewGameAndSave);
-    ASSERT_EQ(r.exitCode, 0) << r.output;
+    WriteChapterSave(game.path());
     ASSERT_TRUE(game.Has("Save0.dat"));
     std::ofstream(game.path() + "Save0.dat", std::ios::binary | std::ios::trunc) << "\x0A not a save";
-    r = game.Replay(std::string(kToTitle) + kLoadFirstSlot);
+    RunResult r = game.Replay(std::string(kToTitle) + kLoadFirstSlot);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find(Utf8(u8"不正なセーブファイルです。")), std::string::npos) << r.output;
     EXPECT_TRUE(game.Shot("after_load.png", "title_after_damaged_load"));
@@ -185,6 +224,59 @@ TEST(ScenesReplay, MissingMeshEndsTheProgramWithAMessage) {
     std::ifstream log(game.path() + "ErrorLog.txt");
     std::string text((std::istreambuf_iterator<char>(log)), {});
     EXPECT_NE(text.find("model\\wizard.x"), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// Every start-up failure names its file, in the log and in a message box.
+TEST(ScenesReplay, MissingEffectEndsTheStartWithAMessageNamingIt) {
+    for (const char* file : {"SkinnedMesh.fx", "skinmesh2.vsh"}) {
+        GameCopy game(file);
+        RunResult r = game.Replay("100 quit\n");
+        EXPECT_NE(r.output.find("[message box]"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(std::string("model\\") + file), std::string::npos) << r.output;
+        std::ifstream log(game.path() + "ErrorLog.txt");
+        std::string text((std::istreambuf_iterator<char>(log)), {});
+        EXPECT_NE(text.find(std::string("model\\") + file), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A region of a screenshot against a cropped golden.
+::testing::AssertionResult RegionMatches(const std::string& file, int left, int top, int width, int height,
+                                         const std::string& golden) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgba = stbi_load(file.c_str(), &w, &h, &n, 4);
+    if (!rgba) return ::testing::AssertionFailure() << "no picture " << file;
+    std::vector<uint32_t> argb;
+    for (int y = top; y < top + height && y < h; ++y)
+        for (int x = left; x < left + width && x < w; ++x) {
+            const unsigned char* p = rgba + 4 * (size_t(y) * w + x);
+            argb.push_back(uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+        }
+    stbi_image_free(rgba);
+    return testsupport::MatchesGolden("e2e/scenes/" + golden, argb.data(), width, height);
+}
+
+// Our pictures fit the places the game draws them: the logo's words below its badge
+// and clear of each other; the chapter number and title inside the banner.
+TEST(ScenesReplay, LogoAndChapterTitleFitTheirPlaces) {
+    GameCopy game;
+    RunResult r = game.Replay(
+        "150 screenshot logo.png\n"
+        "160 move 300 300\n161 down left\n162 up left\n"
+        "190 move 520 285\n200 down left\n201 up left\n"
+        "230 move 80 100\n240 down left\n241 up left\n"
+        "420 screenshot telop.png\n"
+        "430 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(RegionMatches(game.path() + "logo.png", 180, 150, 280, 170, "logo_words"));
+    EXPECT_TRUE(RegionMatches(game.path() + "telop.png", 170, 185, 250, 110, "chapter_title"));
 }
 
 }  // namespace

@@ -185,6 +185,13 @@ TEST_F(CreateTest, MissingEffectOrShaderFailsWithItsResult) {
         LoopApp app;
         EXPECT_EQ(app.Create(nullptr, 1), gfx::ERR_INVALIDDATA);
     }
+    // Each failure names its file, found or not, in the log and in a message box.
+    const auto& boxes = plat::RecordedMessageBoxes();
+    ASSERT_GE(boxes.size(), 3u);
+    EXPECT_NE(boxes[boxes.size() - 3].text.find("model\\SkinnedMesh.fx が見つかりません"), std::string::npos);
+    EXPECT_NE(boxes[boxes.size() - 2].text.find("model\\skinmesh4.vsh が見つかりません"), std::string::npos);
+    EXPECT_NE(boxes[boxes.size() - 1].text.find("model\\skinmesh4.vsh を読み込めません"), std::string::npos);
+    EXPECT_EQ(boxes.back().caption, "エラー");
     EXPECT_EQ(g_pD3DDevice, nullptr);
 }
 

@@ -150,12 +150,53 @@ TEST(DeviceTexture, LinearMagnificationAndWrapClamp) {
     EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/linear_wrap_clamp", d.BackBuffer(), 64, 32));
 }
 
-TEST(DeviceTexture, MissingTextureReadsOpaqueWhite) {
-    Device d(4, 4);
+// A stage with no texture bound passes the diffuse colour and alpha through (the
+// expected pixels of the Windows drivers), under any operation that reads the texture.
+TEST(DeviceTexture, MissingTexturePassesTheDiffuseThrough) {
+    struct Case { uint32_t colorOp, colorArg1, alphaOp, alphaArg1; } cases[] = {
+        {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},  // the defaults
+        {TOP_SELECTARG1, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},
+        {TOP_MODULATE, TA_TEXTURE, TOP_MODULATE, TA_TEXTURE},
+        {TOP_ADD, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},
+        {TOP_SELECTARG1, TA_DIFFUSE, TOP_SELECTARG1, TA_TEXTURE},
+    };
+    for (const Case& c : cases) {
+        Device d(4, 4);
+        Plain2D(d);
+        d.SetTexture(0, nullptr);
+        d.SetTextureStageState(0, TSS_COLOROP, c.colorOp);
+        d.SetTextureStageState(0, TSS_COLORARG1, c.colorArg1);
+        d.SetTextureStageState(0, TSS_ALPHAOP, c.alphaOp);
+        d.SetTextureStageState(0, TSS_ALPHAARG1, c.alphaArg1);
+        Quad(d, 0, 0, 4, 4, 0x80402010);
+        EXPECT_EQ(Px(d, 1, 1), 0x80402010u) << c.colorOp << " " << c.alphaOp;
+    }
+}
+
+// Untextured geometry under the battle's states over a striped ground: alpha
+// blending with the default stage, additive light, and the battle's modulating
+// stage; a half-transparent quad keeps its alpha in every case.
+TEST(DeviceTexture, UntexturedGeometryUnderTheBattleStates) {
+    Device d(48, 16);
     Plain2D(d);
     d.SetTexture(0, nullptr);
-    Quad(d, 0, 0, 4, 4, 0x80402010);  // modulate(white, diffuse), alpha select texture = 255
-    EXPECT_EQ(Px(d, 1, 1), 0xFF402010u);
+    for (int i = 0; i < 16; ++i) Quad(d, 0, float(i), 48, 1, (i & 4) ? 0xFF304870 : 0xFF705030);
+    d.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    Quad(d, 2, 2, 12, 12, 0x80FFFFFF);  // default stage: select the (missing) texture's alpha
+    d.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    Quad(d, 18, 2, 12, 12, 0x60FFC080);  // additive light
+    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    d.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+    d.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    d.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    Quad(d, 34, 2, 12, 12, 0x60000000);  // a dark veil
+    auto m = [](uint32_t a, uint32_t b) { return (a * b + 127) / 255; };
+    // White at alpha 0x80 over 0xFF705030 (row 2).
+    EXPECT_EQ(Px(d, 5, 2) & 0xFFFFFF, (m(0xFF, 0x80) + m(0x70, 0x7F)) << 16 | (m(0xFF, 0x80) + m(0x50, 0x7F)) << 8 |
+                                          (m(0xFF, 0x80) + m(0x30, 0x7F)));
+    EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/untextured_battle_states", d.BackBuffer(), 48, 16));
 }
 
 // Modulate: texture x diffuse per channel, rounded to nearest.
@@ -342,6 +383,49 @@ TEST(DeviceLighting, DirectionalLightValue) {
     EXPECT_EQ(Px(d, 8, 8), 0xFF606060u);
 }
 
+// Specular with power 0 is the full highlight wherever the light falls on the face.
+TEST(DeviceLighting, SpecularPowerZeroIsFullHighlight) {
+    Device d(16, 16);
+    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    Camera(d, 0.1f);
+    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    d.SetRenderState(RS_AMBIENT, 0xFF202020);
+    d.SetRenderState(RS_SPECULARENABLE, 1);
+    Material m;
+    m.ambient = {1, 1, 1, 1};
+    m.specular = {1, 1, 1, 1};
+    m.power = 0;
+    d.SetMaterial(m);
+    Light l;
+    l.diffuse = {0.5f, 0.5f, 0.5f, 1};
+    l.specular = {0.25f, 0.25f, 0.25f, 1};
+    l.direction = vm::Normalize(vm::Vec3{0.9f, 0, 0.3f});  // from the side
+    d.SetLight(0, l);
+    d.LightEnable(0, true);
+    // The vertices' specular colour is the material's (the default source).
+    V3 q[4] = {{-3, -3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0}, {3, -3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0},
+               {-3, 3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0}, {3, 3, 0, 0, 0, -1, 0xFF808080, 0xFFFFFFFF, 0, 0}};
+    d.SetFVF(kFvf3D);
+    d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(V3));
+    const float ndl = 0.3f / vm::Length(vm::Vec3{0.9f, 0, 0.3f});
+    const int base = int((0x80 / 255.0f * 0.5f * ndl + 0x20 / 255.0f) * 255.0f);
+    const uint32_t c = Px(d, 8, 8) & 0xFF;
+    EXPECT_NEAR(int(c), base + 64, 2);
+}
+
+// A viewport larger than the target is accepted; drawing and clearing stay inside.
+TEST(DeviceState, ViewportLargerThanTheTargetIsClipped) {
+    Device d(8, 8);
+    Plain2D(d);
+    Viewport vp;
+    vp.width = 32;
+    vp.height = 32;
+    EXPECT_EQ(d.SetViewport(vp), S_OK);
+    d.Clear(CLEAR_TARGET, 0xFF112233, 1.0f, 0);
+    Quad(d, 0, 0, 32, 32, 0xFF405060);
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(d.BackBuffer()[i], 0xFF405060u);
+}
+
 // Vertex blending: two matrices, the second weight implicit.
 TEST(DeviceTransform, VertexBlendingWithImplicitLastWeight) {
     struct VB {
@@ -431,7 +515,7 @@ TEST(DeviceState, BadArgumentsAreRejectedNotFatal) {
     Device d(8, 8);
     EXPECT_EQ(d.SetRenderState(RenderState(300), 1), E_INVALIDARG);
     Viewport vp;
-    vp.width = 9;
+    vp.width = 1u << 30;
     vp.height = 8;
     EXPECT_EQ(d.SetViewport(vp), E_INVALIDARG);
     Texture plain(4, 4);

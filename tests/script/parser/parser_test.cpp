@@ -102,11 +102,12 @@ TEST_F(ScriptParser, BlockAndLineComments) {
     ASSERT_EQ(s.GetSections().size(), 2u);
     const ScriptSection& main = s.GetSections()[0];
     EXPECT_EQ(main.nTriggerID, 1);
-    // "Wait(1)" took the next line with its comment; "Wait(2)" is lost with it, and the
-    // block opened in the line comment swallowed "Wait(3)".
-    ASSERT_EQ(main.vCommands.size(), 2u);
+    // A line comment ends at its line break: "Wait(2)" stays its own line.  Block
+    // comments go first, so the one opened inside a line comment swallowed "Wait(3)".
+    ASSERT_EQ(main.vCommands.size(), 3u);
     EXPECT_EQ(main.vCommands[0].vInt, std::vector<int32_t>({1}));
-    EXPECT_EQ(main.vCommands[1].vInt, std::vector<int32_t>({4}));
+    EXPECT_EQ(main.vCommands[1].vInt, std::vector<int32_t>({2}));
+    EXPECT_EQ(main.vCommands[2].vInt, std::vector<int32_t>({4}));
     // "/#/" is a complete three-byte comment.
     EXPECT_EQ(s.GetSections()[1].nTriggerID, 11);
 }
@@ -120,14 +121,31 @@ TEST_F(ScriptParser, OnlyCommentsOrEmptyGivesNoSections) {
     EXPECT_EQ(s.GetParseErrorCount(), 0);
 }
 
-TEST_F(ScriptParser, EndInsideTextEndsTheSection) {
+TEST_F(ScriptParser, EndOnlyWhereACommandNameCouldStart) {
     C_ScenarioScript s;
-    s.Parse(Crlf({"Script Main()", "Message()", "/", "the end is near", "/", "Wait(5)", "end", "Script Won()",
-                  "Wait(6)", "end"}));
+    s.Parse(Crlf({"Script Main()", "Message()", "/", "the end is near", "end", "/", "Serif(1,\"weekend\")",
+                  "Wait(5)", "end", "Script Won()", "", "  end", "Script Lost()end"}));
+    ASSERT_EQ(s.GetSections().size(), 3u);
+    // "end" inside a text line or a quoted argument does not end the section.
+    ASSERT_EQ(s.GetSections()[0].vCommands.size(), 3u);
+    EXPECT_EQ(s.GetSections()[0].vCommands[0].vString, std::vector<std::string>({"the end is near", "end"}));
+    EXPECT_EQ(s.GetSections()[0].vCommands[1].vString, std::vector<std::string>({"weekend"}));
+    EXPECT_EQ(s.GetSections()[0].vCommands[2].vInt, std::vector<int32_t>({5}));
+    // "end" after a line break and blanks ends a section without commands.
+    EXPECT_EQ(s.GetSections()[1].nTriggerID, 11);
+    EXPECT_TRUE(s.GetSections()[1].vCommands.empty());
+    EXPECT_EQ(s.GetSections()[2].nTriggerID, 12);
+    EXPECT_EQ(s.GetParseErrorCount(), 0);
+}
+
+TEST_F(ScriptParser, NextSectionBeforeEndKeepsTheCommandsAndIsReported) {
+    C_ScenarioScript s;
+    s.Parse(Crlf({"Script Main()", "Wait(1)", "Script Won()", "Wait(2)", "end"}), "x.txt");
     ASSERT_EQ(s.GetSections().size(), 2u);
-    ASSERT_EQ(s.GetSections()[0].vCommands.size(), 1u);
-    EXPECT_EQ(s.GetSections()[0].vCommands[0].vString, std::vector<std::string>({"the end is near"}));
-    EXPECT_EQ(s.GetSections()[1].vCommands.at(0).vInt, std::vector<int32_t>({6}));
+    EXPECT_EQ(s.GetSections()[0].vCommands.size(), 1u);
+    EXPECT_EQ(s.GetSections()[1].nTriggerID, 11);
+    EXPECT_EQ(s.GetSections()[1].vCommands.at(0).vInt, std::vector<int32_t>({2}));
+    EXPECT_NE(Log().find("x.txt(1):"), std::string::npos);
 }
 
 TEST_F(ScriptParser, TextLinesKeepQuotesAndEmptyLinesAndLoseLeadingBlanks) {

@@ -107,11 +107,28 @@ TEST_F(AppTest, SecondCopyIsRefused) {
         size_t boxes = plat::RecordedMessageBoxes().size();
         EXPECT_EQ(app.Update(), E_FAIL);
         ASSERT_EQ(plat::RecordedMessageBoxes().size(), boxes + 1);
-        EXPECT_EQ(plat::RecordedMessageBoxes().back().text, "このプログラムは既に起動されています。");
+        EXPECT_EQ(plat::RecordedMessageBoxes().back().text,
+                  "このプログラムは既に起動されています。\nVORMANT is already running.");
         EXPECT_EQ(plat::RecordedMessageBoxes().back().caption, "エラー");
         EXPECT_EQ(plat::RecordedMessageBoxes().back().flags, unsigned(plat::kMbIconError));
         EXPECT_FALSE(app.IsInitialized());
     }
+}
+
+TEST_F(AppTest, SecondCopySaysSoBeforeItHasAWindow) {
+    locks.result = 1;
+    TestApp app(Ini(""), &locks);
+    const size_t boxes = plat::RecordedMessageBoxes().size();
+    EXPECT_FALSE(app.CheckSingleInstance());
+    EXPECT_FALSE(plat::HasMainWindow());
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), boxes + 1);
+    // A copy that holds the lock asks for it once only.
+    locks.result = 0;
+    TestApp first(Ini(""), &locks);
+    EXPECT_TRUE(first.CheckSingleInstance());
+    locks.result = 1;
+    EXPECT_TRUE(first.CheckSingleInstance());
+    EXPECT_EQ(plat::RecordedMessageBoxes().size(), boxes + 1);
 }
 
 TEST_F(AppTest, VersionCheckValues) {

@@ -115,6 +115,7 @@ TEST_F(SceneControlerTest, IdWithoutASceneIsLoggedAndIgnored) {
     g_events.clear();
     Frame(c);
     EXPECT_EQ(g_events, (std::vector<std::string>{"update6", "draw6"}));
+    C_SceneControler::RegisterScene(3, nullptr);
     g_nextOf[6] = 3;  // a scene not built into this program
     Frame(c);
     g_events.clear();

@@ -1,0 +1,123 @@
+// Enemy phase with its tasks: one whole phase on the largest demo map (map 03,
+// 40 x 40), the AI choosing every action and the move, charge and act tasks playing
+// them frame by frame (updates only; nothing is drawn, the walk along a path is
+// taken as done at once).  Reported: frames and actions of the phase.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "FieldTaskInfo.h"
+#include "PartyData.h"
+#include "SkillData.h"
+#include "golden.h"
+#include "random/gvlRand.h"
+#include "table/gvlTableFile.h"
+#include "task/TaskController.h"
+#include "turn/TaskEnemy.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMap = 3;
+
+struct GameDir {
+    GameDir() {
+        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
+            const std::string name = e.path().filename().string();
+            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
+            fs::create_symlink(e.path(), dir.path() + name);
+        }
+        cd = std::make_unique<testsupport::ScopedCurrentDir>(dir.path());
+        g_SkillData.Load();
+        CPersonTypeTable::LoadCsv();
+    }
+    ~GameDir() { cd.reset(); }
+    testsupport::TempDir dir;
+    std::unique_ptr<testsupport::ScopedCurrentDir> cd;
+};
+
+// The mission's units from the map's person and unit tables.
+bool PlaceUnits(C_FieldTaskInfo& info) {
+    CTableFile persons, units;
+    if (!persons.Load("map/map03_person.csv") || !units.Load("map/map03_unit.csv")) return false;
+    for (int row = 1; row < units.GetRowCount(); ++row) {
+        int unit = -1;
+        for (int col = 0; col < 4; ++col) {
+            const int p = units.GetInt(row, col);
+            if (p < 0 || p + 1 >= persons.GetRowCount()) continue;
+            PersonRecord person = PersonRecord::CreateFromMissionRow(persons, p + 1);
+            person.bForward = col <= 1 ? 1 : 0;
+            const int index = info.m_PersonList.AddPerson(person);
+            if (unit < 0) unit = info.m_UnitList.AddUnit(index);
+            else info.m_UnitList.AddMember(unit, index);
+        }
+        if (unit >= 0) info.m_UnitList.SetUnitPosition(unit, units.GetInt(row, 4), units.GetInt(row, 5));
+    }
+    return info.m_UnitList.GetCount() > 0;
+}
+
+struct Field {
+    Field() {
+        party.nMap = kMap;
+        info.m_pPartyData = &party;
+        info.m_pTaskController = &controller;
+        ok = info.m_MapData.LoadMapCsv(kMap);
+        info.Reset();
+        info.IsInterMission = false;
+        info.m_vbRangeCell.assign((size_t)info.m_MapData.m_xSize * info.m_MapData.m_ySize, false);
+        ok = ok && PlaceUnits(info);
+        info.m_nTurn = 1;
+        info.m_bPlayerPhase = false;
+    }
+    ~Field() { controller.KillTaskRange(-100000, 100000); }
+
+    // The whole phase; returns its frames.
+    int RunPhase(int* actions) {
+        auto* driver = new C_TaskOperateEnemy(&info);
+        controller.AddTask(driver, 105);
+        int frames = 0;
+        for (; frames < 200000; ++frames) {
+            *actions = driver->m_nActions;
+            controller.Update(&info);
+            info.m_vMovePath.clear();
+            if (!controller.HasTask(105)) break;
+        }
+        return frames + 1;
+    }
+
+    CPartyData party;
+    C_TaskController controller;
+    C_FieldTaskInfo info;
+    bool ok = false;
+};
+
+void BM_EnemyPhaseMap03(benchmark::State& state) {
+    GameDir game;
+    int frames = 0, actions = 0, units = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        g_Rand.SetSeed(20240601);
+        auto field = std::make_unique<Field>();
+        if (!field->ok) {
+            state.SkipWithError("map 03 and its unit tables are missing");
+            return;
+        }
+        units = field->info.m_UnitList.GetCount();
+        state.ResumeTiming();
+        frames = field->RunPhase(&actions);
+        state.PauseTiming();
+        field.reset();
+        state.ResumeTiming();
+    }
+    state.counters["frames"] = frames;
+    state.counters["actions"] = actions;
+    state.counters["units"] = units;
+}
+BENCHMARK(BM_EnemyPhaseMap03)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

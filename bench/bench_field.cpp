@@ -1,0 +1,127 @@
+// One field frame on the 40 x 40 demo map with its 24 units: the ground, the
+// scenery and units in depth order, a unit's move range and the cursor, drawn
+// through the software device.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "Draw/gvlD3DObjectBase.h"
+#include "FieldTaskInfo.h"
+#include "PartyData.h"
+#include "framework/gvlDXAppBase.h"
+#include "golden.h"
+#include "input/gvlInputManager.h"
+#include "map/TaskCursol.h"
+#include "map/TaskDispRange.h"
+#include "map/TaskDrawMap.h"
+#include "resources/SheetDraw.h"
+#include "table/gvlTableFile.h"
+#include "task/TaskController.h"
+
+namespace {
+
+class StillInput : public IInputManager {
+public:
+    void Update() override {}
+    bool IsLButtonDown() override { return false; }
+    bool IsRButtonDown() override { return false; }
+    bool IsMButtonDown() override { return false; }
+    bool IsLButtonPush() override { return false; }
+    bool IsRButtonPush() override { return false; }
+    bool IsMButtonPush() override { return false; }
+    int GetX() override { return 300; }
+    int GetY() override { return 250; }
+    void GetXY(int* x, int* y) override { *x = 300, *y = 250; }
+    bool IsPush(int) override { return false; }
+    bool IsPress(int) override { return false; }
+    IKeyBase* GetKey() override { return nullptr; }
+    CFixMouseIDP* GetMouse() override { return nullptr; }
+};
+
+struct FieldFrame {
+    FieldFrame() {
+        namespace fs = std::filesystem;
+        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
+            const std::string name = e.path().filename().string();
+            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
+            fs::create_symlink(e.path(), dir.path() + name);
+        }
+        cd = std::make_unique<testsupport::ScopedCurrentDir>(dir.path());
+        CreateD3DDevice(false, 640, 480);
+        InitDrawObjects(g_pD3DDevice);
+        SetFixedDeviceState(g_pD3DDevice);
+        party.Reset();
+        party.nMap = 3;
+        info = std::make_unique<C_FieldTaskInfo>();
+        info->m_pTaskController = &controller;
+        info->m_pPartyData = &party;
+        info->SetInputManager(&input);
+        info->m_MapData.LoadMapCsv(3);
+        info->Reset();
+        info->ResetRangeCells();
+        // The mission's units, as the preparation places them.
+        CTableFile persons("map/map03_person.csv"), units("map/map03_unit.csv");
+        for (int row = 1; row < units.GetRowCount(); ++row) {
+            int unit = -1;
+            for (int col = 0; col < 4; ++col) {
+                const int p = units.GetInt(row, col);
+                if (col > 0 && p == -1) break;
+                PersonRecord person = PersonRecord::CreateFromMissionRow(persons, p + 1);
+                person.bForward = col <= 1;
+                const int index = info->m_PersonList.AddPerson(person);
+                if (unit < 0) unit = info->m_UnitList.AddUnit(index);
+                else info->m_UnitList.AddMember(unit, index);
+            }
+            info->m_UnitList.SetUnitPosition(unit, units.GetInt(row, 4), units.GetInt(row, 5));
+        }
+        // The view on the friendly troops, the first one's move range and the cursor.
+        info->m_fCameraX = float(info->m_UnitList.GetX(0));
+        info->m_fCameraY = float(info->m_UnitList.GetY(0));
+        controller.AddTask(new C_TaskDrawMap(info.get()), 2);
+        std::vector<FieldCell> move;
+        info->CalcUnitMoveArea(0, move, 0);
+        controller.AddTask(new C_TaskDispRange(0, move, info.get()), 3);
+        controller.AddTask(new C_TaskCursol(&result, info.get()), 8);
+        unitCount = info->m_UnitList.GetCount();
+        rangeCells = int(move.size());
+    }
+    ~FieldFrame() {
+        controller.KillTaskRange(-1000, 100000);
+        info.reset();
+        EndSpriteBatch();
+        ReleaseSheetDrawObjects();
+        ReleaseDrawObjects();
+        ReleaseD3DDevice();
+    }
+    void Frame() {
+        controller.Update(info.get());
+        EndSpriteBatch();
+        g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        controller.Draw(info.get());
+        EndSpriteBatch();
+    }
+
+    testsupport::TempDir dir;
+    std::unique_ptr<testsupport::ScopedCurrentDir> cd;
+    CPartyData party;
+    StillInput input;
+    C_TaskController controller;
+    std::unique_ptr<C_FieldTaskInfo> info;
+    int32_t result = 0;
+    int unitCount = 0;
+    int rangeCells = 0;
+};
+
+void BM_FieldFrame40x40(benchmark::State& state) {
+    FieldFrame f;
+    for (auto _ : state) f.Frame();
+    state.counters["units"] = f.unitCount;
+    state.counters["range_cells"] = f.rangeCells;
+}
+BENCHMARK(BM_FieldFrame40x40)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

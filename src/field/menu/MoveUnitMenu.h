@@ -1,0 +1,83 @@
+#pragma once
+// The member choice of a move: the unit's members on two sides of four places each,
+// the left side staying on the unit's cell, the right side going to the destination
+// (where the members of a unit already standing there fill the right side and the
+// move becomes a merge).  Two clicks exchange places; the move button confirms.
+// The menu writes which members go and the final layout of both sides to the
+// creator's arrays; the move task forms the units.
+#include <cstdint>
+#include <memory>
+
+#include "Draw/gvlD3DDrawSquare.h"
+#include "Draw/gvlD3DTextDraw.h"
+#include "gfx/texture.h"
+#include "menu/InstructWindow.h"
+#include "menu/TaskMenuBase.h"
+#include "resources/UnitPlate.h"
+
+class MoveMenuRow {
+public:
+    MoveMenuRow() = default;
+    MoveMenuRow(int person, bool movable) : m_nPerson(person), m_bMovable(movable) {}
+
+    // Name, HP and MP texts of the row's person, rendered; the HP bar's length.
+    void SetTexts(C_FieldTaskInfo* info);
+    void Draw(CD3DDrawTexture& image, int x, int y);
+    bool IsEmpty() const { return m_nPerson < 0; }
+
+    CD3DTextDraw m_NameText;
+    CD3DTextDraw m_HPText;
+    CD3DTextDraw m_MPText;
+    int32_t m_nBar = 0;  // 0 to 93
+    int32_t m_nPerson = -1;
+    bool m_bMovable = true;
+    CD3DDrawSquare m_BarCover;
+};
+
+class C_TaskMoveUnitMenu : public C_TaskMenuBase {
+public:
+    static constexpr int kPlaces = 8;
+    static constexpr int kMoveButton = 8;
+    static constexpr int kCancelButton = 9;
+
+    // reach[k]: member slot k can reach the destination.  moved[4] and layout[8]
+    // receive the outcome when the move button is pressed.
+    C_TaskMoveUnitMenu(int32_t* result, C_FieldTaskInfo* info, int unit, int targetX, int targetY, const bool reach[4],
+                       bool moved[4], int32_t layout[8]);
+    ~C_TaskMoveUnitMenu() override = default;
+
+    using C_TaskMenuBase::Draw;
+    using C_TaskMenuBase::Update;
+    void Update(C_FieldTaskInfo* info) override;
+    void Draw(C_FieldTaskInfo* info) override;
+
+    // Exchanges the places m_nCursor and m_nHold; false (nothing changes) when a
+    // place that may not cross sides would cross.
+    bool SwapPlaces(C_FieldTaskInfo* info);
+    // The item under (px, py): the last rectangle holding it, -1 for none.
+    int HitTest(int px, int py) const;
+    int GetPlacePerson(int place) const { return m_pRow[place] ? m_pRow[place]->m_nPerson : -1; }
+    bool IsPlaceMovable(int place) const { return m_pRow[place] && m_pRow[place]->m_bMovable; }
+
+    std::unique_ptr<MoveMenuRow> m_pRow[kPlaces];
+    CD3DDrawTexture m_MenuImage;
+    gfx::Rect m_rcPlace[10];
+    UnitPlate m_Plate[kPlaces];
+    int32_t* m_pnResult = nullptr;
+    bool* m_pbMoved = nullptr;
+    int32_t m_nUnit = -1;
+    int32_t m_nTargetUnit = -1;
+    int32_t m_nTargetX = 0;
+    int32_t m_nTargetY = 0;
+    int32_t* m_pnLayout = nullptr;
+    int32_t m_nHold = -1;
+    CInstructWindow m_Instruct;
+    CD3DDrawSquare m_Square;
+
+protected:
+    int DumpSize() const override { return static_cast<int>(sizeof(*this)); }
+
+private:
+    void Compact(int side);
+    void Finish(C_FieldTaskInfo* info, int result);
+};

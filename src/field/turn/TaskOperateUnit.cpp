@@ -1,0 +1,340 @@
+#include "turn/TaskOperateUnit.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "FieldTaskInfo.h"
+#include "SkillData.h"
+#include "turn/TaskChargeAnime.h"
+#include "turn/TaskDispDamage.h"
+#include "turn/TaskSelectUnit.h"
+#include "turn/TurnBridge.h"
+
+#if __has_include("menu/OperateUnitMenu.h")
+#include "menu/OperateUnitMenu.h"
+#define TURN_HAS_OPERATE_MENU 1
+#endif
+#if __has_include("menu/ConfBattleMenu.h")
+#include "menu/ConfBattleMenu.h"
+#define TURN_HAS_CONFIRM_MENU 1
+#endif
+#if __has_include("menu/SelectSkillMenu.h")
+#include "menu/SelectSkillMenu.h"
+#define TURN_HAS_SKILL_MENU 1
+#endif
+
+using namespace turnflow;
+
+C_TaskOperateUnit::C_TaskOperateUnit(C_FieldTaskInfo* info, int unit, uint8_t mode) : m_nUnit(unit) {
+    m_Undo.Clear();
+    m_bAutoMove = mode;
+    const CUnitList& units = info->m_UnitList;
+    m_bMovedBefore = units.IsValidUnit(unit) && units.IsMoveEnd(unit) ? 1 : 0;
+    m_bNotMoved = m_bMovedBefore ? 0 : 1;
+    if (units.IsValidUnit(unit)) {
+        info->m_nHoverX = units.GetX(unit);
+        info->m_nHoverY = units.GetY(unit);
+    }
+    if (mode == 1) {
+        m_nMenuResult = kMoveAll;
+        m_nStage = 1;
+    } else {
+        m_nStage = 0;
+    }
+}
+
+void C_TaskOperateUnit::Close(C_FieldTaskInfo* info) {
+    AddTask(info, new C_TaskSelectUnit(info), kSelectUnit);
+    KillSelf(info);
+}
+
+void C_TaskOperateUnit::Undo(C_FieldTaskInfo* info) {
+    m_bNotMoved = 1;
+    const int unit = m_Undo.Restore(*info);
+    if (unit >= 0) m_nUnit = unit;
+    m_Undo.Clear();
+}
+
+bool C_TaskOperateUnit::CanMoveAfterAttack(C_FieldTaskInfo* info, int unit) {
+    std::vector<FieldCell> cells;
+    info->SearchUnitMoves(unit, cells, nullptr);
+    if (cells.size() < 2) return false;
+    const CUnitList& units = info->m_UnitList;
+    for (int m = 0; m < units.GetMemberCount(unit); ++m)
+        if (info->m_PersonList.HasPassiveSkillEffect(units.GetMember(unit, m), 10)) return true;
+    return false;
+}
+
+int C_TaskOperateUnit::ChargeAfter(C_FieldTaskInfo* info, int unit) {
+    const CUnitList& units = info->m_UnitList;
+    const bool doubled = units.GetMemberCount(unit) > 0 &&
+                         info->m_PersonList.HasPassiveSkillEffect(units.GetMember(unit, 0), 9);
+    return std::clamp(units.GetCharge(unit) + (doubled ? 2 : 1), 0, kMaxCharge);
+}
+
+void C_TaskOperateUnit::StartMove(C_FieldTaskInfo* info, uint8_t afterAttack, uint8_t moveAll) {
+    for (bool& s : m_bSelect) s = true;
+    AddTask(info, new C_TaskMoveUnit(&m_nMenuResult, info, &m_nUnit, m_bSelect, &m_Undo, afterAttack, moveAll),
+            kMoveUnit);
+}
+
+void C_TaskOperateUnit::FindUnitAgain(C_FieldTaskInfo* info) {
+    const int u = info->m_UnitList.FindUnitById(m_nUnitID);
+    m_nUnit = u >= 0 ? u : kUnitGone;
+}
+
+void C_TaskOperateUnit::StartBattle(C_FieldTaskInfo* info) {
+    KillTask(info, kDrawMap);
+    KillTask(info, kDrawMapUpper);
+    AddTask(info, new C_TaskBattle(info, &m_bBattleOver), kBattle);
+}
+
+// Waits for the running event; when it is over raises `next` (none: null) and goes on.
+bool C_TaskOperateUnit::Event(C_FieldTaskInfo* info, const char* next, int stage) {
+    if (!m_bEventDone) return false;
+    if (next != nullptr) RaiseEvent(info, &m_bEventDone, next);
+    m_nStage = stage;
+    return true;
+}
+
+void C_TaskOperateUnit::AfterMove(C_FieldTaskInfo* info) {
+    const int result = m_nMenuResult;
+    if (result != C_TaskMoveUnit::kCancelled) m_bNotMoved = 0;
+    bool close = true;
+    if (m_nStage == 2 && !info->m_UnitList.IsActEnd(m_nUnit)) {
+        m_nStage = 0;
+        close = result == C_TaskMoveUnit::kCancelled && m_bAutoMove;
+    }
+    if (result == C_TaskMoveUnit::kStayed) {
+        m_bNotMoved = 1;
+        m_bAutoMove = 0;
+    }
+    if (close) Close(info);
+}
+
+void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
+    CUnitList& units = info->m_UnitList;
+    std::vector<FieldCell> cells;
+    switch (m_nStage) {
+    // ---- command and move ----
+    case 0:
+        info->m_nHoverX = units.GetX(m_nUnit);
+        info->m_nHoverY = units.GetY(m_nUnit);
+        SetCamera(info, info->m_nHoverX, info->m_nHoverY);
+        m_nMenuResult = kOpen;
+#ifdef TURN_HAS_OPERATE_MENU
+        AddTask(info, new CTaskOperateUnitMenu(&m_nMenuResult, info, m_nUnit), kOperateMenu);
+#endif
+        m_nStage = 1;
+        return;
+    case 1:
+        switch (m_nMenuResult) {
+        case kCancel:
+            if (m_bMovedBefore || m_bNotMoved) {
+                Close(info);
+                return;
+            }
+            Undo(info);
+            if (m_bAutoMove) m_nMenuResult = kMoveAll;
+            else m_nStage = 0;
+            return;
+        case kMoveAll:
+        case kMove:
+            StartMove(info, 0, m_nMenuResult == kMoveAll ? 1 : 0);
+            m_nStage = 2;
+            return;
+        case kAttack:
+        case kSupport:
+            m_bSupport = m_nMenuResult == kSupport ? 1 : 0;
+            m_nStage = 40;
+            return;
+        case kCannon:
+            m_nStage = 30;
+            return;
+        case kClose:
+            Close(info);
+            return;
+        default:
+            return;
+        }
+    case 2:
+    case 70:
+        if (m_nMenuResult != 0) AfterMove(info);
+        return;
+
+    // ---- attack and support ----
+    case 40: {
+        info->CalcUnitAreasFor(cells, m_nUnit, m_bSupport != 0, m_bNotMoved == 0);
+        std::vector<int32_t> candidates;
+        for (const FieldCell& c : cells) {
+            const int u = units.FindUnitAt(c.x, c.y);
+            if (u >= 0 && units.IsFriend(u) == (m_bSupport != 0)) candidates.push_back(u);
+        }
+        AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
+        AddTask(info, new C_TaskCursol(&m_nCursorResult, &m_nTarget, candidates, info), kCursor);
+        m_nStage = 41;
+        return;
+    }
+    case 41:
+        if (m_nCursorResult == 1) {
+            KillTask(info, kRange);
+            m_nStage = 42;
+        } else if (m_nCursorResult == 2) {
+            KillTask(info, kRange);
+            m_nStage = 0;
+        }
+        return;
+    case 42:
+        for (int k = 0; k < 8; ++k) m_nSkill[k] = m_nTargets[k] = -1;
+        info->AssignBattleTargets(m_nUnit, m_nTarget, units.GetX(m_nUnit), units.GetY(m_nUnit), m_nTargets, m_nSkill,
+                                  -1);
+        m_nMenuResult = 0;
+#ifdef TURN_HAS_CONFIRM_MENU
+        AddTask(info, new C_TaskConfBattleMenu(info, &m_nMenuResult, m_nUnit, m_nTarget, m_nSkill, m_nTargets),
+                kConfirmMenu);
+#endif
+        m_nStage = 43;
+        return;
+    case 43:
+        if (m_nMenuResult == -1) {
+            m_nStage = 0;
+        } else if (m_nMenuResult == 1) {
+            SetFightingUnits(info, m_nUnit, m_nTarget);
+            RaiseEvent(info, &m_bEventDone, "FirstFight");
+            m_nStage = 110;
+        }
+        return;
+    case 110:
+        if (m_bEventDone) m_nStage = 60;
+        return;
+    case 60:
+        info->AssignCounterTargets(m_nUnit, m_nTarget, m_nTargets, m_nSkill);
+        info->m_vBattleAction.clear();
+        info->ResolveBattle(m_nUnit, m_nTarget, m_nTargets, m_nSkill);
+        StartBattle(info);
+        m_nStage = 61;
+        return;
+    case 61:
+        if (m_bBattleOver) m_nStage = 65;
+        return;
+    case 65:
+        AddTask(info, new C_TaskDrawMap(info), kDrawMap);
+        units.GetUnitId(m_nUnit, &m_nUnitID);
+        units.SetActEndAndMoveEnd(m_nUnit, 1);
+        info->ApplyAllActions();
+        FindUnitAgain(info);
+        RaiseEvent(info, &m_bEventDone, "PersonSuffered");
+        m_nStage = 66;
+        return;
+    case 66:
+        Event(info, "ForceSuffered", 67);
+        return;
+    case 67:
+        Event(info, "ForceSufferedAt", 68);
+        return;
+    case 68:
+        Event(info, nullptr, 69);
+        return;
+    case 69:
+        if (m_nUnit != kUnitGone) FindUnitAgain(info);  // the events may have moved units
+        if (m_nUnit == kUnitGone || !CanMoveAfterAttack(info, m_nUnit)) {
+            Close(info);
+            return;
+        }
+        StartMove(info, 1, 0);
+        m_nStage = 70;
+        return;
+
+    // ---- cannon magic ----
+    case 30:
+        m_nMenuResult = 0;
+        m_nSkillRow = 0;
+#ifdef TURN_HAS_SKILL_MENU
+        AddTask(info, new C_TaskSelectSkillMenu(info, &m_nMenuResult, m_nUnit, 0, -1, &m_nSkillRow, true),
+                kSkillMenu);
+#endif
+        m_nStage = 31;
+        return;
+    case 31:
+        if (m_nMenuResult == 1 && m_nSkillRow == 0) {
+            AddTask(info, new C_TaskChargeAnime(info, m_nUnit, &m_bBattleOver), kChargeAnime);
+            m_nStage = 39;
+        } else if (m_nMenuResult == 1) {
+            m_nSkill[0] = units.GetMemberSkillByIndex(m_nUnit, 0, m_nSkillRow - 1);
+            m_nStage = 32;
+        } else if (m_nMenuResult == -1) {
+            m_nStage = 0;
+        }
+        return;
+    case 32: {
+        const int skill = m_nSkill[0];
+        info->CollectCellsInRange(cells, units.GetX(m_nUnit), units.GetY(m_nUnit), g_SkillData.GetRange2(skill),
+                                  g_SkillData.GetPath(skill), m_nUnit);
+        AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
+        AddTask(info, new C_TaskCursol(&m_nCursorResult, info), kCursor);
+        // The area shown is the area the spell strikes (its nearest ring is "region1" - 1).
+        AddTask(info,
+                new C_TaskDispCannonRange(1, g_SkillData.GetRegion2(skill) - 1, g_SkillData.GetRegion1(skill) - 1),
+                kSecondRange);
+        m_nStage = 33;
+        return;
+    }
+    case 33:
+        if (m_nCursorResult == 1) {
+            KillTask(info, kRange);
+            KillTask(info, kSecondRange);
+            const int skill = m_nSkill[0];
+            const bool friendly = g_SkillData.GetTarget(skill) != 0;
+            info->m_vBattleAction.clear();
+            for (int u = 0; u < units.GetCount(); ++u) {
+                if (units.IsInRange(u, info->m_nHoverX, info->m_nHoverY, g_SkillData.GetRegion2(skill) - 1,
+                                    g_SkillData.GetRegion1(skill) - 1) &&
+                    units.IsFriend(u) == friendly)
+                    info->ResolveSkillOnUnit(m_nUnit, u, skill);
+            }
+            if (info->m_vBattleAction.empty()) {
+                m_nStage = 32;
+                return;
+            }
+            StartBattle(info);
+            m_nStage = 34;
+        } else if (m_nCursorResult == 2) {
+            KillTask(info, kRange);
+            KillTask(info, kSecondRange);
+            m_nStage = 30;
+        }
+        return;
+    case 34:
+        if (!m_bBattleOver) return;
+        AddTask(info, new C_TaskDrawMap(info), kDrawMap);
+        units.SetActEndAndMoveEnd(m_nUnit, 1);
+        units.GetUnitId(m_nUnit, &m_nUnitID);
+        AddTask(info, new C_TaskDispCannonDamage(info, &m_bBattleOver), kCannonDamage);
+        m_nStage = 35;
+        return;
+    case 35:
+        if (!m_bBattleOver) return;
+        FindUnitAgain(info);
+        RaiseEvent(info, &m_bEventDone, "ForceSuffered");
+        m_nStage = 36;
+        return;
+    case 36:
+        Event(info, "ForceSufferedAt", 37);
+        return;
+    case 37:
+        Event(info, "PersonSuffered", 38);
+        return;
+    case 38:
+        if (m_bEventDone) Close(info);
+        return;
+    case 39:
+        if (!m_bBattleOver) return;
+        units.SetCharge(m_nUnit, ChargeAfter(info, m_nUnit));
+        units.SetActEndAndMoveEnd(m_nUnit, 1);
+        KillTask(info, kOperateMenu);
+        Close(info);
+        return;
+    default:
+        return;
+    }
+}

@@ -1,0 +1,120 @@
+// Pictures of the field drawn on the software device: the ground and the scenery of
+// map 0, units in depth order with their bases, state icons, HP digits in their
+// three colours and row marks, a move range, a cannon area and the cursor; then a
+// walking unit at the screen centre over the sortie markers of the preparation.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "../field_test_util.h"
+#include "Draw/gvlD3DObjectBase.h"
+#include "framework/gvlDXAppBase.h"
+#include "map/TaskCursol.h"
+#include "map/TaskDispRange.h"
+#include "map/TaskDrawMap.h"
+#include "resources/GlobalResources.h"
+#include "resources/SheetDraw.h"
+
+namespace {
+
+using fieldtest::Field;
+using fieldtest::GameFolder;
+
+class FieldDrawTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(CreateD3DDevice(false, 640, 480), S_OK);
+        InitDrawObjects(g_pD3DDevice);
+        SetFixedDeviceState(g_pD3DDevice);  // as the game sets the device up
+        f = std::make_unique<Field>();
+        ASSERT_TRUE(f->info.m_MapData.LoadMapCsv(0));
+        f->info.Reset();  // loads both sheets (the device exists)
+        f->info.ResetRangeCells();
+        ASSERT_NE(f->info.m_UpperChipTexture.GetTexture()->GetTexture(), nullptr);
+    }
+    void TearDown() override {
+        f.reset();
+        EndSpriteBatch();
+        ReleaseSheetDrawObjects();
+        ReleaseDrawObjects();
+        ReleaseD3DDevice();
+    }
+    // The map's own tasks without the panels of other helpers (minimap, strip).
+    void AddMap() {
+        f->controller.AddTask(new C_TaskDrawMap(&f->info), 2);
+        f->controller.KillTask(11);
+    }
+    void Frame() {
+        f->controller.Update(&f->info);
+        f->controller.KillTask(19);
+        EndSpriteBatch();
+        g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        f->controller.Draw(&f->info);
+        EndSpriteBatch();
+        f->input.Step();
+    }
+    // The part (x, y, w, h) of the frame.
+    std::vector<uint32_t> Crop(int x, int y, int w, int h) const {
+        std::vector<uint32_t> out(size_t(w) * h);
+        const uint32_t* back = g_pD3DDevice->BackBuffer();
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c) out[size_t(r) * w + c] = back[size_t(y + r) * 640 + x + c];
+        return out;
+    }
+
+    GameFolder folder;
+    std::unique_ptr<Field> f;
+};
+
+TEST_F(FieldDrawTest, UnitsInDepthOrderWithRangesAndTheCursor) {
+    C_FieldTaskInfo& info = f->info;
+    // A full friendly troop: members at 40 %, 25 % and full HP.
+    const int troop = f->AddUnit(5, 7, true, {10, 12, 11, 15});
+    info.m_UnitList.GetMemberPerson(troop, 1).nHP = info.m_UnitList.GetMemberPerson(troop, 1).nMaxHP * 2 / 5;
+    info.m_UnitList.GetMemberPerson(troop, 2).nHP = info.m_UnitList.GetMemberPerson(troop, 2).nMaxHP / 4;
+    info.m_UnitList.GetMemberPerson(troop, 3).nHP = 105;
+    const int hero = f->AddUnit(6, 9, true, {1, 2});  // in front of the troop
+    info.m_UnitList.SetActEndAndMoveEnd(hero, 1);       // acted: grey base and the acted icon
+    const int enemy = f->AddUnit(8, 6, false, {20, 21, 23});
+    info.m_UnitList.SetMoveEnd(enemy, 1);                // moved only
+    f->AddUnit(6, 6, false, {24});                       // the bushes of (7, 7) stand in front: see-through
+    f->AddUnit(3, 6, false, {22});
+    info.m_fCameraX = 5.5f;
+    info.m_fCameraY = 7.0f;
+    AddMap();
+    std::vector<FieldCell> move;
+    info.CalcUnitMoveArea(troop, move, 0);
+    ASSERT_FALSE(move.empty());
+    f->controller.AddTask(new C_TaskDispRange(0, move, &info), 3);
+    auto* cannon = new C_TaskDispCannonRange(1, 1, 0);
+    f->controller.AddTask(cannon, 4);
+    int32_t result = 0;
+    f->controller.AddTask(new C_TaskCursol(&result, &info), 8);
+    f->input.Move(info.GetScreenX(9, 7), info.GetScreenY(9, 7) + 28);
+    for (int i = 0; i < 3; ++i) Frame();
+    EXPECT_EQ(info.m_nHoverX, 9);
+    EXPECT_EQ(info.m_nHoverY, 7);
+    EXPECT_EQ(cannon->m_vArea.size(), 5u);
+    std::vector<uint32_t> part = Crop(80, 60, 480, 360);
+    EXPECT_TRUE(testsupport::MatchesGolden("field/draw/units_ranges_cursor", part.data(), 480, 360));
+}
+
+TEST_F(FieldDrawTest, AWalkingUnitAtTheCentreOverTheSortieMarkers) {
+    C_FieldTaskInfo& info = f->info;
+    info.IsInterMission = true;
+    info.m_MapData.AddSortiePosition(2, 9);
+    info.m_MapData.AddSortiePosition(3, 10);
+    info.m_MapData.AddSortiePosition(1, 8);
+    const int walker = f->AddUnit(2, 7, true, {1, 10});
+    f->AddUnit(3, 8, false, {20});
+    info.m_nMovingUnit = walker;
+    info.m_vMovePath = {{2, 7}, {2, 8}, {3, 8}};
+    AddMap();
+    for (int i = 0; i < 7; ++i) Frame();  // half way into the step: camera at (2, 7.5)
+    EXPECT_FLOAT_EQ(info.m_fCameraX, 2.0f);
+    EXPECT_NEAR(info.m_fCameraY, 7.5f, 1e-5);
+    std::vector<uint32_t> part = Crop(120, 100, 400, 300);
+    EXPECT_TRUE(testsupport::MatchesGolden("field/draw/walking_unit_sortie", part.data(), 400, 300));
+}
+
+}  // namespace
