@@ -237,9 +237,4 @@ public:
     // The two units of the exchange about to be fought (unit indices, -1 none): the
     // tasks that raise "FirstFight" store them first; its trigger test reads them.
     int32_t m_nFightingUnit[2] = {-1, -1};
-    // ---- info: the information panel (src/field/info) ----
-    // The plates of unit i's members (plates indexed by formation position), slid in
-    // for `slide` frames (0 to 15), on the left or the right of the screen, with the
-    // side's force icon.  Shared with the field's damage display.
-    void DrawUnitPlates(int unit, struct UnitPlate* plates, int slide, bool left);
 };

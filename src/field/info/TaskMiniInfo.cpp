@@ -48,27 +48,6 @@ UnitPlatePlace PlacePlate(int k, int s, bool left) {
     return p;
 }
 
-// ---- the plates (shared with the field's damage display) ---------------------------------------
-
-void C_FieldTaskInfo::DrawUnitPlates(int unit, UnitPlate* plates, int slide, bool left) {
-    if (!plates || unit < 0 || unit >= m_UnitList.GetCount() || m_UnitList.GetMemberCount(unit) <= 0) return;
-    if (slide < 0) slide = 0;
-    if (slide > 15) slide = 15;
-    const bool friendly = m_UnitList.GetMemberPerson(unit, 0).bFriend != 0;
-    int force = 0;
-    if (m_pPartyData) force = friendly ? m_pPartyData->ForceID1 : m_pPartyData->ForceID0;
-    g_GlobalResources.DrawSlideInIcon(force, left);
-    for (int j = 0; j < m_UnitList.GetMemberCount(unit); ++j) {
-        const int k = m_UnitList.GetSlotPosition(unit, j);
-        if (k < 0 || k >= kPlateCount) continue;
-        const UnitPlatePlace place = PlacePlate(k, slide, left);
-        plates[k].x = place.x;
-        plates[k].y = place.y;
-        plates[k].nAlpha = place.alpha;
-        g_GlobalResources.DrawUnitPlate(plates[k], false);
-    }
-}
-
 // ---- C_TaskMiniInfo ----------------------------------------------------------------------------
 
 C_TaskMiniInfo::C_TaskMiniInfo() : m_pPlates(new UnitPlate[kPlateCount]) {}

@@ -176,7 +176,7 @@ void C_TaskLocateUnitSortiedList2::Draw(C_FieldTaskInfo* info) {
     if (m_bRedraw) BuildCards(info);
 #if __has_include("menu/TaskMenuBase.h")  // BRIDGE: the unfolding picture of the menus
     const RECT part{0, 0, m_nWinWidth, m_nWinHeight};
-    DrawOpening(&m_ListTarget, m_nWinX, m_nWinY, m_nWinWidth, m_nWinHeight, 6, 6, &part);
+    DrawOpening(m_ListTarget, m_nWinX, m_nWinY, m_nWinWidth, m_nWinHeight, 6, 6, &part);
 #else
     if (m_nFrame >= m_nOpenFrames && m_ListTarget.GetTexture()) {
         const RECT part{0, 0, m_nWinWidth, m_nWinHeight};
