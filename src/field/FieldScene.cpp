@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "FieldEvent.h"
 #include "PartyData.h"
 #include "ScenarioScript.h"
 #include "TaskEvent.h"
@@ -191,19 +192,10 @@ bool C_FieldScene::BuildNewField(int map) {
 }
 
 void C_FieldScene::RunFieldInitialize(int map) {
-    C_ScenarioScript script;
-    script.LoadChapter(map);
-    const std::vector<ScriptSection>& sections = script.GetSections();
-    for (size_t i = 0; i < sections.size() && i < static_cast<size_t>(kEventHandlerFlagCount); ++i)
-        if (sections[i].nTriggerID == kTriggerFieldInitialize) m_FieldTaskInfo.EventHandlerFlag[i] = false;
-    m_nInitializePasses = 0;
-    while (script.UpdateFieldEvent("FieldInitialize", &m_FieldTaskInfo) == 0) {
-        if (++m_nInitializePasses >= kMaxInitializePasses) {
-            g_ErrorLog.Printf("章 %d の FieldInitialize が %d 回で終わらないため、打ち切りました。", map,
-                              kMaxInitializePasses);
-            break;
-        }
-    }
+    // A restored field keeps the units and charges of its save: the section runs,
+    // but its unit commands see the field as restored.
+    m_nInitializePasses =
+        ::RunFieldInitialize(m_FieldTaskInfo, map, m_FieldTaskInfo.m_bRestoredFromSave, kMaxInitializePasses);
 }
 
 void C_FieldScene::StartTasks(bool fromSave) {
