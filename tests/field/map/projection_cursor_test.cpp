@@ -263,7 +263,7 @@ TEST_F(CursorTest, ClickRulesOfTheUnitForm) {
     (void)b;
 }
 
-TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
+TEST_F(CursorTest, BesideTheMapALeftClickChoosesNothingAndARightClickCancels) {
     f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
     f.info.m_fCameraX = f.info.m_fCameraY = 0;
     AddCursor();
@@ -273,6 +273,10 @@ TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
     f.Frame();
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(f.controller.HasTask(8));
+    f.input.rightPush = true;
+    f.Frame();
+    EXPECT_EQ(result, 2);
+    EXPECT_FALSE(f.controller.HasTask(8));
 }
 
 TEST_F(CursorTest, ClicksOverTheMinimapAreIgnored) {
