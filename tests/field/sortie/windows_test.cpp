@@ -363,7 +363,7 @@ TEST_F(SortieWindows, TheSaveWritesOnlyAChosenSlotAndLoadsBackIntoThePreparation
     info_->m_pTaskController = &tc_;
     info_->m_pPartyData = &party_;
     info_->SetInputManager(&in_);
-    ASSERT_EQ(info_->RestoreFromArchiveManager(*CArchiveManager::GetInstance()), 1);
+    ASSERT_EQ(info_->RestoreFromArchiveManager(*CArchiveManager::GetInstance()), 1) << Log();
     ASSERT_EQ(info_->m_MapData.GetSortiePositionCount(), 3);
     info_->m_MapData.AddSortiePosition(1, 12);
     info_->m_MapData.AddSortiePosition(2, 13);
