@@ -88,14 +88,14 @@ const char kNewGameToField[] =
     "430 move 320 240\n"
     "450 screenshot field.png\n";
 
-// A right click on an empty cell opens the field menu on the terrain window; its
+// A right click on an empty cell (a grass cell right of the units) opens the field menu on the terrain window; its
 // first item switches to the operation information; a right click leaves.  Then a
 // right click on the leader's unit opens its command panel; two clicks on the
 // leader's place show the status window (a hero: the first click already does);
 // a skill row shows its reach; the right button brings the window back and closes
 // it; the panel's close button ends the operation.
 const char kMenus[] =
-    "460 move 200 150\n"
+    "460 move 460 200\n"
     "470 down right\n"
     "471 up right\n"
     "490 move 80 60\n"
