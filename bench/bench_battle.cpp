@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "../tests/battle/battle_scene.h"
+#include "effects/BattleEffects.h"
+#include "random/gvlRand.h"
 
 namespace {
 
@@ -54,6 +56,64 @@ void BM_BattleWhole(benchmark::State& state) {
     state.counters["frames"] = frames;
 }
 BENCHMARK(BM_BattleWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+
+// ---- effects: the battle frame with one heavy effect on top of the eight members ----
+
+using MakeEffect = CBattleEffectBase* (*)(C_MeshController& m, int start);
+
+// The battle at frame 200 (camera settled) with the effect brought `age` frames into
+// its life; then one drawn frame at a time, as BM_BattleFrame.
+void EffectFrame(benchmark::State& state, MakeEffect make, int age) {
+    BattleStage s;
+    EightMembers(s);
+    s.Start();
+    s.RunTo(200);
+    C_TaskBattle* task = s.Task();
+    if (!task || !task->GetController()) {
+        state.SkipWithError("the battle ended early");
+        return;
+    }
+    C_MeshController& m = *task->GetController();
+    const int frame = task->GetFrame();
+    g_Rand.SetSeed(1);
+    m.m_Effects.AddEffect(make(m, frame - age));
+    for (int f = frame - age; f <= frame; ++f) m.m_Effects.Update(f);
+    for (auto _ : state) {
+        task->Draw(&s.Field());
+        EndSpriteBatch();
+    }
+    state.counters["particles"] = double(m.m_Effects.GetLastParticles().size());
+}
+
+std::vector<const vm::Matrix*> Side1(C_MeshController& m) {
+    return {&m.m_Member[4].m_World, &m.m_Member[5].m_World, &m.m_Member[6].m_World, &m.m_Member[7].m_World};
+}
+std::vector<AttackResult> NoBlows() { return std::vector<AttackResult>(4); }
+
+// The droplet stream: the most particles of any effect (about 250 sorted at once).
+void BM_BattleFrameBeam3(benchmark::State& state) {
+    EffectFrame(state, [](C_MeshController& m, int start) -> CBattleEffectBase* {
+        return new CBattleEffect_Beam3(start, &m.m_Member[0].m_World, &m.m_Member[4].m_World, AttackResult{});
+    }, 35);
+}
+BENCHMARK(BM_BattleFrameBeam3)->Unit(benchmark::kMillisecond);
+
+// The fire area: about 190 large flames (the most covered screen among the particles).
+void BM_BattleFrameFireAll1(benchmark::State& state) {
+    EffectFrame(state, [](C_MeshController& m, int start) -> CBattleEffectBase* {
+        return new CBattleEffect_FireAll1(start, &m.m_Member[0].m_World, Side1(m), NoBlows());
+    }, 30);
+}
+BENCHMARK(BM_BattleFrameFireAll1)->Unit(benchmark::kMillisecond);
+
+// The poison cannon: about 140 large smoke puffs drawn one by one.
+void BM_BattleFramePoisonAll2(benchmark::State& state) {
+    EffectFrame(state, [](C_MeshController& m, int start) -> CBattleEffectBase* {
+        return new CBattleEffect_PoisonAll2(start, Side1(m), NoBlows());
+    }, 160);
+}
+BENCHMARK(BM_BattleFramePoisonAll2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 BENCHMARK_MAIN();

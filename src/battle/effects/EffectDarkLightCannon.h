@@ -45,6 +45,9 @@ struct GatherSpark {
 
 // The layout the three share: the target matrices and the look (1 dark, 0 light).
 class CBattleEffect_CannonAreaBase : public CBattleEffectBase {
+public:
+    uint8_t GetLook() const { return m_byLook; }
+
 protected:
     CBattleEffect_CannonAreaBase(int startFrame, const std::vector<const vm::Matrix*>& targets,
                                  const std::vector<AttackResult>& results, uint8_t look);
