@@ -77,9 +77,9 @@ protected:
         fieldtest::SetGrid(f.info, 12, 10);
         f.info.m_fCameraX = 5;
         f.info.m_fCameraY = 5;
-        g_MiniMap.rcMiniMap = RECT{0, 0, 0, 0};
+        g_rcFieldMiniMap = RECT{0, 0, 0, 0};
     }
-    void TearDown() override { g_MiniMap.rcMiniMap = RECT{0, 0, 0, 0}; }
+    void TearDown() override { g_rcFieldMiniMap = RECT{0, 0, 0, 0}; }
     C_TaskCursol* AddCursor() {
         auto* cursor = new C_TaskCursol(&result, &f.info);
         f.controller.AddTask(cursor, 8);
@@ -194,7 +194,7 @@ TEST_F(CursorTest, HoverCellFollowsThePointerAndIsNoneBesideTheMapOrOverTheMinim
     EXPECT_EQ(f.info.m_nHoverX, 0);
     EXPECT_EQ(f.info.m_nHoverY, 0);
     // Over the minimap (edges included): no hover cell.
-    g_MiniMap.rcMiniMap = RECT{370, 310, 610, 430};
+    g_rcFieldMiniMap = RECT{370, 310, 610, 430};
     for (auto p : {std::pair{370, 310}, std::pair{610, 430}, std::pair{500, 400}}) {
         f.input.Move(p.first, p.second);
         f.Frame();
@@ -277,7 +277,7 @@ TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
 
 TEST_F(CursorTest, ClicksOverTheMinimapAreIgnored) {
     f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
-    g_MiniMap.rcMiniMap = RECT{370, 310, 610, 430};
+    g_rcFieldMiniMap = RECT{370, 310, 610, 430};
     AddCursor();
     f.input.Move(500, 400);
     f.Frame();
