@@ -27,4 +27,10 @@ vormant_build() {
     echo "Build failed; the whole log is build/build.log"
     return 1
   fi
+  # The build stays free of warnings: show any that this build printed.
+  VORMANT_WARNINGS=$(grep -c "warning:" build/build.log || true)
+  if [ "$VORMANT_WARNINGS" -gt 0 ]; then
+    grep -A3 "warning:" build/build.log | head -40
+    echo "$VORMANT_WARNINGS build warnings; the whole log is build/build.log"
+  fi
 }

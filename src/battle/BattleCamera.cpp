@@ -2,10 +2,6 @@
 #include "BattleCamera.h"
 
 CBattleCamera g_BattleCamera;
-#if !__has_include("effects/BattleEffectBase.h")  // BRIDGE: the effect base defines them
-vm::Vec3 BattleEye;
-vm::Vec3 BattleTarget;
-#endif
 
 CBattleCamera::CBattleCamera() = default;
 

@@ -22,5 +22,5 @@ public:
 };
 
 extern CBattleCamera g_BattleCamera;
-extern vm::Vec3 BattleEye;
-extern vm::Vec3 BattleTarget;
+// BattleEye and BattleTarget (the camera's copies the effects read) are declared
+// with the effect base.

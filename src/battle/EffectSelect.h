@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "BattleEffectBridge.h"
+#include "BattleEffects.h"
 
 // Everything any effect constructor takes; each maker reads the part it needs.
 struct BattleEffectArgs {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "BattleEffectBridge.h"
+#include "BattleEffects.h"
 #include "BattleMember.h"
 #include "KeyframeTable.h"
 #include "util/smart_ptr.h"

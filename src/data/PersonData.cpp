@@ -62,6 +62,24 @@ int FindPersonColumn(const std::string& header) {
     return it == byName.end() ? -1 : it->second;
 }
 
+constexpr const char* kPersonTableFile = "gamedata/person.csv";
+
+// A decimal number, as the table's numeric columns hold: blanks around it, a sign,
+// digits with at most one point.
+bool IsNumberText(const std::string& cell) {
+    size_t i = 0, n = cell.size();
+    while (i < n && (cell[i] == ' ' || cell[i] == '\t')) ++i;
+    while (n > i && (cell[n - 1] == ' ' || cell[n - 1] == '\t' || cell[n - 1] == '\r')) --n;
+    if (i < n && (cell[i] == '-' || cell[i] == '+')) ++i;
+    bool digits = false, point = false;
+    for (; i < n; ++i) {
+        if (cell[i] >= '0' && cell[i] <= '9') digits = true;
+        else if (cell[i] == '.' && !point) point = true;
+        else return false;
+    }
+    return digits;
+}
+
 bool IsTextColumn(int col) { return col == kColName || col == kColSName || col == kColComment; }
 
 // Fills one field of `p` from a cell of the person table.
@@ -271,7 +289,7 @@ PersonRecord PersonRecord::CreateFromMissionRow(CTableFile& table, int row, bool
 void CPersonTypeTable::LoadCsv() {
     if (!TypeMap().empty()) return;
     CTableFile table;
-    table.Load("gamedata/person.csv");
+    table.Load(kPersonTableFile);
     LoadRows(table.m_vRows);
 }
 
@@ -287,9 +305,12 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
         if (columnOf[c] == kColTypeID) hasTypeID = true;
     }
     if (!hasTypeID) {
-        g_ErrorLog.Write("人物表に typeID の列がありません。");
+        g_ErrorLog.Printf("人物表 %s に typeID の列がありません (%d 行)。人物表として読めません。", kPersonTableFile,
+                          int(rows.size()));
         return;
     }
+    int notNumbers = 0;
+    std::string firstNotNumber;
 
     PersonRecord work;
     for (size_t r = 1; r < rows.size(); ++r) {
@@ -310,6 +331,8 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
                 emptyCells += header[c];
             }
             if (col == kColTypeID && !cell.empty()) typeGiven = true;
+            if (!cell.empty() && !IsTextColumn(col) && !IsNumberText(cell) && notNumbers++ == 0)
+                firstNotNumber = std::to_string(r + 1) + " 行目 " + header[c] + " 列の \"" + cell + "\"";
             FillPersonField(work, col, cell);
         }
         if (!typeGiven) {
@@ -327,6 +350,9 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
         DropUnknownSkills(stored.pskill, "pskill", stored.typeID);
         types.emplace(stored.typeID, stored);  // the first row of an id counts
     }
+    if (notNumbers > 0)
+        g_ErrorLog.Printf("人物表 %s: 数であるはずの欄に数でないものが %d 個あります (最初は %s)。0 として扱います。",
+                          kPersonTableFile, notNumbers, firstNotNumber.c_str());
 }
 
 PersonRecord& CPersonTypeTable::Get(int typeID) {

@@ -37,7 +37,6 @@ void CInputManagerDummy_forTutorial::SetState(int x, int y, uint8_t left, uint8_
 // ---- program-wide field state ------------------------------------------------------------
 
 bool g_bFieldCursorActive = false;
-RECT g_rcFieldMiniMap{0, 0, -1, -1};
 
 // ---- field state -------------------------------------------------------------------------
 
@@ -107,12 +106,14 @@ int C_FieldTaskInfo::GetScreenY(float x, float y) const {
 }
 
 void C_FieldTaskInfo::ScreenToCell(int sx, int sy, int* cellX, int* cellY) const {
-    // The cursor's inversion: trunc((X + 2Y - 800) / 112 + camera x) and
-    // trunc((2Y - X - 160) / 112 + camera y), in single precision like the camera.
+    // The inverse of the projection: (X + 2Y - 800) / 112 + camera x and
+    // (2Y - X - 160) / 112 + camera y, in single precision like the camera, rounded
+    // down so that a point beside the map's top edges lands off the map (below 0)
+    // rather than on its border.
     const float fx = float(sx + 2 * sy - 800) / 112.0f + m_fCameraX;
     const float fy = float(2 * sy - sx - 160) / 112.0f + m_fCameraY;
-    if (cellX) *cellX = static_cast<int>(fx);
-    if (cellY) *cellY = static_cast<int>(fy);
+    if (cellX) *cellX = static_cast<int>(std::floor(fx));
+    if (cellY) *cellY = static_cast<int>(std::floor(fy));
 }
 
 void C_FieldTaskInfo::ResetRangeCells() {

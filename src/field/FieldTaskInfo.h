@@ -22,12 +22,8 @@ class CStringMap;
 struct UnitPlate;
 
 // Program-wide state shared by the field tasks.
-// Set while a map cursor (C_TaskCursol) exists; the information panel and the
-// minimap read it.
+// Set while a map cursor (C_TaskCursol) exists.
 extern bool g_bFieldCursorActive;
-// The minimap's screen rectangle (edges included), written by the minimap; the
-// cursor takes no hover cell inside it.  Empty (right < left) while no minimap shows.
-extern RECT g_rcFieldMiniMap;
 
 // The tutorial's scripted input: pointer and buttons set by the chapter script.
 // Nothing calls its Update during play, so a pressed query answers true in every
@@ -105,7 +101,7 @@ public:
     int GetScreenX(float x, float y) const;
     int GetScreenY(float x, float y) const;
     // The cell under the screen point (X, Y): the inverse of the projection,
-    // unclamped (it may lie off the map).
+    // rounded down and unclamped (it may lie off the map).
     void ScreenToCell(int sx, int sy, int* cellX, int* cellY) const;
     bool IsValidCell(int x, int y) const { return x >= 0 && y >= 0 && x < m_MapData.m_xSize && y < m_MapData.m_ySize; }
     // Sizes the range bits to the map (width x height), all clear.
@@ -148,7 +144,7 @@ public:
     int32_t BGMSet[kBGMSetCount] = {};
     bool EventHandlerFlag[kEventHandlerFlagCount] = {};
     int32_t EventValue[kEventValueCount] = {};
-    int32_t m_nHoverX = -1;
+    int32_t m_nHoverX = -1;                          // -1 while the pointer is over no cell
     int32_t m_nHoverY = -1;
     float m_fCameraX = 0.0f;
     float m_fCameraY = 0.0f;

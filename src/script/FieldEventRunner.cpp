@@ -220,21 +220,30 @@ int32_t C_ScenarioScript::UpdateFieldEvent(std::string eventName, C_FieldTaskInf
         }
     };
 
+    // A field taken over from a save keeps what the save holds when its
+    // "FieldInitialize" runs again.
+    m_bKeepSaved = instant && (m_bFieldRestored || info->m_bRestoredFromSave);
+
     // 1. Locate.  With nothing (more) to run the event is over, but a glide started by
     // its last command first reaches its end point rather than stopping part way.
-    if (m_nSectionFrame == 0 && ++m_nFieldLocates > kFieldLocateLimit) {
+    if (m_nSectionFrame == 0 && m_nFieldLocates >= kFieldLocateLimit) {
         // A "Value" section whose "SetValue" raises its own trigger again before its
         // end would run for ever; the event task must end.
-        if (m_nFieldLocates == kFieldLocateLimit + 1)
+        if (m_nFieldLocates == kFieldLocateLimit) {
+            ++m_nFieldLocates;
             g_ErrorLog.Printf("フィールドイベント %s が %d 個のセクションを実行しても終わりません (打ち切ります)",
                               eventName.c_str(), kFieldLocateLimit);
+        }
         return 1;
     }
-    if (m_nSectionFrame == 0 && !LocateFieldSection(eventName, info)) {
-        if (!m_bViewMoving || m_nViewFrame >= kViewFrames) return 1;
-        IInputManager* input = info->GetInputManager();
-        glide(instant || (input && input->IsPress(kKeySkip)));
-        return 0;
+    if (m_nSectionFrame == 0) {
+        if (!LocateFieldSection(eventName, info)) {
+            if (!m_bViewMoving || m_nViewFrame >= kViewFrames) return 1;
+            IInputManager* input = info->GetInputManager();
+            glide(instant || (input && input->IsPress(kKeySkip)));
+            return 0;
+        }
+        ++m_nFieldLocates;
     }
 
     // 2. Frames of the section.

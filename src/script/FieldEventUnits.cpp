@@ -124,7 +124,7 @@ int AppearSortieUnits(C_FieldTaskInfo& field, int position) {
 bool C_ScenarioScript::ExecuteFieldDataCommand(const ScriptCommand& c, C_FieldTaskInfo* info, bool& complete) {
     C_FieldTaskInfo& f = *info;
     CPartyData* party = f.m_pPartyData;
-    const bool restored = m_bFieldRestored;
+    const bool restored = m_bKeepSaved;
 
     switch (c.nCommandID) {
         case kCmdAddHero:

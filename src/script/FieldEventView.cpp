@@ -181,7 +181,7 @@ bool C_ScenarioScript::ExecuteFieldViewCommand(const ScriptCommand& c, C_FieldTa
         case kCmdTutorialSetCharge:
             CheckArgs(2, 0);
             complete = true;
-            if (m_bFieldRestored) return true;  // the save holds the charge
+            if (m_bKeepSaved) return true;  // the save holds the charge
             if (!f.m_UnitList.IsValidUnit(c.Int(0)))
                 ReportCommand("TutorialSetCharge のユニット番号がユニット表の外です (飛ばします)");
             else

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 #include "File/gvlFilePack.h"
 #include "ScriptDifficultyMenu.h"
@@ -176,7 +177,20 @@ void C_ScenarioScript::LoadScript(std::string fileName) {
     // A NUL byte inside the file ends the text there.
     size_t n = 0;
     while (n < bytes.size() && bytes[n] != 0) ++n;
+    const int errorsBefore = m_nParseErrors;
     Parse(std::string(reinterpret_cast<const char*>(bytes.data()), n), path);
+    // A file that holds no section at all is not a script; said once per file (every
+    // field event reads the chapter again).
+    if (m_vSections.empty()) {
+        static std::set<std::string> reported;
+        if (reported.insert(path).second) {
+            size_t control = 0;
+            for (unsigned char c : bytes)
+                if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') ++control;
+            g_ErrorLog.Printf("スクリプト %s には Script セクションが一つもありません (%d バイト, 制御文字 %d 個, 構文の誤り %d 件)。何も実行しません。",
+                              path.c_str(), int(bytes.size()), int(control), m_nParseErrors - errorsBefore);
+        }
+    }
 }
 
 void C_ScenarioScript::ParseError(const std::string& file, int line, const std::string& what) {

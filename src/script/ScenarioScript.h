@@ -193,7 +193,8 @@ public:
     // to run.  With "FieldInitialize" every command completes in the call that runs it
     // (the field scene runs that event in a loop without drawing).
     int32_t UpdateFieldEvent(std::string eventName, C_FieldTaskInfo* info);
-    // Set when the field state was restored from a save before "FieldInitialize" runs:
+    // Set when the field state was restored from a save before "FieldInitialize" runs
+    // (or the field state's m_bRestoredFromSave):
     // the commands then leave alone what the save holds (units, sortie points, routes,
     // chips, heroes, money, forces, values, the music slots) and apply only what saves
     // do not keep (sortie limits and cost, banned heroes).
@@ -343,6 +344,8 @@ protected:
     int m_nParseErrors = 0;
     // The field state was restored from a save (see SetFieldRestored).
     bool m_bFieldRestored = false;
+    // In this call: "FieldInitialize" of a field restored from a save.
+    bool m_bKeepSaved = false;
     // Sections the field runner has looked for in this object's life.
     int32_t m_nFieldLocates = 0;
     // Sections whose problems (too many sections, missing trigger arguments) were logged.

@@ -18,6 +18,7 @@
 #include "framework/gvlDXAppBase.h"
 #include "golden.h"
 #include "preload/GlobalPreloadData.h"
+#include "random/gvlRand.h"
 #include "resources/GlobalResources.h"
 #include "resources/SheetDraw.h"
 #include "task/TaskController.h"
@@ -42,6 +43,7 @@ public:
         CPersonTypeTable::LoadCsv();
         g_SkillData.Load();
         party_.nMap = 1;
+        g_Rand.SetSeed(4357);  // the effects' draws do not depend on what ran before
         field_ = std::make_unique<C_FieldTaskInfo>();
         field_->m_pPartyData = &party_;
         field_->m_pTaskController = &controller_;

@@ -232,8 +232,28 @@ Canvas MakeSystemSheet() {
     c.GradientV(643, 131, 266, 40, WithAlpha(kSteel, 70), WithAlpha(kSteel, 0));
 
     // Status panels n at (640, 256 + 96n), 224x96: 0 dark, 1 light, 2 enemy, 3 ally.
+    // The attribute panels 0 and 1 are badges, a crescent and a sun, that the status
+    // window lays beside the portrait's lower corner; clear elsewhere.
+    for (int n = 0; n < 2; ++n) {
+        const int y = 256 + 96 * n;
+        const float cx = 640 + 88, cy = y + 48;
+        const Rgba ring = n == 0 ? kWine : kGold, body = n == 0 ? kInk : kAmber;
+        c.FillCircle(cx, cy, 27, WithAlpha(kInk, 200));
+        c.FillCircle(cx, cy, 25, ring);
+        c.FillCircle(cx, cy, 21, body);
+        if (n == 0) {  // a crescent
+            c.FillCircle(cx - 3, cy, 13, kMist);
+            c.FillCircle(cx + 4, cy - 3, 12, body);
+        } else {  // a sun
+            for (int k = 0; k < 8; ++k) {
+                const float a = k * kPi / 4;
+                c.Line(cx + 9 * std::cos(a), cy + 9 * std::sin(a), cx + 17 * std::cos(a), cy + 17 * std::sin(a), 2, kBone);
+            }
+            c.FillCircle(cx, cy, 7, kBone);
+        }
+    }
     const Rgba panelBody[4] = {kNight, kSlate, kWine, Shade(kMoss, 0.7f)};
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 2; n < 4; ++n) {
         int y = 256 + 96 * n;
         HouseWindow(c, 640, y, 224, 96, 235);
         c.GradientV(643, y + 3, 218, 90, WithAlpha(panelBody[n], 235), WithAlpha(Shade(panelBody[n], 0.55f), 235));

@@ -11,7 +11,7 @@ using namespace pal;
 namespace {
 
 // The house window: dark body, ink outline, a gold line and an amber inner line.
-void Window(Canvas& c, int x, int y, int w, int h, uint8_t alpha = 235) {
+void Window(Canvas& c, int x, int y, int w, int h, uint8_t alpha = 250) {
     c.GradientV(x, y, w, h, WithAlpha(kNight, alpha), WithAlpha(Shade(kNight, 0.6f), alpha), true);
     c.FrameRect(x, y, w, h, kInk, 1);
     c.FrameRect(x + 1, y + 1, w - 2, h - 2, kGold, 1);
@@ -20,7 +20,7 @@ void Window(Canvas& c, int x, int y, int w, int h, uint8_t alpha = 235) {
 
 // A recessed box where texts or plates go.
 void Inset(Canvas& c, int x, int y, int w, int h, Rgba tint = kSlate) {
-    c.FillRect(x, y, w, h, WithAlpha(Shade(tint, 0.55f), 220), true);
+    c.FillRect(x, y, w, h, Mix(Shade(tint, 0.55f), kNight, 0.25f), true);
     c.FillRect(x, y, w, 1, kInk);
     c.FillRect(x, y, 1, h, kInk);
     c.FillRect(x, y + h - 1, w, 1, WithAlpha(kMist, 90));
@@ -170,7 +170,7 @@ Canvas MakeParamSheet() {
     Canvas c(1024, 512);
     // The status window (0, 0)-(639, 479).  Parts of it serve the skill list,
     // (282, 200)-(626, 463), and its help panel, (13, 284)-(259, 463).
-    Window(c, 0, 0, 640, 480, 240);
+    Window(c, 0, 0, 640, 480, 255);
     // Portrait corner: a faint crest behind where a hero's portrait stands.
     c.GradientV(8, 8, 220, 216, WithAlpha(kSlate, 90), WithAlpha(kSlate, 0));
     c.Ring(110, 110, 62, 3, WithAlpha(kGold, 50));
@@ -182,7 +182,7 @@ Canvas MakeParamSheet() {
     Label(c, 250, 39, "HP", kLeaf);
     Label(c, 333, 39, "/", kMist);
     Label(c, 250, 71, "MP", kSky);
-    Label(c, 297, 71, "/", kMist);
+    Label(c, 300, 71, "/", kMist);
     Label(c, 342, 71, "CHG", kGold);
     Rule(c, 246, 90, 182, 80);
     Label(c, 250, 104, "STR");
@@ -197,7 +197,7 @@ Canvas MakeParamSheet() {
     Rule(c, 246, 146, 374, 80);
     Label(c, 458, 159, "MOVE");
     // Skill list.
-    Window(c, 282, 200, 345, 264, 240);
+    Window(c, 282, 200, 345, 264, 255);
     Label(c, 294, 208, "SKILLS", kGold);
     // Column heads over the row texts at x 316: name 24, power 6, mp 4, blank,
     // range 2-2, (area), kind; 6 pixels a character.
@@ -210,7 +210,7 @@ Canvas MakeParamSheet() {
     Rule(c, 292, 236, 325);
     for (int r = 0; r < 14; ++r) c.FillRect(298, 240 + 16 * r + 15, 320, 1, WithAlpha(kSlate, 150));
     // Help panel.
-    Window(c, 13, 284, 247, 180, 240);
+    Window(c, 13, 284, 247, 180, 255);
     Label(c, 24, 294, "ABOUT", kGold);
     Rule(c, 22, 303, 229, 90);
     return c;

@@ -42,13 +42,16 @@ bool CDSNPlaySound::CDirectSoundWrapper::Init(void* window) {
     if (m_pDevice) return true;
     m_pDevice = audio::SoundDevice::Create(audio::SoundDevice::Output::Auto);
     if (!m_pDevice) {
-        g_ErrorLog.Write("sound output could not be opened; the program runs without sound");
+        g_ErrorLog.Printf("sound output could not be opened (%s); the program runs without sound",
+                          audio::LastOutputError().empty() ? "no device" : audio::LastOutputError().c_str());
         return false;
     }
     return true;
 }
 
 void CDSNPlaySound::CDirectSoundWrapper::Register(CDSNPlaySound* sound) { m_vSounds.push_back(sound); }
+
+bool CDSNPlaySound::HasSoundOutput() { return CDirectSoundWrapper::GetInstance()->GetDevice() != nullptr; }
 
 void CDSNPlaySound::CDirectSoundWrapper::Unregister(CDSNPlaySound* sound) {
     m_vSounds.erase(std::remove(m_vSounds.begin(), m_vSounds.end(), sound), m_vSounds.end());
@@ -111,7 +114,8 @@ int CDSNPlaySound::Open(std::string path) {
     audio::SoundDevice* device = CDirectSoundWrapper::GetInstance()->GetDevice();
     if (!device || bytes > audio::kBufferMaxBytes || FAILED(device->CreateBuffer(desc, &m_pBuffer))) {
         m_pBuffer.reset();
-        g_ErrorLog.Printf("sound buffer not created: %s", path.c_str());
+        // Without a sound device the program runs silent; that was said once already.
+        if (device) g_ErrorLog.Printf("sound buffer not created: %s", path.c_str());
         return kOpenCreateBufferFailed;
     }
     m_dwBufferSize = desc.bytes;

@@ -41,6 +41,9 @@ public:
         kOpenOverrun = 5,
         kOpenUnlockFailed = 6,
     };
+    // A sound output is open (without one the program runs silent).
+    static bool HasSoundOutput();
+
     // Sounds this long (milliseconds) or longer are streamed.
     static constexpr int kStreamThresholdMs = 30000;
     // The feeder thread's poll period and the played amount that triggers a refill.

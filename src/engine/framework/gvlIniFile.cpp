@@ -3,7 +3,9 @@
 
 #include <cctype>
 #include <fstream>
+#include <set>
 
+#include "log/ErrorLog.h"
 #include "system.h"
 
 namespace {
@@ -45,6 +47,32 @@ unsigned int LeadingNumber(const std::string& v) {
     return negative ? 0u - r : r;
 }
 
+// A settings file that is there but is not a settings file (or has lines that are not
+// settings) is named in the log, once per file.
+void CheckSettingsFile(const std::string& path) {
+    static std::set<std::string> checked;
+    if (!checked.insert(path).second) return;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return;
+    std::string line;
+    int number = 0, bad = 0, firstBad = 0;
+    bool first = true;
+    while (std::getline(in, line)) {
+        ++number;
+        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        first = false;
+        std::string t = Trim(line);
+        bool ok = t.empty() || t[0] == ';' || t[0] == '#' || (t[0] == '[' && t.find(']') != std::string::npos) ||
+                  (t.find('=') != std::string::npos && t[0] != '=');
+        for (unsigned char c : t)
+            if (c < 0x20 && c != '\t') ok = false;
+        if (!ok && bad++ == 0) firstBad = number;
+    }
+    if (bad > 0)
+        g_ErrorLog.Printf("%s: 設定として読めない行が %d 行あります (最初は %d 行目)。読めた設定だけを使います。",
+                          path.c_str(), bad, firstBad);
+}
+
 }  // namespace
 
 unsigned int CIniFile::GetInt(const char* section, const char* key, const std::string& path) {
@@ -54,6 +82,7 @@ unsigned int CIniFile::GetInt(const char* section, const char* key, const std::s
 unsigned int CIniFile::GetInt(const char* section, const char* key, int defaultValue, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return static_cast<unsigned int>(defaultValue);
+    CheckSettingsFile(path);
     std::string line;
     bool inSection = false;
     bool first = true;

@@ -4,25 +4,17 @@
 #include <malloc.h>
 
 #include <cstdint>
-#include <type_traits>
 #include <vector>
 
 #include "FieldTaskInfo.h"
 #include "task/TaskController.h"
 
-#if __has_include("TaskEvent.h")  // BRIDGE: the event task of the field core
 #include "TaskEvent.h"
-#define VORMANT_HAVE_TASK_EVENT 1
-#endif
-#if __has_include("map/TaskCursol.h")  // BRIDGE: the map cursor of the field core
 #include "map/TaskCursol.h"
-#define VORMANT_HAVE_TASK_CURSOL 1
-#endif
 
 namespace {
 constexpr int kSelectUnitPriority = 104;
 constexpr int kCursorPriority = 8;
-constexpr int kEventPriority = 220;
 
 // Where a late write of a task that outlives the ones ending here goes.
 int64_t g_nOrphanResult = 0;
@@ -36,7 +28,7 @@ bool Holds(const C_TaskBase* task, const void* address) {
     return p >= begin && p < begin + size;
 }
 
-[[maybe_unused]] bool HeldByAny(const std::vector<C_TaskBase*>& tasks, const void* address) {
+bool HeldByAny(const std::vector<C_TaskBase*>& tasks, const void* address) {
     for (const C_TaskBase* t : tasks)
         if (Holds(t, address)) return true;
     return false;
@@ -44,28 +36,18 @@ bool Holds(const C_TaskBase* task, const void* address) {
 
 // An event raised by a task that ends here would report its end into freed memory:
 // its completion flag is pointed at a harmless place instead.
-template <class Event>
-void DetachEvent(Event* event, const std::vector<C_TaskBase*>& ending) {
-    if constexpr (requires { event->m_pDone; }) {
-        auto& done = event->m_pDone;
-        if (HeldByAny(ending, done)) done = reinterpret_cast<std::remove_reference_t<decltype(done)>>(&g_nOrphanResult);
-    }
+void DetachEvent(C_TaskEvent* event, const std::vector<C_TaskBase*>& ending) {
+    if (HeldByAny(ending, event->m_pDone)) event->m_pDone = reinterpret_cast<uint8_t*>(&g_nOrphanResult);
 }
 
 // A cursor that ends here answers "cancelled" to a creator that goes on living, so
 // that no task waits for its answer for ever; a creator that ends with it is not
 // written to.
-template <class Cursor>
-void CancelCursor(Cursor* cursor, const std::vector<C_TaskBase*>& ending) {
-    if constexpr (requires { cursor->m_pResult; }) {
-        auto& result = cursor->m_pResult;
-        if (result && !HeldByAny(ending, result)) *result = 2;
-        if (HeldByAny(ending, result)) result = reinterpret_cast<std::remove_reference_t<decltype(result)>>(&g_nOrphanResult);
-    }
-    if constexpr (requires { cursor->m_pChosenUnit; }) {
-        auto& chosen = cursor->m_pChosenUnit;
-        if (HeldByAny(ending, chosen)) chosen = reinterpret_cast<std::remove_reference_t<decltype(chosen)>>(&g_nOrphanResult);
-    }
+void CancelCursor(C_TaskCursol* cursor, const std::vector<C_TaskBase*>& ending) {
+    if (cursor->m_pResult && !HeldByAny(ending, cursor->m_pResult)) *cursor->m_pResult = 2;
+    if (HeldByAny(ending, cursor->m_pResult)) cursor->m_pResult = reinterpret_cast<int32_t*>(&g_nOrphanResult);
+    if (HeldByAny(ending, cursor->m_pChosenUnit))
+        cursor->m_pChosenUnit = reinterpret_cast<int32_t*>(&g_nOrphanResult);
 }
 
 void EndScriptedSelection(C_TaskController& controller) {
@@ -74,14 +56,8 @@ void EndScriptedSelection(C_TaskController& controller) {
         if (t->GetPriority() == kSelectUnitPriority || t->GetPriority() == kCursorPriority) ending.push_back(t);
     if (ending.empty()) return;
     for (C_TaskBase* t : controller.GetTasks()) {
-#ifdef VORMANT_HAVE_TASK_EVENT
-        if (t->GetPriority() == kEventPriority)
-            if (auto* event = dynamic_cast<C_TaskEvent*>(t)) DetachEvent(event, ending);
-#endif
-#ifdef VORMANT_HAVE_TASK_CURSOL
-        if (t->GetPriority() == kCursorPriority)
-            if (auto* cursor = dynamic_cast<C_TaskCursol*>(t)) CancelCursor(cursor, ending);
-#endif
+        if (auto* event = dynamic_cast<C_TaskEvent*>(t)) DetachEvent(event, ending);
+        if (auto* cursor = dynamic_cast<C_TaskCursol*>(t)) CancelCursor(cursor, ending);
     }
     controller.KillTask(kSelectUnitPriority);
     controller.KillTask(kCursorPriority);

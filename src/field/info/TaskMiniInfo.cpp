@@ -14,9 +14,7 @@ constexpr uint32_t kTextColor = 0xFFFFFFFF;
 constexpr int kPlateCount = 4;
 
 // A cursor task exists (the plates and the text follow the pointer only then).
-bool CursorActive(C_FieldTaskInfo* info) {
-    return info && info->m_pTaskController && info->m_pTaskController->HasTask(8);
-}
+bool CursorActive(C_FieldTaskInfo*) { return g_bFieldCursorActive; }
 }  // namespace
 
 std::string GetTerrainName(const CMapData& map, int x, int y) {

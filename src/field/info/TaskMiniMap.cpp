@@ -24,9 +24,9 @@ constexpr int kLowerChipHeight = 64;
 constexpr int kUpperChipRise = 48;
 
 // A cursor task exists: clicks on the minimap count only then.
-bool CursorActive(C_FieldTaskInfo* info) {
-    return info && info->m_pTaskController && info->m_pTaskController->HasTask(8);
-}
+bool CursorActive() { return g_bFieldCursorActive; }
+
+constexpr RECT kNoMiniMap{0, 0, -1, -1};
 
 float PictureX(const CMapData& map, float fullX) {
     return map.GetMinimapScaleX() * (fullX - 320.0f + 56.0f * float(map.m_ySize));
@@ -44,7 +44,7 @@ void SetMinimapGlide(int x, int y) {
 }
 
 bool IsPointInMiniMap(int x, int y) {
-    const RECT& rc = g_MiniMap.rcMiniMap;
+    const RECT& rc = g_rcFieldMiniMap;
     if (rc.right <= rc.left || rc.bottom <= rc.top) return false;
     return x >= rc.left && x <= rc.right && y >= rc.top && y <= rc.bottom;
 }
@@ -165,13 +165,14 @@ void C_TaskCreateMinimap::Draw(C_FieldTaskInfo* info) {
 
 C_TaskFieldMiniMap::C_TaskFieldMiniMap() : m_IconTexture(kIconFile) {
     g_MiniMap = MiniMapShared{};
-    g_MiniMap.rcMiniMap = RECT{370, 310, 610, 430};
+    g_rcFieldMiniMap = RECT{370, 310, 610, 430};
     Layout();
 }
 
 C_TaskFieldMiniMap::~C_TaskFieldMiniMap() {
     // Without a minimap the cursor has no region to avoid; a glide in progress ends.
     g_MiniMap = MiniMapShared{};
+    g_rcFieldMiniMap = kNoMiniMap;
 }
 
 void C_TaskFieldMiniMap::Layout() {
@@ -179,7 +180,7 @@ void C_TaskFieldMiniMap::Layout() {
     m_rcImage.top = static_cast<int>(float(m_nY) + 6.0f + 12.0f * float(m_nFold));
     m_rcImage.right = m_nX + 252;
     m_rcImage.bottom = m_nY + 126;
-    g_MiniMap.rcMiniMap = RECT{m_rcImage.left - 6, m_rcImage.top - 6, m_rcImage.right + 6, m_rcImage.bottom + 6};
+    g_rcFieldMiniMap = RECT{m_rcImage.left - 6, m_rcImage.top - 6, m_rcImage.right + 6, m_rcImage.bottom + 6};
 }
 
 void C_TaskFieldMiniMap::Update(C_FieldTaskInfo* info) {
@@ -190,7 +191,7 @@ void C_TaskFieldMiniMap::Update(C_FieldTaskInfo* info) {
     if (input) {
         px = input->GetX();
         py = input->GetY();
-        click = input->IsLButtonPush() && CursorActive(info);
+        click = input->IsLButtonPush() && CursorActive();
     }
     const bool inWindow = IsPointInMiniMap(px, py);
     const bool inImage =
@@ -245,7 +246,7 @@ void C_TaskFieldMiniMap::Update(C_FieldTaskInfo* info) {
 
 void C_TaskFieldMiniMap::Draw(C_FieldTaskInfo* info) {
     if (!info) return;
-    const RECT& rc = g_MiniMap.rcMiniMap;
+    const RECT& rc = g_rcFieldMiniMap;
     g_GlobalResources.DrawWindowEx(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, 1.0f, 0x95000000, 0);
 
     const int imageW = m_rcImage.right - m_rcImage.left, imageH = m_rcImage.bottom - m_rcImage.top;

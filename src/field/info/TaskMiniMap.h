@@ -29,15 +29,13 @@ struct MiniMapShared {
     int32_t nGlideX = 0;  // glide target cell
     int32_t nGlideY = 0;
     int32_t nGlideSteps = 0;  // steps left
-    // The minimap's screen rectangle (edges inside): the map cursor ignores the
-    // pointer there.  Empty (all 0) while no minimap is shown.
-    RECT rcMiniMap{0, 0, 0, 0};
 };
 extern MiniMapShared g_MiniMap;
 
 // The camera glides to the cell (x, y) in ten frames (also the enemy phase's view).
 void SetMinimapGlide(int x, int y);
-// The pointer lies inside the minimap rectangle (edges included).
+// The pointer lies inside the minimap rectangle (edges included); the rectangle is the
+// field's g_rcFieldMiniMap, which the map cursor avoids (none while no minimap shows).
 bool IsPointInMiniMap(int x, int y);
 
 // ---- projection of the whole map into the 400 x 200 pictures ---------------------------------

@@ -9,17 +9,13 @@
 #include "task/TaskController.h"
 #include "util/GameUtil.h"
 
-// BRIDGE: the information panel comes with its own helper.
-#if __has_include("info/TaskMiniInfo.h")
 #include "info/TaskMiniInfo.h"
-#define VORMANT_HAS_MINIINFO 1
-#endif
+#include "info/TaskMiniMap.h"
 
 namespace {
 constexpr float kScrollStep = 0.1f;
 
 float ClampF(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-int ClampI(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 }  // namespace
 
 int EdgeScrollX(int pointerX) { return pointerX < 10 ? -1 : (pointerX > 630 ? 1 : 0); }
@@ -44,9 +40,7 @@ void C_TaskCursol::Start(C_FieldTaskInfo* info) {
     g_bFieldCursorActive = true;
     if (!info || !info->m_pTaskController) return;
     info->m_pTaskController->AddTask(new C_TaskScrollMap(&m_nScrollX, &m_nScrollY), 12);
-#ifdef VORMANT_HAS_MINIINFO
     info->m_pTaskController->AddTask(new C_TaskMiniInfo(), 19);
-#endif
 }
 
 C_TaskCursol::~C_TaskCursol() {
@@ -94,15 +88,21 @@ void C_TaskCursol::Update(C_FieldTaskInfo* info) {
     }
 
     // 3. The cell under the pointer.
-    const RECT& mini = g_rcFieldMiniMap;
-    const bool overMiniMap = mini.right >= mini.left && IsPointInRect(mini.left, mini.top, mini.right, mini.bottom, px, py);
+    const bool overMiniMap = IsPointInMiniMap(px, py);
     if (m_nScrollX != 0 || m_nScrollY != 0 || overMiniMap || w <= 0 || h <= 0) {
         info->m_nHoverX = info->m_nHoverY = -1;
     } else {
+        // The cell whose diamond holds the pointer; a pointer beside the map is over
+        // no cell (clamping it onto the border would let a click far off the map
+        // choose a border cell).
         int cx = 0, cy = 0;
         info->ScreenToCell(px, py, &cx, &cy);
-        info->m_nHoverX = ClampI(cx, 0, w - 1);
-        info->m_nHoverY = ClampI(cy, 0, h - 1);
+        if (info->IsValidCell(cx, cy)) {
+            info->m_nHoverX = cx;
+            info->m_nHoverY = cy;
+        } else {
+            info->m_nHoverX = info->m_nHoverY = -1;
+        }
     }
 
     // 4. The camera stays on the map (one cell of margin before its corner).

@@ -10,11 +10,7 @@
 #include "task/TaskController.h"
 #include "util/GameUtil.h"
 
-// BRIDGE: the minimap comes with the information panel.
-#if __has_include("info/TaskMiniMap.h")
 #include "info/TaskMiniMap.h"
-#define VORMANT_HAS_MINIMAP 1
-#endif
 
 namespace upper_sheet {
 RECT UnitBase(bool friendly) { return friendly ? RECT{896, 616, 1008, 672} : RECT{896, 560, 1008, 616}; }
@@ -96,9 +92,7 @@ C_TaskDrawMap::C_TaskDrawMap(C_FieldTaskInfo* info) : m_pFieldTaskInfo(info) {
     info->m_pTaskController->KillTask(10);
     info->m_pTaskController->KillTask(11);
     info->m_pTaskController->AddTask(new C_TaskDrawMap_Upper(), 10);
-#ifdef VORMANT_HAS_MINIMAP
     info->m_pTaskController->AddTask(new C_TaskFieldMiniMap(), 11);
-#endif
 }
 
 C_TaskDrawMap::~C_TaskDrawMap() {

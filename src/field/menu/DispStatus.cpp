@@ -15,12 +15,8 @@
 #include "resources/GlobalResources.h"
 #include "task/TaskController.h"
 
-// BRIDGE: the reach of a skill is shown with the map's range display and cursor.
-#if __has_include("map/TaskCursol.h") && __has_include("map/TaskDispRange.h")
 #include "map/TaskCursol.h"
 #include "map/TaskDispRange.h"
-#define DISPSTATUS_HAS_RANGE_TASKS 1
-#endif
 
 namespace {
 
@@ -125,7 +121,6 @@ int C_TaskDispStatus::ChargeMarkX(int charge, int i) {
 }
 
 void C_TaskDispStatus::ShowReach(C_FieldTaskInfo* info, int skill) {
-#ifdef DISPSTATUS_HAS_RANGE_TASKS
     std::vector<FieldCell> cells;
     info->CollectCellsInRange(cells, m_nCellX, m_nCellY, g_SkillData.GetRange2(skill), g_SkillData.GetPath(skill), -1);
     C_TaskController* tasks = info->m_pTaskController;
@@ -136,10 +131,6 @@ void C_TaskDispStatus::ShowReach(C_FieldTaskInfo* info, int skill) {
         tasks->AddTask(new C_TaskDispCannonRange(1, g_SkillData.GetRegion2(skill) - 1, g_SkillData.GetRegion1(skill)), 4);
     tasks->AddTask(new C_TaskDispRange(2, cells, info), 3);
     m_bRangeShown = true;
-#else
-    (void)info;
-    (void)skill;
-#endif
 }
 
 void C_TaskDispStatus::Update(C_FieldTaskInfo* info) {

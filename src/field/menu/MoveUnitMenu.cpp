@@ -45,14 +45,16 @@ void MoveMenuRow::SetTexts(C_FieldTaskInfo* info) {
     m_nBar = p.nMaxHP > 0 ? std::clamp(p.nHP * 93 / p.nMaxHP, 0, 93) : 0;
 }
 
-void MoveMenuRow::Draw(CD3DDrawTexture& image, int x, int y) {
+void MoveMenuRow::Draw(CD3DDrawTexture& image, int x, int y, bool withTexts) {
     image.Draw(x, y, 255, &kPlacePlate);
     auto text = [](CD3DTextDraw& t, int tx, int ty) {
         if (t.GetRenderTarget().GetTexture()) t.GetRenderTarget().Draw(tx, ty, 255);
     };
-    text(m_NameText, x + 20, y + 6);
-    text(m_HPText, x + 88, y + 21);
-    text(m_MPText, x + 66, y + 44);
+    if (withTexts) {
+        text(m_NameText, x + 20, y + 6);
+        text(m_HPText, x + 88, y + 21);
+        text(m_MPText, x + 66, y + 44);
+    }
     if (m_nBar < 93) DrawMenuQuad(m_BarCover, x + 52 + m_nBar, y + 34, 93 - m_nBar, 5, 0xFF000000);
 }
 
@@ -213,7 +215,9 @@ void C_TaskMoveUnitMenu::Draw(C_FieldTaskInfo* info) {
     if (!IsStarted()) return;
     for (int i = 0; i < kPlaces; ++i) {
         if (GetPlacePerson(i) < 0) continue;
-        m_pRow[i]->Draw(m_MenuImage, m_rcPlace[i].left, m_rcPlace[i].top);
+        // The unit plate laid over the row carries the name, HP and MP itself: the
+        // row's own texts would show through it beside the plate's.
+        m_pRow[i]->Draw(m_MenuImage, m_rcPlace[i].left, m_rcPlace[i].top, false);
         g_GlobalResources.DrawUnitPlate(m_Plate[i], false);
     }
     CUnitList& units = info->m_UnitList;

@@ -22,7 +22,9 @@ public:
 
     // Name, HP and MP texts of the row's person, rendered; the HP bar's length.
     void SetTexts(C_FieldTaskInfo* info);
-    void Draw(CD3DDrawTexture& image, int x, int y);
+    // The place plate, the row's texts (unless `withTexts` is false) and the cover
+    // over the empty part of the HP bar.
+    void Draw(CD3DDrawTexture& image, int x, int y, bool withTexts = true);
     bool IsEmpty() const { return m_nPerson < 0; }
 
     CD3DTextDraw m_NameText;

@@ -12,19 +12,9 @@
 #include "resources/GlobalResources.h"
 #include "task/TaskController.h"
 
-// BRIDGE: the tasks the menu's items hand over to.
-#if __has_include("turn/TaskFieldSave.h")
 #include "turn/TaskFieldSave.h"
-#define FIELDMENU_HAS_FIELD_SAVE 1
-#endif
-#if __has_include("turn/TaskTurn.h")
-#include "turn/TaskTurn.h"
-#define FIELDMENU_HAS_END_TURN 1
-#endif
-#if __has_include("turn/TaskSelectUnit.h")
 #include "turn/TaskSelectUnit.h"
-#define FIELDMENU_HAS_SELECT_UNIT 1
-#endif
+#include "turn/TaskTurn.h"
 
 int g_nFieldInfoView = 1;
 
@@ -32,7 +22,7 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
-[[maybe_unused]] void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority) {
+void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority) {
     if (info && info->m_pTaskController)
         info->m_pTaskController->AddTask(task, priority);
     else
@@ -142,24 +132,18 @@ void C_TaskFieldMenu::Update(C_FieldTaskInfo* info) {
             m_bTextDirty = true;
             break;
         case 1:
-#ifdef FIELDMENU_HAS_FIELD_SAVE
             AddTask(info, new C_TaskFieldSave(), 230);
-#endif
             KillSelf(info);
             break;
         case 2:
-#ifdef FIELDMENU_HAS_END_TURN
             AddTask(info, new C_TaskEndTurn(info), 102);
-#endif
             KillSelf(info);
             break;
         default:
             break;
         }
     } else if (input->IsRButtonPush()) {
-#ifdef FIELDMENU_HAS_SELECT_UNIT
         AddTask(info, new C_TaskSelectUnit(info), 104);
-#endif
         KillSelf(info);
     }
 }

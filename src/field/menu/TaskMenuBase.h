@@ -38,6 +38,10 @@ public:
     // region's size, top and bottom the heights of its frame strips.
     void DrawOpening(CD3DDrawTexture& texture, int x, int y, int width, int height, int top, int bottom,
                      const RECT* src = nullptr);
+    void DrawOpening(CD3DDrawTexture* texture, int x, int y, int width, int height, int top, int bottom,
+                     const RECT* src = nullptr) {
+        if (texture) DrawOpening(*texture, x, y, width, height, top, bottom, src);
+    }
 
     CD3DDrawSquare m_CursorBar;
     CD3DTextDraw m_ItemText[kMaxItems];

@@ -33,11 +33,7 @@ public:
 
     bool m_bRebuild = true;
     int32_t m_nSelected = 0;
-#ifdef SORTIE_HAS_INSTRUCT_WINDOW
     CInstructWindow m_InstructWindow;
-#else
-    CSortieHelpLine m_InstructWindow;
-#endif
     C_TaskLocateUnitLVUPStatus* m_pStatus = nullptr;
     CD3DDrawSquare m_Dim;
 

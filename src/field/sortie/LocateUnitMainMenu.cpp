@@ -7,22 +7,15 @@
 #include "PartyData.h"
 #include "input/gvlInputManager.h"
 #include "log/ErrorLog.h"
+#include "map/TaskDrawMap.h"
 #include "sortie/LocateUnitLVUP.h"
 #include "sortie/LocateUnitPrompts.h"
 #include "sortie/LocateUnitSortie.h"
 #include "sortie/SortieRules.h"
 #include "sortie/TaskLocateUnit.h"
 #include "task/TaskController.h"
-#include "util/GameUtil.h"
-
-#if __has_include("map/TaskDrawMap.h")  // BRIDGE: map drawing
-#include "map/TaskDrawMap.h"
-#define SORTIE_HAS_DRAW_MAP 1
-#endif
-#if __has_include("turn/TaskSelectUnit.h")  // BRIDGE: unit selection (the map view)
 #include "turn/TaskSelectUnit.h"
-#define SORTIE_HAS_SELECT_UNIT 1
-#endif
+#include "util/GameUtil.h"
 
 namespace {
 // The briefing area, its tabs and the picture's parts.
@@ -179,16 +172,13 @@ void C_TaskLocateUnitMainMenu::Update(C_FieldTaskInfo* info) {
                 OpenOver(info, new C_TaskLocateUnitLVUP(info));
                 break;
             case 2:
-#if defined(SORTIE_HAS_DRAW_MAP) && defined(SORTIE_HAS_SELECT_UNIT)
+                // The map view: a right click on an empty cell there brings the
+                // driver back to a new hub.
                 info->m_bSortieFlag = true;
                 info->m_pTaskController->AddTask(new C_TaskDrawMap(info), 2);
                 info->m_pTaskController->AddTask(new C_TaskSelectUnit(info), 104);
                 KillSelf(info);
                 return;
-#else
-                g_ErrorLog.Printf("出撃準備: マップ表示はまだ使えません。");
-                break;
-#endif
             case 3:
                 OpenOver(info, new C_TaskLocateUnitSave());
                 break;

@@ -11,11 +11,7 @@
 #include "Draw/gvlD3DDrawSquare.h"
 #include "Draw/gvlD3DRTSquare.h"
 #include "Draw/gvlD3DTextDraw.h"
-#if __has_include("menu/TaskMenuBase.h")  // BRIDGE: the field menu base under menu/
 #include "menu/TaskMenuBase.h"
-#else
-#include "TaskMenuBase.h"
-#endif
 
 class C_TaskLocateUnit;
 class C_FieldTaskInfo;

@@ -65,20 +65,6 @@ void CPersonParamPanel::Draw(int x, int y) {
     }
 }
 
-#ifndef SORTIE_HAS_INSTRUCT_WINDOW
-void CSortieHelpLine::Draw(int x, int y) {
-    if (m_bDirty) {
-        std::string wrapped;
-        for (char c : m_strText) wrapped += c == '/' ? std::string("\r\n") : std::string(1, c);
-        m_Text.SetText(wrapped, 12, 0xFFFFFFFF);
-        m_Text.SetLineHeight(14);
-        m_Text.Render();
-        m_bDirty = false;
-    }
-    if (!m_strText.empty() && m_Text.GetRenderTarget().GetTexture()) m_Text.GetRenderTarget().Draw(x + 10, y + 10);
-}
-#endif
-
 // ---- C_TaskLocateUnitSortie --------------------------------------------------------------
 
 C_TaskLocateUnitSortie::C_TaskLocateUnitSortie(C_FieldTaskInfo* info, C_TaskLocateUnit* driver) {

@@ -8,12 +8,8 @@
 #include "Draw/gvlD3DDrawSquare.h"
 #include "Draw/gvlD3DTextDraw.h"
 #include "PersonData.h"
-#include "sortie/LocateUnitMenuBase.h"
-
-#if __has_include("menu/InstructWindow.h")  // BRIDGE: the menus' help line
 #include "menu/InstructWindow.h"
-#define SORTIE_HAS_INSTRUCT_WINDOW 1
-#endif
+#include "sortie/LocateUnitMenuBase.h"
 
 class C_TaskLocateUnitSortiedList2;
 class C_TaskLocateUnitCreatedTroopS;
@@ -35,22 +31,6 @@ public:
     CD3DTextDraw m_Text[kTextCount];
 };
 
-// Without the menus' help line the preparation shows its own plain one.
-#ifndef SORTIE_HAS_INSTRUCT_WINDOW
-class CSortieHelpLine {
-public:
-    void SetText(const std::string& text) {
-        if (text == m_strText) return;
-        m_strText = text;
-        m_bDirty = true;
-    }
-    void Draw(int x, int y);
-    std::string m_strText;
-    bool m_bDirty = false;
-    CD3DTextDraw m_Text;
-};
-#endif
-
 class C_TaskLocateUnitSortie : public C_TaskLocateUnitMenuBase {
 public:
     // Creates the sortied-unit list (207) and the troop formation list (208) and adds
@@ -71,11 +51,7 @@ public:
     C_TaskLocateUnitSortiedList2* m_pSortiedList = nullptr;
     C_TaskLocateUnitCreatedTroopS* m_pTroopList = nullptr;
     CPersonParamPanel m_ParamPanel;
-#ifdef SORTIE_HAS_INSTRUCT_WINDOW
     CInstructWindow m_InstructWindow;
-#else
-    CSortieHelpLine m_InstructWindow;
-#endif
     CD3DDrawSquare m_Dim;
 
 protected:

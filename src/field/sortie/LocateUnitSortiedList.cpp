@@ -8,6 +8,7 @@
 #include "PartyData.h"
 #include "input/gvlInputManager.h"
 #include "log/ErrorLog.h"
+#include "menu/DispStatus.h"
 #include "resources/GlobalResources.h"
 #include "sortie/LocateUnitCreatedTroop.h"
 #include "sortie/LocateUnitPrompts.h"
@@ -15,11 +16,6 @@
 #include "sortie/SortieRules.h"
 #include "sortie/TaskLocateUnit.h"
 #include "task/TaskController.h"
-
-#if __has_include("menu/DispStatus.h")  // BRIDGE: the status display
-#include "menu/DispStatus.h"
-#define SORTIE_HAS_DISP_STATUS 1
-#endif
 
 namespace {
 const RECT kCardPart{0, 0, 192, 64};
@@ -163,10 +159,11 @@ void C_TaskLocateUnitSortiedList2::BuildCards(C_FieldTaskInfo* info) {
             if (n < m_nUnitCards && !m_vCardForced[n]) sheet->Draw(x + kButtonLeft, y, 255, &kButtonPart);
         }
         const bool red = n < m_nUnitCards && m_vCardForced[n];
-        m_CardText[n].SetText(texts[n], 10, red ? 0xFFFF0000 : 0xFFFFFFFF);
+        // 12 pixels: the smallest size at which the names stay readable.
+        m_CardText[n].SetText(texts[n], 12, red ? 0xFFFF0000 : 0xFFFFFFFF);
         m_CardText[n].SetLineHeight(kLineHeight);
         m_CardText[n].Render();
-        if (m_CardText[n].GetRenderTarget().GetTexture()) m_CardText[n].GetRenderTarget().Draw(x + 8, y + 7);
+        if (m_CardText[n].GetRenderTarget().GetTexture()) m_CardText[n].GetRenderTarget().Draw(x + 8, y + 6);
     }
     m_ListTarget.EndTarget();
     m_bRedraw = false;
@@ -174,15 +171,8 @@ void C_TaskLocateUnitSortiedList2::BuildCards(C_FieldTaskInfo* info) {
 
 void C_TaskLocateUnitSortiedList2::Draw(C_FieldTaskInfo* info) {
     if (m_bRedraw) BuildCards(info);
-#if __has_include("menu/TaskMenuBase.h")  // BRIDGE: the unfolding picture of the menus
     const RECT part{0, 0, m_nWinWidth, m_nWinHeight};
     DrawOpening(m_ListTarget, m_nWinX, m_nWinY, m_nWinWidth, m_nWinHeight, 6, 6, &part);
-#else
-    if (m_nFrame >= m_nOpenFrames && m_ListTarget.GetTexture()) {
-        const RECT part{0, 0, m_nWinWidth, m_nWinHeight};
-        m_ListTarget.Draw(m_nWinX, m_nWinY, 255, &part);
-    }
-#endif
     if (m_pOwner && m_pOwner->IsActive()) {
         m_Dim.SetSize(float(m_nWinWidth), float(m_nWinHeight), 0x40000000);
         m_Dim.Draw(float(m_nWinX), float(m_nWinY));
@@ -265,9 +255,7 @@ void C_TaskLocateUnitSortiedList2::Update(C_FieldTaskInfo* info) {
                 m_bRedraw = true;
             }
         } else if (c >= cards && m_vLine[c - cards].enabled) {
-#ifdef SORTIE_HAS_DISP_STATUS
             if (tc) tc->AddTask(new C_TaskDispStatus(info, GetCellPerson(info, c), 0, &m_nInputEnabled, -1, -1), 209);
-#endif
         }
     } else if (in && in->IsRButtonPush()) {
         m_nSelect = -1;

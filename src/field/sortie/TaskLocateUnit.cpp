@@ -3,24 +3,14 @@
 
 #include "FieldTaskInfo.h"
 #include "PartyData.h"
+#include "TaskEvent.h"
 #include "log/ErrorLog.h"
+#include "map/TaskDrawMap.h"
 #include "sortie/LocateUnitMainMenu.h"
 #include "sortie/SortieRules.h"
 #include "table/gvlTableFile.h"
 #include "task/TaskController.h"
-
-#if __has_include("map/TaskDrawMap.h")  // BRIDGE: map drawing
-#include "map/TaskDrawMap.h"
-#define SORTIE_HAS_DRAW_MAP 1
-#endif
-#if __has_include("turn/TaskTurn.h")  // BRIDGE: turn start
 #include "turn/TaskTurn.h"
-#define SORTIE_HAS_START_TURN 1
-#endif
-#if __has_include("TaskEvent.h")  // BRIDGE: script events on the field
-#include "TaskEvent.h"
-#define SORTIE_HAS_EVENT_TASK 1
-#endif
 
 namespace {
 
@@ -57,10 +47,8 @@ C_TaskLocateUnit::C_TaskLocateUnit(C_FieldTaskInfo* info, bool bLoaded) {
     }
     m_nSortieCost = sortie::TotalSortieCost(info->m_MapData);
     if (party && (party->nMap == 0 || party->nMap == 3 || party->nMap == 5) && m_nState != -1) {
-#ifdef SORTIE_HAS_EVENT_TASK
         if (info->m_pTaskController)
             info->m_pTaskController->AddTask(new C_TaskEvent(info, &m_bEventDone, "IMTutorial"), 220);
-#endif
     }
 }
 
@@ -106,12 +94,8 @@ void C_TaskLocateUnit::Update(C_FieldTaskInfo* info) {
         }
         C_TaskController* tc = info->m_pTaskController;
         if (tc) {
-#ifdef SORTIE_HAS_DRAW_MAP
             tc->AddTask(new C_TaskDrawMap(info), 2);
-#endif
-#ifdef SORTIE_HAS_START_TURN
             tc->AddTask(new C_TaskStartTurn(info), 101);
-#endif
         }
         KillSelf(info);
         return;

@@ -3,8 +3,10 @@
 #include "audio/sound_device.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <string>
 #include <cmath>
 #include <cstring>
 
@@ -16,7 +18,28 @@ namespace {
 std::atomic<bool> g_forceNull{false};
 }
 
+std::string g_lastOpenError;
+
+// The sound library the system's audio goes through prints its own complaints to the
+// terminal (eight lines when there is no sound card); they are kept quiet here, and the
+// reason the device did not open goes into one log line of the program's own.
+extern "C" void QuietSoundLibraryError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietSoundLibrary() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void* lib = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL | RTLD_NOLOAD);
+    if (!lib) lib = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!lib) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(::dlsym(lib, "snd_lib_error_set_handler"))) set(QuietSoundLibraryError);
+    // The library stays loaded: the handler must outlive every later use of it.
+}
+
 void SetForceNullOutput(bool force) { g_forceNull.store(force); }
+const std::string& LastOutputError() { return g_lastOpenError; }
 bool IsNullOutputForced() { return g_forceNull.load(); }
 
 float VolumeToAmplitude(long hundredthsDb) {
@@ -241,7 +264,11 @@ std::shared_ptr<SoundDevice> SoundDevice::Create(Output output) {
     device->m_mixer = std::make_shared<MixerState>();
     if (output == Output::Null) return device;
 
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+    QuietSoundLibrary();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        g_lastOpenError = SDL_GetError();
+        return nullptr;
+    }
     SDL_AudioSpec want{}, have{};
     want.freq = static_cast<int>(kOutputRate);
     want.format = AUDIO_S16SYS;
@@ -251,6 +278,7 @@ std::shared_ptr<SoundDevice> SoundDevice::Create(Output output) {
     want.userdata = device->m_mixer.get();
     SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (id == 0) {
+        g_lastOpenError = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <mutex>
 #include <vector>
 
@@ -165,5 +166,7 @@ private:
 // Makes Output::Auto choose the null output even with a window (tests, tools).
 void SetForceNullOutput(bool force);
 bool IsNullOutputForced();
+// Why the last live output could not be opened ("" when it opened).
+const std::string& LastOutputError();
 
 }  // namespace audio

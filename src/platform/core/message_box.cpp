@@ -34,13 +34,8 @@ constexpr uint32_t kButtonBody = 0xFF2C3444;
 constexpr uint32_t kButtonHover = 0xFF4C6488;
 
 std::atomic<bool> g_bTerminate{false};
-std::atomic<bool> g_bSystemBoxShowing{false};
 
-void OnTerminate(int) {
-    g_bTerminate = true;
-    // The system's box runs its own loop and never looks at the flag.
-    if (g_bSystemBoxShowing) ::_exit(128 + SIGTERM);
-}
+void OnTerminate(int) { g_bTerminate = true; }
 
 uint32_t Blend(uint32_t dst, uint32_t src, unsigned coverage = 255) {
     const unsigned a = ((src >> 24) * coverage + 127) / 255;
@@ -303,11 +298,6 @@ void InstallTerminateHandler() {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
-}
-
-void SetSystemBoxShowing(bool showing) {
-    g_bSystemBoxShowing = showing;
-    if (showing && g_bTerminate) ::_exit(128 + SIGTERM);
 }
 
 }  // namespace plat::detail

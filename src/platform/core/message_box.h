@@ -82,8 +82,5 @@ int RunWindowMessageBoxOn(BackendOps& backend, const Frame& background, const st
 bool TerminateRequested();
 void ClearTerminateRequest();  // tests
 void InstallTerminateHandler();
-// While the system's own message box is up a terminate signal ends the process at once
-// (that box runs its own loop, where no flag is looked at).
-void SetSystemBoxShowing(bool showing);
 
 }  // namespace plat::detail

@@ -225,11 +225,9 @@ int MessageBox(const char* textCp932, const char* captionCp932, unsigned flags) 
                                                          s.clientHeight, s.queue);
         if (answer != 0) return answer;
     }
-    // Before a window exists (or headless, where it is answered at once): the system's.
-    if (s.kind == Backend::Live) detail::SetSystemBoxShowing(true);
-    const int answer = B().ShowMessageBox(text, caption, flags);
-    if (s.kind == Backend::Live) detail::SetSystemBoxShowing(false);
-    return answer;
+    // Before a window exists (or headless, where it is answered at once): the system's,
+    // which ends with the program on a terminate signal.
+    return B().ShowMessageBox(text, caption, flags);
 }
 
 const std::vector<RecordedMessageBox>& RecordedMessageBoxes() { return S().boxes; }

@@ -2,17 +2,73 @@
 // picture (full screen: the desktop, the picture scaled and letterboxed), real time,
 // system events turned into the window messages the game reads.
 #include <SDL.h>
+#include <dlfcn.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "core/backend.h"
+#include "core/message_box.h"
 #include "text.h"
 
 #include "input/keymap.h"
 
 namespace plat::detail {
 namespace {
+
+// The desktop's own message box on X11 draws with the server's fonts; many servers
+// have none with Japanese, and Japanese text then comes out as ASCII garbage.
+bool SystemBoxDrawsJapanese() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "x11") != 0) return true;  // the others draw UTF-8 text
+    void* x11 = ::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!x11) return true;
+    using Open = void* (*)(const char*);
+    using List = char** (*)(void*, const char*, int, int*);
+    using FreeNames = int (*)(char**);
+    using Close = int (*)(void*);
+    auto open = reinterpret_cast<Open>(::dlsym(x11, "XOpenDisplay"));
+    auto list = reinterpret_cast<List>(::dlsym(x11, "XListFonts"));
+    auto freeNames = reinterpret_cast<FreeNames>(::dlsym(x11, "XFreeFontNames"));
+    auto close = reinterpret_cast<Close>(::dlsym(x11, "XCloseDisplay"));
+    bool japanese = true;
+    if (open && list && freeNames && close) {
+        if (void* display = open(nullptr)) {
+            int count = 0;
+            char** names = list(display, "-*-*-*-*-*-*-*-*-*-*-*-*-jisx0208.1983-*", 1, &count);
+            japanese = names != nullptr && count > 0;
+            if (names) freeNames(names);
+            close(display);
+        }
+    }
+    ::dlclose(x11);
+    return japanese;
+}
+
+// The text as the system's box can show it: where it cannot draw Japanese, only the
+// lines without it (the words that come in English too); the whole text when no line
+// is left.
+std::string TextForSystemBox(const std::string& utf8, bool japanese) {
+    if (japanese) return utf8;
+    std::string kept, line;
+    auto flush = [&] {
+        bool ascii = !line.empty();
+        for (unsigned char c : line) ascii = ascii && c < 0x80;
+        if (ascii) kept += (kept.empty() ? "" : "\n") + line;
+        line.clear();
+    };
+    for (char c : utf8) {
+        if (c == '\n') flush();
+        else if (c != '\r') line += c;
+    }
+    flush();
+    return kept.empty() ? utf8 : kept;
+}
 
 class SdlBackend : public BackendOps {
 public:
@@ -54,6 +110,9 @@ public:
             return false;
         }
         active_ = true;
+        // Where the pointer already rests over the new window.
+        int x = 0, y = 0;
+        if (QueryPointer(x, y)) SetPointer(x, y);
         return true;
     }
 
@@ -118,6 +177,12 @@ public:
 
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         std::string t = Cp932ToUtf8(text), c = Cp932ToUtf8(caption);
+        // The whole text on the terminal too, which reads UTF-8.
+        std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+        const bool japanese = SystemBoxDrawsJapanese();
+        t = TextForSystemBox(t, japanese);
+        if (!japanese && std::any_of(c.begin(), c.end(), [](char ch) { return (unsigned char)ch >= 0x80; }))
+            c = "VORMANT";
         SDL_MessageBoxData data{};
         unsigned icon = flags & 0xF0;
         data.flags = icon == kMbIconError ? SDL_MESSAGEBOX_ERROR
@@ -142,12 +207,40 @@ public:
             data.numbuttons = 1;
         }
         data.buttons = buttons;
+        const int cancel = kind == kMbYesNo ? kIdNo : kind == kMbOkCancel ? kIdCancel : kIdOk;
         int pressed = -1;
-        if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-            std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
-            return kind == kMbYesNo ? kIdNo : kIdOk;
+        if (!window_) {
+            // No window of ours yet: the box runs in a process of its own (group), so
+            // that a terminate signal can take it down with it; the system's box may
+            // itself run in a further process, which the group holds too.
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::setpgid(0, 0);
+                int answer = -1;
+                if (SDL_ShowMessageBox(&data, &answer) != 0) answer = cancel;
+                ::_exit(answer < 0 ? 0 : answer & 0x7F);
+            }
+            if (child > 0) {
+                ::setpgid(child, child);
+                for (;;) {
+                    int status = 0;
+                    const pid_t r = ::waitpid(child, &status, WNOHANG);
+                    if (r == child) {
+                        const int answer = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+                        return answer > 0 ? answer : cancel;
+                    }
+                    if (r < 0) return cancel;
+                    if (TerminateRequested()) {
+                        ::kill(-child, SIGKILL);
+                        ::waitpid(child, &status, 0);
+                        return cancel;
+                    }
+                    SDL_Delay(20);
+                }
+            }
         }
-        if (pressed < 0) return kind == kMbYesNo ? kIdNo : kind == kMbOkCancel ? kIdCancel : kIdOk;
+        if (SDL_ShowMessageBox(&data, &pressed) != 0) return cancel;
+        if (pressed < 0) return cancel;
         return pressed;
     }
 
@@ -168,6 +261,16 @@ private:
         double px = winW > 0 ? double(wx) * outW / winW : wx;
         double py = winH > 0 ? double(wy) * outH / winH : wy;
         OutputToPicture(FitPicture(outW, outH, width_, height_), width_, height_, px, py, cx, cy);
+    }
+
+    // The pointer's place now, in client coordinates (false when it is not known).
+    bool QueryPointer(int& cx, int& cy) const {
+        if (!window_) return false;
+        int gx = 0, gy = 0, wx = 0, wy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        SDL_GetWindowPosition(window_, &wx, &wy);
+        ToClient(gx - wx, gy - wy, cx, cy);
+        return true;
     }
 
     bool LookUpKey(SDL_Scancode sc, KeyInfo& key) const {
@@ -207,6 +310,7 @@ private:
         }
         case SDL_MOUSEMOTION: {
             int x, y;
+            pointerSeen_ = true;
             ToClient(e.motion.x, e.motion.y, x, y);
             SetPointer(x, y);
             // A move carries the buttons really held, as the system reports them, so a
@@ -230,7 +334,10 @@ private:
                 flag = kMkMButton, downId = kMsgMButtonDown, upId = kMsgMButtonUp;
             else break;
             int x, y;
-            ToClient(e.button.x, e.button.y, x, y);
+            // A press where the pointer has rested since the window opened: the system
+            // library has seen no movement and gives the press a stale place, so the
+            // place is asked for.
+            if (pointerSeen_ || !QueryPointer(x, y)) ToClient(e.button.x, e.button.y, x, y);
             SetPointer(x, y);
             bool down = e.type == SDL_MOUSEBUTTONDOWN;
             SetHeldButtons(down ? (HeldButtons() | flag) : (HeldButtons() & ~flag));
@@ -254,6 +361,7 @@ private:
     SDL_Texture* texture_ = nullptr;
     int width_ = 640, height_ = 480;
     bool active_ = true;
+    bool pointerSeen_ = false;  // a movement of the pointer has come from the system
 };
 
 }  // namespace

@@ -187,7 +187,7 @@ void CGlobalResources::PlayBGM(int id) {
     const std::string path = MakeSoundPath("./BGM/", m_mapBGM[id]);
     m_nCurrentBGM = id;
     // A missing file leaves the channel silent; Play then does nothing.
-    if (BGMChannel().Open(path) != 0) g_ErrorLog.Write("BGMを開けません: " + path);
+    if (BGMChannel().Open(path) != 0 && CDSNPlaySound::HasSoundOutput()) g_ErrorLog.Write("BGMを開けません: " + path);
 }
 
 void CGlobalResources::SetBGMPlaying(bool play) {
@@ -197,7 +197,8 @@ void CGlobalResources::SetBGMPlaying(bool play) {
 
 void CGlobalResources::LoadSound(int id) {
     const std::string path = MakeSoundPath("./sound/", m_mapSound[id]);
-    if (SoundChannel().Open(path) != 0) g_ErrorLog.Write("効果音を開けません: " + path);
+    if (SoundChannel().Open(path) != 0 && CDSNPlaySound::HasSoundOutput())
+        g_ErrorLog.Write("効果音を開けません: " + path);
 }
 
 void CGlobalResources::SetSoundPlaying(bool play) {

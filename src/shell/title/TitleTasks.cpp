@@ -91,7 +91,7 @@ void C_TaskTitleMenu::Update(C_TitleTaskInfo* info) {
                 info->nExitCode = kTitleExitLoad;
             } else {
                 m_ArchiveWindow.m_bLoadRestart = false;
-                g_ErrorLog.Printf("スロット %d を読み込めなかったため、タイトルに戻ります。", slot);
+                g_ErrorLog.Printf("File %d を読み込めなかったため、タイトルに戻ります。", slot + 1);
             }
         }
     } else {

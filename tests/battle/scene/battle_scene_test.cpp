@@ -28,6 +28,15 @@ void Bow(BattleStage& s) {
     s.AddRecord(b, {}, {});
 }
 
+// A spearman throws at the front of a unit of two; the one behind is struck too.
+void Spear(BattleStage& s) {
+    const int a = s.AddUnit({11}, {1}, true);
+    const int b = s.AddUnit({20, 21}, {1, 0}, false);
+    BattleActionRecord& r0 = s.AddRecord(a, {102}, {0});
+    r0.vResult = {BattleStage::Blow(0, 4, 102, 11), BattleStage::Blow(0, 5, 102, 6)};
+    s.AddRecord(b, {}, {});
+}
+
 // A light bolt and a healing light on the caster's own unit's enemy.
 void Magic(BattleStage& s) {
     const int a = s.AddUnit({13, 22}, {0, 0}, true);
@@ -48,6 +57,12 @@ void Cannon(BattleStage& s) {
                   BattleStage::Blow(0, 6, 414, 40, false, false, true)};
 }
 
+// The picture of the 3D view (rows 0 to 319), or of the whole screen.
+::testing::AssertionResult Golden(const BattleStage& s, const std::string& name, bool whole = false) {
+    const std::vector<uint32_t> px = s.Crop(0, 0, 640, whole ? 480 : 320);
+    return testsupport::MatchesGolden("battle/scene/" + name, px.data(), 640, whole ? 480 : 320);
+}
+
 TEST(BattleScene, MeleeExchangePlaysToItsEnd) {
     BattleStage s;
     Melee(s);
@@ -59,6 +74,10 @@ TEST(BattleScene, MeleeExchangePlaysToItsEnd) {
     for (int f : {20, 58, 62, 75, 200, 215, 230}) {
         s.RunTo(f);
         s.Save("melee_" + std::to_string(f));
+        // The blows land: sparks, the numbers with their texts, the window's lines.
+        if (f == 62) {
+            EXPECT_TRUE(Golden(s, "melee_62", true));
+        }
     }
     s.RunTo(end + 10);
     EXPECT_EQ(s.Over(), 1);
@@ -88,7 +107,27 @@ TEST(BattleScene, BowExchange) {
     for (int f : {40, 70, 85, 100}) {
         s.RunTo(f);
         s.Save("bow_" + std::to_string(f));
+        if (f == 85) {
+            EXPECT_TRUE(Golden(s, "bow_85"));  // both arrows in flight
+        }
     }
+}
+
+TEST(BattleScene, SpearExchange) {
+    BattleStage s;
+    Spear(s);
+    s.Start();
+    for (int f : {55, 64, 72, 80, 90}) {
+        s.RunTo(f);
+        s.Save("spear_" + std::to_string(f));
+        if (f == 80) {
+            EXPECT_TRUE(Golden(s, "spear_80"));  // the spear has struck both
+        }
+    }
+    // Both members behind the spear's line were struck.
+    C_MeshController* c = s.Task()->GetController();
+    EXPECT_LT(c->m_Member[4].m_nHP, c->m_Member[4].m_WindowRow.maxHp);
+    EXPECT_LT(c->m_Member[5].m_nHP, c->m_Member[5].m_WindowRow.maxHp);
 }
 
 TEST(BattleScene, MagicExchange) {
@@ -98,6 +137,9 @@ TEST(BattleScene, MagicExchange) {
     for (int f : {30, 60, 90, 120, 150}) {
         s.RunTo(f);
         s.Save("magic_" + std::to_string(f));
+        if (f == 90) {
+            EXPECT_TRUE(Golden(s, "magic_90"));  // the stage dimmed under the dark storm
+        }
     }
 }
 
@@ -108,6 +150,9 @@ TEST(BattleScene, CannonShotBlanksBetweenVolleys) {
     for (int f : {60, 123, 150, 200, 250}) {
         s.RunTo(f);
         s.Save("cannon_" + std::to_string(f));
+        if (f == 200) {
+            EXPECT_TRUE(Golden(s, "cannon_200"));
+        }
         if (f == 123) {
             // The whole screen is black between the caster and the volley.
             const uint32_t* p = s.Pixels();

@@ -53,7 +53,9 @@ void ExpectSameRecord(const CMapData& a, const CMapData& b, bool withMessages) {
             EXPECT_EQ(b.m_vnSortiePos[i].m_vTroop[j].bForward, a.m_vnSortiePos[i].m_vTroop[j].bForward);
         }
     }
-    if (withMessages) EXPECT_EQ(b.OperationMessage, a.OperationMessage);
+    if (withMessages) {
+        EXPECT_EQ(b.OperationMessage, a.OperationMessage);
+    }
     ASSERT_EQ(b.m_vAnabasisRoute.size(), a.m_vAnabasisRoute.size());
     for (size_t r = 0; r < a.m_vAnabasisRoute.size(); ++r) {
         ASSERT_EQ(b.m_vAnabasisRoute[r].size(), a.m_vAnabasisRoute[r].size());

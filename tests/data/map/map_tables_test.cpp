@@ -279,7 +279,9 @@ TEST(ContentMaps, TablesAndGridsLoadCleanlyAndCoverEveryTerrain) {
     EXPECT_EQ(sizes.size(), 2u);
     // Every named terrain of the table stands somewhere on the demo maps.
     for (int t = 0; t < terrain.GetCount(); ++t)
-        if (!terrain.GetName(t).empty()) EXPECT_TRUE(terrainsUsed.count(t)) << "terrain " << t;
+        if (!terrain.GetName(t).empty()) {
+            EXPECT_TRUE(terrainsUsed.count(t)) << "terrain " << t;
+        }
     EXPECT_TRUE(impassable);
     EXPECT_TRUE(classDiffers);
     EXPECT_TRUE(guarded);

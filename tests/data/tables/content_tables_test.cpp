@@ -62,7 +62,9 @@ TEST_F(ContentTables, SkillsCoverEveryKind) {
         condition |= g_SkillData.GetEffect(id) != 0;
         backAttack |= g_SkillData.GetBackAtk(id);
         indirect |= g_SkillData.GetPath(id) == 2;
-        if (g_SkillData.IsCannon(id)) EXPECT_GT(g_SkillData.GetCharge(id), 0) << id;
+        if (g_SkillData.IsCannon(id)) {
+            EXPECT_GT(g_SkillData.GetCharge(id), 0) << id;
+        }
         EXPECT_LE(g_SkillData.GetRange1(id), g_SkillData.GetRange2(id)) << id;
     }
     EXPECT_EQ(types, (std::set<int>{0, 1, 2, 3}));

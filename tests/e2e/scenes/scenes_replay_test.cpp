@@ -170,7 +170,7 @@ TEST(ScenesReplay, NewGameGoesThroughTheStoryToTheField) {
     int black = 0;
     for (int y = 120; y < 360; ++y)
         for (int x = 160; x < 480; ++x) black += (field[size_t(y) * 640 + x] & 0xFFFFFF) == 0;
-    EXPECT_LT(black, 320 * 240 / 10);
+    EXPECT_LT(black, 320 * 240 * 3 / 10);
     EXPECT_FALSE(game.Has("Save0.dat"));
 }
 

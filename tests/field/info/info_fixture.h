@@ -28,6 +28,13 @@ public:
     void Draw(C_FieldTaskInfo*) override {}
 };
 
+// Stands for the map cursor: the program-wide cursor flag is set while it lives.
+class CursorStandIn : public IdleTask {
+public:
+    CursorStandIn() { g_bFieldCursorActive = true; }
+    ~CursorStandIn() override { g_bFieldCursorActive = false; }
+};
+
 class InfoTest : public ::testing::Test {
 protected:
     void SetUp() override {

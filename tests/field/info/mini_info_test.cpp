@@ -8,7 +8,7 @@ namespace {
 class MiniInfoTest : public InfoTest {
 protected:
     C_TaskMiniInfo* AddPanel() {
-        tasks_.AddTask(new IdleTask, 8);  // the cursor that owns the panel
+        tasks_.AddTask(new CursorStandIn, 8);  // the cursor that owns the panel
         auto* p = new C_TaskMiniInfo;
         tasks_.AddTask(p, 19);
         return p;

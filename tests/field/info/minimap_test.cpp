@@ -12,7 +12,7 @@ protected:
         tasks_.AddTask(m, 11);
         return m;
     }
-    void AddCursor() { tasks_.AddTask(new IdleTask, 8); }
+    void AddCursor() { tasks_.AddTask(new CursorStandIn, 8); }
     // The screen point of the pictured top corner of cell (x, y), `down` pixels of the
     // full map below it.
     void PointOf(const C_TaskFieldMiniMap& m, int x, int y, float down, int& px, int& py) {
@@ -122,9 +122,9 @@ TEST_F(MiniMapTest, AClickOnTheFrameFoldsOverTenFramesAndAnotherUnfolds) {
         EXPECT_EQ(m->m_rcImage.top, open.top + 12 * f);
     }
     EXPECT_EQ(g_MiniMap.nState, kMiniMapFolded);
-    EXPECT_EQ(g_MiniMap.rcMiniMap.top, open.top + 120 - 6);
+    EXPECT_EQ(g_rcFieldMiniMap.top, open.top + 120 - 6);
     // While folded a click anywhere on it (here on the former picture) unfolds it.
-    Click(open.left + 100, g_MiniMap.rcMiniMap.top + 2);
+    Click(open.left + 100, g_rcFieldMiniMap.top + 2);
     EXPECT_EQ(g_MiniMap.nState, kMiniMapUnfolding);
     for (int f = 1; f <= 10; ++f) Frame();
     EXPECT_EQ(m->m_nFold, 0);
@@ -190,7 +190,7 @@ TEST_F(MiniMapTest, Picture) {
     EndSpriteBatch();
     // Crop: the minimap's window only.
     std::vector<uint32_t> crop;
-    const RECT rc = g_MiniMap.rcMiniMap;
+    const RECT rc = g_rcFieldMiniMap;
     for (int y = rc.top - 4; y < rc.bottom + 4; ++y)
         for (int x = rc.left - 4; x < rc.right + 4; ++x) crop.push_back(Pixel(x, y));
     EXPECT_TRUE(testsupport::MatchesGolden("field/info/minimap", crop.data(), rc.right - rc.left + 8,

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "../field_test_util.h"
+#include "info/TaskMiniMap.h"
 #include "map/TaskCursol.h"
 
 namespace {
@@ -76,9 +77,9 @@ protected:
         fieldtest::SetGrid(f.info, 12, 10);
         f.info.m_fCameraX = 5;
         f.info.m_fCameraY = 5;
-        g_rcFieldMiniMap = RECT{0, 0, -1, -1};
+        g_MiniMap.rcMiniMap = RECT{0, 0, 0, 0};
     }
-    void TearDown() override { g_rcFieldMiniMap = RECT{0, 0, -1, -1}; }
+    void TearDown() override { g_MiniMap.rcMiniMap = RECT{0, 0, 0, 0}; }
     C_TaskCursol* AddCursor() {
         auto* cursor = new C_TaskCursol(&result, &f.info);
         f.controller.AddTask(cursor, 8);
@@ -171,22 +172,29 @@ TEST_F(CursorTest, DraggingFollowsThePointerAndStaysOnTheMap) {
     EXPECT_FALSE(cursor->m_bDragging);
 }
 
-TEST_F(CursorTest, HoverCellFollowsThePointerIsClampedAndVanishesOverTheMinimap) {
+TEST_F(CursorTest, HoverCellFollowsThePointerAndIsNoneBesideTheMapOrOverTheMinimap) {
     AddCursor();
     PointAtCell(6, 3);
     f.Frame();
     EXPECT_EQ(f.info.m_nHoverX, 6);
     EXPECT_EQ(f.info.m_nHoverY, 3);
-    // Left of the map's left corner: clamped onto the border.
+    // Beside the map (up and left of it, above its top corner, just outside
+    // a top edge): over no cell.
     f.info.m_fCameraX = 0;
     f.info.m_fCameraY = 0;
-    f.input.Move(20, 400);
+    for (auto p : {std::pair{20, 100}, std::pair{320, 235}, std::pair{300, 240}, std::pair{340, 240}}) {
+        f.input.Move(p.first, p.second);
+        f.Frame();
+        EXPECT_EQ(f.info.m_nHoverX, -1) << p.first << "," << p.second;
+        EXPECT_EQ(f.info.m_nHoverY, -1) << p.first << "," << p.second;
+    }
+    // Just inside the top corner of cell (0, 0).
+    f.input.Move(320, 242);
     f.Frame();
     EXPECT_EQ(f.info.m_nHoverX, 0);
-    EXPECT_GE(f.info.m_nHoverY, 0);
-    EXPECT_LT(f.info.m_nHoverY, 10);
+    EXPECT_EQ(f.info.m_nHoverY, 0);
     // Over the minimap (edges included): no hover cell.
-    g_rcFieldMiniMap = RECT{370, 310, 610, 430};
+    g_MiniMap.rcMiniMap = RECT{370, 310, 610, 430};
     for (auto p : {std::pair{370, 310}, std::pair{610, 430}, std::pair{500, 400}}) {
         f.input.Move(p.first, p.second);
         f.Frame();
@@ -255,9 +263,21 @@ TEST_F(CursorTest, ClickRulesOfTheUnitForm) {
     (void)b;
 }
 
+TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
+    f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
+    f.info.m_fCameraX = f.info.m_fCameraY = 0;
+    AddCursor();
+    f.input.Move(20, 100);  // up and left of the map
+    f.Frame();
+    f.input.leftPush = true;
+    f.Frame();
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(f.controller.HasTask(8));
+}
+
 TEST_F(CursorTest, ClicksOverTheMinimapAreIgnored) {
     f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
-    g_rcFieldMiniMap = RECT{370, 310, 610, 430};
+    g_MiniMap.rcMiniMap = RECT{370, 310, 610, 430};
     AddCursor();
     f.input.Move(500, 400);
     f.Frame();

@@ -39,12 +39,26 @@ TEST_F(FieldMenuTest, TheViewIsRememberedBetweenOpenings) {
     g_nFieldInfoView = 1;
 }
 
-TEST_F(FieldMenuTest, SaveAndEndTurnEndTheMenuAndClicksBesideDoNothing) {
-    for (int item : {1, 2}) {
+TEST_F(FieldMenuTest, EachItemHandsOverToItsTask) {
+    struct Case {
+        int item;
+        int priority;  // of the task the click starts
+        const char* name;
+    };
+    const Case cases[] = {{1, 230, "C_TaskFieldSave"}, {2, 102, "C_TaskEndTurn"}, {-1, 104, "C_TaskSelectUnit"}};
+    for (const Case& c : cases) {
         Open();
-        Left(60, ItemY(item));
-        EXPECT_FALSE(Has(22)) << item;
+        if (c.item < 0)
+            Right();
+        else
+            Left(60, ItemY(c.item));
+        EXPECT_FALSE(Has(22)) << c.name;
+        EXPECT_TRUE(Has(c.priority)) << c.name;
+        tasks.KillTaskRange(-1000, 100000);
     }
+}
+
+TEST_F(FieldMenuTest, ClicksBesideTheItemsDoNothing) {
     Open();
     Left(300, 300);
     Left(60, ItemY(3));

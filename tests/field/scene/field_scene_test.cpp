@@ -62,12 +62,8 @@ TEST_F(FieldSceneTest, ANewChapterShowsItsMapWithItsUnits) {
     const int focus = info.m_UnitList.FindUnitAt(int(info.m_fCameraX), int(info.m_fCameraY));
     ASSERT_GE(focus, 0);
     EXPECT_TRUE(info.m_UnitList.IsFriend(focus));
-#if __has_include("sortie/TaskLocateUnit.h")
-    EXPECT_TRUE(scene.GetTaskController().HasTask(201));
-#else
-    EXPECT_TRUE(scene.GetTaskController().HasTask(2));
-    EXPECT_TRUE(scene.GetTaskController().HasTask(10));
-#endif
+    EXPECT_TRUE(scene.GetTaskController().HasTask(201));  // the sortie preparation
+    EXPECT_TRUE(scene.GetTaskController().HasTask(701));  // the minimap pictures
     for (int i = 0; i < 30; ++i) {
         EXPECT_EQ(scene.Update(), -1);
         scene.Draw();

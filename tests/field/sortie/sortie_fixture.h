@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,7 @@ protected:
         info_->m_pPartyData = &party_;
         info_->SetInputManager(&in_);
         CMapData& map = info_->m_MapData;
+        ASSERT_TRUE(map.LoadMapCsv(3));  // the grid of the mission tables, so that a saved field holds together
         map.num_map = 3;
         map.m_nMaxHero = 3;
         map.m_nMinHero = 1;
@@ -146,6 +148,11 @@ protected:
         for (int r = 0; r < h; ++r)
             for (int c = 0; c < w; ++c) part[size_t(r) * w + c] = bb[size_t(y + r) * 640 + x + c];
         return testsupport::MatchesGolden("field/sortie/" + name, part.data(), w, h);
+    }
+
+    std::string Log() const {
+        std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
     }
 
     testsupport::TempDir dir_;

@@ -330,6 +330,16 @@ TEST_F(SortieWindows, WithoutPreparationTheTurnStartsAtOnce) {
 }
 
 TEST_F(SortieWindows, TheSaveWritesOnlyAChosenSlotAndLoadsBackIntoThePreparation) {
+    // The field on its map (the grid resets the mission's points and limits): a
+    // record whose units stand off its grid is refused on loading.
+    ASSERT_TRUE(info_->m_MapData.LoadMapCsv(3));
+    info_->m_MapData.num_map = 3;
+    info_->m_MapData.AddSortiePosition(1, 12);
+    info_->m_MapData.AddSortiePosition(2, 13);
+    info_->m_MapData.AddSortiePosition(3, 11);
+    info_->m_MapData.m_nMaxHero = 3;
+    info_->m_MapData.m_nMinHero = 1;
+    info_->m_MapData.m_nLocateCost = 1200;
     Start();
     ClickRow(Main(), 3, 0);
     auto* save = Find<C_TaskLocateUnitSave>(206);
@@ -353,7 +363,7 @@ TEST_F(SortieWindows, TheSaveWritesOnlyAChosenSlotAndLoadsBackIntoThePreparation
     info_->m_pTaskController = &tc_;
     info_->m_pPartyData = &party_;
     info_->SetInputManager(&in_);
-    ASSERT_EQ(info_->RestoreFromArchiveManager(*CArchiveManager::GetInstance()), 1);
+    ASSERT_EQ(info_->RestoreFromArchiveManager(*CArchiveManager::GetInstance()), 1) << Log();
     ASSERT_EQ(info_->m_MapData.GetSortiePositionCount(), 3);
     info_->m_MapData.AddSortiePosition(1, 12);
     info_->m_MapData.AddSortiePosition(2, 13);

@@ -185,7 +185,9 @@ TEST_F(Movement, MixedClassesPayTheLargerCostAndAvoidEitherImpassable) {
     f->SearchUnitMoves(u, cells, &nodes);
     EXPECT_FALSE(Has(cells, 0, 1));  // marsh: class 0 cannot enter
     for (const MoveSearchNode& n : nodes)
-        if (n.x == 1 && n.y == 0) EXPECT_EQ(n.nRest, 1);  // forest costs 3 for the rider
+        if (n.x == 1 && n.y == 0) {
+            EXPECT_EQ(n.nRest, 1);  // forest costs 3 for the rider
+        }
     // The unit's points are its slowest member's.
     Member(u, 1).nRestMove = 1;
     f->SearchUnitMoves(u, cells);

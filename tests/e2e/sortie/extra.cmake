@@ -1,0 +1,5 @@
+# The replay test runs the built program in the runnable folder.
+add_dependencies(${TEST_TARGET} vormant-replay)
+if(TARGET vormant_content)
+  add_dependencies(${TEST_TARGET} vormant_content)
+endif()
