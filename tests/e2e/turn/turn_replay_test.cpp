@@ -151,9 +151,11 @@ TEST(TurnReplay, AMoveTheEndOfTheTurnAWholeEnemyPhaseAndTurnTwo) {
     EXPECT_FALSE(first.Whole("enemy_910.png") == first.Whole("enemy_1090.png"));
 }
 
-// The field menu's "セーブ", the first slot of the save window.
+// A right click on an empty grass cell east of the leader (the camera starts on the
+// leader beside the sea; the black above the map is no cell and opens nothing), the
+// field menu's "セーブ", the first slot of the save window.
 const char kSaveFromField[] =
-    "460 move 200 150\n"
+    "460 move 480 200\n"
     "470 down right\n"
     "471 up right\n"
     "500 move 80 76\n"
