@@ -19,30 +19,6 @@ constexpr int kCondPoison = 3;  // condition number of Poison (bit value 4)
 
 double ClampD(double x, double lo, double hi) { return std::max(lo, std::min(x, hi)); }
 
-// The side's force icon and the plates of one unit at the right of the screen, fully in.
-template <class Info>
-void DrawPlatesOf(Info* info, int unit, UnitPlate* plates) {
-    if constexpr (requires { info->DrawUnitPlates(unit, plates, 15, false); }) {
-        info->DrawUnitPlates(unit, plates, 15, false);
-    } else {
-        // BRIDGE: until the field state draws the plates itself.
-        CUnitList& units = info->m_UnitList;
-        if (info->m_pPartyData != nullptr) {
-            const bool own = units.GetMemberPerson(unit, 0).bFriend != 0;
-            g_GlobalResources.DrawSlideInIcon(own ? info->m_pPartyData->ForceID1 : info->m_pPartyData->ForceID0,
-                                              false);
-        }
-        for (int j = 0; j < units.GetMemberCount(unit) && j < 4; ++j) {
-            const int k = units.GetSlotPosition(unit, j);
-            if (k < 0 || k > 3) continue;
-            plates[k].x = 393 + 10 * k;
-            plates[k].y = 70 * (k + 1);
-            plates[k].nAlpha = 255;
-            g_GlobalResources.DrawUnitPlate(plates[k], false);
-        }
-    }
-}
-
 bool BindDigits(CD3DDrawTexture* sheet) {
     if (!g_pD3DDevice || !sheet || !sheet->GetTexture()) return false;
     EndSpriteBatch();
@@ -159,7 +135,8 @@ void C_TaskDispFieldDamage::Update(C_FieldTaskInfo* info) {
     }
 }
 
-void C_TaskDispFieldDamage::DrawPlates(C_FieldTaskInfo* info) { DrawPlatesOf(info, m_nUnit, m_pPlates.get()); }
+// The plates of the shown unit at the right of the screen, fully in.
+void C_TaskDispFieldDamage::DrawPlates(C_FieldTaskInfo* info) { info->DrawUnitPlates(m_nUnit, m_pPlates.get(), 15, false); }
 
 void C_TaskDispFieldDamage::Draw(C_FieldTaskInfo* info) {
     if (m_nStep != 1 || !info->m_UnitList.IsValidUnit(m_nUnit)) return;

@@ -7,10 +7,7 @@
 #include "turn/TaskSelectUnit.h"
 #include "turn/TurnBridge.h"
 
-#if __has_include("menu/MoveUnitMenu.h")
 #include "menu/MoveUnitMenu.h"
-#define TURN_HAS_MOVE_MENU 1
-#endif
 
 using namespace turnflow;
 
@@ -123,15 +120,9 @@ void C_TaskMoveUnit::Update(C_FieldTaskInfo* info) {
         }
         return;
     case 2:
-#ifdef TURN_HAS_MOVE_MENU
         AddTask(info, new C_TaskMoveUnitMenu(&m_nMenuAnswer, info, *m_pUnit, m_nDestX, m_nDestY, m_bReach,
                                              m_bSelect, m_nOrder),
                 kMoveMenu);
-#else
-        // BRIDGE: without the member menu every member that reaches the cell moves.
-        for (int k = 0; k < 4; ++k) m_bSelect[k] = m_bReach[k];
-        m_nMenuAnswer = 1;
-#endif
         m_nStage = 4;
         return;
     case 4:

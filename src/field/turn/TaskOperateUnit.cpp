@@ -10,18 +10,9 @@
 #include "turn/TaskSelectUnit.h"
 #include "turn/TurnBridge.h"
 
-#if __has_include("menu/OperateUnitMenu.h")
 #include "menu/OperateUnitMenu.h"
-#define TURN_HAS_OPERATE_MENU 1
-#endif
-#if __has_include("menu/ConfBattleMenu.h")
 #include "menu/ConfBattleMenu.h"
-#define TURN_HAS_CONFIRM_MENU 1
-#endif
-#if __has_include("menu/SelectSkillMenu.h")
 #include "menu/SelectSkillMenu.h"
-#define TURN_HAS_SKILL_MENU 1
-#endif
 
 using namespace turnflow;
 
@@ -122,9 +113,7 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         info->m_nHoverY = units.GetY(m_nUnit);
         SetCamera(info, info->m_nHoverX, info->m_nHoverY);
         m_nMenuResult = kOpen;
-#ifdef TURN_HAS_OPERATE_MENU
         AddTask(info, new CTaskOperateUnitMenu(&m_nMenuResult, info, m_nUnit), kOperateMenu);
-#endif
         m_nStage = 1;
         return;
     case 1:
@@ -189,10 +178,8 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         info->AssignBattleTargets(m_nUnit, m_nTarget, units.GetX(m_nUnit), units.GetY(m_nUnit), m_nTargets, m_nSkill,
                                   -1);
         m_nMenuResult = 0;
-#ifdef TURN_HAS_CONFIRM_MENU
         AddTask(info, new C_TaskConfBattleMenu(info, &m_nMenuResult, m_nUnit, m_nTarget, m_nSkill, m_nTargets),
                 kConfirmMenu);
-#endif
         m_nStage = 43;
         return;
     case 43:
@@ -249,10 +236,8 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
     case 30:
         m_nMenuResult = 0;
         m_nSkillRow = 0;
-#ifdef TURN_HAS_SKILL_MENU
         AddTask(info, new C_TaskSelectSkillMenu(info, &m_nMenuResult, m_nUnit, 0, -1, &m_nSkillRow, true),
                 kSkillMenu);
-#endif
         m_nStage = 31;
         return;
     case 31:

@@ -7,10 +7,7 @@
 #include "turn/TaskOperateUnit.h"
 #include "turn/TurnBridge.h"
 
-#if __has_include("menu/TaskFieldMenu.h")
 #include "menu/TaskFieldMenu.h"
-#define TURN_HAS_FIELD_MENU 1
-#endif
 
 using namespace turnflow;
 
@@ -50,12 +47,7 @@ void C_TaskSelectUnit::Update(C_FieldTaskInfo* info) {
                 KillTask(info, kDrawMap);
                 info->m_bSortieFlag = false;
             } else {
-#ifdef TURN_HAS_FIELD_MENU
                 AddTask(info, new C_TaskFieldMenu(info), kFieldMenu);
-#else
-                // BRIDGE: without the field menu the selection starts again.
-                AddTask(info, new C_TaskSelectUnit(info), kSelectUnit);
-#endif
             }
         } else {
             AddTask(info, new C_TaskOperateUnit(info, unit, 0), kOperateUnit);

@@ -169,8 +169,7 @@ TEST_F(EnemyTasks, CannonShowsItsReachGlidesThenStrikesAndShowsTheDamage) {
     EXPECT_EQ(act->m_nStage, 6);
     Frame();
     EXPECT_EQ(act->m_nStage, 7);
-    Frame();  // the battle ends
-    Frame();  // the damage display starts
+    for (int i = 0; i < 3000 && act->m_nStage == 7; ++i) Frame();  // the battle
     EXPECT_EQ(act->m_nStage, 8);
     EXPECT_NE(Find<C_TaskDispCannonDamage>(), nullptr);
     EXPECT_EQ(Member(a, 0).nMP, 45);  // the caster paid as the display started
