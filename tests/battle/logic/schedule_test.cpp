@@ -67,7 +67,6 @@ TEST_F(Schedule, WorkedExampleOfAnExchange) {
 
 TEST_F(Schedule, MeleeHitsLandAtTheirFrameOneAFrame) {
     WorkedExample();
-    field_->m_vBattleAction[0].vResult.pop_back();  // only the melee blows
     C_MeshController c;
     const int end = c.Setup(field_.get());
     const int hp4 = c.m_Member[4].m_nHP, hp5 = c.m_Member[5].m_nHP, hp0 = c.m_Member[0].m_nHP;
