@@ -91,7 +91,9 @@ TEST_P(SkillEffects, TheSkillPlaysItsEffectAndItsBlowsLand) {
     BattleStage s;
     const int category = GetSkillCategory(&c.skill);
     const int expected[] = {4, 5, 6, -1};
-    if (c.kind != kWeapon) EXPECT_EQ(category, expected[c.kind]) << c.skill;
+    if (c.kind != kWeapon) {
+        EXPECT_EQ(category, expected[c.kind]) << c.skill;
+    }
     EXPECT_TRUE(Knows(c.attackerType, c.skill)) << "no demo person knows skill " << c.skill;
 
     const int a = s.AddUnit({c.attackerType}, {1}, true);
@@ -128,7 +130,9 @@ TEST_P(SkillEffects, TheSkillPlaysItsEffectAndItsBlowsLand) {
         if (s.Frames() > 1200) break;
     }
     EXPECT_TRUE(seen) << c.name;
-    if (c.kind != kWeapon) EXPECT_TRUE(circle || c.kind == kCannon);
+    if (c.kind != kWeapon) {
+        EXPECT_TRUE(circle || c.kind == kCannon);
+    }
     const int struck = c.kind == kSingle || c.kind == kWeapon ? 1 : 4;
     for (int i = 0; i < struck; ++i) EXPECT_EQ(hpHigh[i] - hpLow[i], 3) << "member " << 4 + i;
     EXPECT_EQ(s.Over(), 1);
