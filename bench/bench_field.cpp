@@ -1,6 +1,6 @@
 // One field frame on the 40 x 40 demo map with its 24 units: the ground, the
-// scenery and units in depth order, a unit's move range and the cursor, drawn
-// through the software device.
+// scenery and units in depth order, a unit's move range, the cursor, the minimap
+// and the information strip, drawn through the software device.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -121,6 +121,17 @@ void BM_FieldFrame40x40(benchmark::State& state) {
     state.counters["range_cells"] = f.rangeCells;
 }
 BENCHMARK(BM_FieldFrame40x40)->Unit(benchmark::kMillisecond);
+
+// The same frame without the minimap and the information strip: the map layers,
+// the range and the cursor alone.
+void BM_FieldMapLayers40x40(benchmark::State& state) {
+    FieldFrame f;
+    f.controller.KillTask(11);
+    f.controller.KillTask(19);
+    for (auto _ : state) f.Frame();
+    state.counters["units"] = f.unitCount;
+}
+BENCHMARK(BM_FieldMapLayers40x40)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,18 +1,7 @@
 // The effect classes of the program, registered with the effect factory by name.
 #include "EffectSelect.h"
 
-#include "effects/EffectPhysical.h"
-#include "effects/EffectMagicCircle.h"
-#include "effects/EffectBeam.h"
-#include "effects/EffectThunder.h"
-#include "effects/EffectDarkLight.h"
-#include "effects/EffectRecover.h"
-#include "effects/EffectComposite.h"
-#include "effects/EffectElementAll.h"
-#include "effects/EffectRockBlade.h"
-#include "effects/EffectDarkAll5.h"
-#include "effects/EffectDarkLightCannon.h"
-#include "effects/EffectPoisonAll2.h"
+#include "effects/BattleEffects.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "BattleEffects.h"
+#include "effects/BattleEffectBase.h"
+#include "effects/BattleEffectController.h"
 
 // Everything any effect constructor takes; each maker reads the part it needs.
 struct BattleEffectArgs {

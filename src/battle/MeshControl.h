@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "BattleEffects.h"
+#include "effects/BattleEffectBase.h"
+#include "effects/BattleEffectController.h"
 #include "BattleMember.h"
 #include "KeyframeTable.h"
 #include "util/smart_ptr.h"

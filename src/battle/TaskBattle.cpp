@@ -103,7 +103,7 @@ void C_TaskBattle::Draw(C_FieldTaskInfo* field) {
     DrawField(field);
 
     // The stage darkens under darkening effects; members and effects stay bright.
-    const uint32_t colour = GetStageTint(m_pController->m_Effects);
+    const uint32_t colour = m_pController->m_Effects.GetTint();
     if (colour >> 24) {
         d->SetRenderState(gfx::RS_ZWRITEENABLE, 0);
         tint.SetSize(640, 320, colour);

@@ -37,6 +37,7 @@ void CInputManagerDummy_forTutorial::SetState(int x, int y, uint8_t left, uint8_
 // ---- program-wide field state ------------------------------------------------------------
 
 bool g_bFieldCursorActive = false;
+RECT g_rcFieldMiniMap{0, 0, -1, -1};
 
 // ---- field state -------------------------------------------------------------------------
 

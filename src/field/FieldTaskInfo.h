@@ -22,8 +22,12 @@ class CStringMap;
 struct UnitPlate;
 
 // Program-wide state shared by the field tasks.
-// Set while a map cursor (C_TaskCursol) exists.
+// Set while a map cursor (C_TaskCursol) exists; the information panel and the
+// minimap read it.
 extern bool g_bFieldCursorActive;
+// The minimap's screen rectangle (edges included), written by the minimap; the
+// cursor takes no hover cell inside it.  Empty (right < left) while no minimap shows.
+extern RECT g_rcFieldMiniMap;
 
 // The tutorial's scripted input: pointer and buttons set by the chapter script.
 // Nothing calls its Update during play, so a pressed query answers true in every

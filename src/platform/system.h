@@ -121,6 +121,8 @@ struct RecordedMessageBox {
     unsigned flags = 0;
 };
 const std::vector<RecordedMessageBox>& RecordedMessageBoxes();
+// Forgets the recorded boxes (long headless runs that show many).
+void ClearRecordedMessageBoxes();
 
 
 // ---- window handle -----------------------------------------------------------------

@@ -64,7 +64,6 @@ void CBattleEffectController::Draw(gfx::Device* device, gfx::VertexShader** shad
     m_vParticles.clear();
     for (CBattleEffectBase* e : m_vEffects)
         if (e->IsAlive()) e->Draw(device, shaders, shaderObject, base, frame, m_vParticles);
-    if (m_vParticles.empty()) return;
 
     // Far to near.  A depth that is not a number sorts as the nearest.
     m_vOrder.clear();

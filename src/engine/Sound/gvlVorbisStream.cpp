@@ -11,6 +11,7 @@
 #include "log/ErrorLog.h"
 #include "paths.h"
 #include "system.h"
+#include "util/ClampInt.h"
 
 namespace {
 const char kVorbisModule[] = "libvorbisfile.so.3";
@@ -106,9 +107,17 @@ int CVorbisStream::Close() {
     return 0;
 }
 
+// The decoder's seconds as whole milliseconds.  A damaged file can make it report
+// anything (infinities, NaN, error codes as negative times): such values read as 0,
+// and a time beyond the int range as its largest value.
+static int MillisecondsOf(double seconds) {
+    const double ms = seconds * 1000.0;
+    return ms > 0 ? ClampDoubleToInt(ms) : 0;
+}
+
 int CVorbisStream::GetLength() {
     if (!m_bOpened) return -1;
-    return static_cast<int>(m_pLibrary->ov_time_total(m_pState.get(), -1) * 1000.0);
+    return MillisecondsOf(m_pLibrary->ov_time_total(m_pState.get(), -1));
 }
 
 int CVorbisStream::Seek(int milliseconds) {
@@ -118,7 +127,7 @@ int CVorbisStream::Seek(int milliseconds) {
 
 int CVorbisStream::GetPosition() {
     if (!m_bOpened) return -1;
-    return static_cast<int>(m_pLibrary->ov_time_tell(m_pState.get()) * 1000.0);
+    return MillisecondsOf(m_pLibrary->ov_time_tell(m_pState.get()));
 }
 
 unsigned CVorbisStream::Read(void* buffer, unsigned bytes) {

@@ -36,7 +36,6 @@ float PictureY(const CMapData& map, float fullY) { return map.GetMinimapScaleY()
 
 // ---- shared state --------------------------------------------------------------------------
 
-RECT g_rcFieldMiniMap{0, 0, -1, -1};
 
 void SetMinimapGlide(int x, int y) {
     g_MiniMap.nGlideX = x;

@@ -32,10 +32,6 @@ struct MiniMapShared {
 };
 extern MiniMapShared g_MiniMap;
 
-// The minimap's screen rectangle (edges included), written by the minimap; the map
-// cursor takes no hover cell inside it.  Empty (right < left) while no minimap shows.
-extern RECT g_rcFieldMiniMap;
-
 // The camera glides to the cell (x, y) in ten frames (also the enemy phase's view).
 void SetMinimapGlide(int x, int y);
 // The pointer lies inside the minimap rectangle (edges included); the rectangle is the

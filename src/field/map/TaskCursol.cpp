@@ -89,7 +89,9 @@ void C_TaskCursol::Update(C_FieldTaskInfo* info) {
 
     // 3. The cell under the pointer.
     const bool overMiniMap = IsPointInMiniMap(px, py);
-    if (m_nScrollX != 0 || m_nScrollY != 0 || overMiniMap || w <= 0 || h <= 0) {
+    // The pointer rests on the view (not at a scrolling edge, not on the minimap).
+    const bool onView = m_nScrollX == 0 && m_nScrollY == 0 && !overMiniMap;
+    if (!onView || w <= 0 || h <= 0) {
         info->m_nHoverX = info->m_nHoverY = -1;
     } else {
         // The cell whose diamond holds the pointer; a pointer beside the map is over
@@ -109,9 +111,12 @@ void C_TaskCursol::Update(C_FieldTaskInfo* info) {
     info->m_fCameraX = ClampF(info->m_fCameraX, -1.0f, float(w - 1));
     info->m_fCameraY = ClampF(info->m_fCameraY, -1.0f, float(h - 1));
 
-    // 5. Clicks on the hover cell.
-    if (!info->IsValidCell(info->m_nHoverX, info->m_nHoverY)) return;
-    if (input->IsLButtonPush() && info->IsRangeCell(info->m_nHoverX, info->m_nHoverY)) {
+    // 5. Clicks: a left click chooses the hover cell; a right click cancels, also
+    // beside the map (the pointer there is over no cell, yet a cancel must not
+    // depend on finding one).
+    if (!onView) return;
+    const bool onCell = info->IsValidCell(info->m_nHoverX, info->m_nHoverY);
+    if (onCell && input->IsLButtonPush() && info->IsRangeCell(info->m_nHoverX, info->m_nHoverY)) {
         if (!m_pChosenUnit) {
             *m_pResult = 1;
             KillSelf(info);

@@ -58,6 +58,11 @@ void C_TaskLocateUnit::LoadMissionUnits(C_FieldTaskInfo* info) {
     const std::string unitName = base + "_unit.csv";
     CTableFile persons(personName.c_str());
     CTableFile units(unitName.c_str());
+    AddMissionUnits(info, persons, units, personName, unitName);
+}
+
+void C_TaskLocateUnit::AddMissionUnits(C_FieldTaskInfo* info, CTableFile& persons, CTableFile& units,
+                                       const std::string& personName, const std::string& unitName) {
     for (int row = 1; row < units.GetRowCount(); ++row) {
         if (units.GetColumnCount(row) < 6) {
             g_ErrorLog.Printf("%s: %d 行目の列が足りません (飛ばします)。", unitName.c_str(), row);

@@ -5,11 +5,13 @@
 // while the player looks at the map and, once the main menu says so, starts the
 // first player turn and ends itself.
 #include <cstdint>
+#include <string>
 
 #include "Draw/gvlD3DDrawSquare.h"
 #include "task/TaskBase.h"
 
 class C_FieldTaskInfo;
+class CTableFile;
 
 class C_TaskLocateUnit : public C_FieldTaskBase {
 public:
@@ -25,6 +27,9 @@ public:
 
     // The mission's own units from the map's person and unit tables.
     static void LoadMissionUnits(C_FieldTaskInfo* info);
+    // The same from tables already read (row 0 of each a header).
+    static void AddMissionUnits(C_FieldTaskInfo* info, CTableFile& persons, CTableFile& units,
+                                const std::string& personName, const std::string& unitName);
 
     int32_t m_nSortieCost = 0;     // cost of everything on the sortie positions
     bool m_bHeroListDirty = true;  // the main menu rebuilds its hero roster

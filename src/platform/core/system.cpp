@@ -231,6 +231,7 @@ int MessageBox(const char* textCp932, const char* captionCp932, unsigned flags) 
 }
 
 const std::vector<RecordedMessageBox>& RecordedMessageBoxes() { return S().boxes; }
+void ClearRecordedMessageBoxes() { S().boxes.clear(); }
 
 // ---- single-instance lock ------------------------------------------------------------------------
 struct NamedLock {

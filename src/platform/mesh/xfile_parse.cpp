@@ -3,6 +3,8 @@
 // objects whose data members are a flat list of numbers and strings; the loader
 // reads that list in the order its templates declare the members.
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -400,6 +402,16 @@ HRESULT ParseXFile(const void* data, size_t size, XFile& out, std::string* error
 
 namespace {
 
+// An integer value as a whole number: truncated toward zero like a cast, but a value
+// beyond the 64-bit range (a file may hold any number of digits) is held at the
+// range's end and NaN writes as 0.
+int64_t WholeValue(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= 9223372036854775808.0) return INT64_MAX;
+    if (v < -9223372036854775808.0) return INT64_MIN;
+    return static_cast<int64_t>(v);
+}
+
 void Put16(std::string& s, uint16_t v) { s.append(reinterpret_cast<const char*>(&v), 2); }
 void Put32(std::string& s, uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); }
 void PutName(std::string& s, const std::string& n) {
@@ -435,7 +447,7 @@ void WriteBinary(std::string& s, const XObject& o, bool doubles) {
                 float f = float(o.values[k].number);
                 s.append(reinterpret_cast<const char*>(&f), 4);
             } else {
-                Put32(s, uint32_t(int64_t(o.values[k].number)));
+                Put32(s, static_cast<uint32_t>(WholeValue(o.values[k].number)));
             }
         }
         i = j;
@@ -467,7 +479,7 @@ void WriteText(std::string& s, const XObject& o, int indent) {
                 std::snprintf(buf, sizeof buf, "%.6f;", v.number);
                 s += buf;
             } else {
-                s += std::to_string(int64_t(v.number)) + ";";
+                s += std::to_string(WholeValue(v.number)) + ";";
             }
         }
         s += "\n";

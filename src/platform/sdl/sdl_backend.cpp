@@ -110,9 +110,6 @@ public:
             return false;
         }
         active_ = true;
-        // Where the pointer already rests over the new window.
-        int x = 0, y = 0;
-        if (QueryPointer(x, y)) SetPointer(x, y);
         return true;
     }
 
@@ -263,16 +260,6 @@ private:
         OutputToPicture(FitPicture(outW, outH, width_, height_), width_, height_, px, py, cx, cy);
     }
 
-    // The pointer's place now, in client coordinates (false when it is not known).
-    bool QueryPointer(int& cx, int& cy) const {
-        if (!window_) return false;
-        int gx = 0, gy = 0, wx = 0, wy = 0;
-        SDL_GetGlobalMouseState(&gx, &gy);
-        SDL_GetWindowPosition(window_, &wx, &wy);
-        ToClient(gx - wx, gy - wy, cx, cy);
-        return true;
-    }
-
     bool LookUpKey(SDL_Scancode sc, KeyInfo& key) const {
         key.scanCode = ScanCodeFromSdl(static_cast<int>(sc));
         key.virtualKey = VirtualKeyFromSdl(static_cast<int>(sc));
@@ -310,7 +297,6 @@ private:
         }
         case SDL_MOUSEMOTION: {
             int x, y;
-            pointerSeen_ = true;
             ToClient(e.motion.x, e.motion.y, x, y);
             SetPointer(x, y);
             // A move carries the buttons really held, as the system reports them, so a
@@ -334,10 +320,7 @@ private:
                 flag = kMkMButton, downId = kMsgMButtonDown, upId = kMsgMButtonUp;
             else break;
             int x, y;
-            // A press where the pointer has rested since the window opened: the system
-            // library has seen no movement and gives the press a stale place, so the
-            // place is asked for.
-            if (pointerSeen_ || !QueryPointer(x, y)) ToClient(e.button.x, e.button.y, x, y);
+            ToClient(e.button.x, e.button.y, x, y);
             SetPointer(x, y);
             bool down = e.type == SDL_MOUSEBUTTONDOWN;
             SetHeldButtons(down ? (HeldButtons() | flag) : (HeldButtons() & ~flag));
@@ -361,7 +344,6 @@ private:
     SDL_Texture* texture_ = nullptr;
     int width_ = 640, height_ = 480;
     bool active_ = true;
-    bool pointerSeen_ = false;  // a movement of the pointer has come from the system
 };
 
 }  // namespace

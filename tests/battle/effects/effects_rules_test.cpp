@@ -515,3 +515,19 @@ TEST_F(EffectRules, PoisonCannonStreamsAndBurst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EffectController, LightingIsOnAfterTheDrawEvenWithoutParticles) {
+    fx::Scene scene;
+    fx::Stage stage;
+    CBattleEffectController c;
+    c.AddEffect(new CBattleEffect_PoisonAll2(0, stage.targets, stage.results));  // leaves lighting off
+    const vm::Matrix base;
+    for (int f = 0; f <= 30; ++f) c.Update(f);
+    c.Draw(g_pD3DDevice, nullptr, nullptr, &base, 30);
+    EXPECT_TRUE(c.GetLastParticles().empty());
+    EXPECT_EQ(g_pD3DDevice->GetRenderState(gfx::RS_LIGHTING), 1u);
+}
+
+}  // namespace

@@ -80,7 +80,7 @@ public:
         party.Reset();
         party.nMap = chapter;
         party.nMoney = chapter == 1 ? 300 : 2500;
-        party.AddHero(1, chapter == 1 ? 2 : 5);
+        party.AddHero(5, chapter == 1 ? 2 : 5);  // Leon, a knight since the prologue
         party.AddHero(2, chapter == 1 ? 1 : 4);
         if (chapter > 1) {
             party.AddHero(3, 4);

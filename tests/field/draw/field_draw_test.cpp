@@ -117,4 +117,20 @@ TEST_F(FieldDrawTest, AWalkingUnitAtTheCentreOverTheSortieMarkers) {
     EXPECT_TRUE(testsupport::MatchesGolden("field/draw/walking_unit_sortie", part.data(), 400, 300));
 }
 
+TEST_F(FieldDrawTest, EveryUnitIsDrawnOnceEvenTwoOnOneCellOrOneOffTheMap) {
+    C_FieldTaskInfo& info = f->info;
+    info.m_fCameraX = 6;
+    info.m_fCameraY = 6;
+    f->AddUnit(5, 5, true, {10});
+    f->AddUnit(6, 6, true, {11});
+    f->AddUnit(6, 6, true, {12});   // a split unit shares its cell for a moment
+    f->AddUnit(-3, 2, false, {20});  // off the map: never met by the pass
+    f->AddUnit(8, 7, false, {21});   // in front of all the others
+    auto* upper = new C_TaskDrawMap_Upper();
+    f->controller.AddTask(upper, 10);
+    Frame();
+    // The pulse advances once per unit drawn: the four units on the map.
+    EXPECT_EQ(upper->m_nPulse, 4);
+}
+
 }  // namespace

@@ -77,9 +77,9 @@ protected:
         fieldtest::SetGrid(f.info, 12, 10);
         f.info.m_fCameraX = 5;
         f.info.m_fCameraY = 5;
-        g_rcFieldMiniMap = RECT{0, 0, 0, 0};
+        g_rcFieldMiniMap = RECT{0, 0, -1, -1};
     }
-    void TearDown() override { g_rcFieldMiniMap = RECT{0, 0, 0, 0}; }
+    void TearDown() override { g_rcFieldMiniMap = RECT{0, 0, -1, -1}; }
     C_TaskCursol* AddCursor() {
         auto* cursor = new C_TaskCursol(&result, &f.info);
         f.controller.AddTask(cursor, 8);
@@ -263,7 +263,7 @@ TEST_F(CursorTest, ClickRulesOfTheUnitForm) {
     (void)b;
 }
 
-TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
+TEST_F(CursorTest, BesideTheMapALeftClickChoosesNothingAndARightClickCancels) {
     f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
     f.info.m_fCameraX = f.info.m_fCameraY = 0;
     AddCursor();
@@ -273,6 +273,10 @@ TEST_F(CursorTest, ClicksBesideTheMapAreIgnored) {
     f.Frame();
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(f.controller.HasTask(8));
+    f.input.rightPush = true;
+    f.Frame();
+    EXPECT_EQ(result, 2);
+    EXPECT_FALSE(f.controller.HasTask(8));
 }
 
 TEST_F(CursorTest, ClicksOverTheMinimapAreIgnored) {

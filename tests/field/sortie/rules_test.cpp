@@ -9,7 +9,9 @@
 #include "../../data/data_test_util.h"
 #include "PartyData.h"
 #include "PersonData.h"
+#include "FieldTaskInfo.h"
 #include "sortie/SortieRules.h"
+#include "sortie/TaskLocateUnit.h"
 
 namespace {
 
@@ -195,6 +197,39 @@ TEST_F(SortieRulesTest, PlacedPersonsAreOfThePlayersSideAtTheirLevel) {
     EXPECT_EQ(m.nLevel, 5);
     EXPECT_EQ(m.bForward, 0);
     EXPECT_EQ(t.MakeMemberPerson(4).nHP, 0);  // no such member: logged, empty
+}
+
+}  // namespace
+
+namespace {
+
+class MissionUnitsTest : public SortieRulesTest {};
+
+TEST_F(MissionUnitsTest, UnitRowsMakeUnitsAndSkipPersonsTheTableLacks) {
+    C_FieldTaskInfo info;
+    CTableFile persons = datatest::Table("ptype,LV,operate,friend\n10,3,0,0\n11,2,0,0\n1,5,1,1\n");
+    CTableFile units = datatest::Table(
+        "leader,member1,member2,member3,x,y\n"
+        "0,1,1,-1,4,5\n"    // three persons: leader and first member in front
+        "2,-1,1,1,6,7\n"    // -1 ends the member list early
+        "9,0,-1,-1,1,1\n"   // no person row 10: the unit is left out
+        "0,7,-1,-1,2,2\n"   // no row 8 for the member: the leader stands alone
+        "0,1\n");           // too few columns
+    C_TaskLocateUnit::AddMissionUnits(&info, persons, units, "map/map07_person.csv", "map/map07_unit.csv");
+    ASSERT_EQ(info.m_UnitList.GetCount(), 3);
+    EXPECT_EQ(info.m_UnitList.GetMemberCount(0), 3);
+    EXPECT_EQ(info.m_UnitList.GetX(0), 4);
+    EXPECT_EQ(info.m_UnitList.GetY(0), 5);
+    EXPECT_TRUE(info.m_UnitList.IsMemberForward(0, 0));
+    EXPECT_TRUE(info.m_UnitList.IsMemberForward(0, 1));
+    EXPECT_FALSE(info.m_UnitList.IsMemberForward(0, 2));
+    EXPECT_EQ(info.m_UnitList.GetMemberCount(1), 1);
+    EXPECT_EQ(info.m_UnitList.GetMemberCount(2), 1);
+    EXPECT_EQ(info.m_UnitList.GetX(2), 2);
+    const std::string all = log.All();
+    EXPECT_NE(all.find("人物 9 の行がありません"), std::string::npos) << all;
+    EXPECT_NE(all.find("人物 7 の行がありません"), std::string::npos) << all;
+    EXPECT_NE(all.find("5 行目の列が足りません"), std::string::npos) << all;
 }
 
 }  // namespace

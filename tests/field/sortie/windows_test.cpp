@@ -62,6 +62,17 @@ TEST_F(SortieWindows, TheHubShowsFundsCostLimitsRosterBriefingAndCommands) {
     EXPECT_EQ(main->m_nBriefingPage, 0);  // 2, 3, 4, 0
 }
 
+TEST_F(SortieWindows, ABriefingPageShowsAtMostTwelveLinesAndSaysSo) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 14; ++i) lines.push_back("行" + std::to_string(i));
+    info_->m_MapData.AddOperationMessage(4, lines);
+    Start();
+    Click(C_TaskLocateUnitMainMenu::BriefingTabLeft(4) + 28, 250);
+    EXPECT_EQ(Main()->m_nBriefingPage, 4);
+    EXPECT_EQ(Main()->m_nBriefingLines, 12);
+    EXPECT_NE(Log().find("14"), std::string::npos) << Log();
+}
+
 TEST_F(SortieWindows, CostLineKeepsThreeDigitsBelowALimitOfAThousand) {
     EXPECT_EQ(C_TaskLocateUnitMainMenu::MakeCostText(20, 18), "出撃コスト：  2/20");
     EXPECT_EQ(C_TaskLocateUnitMainMenu::MakeCostText(1000, 0), "出撃コスト：\r\n          1000/1000");

@@ -1,0 +1,165 @@
+// Writes the fuzz seeds that are not files of the game folder, made with the game's
+// own writers from the game folder's tables, maps and scripts:
+//   save/     slot files of each kind (masked) and the older unmasked form
+//   index/    slot indexes
+//   mapdata/  map and mission records as keyed-archive streams
+//   xfile/    the folder's meshes in the binary form, 32- and 64-bit floats
+// Usage: fuzz_seeds <game folder> <output folder>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FieldTaskInfo.h"
+#include "PartyData.h"
+#include "PersonData.h"
+#include "ScenarioScript.h"
+#include "archive/gvlSerialize.h"
+#include "archive/gvlStringMap.h"
+#include "input/gvlInputManager.h"
+#include "log/ErrorLog.h"
+#include "mesh/xmesh.h"
+#include "save/ArchiveManager.h"
+#include "task/TaskController.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_Out;
+
+void Write(const std::string& name, const void* data, size_t size) {
+    const fs::path path = g_Out / name;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+void Write(const std::string& name, const std::vector<unsigned char>& bytes) { Write(name, bytes.data(), bytes.size()); }
+
+class NoInput : public IInputManager {
+public:
+    void Update() override {}
+    bool IsLButtonDown() override { return false; }
+    bool IsRButtonDown() override { return false; }
+    bool IsMButtonDown() override { return false; }
+    bool IsLButtonPush() override { return true; }
+    bool IsRButtonPush() override { return false; }
+    bool IsMButtonPush() override { return false; }
+    int GetX() override { return 0; }
+    int GetY() override { return 0; }
+    void GetXY(int* px, int* py) override { *px = *py = 0; }
+    bool IsPush(int) override { return false; }
+    bool IsPress(int) override { return false; }
+    IKeyBase* GetKey() override { return nullptr; }
+    CFixMouseIDP* GetMouse() override { return nullptr; }
+};
+
+std::vector<unsigned char> ArchiveStream(CStringMap& archive) {
+    CSerialize stream;
+    stream.SerializeObject(archive);
+    return stream.GetBuffer();
+}
+
+// The state of a map once its "FieldInitialize" has run, saved as the game saves it.
+void FieldSeeds(int map, CPartyData& party) {
+    NoInput input;
+    C_TaskController controller;
+    C_FieldTaskInfo field;
+    field.SetInputManager(&input);
+    field.m_pPartyData = &party;
+    field.m_pTaskController = &controller;
+    if (!field.m_MapData.LoadMapCsv(map)) return;
+    field.Reset();
+    field.m_nTurn = 1;
+    C_ScenarioScript script;
+    script.LoadChapter(map);
+    for (int pass = 0; pass < 1000; ++pass)
+        if (script.UpdateFieldEvent("FieldInitialize", &field) != 0) break;
+
+    CStringMap mapRecord;
+    field.m_MapData.Save(mapRecord);
+    char name[64];
+    std::snprintf(name, sizeof name, "mapdata/map%02d.arc", map);
+    Write(name, ArchiveStream(mapRecord));
+
+    CArchiveManager* manager = CArchiveManager::GetInstance();
+    for (const char* kind : {FieldSave, IntermissionSave}) {
+        manager->ClearArchives();
+        manager->ClearCurrentArchive();
+        manager->SetArchive(PartyDataKey, party.Save());
+        manager->SetArchive(FieldTaskInfoKey, field.Save());
+        manager->SetString(SaveFileChapterKey, Int64ToString(map));
+        manager->SetString(SaveFileDiffKey, Int64ToString(party.Difficulty));
+        manager->SetString(SaveFileTypeKey, kind);
+        manager->SetString(SaveFileVersion, "10");
+        const std::vector<unsigned char> stream = manager->BuildStream();
+        std::snprintf(name, sizeof name, "save/%s%02d.dat", kind, map);
+        Write(name, CArchiveManager::MaskStream(stream));
+        std::snprintf(name, sizeof name, "save/%s%02d_old.dat", kind, map);
+        Write(name, stream);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <game folder> <output folder>\n", argv[0]);
+        return 2;
+    }
+    g_Out = fs::absolute(argv[2]);
+    fs::create_directories(g_Out);
+    // The manager is made in the output folder: it reads the slot index of the
+    // folder it is made in and clears leftovers there, and the game folder is left
+    // alone.
+    if (::chdir(g_Out.c_str()) != 0) return 1;
+    CArchiveManager::CreateInstance();
+    if (::chdir(argv[1]) != 0) {
+        std::fprintf(stderr, "cannot enter %s\n", argv[1]);
+        return 1;
+    }
+    g_ErrorLog.SetMode(0);
+    CPersonTypeTable::LoadCsv();
+
+    CPartyData party;
+    party.Reset();
+    party.AddHero(1, 3);
+    party.AddHero(2, 5);
+    party.nMoney = 1200;
+
+    CArchiveManager* manager = CArchiveManager::GetInstance();
+    manager->ClearArchives();
+    manager->ClearCurrentArchive();
+    manager->SetArchive(PartyDataKey, party.Save());
+    manager->SetString(SaveFileChapterKey, "1");
+    manager->SetString(SaveFileDiffKey, "2");
+    manager->SetString(SaveFileTypeKey, ChapterSave);
+    Write("save/chapter.dat", CArchiveManager::MaskStream(manager->BuildStream()));
+
+    for (int map = 0; map < 40; ++map) FieldSeeds(map, party);
+
+    SaveSlotInfo slots[kSaveSlotCount];
+    Write("index/empty.dat", CArchiveManager::BuildIndexBytes(slots));
+    slots[0] = SaveSlotInfo{0, ChapterSave, 2};
+    slots[2] = SaveSlotInfo{3, FieldSave, 1};
+    slots[5] = SaveSlotInfo{1, IntermissionSave, 3};
+    Write("index/three.dat", CArchiveManager::BuildIndexBytes(slots));
+
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("model", ec)) {
+        if (entry.path().extension() != ".x") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        xmesh::XFile file;
+        if (FAILED(xmesh::ParseXFile(text.data(), text.size(), file))) continue;
+        const std::string stem = entry.path().stem().string();
+        const std::string bin32 = xmesh::WriteXFile(file, true, false);
+        const std::string bin64 = xmesh::WriteXFile(file, true, true);
+        Write("xfile/" + stem + "_bin32.x", bin32.data(), bin32.size());
+        Write("xfile/" + stem + "_bin64.x", bin64.data(), bin64.size());
+    }
+    CArchiveManager::DestroyInstance();
+    return 0;
+}
