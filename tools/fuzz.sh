@@ -41,7 +41,7 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 mkdir -p fuzz/findings fuzz/logs
-export LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0
+export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 
 run_one() {
     local t=$1

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 namespace gfx {
 
@@ -69,6 +72,36 @@ void Resample(const uint32_t* src, int sw, int sh, uint32_t* dst, int dw, int dh
     }
 }
 
+uint32_t BigEndian32(const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+// The PNG file without its empty image-data chunks, which hold nothing (the decoder
+// would add an offset to a null pointer for one that comes first); null when the
+// file has none, or when its chunks do not line up (the decoder refuses those).
+std::unique_ptr<std::vector<unsigned char>> WithoutEmptyImageData(const unsigned char* data, size_t size) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return nullptr;
+    bool empty = false;
+    for (size_t at = 8; at + 12 <= size;) {
+        const uint64_t length = BigEndian32(data + at);
+        if (length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0) empty = true;
+        if (at + 12 + length > size) break;
+        at += 12 + size_t(length);
+    }
+    if (!empty) return nullptr;
+    auto out = std::make_unique<std::vector<unsigned char>>(data, data + 8);
+    size_t at = 8;
+    while (at + 12 <= size) {
+        const uint64_t length = BigEndian32(data + at);
+        const size_t next = at + 12 + length > size ? size : at + 12 + size_t(length);
+        if (!(length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0)) out->insert(out->end(), data + at, data + next);
+        at = next;
+    }
+    out->insert(out->end(), data + at, data + size);
+    return out;
+}
+
 }  // namespace
 
 std::unique_ptr<Texture> Texture::CreateFromPixels(const uint32_t* argb, int width, int height,
@@ -89,6 +122,12 @@ std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size
     if (!bytes || size == 0 || size > 0x7FFFFFFF) {
         if (error) *error = "no image data";
         return nullptr;
+    }
+    std::unique_ptr<std::vector<unsigned char>> cleaned =
+        WithoutEmptyImageData(static_cast<const unsigned char*>(bytes), size);
+    if (cleaned) {
+        bytes = cleaned->data();
+        size = cleaned->size();
     }
     int w = 0, h = 0, comp = 0;
     // The size is checked from the header before anything is decoded, so a small

@@ -134,8 +134,9 @@ public:
 
     // Turns `source` (whose vertices this skin describes) into a vertex-blended mesh
     // for fixed-function blending without matrix indices: each vertex keeps at most
-    // `maxInfluences` bones (the weakest go, the rest are scaled back to their sum), a
-    // face's bones are at most `maxInfluences` too; the faces are split into bone
+    // `maxInfluences` bones, and the weakest bones of a face that needs more are
+    // taken from its vertices (from the vertex, so that every face sharing it blends
+    // it alike; the bones left are scaled back to their sum); the faces are split into bone
     // combinations, each of one attribute and at most `maxInfluences` bones, whose
     // vertices carry `influences - 1` weights (the last weight is 1 minus the others).
     HRESULT ConvertToBlendedMesh(const Mesh& source, uint32_t options, uint32_t* maxFaceInfluences,

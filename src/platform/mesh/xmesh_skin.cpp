@@ -55,7 +55,55 @@ HRESULT SkinInfo::ConvertToBlendedMesh(const Mesh& source, uint32_t options, uin
         if (list.size() > maxInfluences) list.resize(maxInfluences);
     }
 
-    // The bones of every face, the weakest dropped when there are too many.
+    // A face is drawn with at most maxInfluences bones, so the bones of its three
+    // vertices together may not be more.  Bones are taken from the vertices
+    // themselves, so that every face sharing a vertex blends it with the same
+    // weights: cutting each face on its own would give the copies of one vertex
+    // different weights and open cracks along the seams.  Each step drops the bone
+    // that matters least on the face (smallest largest weight, then smallest total)
+    // from all three of its vertices, never a vertex's last bone.  A list only ever
+    // shrinks, so a face within the limit stays within it.
+    for (uint32_t f = 0; f < nf; ++f) {
+        const uint32_t* tri = &srcIdx[size_t(f) * 3];
+        for (;;) {
+            struct Candidate {
+                uint32_t bone;
+                float largest, total;
+                bool removable;
+            };
+            std::vector<Candidate> u;
+            for (int k = 0; k < 3; ++k) {
+                const std::vector<Influence>& list = inf[tri[k]];
+                for (const Influence& x : list) {
+                    auto it = std::find_if(u.begin(), u.end(), [&](const Candidate& c) { return c.bone == x.bone; });
+                    if (it == u.end()) it = u.insert(u.end(), Candidate{x.bone, 0, 0, true});
+                    it->largest = std::max(it->largest, x.weight);
+                    it->total += x.weight;
+                    if (list.size() == 1) it->removable = false;
+                }
+            }
+            if (u.size() <= maxInfluences) break;
+            const Candidate* weakest = nullptr;
+            for (const Candidate& c : u) {
+                if (!c.removable) continue;
+                if (!weakest || c.largest < weakest->largest ||
+                    (c.largest == weakest->largest &&
+                     (c.total < weakest->total || (c.total == weakest->total && c.bone > weakest->bone))))
+                    weakest = &c;
+            }
+            // Every bone left is the last of some vertex (a limit below three):
+            // the face is cut on its own below.
+            if (!weakest) break;
+            const uint32_t drop = weakest->bone;
+            for (int k = 0; k < 3; ++k) {
+                std::vector<Influence>& list = inf[tri[k]];
+                list.erase(std::remove_if(list.begin(), list.end(), [&](const Influence& x) { return x.bone == drop; }),
+                           list.end());
+            }
+        }
+    }
+
+    // The bones of every face (the weakest dropped when there are still too many).
     std::vector<std::vector<uint32_t>> faceBones(nf);
     uint32_t influences = 1;
     for (uint32_t f = 0; f < nf; ++f) {
