@@ -70,18 +70,22 @@ TEST_F(Schedule, MeleeHitsLandAtTheirFrameOneAFrame) {
     C_MeshController c;
     const int end = c.Setup(field_.get());
     const int hp4 = c.m_Member[4].m_nHP, hp5 = c.m_Member[5].m_nHP, hp0 = c.m_Member[0].m_nHP;
-    for (int f = 1; f <= 53; ++f) c.Update(field_.get(), f);
+    for (int f = 1; f <= 50; ++f) c.Update(field_.get(), f);
     EXPECT_EQ(c.m_Member[4].m_nHP, hp4);
+    c.Update(field_.get(), 51);  // slot 2's spell (start 21, its effect lands 30 frames on)
+    EXPECT_EQ(c.m_Member[4].m_nHP, hp4 - 9);
+    for (int f = 52; f <= 53; ++f) c.Update(field_.get(), f);
     EXPECT_EQ(c.m_Member[5].m_nHP, hp5);
     c.Update(field_.get(), 54);  // slot 1's blow
     EXPECT_EQ(c.m_Member[5].m_nHP, hp5 - 6);
     for (int f = 55; f <= 56; ++f) c.Update(field_.get(), f);
-    EXPECT_EQ(c.m_Member[4].m_nHP, hp4);
+    EXPECT_EQ(c.m_Member[4].m_nHP, hp4 - 9);
     c.Update(field_.get(), 57);  // slot 0's blow
-    EXPECT_EQ(c.m_Member[4].m_nHP, hp4 - 7);
-    ASSERT_EQ(c.m_Member[4].m_WindowRow.results.size(), 1u);
-    EXPECT_EQ(c.m_Member[4].m_WindowRow.results[0].nHitFrame, 57);
-    EXPECT_EQ(c.m_Member[4].m_Popups.pending.size(), 1u);
+    EXPECT_EQ(c.m_Member[4].m_nHP, hp4 - 9 - 7);
+    ASSERT_EQ(c.m_Member[4].m_WindowRow.results.size(), 2u);
+    EXPECT_EQ(c.m_Member[4].m_WindowRow.results[0].nHitFrame, 51);
+    EXPECT_EQ(c.m_Member[4].m_WindowRow.results[1].nHitFrame, 57);
+    EXPECT_EQ(c.m_Member[4].m_Popups.pending.size(), 2u);
     for (int f = 58; f <= end + 2; ++f) c.Update(field_.get(), f);
     EXPECT_EQ(c.m_Member[0].m_nHP, hp0 - 5);
 }
