@@ -17,6 +17,7 @@
 #include "FieldScene.h"
 #include "PartyData.h"
 #include "PersonData.h"
+#include "game_copy.h"
 #include "golden.h"
 #include "save/ArchiveManager.h"
 
@@ -24,58 +25,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
-class GameCopy {
+// Keeps its pictures where VORMANT_EFFECT_SHOTS names a folder (for looking).
+class GameCopy : public testsupport::GameCopy {
 public:
-    GameCopy() {
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir_.path() + name);
-        }
-    }
     ~GameCopy() {
-        // VORMANT_EFFECT_SHOTS names a folder that keeps the pictures (for looking).
         if (const char* keep = std::getenv("VORMANT_EFFECT_SHOTS"))
             for (const auto& e : fs::directory_iterator(dir_.path()))
                 if (e.path().extension() == ".png")
                     fs::copy_file(e.path(), fs::path(keep) / e.path().filename(), fs::copy_options::overwrite_existing);
     }
-    const std::string& path() const { return dir_.path(); }
-    RunResult Replay(const std::string& scriptText) const {
-        std::ofstream(dir_.path() + "input.txt") << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        RunResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
-    std::vector<uint32_t> Pixels(const std::string& file) const {
-        int w = 0, h = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &w, &h, &n, 4);
-        std::vector<uint32_t> argb;
-        if (!rgba) return argb;
-        argb.resize(size_t(w) * h);
-        for (size_t i = 0; i < argb.size(); ++i)
-            argb[i] = uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 | uint32_t(rgba[4 * i + 2]);
-        stbi_image_free(rgba);
-        return argb;
-    }
-    std::string ErrorLog() const {
-        std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
-
-private:
-    testsupport::TempDir dir_;
 };
 
 // Where the camera looks (the leader's unit, which the field centres on), where Sera

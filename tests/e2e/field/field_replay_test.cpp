@@ -17,6 +17,7 @@
 #include "FieldScene.h"
 #include "PartyData.h"
 #include "PersonData.h"
+#include "game_copy.h"
 #include "golden.h"
 #include "save/ArchiveManager.h"
 
@@ -24,54 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
-// A folder that sees the runnable game's files (linked) and keeps its own saves.
-class GameCopy {
-public:
-    GameCopy() {
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir_.path() + name);
-        }
-    }
-    const std::string& path() const { return dir_.path(); }
-    RunResult Replay(const std::string& scriptText) const {
-        const std::string script = dir_.path() + "input.txt";
-        std::ofstream(script) << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        RunResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
-    std::vector<uint32_t> Pixels(const std::string& file) const {
-        int w = 0, h = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &w, &h, &n, 4);
-        std::vector<uint32_t> argb;
-        if (!rgba) return argb;
-        argb.resize(size_t(w) * h);
-        for (size_t i = 0; i < argb.size(); ++i)
-            argb[i] = uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 | uint32_t(rgba[4 * i + 2]);
-        stbi_image_free(rgba);
-        return argb;
-    }
-    std::string ErrorLog() const {
-        std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
-
-private:
-    testsupport::TempDir dir_;
-};
+using GameCopy = testsupport::GameCopy;
 
 // Pixels that differ between two pictures of one size.
 int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
