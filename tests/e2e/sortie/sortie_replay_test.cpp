@@ -18,6 +18,7 @@
 
 #include "PartyData.h"
 #include "archive/gvlStringMap.h"
+#include "game_copy.h"
 #include "golden.h"
 #include "save/ArchiveManager.h"
 
@@ -25,34 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
 // A folder that sees the runnable game's files (linked) and keeps its own saves.
-class GameCopy {
+class GameCopy : public testsupport::GameCopy {
 public:
-    GameCopy() {
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir_.path() + name);
-        }
-    }
-    const std::string& path() const { return dir_.path(); }
-    RunResult Replay(const std::string& scriptText) const {
-        std::ofstream(dir_.path() + "input.txt") << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        RunResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
     ::testing::AssertionResult Shot(const std::string& file, const std::string& golden) const {
         int w = 0, h = 0, n = 0;
         unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &w, &h, &n, 4);
@@ -64,7 +42,6 @@ public:
         stbi_image_free(rgba);
         return testsupport::MatchesGolden("e2e/sortie/" + golden, argb.data(), w, h);
     }
-    bool Has(const std::string& file) const { return fs::exists(dir_.path() + file); }
     std::string Log() const {
         std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), {});
@@ -98,8 +75,6 @@ public:
         CArchiveManager::DestroyInstance();
     }
 
-private:
-    testsupport::TempDir dir_;
 };
 
 // A left click at (x, y) on frame f (pointer moved there ten frames before).

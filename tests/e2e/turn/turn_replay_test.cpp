@@ -15,6 +15,7 @@
 #include <stb_image.h>
 
 #include "archive/gvlStringMap.h"
+#include "game_copy.h"
 #include "golden.h"
 #include "save/ArchiveManager.h"
 
@@ -22,34 +23,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
 // A folder that sees the runnable game's files (linked) and keeps its own saves.
-class GameCopy {
+class GameCopy : public testsupport::GameCopy {
 public:
-    GameCopy() {
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir_.path() + name);
-        }
-    }
-    const std::string& path() const { return dir_.path(); }
-    RunResult Replay(const std::string& scriptText) const {
-        std::ofstream(dir_.path() + "input.txt") << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        RunResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
     // The part (x, y, w, h) of a screenshot as opaque ARGB; empty when unreadable.
     std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
         int iw = 0, ih = 0, n = 0;
@@ -73,13 +51,7 @@ public:
         if (p.empty()) return ::testing::AssertionFailure() << "no picture " << file;
         return testsupport::MatchesGolden("e2e/turn/" + golden, p.data(), w, h);
     }
-    std::string ErrorLog() const {
-        std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
 
-private:
-    testsupport::TempDir dir_;
 };
 
 // Through the opening to the title menu; a new game of difficulty "Expert" with the

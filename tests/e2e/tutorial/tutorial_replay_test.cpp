@@ -13,39 +13,18 @@
 
 #include <stb_image.h>
 
+#include "game_copy.h"
 #include "golden.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
 // A folder that sees the runnable game's files (linked) and keeps its own log.
-class GameCopy {
+class GameCopy : public testsupport::GameCopy {
 public:
-    GameCopy() {
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir_.path() + name);
-        }
-    }
-    RunResult Replay(const std::string& scriptText) const {
-        std::ofstream(dir_.path() + "input.txt") << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        RunResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
     std::vector<uint32_t> Whole(const std::string& file) const {
         int iw = 0, ih = 0, n = 0;
         unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
@@ -57,8 +36,6 @@ public:
         return out;
     }
 
-private:
-    testsupport::TempDir dir_;
 };
 
 // Past the opening to the title, its "TUTORIAL", lesson k of the menu chosen; the
