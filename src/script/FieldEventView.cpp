@@ -8,16 +8,8 @@
 #include "log/ErrorLog.h"
 #include "task/TaskController.h"
 
-// BRIDGE: the tutorial's input task and the unit selection come with the field's turn
-// flow; until they are there the commands that start them log once and do nothing.
-#if __has_include("field/info/TaskFieldTutorial.h")
 #include "field/info/TaskFieldTutorial.h"
-#define VORMANT_HAS_FIELD_TUTORIAL 1
-#endif
-#if __has_include("field/turn/TaskSelectUnit.h")
 #include "field/turn/TaskSelectUnit.h"
-#define VORMANT_HAS_SELECT_UNIT 1
-#endif
 
 namespace {
 
@@ -39,8 +31,6 @@ void LogOnce(bool& done, const char* what) {
 }
 
 bool g_bNoControllerLogged = false;
-[[maybe_unused]] bool g_bNoTutorialLogged = false;
-[[maybe_unused]] bool g_bNoSelectUnitLogged = false;
 
 C_TaskController* ControllerOf(C_FieldTaskInfo& f) {
     if (!f.m_pTaskController) LogOnce(g_bNoControllerLogged, "フィールドにタスクの管理がありません (タスクを足せません)");
@@ -155,11 +145,7 @@ bool C_ScenarioScript::ExecuteFieldViewCommand(const ScriptCommand& c, C_FieldTa
         }
         case kCmdStartTutorial:
             complete = true;
-#if VORMANT_HAS_FIELD_TUTORIAL
             if (C_TaskController* tc = ControllerOf(f)) tc->AddTask(new C_TaskFieldTutorial(), kPriorityTutorial);
-#else
-            LogOnce(g_bNoTutorialLogged, "StartTutorial: チュートリアルのタスクがまだありません (何もしません)");
-#endif
             return true;
         case kCmdEndTutorial:
             if (C_TaskController* tc = ControllerOf(f)) tc->KillTask(kPriorityTutorial);
@@ -172,11 +158,7 @@ bool C_ScenarioScript::ExecuteFieldViewCommand(const ScriptCommand& c, C_FieldTa
             return true;
         case kCmdTutorialCallCursol:
             complete = true;
-#if VORMANT_HAS_SELECT_UNIT
             if (C_TaskController* tc = ControllerOf(f)) tc->AddTask(new C_TaskSelectUnit(&f), kPrioritySelectUnit);
-#else
-            LogOnce(g_bNoSelectUnitLogged, "TutorialCallCursol: ユニット選択のタスクがまだありません (何もしません)");
-#endif
             return true;
         case kCmdTutorialSetCharge:
             CheckArgs(2, 0);

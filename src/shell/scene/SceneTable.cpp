@@ -19,11 +19,7 @@
 #include "scene/TitleScene.h"
 #include "scene/TutorialScene.h"
 
-// The field scene is added once it exists; until then id 3 has no scene.
-#if __has_include("FieldScene.h")
 #include "FieldScene.h"
-#define VORMANT_SCENE_FIELD 1
-#endif
 
 namespace {
 template <class Scene>
@@ -36,9 +32,7 @@ std::map<int, C_SceneControler::SceneCreator> BuiltInScenes() {
     std::map<int, C_SceneControler::SceneCreator> table;
     table[kSceneTitle] = &Make<C_TitleScene>;
     table[kSceneStory] = &Make<C_StoryScene>;
-#ifdef VORMANT_SCENE_FIELD
     table[kSceneField] = &Make<C_FieldScene>;
-#endif
     table[kSceneTutorial] = &Make<C_TutorialScene>;
     table[kSceneSave] = &Make<C_SaveScene>;
     table[kSceneLoading] = &Make<C_LoadingScene>;

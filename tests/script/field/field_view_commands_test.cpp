@@ -87,18 +87,8 @@ TEST_F(FieldViewTest, TutorialCommandsSetTheScriptedInputAndTheCharge) {
 TEST_F(FieldViewTest, TutorialTasksAreAddedAtTheirPriorities) {
     Load({"Script IMTutorial()", "StartTutorial()", "TutorialCallCursol()", "end"});
     Run("IMTutorial");
-#if __has_include("field/info/TaskFieldTutorial.h")
     EXPECT_TRUE(controller.HasTask(1));
-#else
-    EXPECT_FALSE(controller.HasTask(1));
-    EXPECT_NE(log.All().find("StartTutorial"), std::string::npos);
-#endif
-#if __has_include("field/turn/TaskSelectUnit.h")
     EXPECT_TRUE(controller.HasTask(104));
-#else
-    EXPECT_FALSE(controller.HasTask(104));
-    EXPECT_NE(log.All().find("TutorialCallCursol"), std::string::npos);
-#endif
 }
 
 TEST_F(FieldViewTest, TaskCommandsWithoutAControllerAreLogged) {
