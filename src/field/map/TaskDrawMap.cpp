@@ -32,24 +32,6 @@ RECT SortieMarker(int i) {
 
 namespace {
 
-// Binds a sheet for a pass of direct draws (alpha blended, texture times colour).
-bool BindSheet(const CD3DDrawTexture* sheet) {
-    if (!g_pD3DDevice || !sheet || !sheet->GetTexture()) return false;
-    EndSpriteBatch();
-    gfx::Device& d = *g_pD3DDevice;
-    d.SetTexture(0, sheet->GetTexture());
-    d.SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
-    d.SetRenderState(gfx::RS_SRCBLEND, gfx::BLEND_SRCALPHA);
-    d.SetRenderState(gfx::RS_DESTBLEND, gfx::BLEND_INVSRCALPHA);
-    d.SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
-    return true;
-}
-
 // One rectangle of the bound sheet at (x, y).
 void DrawBoundRect(CD3DDrawSquare& square, const CD3DDrawTexture& sheet, int x, int y, const RECT& rc, int alpha) {
     square.SetSourceRect(rc, sheet.GetWidth(), sheet.GetHeight());

@@ -9,6 +9,7 @@
 #include "input/gvlInputManager.h"
 #include "preload/GlobalPreloadData.h"
 #include "resources/GlobalResources.h"
+#include "resources/SheetDraw.h"
 #include "turn/TurnBridge.h"
 
 using namespace turnflow;
@@ -18,23 +19,6 @@ namespace {
 constexpr int kCondPoison = 3;  // condition number of Poison (bit value 4)
 
 double ClampD(double x, double lo, double hi) { return std::max(lo, std::min(x, hi)); }
-
-bool BindDigits(CD3DDrawTexture* sheet) {
-    if (!g_pD3DDevice || !sheet || !sheet->GetTexture()) return false;
-    EndSpriteBatch();
-    gfx::Device& d = *g_pD3DDevice;
-    d.SetTexture(0, sheet->GetTexture());
-    d.SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
-    d.SetRenderState(gfx::RS_SRCBLEND, gfx::BLEND_SRCALPHA);
-    d.SetRenderState(gfx::RS_DESTBLEND, gfx::BLEND_INVSRCALPHA);
-    d.SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
-    return true;
-}
 
 CD3DDrawTexture* DigitSheet() {
     CPreloadBlock* block = g_GlobalPreloadData.GetBlock();
@@ -158,7 +142,7 @@ void C_TaskDispFieldDamage::Draw(C_FieldTaskInfo* info) {
         m_Flash.Draw(px + 18, py);
         const int magnitude = std::abs(e.nAmount);
         const int count = DigitCount(e.nAmount);
-        if (count == 0 || !BindDigits(sheet)) continue;
+        if (count == 0 || !BindSheet(sheet)) continue;
         const uint32_t colour = (uint32_t)a2 << 24 | kDigitColour[std::clamp(e.nKind, 0, 3)];
         int place = 1;
         for (int d = 0; d < count; ++d, place *= 10) {

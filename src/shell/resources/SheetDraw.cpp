@@ -13,7 +13,10 @@ CD3DDrawSquare& SheetSquare() {
     return *g_pSheetSquare;
 }
 
-bool BindSheet(CD3DDrawTexture* sheet) {
+constexpr double kHeadAngle = 0.3490658402442932;  // 20 degrees
+}  // namespace
+
+bool BindSheet(const CD3DDrawTexture* sheet) {
     if (!g_pD3DDevice || !sheet || !sheet->GetTexture()) return false;
     EndSpriteBatch();
     gfx::Device& d = *g_pD3DDevice;
@@ -29,9 +32,6 @@ bool BindSheet(CD3DDrawTexture* sheet) {
     d.SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
     return true;
 }
-
-constexpr double kHeadAngle = 0.3490658402442932;  // 20 degrees
-}  // namespace
 
 void DrawTextureRect(CD3DDrawTexture* sheet, float x, float y, int left, int top, int right, int bottom,
                      unsigned char alpha) {

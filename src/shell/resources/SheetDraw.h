@@ -13,6 +13,9 @@ struct ArrowVertex {
     uint32_t color = 0xFFFFFFFF;
 };
 
+// Binds a sheet for a pass of direct draws (alpha blended, texture times colour),
+// ending the sprite batch first; false when there is no device or texture.
+bool BindSheet(const CD3DDrawTexture* sheet);
 // The rectangle (left, top)-(right, bottom) of `sheet` at (x, y), white with `alpha`.
 // The sheet's texture is bound to the device for the draw; a sheet without a texture
 // draws nothing.
