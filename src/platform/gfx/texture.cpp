@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
+#include <string>
 #include <vector>
 
 namespace gfx {
@@ -76,29 +76,43 @@ uint32_t BigEndian32(const unsigned char* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
-// The PNG file without its empty image-data chunks, which hold nothing (the decoder
-// would add an offset to a null pointer for one that comes first); null when the
-// file has none, or when its chunks do not line up (the decoder refuses those).
-std::unique_ptr<std::vector<unsigned char>> WithoutEmptyImageData(const unsigned char* data, size_t size) {
+bool IsEmptyImageData(const unsigned char* chunk) {
+    return BigEndian32(chunk) == 0 && std::memcmp(chunk + 4, "IDAT", 4) == 0;
+}
+
+// Walks the chunks of a PNG file (anything else is left to the decoder, which
+// refuses it).  False, with the reason, when a chunk declares more data than the
+// file holds: the decoder would reserve all of it before noticing.  `empty` tells
+// whether an image-data chunk is empty.
+bool CheckPngChunks(const unsigned char* data, size_t size, bool& empty, std::string& why) {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return nullptr;
-    bool empty = false;
-    for (size_t at = 8; at + 12 <= size;) {
+    empty = false;
+    if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return true;
+    for (size_t at = 8; at + 8 <= size;) {
         const uint64_t length = BigEndian32(data + at);
-        if (length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0) empty = true;
-        if (at + 12 + length > size) break;
+        if (length > size - at - 8) {
+            why = "damaged PNG: a chunk declares " + std::to_string(length) + " bytes, more than the file holds";
+            return false;
+        }
+        empty = empty || IsEmptyImageData(data + at);
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) break;
         at += 12 + size_t(length);
     }
-    if (!empty) return nullptr;
-    auto out = std::make_unique<std::vector<unsigned char>>(data, data + 8);
+    return true;
+}
+
+// The PNG file without its empty image-data chunks, which hold nothing (the decoder
+// would add an offset to a null pointer for one that comes first).  The chunks
+// have been checked to lie within the file.
+std::vector<unsigned char> WithoutEmptyImageData(const unsigned char* data, size_t size) {
+    std::vector<unsigned char> out(data, data + 8);
     size_t at = 8;
     while (at + 12 <= size) {
-        const uint64_t length = BigEndian32(data + at);
-        const size_t next = at + 12 + length > size ? size : at + 12 + size_t(length);
-        if (!(length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0)) out->insert(out->end(), data + at, data + next);
+        const size_t next = std::min(size, at + 12 + size_t(BigEndian32(data + at)));
+        if (!IsEmptyImageData(data + at)) out.insert(out.end(), data + at, data + next);
         at = next;
     }
-    out->insert(out->end(), data + at, data + size);
+    out.insert(out.end(), data + at, data + size);
     return out;
 }
 
@@ -123,11 +137,17 @@ std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size
         if (error) *error = "no image data";
         return nullptr;
     }
-    std::unique_ptr<std::vector<unsigned char>> cleaned =
-        WithoutEmptyImageData(static_cast<const unsigned char*>(bytes), size);
-    if (cleaned) {
-        bytes = cleaned->data();
-        size = cleaned->size();
+    bool empty = false;
+    std::string why;
+    if (!CheckPngChunks(static_cast<const unsigned char*>(bytes), size, empty, why)) {
+        if (error) *error = why;
+        return nullptr;
+    }
+    std::vector<unsigned char> cleaned;
+    if (empty) {
+        cleaned = WithoutEmptyImageData(static_cast<const unsigned char*>(bytes), size);
+        bytes = cleaned.data();
+        size = cleaned.size();
     }
     int w = 0, h = 0, comp = 0;
     // The size is checked from the header before anything is decoded, so a small

@@ -81,3 +81,33 @@ TEST(PngChunks, DamagedFileWithAnEmptyFirstChunkIsRefusedCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A chunk that declares more bytes than the file holds is refused before anything
+// is reserved for it (the decoder would reserve up to 2 GB first).
+TEST(PngChunks, AChunkLongerThanTheFileIsRefusedBeforeDecoding) {
+    std::vector<unsigned char> png = TwoPixels(0);
+    // The image data chunk follows the signature (8) and the header chunk (25).
+    png[33] = 0x7F, png[34] = 0xFF, png[35] = 0xFF, png[36] = 0xF0;
+    std::string error;
+    EXPECT_FALSE(gfx::Texture::CreateFromImage(png.data(), png.size(), false, gfx::ImageFilter::Point,
+                                               gfx::Format::A8R8G8B8, &error));
+    EXPECT_NE(error.find("2147483632"), std::string::npos) << error;
+
+    std::ifstream in(VORMANT_SOURCE_DIR "/fuzz/inputs/image/huge_chunk.png", std::ios::binary);
+    const std::vector<unsigned char> found((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(found.empty());
+    error.clear();
+    EXPECT_FALSE(gfx::Texture::CreateFromImage(found.data(), found.size(), false, gfx::ImageFilter::Point,
+                                               gfx::Format::A8R8G8B8, &error));
+    EXPECT_NE(error.find("more than the file holds"), std::string::npos) << error;
+
+    // A file cut inside the check sum of its end chunk still reads.
+    std::vector<unsigned char> cut = TwoPixels(1);
+    cut.resize(cut.size() - 2);
+    EXPECT_TRUE(gfx::Texture::CreateFromImage(cut.data(), cut.size(), false, gfx::ImageFilter::Point,
+                                              gfx::Format::A8R8G8B8));
+}
+
+}  // namespace
