@@ -20,7 +20,7 @@ vormant_build() {
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
   mkdir -p build
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORMANT_PACK_CONTENT=ON >build/cmake.log 2>&1 ||
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=${VORMANT_BUILD_TYPE:-Release} -DVORMANT_PACK_CONTENT=ON >build/cmake.log 2>&1 ||
     { cat build/cmake.log; return 1; }
   if ! cmake --build build -j"$jobs" >build/build.log 2>&1; then
     grep -E "error|Error" build/build.log | head -40

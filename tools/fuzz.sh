@@ -20,7 +20,7 @@ command -v clang++ >/dev/null || { echo "clang++ is needed for the fuzz targets"
 
 # The game folder supplies the seeds.
 if [ ! -d build/game/map ]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORMANT_PACK_CONTENT=ON >/dev/null
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVORMANT_PACK_CONTENT=ON >/dev/null
     cmake --build build -j"$build_jobs" --target vormant_content vormant_content_packed >/dev/null
 fi
 cmake -S . -B build-fuzz -DVORMANT_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \

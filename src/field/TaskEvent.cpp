@@ -44,6 +44,13 @@ void C_TaskEvent::FindRaiser() {
 
 void C_TaskEvent::SignalDone() {
     if (!m_pDone) return;
+    if (!m_pRaiser && !m_bRaiserLooked) {
+        // Removed before its first update: the raiser is looked for now.  A flag in
+        // no live task may lie in a raiser that is already gone, and is left alone.
+        FindRaiser();
+        m_bRaiserLooked = true;
+        if (!m_pRaiser) return;
+    }
     // A raiser that was removed while its event ran has taken its flag with it.
     if (m_pRaiser && !(m_pController && m_pController->HoldsTask(m_pRaiser, m_nRaiserSerial))) return;
     *m_pDone = 1;
