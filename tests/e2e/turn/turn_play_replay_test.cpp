@@ -14,6 +14,7 @@
 #include "PersonData.h"
 #include "game_copy.h"
 #include "golden.h"
+#include "random/gvlRand.h"
 #include "save/ArchiveManager.h"
 
 namespace {
@@ -67,6 +68,9 @@ template <class Prepare>
 void WriteSave(const std::string& folder, int slot, const std::vector<Placed>& heroes,
                const std::vector<std::pair<int, int>>& enemyAt, int cx, int cy, Prepare prepare) {
     testsupport::ScopedCurrentDir cd(folder);
+    // The soldiers' stat spread draws from the program's generator: the same draws
+    // whichever test ran before in this process.
+    g_Rand.SetSeed(4357);
     CArchiveManager::DestroyInstance();
     CPartyData party;
     party.Reset();
