@@ -149,7 +149,9 @@ private:
     std::string text_;
 };
 
-// Frames are in order of the events within each part, so the script reads as play.
+// The replay takes its events in frame order; a script is written as play goes (a
+// click's pointer move falls before the frame of the click), so it is sorted by frame,
+// events of one frame keeping their order.
 std::string Sorted(const std::string& text) {
     size_t at = 0;
     int order = 0;
