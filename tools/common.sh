@@ -2,9 +2,10 @@
 PACKAGES="build-essential cmake pkg-config git libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
 libmpg123-dev libvorbis-dev libmp3lame-dev libstb-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth"
 
+# Installs the game's packages, or those named as arguments, where missing.
 vormant_install_missing() {
   local missing=""
-  for p in $PACKAGES; do
+  for p in ${*:-$PACKAGES}; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
   done
   [ -z "$missing" ] && return 0

@@ -16,7 +16,9 @@ targets=("$@")
 jobs=${FUZZ_JOBS:-1}
 build_jobs=${FUZZ_BUILD_JOBS:-3}
 
-command -v clang++ >/dev/null || { echo "clang++ is needed for the fuzz targets"; exit 1; }
+. tools/common.sh
+vormant_install_missing
+vormant_install_missing clang libclang-rt-14-dev
 
 # The game folder supplies the seeds.
 if [ ! -d build/game/map ]; then

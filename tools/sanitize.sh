@@ -2,6 +2,7 @@
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (GCC, -O1) in build-asan/, then run by ctest; any report fails its test.
 #   tools/sanitize.sh [ctest arguments]       (SANITIZE_JOBS=n: build and test jobs)
+# Prints the summary and the output of the tests that failed (all of it: build-asan/test.log).
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,4 +30,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detec
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 cd build-asan
-ctest --output-on-failure -j"$jobs" "$@"
+status=0
+ctest -j"$jobs" "$@" >test.log 2>&1 || status=$?
+sed -n '/tests passed/,$p' test.log | grep -v "^$" || tail -n 20 test.log
+if [ "$status" -ne 0 ]; then
+    echo
+    echo "Output of the tests that failed:"
+    ctest --rerun-failed --output-on-failure 2>&1 | tail -n 200
+fi
+exit "$status"
