@@ -1,4 +1,4 @@
-// Enemy phase with its tasks: one whole phase on the largest demo map (map 03,
+// Enemy phase with its tasks: one whole phase on the largest demo map (map 02,
 // 40 x 40), the AI choosing every action and the move, charge and act tasks playing
 // them frame by frame (updates only; nothing is drawn, the walk along a path is
 // taken as done at once).  Reported: frames and actions of the phase.
@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMap = 3;
+constexpr int kMap = 2;
 
 struct GameDir {
     GameDir() {
@@ -42,7 +42,7 @@ struct GameDir {
 // The mission's units from the map's person and unit tables.
 bool PlaceUnits(C_FieldTaskInfo& info) {
     CTableFile persons, units;
-    if (!persons.Load("map/map03_person.csv") || !units.Load("map/map03_unit.csv")) return false;
+    if (!persons.Load("map/map02_person.csv") || !units.Load("map/map02_unit.csv")) return false;
     for (int row = 1; row < units.GetRowCount(); ++row) {
         int unit = -1;
         for (int col = 0; col < 4; ++col) {
@@ -94,7 +94,7 @@ struct Field {
     bool ok = false;
 };
 
-void BM_EnemyPhaseMap03(benchmark::State& state) {
+void BM_EnemyPhaseMap02(benchmark::State& state) {
     GameDir game;
     int frames = 0, actions = 0, units = 0;
     for (auto _ : state) {
@@ -102,7 +102,7 @@ void BM_EnemyPhaseMap03(benchmark::State& state) {
         g_Rand.SetSeed(20240601);
         auto field = std::make_unique<Field>();
         if (!field->ok) {
-            state.SkipWithError("map 03 and its unit tables are missing");
+            state.SkipWithError("map 02 and its unit tables are missing");
             return;
         }
         units = field->info.m_UnitList.GetCount();
@@ -116,7 +116,7 @@ void BM_EnemyPhaseMap03(benchmark::State& state) {
     state.counters["actions"] = actions;
     state.counters["units"] = units;
 }
-BENCHMARK(BM_EnemyPhaseMap03)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnemyPhaseMap02)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

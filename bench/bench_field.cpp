@@ -53,16 +53,16 @@ struct FieldFrame {
         InitDrawObjects(g_pD3DDevice);
         SetFixedDeviceState(g_pD3DDevice);
         party.Reset();
-        party.nMap = 3;
+        party.nMap = 2;
         info = std::make_unique<C_FieldTaskInfo>();
         info->m_pTaskController = &controller;
         info->m_pPartyData = &party;
         info->SetInputManager(&input);
-        info->m_MapData.LoadMapCsv(3);
+        info->m_MapData.LoadMapCsv(2);
         info->Reset();
         info->ResetRangeCells();
         // The mission's units, as the preparation places them.
-        CTableFile persons("map/map03_person.csv"), units("map/map03_unit.csv");
+        CTableFile persons("map/map02_person.csv"), units("map/map02_unit.csv");
         for (int row = 1; row < units.GetRowCount(); ++row) {
             int unit = -1;
             for (int col = 0; col < 4; ++col) {

@@ -26,8 +26,8 @@ struct Field {
         info = std::make_unique<C_FieldTaskInfo>();
         info->m_pTaskController = &tasks;
         info->m_pPartyData = &party;
-        party.nMap = 3;
-        info->m_MapData.LoadMapCsv(3);
+        party.nMap = 2;
+        info->m_MapData.LoadMapCsv(2);
         info->Reset();
         for (int i = 0; i < 24; ++i) {
             const int person = info->m_PersonList.AddPerson(PersonRecord::CreateFromType(i % 2 ? 10 : 20, 3, i % 2, i % 2, 1, 0));

@@ -65,7 +65,9 @@ struct Preparation {
         info->m_pTaskController = &controller;
         info->m_pPartyData = &party;
         info->SetInputManager(&input);
-        info->m_MapData.LoadMapCsv(3);
+        // The demo's 40 x 40 grid, drawn as a third map's (with the cost line and the roster).
+        info->m_MapData.LoadMapCsv(2);
+        info->m_MapData.num_map = 3;
         info->m_MapData.m_nLocateCost = 1000;
         for (int i = 0; i < 3; ++i) info->m_MapData.AddSortiePosition(7, 20 + 3 * i);
         SortieTroopEntry t;

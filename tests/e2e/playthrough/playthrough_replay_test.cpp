@@ -3,8 +3,11 @@
 // phases, the map held until the third turn), the save between chapters; then that
 // save loaded from the title, chapter one's story, its sortie preparation, its map
 // (a move, two enemy phases with their battles, the map won as the cavalry arrives),
-// the ending's staff roll and back to the title.  A second run loses a map: the last
-// hero falls in a battle, the game-over screen, the title.
+// the save after it; then that save loaded, chapter two's story, its preparation, its
+// map (a move and an attack with its 3D battle, an enemy phase with a battle, the map
+// won as the second turn begins), the ending's staff roll and back to the title.  A
+// second run loses a map: the last hero falls in a battle, the game-over screen, the
+// title.
 //
 // The replays are timed and their speed printed (frames per wall second); the game
 // itself runs at 60 frames per second of its own clock.
@@ -42,7 +45,7 @@ public:
     ~GameCopy() {
         if (const char* keep = std::getenv("VORMANT_PLAYTHROUGH_SHOTS"))
             for (const auto& e : fs::directory_iterator(dir_.path()))
-                if (e.path().extension() == ".png")
+                if (e.path().extension() == ".png" || e.path().extension() == ".dat")
                     fs::copy_file(e.path(), fs::path(keep) / e.path().filename(), fs::copy_options::overwrite_existing);
     }
 
@@ -213,10 +216,10 @@ std::string PrologueScript() {
     return Sorted(s.Text());
 }
 
-// The save loaded from the title to the end.  "LOAD GAME", the first slot; chapter
-// one's story fast-forwarded; the preparation: Sera placed beside Leon, the battle
-// started.  The briefing, the knight's line and the reminder of the controls are
-// clicked through.
+// The first save loaded from the title to the next save.  "LOAD GAME", the first slot;
+// chapter one's story fast-forwarded; the preparation: Sera placed beside Leon, the
+// battle started.  The briefing, the knight's line and the reminder of the controls
+// are clicked through.
 std::string ChapterOneScript() {
     Script s;
     s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 100);
@@ -245,23 +248,64 @@ std::string ChapterOneScript() {
     s.Click(2110, 320, 20);
     s.Shot(2600, "c_battle.png");
     // Turn 3: the cavalry arrives, the map is won; the story after it.
-    for (int f = 3580; f < 3830; f += 30) s.Click(f, 320, 20);
-    s.Shot(3880, "c_continued.png");
-    s.Click(3900, 320, 20);
-    // The staff roll, four times as fast with the button held; the end card.
-    s.Event(4020, "down left");
-    s.Shot(4360, "c_roll.png");
-    s.Shot(5120, "c_end.png");
-    s.Event(5390, "up left");
-    s.Click(5400, 320, 20);
-    // The title: its opening cut short, the menu.
-    s.Click(5540, 300, 300);
-    s.Shot(5600, "c_title.png");
-    s.Event(5610, "quit");
+    for (int f = 3580; f < 3760; f += 30) s.Click(f, 320, 20);
+    // The save between chapters: the second slot.
+    s.Click(3790, 320, 170);
+    s.Shot(3810, "c_saved.png");
+    s.Event(3820, "quit");
     return Sorted(s.Text());
 }
 
-TEST(PlaythroughReplay, ANewGamePlaysBothChaptersToTheStaffRollAndBackToTheTitle) {
+// The second save loaded from the title to the end.  "LOAD GAME", the second slot;
+// chapter two's story fast-forwarded; the preparation as in chapter one: Sera placed
+// beside Leon, the battle started.
+std::string ChapterTwoScript() {
+    Script s;
+    s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 165);
+    s.Click(160, 80, 100);
+    s.Event(170, "keydown LControl").Event(300, "keyup LControl");
+    s.Click(320, 60, MainRow(0));     // 編成
+    s.Click(345, 150, 32);            // 出撃地点A
+    s.Click(360, 476, 170);           // (新規追加)
+    s.Click(380, 270, TroopRow(1));   // セラ
+    s.RightClick(410, 600, 470).RightClick(425, 600, 470);
+    s.Click(445, 60, MainRow(4));     // 作戦開始
+    s.Click(475, 300, 126);           // はい
+    // Turn 1: Mina's line about the scouts clicked away.  Leon (the camera's unit)
+    // two cells north-west, next to the scouts; his attack, the target, OK: the battle.
+    s.Click(560, 320, 20);
+    s.Event(640, "move 320 240");
+    s.Click(700, 320, 268);
+    s.Click(740, 320, 160);
+    s.Click(870, 242, 279);
+    s.Click(930, 265, 241);
+    s.Click(1040, 359, 296);
+    s.Shot(1240, "d_battle.png");
+    // The struck unit's range cleared; the end of the turn.  The enemy phase: the
+    // scouts strike back, the garrison moves.
+    s.RightClick(1450, 200, 150);
+    s.EndTurn(1490);
+    s.Shot(1800, "d_enemy_battle.png");
+    // Turn 2 (from about 3350): the main force takes the gate, the map is won; the
+    // story after it.
+    s.Shot(3390, "d_won.png");
+    s.Click(3400, 320, 20).Click(3440, 320, 20);
+    s.Shot(3580, "d_continued.png");
+    s.Click(3600, 320, 20);
+    // The staff roll, four times as fast with the button held; the end card.
+    s.Event(3720, "down left");
+    s.Shot(4060, "d_roll.png");
+    s.Shot(4820, "d_end.png");
+    s.Event(5090, "up left");
+    s.Click(5100, 320, 20);
+    // The title: its opening cut short, the menu.
+    s.Click(5240, 300, 300);
+    s.Shot(5300, "d_title.png");
+    s.Event(5310, "quit");
+    return Sorted(s.Text());
+}
+
+TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle) {
     GameCopy game;
     // Part one: the prologue, to the save between chapters.
     RunResult r = game.Play(PrologueScript(), "new game to the first save");
@@ -292,23 +336,58 @@ TEST(PlaythroughReplay, ANewGamePlaysBothChaptersToTheStaffRollAndBackToTheTitle
     expected[0].nChapter = 1;
     expected[0].strSaveType = ChapterSave;
     expected[0].nDifficulty = 3;
+    EXPECT_EQ(game.Bytes("SaveIndex.dat"), CArchiveManager::BuildIndexBytes(expected));
+
+    // Part two: from that save to the save after chapter one.
+    const std::vector<unsigned char> first = game.Bytes("Save0.dat");
+    r = game.Play(ChapterOneScript(), "first save to the second");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("frames: 3820"), std::string::npos) << r.output;
+    EXPECT_EQ(game.ErrorLog(), "");
+    EXPECT_TRUE(game.Shot("c_battle.png", 0, 320, 640, 160, "chapter1_battle_panels"));
+    // The first save is as it was; the second row holds chapter two's.
+    EXPECT_EQ(game.Bytes("Save0.dat"), first);
+    slot = game.ReadSlot(1);
+    ASSERT_TRUE(slot.loaded);
+    EXPECT_EQ(slot.type, ChapterSave);
+    EXPECT_EQ(slot.chapter, "2");
+    EXPECT_EQ(slot.difficulty, "3");
+    EXPECT_FALSE(slot.hasField);
+    EXPECT_EQ(slot.party.nMap, 2);
+    EXPECT_EQ(slot.party.nMoney, 1800);
+    ASSERT_EQ(slot.party.m_Heros.size(), 5u);
+    EXPECT_EQ(slot.party.m_Heros[0].m_typeID, 5);   // Leon
+    EXPECT_EQ(slot.party.m_Heros[1].m_typeID, 2);   // Sera
+    EXPECT_EQ(slot.party.m_Heros[2].m_typeID, 3);   // Gard
+    EXPECT_EQ(slot.party.m_Heros[3].m_typeID, 4);   // Mina
+    EXPECT_EQ(slot.party.m_Heros[4].m_typeID, 31);  // Zaira, since chapter one's end
+    for (int i = 2; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
+    expected[1].nChapter = 2;
+    expected[1].strSaveType = ChapterSave;
+    expected[1].nDifficulty = 3;
     const std::vector<unsigned char> index = game.Bytes("SaveIndex.dat");
     EXPECT_EQ(index, CArchiveManager::BuildIndexBytes(expected));
 
-    // Part two: from that save to the title.
-    r = game.Play(ChapterOneScript(), "first save to the title");
+    // Part three: from that save to the title.
+    const std::vector<unsigned char> second = game.Bytes("Save1.dat");
+    r = game.Play(ChapterTwoScript(), "second save to the title");
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 5610"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("frames: 5310"), std::string::npos) << r.output;
     EXPECT_EQ(game.ErrorLog(), "");
-    EXPECT_TRUE(game.Shot("c_battle.png", 0, 320, 640, 160, "chapter1_battle_panels"));
-    EXPECT_TRUE(game.Shot("c_continued.png", 0, 440, 240, 40, "to_be_continued"));
-    EXPECT_TRUE(game.Shot("c_roll.png", 160, 0, 320, 480, "staff_roll"));
-    EXPECT_TRUE(game.Shot("c_end.png", 480, 380, 160, 100, "end_card"));
-    EXPECT_TRUE(game.Shot("c_title.png", 400, 270, 230, 175, "title_menu"));
-    // Nothing saved on the way: the first save and its summary are as they were.
-    EXPECT_EQ(game.ReadSlot(0).chapter, "1");
+    EXPECT_TRUE(game.Shot("d_battle.png", 0, 320, 640, 160, "chapter2_battle_panels"));
+    // The scouts' counter-attack in the enemy phase: Leon defends.
+    EXPECT_TRUE(game.Shot("d_enemy_battle.png", 0, 320, 640, 160, "chapter2_enemy_battle_panels"));
+    // The second turn's line: the gate is taken, the map won.
+    EXPECT_TRUE(game.Shot("d_won.png", 0, 400, 460, 80, "chapter2_won"));
+    EXPECT_TRUE(game.Shot("d_continued.png", 0, 440, 240, 40, "to_be_continued"));
+    EXPECT_TRUE(game.Shot("d_roll.png", 160, 0, 320, 480, "staff_roll"));
+    EXPECT_TRUE(game.Shot("d_end.png", 480, 380, 160, 100, "end_card"));
+    EXPECT_TRUE(game.Shot("d_title.png", 400, 270, 230, 175, "title_menu"));
+    // Nothing saved on the way: the saves and their summary are as they were.
+    EXPECT_EQ(game.Bytes("Save0.dat"), first);
+    EXPECT_EQ(game.Bytes("Save1.dat"), second);
     EXPECT_EQ(game.Bytes("SaveIndex.dat"), index);
-    for (int i = 1; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
+    for (int i = 2; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
 }
 
 // ---- a map lost -------------------------------------------------------------------------

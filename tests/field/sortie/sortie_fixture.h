@@ -58,7 +58,9 @@ protected:
         info_->m_pPartyData = &party_;
         info_->SetInputManager(&in_);
         CMapData& map = info_->m_MapData;
-        ASSERT_TRUE(map.LoadMapCsv(3));  // the grid of the mission tables, so that a saved field holds together
+        // The demo's 40 x 40 grid (chapter two's), so that a saved field holds together; the
+        // mission counts as a third map, where the hub shows the cost line and the roster.
+        ASSERT_TRUE(map.LoadMapCsv(2));
         map.num_map = 3;
         map.m_nMaxHero = 3;
         map.m_nMinHero = 1;
