@@ -33,6 +33,8 @@ endfunction()
 function(vormant_add_test_program name area files)
   add_executable(${name} ${files})
   target_link_libraries(${name} PRIVATE vormant_game vormant_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_options(${name} PRIVATE ${VORMANT_TEST_OPT})
+  target_precompile_headers(${name} REUSE_FROM vormant_test_pch)
   target_compile_definitions(${name} PRIVATE
     VORMANT_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VORMANT_GAME_DIR="${VORMANT_GAME_DIR}"
     VORMANT_BINARY_DIR="${CMAKE_BINARY_DIR}")

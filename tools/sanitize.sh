@@ -8,7 +8,7 @@ root=$PWD
 . tools/common.sh
 vormant_install_missing
 jobs=${SANITIZE_JOBS:-$(nproc 2>/dev/null || echo 2)}
-flags="-O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
+flags="-O1 -g1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 launcher=()
 if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)

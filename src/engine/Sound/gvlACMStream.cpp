@@ -11,9 +11,6 @@
 
 namespace {
 
-uint32_t ReadU32(const unsigned char* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // MPEG-1 bit rates in kbit/s by layer (1 to 3) and index; 0 marks the free and the
 // forbidden index.
@@ -78,11 +75,11 @@ int CACMStream::ParseRiff() {
     const size_t size = m_vBlock.size() >= 2 ? m_vBlock.size() - 2 : 0;
     const unsigned char* b = m_vBlock.data();
     if (size < 12 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0) return 2;
-    const uint64_t end = std::min<uint64_t>(size, uint64_t(ReadU32(b + 4)) + 8);
+    const uint64_t end = std::min<uint64_t>(size, uint64_t(ReadRiffU32(b + 4)) + 8);
     bool haveFormat = false, haveData = false;
     uint64_t at = 12;
     while (at + 8 <= end && !(haveFormat && haveData)) {
-        const uint64_t chunk = ReadU32(b + at + 4);
+        const uint64_t chunk = ReadRiffU32(b + at + 4);
         const uint64_t body = at + 8;
         if (!haveFormat && std::memcmp(b + at, "fmt ", 4) == 0) {
             if (chunk < 16 || body + chunk > end) return 3;

@@ -1,11 +1,17 @@
 #pragma once
 // Decoders that turn one sound file into PCM for the sound channels.
+#include <cstdint>
 #include <string>
 
 #include "audio/wave_format.h"
 
 // The format record a stream reports (PCM for what Read delivers).
 using WAVEFORMATEX = audio::WaveFormat;
+
+// A little-endian 32-bit value of a RIFF header.
+inline uint32_t ReadRiffU32(const unsigned char* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 class ISoundStream {
 public:

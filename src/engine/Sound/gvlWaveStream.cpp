@@ -7,12 +7,6 @@
 #include "File/gvlFilePack.h"
 #include "log/ErrorLog.h"
 
-namespace {
-uint32_t ReadU32(const unsigned char* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-}  // namespace
-
 int CWaveStream::Open(const char* path) {
     Close();
     if (!CFilePack::LoadFile(path ? path : "", m_vBytes)) {
@@ -35,13 +29,13 @@ int CWaveStream::ParseHeader() {
         return 2;
     }
     // The chunks end at the RIFF size or the end of the file, whichever comes first.
-    const uint64_t end = std::min<uint64_t>(b.size(), uint64_t(ReadU32(b.data() + 4)) + 8);
+    const uint64_t end = std::min<uint64_t>(b.size(), uint64_t(ReadRiffU32(b.data() + 4)) + 8);
     bool haveFormat = false, haveData = false;
     uint64_t dataOffset = 0, dataSize = 0, declaredDataSize = 0;
     uint64_t at = 12;
     while (at + 8 <= end && !(haveFormat && haveData)) {
         const unsigned char* id = b.data() + at;
-        const uint64_t size = ReadU32(b.data() + at + 4);
+        const uint64_t size = ReadRiffU32(b.data() + at + 4);
         const uint64_t body = at + 8;
         if (!haveFormat && std::memcmp(id, "fmt ", 4) == 0) {
             if (size < 16 || body + size > end) {

@@ -361,6 +361,32 @@ TEST(SkillTexts, KindLabelsIconsAndRows) {
     EXPECT_EQ(GetSkillNameById(&id), "ファイア");
 }
 
+TEST(SkillTexts, AKindOutsideTheTableIsLoggedAndStaysWithinTheSixLabels) {
+    CTableFile table;
+    const std::string rows = std::string(menutest::kMenuSkills) +
+                             "20,曲がる矢,1,5,80,0,0,2,3,0,0,1,0,0,0,0,0,0,0,道のない矢です。\r\n"
+                             "21,無の術,2,0,80,0,0,1,2,0,0,1,0,0,0,0,0,0,1,道のない術です。\r\n"
+                             "22,双槍,0,0,80,0,0,1,1,0,0,2,0,0,0,0,0,0,0,旗の値が 1 でない槍です。\r\n";
+    table.LoadFromBytes(reinterpret_cast<const unsigned char*>(rows.data()), rows.size());
+    g_SkillData.LoadRows(table.m_vRows);
+    struct Case {
+        int skill;
+        const char* label;
+        bool logged;
+    } cases[] = {{20, "放射", true}, {21, "直魔", true}, {22, "斬撃", false}};
+    for (const Case& c : cases) {
+        g_ErrorLog.Printf("-");
+        EXPECT_EQ(GetSkillKindLabel(c.skill), c.label) << c.skill;
+        const int index = GetSkillKindLabelIndex(c.skill);
+        EXPECT_GE(index, 0);
+        EXPECT_LT(index, 6);
+        EXPECT_EQ(g_ErrorLog.GetLastText().find("種類の表にありません") != std::string::npos, c.logged) << c.skill;
+    }
+    // The row of such a skill is built without reading outside the labels.
+    EXPECT_NE(MakeStatusSkillRow(20).find("放射"), std::string::npos);
+    menutest::LoadMenuSkills();
+}
+
 // ---- status window ---------------------------------------------------------------------------------
 
 TEST(StatusTexts, ConditionText) {

@@ -288,6 +288,11 @@ TEST_F(OperateMenuTest, HelpFollowsThePointer) {
     Move(50, 110);
     Frame();
     EXPECT_EQ(m->m_nCursor, 0);
+    // The place's help names the input the panel takes: a second click on the same
+    // place (two clicks however far apart), not a double click.
+    EXPECT_EQ(m->m_Instruct.GetText(), CTaskOperateUnitMenu::GetHelpText(0));
+    EXPECT_NE(CTaskOperateUnitMenu::GetHelpText(0).find("同じ場所をもう一度クリック"), std::string::npos);
+    EXPECT_EQ(CTaskOperateUnitMenu::GetHelpText(0).find("ダブルクリック"), std::string::npos);
 }
 
 }  // namespace
