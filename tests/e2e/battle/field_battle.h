@@ -1,0 +1,335 @@
+#pragma once
+// Battles started from the field by a player's command, played through vormant-replay:
+// a field save of chapter 0 puts a unit of the demo's people beside the first enemy
+// unit (and, for support spells, a wounded friend beside it), the replay loads it,
+// gives the command with clicks, and saves again from the field menu once the battle
+// is over, so that the test reads the results back from the save.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <stb_image.h>
+
+#include "FieldScene.h"
+#include "PartyData.h"
+#include "PersonData.h"
+#include "game_copy.h"
+#include "golden.h"
+#include "save/ArchiveManager.h"
+
+namespace fieldbattle {
+
+namespace fs = std::filesystem;
+
+// Keeps its pictures where VORMANT_BATTLE_SHOTS names a folder (for looking).
+class GameCopy : public testsupport::GameCopy {
+public:
+    explicit GameCopy(std::string tag = "") : tag_(std::move(tag)) {}
+    ~GameCopy() {
+        if (const char* keep = std::getenv("VORMANT_BATTLE_SHOTS"))
+            for (const auto& e : fs::directory_iterator(dir_.path()))
+                if (e.path().extension() == ".png")
+                    fs::copy_file(e.path(), fs::path(keep) / (tag_ + e.path().filename().string()),
+                                  fs::copy_options::overwrite_existing);
+    }
+    // The part (x, y, w, h) of a screenshot as opaque ARGB; empty when unreadable.
+    std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
+        int iw = 0, ih = 0, n = 0;
+        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
+        std::vector<uint32_t> out;
+        if (!rgba) return out;
+        if (x >= 0 && y >= 0 && x + w <= iw && y + h <= ih)
+            for (int j = 0; j < h; ++j)
+                for (int i = 0; i < w; ++i) {
+                    const unsigned char* p = rgba + 4 * (size_t(y + j) * iw + (x + i));
+                    out.push_back(0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[2]));
+                }
+        stbi_image_free(rgba);
+        return out;
+    }
+    ::testing::AssertionResult Shot(const std::string& file, int x, int y, int w, int h,
+                                    const std::string& golden) const {
+        const std::vector<uint32_t> p = Crop(file, x, y, w, h);
+        if (p.empty()) return ::testing::AssertionFailure() << "no picture " << file;
+        return testsupport::MatchesGolden("e2e/battle/" + golden, p.data(), w, h);
+    }
+
+private:
+    std::string tag_;
+};
+
+// Where the camera looks when the save is loaded, where the acting unit stands, the
+// enemy it strikes and the friend a support spell heals.
+constexpr int kCameraX = 2, kCameraY = 9;
+constexpr int kActorX = 3, kActorY = 9;
+constexpr int kEnemyX = 3, kEnemyY = 8;
+constexpr int kFriendX = 4, kFriendY = 9;
+
+struct Layout {
+    std::vector<int> actor;         // person types of the acting unit, front first
+    int level = 10;
+    int actorX = kActorX, actorY = kActorY;
+    int charge = 0;                 // cannon charge of the acting unit
+    std::vector<int> wounded;       // person types of a wounded friend (none when empty)
+    int woundedHP = 3;              // the friend's members' HP
+};
+
+// Members' HP of the units at the actor's, the enemy's and the friend's cells.
+struct Outcome {
+    std::vector<int> actor, enemy, wounded;
+};
+
+inline std::vector<int> MemberHP(const C_FieldTaskInfo& info, int x, int y) {
+    std::vector<int> hp;
+    const int u = info.m_UnitList.FindUnitAt(x, y);
+    if (u >= 0)
+        for (int j = 0; j < info.m_UnitList.GetMemberCount(u); ++j) hp.push_back(info.m_UnitList.GetMemberHP(u, j));
+    return hp;
+}
+
+// Writes the field save of `layout` into slot 1 of `folder` and gives the HP as saved.
+inline Outcome WriteSave(const std::string& folder, const Layout& layout) {
+    testsupport::ScopedCurrentDir cd(folder);
+    CArchiveManager::DestroyInstance();
+    CPartyData party;
+    party.Reset();
+    SetDifficulty(party.Difficulty, 3);
+    CStringMap record;
+    Outcome before;
+    {
+        C_FieldScene scene(&party);
+        C_FieldTaskInfo& info = scene.GetFieldInfo();
+        int unit = -1;
+        for (int type : layout.actor) {
+            PersonRecord p = PersonRecord::CreateFromType(type, layout.level, 1, 1, 1, 0);
+            p.nMP = 99;
+            const int person = info.m_PersonList.AddPerson(p);
+            if (unit < 0) unit = info.m_UnitList.AddUnitAt(person, layout.actorX, layout.actorY);
+            else info.m_UnitList.AddMember(unit, person);
+        }
+        info.m_UnitList.SetCharge(unit, layout.charge);
+        int friendUnit = -1;
+        for (int type : layout.wounded) {
+            PersonRecord p = PersonRecord::CreateFromType(type, layout.level, 1, 1, 1, 0);
+            const int person = info.m_PersonList.AddPerson(p);
+            if (friendUnit < 0) friendUnit = info.m_UnitList.AddUnitAt(person, kFriendX, kFriendY);
+            else info.m_UnitList.AddMember(friendUnit, person);
+        }
+        if (friendUnit >= 0)
+            for (int j = 0; j < info.m_UnitList.GetMemberCount(friendUnit); ++j)
+                info.m_UnitList.SetMemberHP(friendUnit, j, layout.woundedHP);
+        for (int u = 0; u < info.m_UnitList.GetCount(); ++u)
+            if (!info.m_UnitList.IsFriend(u)) {
+                info.m_UnitList.SetUnitPosition(u, kEnemyX, kEnemyY);
+                break;
+            }
+        info.m_fCameraX = float(kCameraX);
+        info.m_fCameraY = float(kCameraY);
+        info.m_nHoverX = kCameraX;
+        info.m_nHoverY = kCameraY;
+        info.m_nTurn = 1;
+        info.IsInterMission = false;  // the player's phase, not the sortie
+        before.actor = MemberHP(info, layout.actorX, layout.actorY);
+        before.enemy = MemberHP(info, kEnemyX, kEnemyY);
+        before.wounded = MemberHP(info, kFriendX, kFriendY);
+        record = info.Save();
+    }
+    CArchiveManager::DestroyInstance();
+    CArchiveManager::CreateInstance();
+    CArchiveManager* manager = CArchiveManager::GetInstance();
+    manager->ClearArchives();
+    manager->ClearCurrentArchive();
+    manager->SetArchive(PartyDataKey, party.Save());
+    manager->SetArchive(FieldTaskInfoKey, record);
+    manager->SetString(SaveFileChapterKey, std::to_string(party.nMap));
+    manager->SetString(SaveFileDiffKey, std::to_string(party.Difficulty));
+    manager->SetString(SaveFileTypeKey, FieldSave);
+    EXPECT_TRUE(manager->Save(0));
+    CArchiveManager::DestroyInstance();
+    return before;
+}
+
+// The HP in the save of slot 1 (empty lists when it cannot be read), and the turn flag
+// of the acting unit.
+inline Outcome ReadSave(const std::string& folder, const Layout& layout, bool* acted = nullptr) {
+    testsupport::ScopedCurrentDir cd(folder);
+    Outcome after;
+    CArchiveManager::DestroyInstance();
+    CArchiveManager::CreateInstance();
+    CArchiveManager* manager = CArchiveManager::GetInstance();
+    if (manager->Load(0) && manager->HasArchive(FieldTaskInfoKey)) {
+        // Taken out first: the field scene takes what it finds in the manager.
+        CStringMap partyRecord = manager->GetArchive(PartyDataKey, false);
+        CStringMap fieldRecord = manager->GetArchive(FieldTaskInfoKey, false);
+        CArchiveManager::DestroyInstance();
+        CPartyData party;
+        party.Reset();
+        party.Load(partyRecord);
+        C_FieldScene scene(&party);
+        C_FieldTaskInfo& info = scene.GetFieldInfo();
+        info.Load(fieldRecord);
+        after.actor = MemberHP(info, layout.actorX, layout.actorY);
+        after.enemy = MemberHP(info, kEnemyX, kEnemyY);
+        after.wounded = MemberHP(info, kFriendX, kFriendY);
+        const int u = info.m_UnitList.FindUnitAt(layout.actorX, layout.actorY);
+        if (acted) *acted = u >= 0 && info.m_UnitList.IsActEnd(u);
+    }
+    CArchiveManager::DestroyInstance();
+    return after;
+}
+
+inline int Sum(const std::vector<int>& v) {
+    int s = 0;
+    for (int x : v) s += x;
+    return s;
+}
+
+// ---- the clicks ----------------------------------------------------------------------
+
+// "LOAD GAME", the first slot, and "resume"; the field from frame 150 on.
+inline std::string LoadFirstSlot() {
+    return "60 move 300 300\n61 down left\n62 up left\n"
+           "90 move 500 330\n100 down left\n101 up left\n"
+           "120 move 320 100\n121 down left\n122 up left\n"
+           "140 move 215 200\n141 down left\n142 up left\n"
+           "150 move 320 240\n";
+}
+
+// The centre of a cell on the screen with the camera on (cx, cy).
+inline int CellX(int x, int y, int cx, int cy) { return 320 + 56 * (x - cx) - 56 * (y - cy); }
+inline int CellY(int x, int y, int cx, int cy) { return 240 + 28 * (x - cx) + 28 * (y - cy) + 28; }
+
+inline std::string Click(int frame, int x, int y, const char* button = "left") {
+    return std::to_string(frame) + " move " + std::to_string(x) + " " + std::to_string(y) + "\n" +
+           std::to_string(frame + 10) + " down " + button + "\n" + std::to_string(frame + 11) + " up " + button +
+           "\n";
+}
+
+inline std::string Shot(int frame, const std::string& file) {
+    return std::to_string(frame) + " screenshot " + file + "\n";
+}
+
+}  // namespace fieldbattle
+
+namespace fieldbattle {
+
+enum class Command { Attack, Support, Cannon };
+
+// One battle given from the field: who acts, the command, the skill and the pictures.
+struct Case {
+    const char* name;                 // for the messages and the golden's name
+    Layout layout;
+    Command command = Command::Attack;
+    int row = 0;                      // skill row: 0 keeps the one the menu chose
+    bool single = false;              // the chosen spell asks for its target
+    int look = 0;                     // the frame of the battle's picture "look.png"
+    bool golden = false;              // compared with its golden image
+    bool all = false;                 // every member on the other side is struck (or healed)
+    bool movesAfter = false;          // the unit may still move after its blow
+};
+
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+// The part of the battle's 3D view that the pictures compare: both sides and the
+// space between them.
+constexpr int kViewX = 120, kViewY = 20, kViewW = 400, kViewH = 280;
+
+// The battle is over and the field back by this frame; the replay ends at the other.
+constexpr int kSaveFrame = 1000;
+constexpr int kQuitFrame = kSaveFrame + 200;
+
+// The whole replay of a case: the load, the command, pictures at `shots`, and the
+// save from the field menu after the battle (a right click ends a move that the unit
+// may still make; another one opens the menu).
+inline std::string Script(const Case& c) {
+    std::string s = LoadFirstSlot();
+    const int ax = CellX(c.layout.actorX, c.layout.actorY, kCameraX, kCameraY);
+    const int ay = CellY(c.layout.actorX, c.layout.actorY, kCameraX, kCameraY);
+    s += Click(210, ax, ay);
+    s += Click(250, ax, ay);
+    // From here the camera is on the acting unit.
+    const int ex = CellX(kEnemyX, kEnemyY, c.layout.actorX, c.layout.actorY);
+    const int ey = CellY(kEnemyX, kEnemyY, c.layout.actorX, c.layout.actorY);
+    if (c.command == Command::Cannon) {
+        s += Click(300, 321, 279);                    // CANNON
+        s += Click(340, 100, 88 + 158 * c.row / 10);  // the spell in the skill list
+        s += Click(390, ex, ey);                      // the enemy's cell
+    } else {
+        if (c.command == Command::Attack) {
+            s += Click(300, 242, 279);  // ATTACK
+            s += Click(350, ex, ey);
+        } else {
+            s += Click(300, 241, 304);  // SUPPORT
+            s += Click(350, CellX(kFriendX, kFriendY, c.layout.actorX, c.layout.actorY),
+                       CellY(kFriendX, kFriendY, c.layout.actorX, c.layout.actorY));
+        }
+        if (c.row > 0) {
+            s += Click(400, 190, 89);  // the skill line of the battle confirmation
+            s += Click(440, 100, 88 + 158 * c.row / 10);
+            if (c.single) s += Click(470, 398, 75);  // the first member on the other side
+        }
+        s += Click(500, 359, 296);  // OK
+    }
+    s += Shot(c.look, "look.png");
+    if (c.movesAfter) s += Click(kSaveFrame - 40, 480, 150, "right");  // the move after the blow: none
+    s += Click(kSaveFrame, 480, 150, "right");  // the field menu, from an empty cell
+    s += Click(kSaveFrame + 80, 80, 76);    // "セーブ"
+    s += Click(kSaveFrame + 120, 320, 100); // the first slot
+    s += Click(kSaveFrame + 160, 270, 210); // "はい": over the save that was loaded
+    s += Shot(kSaveFrame + 195, "saved.png");
+    s += std::to_string(kQuitFrame) + " quit\n";
+    return s;
+}
+
+}  // namespace fieldbattle
+
+namespace fieldbattle {
+
+// Plays a case and checks what every case shares: the replay ran to its end, every
+// effect the battle asked for exists, the picture shows the battle (its black band
+// under the 3D view; its golden when the case has one), and the field's save holds
+// the battle's result.
+inline void Play(const Case& c) {
+    GameCopy game(std::string(c.name) + "_");
+    const Outcome before = WriteSave(game.path(), c.layout);
+    const testsupport::ReplayResult r = game.Replay(Script(c));
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("frames: " + std::to_string(kQuitFrame)), std::string::npos) << r.output;
+    const std::string log = game.ErrorLog();
+    EXPECT_EQ(log.find(reinterpret_cast<const char*>(u8"戦闘エフェクト")), std::string::npos) << log;
+    const std::vector<uint32_t> band = game.Crop("look.png", 0, 470, 8, 8);
+    ASSERT_EQ(band.size(), 64u);
+    for (uint32_t p : band) EXPECT_EQ(p & 0xFFFFFF, 0u);
+    if (c.golden) {
+        EXPECT_TRUE(game.Shot("look.png", kViewX, kViewY, kViewW, kViewH, c.name));
+    }
+
+    bool acted = false;
+    Outcome after = ReadSave(game.path(), c.layout, &acted);
+    EXPECT_TRUE(acted);
+    // A member who fell leaves the unit (and the unit goes when all fell): the fallen
+    // count as HP 0 after the survivors, who keep their order.
+    ASSERT_LE(after.enemy.size(), before.enemy.size());
+    const size_t survivors = after.enemy.size();
+    after.enemy.resize(before.enemy.size(), 0);
+    ASSERT_EQ(after.wounded.size(), before.wounded.size());
+    if (c.command == Command::Support) {
+        EXPECT_GT(Sum(after.wounded), Sum(before.wounded));
+        EXPECT_EQ(Sum(after.enemy), Sum(before.enemy));
+        for (size_t j = 0; c.all && j < after.wounded.size(); ++j) {
+            EXPECT_GT(after.wounded[j], before.wounded[j]) << j;
+        }
+    } else {
+        EXPECT_LT(Sum(after.enemy), Sum(before.enemy));
+        const int most = *std::max_element(before.enemy.begin(), before.enemy.end());
+        for (size_t j = 0; c.all && j < after.enemy.size(); ++j) {
+            EXPECT_LT(after.enemy[j], survivors == before.enemy.size() ? before.enemy[j] : most) << j;
+        }
+    }
+}
+
+}  // namespace fieldbattle
