@@ -25,7 +25,7 @@ if [ ! -d build/game/map ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVORMANT_PACK_CONTENT=ON >/dev/null
     cmake --build build -j"$build_jobs" --target vormant_content vormant_content_packed >/dev/null
 fi
-cmake -S . -B build-fuzz -DVORMANT_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build-fuzz -DVORMANT_FUZZ=ON -DCMAKE_BUILD_TYPE=${FUZZ_BUILD_TYPE:-RelWithDebInfo} \
       -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >build-fuzz.log 2>&1 || { cat build-fuzz.log; exit 1; }
 if ! cmake --build build-fuzz -j"$build_jobs" >>build-fuzz.log 2>&1; then
     grep -E "error" build-fuzz.log | head -20
@@ -76,10 +76,10 @@ for p in "${pids[@]}"; do wait "$p" || true; done
 printf '%-9s %10s %8s %8s %7s  %s\n' target runs exec/s cov ft result
 for t in "${names[@]}"; do
     log=fuzz/logs/$t.log
-    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
-    speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
-    cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || echo '?')
-    ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || echo '?')
+    runs=$(grep -a -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -a -o '[0-9]*$' || echo '?')
+    speed=$(grep -a -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -a -o '[0-9]*$' || echo '?')
+    cov=$(grep -a -o 'cov: [0-9]*' "$log" | tail -1 | grep -a -o '[0-9]*' || echo '?')
+    ft=$(grep -a -o 'ft: [0-9]*' "$log" | tail -1 | grep -a -o '[0-9]*' || echo '?')
     if ls fuzz/findings/"$t"-* >/dev/null 2>&1; then
         result="FINDINGS: $(ls fuzz/findings/"$t"-* | tr '\n' ' ')"
         status=1

@@ -6,6 +6,10 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
 #include <cstring>
 
 #include "log/ErrorLog.h"
@@ -20,7 +24,81 @@ template <typename F>
 void Bind(void* module, const char* name, F& out) {
     out = reinterpret_cast<F>(dlsym(module, name));
 }
+
+// The page checksum: CRC-32 with the polynomial 0x04C11DB7, unreflected, from zero.
+uint32_t PageCrc(const unsigned char* p, size_t n) {
+    static const auto table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t r = i << 24;
+            for (int k = 0; k < 8; ++k) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
+            t[i] = r;
+        }
+        return t;
+    }();
+    uint32_t crc = 0;
+    for (size_t i = 0; i < n; ++i) crc = (crc << 8) ^ table[((crc >> 24) ^ p[i]) & 0xFF];
+    return crc;
+}
+
+uint32_t Le32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 }  // namespace
+
+// The decoder library trusts a damaged page sequence too far (pages of another stream
+// or out of order can make it copy a negative length while seeking), so a music file
+// is checked whole before it is handed over: one logical stream of intact pages, in
+// order, from its first page to its last.
+bool CheckOggPages(const std::vector<unsigned char>& b, std::string& why) {
+    size_t at = 0;
+    uint32_t serial = 0, expected = 0;
+    bool continued = false;
+    while (at < b.size()) {
+        if (b.size() - at < 27 || std::memcmp(&b[at], "OggS", 4) != 0 || b[at + 4] != 0) {
+            why = "no page at byte " + std::to_string(at);
+            return false;
+        }
+        const unsigned char flags = b[at + 5];
+        const size_t segments = b[at + 26];
+        if (b.size() - at < 27 + segments) {
+            why = "page cut short at byte " + std::to_string(at);
+            return false;
+        }
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i) body += b[at + 27 + i];
+        const size_t length = 27 + segments + body;
+        if (b.size() - at < length) {
+            why = "page cut short at byte " + std::to_string(at);
+            return false;
+        }
+        std::vector<unsigned char> page(b.begin() + at, b.begin() + at + length);
+        const uint32_t stored = Le32(&page[22]);
+        std::memset(&page[22], 0, 4);
+        if (PageCrc(page.data(), page.size()) != stored) {
+            why = "page checksum wrong at byte " + std::to_string(at);
+            return false;
+        }
+        const bool first = at == 0;
+        const uint32_t pageSerial = Le32(&b[at + 14]);
+        const uint32_t sequence = Le32(&b[at + 18]);
+        if (first) serial = pageSerial;
+        if (bool(flags & 2) != first || pageSerial != serial || sequence != expected ||
+            bool(flags & 1) != continued || (flags & ~7u) != 0) {
+            why = "pages out of order at byte " + std::to_string(at);
+            return false;
+        }
+        continued = segments > 0 && b[at + 27 + segments - 1] == 255;
+        ++expected;
+        at += length;
+        if (flags & 4) break;
+    }
+    if (at != b.size() || expected == 0) {
+        why = at != b.size() ? "data after the last page" : "no pages";
+        return false;
+    }
+    return true;
+}
 
 VorbisLibrary& VorbisLibrary::Instance() {
     // Kept to the very end: streams may be closed during static destruction.
@@ -73,6 +151,16 @@ int CVorbisStream::Open(const char* path) {
         SOUND_CHECK_FAILED("no Ogg Vorbis decoder for: " + name);
         return 2;
     }
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[65536];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+    std::string why;
+    if (!CheckOggPages(bytes, why)) {
+        std::fclose(file);
+        SOUND_CHECK_FAILED("damaged Ogg file (" + why + "): " + name);
+        return 2;
+    }
+    std::rewind(file);
     m_pState = std::make_unique<OggVorbis_File>();
     std::memset(m_pState.get(), 0, sizeof(OggVorbis_File));
     if (lib.ov_open(file, m_pState.get(), nullptr, 0) != 0) {

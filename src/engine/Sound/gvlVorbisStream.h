@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Sound/gvlSoundStream.h"
 
@@ -35,6 +36,10 @@ public:
     double (*ov_time_tell)(OggVorbis_File*) = nullptr;
     double (*ov_time_total)(OggVorbis_File*, int) = nullptr;
 };
+
+// Whether the bytes are one logical Ogg stream of intact pages in order, from its first
+// page to its last; `why` names the first fault.
+bool CheckOggPages(const std::vector<unsigned char>& bytes, std::string& why);
 
 class CVorbisStream : public ISoundStream {
 public:

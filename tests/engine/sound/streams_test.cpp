@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
 
@@ -356,6 +359,45 @@ TEST_F(SoundStreams, BadOggFilesAreRefused) {
     EXPECT_EQ(s.Open("text.ogg"), 2);
     EXPECT_NE(g_ErrorLog.GetLastText().find("text.ogg"), std::string::npos);
     EXPECT_EQ(CreateSoundStream("text.ogg"), nullptr);
+    // Damaged files that once broke the decoder library: pages of two streams, out of
+    // order, refused before the library sees them.
+    for (const char* file : {"header_leak_in_decoder.ogg", "pages_of_two_streams_seek.ogg"}) {
+        std::ifstream in(std::string(VORMANT_SOURCE_DIR "/fuzz/inputs/ogg/") + file, std::ios::binary);
+        soundtest::WriteFile("cut.ogg", std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
+        EXPECT_EQ(s.Open("cut.ogg"), 2) << file;
+        EXPECT_NE(g_ErrorLog.GetLastText().find("damaged Ogg file"), std::string::npos) << file;
+    }
+}
+
+TEST_F(SoundStreams, OggPagesAreCheckedWholeBeforeDecoding) {
+    const std::vector<uint8_t> tone = soundtest::EncodeOgg(soundtest::Tone(0.5));
+    std::string why;
+    ASSERT_TRUE(CheckOggPages(tone, why)) << why;
+    // The second page begins after the first page's header, lacing values and body.
+    const size_t second = 27 + tone[26] + [&] {
+        size_t body = 0;
+        for (size_t i = 0; i < tone[26]; ++i) body += tone[27 + i];
+        return body;
+    }();
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<uint8_t>&)> damage;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"a flipped body byte", [](auto& b) { b[b.size() / 2] ^= 0x40; }, "checksum"},
+        {"the last page cut", [](auto& b) { b.resize(b.size() - 7); }, "cut short"},
+        {"bytes after the end", [](auto& b) { b.insert(b.end(), {'O', 'g', 'g'}); }, "after the last page"},
+        {"the first page twice", [&](auto& b) { b.insert(b.begin() + second, tone.begin(), tone.begin() + second); },
+         "out of order"},
+        {"no pages", [](auto& b) { b.clear(); }, "no pages"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = tone;
+        c.damage(bytes);
+        EXPECT_FALSE(CheckOggPages(bytes, why)) << c.what;
+        EXPECT_NE(why.find(c.fault), std::string::npos) << c.what << ": " << why;
+    }
 }
 
 TEST_F(SoundStreams, WithoutTheVorbisLibraryOggFilesFailToOpen) {

@@ -3,6 +3,7 @@
 // runs (the event must not write into the raiser's freed memory).
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -53,7 +54,11 @@ public:
 class EventTaskTest : public ::testing::Test {
 protected:
     void SetUp() override { fieldtest::SetGrid(f.info, 6, 6); }
-    void TearDown() override { KeptRaiser::FreeKept(); }
+    void TearDown() override {
+        // Raisers still on the list are deleted (and kept) first, then freed.
+        f.controller.KillTaskRange(INT_MIN, INT_MAX);
+        KeptRaiser::FreeKept();
+    }
     GameFolder folder;
     Field f;
 };
