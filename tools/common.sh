@@ -1,4 +1,4 @@
-# Shared by play.sh and test.sh: install what is missing, then build.
+# Shared by play.sh, test.sh and the CI scripts: install what is missing, build, test.
 PACKAGES="build-essential cmake pkg-config git libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
 libmpg123-dev libvorbis-dev libmp3lame-dev libstb-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth"
 
@@ -34,4 +34,22 @@ vormant_build() {
     grep -A3 "warning:" build/build.log | head -40
     echo "$VORMANT_WARNINGS build warnings; the whole log is build/build.log"
   fi
+}
+
+# Runs ctest in the current (build) folder with $1 jobs and the arguments after $2,
+# its output in test.log.  Prints the summary (the share of tests passed, the time,
+# the labels' totals, what failed) and the output of the tests that failed (kept in
+# test-failures.log; only its last $2 lines when $2 is above 0).  Returns ctest's status.
+vormant_ctest() {
+  local jobs=$1 lines=$2 status=0
+  shift 2
+  ctest -j"$jobs" "$@" >test.log 2>&1 || status=$?
+  sed -n '/tests passed/,$p' test.log | grep -v "^$" || tail -n 20 test.log
+  if [ "$status" -ne 0 ]; then
+    echo
+    echo "Output of the tests that failed:"
+    ctest --rerun-failed --output-on-failure >test-failures.log 2>&1 || true
+    if [ "$lines" -gt 0 ]; then tail -n "$lines" test-failures.log; else cat test-failures.log; fi
+  fi
+  return "$status"
 }

@@ -31,11 +31,5 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 cd build-asan
 status=0
-ctest -j"$jobs" "$@" >test.log 2>&1 || status=$?
-sed -n '/tests passed/,$p' test.log | grep -v "^$" || tail -n 20 test.log
-if [ "$status" -ne 0 ]; then
-    echo
-    echo "Output of the tests that failed:"
-    ctest --rerun-failed --output-on-failure 2>&1 | tail -n 200
-fi
+vormant_ctest "$jobs" 200 "$@" || status=$?
 exit "$status"

@@ -7,59 +7,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <stb_image.h>
-
-#include "FieldScene.h"
-#include "PartyData.h"
-#include "PersonData.h"
+#include "field_save.h"
 #include "game_copy.h"
-#include "golden.h"
-#include "save/ArchiveManager.h"
+#include "replay_script.h"
 
 namespace fieldbattle {
 
-namespace fs = std::filesystem;
+using testsupport::CellX;
+using testsupport::CellY;
+using testsupport::Click;
+using testsupport::Shot;
 
 // Keeps its pictures where VORMANT_BATTLE_SHOTS names a folder (for looking).
 class GameCopy : public testsupport::GameCopy {
 public:
-    explicit GameCopy(std::string tag = "") : tag_(std::move(tag)) {}
-    ~GameCopy() {
-        if (const char* keep = std::getenv("VORMANT_BATTLE_SHOTS"))
-            for (const auto& e : fs::directory_iterator(dir_.path()))
-                if (e.path().extension() == ".png")
-                    fs::copy_file(e.path(), fs::path(keep) / (tag_ + e.path().filename().string()),
-                                  fs::copy_options::overwrite_existing);
-    }
-    // The part (x, y, w, h) of a screenshot as opaque ARGB; empty when unreadable.
-    std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
-        int iw = 0, ih = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
-        std::vector<uint32_t> out;
-        if (!rgba) return out;
-        if (x >= 0 && y >= 0 && x + w <= iw && y + h <= ih)
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    const unsigned char* p = rgba + 4 * (size_t(y + j) * iw + (x + i));
-                    out.push_back(0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[2]));
-                }
-        stbi_image_free(rgba);
-        return out;
-    }
-    ::testing::AssertionResult Shot(const std::string& file, int x, int y, int w, int h,
-                                    const std::string& golden) const {
-        const std::vector<uint32_t> p = Crop(file, x, y, w, h);
-        if (p.empty()) return ::testing::AssertionFailure() << "no picture " << file;
-        return testsupport::MatchesGolden("e2e/battle/" + golden, p.data(), w, h);
-    }
-
-private:
-    std::string tag_;
+    explicit GameCopy(std::string tag = "")
+        : testsupport::GameCopy({"e2e/battle/", "VORMANT_BATTLE_SHOTS", std::move(tag)}) {}
 };
 
 // Where the camera looks when the save is loaded, where the acting unit stands, the
@@ -83,102 +49,38 @@ struct Outcome {
     std::vector<int> actor, enemy, wounded;
 };
 
-inline std::vector<int> MemberHP(const C_FieldTaskInfo& info, int x, int y) {
-    std::vector<int> hp;
-    const int u = info.m_UnitList.FindUnitAt(x, y);
-    if (u >= 0)
-        for (int j = 0; j < info.m_UnitList.GetMemberCount(u); ++j) hp.push_back(info.m_UnitList.GetMemberHP(u, j));
-    return hp;
-}
+using testsupport::MemberHP;
 
 // Writes the field save of `layout` into slot 1 of `folder` and gives the HP as saved.
 inline Outcome WriteSave(const std::string& folder, const Layout& layout) {
-    testsupport::ScopedCurrentDir cd(folder);
-    CArchiveManager::DestroyInstance();
-    CPartyData party;
-    party.Reset();
-    SetDifficulty(party.Difficulty, 3);
-    CStringMap record;
     Outcome before;
-    {
-        C_FieldScene scene(&party);
-        C_FieldTaskInfo& info = scene.GetFieldInfo();
-        int unit = -1;
-        for (int type : layout.actor) {
-            PersonRecord p = PersonRecord::CreateFromType(type, layout.level, 1, 1, 1, 0);
-            p.nMP = 99;
-            const int person = info.m_PersonList.AddPerson(p);
-            if (unit < 0) unit = info.m_UnitList.AddUnitAt(person, layout.actorX, layout.actorY);
-            else info.m_UnitList.AddMember(unit, person);
-        }
+    EXPECT_TRUE(testsupport::WriteFieldSave(folder, [&](C_FieldTaskInfo& info) {
+        const int unit = testsupport::AddUnit(info, layout.actor, layout.level, layout.actorX, layout.actorY, 99);
         info.m_UnitList.SetCharge(unit, layout.charge);
-        int friendUnit = -1;
-        for (int type : layout.wounded) {
-            PersonRecord p = PersonRecord::CreateFromType(type, layout.level, 1, 1, 1, 0);
-            const int person = info.m_PersonList.AddPerson(p);
-            if (friendUnit < 0) friendUnit = info.m_UnitList.AddUnitAt(person, kFriendX, kFriendY);
-            else info.m_UnitList.AddMember(friendUnit, person);
-        }
+        const int friendUnit = testsupport::AddUnit(info, layout.wounded, layout.level, kFriendX, kFriendY);
         if (friendUnit >= 0)
             for (int j = 0; j < info.m_UnitList.GetMemberCount(friendUnit); ++j)
                 info.m_UnitList.SetMemberHP(friendUnit, j, layout.woundedHP);
-        for (int u = 0; u < info.m_UnitList.GetCount(); ++u)
-            if (!info.m_UnitList.IsFriend(u)) {
-                info.m_UnitList.SetUnitPosition(u, kEnemyX, kEnemyY);
-                break;
-            }
-        info.m_fCameraX = float(kCameraX);
-        info.m_fCameraY = float(kCameraY);
-        info.m_nHoverX = kCameraX;
-        info.m_nHoverY = kCameraY;
-        info.m_nTurn = 1;
-        info.IsInterMission = false;  // the player's phase, not the sortie
+        testsupport::MoveEnemies(info, {{kEnemyX, kEnemyY}});
+        testsupport::LookAt(info, kCameraX, kCameraY);
         before.actor = MemberHP(info, layout.actorX, layout.actorY);
         before.enemy = MemberHP(info, kEnemyX, kEnemyY);
         before.wounded = MemberHP(info, kFriendX, kFriendY);
-        record = info.Save();
-    }
-    CArchiveManager::DestroyInstance();
-    CArchiveManager::CreateInstance();
-    CArchiveManager* manager = CArchiveManager::GetInstance();
-    manager->ClearArchives();
-    manager->ClearCurrentArchive();
-    manager->SetArchive(PartyDataKey, party.Save());
-    manager->SetArchive(FieldTaskInfoKey, record);
-    manager->SetString(SaveFileChapterKey, std::to_string(party.nMap));
-    manager->SetString(SaveFileDiffKey, std::to_string(party.Difficulty));
-    manager->SetString(SaveFileTypeKey, FieldSave);
-    EXPECT_TRUE(manager->Save(0));
-    CArchiveManager::DestroyInstance();
+    }));
     return before;
 }
 
 // The HP in the save of slot 1 (empty lists when it cannot be read), and the turn flag
 // of the acting unit.
 inline Outcome ReadSave(const std::string& folder, const Layout& layout, bool* acted = nullptr) {
-    testsupport::ScopedCurrentDir cd(folder);
     Outcome after;
-    CArchiveManager::DestroyInstance();
-    CArchiveManager::CreateInstance();
-    CArchiveManager* manager = CArchiveManager::GetInstance();
-    if (manager->Load(0) && manager->HasArchive(FieldTaskInfoKey)) {
-        // Taken out first: the field scene takes what it finds in the manager.
-        CStringMap partyRecord = manager->GetArchive(PartyDataKey, false);
-        CStringMap fieldRecord = manager->GetArchive(FieldTaskInfoKey, false);
-        CArchiveManager::DestroyInstance();
-        CPartyData party;
-        party.Reset();
-        party.Load(partyRecord);
-        C_FieldScene scene(&party);
-        C_FieldTaskInfo& info = scene.GetFieldInfo();
-        info.Load(fieldRecord);
+    testsupport::ReadFieldSave(folder, 0, [&](const C_FieldTaskInfo& info) {
         after.actor = MemberHP(info, layout.actorX, layout.actorY);
         after.enemy = MemberHP(info, kEnemyX, kEnemyY);
         after.wounded = MemberHP(info, kFriendX, kFriendY);
         const int u = info.m_UnitList.FindUnitAt(layout.actorX, layout.actorY);
         if (acted) *acted = u >= 0 && info.m_UnitList.IsActEnd(u);
-    }
-    CArchiveManager::DestroyInstance();
+    });
     return after;
 }
 
@@ -187,35 +89,6 @@ inline int Sum(const std::vector<int>& v) {
     for (int x : v) s += x;
     return s;
 }
-
-// ---- the clicks ----------------------------------------------------------------------
-
-// "LOAD GAME", the first slot, and "resume"; the field from frame 150 on.
-inline std::string LoadFirstSlot() {
-    return "60 move 300 300\n61 down left\n62 up left\n"
-           "90 move 500 330\n100 down left\n101 up left\n"
-           "120 move 320 100\n121 down left\n122 up left\n"
-           "140 move 215 200\n141 down left\n142 up left\n"
-           "150 move 320 240\n";
-}
-
-// The centre of a cell on the screen with the camera on (cx, cy).
-inline int CellX(int x, int y, int cx, int cy) { return 320 + 56 * (x - cx) - 56 * (y - cy); }
-inline int CellY(int x, int y, int cx, int cy) { return 240 + 28 * (x - cx) + 28 * (y - cy) + 28; }
-
-inline std::string Click(int frame, int x, int y, const char* button = "left") {
-    return std::to_string(frame) + " move " + std::to_string(x) + " " + std::to_string(y) + "\n" +
-           std::to_string(frame + 10) + " down " + button + "\n" + std::to_string(frame + 11) + " up " + button +
-           "\n";
-}
-
-inline std::string Shot(int frame, const std::string& file) {
-    return std::to_string(frame) + " screenshot " + file + "\n";
-}
-
-}  // namespace fieldbattle
-
-namespace fieldbattle {
 
 enum class Command { Attack, Support, Cannon };
 
@@ -246,7 +119,7 @@ constexpr int kQuitFrame = kSaveFrame + 200;
 // save from the field menu after the battle (a right click ends a move that the unit
 // may still make; another one opens the menu).
 inline std::string Script(const Case& c) {
-    std::string s = LoadFirstSlot();
+    std::string s = testsupport::LoadFirstSlot();
     const int ax = CellX(c.layout.actorX, c.layout.actorY, kCameraX, kCameraY);
     const int ay = CellY(c.layout.actorX, c.layout.actorY, kCameraX, kCameraY);
     s += Click(210, ax, ay);

@@ -3,39 +3,25 @@
 // and the battle that follows shows the spell's effect.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <stb_image.h>
-
-#include "FieldScene.h"
-#include "PartyData.h"
-#include "PersonData.h"
+#include "field_save.h"
 #include "game_copy.h"
-#include "golden.h"
-#include "save/ArchiveManager.h"
+#include "replay_script.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 using RunResult = testsupport::ReplayResult;
+using testsupport::CellX;
+using testsupport::CellY;
+using testsupport::Click;
+using testsupport::Differing;
 
 // Keeps its pictures where VORMANT_EFFECT_SHOTS names a folder (for looking).
 class GameCopy : public testsupport::GameCopy {
 public:
-    ~GameCopy() {
-        if (const char* keep = std::getenv("VORMANT_EFFECT_SHOTS"))
-            for (const auto& e : fs::directory_iterator(dir_.path()))
-                if (e.path().extension() == ".png")
-                    fs::copy_file(e.path(), fs::path(keep) / e.path().filename(), fs::copy_options::overwrite_existing);
-    }
+    GameCopy() : testsupport::GameCopy({"e2e/effects/", "VORMANT_EFFECT_SHOTS"}) {}
 };
 
 // Where the camera looks (the leader's unit, which the field centres on), where Sera
@@ -44,79 +30,22 @@ constexpr int kCameraX = 2, kCameraY = 9;
 constexpr int kSeraX = 3, kSeraY = 9;
 constexpr int kEnemyX = 3, kEnemyY = 8;
 
-// A field save of chapter 0 in slot 1 with a unit of Sera beside the enemy at
-// (11, 7), the camera on her, her spells paid for and `charge` of cannon charge.
-void WriteSave(const std::string& folder, int charge) {
-    testsupport::ScopedCurrentDir cd(folder);
-    CArchiveManager::DestroyInstance();
-    CPartyData party;
-    party.Reset();
-    SetDifficulty(party.Difficulty, 3);
-    CStringMap record;
-    {
-        C_FieldScene scene(&party);
-        C_FieldTaskInfo& info = scene.GetFieldInfo();
-        PersonRecord sera = PersonRecord::CreateFromType(2, 10, 1, 1, 1, 0);
-        sera.nMP = 99;
-        const int person = info.m_PersonList.AddPerson(sera);
-        const int unit = info.m_UnitList.AddUnitAt(person, kSeraX, kSeraY);
+// A field save of chapter 0 in slot 1 with a unit of Sera beside the first enemy band,
+// the camera on the leader, her spells paid for and `charge` of cannon charge.
+::testing::AssertionResult WriteSave(const std::string& folder, int charge) {
+    return testsupport::WriteFieldSave(folder, [&](C_FieldTaskInfo& info) {
+        const int unit = testsupport::AddUnit(info, {2}, 10, kSeraX, kSeraY, 99);
         info.m_UnitList.SetCharge(unit, charge);
-        for (int u = 0; u < info.m_UnitList.GetCount(); ++u)
-            if (!info.m_UnitList.IsFriend(u)) {
-                info.m_UnitList.SetUnitPosition(u, kEnemyX, kEnemyY);
-                break;
-            }
-        info.m_fCameraX = float(kCameraX);
-        info.m_fCameraY = float(kCameraY);
-        info.m_nHoverX = kCameraX;
-        info.m_nHoverY = kCameraY;
-        info.m_nTurn = 1;
-        record = info.Save();
-    }
-    CArchiveManager::DestroyInstance();
-    CArchiveManager::CreateInstance();
-    CArchiveManager* manager = CArchiveManager::GetInstance();
-    manager->ClearArchives();
-    manager->ClearCurrentArchive();
-    manager->SetArchive(PartyDataKey, party.Save());
-    manager->SetArchive(FieldTaskInfoKey, record);
-    manager->SetString(SaveFileChapterKey, std::to_string(party.nMap));
-    manager->SetString(SaveFileDiffKey, std::to_string(party.Difficulty));
-    manager->SetString(SaveFileTypeKey, FieldSave);
-    ASSERT_TRUE(manager->Save(0));
-    CArchiveManager::DestroyInstance();
-}
-
-// "LOAD GAME", the first slot, and "resume".
-const char kLoadFirstSlot[] =
-    "60 move 300 300\n"
-    "61 down left\n"
-    "62 up left\n"
-    "90 move 500 330\n"
-    "100 down left\n"
-    "101 up left\n"
-    "120 move 320 100\n"
-    "121 down left\n"
-    "122 up left\n"
-    "140 move 215 200\n"
-    "141 down left\n"
-    "142 up left\n"
-    "150 move 320 240\n";
-
-// The centre of a cell on the screen with the camera on (cx, cy).
-int CellX(int x, int y, int cx, int cy) { return 320 + 56 * (x - cx) - 56 * (y - cy); }
-int CellY(int x, int y, int cx, int cy) { return 240 + 28 * (x - cx) + 28 * (y - cy) + 28; }
-
-std::string Click(int frame, int x, int y) {
-    return std::to_string(frame) + " move " + std::to_string(x) + " " + std::to_string(y) + "\n" +
-           std::to_string(frame + 10) + " down left\n" + std::to_string(frame + 11) + " up left\n";
+        testsupport::MoveEnemies(info, {{kEnemyX, kEnemyY}});
+        testsupport::LookAt(info, kCameraX, kCameraY);
+    });
 }
 
 // Sera chosen, left where she stands, her attack on the enemy beside her, the spell
 // of row `row` of her skill list (row 0 is "wait"), her target (a spell on the whole
 // unit has none to choose), OK; pictures of the battle that follows.
 std::string CastSpell(int row, bool single) {
-    std::string s = kLoadFirstSlot;
+    std::string s = testsupport::LoadFirstSlot();
     s += Click(210, CellX(kSeraX, kSeraY, kCameraX, kCameraY), CellY(kSeraX, kSeraY, kCameraX, kCameraY));
     s += Click(250, CellX(kSeraX, kSeraY, kCameraX, kCameraY), CellY(kSeraX, kSeraY, kCameraX, kCameraY));
     s += Click(300, 242, 279);  // ATTACK; the camera goes to her
@@ -151,18 +80,11 @@ std::vector<uint32_t> View(const std::vector<uint32_t>& p) {
     return p.size() == 640u * 480u ? std::vector<uint32_t>(p.begin(), p.begin() + 640 * 320) : p;
 }
 
-int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-    if (a.size() != b.size()) return -1;
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-    return n;
-}
-
 TEST(EffectsReplay, SpellsCastOnTheFieldPlayTheirEffectsInTheBattle) {
     std::vector<std::vector<uint32_t>> views;
     for (const Spell& spell : kSpells) {
         GameCopy game;
-        WriteSave(game.path(), 0);
+        ASSERT_TRUE(WriteSave(game.path(), 0));
         const RunResult r = game.Replay(CastSpell(spell.row, spell.single));
         ASSERT_EQ(r.exitCode, 0) << spell.name << r.output;
         EXPECT_NE(r.output.find("frames: 1110"), std::string::npos) << r.output;

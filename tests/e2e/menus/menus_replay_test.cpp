@@ -3,90 +3,16 @@
 // way back, each step seen on the screen.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <stb_image.h>
-
-#include "golden.h"
+#include "game_copy.h"
+#include "replay_script.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class GameCopy {
-public:
-    GameCopy() {
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir_.path() + name);
-        }
-    }
-    // Runs the script; returns the program's output, *code its exit code.
-    std::string Replay(const std::string& script, int* code) const {
-        std::ofstream(dir_.path() + "input.txt") << script;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        std::string out;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return out;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) out += buf;
-        const int status = ::pclose(p);
-        *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return out;
-    }
-    // The part (x, y, w, h) of a screenshot as opaque ARGB; empty when unreadable.
-    std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
-        int iw = 0, ih = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
-        std::vector<uint32_t> out;
-        if (!rgba) return out;
-        if (x >= 0 && y >= 0 && x + w <= iw && y + h <= ih)
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    const unsigned char* q = rgba + 4 * (size_t(y + j) * iw + (x + i));
-                    out.push_back(0xFF000000u | uint32_t(q[0]) << 16 | uint32_t(q[1]) << 8 | uint32_t(q[2]));
-                }
-        stbi_image_free(rgba);
-        return out;
-    }
-    std::string ErrorLog() const {
-        std::ifstream in(dir_.path() + "ErrorLog.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
-
-private:
-    testsupport::TempDir dir_;
-};
-
-int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-    if (a.size() != b.size()) return -1;
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-    return n;
-}
-
-// Through the opening and the story to the player's first phase (from frame 430).
-const char kNewGameToField[] =
-    "60 move 300 300\n"
-    "61 down left\n"
-    "62 up left\n"
-    "90 move 520 285\n"
-    "100 down left\n"
-    "101 up left\n"
-    "130 move 80 100\n"
-    "140 down left\n"
-    "141 up left\n"
-    "150 keydown LControl\n"
-    "420 keyup LControl\n"
-    "430 move 320 240\n"
-    "450 screenshot field.png\n";
+using testsupport::Differing;
+using testsupport::GameCopy;
 
 // A right click on an empty cell (a grass cell right of the units) opens the field menu on the terrain window; its
 // first item switches to the operation information; a right click leaves.  Then a
@@ -133,10 +59,11 @@ const char kMenus[] =
 
 TEST(MenusReplay, FieldMenuViewsCommandPanelAndStatusWindow) {
     GameCopy game;
-    int code = -1;
-    const std::string out = game.Replay(std::string(kNewGameToField) + kMenus, &code);
-    ASSERT_EQ(code, 0) << out;
-    EXPECT_NE(out.find("frames: 740"), std::string::npos) << out;
+    // Through the opening and the story to the player's first phase (from frame 430).
+    const testsupport::ReplayResult r =
+        game.Replay(testsupport::NewGameToField() + testsupport::Shot(450, "field.png") + kMenus);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("frames: 740"), std::string::npos) << r.output;
     // The menu and its window over the field: the terrain window, then the
     // operation information in another place.
     const auto field = game.Crop("field.png", 0, 0, 640, 480), terrain = game.Crop("terrain.png", 0, 0, 640, 480);

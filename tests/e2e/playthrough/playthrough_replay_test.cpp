@@ -16,38 +16,23 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <stb_image.h>
-
-#include "FieldScene.h"
-#include "PartyData.h"
-#include "PersonData.h"
+#include "field_save.h"
 #include "game_copy.h"
-#include "golden.h"
-#include "save/ArchiveManager.h"
+#include "replay_script.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 using RunResult = testsupport::ReplayResult;
 
+// Keeps the pictures and saves where VORMANT_PLAYTHROUGH_SHOTS names a folder (for looking).
 class GameCopy : public testsupport::GameCopy {
 public:
-    // Keeps the pictures where VORMANT_PLAYTHROUGH_SHOTS names a folder (for looking).
-    ~GameCopy() {
-        if (const char* keep = std::getenv("VORMANT_PLAYTHROUGH_SHOTS"))
-            for (const auto& e : fs::directory_iterator(dir_.path()))
-                if (e.path().extension() == ".png" || e.path().extension() == ".dat")
-                    fs::copy_file(e.path(), fs::path(keep) / e.path().filename(), fs::copy_options::overwrite_existing);
-    }
+    GameCopy() : testsupport::GameCopy({"e2e/playthrough/", "VORMANT_PLAYTHROUGH_SHOTS"}) {}
 
     // The script played and timed; the speed goes to the test's output.
     RunResult Play(const std::string& script, const char* what) const {
@@ -69,59 +54,7 @@ public:
         return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
     }
 
-    // The part (x, y, w, h) of a screenshot as opaque ARGB; empty when unreadable.
-    std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
-        int iw = 0, ih = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
-        std::vector<uint32_t> out;
-        if (!rgba) return out;
-        if (x >= 0 && y >= 0 && x + w <= iw && y + h <= ih)
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    const unsigned char* p = rgba + 4 * (size_t(y + j) * iw + (x + i));
-                    out.push_back(0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[2]));
-                }
-        stbi_image_free(rgba);
-        return out;
-    }
-    ::testing::AssertionResult Shot(const std::string& file, int x, int y, int w, int h,
-                                    const std::string& golden) const {
-        const std::vector<uint32_t> p = Crop(file, x, y, w, h);
-        if (p.empty()) return ::testing::AssertionFailure() << "no picture " << file;
-        return testsupport::MatchesGolden("e2e/playthrough/" + golden, p.data(), w, h);
-    }
-
-    std::vector<unsigned char> Bytes(const std::string& file) const {
-        std::ifstream in(dir_.path() + file, std::ios::binary);
-        return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
-    }
-
-    // Slot `slot` as the program wrote it: the save's header and its party.
-    struct Slot {
-        bool loaded = false;
-        std::string type, chapter, difficulty;
-        CPartyData party;
-        bool hasField = false;
-        int turn = -1;
-    };
-    Slot ReadSlot(int slot) const {
-        testsupport::ScopedCurrentDir cd(dir_.path());
-        Slot s;
-        CArchiveManager::DestroyInstance();
-        CArchiveManager::CreateInstance();
-        CArchiveManager* manager = CArchiveManager::GetInstance();
-        s.loaded = manager->Load(slot);
-        if (s.loaded) {
-            s.type = manager->GetString(SaveFileTypeKey, false);
-            s.chapter = manager->GetString(SaveFileChapterKey, false);
-            s.difficulty = manager->GetString(SaveFileDiffKey, false);
-            if (manager->HasArchive(PartyDataKey)) s.party.Load(manager->GetArchive(PartyDataKey, false));
-            s.hasField = manager->HasArchive(FieldTaskInfoKey);
-            if (s.hasField) s.turn = manager->GetArchive(FieldTaskInfoKey, false).GetInt("m_nTurn", -1);
-        }
-        CArchiveManager::DestroyInstance();
-        return s;
-    }
+    testsupport::SaveSlot ReadSlot(int slot) const { return testsupport::ReadSlot(path(), slot); }
 };
 
 // ---- script writing ----------------------------------------------------------------------
@@ -129,14 +62,13 @@ public:
 class Script {
 public:
     Script& Event(int frame, const std::string& what) {
-        text_ += std::to_string(frame) + " " + what + "\n";
+        text_ += testsupport::At(frame, what);
         return *this;
     }
     // A click at (x, y) on frame f, the pointer moved there ten frames before.
     Script& Click(int f, int x, int y, const char* button = "left") {
-        Event(f - 10, "move " + std::to_string(x) + " " + std::to_string(y));
-        Event(f, std::string("down ") + button);
-        return Event(f + 1, std::string("up ") + button);
+        text_ += testsupport::Click(f - 10, x, y, button);
+        return *this;
     }
     Script& RightClick(int f, int x, int y) { return Click(f, x, y, "right"); }
     Script& Shot(int f, const std::string& file) { return Event(f, "screenshot " + file); }
@@ -175,6 +107,26 @@ std::string Sorted(const std::string& text) {
 // The hub's command rows and the formation list's rows, by their middles.
 int MainRow(int i) { return 112 + 14 * i; }
 int TroopRow(int i) { return 165 + 12 * i; }
+
+// "LOAD GAME", the slot on row `slotY`, the chapter's story fast-forwarded until
+// frame `storyEnd`.
+void LoadChapterSave(Script& s, int slotY, int storyEnd) {
+    s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, slotY);
+    s.Click(160, 80, 100);
+    s.Event(170, "keydown LControl").Event(storyEnd, "keyup LControl");
+}
+
+// The sortie preparation from frame f: Sera placed beside Leon, the battle started
+// ("はい" at f + 155).
+void SortieWithSera(Script& s, int f) {
+    s.Click(f, 60, MainRow(0));               // 編成
+    s.Click(f + 25, 150, 32);                 // 出撃地点A
+    s.Click(f + 40, 476, 170);                // (新規追加)
+    s.Click(f + 60, 270, TroopRow(1));        // セラ
+    s.RightClick(f + 90, 600, 470).RightClick(f + 105, 600, 470);
+    s.Click(f + 125, 60, MainRow(4));         // 作戦開始
+    s.Click(f + 155, 300, 126);               // はい
+}
 
 // New game to the save between chapters.  The opening is cut short, "NEW GAME",
 // difficulty "Expert", the prologue's story fast-forwarded with Ctrl.
@@ -222,17 +174,9 @@ std::string PrologueScript() {
 // are clicked through.
 std::string ChapterOneScript() {
     Script s;
-    s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 100);
-    s.Click(160, 80, 100);
-    s.Event(170, "keydown LControl").Event(400, "keyup LControl");
-    s.Click(420, 60, MainRow(0));     // 編成
-    s.Click(445, 150, 32);            // 出撃地点A
-    s.Click(460, 476, 170);           // (新規追加)
-    s.Click(480, 270, TroopRow(1));   // セラ
-    s.RightClick(510, 600, 470).RightClick(525, 600, 470);
-    s.Click(545, 60, MainRow(4));     // 作戦開始
+    LoadChapterSave(s, 100, 400);
+    SortieWithSera(s, 420);
     s.Shot(565, "c_start.png");
-    s.Click(575, 300, 126);           // はい
     for (int f = 640; f < 960; f += 40) s.Click(f, 320, 20);
     // Turn 1 ends at once (the camera is at the fort); the first enemy phase.
     s.EndTurn(1000, 470, 150);
@@ -261,16 +205,8 @@ std::string ChapterOneScript() {
 // beside Leon, the battle started.
 std::string ChapterTwoScript() {
     Script s;
-    s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 165);
-    s.Click(160, 80, 100);
-    s.Event(170, "keydown LControl").Event(300, "keyup LControl");
-    s.Click(320, 60, MainRow(0));     // 編成
-    s.Click(345, 150, 32);            // 出撃地点A
-    s.Click(360, 476, 170);           // (新規追加)
-    s.Click(380, 270, TroopRow(1));   // セラ
-    s.RightClick(410, 600, 470).RightClick(425, 600, 470);
-    s.Click(445, 60, MainRow(4));     // 作戦開始
-    s.Click(475, 300, 126);           // はい
+    LoadChapterSave(s, 165, 300);
+    SortieWithSera(s, 320);
     // Turn 1: Mina's line about the scouts clicked away.  Leon (the camera's unit)
     // two cells north-west, next to the scouts; his attack, the target, OK: the battle.
     s.Click(560, 320, 20);
@@ -319,7 +255,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     // The slot screen with the new save in the first row.
     EXPECT_TRUE(game.Shot("p_saved.png", 0, 0, 640, 130, "saved_slot"));
 
-    GameCopy::Slot slot = game.ReadSlot(0);
+    testsupport::SaveSlot slot = game.ReadSlot(0);
     ASSERT_TRUE(slot.loaded);
     EXPECT_EQ(slot.type, ChapterSave);
     EXPECT_EQ(slot.chapter, "1");
@@ -398,50 +334,21 @@ constexpr int kEnemyX = 3, kEnemyY = 9;
 
 // A field save of the prologue's first turn in slot 0: Leon, the only hero on the
 // map, worn down to one hit point, an enemy band beside him.
-void WriteLastStandSave(const std::string& folder) {
-    testsupport::ScopedCurrentDir cd(folder);
-    CArchiveManager::DestroyInstance();
-    CPartyData party;
-    party.Reset();
-    SetDifficulty(party.Difficulty, 3);
-    CStringMap record;
-    {
-        C_FieldScene scene(&party);
-        C_FieldTaskInfo& info = scene.GetFieldInfo();
+::testing::AssertionResult WriteLastStandSave(const std::string& folder) {
+    return testsupport::WriteFieldSave(folder, [](C_FieldTaskInfo& info) {
         CUnitList& units = info.m_UnitList;
         int heroes = 0;
         for (int u = 0; u < units.GetCount(); ++u) {
             if (!units.IsFriend(u) || !units.IsHero(u)) continue;
             ++heroes;
-            ASSERT_EQ(units.GetX(u), kLeonX);
-            ASSERT_EQ(units.GetY(u), kLeonY);
+            EXPECT_EQ(units.GetX(u), kLeonX);
+            EXPECT_EQ(units.GetY(u), kLeonY);
             for (int j = 0; j < units.GetMemberCount(u); ++j) info.m_PersonList.SetHP(units.GetMember(u, j), 1);
         }
-        ASSERT_EQ(heroes, 1);
-        for (int u = 0; u < units.GetCount(); ++u)
-            if (!units.IsFriend(u)) {
-                units.SetUnitPosition(u, kEnemyX, kEnemyY);
-                break;
-            }
-        info.m_fCameraX = float(kLeonX);
-        info.m_fCameraY = float(kLeonY);
-        info.m_nHoverX = kLeonX;
-        info.m_nHoverY = kLeonY;
-        info.m_nTurn = 1;
-        record = info.Save();
-    }
-    CArchiveManager::DestroyInstance();
-    CArchiveManager::CreateInstance();
-    CArchiveManager* manager = CArchiveManager::GetInstance();
-    manager->ClearArchives();
-    manager->ClearCurrentArchive();
-    manager->SetArchive(PartyDataKey, party.Save());
-    manager->SetArchive(FieldTaskInfoKey, record);
-    manager->SetString(SaveFileChapterKey, std::to_string(party.nMap));
-    manager->SetString(SaveFileDiffKey, std::to_string(party.Difficulty));
-    manager->SetString(SaveFileTypeKey, FieldSave);
-    ASSERT_TRUE(manager->Save(0));
-    CArchiveManager::DestroyInstance();
+        EXPECT_EQ(heroes, 1);
+        testsupport::MoveEnemies(info, {{kEnemyX, kEnemyY}});
+        testsupport::LookAt(info, kLeonX, kLeonY);
+    });
 }
 
 // "LOAD GAME", the first slot, "resume"; Leon's attack on the enemy beside him; the
@@ -466,7 +373,7 @@ std::string LastStandScript() {
 
 TEST(PlaythroughReplay, AMapLostShowsTheGameOverScreenAndReturnsToTheTitle) {
     GameCopy game;
-    WriteLastStandSave(game.path());
+    ASSERT_TRUE(WriteLastStandSave(game.path()));
     const std::vector<unsigned char> save = game.Bytes("Save0.dat"), index = game.Bytes("SaveIndex.dat");
     RunResult r = game.Play(LastStandScript(), "a map lost");
     ASSERT_EQ(r.exitCode, 0) << r.output;

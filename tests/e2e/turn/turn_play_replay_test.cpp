@@ -4,57 +4,29 @@
 // a save from the field menu read back (positions, HP, charge) and loaded at the title.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "FieldScene.h"
-#include "PartyData.h"
-#include "PersonData.h"
+#include "field_save.h"
 #include "game_copy.h"
-#include "golden.h"
-#include "random/gvlRand.h"
-#include "save/ArchiveManager.h"
+#include "replay_script.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 using RunResult = testsupport::ReplayResult;
+using testsupport::At;
+using testsupport::Click;
+using testsupport::Differing;
+using testsupport::Move;
+using testsupport::RightClick;
+using testsupport::Shot;
 
-// Keeps its pictures where VORMANT_TURN_SHOTS names a folder (for looking).
+// Keeps its pictures and saves where VORMANT_TURN_SHOTS names a folder (for looking).
 class GameCopy : public testsupport::GameCopy {
 public:
-    ~GameCopy() {
-        if (const char* keep = std::getenv("VORMANT_TURN_SHOTS"))
-            for (const auto& e : fs::directory_iterator(dir_.path()))
-                if (e.path().extension() == ".png" || e.path().filename().string().rfind("Save", 0) == 0)
-                    fs::copy_file(e.path(), fs::path(keep) / e.path().filename(), fs::copy_options::overwrite_existing);
-    }
-    // The part (x, y, w, h) of a screenshot; empty when unreadable.
-    std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
-        const std::vector<uint32_t> p = Pixels(file);
-        std::vector<uint32_t> out;
-        if (p.size() != 640u * 480u || x < 0 || y < 0 || x + w > 640 || y + h > 480) return out;
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) out.push_back(0xFF000000u | p[size_t(y + j) * 640 + x + i]);
-        return out;
-    }
-    ::testing::AssertionResult Shot(const std::string& file, int x, int y, int w, int h,
-                                    const std::string& golden) const {
-        const std::vector<uint32_t> p = Crop(file, x, y, w, h);
-        if (p.empty()) return ::testing::AssertionFailure() << "no picture " << file;
-        return testsupport::MatchesGolden("e2e/turn/" + golden, p.data(), w, h);
-    }
+    GameCopy() : testsupport::GameCopy({"e2e/turn/", "VORMANT_TURN_SHOTS"}) {}
 };
-
-int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-    if (a.size() != b.size()) return -1;
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-    return n;
-}
 
 // One person of a prepared unit: its type, level and the cell of its unit.
 struct Placed {
@@ -67,49 +39,15 @@ struct Placed {
 template <class Prepare>
 void WriteSave(const std::string& folder, int slot, const std::vector<Placed>& heroes,
                const std::vector<std::pair<int, int>>& enemyAt, int cx, int cy, Prepare prepare) {
-    testsupport::ScopedCurrentDir cd(folder);
-    // The soldiers' stat spread draws from the program's generator: the same draws
-    // whichever test ran before in this process.
-    g_Rand.SetSeed(4357);
-    CArchiveManager::DestroyInstance();
-    CPartyData party;
-    party.Reset();
-    SetDifficulty(party.Difficulty, 3);
-    CStringMap record;
-    {
-        C_FieldScene scene(&party);
-        C_FieldTaskInfo& info = scene.GetFieldInfo();
-        for (const Placed& h : heroes) {
-            const int person = info.m_PersonList.AddPerson(PersonRecord::CreateFromType(h.type, h.level, 1, 1, 1, 0));
-            info.m_UnitList.AddUnitAt(person, h.x, h.y);
-        }
-        size_t e = 0;
-        for (int u = 0; u < info.m_UnitList.GetCount() && e < enemyAt.size(); ++u)
-            if (!info.m_UnitList.IsFriend(u)) {
-                info.m_UnitList.SetUnitPosition(u, enemyAt[e].first, enemyAt[e].second);
-                ++e;
-            }
-        prepare(info);
-        info.m_fCameraX = float(cx);
-        info.m_fCameraY = float(cy);
-        info.m_nHoverX = cx;
-        info.m_nHoverY = cy;
-        info.m_nTurn = 1;
-        info.IsInterMission = false;  // the battle has begun
-        record = info.Save();
-    }
-    CArchiveManager::DestroyInstance();
-    CArchiveManager::CreateInstance();
-    CArchiveManager* manager = CArchiveManager::GetInstance();
-    manager->ClearArchives();
-    manager->ClearCurrentArchive();
-    manager->SetArchive(PartyDataKey, party.Save());
-    manager->SetArchive(FieldTaskInfoKey, record);
-    manager->SetString(SaveFileChapterKey, std::to_string(party.nMap));
-    manager->SetString(SaveFileDiffKey, std::to_string(party.Difficulty));
-    manager->SetString(SaveFileTypeKey, FieldSave);
-    ASSERT_TRUE(manager->Save(slot));
-    CArchiveManager::DestroyInstance();
+    ASSERT_TRUE(testsupport::WriteFieldSave(
+        folder,
+        [&](C_FieldTaskInfo& info) {
+            for (const Placed& h : heroes) testsupport::AddUnit(info, {h.type}, h.level, h.x, h.y);
+            testsupport::MoveEnemies(info, enemyAt);
+            prepare(info);
+            testsupport::LookAt(info, cx, cy);
+        },
+        slot));
 }
 
 // Where the camera looks after a load: Leon's unit (made by the chapter's start at
@@ -117,8 +55,8 @@ void WriteSave(const std::string& folder, int slot, const std::vector<Placed>& h
 constexpr int kCameraX = 2, kCameraY = 9;
 
 // The centre of a cell on the screen with the camera on Leon.
-int CellX(int x, int y) { return 320 + 56 * (x - kCameraX) - 56 * (y - kCameraY); }
-int CellY(int x, int y) { return 268 + 28 * (x - kCameraX) + 28 * (y - kCameraY); }
+int CellX(int x, int y) { return testsupport::CellX(x, y, kCameraX, kCameraY); }
+int CellY(int x, int y) { return testsupport::CellY(x, y, kCameraX, kCameraY); }
 
 // The unit of the field whose first member is of type `type`; -1 when none.
 int UnitOfType(const CUnitList& units, int type) {
@@ -158,21 +96,9 @@ struct SavedUnit {
 
 // The units of save `slot`, read back through the field as a load at the title does.
 std::vector<SavedUnit> ReadSave(const std::string& folder, int slot) {
-    testsupport::ScopedCurrentDir cd(folder);
     std::vector<SavedUnit> out;
-    CArchiveManager::DestroyInstance();
-    CArchiveManager::CreateInstance();
-    CArchiveManager* manager = CArchiveManager::GetInstance();
-    if (!manager->Load(slot)) {
-        ADD_FAILURE() << "save " << slot << " does not load";
-        return out;
-    }
-    CPartyData party;
-    CStringMap partyRecord = manager->GetArchive(PartyDataKey, false);
-    party.Load(partyRecord);
-    {
-        C_FieldScene scene(&party);
-        const CUnitList& units = scene.GetFieldInfo().m_UnitList;
+    testsupport::ReadFieldSave(folder, slot, [&](const C_FieldTaskInfo& info) {
+        const CUnitList& units = info.m_UnitList;
         for (int u = 0; u < units.GetCount(); ++u) {
             SavedUnit s;
             s.x = units.GetX(u);
@@ -187,8 +113,7 @@ std::vector<SavedUnit> ReadSave(const std::string& folder, int slot) {
             }
             out.push_back(s);
         }
-    }
-    CArchiveManager::DestroyInstance();
+    });
     return out;
 }
 
@@ -218,16 +143,6 @@ std::string Dump(const std::vector<SavedUnit>& units) {
 
 
 // ---- scripts -------------------------------------------------------------------------------------
-
-std::string At(int frame, const std::string& event) { return std::to_string(frame) + " " + event + "\n"; }
-std::string Move(int frame, int x, int y) { return At(frame, "move " + std::to_string(x) + " " + std::to_string(y)); }
-// The pointer to (x, y), the button pressed 10 frames later.
-std::string Click(int frame, int x, int y, const char* button = "left") {
-    return Move(frame, x, y) + At(frame + 10, std::string("down ") + button) +
-           At(frame + 11, std::string("up ") + button);
-}
-std::string RightClick(int frame, int x, int y) { return Click(frame, x, y, "right"); }
-std::string Shot(int frame, const std::string& file) { return At(frame, "screenshot " + file); }
 
 // Through the opening to the title menu, "LOAD GAME", file `file` (1 to 6) and
 // "resume"; the field from about frame 150.

@@ -4,20 +4,13 @@
 // from the title into the player's phase.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <stb_image.h>
-
-#include "archive/gvlStringMap.h"
+#include "field_save.h"
 #include "game_copy.h"
-#include "golden.h"
-#include "save/ArchiveManager.h"
+#include "replay_script.h"
 
 namespace {
 
@@ -25,50 +18,10 @@ namespace fs = std::filesystem;
 
 using RunResult = testsupport::ReplayResult;
 
-// A folder that sees the runnable game's files (linked) and keeps its own saves.
 class GameCopy : public testsupport::GameCopy {
 public:
-    // The part (x, y, w, h) of a screenshot as opaque ARGB; empty when unreadable.
-    std::vector<uint32_t> Crop(const std::string& file, int x, int y, int w, int h) const {
-        int iw = 0, ih = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
-        std::vector<uint32_t> out;
-        if (!rgba) return out;
-        if (x >= 0 && y >= 0 && x + w <= iw && y + h <= ih) {
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    const unsigned char* p = rgba + 4 * (size_t(y + j) * iw + (x + i));
-                    out.push_back(0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[2]));
-                }
-        }
-        stbi_image_free(rgba);
-        return out;
-    }
-    std::vector<uint32_t> Whole(const std::string& file) const { return Crop(file, 0, 0, 640, 480); }
-    ::testing::AssertionResult Shot(const std::string& file, int x, int y, int w, int h,
-                                    const std::string& golden) const {
-        const std::vector<uint32_t> p = Crop(file, x, y, w, h);
-        if (p.empty()) return ::testing::AssertionFailure() << "no picture " << file;
-        return testsupport::MatchesGolden("e2e/turn/" + golden, p.data(), w, h);
-    }
-
+    GameCopy() : testsupport::GameCopy({"e2e/turn/"}) {}
 };
-
-// Through the opening to the title menu; a new game of difficulty "Expert" with the
-// story fast-forwarded; the player's phase of turn 1 from frame 430 on.
-const char kNewGameToField[] =
-    "60 move 300 300\n"
-    "61 down left\n"
-    "62 up left\n"
-    "90 move 520 285\n"
-    "100 down left\n"
-    "101 up left\n"
-    "130 move 80 100\n"
-    "140 down left\n"
-    "141 up left\n"
-    "150 keydown LControl\n"
-    "420 keyup LControl\n"
-    "430 move 320 240\n";
 
 // The leader's unit chosen (its move area and member names), moved two cells, its
 // command menu closed; a right click on an empty cell opens the field menu, whose
@@ -101,7 +54,7 @@ const char kPlayerTurn[] =
 
 TEST(TurnReplay, AMoveTheEndOfTheTurnAWholeEnemyPhaseAndTurnTwo) {
     GameCopy first, second;
-    const RunResult a = first.Replay(std::string(kNewGameToField) + kPlayerTurn);
+    const RunResult a = first.Replay(testsupport::NewGameToField() + kPlayerTurn);
     ASSERT_EQ(a.exitCode, 0) << a.output;
     EXPECT_NE(a.output.find("frames: 1410"), std::string::npos) << a.output;
     // The member names of the moving unit under the move area.
@@ -112,7 +65,7 @@ TEST(TurnReplay, AMoveTheEndOfTheTurnAWholeEnemyPhaseAndTurnTwo) {
     EXPECT_TRUE(first.Shot("turn2.png", 0, 460, 640, 20, "strip_turn2"));
 
     // The same input gives the same enemy phase, frame for frame.
-    const RunResult b = second.Replay(std::string(kNewGameToField) + kPlayerTurn);
+    const RunResult b = second.Replay(testsupport::NewGameToField() + kPlayerTurn);
     ASSERT_EQ(b.exitCode, 0) << b.output;
     for (const char* shot : {"enemy_910.png", "enemy_1000.png", "enemy_1090.png", "enemy_1180.png", "turn2.png"}) {
         const std::vector<uint32_t> p = first.Whole(shot), q = second.Whole(shot);
@@ -139,48 +92,23 @@ const char kSaveFromField[] =
     "600 screenshot after_save.png\n"
     "610 quit\n";
 
-// "LOAD GAME", the first slot, and "resume" rather than the chapter's start.
-const char kLoadFirstSlot[] =
-    "60 move 300 300\n"
-    "61 down left\n"
-    "62 up left\n"
-    "90 move 500 330\n"
-    "100 down left\n"
-    "101 up left\n"
-    "120 move 320 100\n"
-    "121 down left\n"
-    "122 up left\n"
-    "140 move 215 200\n"
-    "141 down left\n"
-    "142 up left\n"
-    "150 move 320 240\n"
-    "250 screenshot loaded.png\n"
-    "260 quit\n";
-
 TEST(TurnReplay, AFieldSaveFromTheFieldMenuLoadsBackIntoThePlayersPhase) {
     GameCopy game;
-    RunResult r = game.Replay(std::string(kNewGameToField) + kSaveFromField);
+    RunResult r = game.Replay(testsupport::NewGameToField() + kSaveFromField);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     ASSERT_TRUE(fs::exists(game.path() + "Save0.dat"));
     EXPECT_FALSE(fs::exists(game.path() + "Save1.dat"));
-    {
-        testsupport::ScopedCurrentDir cd(game.path());
-        CArchiveManager::DestroyInstance();
-        CArchiveManager::CreateInstance();
-        CArchiveManager* manager = CArchiveManager::GetInstance();
-        ASSERT_TRUE(manager->Load(0));
-        EXPECT_EQ(manager->GetString(SaveFileTypeKey, false), FieldSave);
-        EXPECT_EQ(manager->GetString(SaveFileChapterKey, false), "0");
-        ASSERT_TRUE(manager->HasArchive(PartyDataKey));
-        ASSERT_TRUE(manager->HasArchive(FieldTaskInfoKey));
-        CStringMap record = manager->GetArchive(FieldTaskInfoKey, false);
-        EXPECT_EQ(record.GetInt("m_nTurn", -1), 1);
-        EXPECT_EQ(record.GetInt("IsInterMission", -1), 0);
-        CArchiveManager::DestroyInstance();
-    }
+    testsupport::SaveSlot slot = testsupport::ReadSlot(game.path(), 0);
+    ASSERT_TRUE(slot.loaded);
+    EXPECT_EQ(slot.type, FieldSave);
+    EXPECT_EQ(slot.chapter, "0");
+    ASSERT_TRUE(slot.hasParty);
+    ASSERT_TRUE(slot.hasField);
+    EXPECT_EQ(slot.field.GetInt("m_nTurn", -1), 1);
+    EXPECT_EQ(slot.field.GetInt("IsInterMission", -1), 0);
     const std::vector<uint32_t> saved = game.Crop("after_save.png", 0, 460, 640, 20);
 
-    r = game.Replay(kLoadFirstSlot);
+    r = game.Replay(testsupport::LoadFirstSlot() + "250 screenshot loaded.png\n260 quit\n");
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(game.ErrorLog().find("不正なセーブファイルです"), std::string::npos);
     // The same turn and losses on the strip as when it was saved (the pointer's cell

@@ -3,40 +3,15 @@
 // menu and, with a right click, to the title.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <stb_image.h>
-
 #include "game_copy.h"
-#include "golden.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 using RunResult = testsupport::ReplayResult;
-
-// A folder that sees the runnable game's files (linked) and keeps its own log.
-class GameCopy : public testsupport::GameCopy {
-public:
-    std::vector<uint32_t> Whole(const std::string& file) const {
-        int iw = 0, ih = 0, n = 0;
-        unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &iw, &ih, &n, 4);
-        std::vector<uint32_t> out;
-        if (!rgba) return out;
-        for (int i = 0; i < iw * ih; ++i)
-            out.push_back(0xFF000000u | uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 | rgba[4 * i + 2]);
-        stbi_image_free(rgba);
-        return out;
-    }
-
-};
+using testsupport::GameCopy;
 
 // Past the opening to the title, its "TUTORIAL", lesson k of the menu chosen; the
 // messages are fast-forwarded (the scripted pointer keeps its own pace).  The lesson
