@@ -236,6 +236,7 @@ void PreparePipe(PipeState& s) {
     else if (s.srcBlend == BLEND_SRCALPHA && s.dstBlend == BLEND_INVSRCALPHA && s.blendOp == BLENDOP_ADD)
         s.blendKind = kBlendSrcOver;
     else s.blendKind = kBlendGeneric;
+    s.addBlend = s.blend && s.srcBlend == BLEND_SRCALPHA && s.dstBlend == BLEND_ONE && s.blendOp == BLENDOP_ADD;
 }
 
 void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }

@@ -205,6 +205,23 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
             mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
             if (!mask) continue;
         }
+        // Blended pixels of no alpha leave the target as it is: without depth writes
+        // they need not be written.
+        if (BlendKind != kBlendNone && !zWrite) {
+            const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
+            mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
+            if (!mask) continue;
+        }
+        if (BlendKind == kBlendAdd) {
+            // Source times its alpha plus the target, each channel (alpha too) saturated
+            // at 255 by the packing below.
+            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
+            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
+            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
+        }
         if (BlendKind == kBlendSrcOver) {
             const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
             const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
@@ -480,6 +497,7 @@ void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, b
 template <bool P, int K>
 void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (s.blendKind == kBlendSrcOver) GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, r, cc, linear, wrap);
+    else if (s.blendKind == kBlendGeneric) GeneralDispatchLW<P, K, kBlendAdd>(s, sp, r, cc, linear, wrap);
     else GeneralDispatchLW<P, K, kBlendNone>(s, sp, r, cc, linear, wrap);
 }
 template <bool P>
