@@ -261,6 +261,16 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
         AffineBlock(s, sp, y0, y1, x0, x1);
         return;
     }
+    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {  // the rows together, as ShadeRows hands them
+        constexpr int kRows = 64;
+        int bx0[kRows], bx1[kRows];
+        for (int i = 0; i < kRows; ++i) {
+            bx0[i] = x0;
+            bx1[i] = x1;
+        }
+        for (int y = y0; y < y1; y += kRows) GeneralDispatch(s, sp, Rows{y, std::min(kRows, y1 - y), bx0, bx1});
+        return;
+    }
     for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);
 }
 

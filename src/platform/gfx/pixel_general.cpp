@@ -689,6 +689,91 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
     }
 }
 
+// ---- Affine spans of one colour, untextured --------------------------------------------
+// The panels, shadows and dimming of the battle screen: the colour of every pixel is
+// known before its row starts, so the source's part of a blend is worked out once.
+template <int BlendKind>
+__attribute__((target("avx2"))) void FlatRows(const PipeState& s, const SpanSetup& sp, int yFirst, int nRows,
+                                               const int* rx0, const int* rx1, uint32_t argb) {
+    const bool zWrite = s.zWrite;
+    const uint32_t zFunc = s.zFunc;
+    const bool zTest = s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS;
+    if (s.alphaTest && !Compare(s.alphaFunc, argb >> 24, s.alphaRef)) return;
+    // Blended pixels of no alpha leave the target as it is.
+    if (BlendKind != kBlendNone && !zWrite && (argb >> 24) == 0) return;
+    const __m256 dZ = _mm256_set1_ps(sp.dadx[kAttrZ]);
+    const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i src = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(argb)));  // [b g r a] per pixel, 16-bit lanes
+    const __m256i alpha = _mm256_set1_epi16(short(argb >> 24));
+    // The source's part: colour times alpha (source-over and added alike).
+    const __m256i srcPart = Mul255y(src, alpha);
+    const __m256i invAlpha = _mm256_sub_epi16(c255, alpha);
+    const __m256i packedSrc = _mm256_set1_epi32(int(argb));
+    const int pitch = s.pitch;
+    const int last = pitch * s.sy1 - 8;
+    for (int r = 0; r < nRows; ++r) {
+        const int x0 = rx0[r], x1 = rx1[r];
+        if (x0 >= x1) continue;
+        const int y = yFirst + r;
+        const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+        // Depth at the row's first pixel, as a0 + dadx * dx + dady * dy.
+        const float zRow = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fxs + sp.dady[kAttrZ] * fys;
+        const __m256 z0 = _mm256_set1_ps(zRow);
+        const int rowOff = y * pitch;
+        for (int x = x0; x < x1; x += 8) {
+            const int n = std::min(8, x1 - x);
+            unsigned mask = n == 8 ? 0xFFu : (1u << n) - 1;
+            const int at = rowOff + x;
+            const bool full = at <= last;
+            float* const zp = At(s.zbuf, at);
+            __m256 zc = zero8;
+            if (zTest || zWrite) {
+                const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(x - x0)));
+                zc = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z0, _mm256_mul_ps(dZ, t)), zero8), one8);
+            }
+            if (zTest) {
+                const __m256 old = full ? _mm256_loadu_ps(zp) : _mm256_maskload_ps(zp, LaneMask(mask));
+                mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                               : DepthMask8(zFunc, zc, old);
+                if (!mask) continue;
+            }
+            uint32_t* const cp = At(s.cbuf, at);
+            __m256i old = z256, out = packedSrc;
+            if (BlendKind != kBlendNone) {
+                old = full ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cp))
+                           : _mm256_maskload_epi32(reinterpret_cast<const int*>(cp), LaneMask(mask));
+                const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+                __m256i cLo, cHi;
+                if (BlendKind == kBlendAdd) {
+                    cLo = _mm256_add_epi16(srcPart, dLo);
+                    cHi = _mm256_add_epi16(srcPart, dHi);
+                } else {
+                    cLo = _mm256_add_epi16(srcPart, Mul255y(dLo, invAlpha));
+                    cHi = _mm256_add_epi16(srcPart, Mul255y(dHi, invAlpha));
+                }
+                out = _mm256_packus_epi16(cLo, cHi);
+            }
+            const __m256i sm = LaneMask(mask);
+            if (full) {
+                __m256i* const cv = reinterpret_cast<__m256i*>(cp);
+                if (mask == 0xFFu) {
+                    _mm256_storeu_si256(cv, out);
+                    if (zWrite) _mm256_storeu_ps(zp, zc);
+                } else {
+                    _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv),
+                                                               out, sm));
+                    if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
+                }
+            } else {
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(cp), sm, out);
+                if (zWrite) _mm256_maskstore_ps(zp, sm, zc);
+            }
+        }
+    }
+}
+
 // The one colour of an affine triangle that has one everywhere, as ARGB; false when
 // its colour changes across it.
 inline bool FixedColourOf(const SpanSetup& sp, uint32_t& argb) {
@@ -725,6 +810,13 @@ void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, b
 template <bool P, int K>
 void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     uint32_t argb = 0;
+    if (!P && K == kKindNoTexDiffuse && FixedColourOf(sp, argb)) {
+        switch (s.blendKind) {
+            case kBlendSrcOver: FlatRows<kBlendSrcOver>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+            case kBlendGeneric: FlatRows<kBlendAdd>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+            default: FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+        }
+    }
     if (!P && K == kKindModulate && linear && s.tex && FixedColourOf(sp, argb)) {
         const int b = s.blendKind == kBlendSrcOver ? kBlendSrcOver : s.blendKind == kBlendGeneric ? kBlendAdd : kBlendNone;
         switch (b) {
