@@ -501,7 +501,9 @@ __attribute__((target("avx2"))) inline __m256i Pick16(const uint32_t* row, __m25
                                                 _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(c, i)), high));
 }
 
-template <int BlendKind, bool Wrap>
+// ConstV: v does not change along a row (dadx of v is zero), so everything that
+// follows from it is worked out once per row (every lane would get the same values).
+template <int BlendKind, bool Wrap, bool ConstV>
 __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const SpanSetup& sp, int yFirst, int nRows,
                                                       const int* rx0, const int* rx1, uint32_t diffuse) {
     const float* const d = sp.dadx;
@@ -548,6 +550,25 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
                                           _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
         const __m256 z0 = _mm256_set1_ps(a0[kAttrZ]), u0 = _mm256_set1_ps(a0[kAttrU]), v0 = _mm256_set1_ps(a0[kAttrV]);
         const int rowOff = y * pitch;
+        // The row's texture rows and vertical weights when v is the same along it.
+        __m256i rowFv = z256, rowYi = z256, rowA0 = z256, rowB0 = z256, rowWyLo = z256, rowWyHi = z256;
+        if (ConstV) {
+            rowFv = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, zero8)), fth), i128);
+            rowYi = _mm256_srai_epi32(rowFv, 8);
+            __m256i ya, yb;
+            if (Wrap) {
+                ya = _mm256_and_si256(rowYi, my);
+                yb = _mm256_and_si256(_mm256_add_epi32(rowYi, one), my);
+            } else {
+                ya = _mm256_min_epi32(_mm256_max_epi32(rowYi, z256), my);
+                yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(rowYi, one), z256), my);
+            }
+            rowA0 = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+            rowB0 = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+            const __m256i wy7 = _mm256_slli_epi32(_mm256_and_si256(rowFv, i255), 23);
+            rowWyLo = _mm256_shuffle_epi8(wy7, spreadYLo);
+            rowWyHi = _mm256_shuffle_epi8(wy7, spreadYHi);
+        }
         // The target's rows a little further down are asked for now (a row's start is
         // a jump away from the last row's end, which the processor does not foresee).
         if (r + kAhead < nRows && rx0[r + kAhead] < rx1[r + kAhead]) {
@@ -573,28 +594,36 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
                 if (!mask) continue;
             }
             const __m256i fu = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(u0, _mm256_mul_ps(dU, t)), ftw), i128);
-            const __m256i fv = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, t)), fth), i128);
-            const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
-            __m256i xa, ya, xb, yb;
+            const __m256i fv =
+                ConstV ? rowFv : _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, t)), fth), i128);
+            const __m256i xi = _mm256_srai_epi32(fu, 8), yi = ConstV ? rowYi : _mm256_srai_epi32(fv, 8);
+            __m256i xa, xb, rowA = rowA0, rowB = rowB0;
             if (Wrap) {
                 xa = _mm256_and_si256(xi, mx);
-                ya = _mm256_and_si256(yi, my);
                 xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
-                yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
             } else {
                 xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
-                ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
                 xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
-                yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
             }
-            const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-            const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+            if (!ConstV) {
+                __m256i ya, yb;
+                if (Wrap) {
+                    ya = _mm256_and_si256(yi, my);
+                    yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+                } else {
+                    ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
+                    yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                }
+                rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+                rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+            }
             const __m256i ia = _mm256_add_epi32(rowA, xa), ib = _mm256_add_epi32(rowB, xa);
             const __m256i dxb = _mm256_sub_epi32(xb, xa);
             const __m256i w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
                                                _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
             const __m256i wxLo = _mm256_shuffle_epi8(w7, spreadXLo), wxHi = _mm256_shuffle_epi8(w7, spreadXHi);
-            const __m256i wyLo = _mm256_shuffle_epi8(w7, spreadYLo), wyHi = _mm256_shuffle_epi8(w7, spreadYHi);
+            const __m256i wyLo = ConstV ? rowWyLo : _mm256_shuffle_epi8(w7, spreadYLo);
+            const __m256i wyHi = ConstV ? rowWyHi : _mm256_shuffle_epi8(w7, spreadYHi);
             __m256i topLo, topHi, botLo, botHi;
             const bool adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(dxb, one)) == -1;
             // Every pixel of the group in the same two texture rows, their texel pairs
@@ -606,8 +635,9 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
             const int lo = std::min(xiFirst, xiLast), span = std::max(xiFirst, xiLast) - lo;
             const int loA = Wrap ? (lo & (tw - 1)) : lo;
             if (adjacent && span <= 14 && loA + span + 1 <= tw - 1 && tw >= 16 &&
-                _mm256_movemask_epi8(_mm256_cmpeq_epi32(rowA, _mm256_broadcastd_epi32(_mm256_castsi256_si128(rowA)))) == -1 &&
-                _mm256_movemask_epi8(_mm256_cmpeq_epi32(rowB, _mm256_broadcastd_epi32(_mm256_castsi256_si128(rowB)))) == -1) {
+                (ConstV ||
+                 (_mm256_movemask_epi8(_mm256_cmpeq_epi32(rowA, _mm256_broadcastd_epi32(_mm256_castsi256_si128(rowA)))) == -1 &&
+                  _mm256_movemask_epi8(_mm256_cmpeq_epi32(rowB, _mm256_broadcastd_epi32(_mm256_castsi256_si128(rowB)))) == -1))) {
                 const int b = std::min(loA, tw - 16);
                 const uint32_t* const t0 = tex + _mm256_cvtsi256_si32(rowA) + b;
                 const uint32_t* const t1 = tex + _mm256_cvtsi256_si32(rowB) + b;
@@ -789,6 +819,17 @@ inline bool FixedColourOf(const SpanSetup& sp, uint32_t& argb) {
     return true;
 }
 
+template <int B>
+void FixedColourPick(const PipeState& s, const SpanSetup& sp, const Rows& r, uint32_t argb, bool wrap, bool constV) {
+    if (wrap) {
+        constV ? FixedColourRows<B, true, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
+               : FixedColourRows<B, true, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+    } else {
+        constV ? FixedColourRows<B, false, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
+               : FixedColourRows<B, false, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+    }
+}
+
 template <bool P, int K, int B>
 void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (K == kKindNoTexDiffuse) {  // no texture read
@@ -818,20 +859,11 @@ void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
         }
     }
     if (!P && K == kKindModulate && linear && s.tex && FixedColourOf(sp, argb)) {
-        const int b = s.blendKind == kBlendSrcOver ? kBlendSrcOver : s.blendKind == kBlendGeneric ? kBlendAdd : kBlendNone;
-        switch (b) {
-            case kBlendSrcOver:
-                wrap ? FixedColourRows<kBlendSrcOver, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
-                     : FixedColourRows<kBlendSrcOver, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
-                return;
-            case kBlendAdd:
-                wrap ? FixedColourRows<kBlendAdd, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
-                     : FixedColourRows<kBlendAdd, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
-                return;
-            default:
-                wrap ? FixedColourRows<kBlendNone, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
-                     : FixedColourRows<kBlendNone, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
-                return;
+        const bool constV = sp.dadx[kAttrV] == 0.0f;
+        switch (s.blendKind) {
+            case kBlendSrcOver: FixedColourPick<kBlendSrcOver>(s, sp, r, argb, wrap, constV); return;
+            case kBlendGeneric: FixedColourPick<kBlendAdd>(s, sp, r, argb, wrap, constV); return;
+            default: FixedColourPick<kBlendNone>(s, sp, r, argb, wrap, constV); return;
         }
     }
     if (s.blendKind == kBlendSrcOver) GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, r, cc, linear, wrap);
