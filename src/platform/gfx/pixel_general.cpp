@@ -677,11 +677,8 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
                 mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
                 if (!mask) continue;
             }
-            if (BlendKind != kBlendNone && !zWrite) {
-                const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
-                mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
-                if (!mask) continue;
-            }
+            // (Blended pixels of no alpha would leave the target as it is: they are
+            // written like the others, since a test here costs more than it saves.)
             uint32_t* const cp = At(s.cbuf, at);
             __m256i old = z256;
             if (BlendKind != kBlendNone)
@@ -703,14 +700,8 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
             const __m256i sm = LaneMask(mask);
             if (full) {
                 __m256i* const cv = reinterpret_cast<__m256i*>(cp);
-                if (mask == 0xFFu) {
-                    _mm256_storeu_si256(cv, out);
-                    if (zWrite) _mm256_storeu_ps(zp, zc);
-                } else {
-                    _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv),
-                                                               out, sm));
-                    if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
-                }
+                _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv), out, sm));
+                if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
             } else {
                 _mm256_maskstore_epi32(reinterpret_cast<int*>(cp), sm, out);
                 if (zWrite) _mm256_maskstore_ps(zp, sm, zc);
@@ -788,14 +779,8 @@ __attribute__((target("avx2"))) void FlatRows(const PipeState& s, const SpanSetu
             const __m256i sm = LaneMask(mask);
             if (full) {
                 __m256i* const cv = reinterpret_cast<__m256i*>(cp);
-                if (mask == 0xFFu) {
-                    _mm256_storeu_si256(cv, out);
-                    if (zWrite) _mm256_storeu_ps(zp, zc);
-                } else {
-                    _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv),
-                                                               out, sm));
-                    if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
-                }
+                _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv), out, sm));
+                if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
             } else {
                 _mm256_maskstore_epi32(reinterpret_cast<int*>(cp), sm, out);
                 if (zWrite) _mm256_maskstore_ps(zp, sm, zc);
