@@ -552,6 +552,7 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
         const int rowOff = y * pitch;
         // The row's texture rows and vertical weights when v is the same along it.
         __m256i rowFv = z256, rowYi = z256, rowA0 = z256, rowB0 = z256, rowWyLo = z256, rowWyHi = z256;
+        int rowOffA = 0, rowOffB = 0;
         if (ConstV) {
             rowFv = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, zero8)), fth), i128);
             rowYi = _mm256_srai_epi32(rowFv, 8);
@@ -565,6 +566,8 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
             }
             rowA0 = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
             rowB0 = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+            rowOffA = _mm256_cvtsi256_si32(rowA0);
+            rowOffB = _mm256_cvtsi256_si32(rowB0);
             const __m256i wy7 = _mm256_slli_epi32(_mm256_and_si256(rowFv, i255), 23);
             rowWyLo = _mm256_shuffle_epi8(wy7, spreadYLo);
             rowWyHi = _mm256_shuffle_epi8(wy7, spreadYHi);
@@ -596,52 +599,30 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
             const __m256i fu = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(u0, _mm256_mul_ps(dU, t)), ftw), i128);
             const __m256i fv =
                 ConstV ? rowFv : _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, t)), fth), i128);
-            const __m256i xi = _mm256_srai_epi32(fu, 8), yi = ConstV ? rowYi : _mm256_srai_epi32(fv, 8);
-            __m256i xa, xb, rowA = rowA0, rowB = rowB0;
-            if (Wrap) {
-                xa = _mm256_and_si256(xi, mx);
-                xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
-            } else {
-                xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
-                xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
-            }
+            const __m256i xi = _mm256_srai_epi32(fu, 8);
+            // Weights (fraction << 7): x from u; y per row, or from v.
+            const __m256i wx7 = _mm256_slli_epi32(_mm256_and_si256(fu, i255), 7);
+            const __m256i wxLo = _mm256_shuffle_epi8(wx7, spreadXLo), wxHi = _mm256_shuffle_epi8(wx7, spreadXHi);
+            __m256i wyLo = rowWyLo, wyHi = rowWyHi;
             if (!ConstV) {
-                __m256i ya, yb;
-                if (Wrap) {
-                    ya = _mm256_and_si256(yi, my);
-                    yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
-                } else {
-                    ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
-                    yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
-                }
-                rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-                rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                const __m256i wy7 = _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23);
+                wyLo = _mm256_shuffle_epi8(wy7, spreadYLo);
+                wyHi = _mm256_shuffle_epi8(wy7, spreadYHi);
             }
-            const __m256i ia = _mm256_add_epi32(rowA, xa), ib = _mm256_add_epi32(rowB, xa);
-            const __m256i dxb = _mm256_sub_epi32(xb, xa);
-            const __m256i w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
-                                               _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
-            const __m256i wxLo = _mm256_shuffle_epi8(w7, spreadXLo), wxHi = _mm256_shuffle_epi8(w7, spreadXHi);
-            const __m256i wyLo = ConstV ? rowWyLo : _mm256_shuffle_epi8(w7, spreadYLo);
-            const __m256i wyHi = ConstV ? rowWyHi : _mm256_shuffle_epi8(w7, spreadYHi);
             __m256i topLo, topHi, botLo, botHi;
-            const bool adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(dxb, one)) == -1;
-            // Every pixel of the group in the same two texture rows, their texel pairs
-            // within sixteen neighbours: four loads and a pick of each pixel's pair. The
-            // texel column only grows or only shrinks along a row, so the first and
-            // last lanes bound it; with every pair side by side no pixel is clamped, and
-            // a wrapped run that does not reach the texture's last column is not cut.
+            // The group's texel pairs within sixteen neighbours of the row's two texture
+            // rows: four loads and a pick of each pixel's pair. The texel column only
+            // grows or only shrinks along a row, so the first and last lanes bound it;
+            // a run that stays inside the texture short of its last column is neither
+            // clamped nor cut by the wrap, and each pixel's pair lies side by side.
             const int xiFirst = _mm256_cvtsi256_si32(xi), xiLast = _mm256_extract_epi32(xi, 7);
             const int lo = std::min(xiFirst, xiLast), span = std::max(xiFirst, xiLast) - lo;
             const int loA = Wrap ? (lo & (tw - 1)) : lo;
-            if (adjacent && span <= 14 && loA + span + 1 <= tw - 1 && tw >= 16 &&
-                (ConstV ||
-                 (_mm256_movemask_epi8(_mm256_cmpeq_epi32(rowA, _mm256_broadcastd_epi32(_mm256_castsi256_si128(rowA)))) == -1 &&
-                  _mm256_movemask_epi8(_mm256_cmpeq_epi32(rowB, _mm256_broadcastd_epi32(_mm256_castsi256_si128(rowB)))) == -1))) {
+            if (ConstV && span <= 14 && tw >= 16 && loA + span + 1 <= tw - 1 && (Wrap || lo >= 0)) {
                 const int b = std::min(loA, tw - 16);
-                const uint32_t* const t0 = tex + _mm256_cvtsi256_si32(rowA) + b;
-                const uint32_t* const t1 = tex + _mm256_cvtsi256_si32(rowB) + b;
-                const __m256i pl = _mm256_sub_epi32(xa, _mm256_set1_epi32(b)), pr = _mm256_add_epi32(pl, one);
+                const uint32_t* const t0 = tex + rowOffA + b;
+                const uint32_t* const t1 = tex + rowOffB + b;
+                const __m256i pl = _mm256_sub_epi32(xi, _mm256_set1_epi32(lo - loA + b)), pr = _mm256_add_epi32(pl, one);
                 // Columns 8 to 15 come from the second load (the pick looks at the low three bits).
                 const __m256 hl = _mm256_castsi256_ps(_mm256_slli_epi32(pl, 28));
                 const __m256 hr = _mm256_castsi256_ps(_mm256_slli_epi32(pr, 28));
@@ -651,25 +632,50 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
                 topHi = LerpW(_mm256_unpackhi_epi8(l0, z256), _mm256_unpackhi_epi8(q0, z256), wxHi);
                 botLo = LerpW(_mm256_unpacklo_epi8(l1, z256), _mm256_unpacklo_epi8(q1, z256), wxLo);
                 botHi = LerpW(_mm256_unpackhi_epi8(l1, z256), _mm256_unpackhi_epi8(q1, z256), wxHi);
-            } else if (adjacent) {
-                alignas(32) int32_t pa[8], pb[8];
-                _mm256_store_si256(reinterpret_cast<__m256i*>(pa), ia);
-                _mm256_store_si256(reinterpret_cast<__m256i*>(pb), ib);
-                const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
-                const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
-                const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
-                const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
-                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
-                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
-                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
-                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
             } else {
-                const __m256i t00 = Fetch8(tex, ia), t10 = Fetch8(tex, _mm256_add_epi32(ia, dxb));
-                const __m256i t01 = Fetch8(tex, ib), t11 = Fetch8(tex, _mm256_add_epi32(ib, dxb));
-                topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
-                topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
-                botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
-                botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+                __m256i xa, xb, rowA = rowA0, rowB = rowB0;
+                if (Wrap) {
+                    xa = _mm256_and_si256(xi, mx);
+                    xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
+                } else {
+                    xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
+                    xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
+                }
+                if (!ConstV) {
+                    const __m256i yi = _mm256_srai_epi32(fv, 8);
+                    __m256i ya, yb;
+                    if (Wrap) {
+                        ya = _mm256_and_si256(yi, my);
+                        yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+                    } else {
+                        ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
+                        yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                    }
+                    rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+                    rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                }
+                const __m256i ia = _mm256_add_epi32(rowA, xa), ib = _mm256_add_epi32(rowB, xa);
+                const __m256i dxb = _mm256_sub_epi32(xb, xa);
+                if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(dxb, one)) == -1) {
+                    alignas(32) int32_t pa[8], pb[8];
+                    _mm256_store_si256(reinterpret_cast<__m256i*>(pa), ia);
+                    _mm256_store_si256(reinterpret_cast<__m256i*>(pb), ib);
+                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
+                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
+                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
+                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
+                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
+                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
+                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
+                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
+                } else {
+                    const __m256i t00 = Fetch8(tex, ia), t10 = Fetch8(tex, _mm256_add_epi32(ia, dxb));
+                    const __m256i t01 = Fetch8(tex, ib), t11 = Fetch8(tex, _mm256_add_epi32(ib, dxb));
+                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
+                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
+                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
+                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+                }
             }
             __m256i cLo = Mul255y(LerpW(topLo, botLo, wyLo), dif);
             __m256i cHi = Mul255y(LerpW(topHi, botHi, wyHi), dif);
