@@ -236,6 +236,7 @@ void PreparePipe(PipeState& s) {
     else if (s.srcBlend == BLEND_SRCALPHA && s.dstBlend == BLEND_INVSRCALPHA && s.blendOp == BLENDOP_ADD)
         s.blendKind = kBlendSrcOver;
     else s.blendKind = kBlendGeneric;
+    s.addBlend = s.blend && s.srcBlend == BLEND_SRCALPHA && s.dstBlend == BLEND_ONE && s.blendOp == BLENDOP_ADD;
 }
 
 void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
@@ -258,6 +259,16 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
     if (x0 >= x1 || y0 >= y1) return;
     if (AffineCandidate(s, sp) && sp.dady[kAttrU] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
         AffineBlock(s, sp, y0, y1, x0, x1);
+        return;
+    }
+    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {  // the rows together, as ShadeRows hands them
+        constexpr int kRows = 64;
+        int bx0[kRows], bx1[kRows];
+        for (int i = 0; i < kRows; ++i) {
+            bx0[i] = x0;
+            bx1[i] = x1;
+        }
+        for (int y = y0; y < y1; y += kRows) GeneralDispatch(s, sp, Rows{y, std::min(kRows, y1 - y), bx0, bx1});
         return;
     }
     for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);

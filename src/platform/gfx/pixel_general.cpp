@@ -205,6 +205,23 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
             mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
             if (!mask) continue;
         }
+        // Blended pixels of no alpha leave the target as it is: without depth writes
+        // they need not be written.
+        if (BlendKind != kBlendNone && !zWrite) {
+            const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
+            mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
+            if (!mask) continue;
+        }
+        if (BlendKind == kBlendAdd) {
+            // Source times its alpha plus the target, each channel (alpha too) saturated
+            // at 255 by the packing below.
+            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
+            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
+            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
+        }
         if (BlendKind == kBlendSrcOver) {
             const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
             const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
@@ -267,7 +284,15 @@ __attribute__((target("avx2"))) inline __m256 Attr2(const float* a0A, const floa
 template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
 __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
                                                       int nRows, const int* rx0, const int* rx1, bool varConst) {
-    const bool constColor = varConst;
+    // An affine triangle whose colour does not change across it (the corners share
+    // one colour) has its first corner's colour at every pixel: a0 + 0 * t is a0.
+    bool fixedColour = sp.flat;
+    if (!Persp && !sp.flat) {
+        fixedColour = true;
+        for (int k = kAttrR; k <= kAttrA; ++k)
+            fixedColour = fixedColour && sp.dadx[k] == 0.0f && sp.dady[k] == 0.0f && std::isfinite(sp.a0[k]);
+    }
+    const bool constColor = varConst || fixedColour;
     // The alpha of the diffuse colour is not used when the texture gives the alpha
     // (without a texture the alpha is then opaque).
     constexpr bool kDiffuseAlpha = Kind != kKindModulateAlphaTex;
@@ -307,11 +332,14 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     int nPending = 0;
     // A constant colour: flat shading's is the same in every row; otherwise it is
     // taken at each row's start, and a group then holds one row only.
-    const bool rowColour = constColor && !sp.flat;
+    const bool rowColour = constColor && !fixedColour;
     __m256i constDif = _mm256_setzero_si256();
-    if (constColor && sp.flat)
+    if (sp.flat)
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(
             int((ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB))));
+    else if (fixedColour)
+        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int((ToByte(sp.a0[kAttrA]) << 24) | (ToByte(sp.a0[kAttrR]) << 16) |
+                                                           (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
     // The rows that have pixels, with their start and end, their offset in the
     // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
     // the one-by-one path evaluates them). Their depth and colour are asked for now,
@@ -459,6 +487,340 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }
 
+// ---- Affine spans of one colour, filtered ----------------------------------------------
+// The billboards and particles of the effects: no perspective, one colour over the
+// whole triangle, a filtered texture modulated by it. Each row on its own, eight
+// pixels at a time, with the general spans' arithmetic step for step (the same
+// values in the same lanes), but without the waiting groups: the reads of a group
+// here are few enough for the next group's arithmetic to cover them.
+// Texels row[i] of sixteen neighbours for each lane's i (`high`: lanes whose i is 8 or more, in the sign bit).
+__attribute__((target("avx2"))) inline __m256i Pick16(const uint32_t* row, __m256i i, __m256 high) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8));
+    return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(a, i)),
+                                                _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(c, i)), high));
+}
+
+// ConstV: v does not change along a row (dadx of v is zero), so everything that
+// follows from it is worked out once per row (every lane would get the same values).
+template <int BlendKind, bool Wrap, bool ConstV>
+__attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const SpanSetup& sp, int yFirst, int nRows,
+                                                      const int* rx0, const int* rx1, uint32_t diffuse) {
+    const float* const d = sp.dadx;
+    const __m256 dZ = _mm256_set1_ps(d[kAttrZ]), dU = _mm256_set1_ps(d[kAttrU]), dV = _mm256_set1_ps(d[kAttrV]);
+    const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
+    const bool zWrite = s.zWrite, alphaTest = s.alphaTest;
+    const uint32_t zFunc = s.zFunc;
+    const bool zTest = s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS;
+    const bool zLE = zFunc == CMP_LESSEQUAL;
+    const uint32_t* const tex = s.tex;
+    const int tw = s.tw, th = s.th;
+    const bool rowShift = (tw & (tw - 1)) == 0;
+    const __m128i twShift = _mm_cvtsi32_si128(rowShift ? __builtin_ctz(unsigned(tw)) : 0);
+    const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
+    const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
+    const __m256i mx = _mm256_set1_epi32(tw - 1), my = _mm256_set1_epi32(th - 1), vtw = _mm256_set1_epi32(tw);
+    const __m256i z256 = _mm256_setzero_si256(), i255 = _mm256_set1_epi32(255), i128 = _mm256_set1_epi32(128);
+    const __m256i one = _mm256_set1_epi32(1), c255 = _mm256_set1_epi16(255);
+    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(diffuse)));
+    const __m256i spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                               0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i spreadXHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
+                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i spreadYLo = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7,  //
+                                               2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
+    const __m256i spreadYHi = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                                               10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
+    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const int pitch = s.pitch;
+    // The last window start that lies wholly in the buffers.
+    const int last = pitch * s.sy1 - 8;
+    constexpr int kAhead = 2;
+    for (int r = 0; r < nRows; ++r) {
+        const int x0 = rx0[r], x1 = rx1[r];
+        if (x0 >= x1) continue;
+        const int y = yFirst + r;
+        const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+        alignas(32) float a0[8];
+        _mm256_store_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
+                                          _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
+        const __m256 z0 = _mm256_set1_ps(a0[kAttrZ]), u0 = _mm256_set1_ps(a0[kAttrU]), v0 = _mm256_set1_ps(a0[kAttrV]);
+        const int rowOff = y * pitch;
+        // The row's texture rows and vertical weights when v is the same along it.
+        __m256i rowFv = z256, rowYi = z256, rowA0 = z256, rowB0 = z256, rowWyLo = z256, rowWyHi = z256;
+        int rowOffA = 0, rowOffB = 0;
+        if (ConstV) {
+            rowFv = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, zero8)), fth), i128);
+            rowYi = _mm256_srai_epi32(rowFv, 8);
+            __m256i ya, yb;
+            if (Wrap) {
+                ya = _mm256_and_si256(rowYi, my);
+                yb = _mm256_and_si256(_mm256_add_epi32(rowYi, one), my);
+            } else {
+                ya = _mm256_min_epi32(_mm256_max_epi32(rowYi, z256), my);
+                yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(rowYi, one), z256), my);
+            }
+            rowA0 = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+            rowB0 = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+            rowOffA = _mm256_cvtsi256_si32(rowA0);
+            rowOffB = _mm256_cvtsi256_si32(rowB0);
+            const __m256i wy7 = _mm256_slli_epi32(_mm256_and_si256(rowFv, i255), 23);
+            rowWyLo = _mm256_shuffle_epi8(wy7, spreadYLo);
+            rowWyHi = _mm256_shuffle_epi8(wy7, spreadYHi);
+        }
+        // The target's rows a little further down are asked for now (a row's start is
+        // a jump away from the last row's end, which the processor does not foresee).
+        if (r + kAhead < nRows && rx0[r + kAhead] < rx1[r + kAhead]) {
+            const int off = (y + kAhead) * pitch;
+            for (int px = rx0[r + kAhead]; px < rx1[r + kAhead] + 16; px += 16) {
+                _mm_prefetch(reinterpret_cast<const char*>(s.cbuf + off + std::min(px, rx1[r + kAhead] - 1)), _MM_HINT_T0);
+                if (zTest) _mm_prefetch(reinterpret_cast<const char*>(s.zbuf + off + std::min(px, rx1[r + kAhead] - 1)), _MM_HINT_T0);
+            }
+        }
+        for (int x = x0; x < x1; x += 8) {
+            const int n = std::min(8, x1 - x);
+            unsigned mask = n == 8 ? 0xFFu : (1u << n) - 1;
+            const int at = rowOff + x;
+            const bool full = at <= last;
+            const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(x - x0)));
+            const __m256 zc = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z0, _mm256_mul_ps(dZ, t)), zero8), one8);
+            float* const zp = At(s.zbuf, at);
+            if (zTest) {
+                const __m256 old =
+                    full ? _mm256_loadu_ps(zp) : _mm256_maskload_ps(zp, LaneMask(mask));
+                mask &= zLE ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                            : DepthMask8(zFunc, zc, old);
+                if (!mask) continue;
+            }
+            const __m256i fu = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(u0, _mm256_mul_ps(dU, t)), ftw), i128);
+            const __m256i fv =
+                ConstV ? rowFv : _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, t)), fth), i128);
+            const __m256i xi = _mm256_srai_epi32(fu, 8);
+            // Weights (fraction << 7): x from u; y per row, or from v.
+            const __m256i wx7 = _mm256_slli_epi32(_mm256_and_si256(fu, i255), 7);
+            const __m256i wxLo = _mm256_shuffle_epi8(wx7, spreadXLo), wxHi = _mm256_shuffle_epi8(wx7, spreadXHi);
+            __m256i wyLo = rowWyLo, wyHi = rowWyHi;
+            if (!ConstV) {
+                const __m256i wy7 = _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23);
+                wyLo = _mm256_shuffle_epi8(wy7, spreadYLo);
+                wyHi = _mm256_shuffle_epi8(wy7, spreadYHi);
+            }
+            __m256i topLo, topHi, botLo, botHi;
+            // The group's texel pairs within sixteen neighbours of the row's two texture
+            // rows: four loads and a pick of each pixel's pair. The texel column only
+            // grows or only shrinks along a row, so the first and last lanes bound it;
+            // a run that stays inside the texture short of its last column is neither
+            // clamped nor cut by the wrap, and each pixel's pair lies side by side.
+            const int xiFirst = _mm256_cvtsi256_si32(xi), xiLast = _mm256_extract_epi32(xi, 7);
+            const int lo = std::min(xiFirst, xiLast), span = std::max(xiFirst, xiLast) - lo;
+            const int loA = Wrap ? (lo & (tw - 1)) : lo;
+            if (ConstV && span <= 14 && tw >= 16 && loA + span + 1 <= tw - 1 && (Wrap || lo >= 0)) {
+                const int b = std::min(loA, tw - 16);
+                const uint32_t* const t0 = tex + rowOffA + b;
+                const uint32_t* const t1 = tex + rowOffB + b;
+                const __m256i pl = _mm256_sub_epi32(xi, _mm256_set1_epi32(lo - loA + b)), pr = _mm256_add_epi32(pl, one);
+                // Columns 8 to 15 come from the second load (the pick looks at the low three bits).
+                const __m256 hl = _mm256_castsi256_ps(_mm256_slli_epi32(pl, 28));
+                const __m256 hr = _mm256_castsi256_ps(_mm256_slli_epi32(pr, 28));
+                const __m256i l0 = Pick16(t0, pl, hl), q0 = Pick16(t0, pr, hr);
+                const __m256i l1 = Pick16(t1, pl, hl), q1 = Pick16(t1, pr, hr);
+                topLo = LerpW(_mm256_unpacklo_epi8(l0, z256), _mm256_unpacklo_epi8(q0, z256), wxLo);
+                topHi = LerpW(_mm256_unpackhi_epi8(l0, z256), _mm256_unpackhi_epi8(q0, z256), wxHi);
+                botLo = LerpW(_mm256_unpacklo_epi8(l1, z256), _mm256_unpacklo_epi8(q1, z256), wxLo);
+                botHi = LerpW(_mm256_unpackhi_epi8(l1, z256), _mm256_unpackhi_epi8(q1, z256), wxHi);
+            } else {
+                __m256i xa, xb, rowA = rowA0, rowB = rowB0;
+                if (Wrap) {
+                    xa = _mm256_and_si256(xi, mx);
+                    xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
+                } else {
+                    xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
+                    xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
+                }
+                if (!ConstV) {
+                    const __m256i yi = _mm256_srai_epi32(fv, 8);
+                    __m256i ya, yb;
+                    if (Wrap) {
+                        ya = _mm256_and_si256(yi, my);
+                        yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
+                    } else {
+                        ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
+                        yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
+                    }
+                    rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+                    rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                }
+                const __m256i ia = _mm256_add_epi32(rowA, xa), ib = _mm256_add_epi32(rowB, xa);
+                const __m256i dxb = _mm256_sub_epi32(xb, xa);
+                if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(dxb, one)) == -1) {
+                    alignas(32) int32_t pa[8], pb[8];
+                    _mm256_store_si256(reinterpret_cast<__m256i*>(pa), ia);
+                    _mm256_store_si256(reinterpret_cast<__m256i*>(pb), ib);
+                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
+                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
+                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
+                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
+                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
+                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
+                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
+                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
+                } else {
+                    const __m256i t00 = Fetch8(tex, ia), t10 = Fetch8(tex, _mm256_add_epi32(ia, dxb));
+                    const __m256i t01 = Fetch8(tex, ib), t11 = Fetch8(tex, _mm256_add_epi32(ib, dxb));
+                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
+                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
+                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
+                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+                }
+            }
+            __m256i cLo = Mul255y(LerpW(topLo, botLo, wyLo), dif);
+            __m256i cHi = Mul255y(LerpW(topHi, botHi, wyHi), dif);
+            if (alphaTest) {
+                mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
+                if (!mask) continue;
+            }
+            // (Blended pixels of no alpha would leave the target as it is: they are
+            // written like the others, since a test here costs more than it saves.)
+            uint32_t* const cp = At(s.cbuf, at);
+            __m256i old = z256;
+            if (BlendKind != kBlendNone)
+                old = full ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cp))
+                           : _mm256_maskload_epi32(reinterpret_cast<const int*>(cp), LaneMask(mask));
+            if (BlendKind == kBlendAdd || BlendKind == kBlendSrcOver) {
+                const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+                const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+                const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+                if (BlendKind == kBlendAdd) {
+                    cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
+                    cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
+                } else {
+                    cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
+                    cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
+                }
+            }
+            const __m256i out = _mm256_packus_epi16(cLo, cHi);
+            const __m256i sm = LaneMask(mask);
+            if (full) {
+                __m256i* const cv = reinterpret_cast<__m256i*>(cp);
+                _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv), out, sm));
+                if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
+            } else {
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(cp), sm, out);
+                if (zWrite) _mm256_maskstore_ps(zp, sm, zc);
+            }
+        }
+    }
+}
+
+// ---- Affine spans of one colour, untextured --------------------------------------------
+// The panels, shadows and dimming of the battle screen: the colour of every pixel is
+// known before its row starts, so the source's part of a blend is worked out once.
+template <int BlendKind>
+__attribute__((target("avx2"))) void FlatRows(const PipeState& s, const SpanSetup& sp, int yFirst, int nRows,
+                                               const int* rx0, const int* rx1, uint32_t argb) {
+    const bool zWrite = s.zWrite;
+    const uint32_t zFunc = s.zFunc;
+    const bool zTest = s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS;
+    if (s.alphaTest && !Compare(s.alphaFunc, argb >> 24, s.alphaRef)) return;
+    // Blended pixels of no alpha leave the target as it is.
+    if (BlendKind != kBlendNone && !zWrite && (argb >> 24) == 0) return;
+    const __m256 dZ = _mm256_set1_ps(sp.dadx[kAttrZ]);
+    const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i src = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(argb)));  // [b g r a] per pixel, 16-bit lanes
+    const __m256i alpha = _mm256_set1_epi16(short(argb >> 24));
+    // The source's part: colour times alpha (source-over and added alike).
+    const __m256i srcPart = Mul255y(src, alpha);
+    const __m256i invAlpha = _mm256_sub_epi16(c255, alpha);
+    const __m256i packedSrc = _mm256_set1_epi32(int(argb));
+    const int pitch = s.pitch;
+    const int last = pitch * s.sy1 - 8;
+    for (int r = 0; r < nRows; ++r) {
+        const int x0 = rx0[r], x1 = rx1[r];
+        if (x0 >= x1) continue;
+        const int y = yFirst + r;
+        const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
+        // Depth at the row's first pixel, as a0 + dadx * dx + dady * dy.
+        const float zRow = sp.a0[kAttrZ] + sp.dadx[kAttrZ] * fxs + sp.dady[kAttrZ] * fys;
+        const __m256 z0 = _mm256_set1_ps(zRow);
+        const int rowOff = y * pitch;
+        for (int x = x0; x < x1; x += 8) {
+            const int n = std::min(8, x1 - x);
+            unsigned mask = n == 8 ? 0xFFu : (1u << n) - 1;
+            const int at = rowOff + x;
+            const bool full = at <= last;
+            float* const zp = At(s.zbuf, at);
+            __m256 zc = zero8;
+            if (zTest || zWrite) {
+                const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(x - x0)));
+                zc = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z0, _mm256_mul_ps(dZ, t)), zero8), one8);
+            }
+            if (zTest) {
+                const __m256 old = full ? _mm256_loadu_ps(zp) : _mm256_maskload_ps(zp, LaneMask(mask));
+                mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                               : DepthMask8(zFunc, zc, old);
+                if (!mask) continue;
+            }
+            uint32_t* const cp = At(s.cbuf, at);
+            __m256i old = z256, out = packedSrc;
+            if (BlendKind != kBlendNone) {
+                old = full ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cp))
+                           : _mm256_maskload_epi32(reinterpret_cast<const int*>(cp), LaneMask(mask));
+                const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+                __m256i cLo, cHi;
+                if (BlendKind == kBlendAdd) {
+                    cLo = _mm256_add_epi16(srcPart, dLo);
+                    cHi = _mm256_add_epi16(srcPart, dHi);
+                } else {
+                    cLo = _mm256_add_epi16(srcPart, Mul255y(dLo, invAlpha));
+                    cHi = _mm256_add_epi16(srcPart, Mul255y(dHi, invAlpha));
+                }
+                out = _mm256_packus_epi16(cLo, cHi);
+            }
+            const __m256i sm = LaneMask(mask);
+            if (full) {
+                __m256i* const cv = reinterpret_cast<__m256i*>(cp);
+                _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv), out, sm));
+                if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
+            } else {
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(cp), sm, out);
+                if (zWrite) _mm256_maskstore_ps(zp, sm, zc);
+            }
+        }
+    }
+}
+
+// The one colour of an affine triangle that has one everywhere, as ARGB; false when
+// its colour changes across it.
+inline bool FixedColourOf(const SpanSetup& sp, uint32_t& argb) {
+    if (sp.persp) return false;
+    if (sp.flat) {
+        argb = (ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB);
+        return true;
+    }
+    for (int k = kAttrR; k <= kAttrA; ++k)
+        if (!(sp.dadx[k] == 0.0f && sp.dady[k] == 0.0f && std::isfinite(sp.a0[k]))) return false;
+    argb = (ToByte(sp.a0[kAttrA]) << 24) | (ToByte(sp.a0[kAttrR]) << 16) | (ToByte(sp.a0[kAttrG]) << 8) |
+           ToByte(sp.a0[kAttrB]);
+    return true;
+}
+
+template <int B>
+void FixedColourPick(const PipeState& s, const SpanSetup& sp, const Rows& r, uint32_t argb, bool wrap, bool constV) {
+    if (wrap) {
+        constV ? FixedColourRows<B, true, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
+               : FixedColourRows<B, true, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+    } else {
+        constV ? FixedColourRows<B, false, true>(s, sp, r.y, r.n, r.x0, r.x1, argb)
+               : FixedColourRows<B, false, false>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+    }
+}
+
 template <bool P, int K, int B>
 void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (K == kKindNoTexDiffuse) {  // no texture read
@@ -479,7 +841,24 @@ void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, b
 }
 template <bool P, int K>
 void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
+    uint32_t argb = 0;
+    if (!P && K == kKindNoTexDiffuse && FixedColourOf(sp, argb)) {
+        switch (s.blendKind) {
+            case kBlendSrcOver: FlatRows<kBlendSrcOver>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+            case kBlendGeneric: FlatRows<kBlendAdd>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+            default: FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+        }
+    }
+    if (!P && K == kKindModulate && linear && s.tex && FixedColourOf(sp, argb)) {
+        const bool constV = sp.dadx[kAttrV] == 0.0f;
+        switch (s.blendKind) {
+            case kBlendSrcOver: FixedColourPick<kBlendSrcOver>(s, sp, r, argb, wrap, constV); return;
+            case kBlendGeneric: FixedColourPick<kBlendAdd>(s, sp, r, argb, wrap, constV); return;
+            default: FixedColourPick<kBlendNone>(s, sp, r, argb, wrap, constV); return;
+        }
+    }
     if (s.blendKind == kBlendSrcOver) GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, r, cc, linear, wrap);
+    else if (s.blendKind == kBlendGeneric) GeneralDispatchLW<P, K, kBlendAdd>(s, sp, r, cc, linear, wrap);
     else GeneralDispatchLW<P, K, kBlendNone>(s, sp, r, cc, linear, wrap);
 }
 template <bool P>

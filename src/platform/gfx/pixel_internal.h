@@ -169,6 +169,8 @@ inline uint32_t ToByte(float v) {
 
 enum : int { kKindGeneric = 0, kKindModulate = 1, kKindNoTexDiffuse = 2, kKindModulateAlphaTex = 3 };
 enum : int { kBlendNone = 0, kBlendSrcOver = 1, kBlendGeneric = 2 };
+// The general spans' own name for the additive blend (the state keeps kBlendGeneric).
+constexpr int kBlendAdd = 3;
 
 // The four-pixel paths (256-bit integer lanes): on when the processor has them and
 // they have not been switched off.
@@ -230,7 +232,7 @@ inline bool AffineCandidate(const PipeState& s, const SpanSetup& sp) {
 
 // Spans of this draw and triangle that the four-pixel general path shades.
 inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
-    if (!(g_simdEnabled && !s.specular && !s.xrgbTarget && s.blendKind != kBlendGeneric &&
+    if (!(g_simdEnabled && !s.specular && !s.xrgbTarget && (s.blendKind != kBlendGeneric || s.addBlend) &&
           (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse) && HasAvx2()))
         return false;
     const bool clamp = s.addrU == TADDRESS_CLAMP && s.addrV == TADDRESS_CLAMP;

@@ -41,6 +41,7 @@ struct PipeState {
     // Derived by PreparePipe.
     int kind = 0;         // fast path chosen for the texture stage
     int blendKind = 0;    // fast path chosen for blending
+    bool addBlend = false;  // source alpha added to the target (a generic blend the general spans take)
     bool twPow2 = false, thPow2 = false;
     bool wrapPow2 = false;  // wrap addressing on power-of-two sizes
 };

@@ -52,7 +52,8 @@ void RandomStates(std::mt19937& rng, Device& d) {
     SetSampling(d, filters[rng() % 2], addresses[rng() % 3]);
     d.SetRenderState(RS_ALPHABLENDENABLE, rng() % 3 != 0);
     d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    // Source-over, or the source's alpha added to the target (the glows of the effects).
+    d.SetRenderState(RS_DESTBLEND, rng() % 3 == 0 ? BLEND_ONE : BLEND_INVSRCALPHA);
     d.SetRenderState(RS_ALPHATESTENABLE, rng() % 2);
     d.SetRenderState(RS_ALPHAFUNC, 1 + rng() % 8);
     const uint32_t refs[] = {0, 1, 128, 254, 255, 300};
