@@ -9,7 +9,7 @@ root=$PWD
 out=${1:-fuzz/corpus/seeds}
 game=$root/build/game
 packed=$root/build/game-packed
-seedgen=$root/build-fuzz/fuzz/fuzz_seeds
+seedgen=${SEEDGEN:-$root/build-fuzz/fuzz/fuzz_seeds}
 [ -d "$game/map" ] || { echo "no game folder: build the game first (./test.sh or cmake --build build)"; exit 1; }
 [ -x "$seedgen" ] || { echo "no $seedgen: build the fuzz targets first"; exit 1; }
 

@@ -15,7 +15,7 @@ if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 mkdir -p build-asan
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORMANT_PACK_CONTENT=ON -DVORMANT_SHARED=ON "${launcher[@]}" \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORMANT_PACK_CONTENT=ON -DVORMANT_SHARED=ON -DVORMANT_FUZZ_DRIVERS=ON "${launcher[@]}" \
       -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_C_FLAGS="$flags" \
       -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >build-asan/cmake.log 2>&1 ||
     { cat build-asan/cmake.log; exit 1; }

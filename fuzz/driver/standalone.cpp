@@ -1,0 +1,133 @@
+// Runs a fuzz target without libFuzzer (the GCC sanitizer build has none): every
+// input file named, or found in a named folder, once; then random mutations of those
+// inputs until the time is up.  Not guided by coverage: it replays the seeds and the
+// inputs that once broke a reader, and shakes them for a few seconds.
+//   fuzz_<name> [-seconds=N] [-seed=N] [-artifact_prefix=PATH] FILE-OR-FOLDER...
+// A crash or a sanitizer report ends the program; the input that caused it is
+// written to PATH + "crash" first.
+#include <sanitizer/common_interface_defs.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+std::vector<uint8_t> g_current;
+std::string g_artifact = "./";
+
+void WriteCurrent() {
+    const std::string path = g_artifact + "crash";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(g_current.data(), 1, g_current.size(), f);
+        std::fclose(f);
+        std::fprintf(stderr, "input written to %s\n", path.c_str());
+    }
+}
+
+void Run(const std::vector<uint8_t>& input) {
+    g_current = input;
+    // A copy of exactly the input's size, so that reads past its end are caught.
+    std::vector<uint8_t> copy(input);
+    LLVMFuzzerTestOneInput(copy.empty() ? nullptr : copy.data(), copy.size());
+}
+
+std::vector<uint8_t> Mutate(const std::vector<uint8_t>& base, const std::vector<std::vector<uint8_t>>& all,
+                            std::mt19937_64& rng) {
+    std::vector<uint8_t> b = base;
+    auto pick = [&](size_t n) { return n == 0 ? size_t(0) : size_t(rng() % n); };
+    static const uint8_t kInteresting[] = {0, 1, 0x7F, 0x80, 0xFF, 0xFE, '-', '9', ',', '\n', '\r', '"'};
+    const int steps = 1 + int(rng() % 4);
+    for (int s = 0; s < steps; ++s) {
+        switch (rng() % 7) {
+        case 0:  // flip a bit
+            if (!b.empty()) b[pick(b.size())] ^= uint8_t(1u << (rng() % 8));
+            break;
+        case 1:  // a telling byte
+            if (!b.empty()) b[pick(b.size())] = kInteresting[pick(sizeof kInteresting)];
+            break;
+        case 2: {  // a 32-bit value at the edge
+            if (b.size() < 4) break;
+            static const uint32_t kWords[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0x10000, 0xFFFF};
+            const uint32_t w = kWords[pick(std::size(kWords))];
+            std::memcpy(&b[pick(b.size() - 3)], &w, 4);
+            break;
+        }
+        case 3:  // cut the end
+            if (!b.empty()) b.resize(pick(b.size()));
+            break;
+        case 4: {  // remove a run
+            if (b.empty()) break;
+            const size_t at = pick(b.size()), n = 1 + pick(std::min<size_t>(64, b.size() - at));
+            b.erase(b.begin() + at, b.begin() + at + std::min(n, b.size() - at));
+            break;
+        }
+        case 5: {  // repeat a run
+            if (b.empty() || b.size() > (1u << 20)) break;
+            const size_t at = pick(b.size()), n = 1 + pick(std::min<size_t>(64, b.size() - at));
+            const std::vector<uint8_t> run(b.begin() + at, b.begin() + at + std::min(n, b.size() - at));
+            b.insert(b.begin() + pick(b.size() + 1), run.begin(), run.end());
+            break;
+        }
+        default: {  // splice in part of another input
+            const std::vector<uint8_t>& other = all[pick(all.size())];
+            if (other.empty()) break;
+            const size_t at = pick(other.size()), n = 1 + pick(std::min<size_t>(256, other.size() - at));
+            b.insert(b.begin() + pick(b.size() + 1), other.begin() + at, other.begin() + at + std::min(n, other.size() - at));
+            break;
+        }
+        }
+    }
+    return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 0;
+    uint64_t seed = 1;
+    std::vector<std::filesystem::path> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("-seconds=", 0) == 0) {
+            seconds = std::atof(a.c_str() + 9);
+        } else if (a.rfind("-seed=", 0) == 0) {
+            seed = std::strtoull(a.c_str() + 6, nullptr, 10);
+        } else if (a.rfind("-artifact_prefix=", 0) == 0) {
+            g_artifact = a.substr(17);
+        } else if (std::filesystem::is_directory(a)) {
+            for (const auto& e : std::filesystem::recursive_directory_iterator(a))
+                if (e.is_regular_file()) files.push_back(e.path());
+        } else if (std::filesystem::is_regular_file(a)) {
+            files.push_back(a);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::vector<uint8_t>> inputs;
+    for (const auto& f : files) {
+        std::ifstream in(f, std::ios::binary);
+        inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (inputs.empty()) inputs.emplace_back();
+    __sanitizer_set_death_callback(WriteCurrent);
+
+    for (const auto& input : inputs) Run(input);
+    size_t runs = inputs.size();
+    std::mt19937_64 rng(seed);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        for (int k = 0; k < 16; ++k, ++runs) Run(Mutate(inputs[rng() % inputs.size()], inputs, rng));
+    }
+    std::printf("runs: %zu (%zu inputs)\n", runs, inputs.size());
+    return 0;
+}
