@@ -12,7 +12,7 @@ seconds=${1:-3}
 bin=$root/build-asan/fuzz
 [ -x "$bin/fuzz_seeds" ] || { echo "no fuzz targets in build-asan/: run tools/sanitize.sh first"; exit 1; }
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 seeds=$root/build-asan/fuzz-seeds
 SEEDGEN=$bin/fuzz_seeds tools/fuzz_seeds.sh "$seeds" >/dev/null

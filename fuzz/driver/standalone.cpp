@@ -6,9 +6,12 @@
 // A crash or a sanitizer report ends the program; the input that caused it is
 // written to PATH + "crash" first.
 #include <sanitizer/common_interface_defs.h>
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,16 +26,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
+// Seconds on the monotonic clock (<chrono> does not build with the game's character set).
+double Now() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
 std::vector<uint8_t> g_current;
 std::string g_artifact = "./";
 
+std::string g_crashPath;
+
+// Called on a sanitizer's report and on abort: only calls safe in a signal handler.
 void WriteCurrent() {
-    const std::string path = g_artifact + "crash";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(g_current.data(), 1, g_current.size(), f);
-        std::fclose(f);
-        std::fprintf(stderr, "input written to %s\n", path.c_str());
+    const int fd = ::open(g_crashPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return;
+    size_t done = 0;
+    while (done < g_current.size()) {
+        const ssize_t n = ::write(fd, g_current.data() + done, g_current.size() - done);
+        if (n <= 0) break;
+        done += size_t(n);
     }
+    ::close(fd);
+    static const char kNote[] = "the input is written to the crash file\n";
+    (void)!::write(2, kNote, sizeof kNote - 1);
+}
+
+void OnAbort(int) {
+    WriteCurrent();
+    std::signal(SIGABRT, SIG_DFL);
+    std::raise(SIGABRT);
 }
 
 void Run(const std::vector<uint8_t>& input) {
@@ -119,13 +143,16 @@ int main(int argc, char** argv) {
         inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     if (inputs.empty()) inputs.emplace_back();
+    g_crashPath = std::filesystem::absolute(g_artifact + "crash").string();
     __sanitizer_set_death_callback(WriteCurrent);
+    std::signal(SIGABRT, OnAbort);
+    std::signal(SIGSEGV, OnAbort);
 
     for (const auto& input : inputs) Run(input);
     size_t runs = inputs.size();
     std::mt19937_64 rng(seed);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
+    const double end = Now() + seconds;
+    while (Now() < end) {
         for (int k = 0; k < 16; ++k, ++runs) Run(Mutate(inputs[rng() % inputs.size()], inputs, rng));
     }
     std::printf("runs: %zu (%zu inputs)\n", runs, inputs.size());

@@ -107,13 +107,20 @@ bool CheckPngChunks(const unsigned char* data, size_t size, bool& empty, std::st
 std::vector<unsigned char> WithoutEmptyImageData(const unsigned char* data, size_t size) {
     std::vector<unsigned char> out(data, data + 8);
     size_t at = 8;
-    while (at + 12 <= size) {
+    // A chunk whose header is whole counts, even when its checksum is cut off.
+    while (at + 8 <= size) {
         const size_t next = std::min(size, at + 12 + size_t(BigEndian32(data + at)));
         if (!IsEmptyImageData(data + at)) out.insert(out.end(), data + at, data + next);
         at = next;
     }
     out.insert(out.end(), data + at, data + size);
     return out;
+}
+
+// The decoder's reason for refusing a file, never empty.
+std::string DecoderFailure() {
+    const char* reason = stbi_failure_reason();
+    return reason && *reason ? reason : "unreadable image";
 }
 
 }  // namespace
@@ -153,7 +160,7 @@ std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size
     // The size is checked from the header before anything is decoded, so a small
     // file that declares a huge picture costs nothing.
     if (!stbi_info_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp)) {
-        if (error) *error = stbi_failure_reason() ? stbi_failure_reason() : "unreadable image";
+        if (error) *error = DecoderFailure();
         return nullptr;
     }
     if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
@@ -162,7 +169,7 @@ std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size
     }
     unsigned char* rgba = stbi_load_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp, 4);
     if (!rgba) {
-        if (error) *error = stbi_failure_reason() ? stbi_failure_reason() : "unreadable image";
+        if (error) *error = DecoderFailure();
         return nullptr;
     }
     if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
