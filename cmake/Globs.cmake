@@ -5,12 +5,15 @@ function(vormant_glob out dir)
   set(${out} ${_src} PARENT_SCOPE)
 endfunction()
 
+# Which test programs are built: a regular expression on their names (all by default).
+set(VORMANT_TEST_FILTER ".*" CACHE STRING "Regular expression naming the test programs to build")
+
 # One test program per folder under tests/<area>/ (files directly in tests/<area>/
 # form test_<area>); every test case is registered in CTest with the area's label.
 function(vormant_add_tests area)
   set(_root ${CMAKE_SOURCE_DIR}/tests/${area})
   file(GLOB _top CONFIGURE_DEPENDS ${_root}/*.cpp)
-  if(_top)
+  if(_top AND "test_${area}" MATCHES "${VORMANT_TEST_FILTER}")
     vormant_add_test_program(test_${area} ${area} "${_top}")
   endif()
   file(GLOB _subs LIST_DIRECTORIES true ${_root}/*)
@@ -18,7 +21,7 @@ function(vormant_add_tests area)
     if(IS_DIRECTORY ${_sub})
       get_filename_component(_name ${_sub} NAME)
       file(GLOB_RECURSE _files CONFIGURE_DEPENDS ${_sub}/*.cpp)
-      if(_files)
+      if(_files AND "test_${area}_${_name}" MATCHES "${VORMANT_TEST_FILTER}")
         vormant_add_test_program(test_${area}_${_name} ${area} "${_files}")
         # A folder may add its own link needs: extra.cmake sees TEST_TARGET.
         if(EXISTS ${_sub}/extra.cmake)

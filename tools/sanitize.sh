@@ -2,6 +2,7 @@
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (GCC, -O1) in build-asan/, then run by ctest; any report fails its test.
 #   tools/sanitize.sh [ctest arguments]       (SANITIZE_JOBS=n: build and test jobs)
+# SANITIZE_TESTS=regex builds only the test programs so named (test_<area>_<folder>).
 # Prints the summary and the output of the tests that failed (all of it: build-asan/test.log).
 set -eu
 cd "$(dirname "$0")/.."
@@ -16,6 +17,7 @@ if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
 fi
 mkdir -p build-asan
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORMANT_PACK_CONTENT=ON -DVORMANT_SHARED=ON -DVORMANT_FUZZ_DRIVERS=ON "${launcher[@]}" \
+      -DVORMANT_TEST_FILTER="${SANITIZE_TESTS:-.*}" \
       -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_C_FLAGS="$flags" \
       -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >build-asan/cmake.log 2>&1 ||
     { cat build-asan/cmake.log; exit 1; }
