@@ -124,6 +124,31 @@ __attribute__((target("avx2"))) inline __m256i LoadTwo(const void* buf, int atA,
                               _mm256_maskload_epi32(At(b, atB), _mm256_and_si256(bm, um)), bm);
 }
 
+// The byte shuffles of the filtered texel reads: a pixel's 16-bit weight repeated
+// over its four channels, for the lo and the hi pixels (x from the low halves of the
+// 32-bit lanes, y from the high halves), and the left and right texels of two
+// side-by-side texels per 64 bits.
+struct TexelShuffles {
+    __m256i spreadXLo, spreadXHi, spreadYLo, spreadYHi, selL, selR;
+};
+
+__attribute__((target("avx2"))) inline TexelShuffles MakeTexelShuffles() {
+    TexelShuffles sh;
+    sh.spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                    0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    sh.spreadXHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
+                                    8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    sh.spreadYLo = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7,  //
+                                    2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
+    sh.spreadYHi = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                                    10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
+    sh.selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
+                               0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
+    sh.selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
+                               4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    return sh;
+}
+
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
 // writes them.
 template <int Kind, int BlendKind, bool Linear>
@@ -133,21 +158,9 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
     // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
     const int last = s.pitch * s.sy1 - 8;
     const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
-    // Repeats a pixel's 16-bit weight over its four channels, for the lo and the hi
-    // pixels: x from the low halves of the 32-bit lanes, y from the high halves.
-    const __m256i spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
-                                               0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
-    const __m256i spreadXHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
-                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
-    const __m256i spreadYLo = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7,  //
-                                               2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
-    const __m256i spreadYHi = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15,  //
-                                               10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
-    // From two side-by-side texels per 64 bits: the left ones and the right ones.
-    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
-                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
-    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
-                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const TexelShuffles sh = MakeTexelShuffles();
+    const __m256i spreadXLo = sh.spreadXLo, spreadXHi = sh.spreadXHi, spreadYLo = sh.spreadYLo, spreadYHi = sh.spreadYHi;
+    const __m256i selL = sh.selL, selR = sh.selR;
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
         __m256i cLo, cHi;
@@ -524,18 +537,9 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
     const __m256i one = _mm256_set1_epi32(1), c255 = _mm256_set1_epi16(255);
     const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i dif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(diffuse)));
-    const __m256i spreadXLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
-                                               0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
-    const __m256i spreadXHi = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
-                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
-    const __m256i spreadYLo = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7,  //
-                                               2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
-    const __m256i spreadYHi = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15,  //
-                                               10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
-    const __m256i selL = _mm256_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1,  //
-                                          0, -1, 1, -1, 2, -1, 3, -1, 8, -1, 9, -1, 10, -1, 11, -1);
-    const __m256i selR = _mm256_setr_epi8(4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1,  //
-                                          4, -1, 5, -1, 6, -1, 7, -1, 12, -1, 13, -1, 14, -1, 15, -1);
+    const TexelShuffles sh = MakeTexelShuffles();
+    const __m256i spreadXLo = sh.spreadXLo, spreadXHi = sh.spreadXHi, spreadYLo = sh.spreadYLo, spreadYHi = sh.spreadYHi;
+    const __m256i selL = sh.selL, selR = sh.selR;
     const int pitch = s.pitch;
     // The last window start that lies wholly in the buffers.
     const int last = pitch * s.sy1 - 8;
