@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "fake_input.h"
 #include "Draw/gvlD3DObjectBase.h"
 #include "FieldTaskInfo.h"
 #include "PartyData.h"
@@ -21,24 +22,6 @@
 #include "task/TaskController.h"
 
 namespace {
-
-class StillInput : public IInputManager {
-public:
-    void Update() override {}
-    bool IsLButtonDown() override { return false; }
-    bool IsRButtonDown() override { return false; }
-    bool IsMButtonDown() override { return false; }
-    bool IsLButtonPush() override { return false; }
-    bool IsRButtonPush() override { return false; }
-    bool IsMButtonPush() override { return false; }
-    int GetX() override { return 300; }
-    int GetY() override { return 250; }
-    void GetXY(int* x, int* y) override { *x = 300, *y = 250; }
-    bool IsPush(int) override { return false; }
-    bool IsPress(int) override { return false; }
-    IKeyBase* GetKey() override { return nullptr; }
-    CFixMouseIDP* GetMouse() override { return nullptr; }
-};
 
 struct FieldFrame {
     FieldFrame() {
@@ -106,7 +89,7 @@ struct FieldFrame {
     testsupport::TempDir dir;
     std::unique_ptr<testsupport::ScopedCurrentDir> cd;
     CPartyData party;
-    StillInput input;
+    FakeInput input = FakeInput::At(300, 250);
     C_TaskController controller;
     std::unique_ptr<C_FieldTaskInfo> info;
     int32_t result = 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "fake_input.h"
 #include "Draw/gvlD3DObjectBase.h"
 #include "FieldTaskInfo.h"
 #include "PartyData.h"
@@ -23,24 +24,6 @@
 #include "task/TaskController.h"
 
 namespace {
-
-class StillInput : public IInputManager {
-public:
-    void Update() override {}
-    bool IsLButtonDown() override { return false; }
-    bool IsRButtonDown() override { return false; }
-    bool IsMButtonDown() override { return false; }
-    bool IsLButtonPush() override { return false; }
-    bool IsRButtonPush() override { return false; }
-    bool IsMButtonPush() override { return false; }
-    int GetX() override { return 270; }
-    int GetY() override { return 213; }
-    void GetXY(int* x, int* y) override { *x = 270, *y = 213; }
-    bool IsPush(int) override { return false; }
-    bool IsPress(int) override { return false; }
-    IKeyBase* GetKey() override { return nullptr; }
-    CFixMouseIDP* GetMouse() override { return nullptr; }
-};
 
 struct Preparation {
     Preparation() {
@@ -116,7 +99,7 @@ struct Preparation {
 
     testsupport::TempDir dir;
     std::unique_ptr<testsupport::ScopedCurrentDir> cd;
-    StillInput input;
+    FakeInput input = FakeInput::At(270, 213);
     CPartyData party;
     C_TaskController controller;
     std::unique_ptr<C_FieldTaskInfo> info;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_input.h"
 #include "FieldTaskInfo.h"
 #include "PartyData.h"
 #include "PersonData.h"
@@ -15,24 +16,6 @@
 #include "task/TaskController.h"
 
 namespace {
-
-class NoInput : public IInputManager {
-public:
-    void Update() override {}
-    bool IsLButtonDown() override { return false; }
-    bool IsRButtonDown() override { return false; }
-    bool IsMButtonDown() override { return false; }
-    bool IsLButtonPush() override { return true; }
-    bool IsRButtonPush() override { return false; }
-    bool IsMButtonPush() override { return false; }
-    int GetX() override { return 0; }
-    int GetY() override { return 0; }
-    void GetXY(int* px, int* py) override { *px = *py = 0; }
-    bool IsPush(int) override { return false; }
-    bool IsPress(int) override { return false; }
-    IKeyBase* GetKey() override { return nullptr; }
-    CFixMouseIDP* GetMouse() override { return nullptr; }
-};
 
 std::vector<std::vector<std::string>> Rows(const char* text) {
     CTableFile t;
@@ -67,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const ScriptSection& s : sections)
         for (const ScriptCommand& c : s.vCommands) c.Int(3), c.Str(3);
 
-    NoInput input;
+    FakeInput input;
+    input.leftPush = true;  // every wait for a click ends at once
     CPartyData party;
     C_TaskController controller;
     C_FieldTaskInfo field;

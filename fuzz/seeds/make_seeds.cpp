@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_input.h"
 #include "FieldTaskInfo.h"
 #include "PartyData.h"
 #include "PersonData.h"
@@ -38,24 +39,6 @@ void Write(const std::string& name, const void* data, size_t size) {
 }
 void Write(const std::string& name, const std::vector<unsigned char>& bytes) { Write(name, bytes.data(), bytes.size()); }
 
-class NoInput : public IInputManager {
-public:
-    void Update() override {}
-    bool IsLButtonDown() override { return false; }
-    bool IsRButtonDown() override { return false; }
-    bool IsMButtonDown() override { return false; }
-    bool IsLButtonPush() override { return true; }
-    bool IsRButtonPush() override { return false; }
-    bool IsMButtonPush() override { return false; }
-    int GetX() override { return 0; }
-    int GetY() override { return 0; }
-    void GetXY(int* px, int* py) override { *px = *py = 0; }
-    bool IsPush(int) override { return false; }
-    bool IsPress(int) override { return false; }
-    IKeyBase* GetKey() override { return nullptr; }
-    CFixMouseIDP* GetMouse() override { return nullptr; }
-};
-
 std::vector<unsigned char> ArchiveStream(CStringMap& archive) {
     CSerialize stream;
     stream.SerializeObject(archive);
@@ -64,7 +47,8 @@ std::vector<unsigned char> ArchiveStream(CStringMap& archive) {
 
 // The state of a map once its "FieldInitialize" has run, saved as the game saves it.
 void FieldSeeds(int map, CPartyData& party) {
-    NoInput input;
+    FakeInput input;
+    input.leftPush = true;  // every wait for a click ends at once
     C_TaskController controller;
     C_FieldTaskInfo field;
     field.SetInputManager(&input);

@@ -24,6 +24,12 @@ public:
     CFixMouseIDP* GetMouse() override { return nullptr; }
 
     void Move(int nx, int ny) { x = nx, y = ny; }
+    // The pointer resting at (nx, ny), no button pressed.
+    static FakeInput At(int nx, int ny) {
+        FakeInput input;
+        input.Move(nx, ny);
+        return input;
+    }
     void ClickLeft() { left = leftPush = true; }
     void ClickRight() { right = rightPush = true; }
     // The next frame: pushes end, buttons are released.
