@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "game_copy.h"
 #include "fake_input.h"
 #include "Draw/gvlD3DObjectBase.h"
 #include "FieldTaskInfo.h"
@@ -25,13 +26,7 @@ namespace {
 
 struct FieldFrame {
     FieldFrame() {
-        namespace fs = std::filesystem;
-        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
-            const std::string name = e.path().filename().string();
-            if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
-            fs::create_symlink(e.path(), dir.path() + name);
-        }
-        cd = std::make_unique<testsupport::ScopedCurrentDir>(dir.path());
+        cd = std::make_unique<testsupport::ScopedCurrentDir>(game.path());
         CreateD3DDevice(false, 640, 480);
         InitDrawObjects(g_pD3DDevice);
         SetFixedDeviceState(g_pD3DDevice);
@@ -86,7 +81,7 @@ struct FieldFrame {
         EndSpriteBatch();
     }
 
-    testsupport::TempDir dir;
+    testsupport::GameCopy game;  // the runnable folder, linked
     std::unique_ptr<testsupport::ScopedCurrentDir> cd;
     CPartyData party;
     FakeInput input = FakeInput::At(300, 250);
