@@ -235,7 +235,9 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
             cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
             cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
         }
-        if (BlendKind == kBlendSrcOver) {
+        // Opaque pixels simply replace the target (c * 255 / 255 + d * 0 / 255 is c).
+        if (BlendKind == kBlendSrcOver &&
+            (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), c255)) & 0xC0C0C0C0) != 0xC0C0C0C0) {
             const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
             const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
             const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);

@@ -35,6 +35,7 @@ struct Config {
     bool alphaTest = false;
     uint32_t alphaFunc = CMP_ALWAYS;
     bool flat = false;
+    bool opaqueTexture = false;  // every texel's alpha 255 (a quad in eight is opaque too)
     int texW = 64, texH = 32;
     int grid = 12;  // quads per side of the meshes: many for tiny spans, few for long ones
     int width = 97, height = 61;
@@ -43,7 +44,7 @@ struct Config {
         return "filter " + std::to_string(filter) + " address " + std::to_string(address) + " blend " +
                std::to_string(blend) + " kind " + std::to_string(kind) + " zfunc " + std::to_string(zFunc) +
                " zwrite " + std::to_string(zWrite) + " alphatest " + std::to_string(alphaTest) + "/" +
-               std::to_string(alphaFunc) + " flat " + std::to_string(flat) + " tex " + std::to_string(texW) + "x" +
+               std::to_string(alphaFunc) + " flat " + std::to_string(flat) + " opaque " + std::to_string(opaqueTexture) + " tex " + std::to_string(texW) + "x" +
                std::to_string(texH) + " grid " + std::to_string(grid) + " target " + std::to_string(width) + "x" +
                std::to_string(height);
     }
@@ -90,7 +91,8 @@ Image Render(bool simd, const Config& cfg) {
     d.SetRenderTarget(&target);
     d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 0.8f, 0);
     std::unique_ptr<Texture> tex(Pattern(cfg.texW, cfg.texH, 11));
-    for (int i = 0; i < cfg.texW * cfg.texH; ++i) tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | uint32_t(i * 29 % 256) << 24;
+    for (int i = 0; i < cfg.texW * cfg.texH; ++i)
+        tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | (cfg.opaqueTexture ? 0xFF000000u : uint32_t(i * 29 % 256) << 24);
 
     d.SetTransform(TS_VIEW, vm::LookAtLH({0.2f, 0.6f, -2.0f}, {0, -0.4f, 1.5f}, {0, 1, 0}));
     d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(float(std::numbers::pi) / 3, float(cfg.width) / cfg.height, 0.9f, 40));
@@ -177,6 +179,9 @@ TEST(GeneralSpans, FiltersAddressingBlendAndKindsMatchOneByOne) {
                     c.blend = blend;
                     c.kind = kind;
                     ExpectSame(c);
+                    // Opaque pixels among blended ones (which simply replace the target).
+                    c.opaqueTexture = true;
+                    if (blend && kind == 0) ExpectSame(c);
                 }
 }
 
