@@ -208,6 +208,8 @@ void CGlobalResources::SetSoundPlaying(bool play) {
 
 void CGlobalResources::PlaySoundEffect(std::string name) {
     CDSNPlaySound& ch = SoundChannel();
-    if (ch.Open("./sound/" + name + ".wav") != 0) g_ErrorLog.Write(name + ".wavファイルが見つかりません");
+    // Without sound output nothing opens: that is no missing file.
+    if (ch.Open("./sound/" + name + ".wav") != 0 && CDSNPlaySound::HasSoundOutput())
+        g_ErrorLog.Write(name + ".wavファイルが見つかりません");
     ch.Play(false);
 }

@@ -651,6 +651,16 @@ TEST_F(MusicRules, SoundEffectByNameAndMissingFile) {
     EXPECT_FALSE(g_.GetSoundChannel()->IsPlaying());
 }
 
+TEST_F(MusicRules, WithoutSoundOutputNoFileIsReportedMissing) {
+    WriteWav("sound/Hit.wav");
+    ReleaseSoundSystem();  // as when no output device could be opened
+    g_.Load();
+    g_ErrorLog.Write("before");
+    g_.PlaySoundEffect("Hit");
+    EXPECT_EQ(g_ErrorLog.GetLastText(), "before");
+    EXPECT_FALSE(g_.GetSoundChannel()->IsPlaying());
+}
+
 TEST_F(MusicRules, ReleaseStopsAndDropsTheChannels) {
     WriteWav("BGM/tone.wav");
     g_.Load();
