@@ -272,6 +272,19 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
     }
 }
 
+// A texel coordinate and the next one, wrapped (power-of-two size) or clamped to [0, m].
+template <bool Wrap>
+__attribute__((target("avx2"))) inline void TexelPair(__m256i i, __m256i m, __m256i& a, __m256i& b) {
+    const __m256i one = _mm256_set1_epi32(1), z = _mm256_setzero_si256();
+    if (Wrap) {
+        a = _mm256_and_si256(i, m);
+        b = _mm256_and_si256(_mm256_add_epi32(i, one), m);
+    } else {
+        a = _mm256_min_epi32(_mm256_max_epi32(i, z), m);
+        b = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(i, one), z), m);
+    }
+}
+
 // Attribute k at the group's lanes: each lane's row start value (the first row's
 // in the lanes of bm's clear lanes, the second row's in its set ones) plus d * t, t
 // being the lane's distance from its row's first pixel.
@@ -465,25 +478,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                     fv = _mm256_sub_epi32(fv, i128);
                 }
                 const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
-                __m256i xa, ya;
-                if (Wrap) {
-                    xa = _mm256_and_si256(xi, mx);
-                    ya = _mm256_and_si256(yi, my);
-                } else {
-                    xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
-                    ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
-                }
+                __m256i xa, xb, ya, yb;  // (the second ones serve the filter only)
+                TexelPair<Wrap>(xi, mx, xa, xb);
+                TexelPair<Wrap>(yi, my, ya, yb);
                 const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
                 g.ia = _mm256_add_epi32(rowA, xa);
                 if (Linear) {
-                    __m256i xb, yb;
-                    if (Wrap) {
-                        xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
-                        yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
-                    } else {
-                        xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
-                        yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
-                    }
                     const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
                     g.ib = _mm256_add_epi32(rowB, xa);
                     g.dxb = _mm256_sub_epi32(xb, xa);
@@ -563,13 +563,7 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
             rowFv = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(v0, _mm256_mul_ps(dV, zero8)), fth), i128);
             rowYi = _mm256_srai_epi32(rowFv, 8);
             __m256i ya, yb;
-            if (Wrap) {
-                ya = _mm256_and_si256(rowYi, my);
-                yb = _mm256_and_si256(_mm256_add_epi32(rowYi, one), my);
-            } else {
-                ya = _mm256_min_epi32(_mm256_max_epi32(rowYi, z256), my);
-                yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(rowYi, one), z256), my);
-            }
+            TexelPair<Wrap>(rowYi, my, ya, yb);
             rowA0 = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
             rowB0 = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
             rowOffA = _mm256_cvtsi256_si32(rowA0);
@@ -640,23 +634,10 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
                 botHi = LerpW(_mm256_unpackhi_epi8(l1, z256), _mm256_unpackhi_epi8(q1, z256), wxHi);
             } else {
                 __m256i xa, xb, rowA = rowA0, rowB = rowB0;
-                if (Wrap) {
-                    xa = _mm256_and_si256(xi, mx);
-                    xb = _mm256_and_si256(_mm256_add_epi32(xi, one), mx);
-                } else {
-                    xa = _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
-                    xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(xi, one), z256), mx);
-                }
+                TexelPair<Wrap>(xi, mx, xa, xb);
                 if (!ConstV) {
-                    const __m256i yi = _mm256_srai_epi32(fv, 8);
                     __m256i ya, yb;
-                    if (Wrap) {
-                        ya = _mm256_and_si256(yi, my);
-                        yb = _mm256_and_si256(_mm256_add_epi32(yi, one), my);
-                    } else {
-                        ya = _mm256_min_epi32(_mm256_max_epi32(yi, z256), my);
-                        yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(yi, one), z256), my);
-                    }
+                    TexelPair<Wrap>(_mm256_srai_epi32(fv, 8), my, ya, yb);
                     rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
                     rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
                 }
