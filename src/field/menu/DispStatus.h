@@ -14,8 +14,10 @@
 
 class C_TaskDispStatus : public C_FieldTaskBase {
 public:
-    // The skill rows the window shows; further skills are logged and left out.
-    static constexpr int kMaxRows = 14;
+    // The skill row texts of the window.  Rows 0 to 13 stand on the screen and row 14
+    // at its lower edge; the rest are drawn and pointed at below it.  A person's
+    // three skill lists hold up to 22 skills: those past 20 are logged and left out.
+    static constexpr int kMaxRows = 20;
     enum Value { kHP, kMP, kMaxHP, kMaxMP, kStr, kMag, kDex, kSpd, kMove, kGuard, kGuardArrow, kGuardMagic, kValueCount };
 
     // `closed` is set to 0 now and to 1 when the window closes; (cellX, cellY) is the

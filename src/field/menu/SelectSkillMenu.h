@@ -15,9 +15,11 @@ class CSkillData;
 
 class C_TaskSelectSkillMenu : public C_TaskMenuBase {
 public:
-    // The rows the list picture shows (row 0 and twelve skills); a member with more
-    // skills is logged and the list stops there.
-    static constexpr int kMaxRows = 13;
+    // Row texts of the list: row 0 and up to 31 skills, more than a person's three
+    // skill lists hold (12 + 6 + 4).  The window shows rows 0 to 12; the rows below
+    // are built, drawn into the picture and pointed at like the others, past the
+    // window's lower edge.
+    static constexpr int kMaxRows = 32;
 
     C_TaskSelectSkillMenu(C_FieldTaskInfo* info, int32_t* result, int unit, int member, int targetUnit,
                           int32_t* chosenRow, bool cannonMode);

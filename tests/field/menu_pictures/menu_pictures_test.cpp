@@ -188,6 +188,20 @@ TEST_F(MenuPictures, SkillListWithItsHelp) {
     EXPECT_TRUE(Shot("skill_list", 16, 36, 614, 308));
 }
 
+TEST_F(MenuPictures, CannonListOfAPersonWithEveryNormalSkill) {
+    // Twelve normal skills push the six cannon rows below the window; the pointer on
+    // the last of them highlights it there and shows its help.
+    PersonRecord& p = fld->info.m_UnitList.GetMemberPerson(own, 0);
+    for (int k = 0; k < 12; ++k) p.skill[k] = 1 + k % 3;
+    for (int k = 0; k < 6; ++k) p.cskill[k] = k % 2 ? 10 : 5;
+    fld->info.m_UnitList.SetCharge(own, 4);
+    int32_t result = 0, row = 0;
+    fld->controller.AddTask(new C_TaskSelectSkillMenu(&fld->info, &result, own, 0, -1, &row, true), 21);
+    fld->input.Move(80, 40 + 40 + 16 * 18 + 6);
+    Frames(8);
+    EXPECT_TRUE(Shot("skill_list_cannon_rows", 16, 36, 614, 400));
+}
+
 TEST_F(MenuPictures, StatusWindow) {
     int32_t closed = 0;
     PersonRecord p = fld->info.m_UnitList.GetMemberPerson(own, 0);

@@ -303,13 +303,39 @@ TEST_F(SkillMenuTest, CannonModeAndCharge) {
     EXPECT_EQ(none.GetRowHelp(f.get(), -1), "");
 }
 
-TEST_F(SkillMenuTest, RowsBeyondWhatTheListShowsAreLeftOut) {
-    for (int k = 0; k < 12; ++k) Member(own, 0).skill[k] = 1;
-    Member(own, 0).cskill[0] = 5;
-    Member(own, 0).pskill[0] = 9;
-    C_TaskSelectSkillMenu m(f.get(), &result, own, 0, enemy, nullptr, false);
-    EXPECT_EQ(m.m_nItemNum, C_TaskSelectSkillMenu::kMaxRows);
-    EXPECT_NE(g_ErrorLog.GetLastText().find("14"), std::string::npos);
+TEST_F(SkillMenuTest, EveryListOfAPersonWithAllSkillsHasItsRows) {
+    // 12 normal skills, 6 cannon skills (メテオ, charge 2) and 4 passive ones: 23 rows,
+    // the cannon rows below what the window shows.
+    PersonRecord& p = Member(own, 0);
+    for (int k = 0; k < 12; ++k) p.skill[k] = 1;
+    for (int k = 0; k < 6; ++k) p.cskill[k] = 5;
+    for (int k = 0; k < 4; ++k) p.pskill[k] = 9;
+    p.nMP = 50;
+    f->m_UnitList.SetCharge(own, 2);
+    const std::string normal = "1" + std::string(12, '1') + std::string(10, '0');
+    const std::string cannon = "1" + std::string(12, '0') + std::string(6, '1') + std::string(4, '0');
+    struct Case {
+        bool cannonMode;
+        const std::string& rows;
+    } cases[] = {{false, normal}, {true, cannon}};
+    for (const Case& c : cases) {
+        g_ErrorLog.Printf("-");
+        int32_t chosen = -1;
+        auto* m = new C_TaskSelectSkillMenu(f.get(), &result, own, 0, c.cannonMode ? -1 : enemy, &chosen,
+                                            c.cannonMode);
+        tasks.AddTask(m, 28);
+        EXPECT_EQ(Enabled(*m), c.rows) << c.cannonMode;
+        EXPECT_EQ(g_ErrorLog.GetLastText(), "-") << "nothing is left out";
+        // The last cannon row is pointed at and taken below the window like any row.
+        ClickRow(18);
+        EXPECT_EQ(result, c.cannonMode ? 1 : 0);
+        if (c.cannonMode) {
+            EXPECT_EQ(chosen, 18);
+            EXPECT_EQ(f->m_UnitList.GetMemberSkillByIndex(own, 0, chosen - 1), 5);
+        }
+        tasks.KillTask(28);
+        Frame();
+    }
 }
 
 TEST_F(SkillMenuTest, PointerAndClicks) {
@@ -443,14 +469,21 @@ TEST_F(BattleMenuTest, StatusWindowTextsRowsAndHelp) {
     EXPECT_FALSE(Has(40));
 }
 
-TEST_F(BattleMenuTest, StatusRowsBeyondTheWindowAreLogged) {
+TEST_F(BattleMenuTest, StatusRowsPastTwentyAreLogged) {
     PersonRecord p;
     p.name = "多才";
     for (int k = 0; k < 12; ++k) p.skill[k] = 1;
-    for (int k = 0; k < 4; ++k) p.cskill[k] = 5;
+    for (int k = 0; k < 6; ++k) p.cskill[k] = 5;
+    for (int k = 0; k < 4; ++k) p.pskill[k] = 9;
     C_TaskDispStatus status(f.get(), p, 0, nullptr, -1, -1);
-    EXPECT_EQ(status.m_nRowCount, C_TaskDispStatus::kMaxRows);
-    EXPECT_NE(g_ErrorLog.GetLastText().find("16"), std::string::npos);
+    EXPECT_EQ(status.m_nRowCount, 20);
+    EXPECT_EQ(status.m_nRowSkill[17], 5);
+    EXPECT_EQ(status.m_nRowSkill[19], 9);
+    EXPECT_NE(g_ErrorLog.GetLastText().find("22"), std::string::npos);
+    // Row 14 stands at the screen's lower edge; the rows under it are hit-tested the same.
+    EXPECT_EQ(status.RowAt(320, 479), 14);
+    EXPECT_EQ(status.RowAt(320, 240 + 16 * 19), 19);
+    EXPECT_EQ(status.RowAt(320, 240 + 16 * 20), -1);
 }
 
 }  // namespace
