@@ -15,8 +15,8 @@ C_TaskChargeAnime::C_TaskChargeAnime(C_FieldTaskInfo* info, int unit, uint8_t* d
     const int x = units.IsValidUnit(unit) ? units.GetX(unit) : 0;
     const int y = units.IsValidUnit(unit) ? units.GetY(unit) : 0;
     SetCamera(info, x, y);
-    m_nCenterX = CellScreenX(info, (float)x, (float)y);
-    m_nCenterY = CellScreenY(info, (float)x, (float)y);
+    m_nCenterX = info->GetScreenX((float)x, (float)y);
+    m_nCenterY = info->GetScreenY((float)x, (float)y);
     PlaySE("warp01");
 }
 

@@ -20,7 +20,7 @@ namespace {
 void HighlightCell(C_FieldTaskInfo* info, int kind, int x, int y, unsigned char alpha) {
     CD3DDrawTexture* sheet = UpperSheet(info);
     if (sheet == nullptr) return;
-    DrawCellHighlight(sheet, kind, CellScreenX(info, (float)x, (float)y) - 56, CellScreenY(info, (float)x, (float)y),
+    DrawCellHighlight(sheet, kind, info->GetScreenX((float)x, (float)y) - 56, info->GetScreenY((float)x, (float)y),
                       alpha);
 }
 

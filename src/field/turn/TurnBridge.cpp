@@ -26,14 +26,6 @@ void SetCamera(C_FieldTaskInfo* info, int x, int y) {
     info->m_fCameraY = (float)y;
 }
 
-int CellScreenX(const C_FieldTaskInfo* info, float x, float y) {
-    return (int)(56.0f * (x - info->m_fCameraX) + 320.0f - 56.0f * (y - info->m_fCameraY));
-}
-
-int CellScreenY(const C_FieldTaskInfo* info, float x, float y) {
-    return (int)(28.0f * (x - info->m_fCameraX) + 240.0f + 28.0f * (y - info->m_fCameraY));
-}
-
 void SetFightingUnits(C_FieldTaskInfo* info, int acting, int target) {
     info->m_nFightingUnit[0] = acting;
     info->m_nFightingUnit[1] = target;

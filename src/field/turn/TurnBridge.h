@@ -53,9 +53,6 @@ void KillTask(C_FieldTaskInfo* info, int priority);
 void RaiseEvent(C_FieldTaskInfo* info, uint8_t* done, const char* name, int priority = kEvent);
 // Puts the camera on a cell.
 void SetCamera(C_FieldTaskInfo* info, int x, int y);
-// Screen point of a cell's top corner under the current camera.
-int CellScreenX(const C_FieldTaskInfo* info, float x, float y);
-int CellScreenY(const C_FieldTaskInfo* info, float x, float y);
 // The two units of the exchange about to be fought, for the "FirstFight" sections.
 void SetFightingUnits(C_FieldTaskInfo* info, int acting, int target);
 // Asks the minimap to glide the view to a cell.

@@ -1,7 +1,8 @@
 // Pictures of the field drawn on the software device: the ground and the scenery of
 // map 0, units in depth order with their bases, state icons, HP digits in their
 // three colours and row marks, a move range, a cannon area and the cursor; then a
-// walking unit at the screen centre over the sortie markers of the preparation.
+// walking unit at the screen centre over the sortie markers of the preparation; the
+// ranges of an enemy unit and an enemy's highlight on the pixel of its cell.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -14,6 +15,8 @@
 #include "map/TaskDrawMap.h"
 #include "resources/GlobalResources.h"
 #include "resources/SheetDraw.h"
+#include "turn/TaskEnemy.h"
+#include "turn/TaskMoveUnit.h"
 
 namespace {
 
@@ -131,6 +134,53 @@ TEST_F(FieldDrawTest, EveryUnitIsDrawnOnceEvenTwoOnOneCellOrOneOffTheMap) {
     Frame();
     // The pulse advances once per unit drawn: the four units on the map.
     EXPECT_EQ(upper->m_nPulse, 4);
+}
+
+TEST_F(FieldDrawTest, AnEnemysRangesOnePerClick) {
+    C_FieldTaskInfo& info = f->info;
+    info.m_AI.m_bDetected = false;
+    const int enemy = f->AddUnit(6, 6, false, {20, 21, 23});
+    f->AddUnit(5, 8, true, {10});
+    info.m_fCameraX = info.m_fCameraY = 6.0f;
+    AddMap();
+    f->controller.AddTask(new C_TaskDispMoveRange(&info, enemy), 26);
+    f->input.Move(info.GetScreenX(7, 6), info.GetScreenY(7, 6) + 28);
+    for (int i = 0; i < 3; ++i) Frame();
+    // The move area, the cursor and the members' names.
+    EXPECT_TRUE(testsupport::MatchesGolden("field/draw/enemy_move_range", g_pD3DDevice->BackBuffer(), 640, 480));
+    f->input.rightPush = true;
+    Frame();
+    Frame();
+    // The attack area.
+    std::vector<uint32_t> part = Crop(80, 60, 480, 360);
+    EXPECT_TRUE(testsupport::MatchesGolden("field/draw/enemy_attack_range", part.data(), 480, 360));
+}
+
+TEST_F(FieldDrawTest, AnEnemysHighlightLandsOnThePixelTheMapGivesItsCell) {
+    C_FieldTaskInfo& info = f->info;
+    const int enemy = f->AddUnit(8, 0, false, {20});
+    uint8_t done = 0;
+    const bool all[4] = {true, true, true, true};
+    C_TaskMoveEnemy move(&done, enemy, 8, 0, all, &info);
+    f->controller.KillTask(3);
+    // A camera between cells (the minimap glides it) where single precision would
+    // put the cell one pixel to the right.
+    info.m_fCameraX = 8.59713459f;
+    info.m_fCameraY = 4.90070534f;
+    const auto picture = [&](auto draw) {
+        EndSpriteBatch();
+        g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        draw();
+        EndSpriteBatch();
+        return Crop(0, 0, 640, 480);
+    };
+    const std::vector<uint32_t> highlight = picture([&] { move.Draw(&info); });
+    const std::vector<uint32_t> cell = picture([&] {
+        DrawCellHighlight(info.m_UpperChipTexture.GetTexture(), 0, info.GetScreenX(8, 0) - 56, info.GetScreenY(8, 0),
+                          255);
+    });
+    EXPECT_NE(std::count(highlight.begin(), highlight.end(), 0xFF000000u), 640 * 480);
+    EXPECT_TRUE(highlight == cell);
 }
 
 }  // namespace
