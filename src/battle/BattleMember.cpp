@@ -301,6 +301,50 @@ void BattleMember::StartSpear(C_FieldTaskInfo& field, int start, BattleFormation
     m_Turn = TurnRecord{true, start, &m_World, target};
 }
 
+void BattleMember::StartMagic(C_FieldTaskInfo& field, int start, BattleFormation& formation,
+                              CBattleEffectController& effects) {
+    AddMotion(start, m_nKeyframeBase + 11);
+    const int category = GetSkillCategory(&m_nSkill);
+    BattleEffectArgs circle;
+    circle.start = start;
+    circle.caster = &m_World;
+    if (category == 6) {
+        AddBattleEffect(effects, "CBattleEffect_MagicCircle1", circle);
+        return;
+    }
+    const bool ownUnit = IsBattleOnOwnUnit(field);
+    BattleEffectArgs a;
+    a.start = start;
+    a.caster = &m_World;
+    if (category == 5) {
+        m_nActionLength = 120;
+        // The members of the side it aims at: its own when the skill is used on
+        // its own unit, else the other side.
+        const int base = ownUnit ? 0 : (m_nPosition < 4 ? 4 : 0);
+        const BattleActionRecord* rec = GetBattleRecord(field, ownUnit ? 0 : base / 4);
+        const int count = rec && IsValidBattleUnit(field, rec->nUnit) ? field.m_UnitList.GetMemberCount(rec->nUnit) : 0;
+        for (int i = 0; i < count && i < 4; ++i) a.targets.push_back(formation.matrix[base + i]);
+        a.hits = m_vOwnResult;
+        const char* name = AreaEffectName(m_nSkill, &a.flag);
+        AddBattleEffect(effects, name, a);
+        AddBattleEffect(effects, "CBattleEffect_MagicCircle1", circle);
+        return;
+    }
+    m_nActionLength = 90;
+    int slot = -1;
+    const int t = m_nTargetIndex;
+    if (t >= 0 && t <= 3) slot = ownUnit ? t : (m_nPosition < 4 ? t + 4 : t);
+    if ((slot < 0 || !formation.matrix[slot]) && !m_vOwnResult.empty()) slot = m_vOwnResult.front().nTarget;
+    a.target = slot >= 0 && slot < 8 ? formation.matrix[slot] : nullptr;
+    if (a.target && !m_vOwnResult.empty()) {
+        a.first = &m_vOwnResult.front();
+        AddBattleEffect(effects, SingleMagicEffectName(m_nSkill), a);
+    } else {
+        g_ErrorLog.Printf("BattleMember::StartMagic: slot %d has no target", m_nSlot);
+    }
+    AddBattleEffect(effects, "CBattleEffect_MagicCircle1", circle);
+}
+
 void BattleMember::AddMotion(int start, int id) {
     m_vSchedule.push_back(MotionKey{start, id});
     std::stable_sort(m_vSchedule.begin(), m_vSchedule.end(), ByStart);

@@ -4,8 +4,6 @@
 #include <map>
 #include <set>
 
-#include "FieldTaskInfo.h"
-#include "MeshControl.h"
 #include "log/ErrorLog.h"
 
 namespace {
@@ -99,74 +97,4 @@ const char* CannonEffectName(int skill, int* flag) {
         case 414: *flag = 0; return "CBattleEffect_RockAll1";
         default: *flag = 1; return "CBattleEffect_DarkLightAll4";
     }
-}
-
-// ---- magic of a member ---------------------------------------------------------------------
-
-void BattleMember::StartMagic(C_FieldTaskInfo& field, int start, BattleFormation& formation,
-                              CBattleEffectController& effects) {
-    AddMotion(start, m_nKeyframeBase + 11);
-    const int category = GetSkillCategory(&m_nSkill);
-    BattleEffectArgs circle;
-    circle.start = start;
-    circle.caster = &m_World;
-    if (category == 6) {
-        AddBattleEffect(effects, "CBattleEffect_MagicCircle1", circle);
-        return;
-    }
-    const bool ownUnit = IsBattleOnOwnUnit(field);
-    BattleEffectArgs a;
-    a.start = start;
-    a.caster = &m_World;
-    if (category == 5) {
-        m_nActionLength = 120;
-        // The members of the side it aims at: its own when the skill is used on
-        // its own unit, else the other side.
-        const int base = ownUnit ? 0 : (m_nPosition < 4 ? 4 : 0);
-        const BattleActionRecord* rec = GetBattleRecord(field, ownUnit ? 0 : base / 4);
-        const int count = rec && IsValidBattleUnit(field, rec->nUnit) ? field.m_UnitList.GetMemberCount(rec->nUnit) : 0;
-        for (int i = 0; i < count && i < 4; ++i) a.targets.push_back(formation.matrix[base + i]);
-        a.hits = m_vOwnResult;
-        const char* name = AreaEffectName(m_nSkill, &a.flag);
-        AddBattleEffect(effects, name, a);
-        AddBattleEffect(effects, "CBattleEffect_MagicCircle1", circle);
-        return;
-    }
-    m_nActionLength = 90;
-    int slot = -1;
-    const int t = m_nTargetIndex;
-    if (t >= 0 && t <= 3) slot = ownUnit ? t : (m_nPosition < 4 ? t + 4 : t);
-    if ((slot < 0 || !formation.matrix[slot]) && !m_vOwnResult.empty()) slot = m_vOwnResult.front().nTarget;
-    a.target = slot >= 0 && slot < 8 ? formation.matrix[slot] : nullptr;
-    if (a.target && !m_vOwnResult.empty()) {
-        a.first = &m_vOwnResult.front();
-        AddBattleEffect(effects, SingleMagicEffectName(m_nSkill), a);
-    } else {
-        g_ErrorLog.Printf("BattleMember::StartMagic: slot %d has no target", m_nSlot);
-    }
-    AddBattleEffect(effects, "CBattleEffect_MagicCircle1", circle);
-}
-
-// ---- cannon volleys -------------------------------------------------------------------------
-
-void C_MeshController_Cannon::StartVolley(C_FieldTaskInfo* field) {
-    const int v = ++m_nVolley;
-    for (BattleMember& m : m_Member) m.m_bActive = false;
-    const vm::Matrix* targets[4];
-    for (int i = 0; i < 4; ++i) targets[i] = &m_Member[4 + i].m_World;
-    m_Formation.SetCannonTargets(*field, v, targets);
-    for (int i = 0; i < 4; ++i) {
-        BattleMember& m = m_Member[4 + i];
-        m.Place(*field, &m_Keyframe, m_Formation, 4 * v + i);
-        m.m_WindowRow.Setup(*field, m.m_bActive, 4 * v + i, m.m_nPosition);
-    }
-    m_Effects.Clear();
-    BattleEffectArgs a;
-    for (int i = 4; i < 8; ++i)
-        if (m_Member[i].m_bActive) a.targets.push_back(&m_Member[i].m_World);
-    if (const BattleActionRecord* rec = GetBattleRecord(*field, v)) a.hits = rec->vResult;
-    a.start = (m_nVolleySpacing + 5) * v + m_nFirstVolleyFrame - 180 + 10;
-    const char* name = CannonEffectName(m_nSkill, &a.flag);
-    AddBattleEffect(m_Effects, name, a);
-    for (BattleMember& m : m_Member) m.m_Popups.Reset();
 }

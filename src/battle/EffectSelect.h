@@ -1,8 +1,9 @@
 #pragma once
-// Effects are made by class name through one factory: the magic and cannon
-// selection (BattleMember::StartMagic, C_MeshController_Cannon::StartVolley) and the
-// members' projectile and impact effects name the effect they want; a name the
-// factory does not know writes one line to the error log and nothing is shown.
+// Effects are made by class name through one factory, and the tables below name the
+// effect of a magic or cannon skill.  A member's magic (BattleMember::StartMagic),
+// the cannon volleys (C_MeshController_Cannon::StartVolley) and the members'
+// projectile and impact effects name the effect they want; a name the factory does
+// not know writes one line to the error log and nothing is shown.
 #include <string>
 #include <vector>
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "EffectSelect.h"
 #include "FieldTaskInfo.h"
 #include "log/ErrorLog.h"
 
@@ -163,6 +164,28 @@ int C_MeshController_Cannon::Setup(C_FieldTaskInfo* field) {
     m_nEndFrame = 305;
     m_Member[0].m_WindowRow.Setup(*field, m_Member[0].m_bActive, 0, m_Member[0].m_nPosition);
     return m_nEndFrame;
+}
+
+void C_MeshController_Cannon::StartVolley(C_FieldTaskInfo* field) {
+    const int v = ++m_nVolley;
+    for (BattleMember& m : m_Member) m.m_bActive = false;
+    const vm::Matrix* targets[4];
+    for (int i = 0; i < 4; ++i) targets[i] = &m_Member[4 + i].m_World;
+    m_Formation.SetCannonTargets(*field, v, targets);
+    for (int i = 0; i < 4; ++i) {
+        BattleMember& m = m_Member[4 + i];
+        m.Place(*field, &m_Keyframe, m_Formation, 4 * v + i);
+        m.m_WindowRow.Setup(*field, m.m_bActive, 4 * v + i, m.m_nPosition);
+    }
+    m_Effects.Clear();
+    BattleEffectArgs a;
+    for (int i = 4; i < 8; ++i)
+        if (m_Member[i].m_bActive) a.targets.push_back(&m_Member[i].m_World);
+    if (const BattleActionRecord* rec = GetBattleRecord(*field, v)) a.hits = rec->vResult;
+    a.start = (m_nVolleySpacing + 5) * v + m_nFirstVolleyFrame - 180 + 10;
+    const char* name = CannonEffectName(m_nSkill, &a.flag);
+    AddBattleEffect(m_Effects, name, a);
+    for (BattleMember& m : m_Member) m.m_Popups.Reset();
 }
 
 void C_MeshController_Cannon::Update(C_FieldTaskInfo* field, int frame) {
