@@ -344,7 +344,7 @@ TEST_F(SortieWindows, TheSaveWritesOnlyAChosenSlotAndLoadsBackIntoThePreparation
     // The field on its map (the grid resets the mission's points and limits): a
     // record whose units stand off its grid is refused on loading.
     ASSERT_TRUE(info_->m_MapData.LoadMapCsv(2));
-    info_->m_MapData.num_map = 3;
+    info_->m_MapData.num_map = 4;
     info_->m_MapData.AddSortiePosition(1, 12);
     info_->m_MapData.AddSortiePosition(2, 13);
     info_->m_MapData.AddSortiePosition(3, 11);
