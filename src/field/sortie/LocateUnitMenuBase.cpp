@@ -112,6 +112,10 @@ bool CMenuItem::Draw(int maxWidth, int maxHeight, bool wrap, bool bright, const 
 
 // ---- C_TaskLocateUnitMenuBase ------------------------------------------------------------
 
+namespace {
+// The bar over the page label under the pointer, whatever the label's line height.
+constexpr int kPageBarHeight = 10;
+}  // namespace
 
 C_TaskLocateUnitMenuBase::C_TaskLocateUnitMenuBase() {
     m_nOpenFrames = 10;
@@ -318,7 +322,7 @@ void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
         m_rcNextPage = RECT{x, rowY, x + W, rowY + m_nRowHeight};
         IInputManager* in = Input(info);
         if (several && in && RectContainsMouse(m_rcNextPage, *in)) {
-            m_PageBar.SetSize(float(W - 24), float(m_nRowHeight), m_dwCursorColor);
+            m_PageBar.SetSize(float(W - 24), float(kPageBarHeight), m_dwCursorColor);
             m_PageBar.Draw(float(x + 12), float(rowY));
             pageBar = true;
         }

@@ -143,6 +143,11 @@ TEST_F(SortieMenuBase, PagesTurnAtTheLabelSoThatEveryRowCanBeChosen) {
         Move(600, 470);  // away from the rows, so the selection stays where the page put it
     }
     ASSERT_EQ(chosen.size(), 10u);
+    // The bar over the label under the pointer is ten pixels high.
+    const RECT label = m->m_rcNextPage;
+    Move((label.left + label.right) / 2, label.top + 2);
+    EXPECT_EQ(m->m_PageBar.m_vertices[2].y - m->m_PageBar.m_vertices[0].y, 10.0f);
+    Move(600, 470);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(chosen[i], i);
     // After the last page the label leads back to the first row.
     EXPECT_EQ(m->m_nPageTop, 0);
