@@ -5,9 +5,11 @@
 // (a move, two enemy phases with their battles, the map won as the cavalry arrives),
 // the save after it; then that save loaded, chapter two's story, its preparation, its
 // map (a move and an attack with its 3D battle, an enemy phase with a battle, the map
-// won as the second turn begins), the ending's staff roll and back to the title.  A
-// second run loses a map: the last hero falls in a battle, the game-over screen, the
-// title.
+// won as the second turn begins), the save after it; then that save loaded, chapter
+// three's story, its preparation (the cost line, Mina placed on the second point, the
+// two-line start question answered "はい"), its map (an attack with its 3D battle, the
+// cavalry through the gate), the ending's staff roll and back to the title.  A second
+// run loses a map: the last hero falls in a battle, the game-over screen, the title.
 //
 // The replays are timed and their speed printed (frames per wall second); the game
 // itself runs at 60 frames per second of its own clock.
@@ -200,9 +202,9 @@ std::string ChapterOneScript() {
     return Sorted(s.Text());
 }
 
-// The second save loaded from the title to the end.  "LOAD GAME", the second slot;
-// chapter two's story fast-forwarded; the preparation as in chapter one: Sera placed
-// beside Leon, the battle started.
+// The second save loaded from the title to the third save.  "LOAD GAME", the second
+// slot; chapter two's story fast-forwarded; the preparation as in chapter one: Sera
+// placed beside Leon, the battle started.
 std::string ChapterTwoScript() {
     Script s;
     LoadChapterSave(s, 165, 300);
@@ -223,21 +225,69 @@ std::string ChapterTwoScript() {
     s.EndTurn(1490);
     s.Shot(1800, "d_enemy_battle.png");
     // Turn 2 (from about 3350): the main force takes the gate, the map is won; the
-    // story after it.
+    // story after it: Leon's line, Zaira's.
     s.Shot(3390, "d_won.png");
-    s.Click(3400, 320, 20).Click(3440, 320, 20);
-    s.Shot(3580, "d_continued.png");
-    s.Click(3600, 320, 20);
+    s.Click(3400, 320, 20).Click(3440, 320, 20).Click(3480, 320, 20);
+    // The save between chapters: the third slot.
+    s.Click(3520, 320, 235);
+    s.Shot(3540, "d_saved.png");
+    s.Event(3550, "quit");
+    return Sorted(s.Text());
+}
+
+// The third save loaded from the title to the end.  "LOAD GAME", the third slot;
+// chapter three's story and the preparation's tutorial fast-forwarded.
+std::string ChapterThreeScript() {
+    Script s;
+    LoadChapterSave(s, 230, 300);
+    // The preparation: Leon stands on point A by the story's order; Mina on point B
+    // ("編成", 出撃地点B, (新規追加) in the left column, the fourth hero); the battle
+    // started: the question of two lines, "はい".
+    s.Click(320, 60, MainRow(0));
+    s.Click(345, 150, 46);
+    s.Click(360, 280, 170);
+    s.Click(380, 500, TroopRow(3));
+    s.RightClick(410, 600, 470).RightClick(425, 600, 470);
+    s.Shot(435, "e_hub.png");
+    s.Click(445, 60, MainRow(4));
+    s.Shot(470, "e_question.png");
+    s.Click(475, 300, 140);
+    // Turn 1: the heroes come on, Mina's line.  The camera is on Volg at the gate: the
+    // minimap takes it to the camp (cell (5, 11) in the middle).  Leon two cells
+    // north-east along the road, next to the scouts; his attack, the target, OK.
+    s.Shot(570, "e_field.png");
+    s.Click(580, 320, 20);
+    s.Event(640, "move 320 240");
+    s.Click(650, 443, 363);
+    s.Event(670, "move 320 240");
+    s.Click(700, 96, 324);
+    s.Click(740, 320, 324);
+    s.Click(870, 242, 279);
+    s.Click(930, 376, 240);
+    s.Click(1040, 359, 296);
+    s.Shot(1240, "e_battle.png");
+    // The struck unit's range cleared; the minimap to the road (cell (11, 8) in the
+    // middle); Mina seven cells up the road into the gate; her menu closed: the map
+    // is won, the story after it.
+    s.RightClick(1420, 200, 150);
+    s.Click(1450, 497, 369);
+    s.Event(1470, "move 320 240");
+    s.Click(1500, 152, 352);
+    s.Click(1540, 544, 156);
+    s.Click(1660, 322, 304);
+    s.Click(1700, 320, 20);
+    s.Shot(1840, "e_continued.png");
+    s.Click(1860, 320, 20);
     // The staff roll, four times as fast with the button held; the end card.
-    s.Event(3720, "down left");
-    s.Shot(4060, "d_roll.png");
-    s.Shot(4820, "d_end.png");
-    s.Event(5090, "up left");
-    s.Click(5100, 320, 20);
+    s.Event(1980, "down left");
+    s.Shot(2320, "e_roll.png");
+    s.Shot(3080, "e_end.png");
+    s.Event(3350, "up left");
+    s.Click(3360, 320, 20);
     // The title: its opening cut short, the menu.
-    s.Click(5240, 300, 300);
-    s.Shot(5300, "d_title.png");
-    s.Event(5310, "quit");
+    s.Click(3500, 300, 300);
+    s.Shot(3560, "e_title.png");
+    s.Event(3570, "quit");
     return Sorted(s.Text());
 }
 
@@ -301,29 +351,63 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     expected[1].nChapter = 2;
     expected[1].strSaveType = ChapterSave;
     expected[1].nDifficulty = 3;
-    const std::vector<unsigned char> index = game.Bytes("SaveIndex.dat");
+    std::vector<unsigned char> index = game.Bytes("SaveIndex.dat");
     EXPECT_EQ(index, CArchiveManager::BuildIndexBytes(expected));
 
-    // Part three: from that save to the title.
+    // Part three: from that save to the save after chapter two.
     const std::vector<unsigned char> second = game.Bytes("Save1.dat");
-    r = game.Play(ChapterTwoScript(), "second save to the title");
+    r = game.Play(ChapterTwoScript(), "second save to the third");
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 5310"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("frames: 3550"), std::string::npos) << r.output;
     EXPECT_EQ(game.ErrorLog(), "");
     EXPECT_TRUE(game.Shot("d_battle.png", 0, 320, 640, 160, "chapter2_battle_panels"));
     // The scouts' counter-attack in the enemy phase: Leon defends.
     EXPECT_TRUE(game.Shot("d_enemy_battle.png", 0, 320, 640, 160, "chapter2_enemy_battle_panels"));
     // The second turn's line: the gate is taken, the map won.
     EXPECT_TRUE(game.Shot("d_won.png", 0, 400, 460, 80, "chapter2_won"));
-    EXPECT_TRUE(game.Shot("d_continued.png", 0, 440, 240, 40, "to_be_continued"));
-    EXPECT_TRUE(game.Shot("d_roll.png", 160, 0, 320, 480, "staff_roll"));
-    EXPECT_TRUE(game.Shot("d_end.png", 480, 380, 160, 100, "end_card"));
-    EXPECT_TRUE(game.Shot("d_title.png", 400, 270, 230, 175, "title_menu"));
+    EXPECT_EQ(game.Bytes("Save0.dat"), first);
+    EXPECT_EQ(game.Bytes("Save1.dat"), second);
+    slot = game.ReadSlot(2);
+    ASSERT_TRUE(slot.loaded);
+    EXPECT_EQ(slot.type, ChapterSave);
+    EXPECT_EQ(slot.chapter, "3");
+    EXPECT_EQ(slot.difficulty, "3");
+    EXPECT_FALSE(slot.hasField);
+    EXPECT_EQ(slot.party.nMap, 3);
+    EXPECT_EQ(slot.party.nMoney, 3080);  // with chapter two's reward of 800
+    ASSERT_EQ(slot.party.m_Heros.size(), 5u);
+    EXPECT_EQ(slot.party.m_Heros[4].m_typeID, 31);  // Zaira, who stays at the pass
+    for (int i = 3; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
+    expected[2].nChapter = 3;
+    expected[2].strSaveType = ChapterSave;
+    expected[2].nDifficulty = 3;
+    index = game.Bytes("SaveIndex.dat");
+    EXPECT_EQ(index, CArchiveManager::BuildIndexBytes(expected));
+
+    // Part four: from that save to the title.
+    const std::vector<unsigned char> third = game.Bytes("Save2.dat");
+    r = game.Play(ChapterThreeScript(), "third save to the title");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("frames: 3570"), std::string::npos) << r.output;
+    EXPECT_EQ(game.ErrorLog(), "");
+    // The preparation of a later map: the remaining cost over its limit, the heroes'
+    // range and the roster (Leon on A by order, Mina on B, Zaira kept back); the
+    // start question on two lines over its answers.
+    EXPECT_TRUE(game.Shot("e_hub.png", 0, 240, 165, 150, "chapter3_hub_cost"));
+    EXPECT_TRUE(game.Shot("e_question.png", 160, 88, 300, 104, "chapter3_question"));
+    // The field as the first turn begins: the heroes on their points, Mina's line.
+    EXPECT_TRUE(game.Shot("e_field.png", 0, 0, 640, 480, "chapter3_field"));
+    EXPECT_TRUE(game.Shot("e_battle.png", 0, 320, 640, 160, "chapter3_battle_panels"));
+    EXPECT_TRUE(game.Shot("e_continued.png", 0, 440, 240, 40, "to_be_continued"));
+    EXPECT_TRUE(game.Shot("e_roll.png", 160, 0, 320, 480, "staff_roll"));
+    EXPECT_TRUE(game.Shot("e_end.png", 480, 380, 160, 100, "end_card"));
+    EXPECT_TRUE(game.Shot("e_title.png", 400, 270, 230, 175, "title_menu"));
     // Nothing saved on the way: the saves and their summary are as they were.
     EXPECT_EQ(game.Bytes("Save0.dat"), first);
     EXPECT_EQ(game.Bytes("Save1.dat"), second);
+    EXPECT_EQ(game.Bytes("Save2.dat"), third);
     EXPECT_EQ(game.Bytes("SaveIndex.dat"), index);
-    for (int i = 2; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
+    for (int i = 3; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
 }
 
 // ---- a map lost -------------------------------------------------------------------------
