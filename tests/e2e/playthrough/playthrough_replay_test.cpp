@@ -267,28 +267,50 @@ std::string ChapterThreeScript() {
     s.Click(1040, 359, 296);
     s.Shot(1240, "e_battle.png");
     // The struck unit's range cleared; the minimap to the road (cell (11, 8) in the
-    // middle); Mina seven cells up the road into the gate; her menu closed: the map
-    // is won, the story after it.
+    // middle); Mina seven cells up the road into the gate; her menu closed: her line,
+    // the map is won, the story after it.
     s.RightClick(1420, 200, 150);
     s.Click(1450, 497, 369);
     s.Event(1470, "move 320 240");
     s.Click(1500, 152, 352);
     s.Click(1540, 544, 156);
     s.Click(1660, 322, 304);
-    s.Click(1700, 320, 20);
-    s.Shot(1840, "e_continued.png");
-    s.Click(1860, 320, 20);
+    s.Shot(1690, "e_gate.png");
+    s.Click(1700, 320, 20).Click(1740, 320, 20);
+    s.Shot(1880, "e_continued.png");
+    s.Click(1900, 320, 20);
     // The staff roll, four times as fast with the button held; the end card.
-    s.Event(1980, "down left");
-    s.Shot(2320, "e_roll.png");
-    s.Shot(3080, "e_end.png");
-    s.Event(3350, "up left");
-    s.Click(3360, 320, 20);
+    s.Event(2020, "down left");
+    s.Shot(2360, "e_roll.png");
+    s.Shot(3120, "e_end.png");
+    s.Event(3390, "up left");
+    s.Click(3400, 320, 20);
     // The title: its opening cut short, the menu.
-    s.Click(3500, 300, 300);
-    s.Shot(3560, "e_title.png");
-    s.Event(3570, "quit");
+    s.Click(3540, 300, 300);
+    s.Shot(3600, "e_title.png");
+    s.Event(3610, "quit");
     return Sorted(s.Text());
+}
+
+// The save between chapters in row `row`: chapter `chapter` of "Expert" without a
+// field, the party on that map with `money`; no later row used; the slot index lists
+// every row so far (`expected` gains this one).
+testsupport::SaveSlot CheckChapterSave(const GameCopy& game, int row, int chapter, int money,
+                                       SaveSlotInfo* expected) {
+    testsupport::SaveSlot slot = game.ReadSlot(row);
+    EXPECT_TRUE(slot.loaded);
+    EXPECT_EQ(slot.type, ChapterSave);
+    EXPECT_EQ(slot.chapter, std::to_string(chapter));
+    EXPECT_EQ(slot.difficulty, "3");
+    EXPECT_FALSE(slot.hasField);
+    EXPECT_EQ(slot.party.nMap, chapter);
+    EXPECT_EQ(slot.party.nMoney, money);
+    for (int i = row + 1; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
+    expected[row].nChapter = chapter;
+    expected[row].strSaveType = ChapterSave;
+    expected[row].nDifficulty = 3;
+    EXPECT_EQ(game.Bytes("SaveIndex.dat"), CArchiveManager::BuildIndexBytes(expected));
+    return slot;
 }
 
 TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle) {
@@ -305,24 +327,12 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     // The slot screen with the new save in the first row.
     EXPECT_TRUE(game.Shot("p_saved.png", 0, 0, 640, 130, "saved_slot"));
 
-    testsupport::SaveSlot slot = game.ReadSlot(0);
-    ASSERT_TRUE(slot.loaded);
-    EXPECT_EQ(slot.type, ChapterSave);
-    EXPECT_EQ(slot.chapter, "1");
-    EXPECT_EQ(slot.difficulty, "3");
-    EXPECT_FALSE(slot.hasField);
-    EXPECT_EQ(slot.party.nMap, 1);
-    EXPECT_EQ(slot.party.nMoney, 300);
+    // The slot and the slot index: "Stage2" of "Expert" in the first row.
+    SaveSlotInfo expected[kSaveSlotCount];
+    testsupport::SaveSlot slot = CheckChapterSave(game, 0, 1, 300, expected);
     ASSERT_EQ(slot.party.m_Heros.size(), 2u);
     EXPECT_EQ(slot.party.m_Heros[0].m_typeID, 5);  // Leon, a knight since the prologue's end
     EXPECT_EQ(slot.party.m_Heros[1].m_typeID, 2);  // Sera
-    for (int i = 1; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
-    // The slot index says the same: "Stage2" of "Expert" in the first row.
-    SaveSlotInfo expected[kSaveSlotCount];
-    expected[0].nChapter = 1;
-    expected[0].strSaveType = ChapterSave;
-    expected[0].nDifficulty = 3;
-    EXPECT_EQ(game.Bytes("SaveIndex.dat"), CArchiveManager::BuildIndexBytes(expected));
 
     // Part two: from that save to the save after chapter one.
     const std::vector<unsigned char> first = game.Bytes("Save0.dat");
@@ -333,26 +343,13 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     EXPECT_TRUE(game.Shot("c_battle.png", 0, 320, 640, 160, "chapter1_battle_panels"));
     // The first save is as it was; the second row holds chapter two's.
     EXPECT_EQ(game.Bytes("Save0.dat"), first);
-    slot = game.ReadSlot(1);
-    ASSERT_TRUE(slot.loaded);
-    EXPECT_EQ(slot.type, ChapterSave);
-    EXPECT_EQ(slot.chapter, "2");
-    EXPECT_EQ(slot.difficulty, "3");
-    EXPECT_FALSE(slot.hasField);
-    EXPECT_EQ(slot.party.nMap, 2);
-    EXPECT_EQ(slot.party.nMoney, 1800);
+    slot = CheckChapterSave(game, 1, 2, 1800, expected);
     ASSERT_EQ(slot.party.m_Heros.size(), 5u);
     EXPECT_EQ(slot.party.m_Heros[0].m_typeID, 5);   // Leon
     EXPECT_EQ(slot.party.m_Heros[1].m_typeID, 2);   // Sera
     EXPECT_EQ(slot.party.m_Heros[2].m_typeID, 3);   // Gard
     EXPECT_EQ(slot.party.m_Heros[3].m_typeID, 4);   // Mina
     EXPECT_EQ(slot.party.m_Heros[4].m_typeID, 31);  // Zaira, since chapter one's end
-    for (int i = 2; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
-    expected[1].nChapter = 2;
-    expected[1].strSaveType = ChapterSave;
-    expected[1].nDifficulty = 3;
-    std::vector<unsigned char> index = game.Bytes("SaveIndex.dat");
-    EXPECT_EQ(index, CArchiveManager::BuildIndexBytes(expected));
 
     // Part three: from that save to the save after chapter two.
     const std::vector<unsigned char> second = game.Bytes("Save1.dat");
@@ -367,28 +364,16 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     EXPECT_TRUE(game.Shot("d_won.png", 0, 400, 460, 80, "chapter2_won"));
     EXPECT_EQ(game.Bytes("Save0.dat"), first);
     EXPECT_EQ(game.Bytes("Save1.dat"), second);
-    slot = game.ReadSlot(2);
-    ASSERT_TRUE(slot.loaded);
-    EXPECT_EQ(slot.type, ChapterSave);
-    EXPECT_EQ(slot.chapter, "3");
-    EXPECT_EQ(slot.difficulty, "3");
-    EXPECT_FALSE(slot.hasField);
-    EXPECT_EQ(slot.party.nMap, 3);
-    EXPECT_EQ(slot.party.nMoney, 3080);  // with chapter two's reward of 800
+    slot = CheckChapterSave(game, 2, 3, 3080, expected);  // with chapter two's reward of 800
     ASSERT_EQ(slot.party.m_Heros.size(), 5u);
     EXPECT_EQ(slot.party.m_Heros[4].m_typeID, 31);  // Zaira, who stays at the pass
-    for (int i = 3; i < kSaveSlotCount; ++i) EXPECT_FALSE(game.Has(CArchiveManager::SlotFileName(i))) << i;
-    expected[2].nChapter = 3;
-    expected[2].strSaveType = ChapterSave;
-    expected[2].nDifficulty = 3;
-    index = game.Bytes("SaveIndex.dat");
-    EXPECT_EQ(index, CArchiveManager::BuildIndexBytes(expected));
+    const std::vector<unsigned char> index = game.Bytes("SaveIndex.dat");
 
     // Part four: from that save to the title.
     const std::vector<unsigned char> third = game.Bytes("Save2.dat");
     r = game.Play(ChapterThreeScript(), "third save to the title");
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 3570"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("frames: 3610"), std::string::npos) << r.output;
     EXPECT_EQ(game.ErrorLog(), "");
     // The preparation of a later map: the remaining cost over its limit, the heroes'
     // range and the roster (Leon on A by order, Mina on B, Zaira kept back); the
@@ -398,6 +383,8 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     // The field as the first turn begins: the heroes on their points, Mina's line.
     EXPECT_TRUE(game.Shot("e_field.png", 0, 0, 640, 480, "chapter3_field"));
     EXPECT_TRUE(game.Shot("e_battle.png", 0, 320, 640, 160, "chapter3_battle_panels"));
+    // Mina through the gate: her line as the map is won.
+    EXPECT_TRUE(game.Shot("e_gate.png", 0, 0, 640, 480, "chapter3_gate"));
     EXPECT_TRUE(game.Shot("e_continued.png", 0, 440, 240, 40, "to_be_continued"));
     EXPECT_TRUE(game.Shot("e_roll.png", 160, 0, 320, 480, "staff_roll"));
     EXPECT_TRUE(game.Shot("e_end.png", 480, 380, 160, 100, "end_card"));
