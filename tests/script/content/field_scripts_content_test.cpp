@@ -181,6 +181,22 @@ TEST_F(GameFieldScripts, EachMapInitialisesOnItsOwnCells) {
     EXPECT_EQ(ErrorLines(), std::vector<std::string>());
 }
 
+// Chapter three's map reaches the preparation's rules of the later maps: six points,
+// a range of heroes, one kept back, and a cost limit that holds the four other heroes
+// and four one-soldier troops, the eight cards of one point.
+TEST_F(GameFieldScripts, ChapterThreeReachesEveryPreparationRule) {
+    StartField(3);
+    const CMapData& m = field->m_MapData;
+    EXPECT_EQ(m.GetSortiePositionCount(), 6);
+    EXPECT_EQ(m.m_nMinHero, 2);
+    EXPECT_EQ(m.m_nMaxHero, 4);
+    EXPECT_EQ(field->m_vBannedHero, std::vector<int32_t>{31});
+    int cost = 0;
+    for (int type : {5, 2, 3, 4, 10, 10, 10, 10}) cost += CPersonTypeTable::Get(type).LocateCost;
+    EXPECT_LE(cost, m.m_nLocateCost);
+    EXPECT_EQ(ErrorLines(), std::vector<std::string>());
+}
+
 TEST_F(GameFieldScripts, EachMapPlaysFromTheSortieToItsEnd) {
     for (int chapter : {0, 1, 2, 3}) {
         SCOPED_TRACE(chapter);
