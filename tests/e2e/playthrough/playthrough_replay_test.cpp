@@ -74,6 +74,18 @@ public:
     }
     Script& RightClick(int f, int x, int y) { return Click(f, x, y, "right"); }
     Script& Shot(int f, const std::string& file) { return Event(f, "screenshot " + file); }
+    // The unit at (ux, uy) chosen on frame f, sent to (dx, dy), ATTACK, the target at
+    // (tx, ty), OK: the battle begins.
+    Script& Attack(int f, int ux, int uy, int dx, int dy, int tx, int ty) {
+        Click(f, ux, uy).Click(f + 40, dx, dy).Click(f + 170, 242, 279).Click(f + 230, tx, ty);
+        return Click(f + 340, 359, 296);
+    }
+    // The save between chapters into the slot row at y `slotY` on frame f, a picture
+    // of the slot screen, the end of the replay.
+    Script& SaveAndQuit(int f, int slotY, const std::string& file) {
+        Click(f, 320, slotY).Shot(f + 20, file);
+        return Event(f + 30, "quit");
+    }
     // A right click on a cell without a unit opens the field menu; its last item
     // ends the turn.
     Script& EndTurn(int f, int x = 200, int y = 150) {
@@ -164,9 +176,7 @@ std::string PrologueScript() {
     s.Shot(2930, "p_held.png");
     for (int f = 2950; f < 3020; f += 20) s.Click(f, 320, 20);
     // The save between chapters: the first slot.
-    s.Click(3040, 320, 100);
-    s.Shot(3060, "p_saved.png");
-    s.Event(3070, "quit");
+    s.SaveAndQuit(3040, 100, "p_saved.png");
     return Sorted(s.Text());
 }
 
@@ -196,9 +206,7 @@ std::string ChapterOneScript() {
     // Turn 3: the cavalry arrives, the map is won; the story after it.
     for (int f = 3580; f < 3760; f += 30) s.Click(f, 320, 20);
     // The save between chapters: the second slot.
-    s.Click(3790, 320, 170);
-    s.Shot(3810, "c_saved.png");
-    s.Event(3820, "quit");
+    s.SaveAndQuit(3790, 170, "c_saved.png");
     return Sorted(s.Text());
 }
 
@@ -213,11 +221,7 @@ std::string ChapterTwoScript() {
     // two cells north-west, next to the scouts; his attack, the target, OK: the battle.
     s.Click(560, 320, 20);
     s.Event(640, "move 320 240");
-    s.Click(700, 320, 268);
-    s.Click(740, 320, 160);
-    s.Click(870, 242, 279);
-    s.Click(930, 265, 241);
-    s.Click(1040, 359, 296);
+    s.Attack(700, 320, 268, 320, 160, 265, 241);
     s.Shot(1240, "d_battle.png");
     // The struck unit's range cleared; the end of the turn.  The enemy phase: the
     // scouts strike back, the garrison moves.
@@ -229,9 +233,7 @@ std::string ChapterTwoScript() {
     s.Shot(3390, "d_won.png");
     s.Click(3400, 320, 20).Click(3440, 320, 20).Click(3480, 320, 20);
     // The save between chapters: the third slot.
-    s.Click(3520, 320, 235);
-    s.Shot(3540, "d_saved.png");
-    s.Event(3550, "quit");
+    s.SaveAndQuit(3520, 235, "d_saved.png");
     return Sorted(s.Text());
 }
 
@@ -260,11 +262,7 @@ std::string ChapterThreeScript() {
     s.Event(640, "move 320 240");
     s.Click(650, 443, 363);
     s.Event(670, "move 320 240");
-    s.Click(700, 96, 324);
-    s.Click(740, 320, 324);
-    s.Click(870, 242, 279);
-    s.Click(930, 376, 240);
-    s.Click(1040, 359, 296);
+    s.Attack(700, 96, 324, 320, 324, 376, 240);
     s.Shot(1240, "e_battle.png");
     // The struck unit's range cleared; the minimap to the road (cell (11, 8) in the
     // middle); Mina seven cells up the road into the gate; her menu closed: her line,
@@ -292,6 +290,19 @@ std::string ChapterThreeScript() {
     return Sorted(s.Text());
 }
 
+// Plays one part of the game: it ends cleanly after `frames` frames and leaves
+// nothing in the error log.
+::testing::AssertionResult PlaysCleanly(const GameCopy& game, const std::string& script, const char* what,
+                                        int frames) {
+    const RunResult r = game.Play(script, what);
+    if (r.exitCode != 0) return ::testing::AssertionFailure() << what << ": exit " << r.exitCode << "\n" << r.output;
+    if (r.output.find("frames: " + std::to_string(frames)) == std::string::npos)
+        return ::testing::AssertionFailure() << what << ": not " << frames << " frames\n" << r.output;
+    const std::string log = game.ErrorLog();
+    if (!log.empty()) return ::testing::AssertionFailure() << what << ": error log\n" << log;
+    return ::testing::AssertionSuccess();
+}
+
 // The save between chapters in row `row`: chapter `chapter` of "Expert" without a
 // field, the party on that map with `money`; no later row used; the slot index lists
 // every row so far (`expected` gains this one).
@@ -316,10 +327,7 @@ testsupport::SaveSlot CheckChapterSave(const GameCopy& game, int row, int chapte
 TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle) {
     GameCopy game;
     // Part one: the prologue, to the save between chapters.
-    RunResult r = game.Play(PrologueScript(), "new game to the first save");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 3070"), std::string::npos) << r.output;
-    EXPECT_EQ(game.ErrorLog(), "");
+    ASSERT_TRUE(PlaysCleanly(game, PrologueScript(), "new game to the first save", 3070));
     // The 3D battle of Leon's attack: the names and hit points under the stage.
     EXPECT_TRUE(game.Shot("p_battle.png", 0, 320, 640, 160, "prologue_battle_panels"));
     // The third turn's message: the map is held.
@@ -336,10 +344,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
 
     // Part two: from that save to the save after chapter one.
     const std::vector<unsigned char> first = game.Bytes("Save0.dat");
-    r = game.Play(ChapterOneScript(), "first save to the second");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 3820"), std::string::npos) << r.output;
-    EXPECT_EQ(game.ErrorLog(), "");
+    ASSERT_TRUE(PlaysCleanly(game, ChapterOneScript(), "first save to the second", 3820));
     EXPECT_TRUE(game.Shot("c_battle.png", 0, 320, 640, 160, "chapter1_battle_panels"));
     // The first save is as it was; the second row holds chapter two's.
     EXPECT_EQ(game.Bytes("Save0.dat"), first);
@@ -353,10 +358,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
 
     // Part three: from that save to the save after chapter two.
     const std::vector<unsigned char> second = game.Bytes("Save1.dat");
-    r = game.Play(ChapterTwoScript(), "second save to the third");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 3550"), std::string::npos) << r.output;
-    EXPECT_EQ(game.ErrorLog(), "");
+    ASSERT_TRUE(PlaysCleanly(game, ChapterTwoScript(), "second save to the third", 3550));
     EXPECT_TRUE(game.Shot("d_battle.png", 0, 320, 640, 160, "chapter2_battle_panels"));
     // The scouts' counter-attack in the enemy phase: Leon defends.
     EXPECT_TRUE(game.Shot("d_enemy_battle.png", 0, 320, 640, 160, "chapter2_enemy_battle_panels"));
@@ -371,10 +373,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
 
     // Part four: from that save to the title.
     const std::vector<unsigned char> third = game.Bytes("Save2.dat");
-    r = game.Play(ChapterThreeScript(), "third save to the title");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 3610"), std::string::npos) << r.output;
-    EXPECT_EQ(game.ErrorLog(), "");
+    ASSERT_TRUE(PlaysCleanly(game, ChapterThreeScript(), "third save to the title", 3610));
     // The preparation of a later map: the remaining cost over its limit, the heroes'
     // range and the roster (Leon on A by order, Mina on B, Zaira kept back); the
     // start question on two lines over its answers.
@@ -446,10 +445,7 @@ TEST(PlaythroughReplay, AMapLostShowsTheGameOverScreenAndReturnsToTheTitle) {
     GameCopy game;
     ASSERT_TRUE(WriteLastStandSave(game.path()));
     const std::vector<unsigned char> save = game.Bytes("Save0.dat"), index = game.Bytes("SaveIndex.dat");
-    RunResult r = game.Play(LastStandScript(), "a map lost");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 1410"), std::string::npos) << r.output;
-    EXPECT_EQ(game.ErrorLog(), "");
+    ASSERT_TRUE(PlaysCleanly(game, LastStandScript(), "a map lost", 1410));
     // Leon's last battle: his hit points run out.
     EXPECT_TRUE(game.Shot("l_battle.png", 0, 320, 640, 160, "last_stand_battle_panels"));
     EXPECT_TRUE(game.Shot("l_game_over.png", 0, 260, 560, 140, "game_over"));
