@@ -112,6 +112,11 @@ bool CMenuItem::Draw(int maxWidth, int maxHeight, bool wrap, bool bright, const 
 
 // ---- C_TaskLocateUnitMenuBase ------------------------------------------------------------
 
+namespace {
+// The bar over the page label under the pointer, whatever the label's line height.
+constexpr int kPageBarHeight = 10;
+}  // namespace
+
 C_TaskLocateUnitMenuBase::C_TaskLocateUnitMenuBase() {
     m_nOpenFrames = 10;
     m_ListTarget.Create(1024.0, 512.0, 0);
@@ -166,6 +171,18 @@ int C_TaskLocateUnitMenuBase::UpdateActivation() {
 
 void C_TaskLocateUnitMenuBase::SetItemText(int i, std::string text) {
     if (CMenuItem* item = GetItem(i)) item->SetText(text);
+}
+
+int C_TaskLocateUnitMenuBase::FittingHeight() {
+    const int top = 15 + (m_bTitle ? m_nTitleHeight : 0);
+    int rows = 0;
+    for (int i = std::max(0, m_nPageTop); i < (int)m_vItem.size(); ++i) {
+        m_vItem[i].Prepare();
+        rows += m_vItem[i].MeasureHeight(m_nWinWidth - 24, true);
+    }
+    // The rows must end above the page label and the margin the title takes off the
+    // bottom as well as off the top.
+    return top + rows + 25 + (m_bTitle ? m_nTitleHeight : 0) + (m_bPaging ? m_nRowHeight : 0);
 }
 
 bool C_TaskLocateUnitMenuBase::HasSeveralPages() const {
@@ -277,7 +294,9 @@ void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
             break;
         }
     }
-    if (m_bAutoHeight) m_nWinHeight = rowY - y + 25;
+    // A window that sizes itself takes the height of every row of the page, those left
+    // out for want of room too: they are drawn from the next frame on.
+    if (m_bAutoHeight) m_nWinHeight = FittingHeight();
 
     if (m_bLabelDirty) {
         m_TitleText.SetText(m_strTitle, m_nTitleHeight, 0xFFFFFFFF);
@@ -303,7 +322,7 @@ void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
         m_rcNextPage = RECT{x, rowY, x + W, rowY + m_nRowHeight};
         IInputManager* in = Input(info);
         if (several && in && RectContainsMouse(m_rcNextPage, *in)) {
-            m_PageBar.SetSize(float(W - 24), float(m_nRowHeight), m_dwCursorColor);
+            m_PageBar.SetSize(float(W - 24), float(kPageBarHeight), m_dwCursorColor);
             m_PageBar.Draw(float(x + 12), float(rowY));
             pageBar = true;
         }

@@ -101,6 +101,9 @@ public:
     void SetItemText(int i, std::string text);
     // Paging is on and the rows do not all fit on the shown page.
     bool HasSeveralPages() const;
+    // The height that shows every row from the top of the page: what a window that
+    // sizes itself takes.
+    int FittingHeight();
 
     int32_t m_nSelect = 0;
     int32_t m_nPageTop = 0;

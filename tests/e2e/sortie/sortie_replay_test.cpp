@@ -3,13 +3,13 @@
 // walked (briefing pages, a placement, a removal with its refund, a formed troop,
 // a hero's and a troop type's level-up, the too-few-heroes alert), a save from the
 // preparation; then that save loaded from the title back into the preparation and
-// the battle started.
+// the battle started.  Chapter three's preparation: its tutorial, the cost line, a
+// point filled to its eight cards, the start question of two lines.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,13 +24,13 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 using RunResult = testsupport::ReplayResult;
 
 // A folder that sees the runnable game's files (linked) and keeps its own saves.
 class GameCopy : public testsupport::GameCopy {
 public:
+    GameCopy() : testsupport::GameCopy({"e2e/sortie/", "VORMANT_SORTIE_SHOTS"}) {}
+
     ::testing::AssertionResult Shot(const std::string& file, const std::string& golden) const {
         int w = 0, h = 0, n = 0;
         unsigned char* rgba = stbi_load((dir_.path() + file).c_str(), &w, &h, &n, 4);
@@ -48,7 +48,7 @@ public:
     }
 
     // Slot 0: a save between chapters, as the save scene writes it after a map was
-    // won: chapter one after the prologue, or chapter three with all four heroes.
+    // won: chapter one after the prologue, or chapter three with all five heroes.
     void WriteChapterSave(int chapter) const {
         testsupport::ScopedCurrentDir cd(dir_.path());
         CArchiveManager::DestroyInstance();
@@ -62,6 +62,7 @@ public:
         if (chapter > 1) {
             party.AddHero(3, 4);
             party.AddHero(4, 5);
+            party.AddHero(31, 5);  // Zaira, who stays at the pass in chapter three
         }
         party.Backup();
         CArchiveManager* manager = CArchiveManager::GetInstance();
@@ -73,39 +74,6 @@ public:
         manager->SetString(SaveFileTypeKey, ChapterSave);
         ASSERT_TRUE(manager->Save(0));
         CArchiveManager::DestroyInstance();
-    }
-
-    // A third map made of chapter two's (the game plays the preparation's tutorial on
-    // maps 0, 3 and 5, and shows the cost line and the roster from map 3 on): its grid
-    // and tables, its script with the first briefing page of old and without the
-    // scouts, and a tutorial section.
-    ::testing::AssertionResult AddThirdMap() const {
-        for (const char* sub : {"map", "script"}) {
-            const fs::path link = dir_.path() + sub, target = fs::read_symlink(link);
-            fs::remove(link);
-            fs::create_directory(link);
-            for (const auto& e : fs::directory_iterator(target)) fs::create_symlink(e.path(), link / e.path().filename());
-        }
-        for (const char* table : {"", "_person", "_unit"})
-            fs::create_symlink(fs::read_symlink(dir_.path() + "map/map02" + table + ".csv"),
-                               dir_.path() + "map/map03" + table + ".csv");
-        std::ifstream in(dir_.path() + "script/chapter02.txt", std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        const std::pair<std::string, std::string> edits[] = {
-            {"第二章", "第三章"},
-            {"勝利条件：敵の全滅、または\r\n　二ターン目まで持ちこたえる\r\n", "勝利条件：敵の全滅\r\n"},
-            {"CreateUnit(4,18,0,4,20,4,21,-1,-1,-1,-1)\r\n", ""},
-        };
-        for (const auto& [from, to] : edits) {
-            size_t at = text.find(from);
-            if (at == std::string::npos) return ::testing::AssertionFailure() << "chapter02.txt has changed";
-            for (; at != std::string::npos; at = text.find(from, at + to.size())) text.replace(at, from.size(), to);
-        }
-        text += "Script IMTutorial()\r\nFadeIn(0,0,0,1)\r\nMessage()\r\n/\r\n"
-                "出撃準備では、編成で出撃地点に部隊を置き、\r\n強化で英雄と部族のレベルを上げられる。\r\n"
-                "/\r\nM_Erase()\r\nend\r\n";
-        std::ofstream(dir_.path() + "script/chapter03.txt", std::ios::binary) << text;
-        return ::testing::AssertionSuccess();
     }
 };
 
@@ -213,16 +181,41 @@ std::string LoadPreparationAndStart() {
     return s;
 }
 
-// A third map (made of chapter two's files): the story clicked through, its
-// preparation tutorial over the hub, then the hub with the cost limit of 1000 on two
-// lines, the hero number and the roster.
-std::string ChapterThreeHub() {
+// Chapter three: the story fast-forwarded, its preparation tutorial over the hub, the
+// hub with the cost line, the hero range and the roster; point A filled to its eight
+// cards (Leon there by order, the other three heroes allowed, four one-soldier troops;
+// Zaira is kept back); the two-line question answered "はい".
+std::string ChapterThreePreparation() {
     std::string s = "170 keydown LControl\n250 keyup LControl\n";
     for (int f = 270; f <= 350; f += 20) s += Click(f, 600, 40);
-    s += Shot(420, "tutorial.png");
-    s += Click(440, 600, 40);
-    s += Shot(470, "hub3.png");
-    s += "480 quit\n";
+    s += Shot(440, "tutorial.png");
+    for (int f = 460; f <= 500; f += 20) s += Click(f, 600, 40);
+    s += Shot(530, "hub3.png");
+    s += Click(550, 60, MainRow(0));                 // 編成
+    s += Click(575, 150, 32);                        // 出撃地点A
+    // Card n of the grid; the formation list opens right of an even card, left of an odd.
+    auto card = [](int n, int* x, int* y) {
+        *x = 304 + 192 * (n % 2);
+        *y = 170 + 64 * (n / 2);
+    };
+    auto listX = [](int n) { return n % 2 ? 270 : 500; };
+    int f = 595, x = 0, y = 0;
+    for (int n = 1; n <= 3; ++n, f += 40) {          // セラ, ガルド, ミナ
+        card(n, &x, &y);
+        s += Click(f, x, y) + Click(f + 20, listX(n), TroopRow(n));
+    }
+    for (int n = 4; n <= 7; ++n, f += 100) {         // 剣兵 and three places left empty
+        card(n, &x, &y);
+        s += Click(f, x, y) + Click(f + 20, listX(n), TroopRow(5));
+        for (int k = 0; k < 3; ++k) s += Click(f + 40 + 20 * k, listX(n), TroopRow(7));
+    }
+    s += Shot(f, "eight_cards.png");                 // f = 1115
+    s += RightClick(f + 10, 600, 470) + RightClick(f + 25, 600, 470);
+    s += Click(f + 45, 60, MainRow(4));              // 作戦開始
+    s += Shot(f + 70, "question.png");
+    s += Click(f + 75, 300, 140);                    // はい
+    s += Shot(f + 160, "started.png");
+    s += std::to_string(f + 170) + " quit\n";
     return s;
 }
 
@@ -249,14 +242,17 @@ TEST(SortieReplay, ChapterOnesPreparationIsWalkedSavedLoadedBackAndTheBattleStar
     EXPECT_FALSE(ShowsPreparation(game.path() + "battle.png"));
 }
 
-TEST(SortieReplay, ChapterThreeShowsItsTutorialAndTheCostLimitOfAThousand) {
+TEST(SortieReplay, ChapterThreesPreparationAsksItsTwoLineQuestionAndStartsTheBattle) {
     GameCopy game;
-    ASSERT_TRUE(game.AddThirdMap());
     game.WriteChapterSave(3);
-    RunResult r = game.Replay(LoadFromTitle(0) + ChapterThreeHub());
+    RunResult r = game.Replay(LoadFromTitle(0) + ChapterThreePreparation());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(game.Shot("tutorial.png", "tutorial"));
     EXPECT_TRUE(game.Shot("hub3.png", "hub_cost_limit"));
+    EXPECT_TRUE(game.Shot("eight_cards.png", "eight_cards"));
+    EXPECT_TRUE(game.Shot("question.png", "two_line_question"));
+    EXPECT_FALSE(ShowsPreparation(game.path() + "started.png"));
+    EXPECT_EQ(game.Log(), "");
 }
 
 }  // namespace

@@ -143,10 +143,103 @@ TEST_F(SortieMenuBase, PagesTurnAtTheLabelSoThatEveryRowCanBeChosen) {
         Move(600, 470);  // away from the rows, so the selection stays where the page put it
     }
     ASSERT_EQ(chosen.size(), 10u);
+    // The bar over the label under the pointer is ten pixels high.
+    const RECT label = m->m_rcNextPage;
+    Move((label.left + label.right) / 2, label.top + 2);
+    EXPECT_EQ(m->m_PageBar.m_vertices[2].y - m->m_PageBar.m_vertices[0].y, 10.0f);
+    Move(600, 470);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(chosen[i], i);
     // After the last page the label leads back to the first row.
     EXPECT_EQ(m->m_nPageTop, 0);
     EXPECT_EQ(m->GetCursor(), 0);
+}
+
+// Counts the answers a prompt gives.
+struct Answers {
+    void Yes() { ++yes; }
+    int yes = 0;
+};
+
+// Windows that size themselves hold every row, however many lines their rows take:
+// the start question of the third map and later puts two lines over "はい" and
+// "いいえ", the position list of a large map has many rows.
+TEST_F(SortieMenuBase, WindowsThatSizeThemselvesShowEveryRow) {
+    const std::string question = "出撃ユニット数は、英雄:4、兵士：4です。\r\nターン開始しますか？";
+    struct Case {
+        const char* what;
+        std::string message;  // row 0 of a prompt; empty: a plain window of `rows` rows
+        int width, rows;
+        bool title;
+    } cases[] = {
+        {"two-line question", question, 300, 3, false},
+        {"question wider than its window", question, 180, 3, false},
+        {"long plain list", "", 110, 14, false},
+        {"titled list", "", 140, 6, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        C_TaskLocateUnitMenuBase* m = nullptr;
+        if (!c.message.empty()) {
+            auto* box = new C_TaskLocateUnitMenuYesNo();
+            box->SetItemText(0, c.message);
+            m = box;
+        } else {
+            auto* plain = new PlainMenu();
+            plain->m_bAutoHeight = true;
+            for (int i = 0; i < c.rows; ++i) plain->AddItem("出撃地点" + std::string(1, char('A' + i)), true);
+            if (c.title) plain->SetTitle("出撃地点", 14);
+            m = plain;
+        }
+        m->SetWidth(c.width);
+        m->SetX(160);
+        m->SetActive(true);
+        tc_.AddTask(m, 206);
+        Frames(12);
+        const int bottom = m->GetY() + m->GetHeight();
+        int lastBottom = m->GetY();
+        for (int i = 0; i < c.rows; ++i) {
+            const CMenuItem& row = m->m_vItem[i];
+            EXPECT_TRUE(row.m_bShown) << i;
+            EXPECT_GT(row.m_rcHit.top, lastBottom) << i;  // one under another, inside the window
+            EXPECT_LT(row.m_rcHit.bottom, bottom) << i;
+            lastBottom = row.m_rcHit.bottom;
+        }
+        tc_.KillTaskRange(0, 1000);
+        Frame();
+    }
+}
+
+// The two-line question takes "はい", "いいえ" and the right button; its message is no answer.
+TEST_F(SortieMenuBase, TheTwoLineStartQuestionIsAnsweredByItsRows) {
+    struct Press {
+        int row;       // -1: a right click beside the rows
+        bool closes;
+        int yes;       // answers "はい" counted after the press
+    } presses[] = {{0, false, 0}, {1, true, 1}, {2, true, 0}, {-1, true, 0}};
+    for (const Press& p : presses) {
+        SCOPED_TRACE(p.row);
+        Answers answers;
+        auto* box = new C_TaskLocateUnitMenuYesNo();
+        box->SetItemText(0, "出撃ユニット数は、英雄:2、兵士：1です。\r\nターン開始しますか？");
+        box->SetWidth(300);
+        box->SetX(160);
+        box->SetCallback(smart_ptr<function_callback>(new function_callback_vm0<Answers>(&answers, &Answers::Yes)));
+        box->SetActive(true);
+        tc_.AddTask(box, 206);
+        Frames(12);
+        if (p.row == 1) {
+            EXPECT_TRUE(Matches("yesno_two_lines", 160, 80, 300, 110));
+        }
+        if (p.row >= 0) {
+            ClickRow(box, p.row, 1);
+        } else {
+            RightClick(600, 470, 1);
+        }
+        EXPECT_EQ(Find<C_TaskLocateUnitMenuYesNo>(206) == nullptr, p.closes);
+        EXPECT_EQ(answers.yes, p.yes);
+        tc_.KillTaskRange(0, 1000);
+        Frame();
+    }
 }
 
 TEST_F(SortieMenuBase, ACopiedRowRendersItsOwnText) {

@@ -46,7 +46,7 @@ protected:
         CPersonTypeTable::LoadCsv();
 
         party_.Reset();
-        party_.nMap = 3;
+        party_.nMap = 4;
         party_.nMoney = 1000;
         party_.toInterMission = true;
         party_.AddHero(1, 1);
@@ -59,9 +59,10 @@ protected:
         info_->SetInputManager(&in_);
         CMapData& map = info_->m_MapData;
         // The demo's 40 x 40 grid (chapter two's), so that a saved field holds together; the
-        // mission counts as a third map, where the hub shows the cost line and the roster.
+        // mission counts as a fifth map, where the hub shows the cost line and the roster
+        // and no tutorial of the preparation runs over it.
         ASSERT_TRUE(map.LoadMapCsv(2));
-        map.num_map = 3;
+        map.num_map = 4;
         map.m_nMaxHero = 3;
         map.m_nMinHero = 1;
         map.m_nLocateCost = 1200;

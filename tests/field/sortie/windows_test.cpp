@@ -62,6 +62,25 @@ TEST_F(SortieWindows, TheHubShowsFundsCostLimitsRosterBriefingAndCommands) {
     EXPECT_EQ(main->m_nBriefingPage, 0);  // 2, 3, 4, 0
 }
 
+// The tabs take presses where the page marker stands over them (52 pixels apart from
+// x 236, the marker's frame left out), from y 244 to 263; a press in the briefing
+// area below turns to the next page.
+TEST_F(SortieWindows, BriefingTabsTakePressesUnderTheirMarker) {
+    struct Press {
+        int x, y, page;  // the page shown after the press, from page 2
+    } presses[] = {
+        {237, 250, 2}, {238, 250, 0}, {289, 250, 0}, {290, 250, 1}, {293, 250, 1}, {341, 263, 1},
+        {342, 244, 2}, {394, 250, 3}, {445, 250, 3}, {446, 250, 4}, {497, 250, 4}, {498, 250, 2},
+        {300, 243, 2}, {300, 264, 2}, {300, 267, 3},
+    };
+    Start();
+    for (const Press& p : presses) {
+        Main()->m_nBriefingPage = 2;
+        Click(p.x, p.y, 1);
+        EXPECT_EQ(Main()->m_nBriefingPage, p.page) << p.x << ", " << p.y;
+    }
+}
+
 TEST_F(SortieWindows, ABriefingPageShowsAtMostTwelveLinesAndSaysSo) {
     std::vector<std::string> lines;
     for (int i = 0; i < 14; ++i) lines.push_back("行" + std::to_string(i));
@@ -344,7 +363,7 @@ TEST_F(SortieWindows, TheSaveWritesOnlyAChosenSlotAndLoadsBackIntoThePreparation
     // The field on its map (the grid resets the mission's points and limits): a
     // record whose units stand off its grid is refused on loading.
     ASSERT_TRUE(info_->m_MapData.LoadMapCsv(2));
-    info_->m_MapData.num_map = 3;
+    info_->m_MapData.num_map = 4;
     info_->m_MapData.AddSortiePosition(1, 12);
     info_->m_MapData.AddSortiePosition(2, 13);
     info_->m_MapData.AddSortiePosition(3, 11);

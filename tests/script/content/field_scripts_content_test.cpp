@@ -23,7 +23,7 @@
 namespace {
 
 const std::string kGame = VORMANT_GAME_DIR;
-const char* const kChapters[] = {"chapter00.txt", "chapter01.txt", "chapter02.txt"};
+const char* const kChapters[] = {"chapter00.txt", "chapter01.txt", "chapter02.txt", "chapter03.txt"};
 
 std::string ReadAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -158,7 +158,7 @@ TEST_F(GameFieldScripts, TogetherUseEveryFieldTriggerAndCommand) {
 }
 
 TEST_F(GameFieldScripts, EachMapInitialisesOnItsOwnCells) {
-    for (int chapter : {0, 1, 2}) {
+    for (int chapter : {0, 1, 2, 3}) {
         SCOPED_TRACE(chapter);
         StartField(chapter);
         const CMapData& m = field->m_MapData;
@@ -181,8 +181,24 @@ TEST_F(GameFieldScripts, EachMapInitialisesOnItsOwnCells) {
     EXPECT_EQ(ErrorLines(), std::vector<std::string>());
 }
 
+// Chapter three's map reaches the preparation's rules of the later maps: six points,
+// a range of heroes, one kept back, and a cost limit that holds the four other heroes
+// and four one-soldier troops, the eight cards of one point.
+TEST_F(GameFieldScripts, ChapterThreeReachesEveryPreparationRule) {
+    StartField(3);
+    const CMapData& m = field->m_MapData;
+    EXPECT_EQ(m.GetSortiePositionCount(), 6);
+    EXPECT_EQ(m.m_nMinHero, 2);
+    EXPECT_EQ(m.m_nMaxHero, 4);
+    EXPECT_EQ(field->m_vBannedHero, std::vector<int32_t>{31});
+    int cost = 0;
+    for (int type : {5, 2, 3, 4, 10, 10, 10, 10}) cost += CPersonTypeTable::Get(type).LocateCost;
+    EXPECT_LE(cost, m.m_nLocateCost);
+    EXPECT_EQ(ErrorLines(), std::vector<std::string>());
+}
+
 TEST_F(GameFieldScripts, EachMapPlaysFromTheSortieToItsEnd) {
-    for (int chapter : {0, 1, 2}) {
+    for (int chapter : {0, 1, 2, 3}) {
         SCOPED_TRACE(chapter);
         // Won: the preparation put the heroes on the first point; the first phase
         // brings them on; every enemy falls.
@@ -206,8 +222,8 @@ TEST_F(GameFieldScripts, EachMapPlaysFromTheSortieToItsEnd) {
         }
         Fall(false);
         Raise(chapter, "ForceSuffered");
-        EXPECT_EQ(field->m_nExitState, chapter == 2 ? 5 : 1);
-        EXPECT_EQ(party.nMap, chapter == 2 ? 2 : chapter + 1);  // the last chapter ends the game without advancing
+        EXPECT_EQ(field->m_nExitState, chapter == 3 ? 5 : 1);
+        EXPECT_EQ(party.nMap, chapter == 3 ? 3 : chapter + 1);  // the last chapter ends the game without advancing
 
         // Lost: the heroes fall before any enemy.
         StartField(chapter);

@@ -20,7 +20,7 @@
 namespace {
 
 const std::string kGame = VORMANT_GAME_DIR;
-const char* const kFiles[] = {"opening.txt", "chapter00.txt", "chapter01.txt", "chapter02.txt"};
+const char* const kFiles[] = {"opening.txt", "chapter00.txt", "chapter01.txt", "chapter02.txt", "chapter03.txt"};
 
 std::string ReadAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
