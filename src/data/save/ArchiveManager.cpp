@@ -238,16 +238,24 @@ void CArchiveManager::LoadIndex() {
     for (int slot = 0; slot < kSaveSlotCount; ++slot) plat::RemoveFile(SlotFileName(slot) + ".tmp");
     plat::RemoveFile(std::string(kIndexFileName) + ".tmp");
     ReadIndexFile();
+    SyncWithFiles();
+}
+
+void CArchiveManager::SyncWithFiles() {
     // The save files themselves win over the index: a summary is taken again from
-    // every file whose header can be read, so no readable save is ever hidden.
+    // every file whose header can be read, so no readable save is ever hidden, and a
+    // slot whose file is not there is empty, so no save is shown that cannot be
+    // loaded.
     bool mended = false;
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
         SaveSlotInfo fromFile;
         const int state = ReadSlotSummary(slot, fromFile);
         if (state < 0)
             g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、セーブファイルからは読み直せません。", slot + 1);
-        if (state <= 0) continue;  // no file, or one that cannot be read: the index's word stands
+        if (state < 0) continue;  // a file that cannot be read: the index's word stands
         SaveSlotInfo& info = m_SlotInfo[slot];
+        if (state == 0 && info.nChapter != -1)
+            g_ErrorLog.Printf("File %d のセーブファイルがないため、空きスロットとして扱います。", slot + 1);
         if (info.nChapter != fromFile.nChapter || info.strSaveType != fromFile.strSaveType ||
             info.nDifficulty != fromFile.nDifficulty) {
             info = fromFile;

@@ -88,10 +88,13 @@ public:
     static std::string SlotFileName(int slot);        // "Save<n>.dat"
     static std::string LegacySlotFileName(int slot);  // "Sav<n>.dat"
 
-    // Reads the index, then takes the summary of every slot whose save file can be
-    // read from that file (the files win when the two disagree), and removes the
-    // temporary files of a save that was cut off.
+    // Reads the index, then takes the summary of every slot from its save file
+    // (SyncWithFiles), and removes the temporary files of a save that was cut off.
     void LoadIndex();
+    // The index as a summary of the files: a slot whose file can be read takes that
+    // file's summary, a slot without a file is empty; a slot whose file cannot be read
+    // keeps the index's summary.
+    void SyncWithFiles();
     // The summary in the slot's save file: 1 read, 0 no save there, -1 unreadable.
     static int ReadSlotSummary(int slot, SaveSlotInfo& out);
     // The bytes of "SaveIndex.dat" for these six summaries.
@@ -99,11 +102,11 @@ public:
     // Writes the six summaries; false (logged) when the file could not be written.
     bool SaveIndex();
     SaveSlotInfo GetSlotInfo(int slot);
-
-private:
-    // The index file alone; false when it is missing or damaged.
+    // The index file alone, the save files unread; false when it is missing or
+    // damaged.
     bool ReadIndexFile();
 
+private:
     std::vector<NamedArchive> m_vArchive;
     CStringMap m_CurrentArchive;
     SaveSlotInfo m_SlotInfo[kSaveSlotCount];
