@@ -109,18 +109,12 @@ int C_FieldTaskInfo::GetScreenY(float x, float y) const {
 void C_FieldTaskInfo::ScreenToCell(int sx, int sy, int* cellX, int* cellY) const {
     // The inverse of the projection: (X + 2Y - 800) / 112 + camera x and
     // (2Y - X - 160) / 112 + camera y, in single precision like the camera, rounded
-    // down (a point beside the map's top edges lands below 0).  Held inside the int
-    // range so that a pointer far off the screen converts soundly.
+    // down so that a point beside the map's top edges lands off the map (below 0)
+    // rather than on its border.
     const float fx = float(sx + 2 * sy - 800) / 112.0f + m_fCameraX;
     const float fy = float(2 * sy - sx - 160) / 112.0f + m_fCameraY;
-    const auto toCell = [](float v) {
-        constexpr float kLimit = 1.0e9f;
-        if (!(v > -kLimit)) v = -kLimit;  // a camera that is not a number lands here too
-        if (v > kLimit) v = kLimit;
-        return static_cast<int>(std::floor(v));
-    };
-    if (cellX) *cellX = toCell(fx);
-    if (cellY) *cellY = toCell(fy);
+    if (cellX) *cellX = static_cast<int>(std::floor(fx));
+    if (cellY) *cellY = static_cast<int>(std::floor(fy));
 }
 
 void C_FieldTaskInfo::ResetRangeCells() {
