@@ -72,10 +72,15 @@ public:
     // archives are emptied either way.  Returns true when the slot file was written.
     bool Save(int slot);
     // Reads the slot's file into the archives.  A missing or unreadable file shows
-    // "セーブファイルを開けませんでした。", a damaged one "不正なセーブファイルです。";
+    // "セーブファイルを開けませんでした。", a damaged one (also one whose header and
+    // party disagree) "不正なセーブファイルです。";
     // the archives are then left empty and false is returned, so that the caller
     // stays where the load was asked for.
     bool Load(int slot);
+    // The header's chapter and difficulty agree with the party record they were
+    // written from (a value missing on either side is not compared); `why` says
+    // where they differ.
+    bool HeaderMatchesParty(std::string* why);
 
     // The stream of the archives as Save writes it (before masking).
     std::vector<unsigned char> BuildStream();
