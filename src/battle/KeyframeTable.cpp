@@ -57,12 +57,11 @@ int CKeyframeTable::GetInt(const CTableFile& table, int id, const std::string& n
             if (table.GetInt(r, 0) == key) return r;
         return -1;
     };
-    int row = find(id);
+    // A motion missing from the table has length 0 and hits at its start frame.
+    const int row = find(id);
     if (row < 0) {
-        LogOnce("CKeyframeTable: model\\keyframe_data.csv に ID " + std::to_string(id) + " がありません");
-        const int stand = StandingKeyframeOf(id);
-        if (stand != id) row = find(stand);
-        if (row < 0) return 0;
+        LogOnce("CKeyframeTable: model\\keyframe_data.csv に ID " + std::to_string(id) + " がないので 0 とします");
+        return 0;
     }
     if (column >= table.GetColumnCount(row)) {
         LogOnce("CKeyframeTable: model\\keyframe_data.csv の ID " + std::to_string(id) + " に " + name +

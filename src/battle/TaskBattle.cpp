@@ -26,12 +26,12 @@ int MapNumberOf(const C_FieldTaskInfo* field) {
 
 }  // namespace
 
-C_TaskBattle::C_TaskBattle(C_FieldTaskInfo* field, uint8_t* battleOver) : m_pOver(battleOver) {
+C_TaskBattle::C_TaskBattle(C_FieldTaskInfo* field, const C_TaskReply<uint8_t>& battleOver) : m_Over(battleOver) {
     for (auto& row : m_PassThrough.m) row[0] = row[1] = row[2] = row[3] = 0.0f;
-    if (m_pOver) *m_pOver = 0;
+    m_Over.Start(0);
 }
 
-C_TaskBattle::~C_TaskBattle() = default;
+C_TaskBattle::~C_TaskBattle() { m_Over.SetUnlessAnswered(1); }
 
 void C_TaskBattle::DumpName() { g_ErrorLog.WriteDump("C_TaskBattle", this, int(sizeof(*this))); }
 
@@ -57,7 +57,7 @@ void C_TaskBattle::Update(C_FieldTaskInfo* field) {
     EndSpriteBatch();
     if (!m_bStarted) {
         if (!Start(field)) {
-            if (m_pOver) *m_pOver = 1;
+            m_Over.Set(1);
             KillSelf(field);
             return;
         }
@@ -71,7 +71,7 @@ void C_TaskBattle::Update(C_FieldTaskInfo* field) {
     BattleTarget = g_BattleCamera.m_Target;
     const int before = m_nFrame++;
     if (before > m_nEndFrame) {
-        if (m_pOver) *m_pOver = 1;
+        m_Over.Set(1);
         KillSelf(field);
     }
     m_pController->Update(field, m_nFrame);

@@ -15,7 +15,7 @@ public:
     static constexpr int kPriority = 160;
 
     // Stores the over flag and writes 0 into it.
-    C_TaskBattle(C_FieldTaskInfo* field, uint8_t* battleOver);
+    C_TaskBattle(C_FieldTaskInfo* field, const C_TaskReply<uint8_t>& battleOver);
     ~C_TaskBattle() override;
 
     void DumpName() override;
@@ -39,6 +39,6 @@ private:
     int32_t m_nEndFrame = 0;
     CD3DDrawSquare m_Bottom;
     bool m_bStarted = false;
-    uint8_t* m_pOver = nullptr;
+    C_TaskReply<uint8_t> m_Over;
     int32_t m_nFrame = 0;
 };

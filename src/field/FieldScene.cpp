@@ -97,7 +97,13 @@ void C_FieldScene::StartTasks(bool fromSave) {
     C_FieldTaskInfo* info = &m_FieldTaskInfo;
     m_TaskController.AddTask(new C_TaskCreateMinimap(), 701);
     if (m_strSaveType == FieldSave) {
-        // Play resumes in the player's phase.
+        // Play resumes in the player's phase.  Only the preparation's save is written
+        // between missions: a field save that says so would take the first click on
+        // an empty cell for the end of the preparation.
+        if (info->IsInterMission) {
+            g_ErrorLog.Printf("フィールドのセーブに準備中の印があったので外しました。");
+            info->IsInterMission = false;
+        }
         g_GlobalResources.PlayBGM(info->BGMSet[0]);
         g_GlobalResources.SetBGMPlaying(true);
         m_TaskController.AddTask(new C_TaskDrawMap(info), 2);

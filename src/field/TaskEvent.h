@@ -1,8 +1,9 @@
 #pragma once
 // An event of the chapter script raised on the field: the task runs the script's
 // matching sections, one step per frame, while the task that raised it waits for
-// its completion byte.  It runs at priority 220 (102 when the turn end raises it),
-// after the other field tasks of the frame.
+// its completion byte (a member of the raiser, named with the raiser's handle).
+// It runs at priority 220 (102 when the turn end raises it), after the other field
+// tasks of the frame.
 #include <cstdint>
 #include <string>
 
@@ -13,7 +14,7 @@ class C_TaskEvent : public C_FieldTaskBase {
 public:
     // Loads the chapter script of the party's map, keeps the flag and the event
     // name and clears the flag.
-    C_TaskEvent(C_FieldTaskInfo* info, uint8_t* done, const std::string& eventName);
+    C_TaskEvent(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done, const std::string& eventName);
     // An event removed before its end still releases its raiser (the flag is set,
     // unless the raiser is gone).
     ~C_TaskEvent() override;
@@ -27,21 +28,12 @@ public:
     bool IsFinished() const { return m_bFinished; }
 
     C_ScenarioScript m_Script;
-    uint8_t* m_pDone = nullptr;
+    C_TaskReply<uint8_t> m_Done;
     std::string m_strEvent;
 
 protected:
     int DumpSize() const override { return static_cast<int>(sizeof(*this)); }
 
 private:
-    // Sets the raiser's flag when the memory it lies in still belongs to it.
-    void SignalDone();
-    // Finds the field task whose object holds the flag (once, at the first update).
-    void FindRaiser();
-
-    C_TaskController* m_pController = nullptr;
-    const C_TaskBase* m_pRaiser = nullptr;  // the task the flag belongs to, null if none
-    uint64_t m_nRaiserSerial = 0;
-    bool m_bRaiserLooked = false;
     bool m_bFinished = false;
 };

@@ -228,6 +228,39 @@ bool CArchiveManager::Load(int slot) {
         ShowError("不正なセーブファイルです。");
         return false;
     }
+    std::string why;
+    if (!HeaderMatchesParty(&why)) {
+        // Every save the game writes takes its header from the party it holds: a save
+        // whose two halves disagree would show one chapter and play another.
+        g_ErrorLog.Printf("File %d のセーブファイルの見出しと中身が合いません: %s", slot + 1, why.c_str());
+        ClearArchives();
+        ClearCurrentArchive();
+        ShowError("不正なセーブファイルです。");
+        return false;
+    }
+    return true;
+}
+
+bool CArchiveManager::HeaderMatchesParty(std::string* why) {
+    auto it = std::find_if(m_vArchive.begin(), m_vArchive.end(),
+                           [](const NamedArchive& a) { return a.name == PartyDataKey; });
+    if (it == m_vArchive.end()) return true;
+    CStringMap& party = it->archive;
+    // Header key and the party's member it is written from.
+    const std::pair<const char*, const char*> pairs[] = {{SaveFileChapterKey, "nMap"},
+                                                         {SaveFileDiffKey, "Difficulty"}};
+    for (const auto& [headerKey, partyKey] : pairs) {
+        int64_t header = 0, body = 0;
+        // A value missing on either side (older saves) or not a number is left to the
+        // readers of each half.
+        if (m_CurrentArchive.FindInt(headerKey, header) != 0 || party.FindInt(partyKey, body) != 0) continue;
+        if (header != body) {
+            if (why)
+                *why = std::string(headerKey) + " " + std::to_string(header) + " / " + partyKey + " " +
+                       std::to_string(body);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -238,16 +271,24 @@ void CArchiveManager::LoadIndex() {
     for (int slot = 0; slot < kSaveSlotCount; ++slot) plat::RemoveFile(SlotFileName(slot) + ".tmp");
     plat::RemoveFile(std::string(kIndexFileName) + ".tmp");
     ReadIndexFile();
+    SyncWithFiles();
+}
+
+void CArchiveManager::SyncWithFiles() {
     // The save files themselves win over the index: a summary is taken again from
-    // every file whose header can be read, so no readable save is ever hidden.
+    // every file whose header can be read, so no readable save is ever hidden, and a
+    // slot whose file is not there is empty, so no save is shown that cannot be
+    // loaded.
     bool mended = false;
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
         SaveSlotInfo fromFile;
         const int state = ReadSlotSummary(slot, fromFile);
         if (state < 0)
             g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、セーブファイルからは読み直せません。", slot + 1);
-        if (state <= 0) continue;  // no file, or one that cannot be read: the index's word stands
+        if (state < 0) continue;  // a file that cannot be read: the index's word stands
         SaveSlotInfo& info = m_SlotInfo[slot];
+        if (state == 0 && info.nChapter != -1)
+            g_ErrorLog.Printf("File %d のセーブファイルがないため、空きスロットとして扱います。", slot + 1);
         if (info.nChapter != fromFile.nChapter || info.strSaveType != fromFile.strSaveType ||
             info.nDifficulty != fromFile.nDifficulty) {
             info = fromFile;

@@ -72,10 +72,15 @@ public:
     // archives are emptied either way.  Returns true when the slot file was written.
     bool Save(int slot);
     // Reads the slot's file into the archives.  A missing or unreadable file shows
-    // "セーブファイルを開けませんでした。", a damaged one "不正なセーブファイルです。";
+    // "セーブファイルを開けませんでした。", a damaged one (also one whose header and
+    // party disagree) "不正なセーブファイルです。";
     // the archives are then left empty and false is returned, so that the caller
     // stays where the load was asked for.
     bool Load(int slot);
+    // The header's chapter and difficulty agree with the party record they were
+    // written from (a value missing on either side is not compared); `why` says
+    // where they differ.
+    bool HeaderMatchesParty(std::string* why);
 
     // The stream of the archives as Save writes it (before masking).
     std::vector<unsigned char> BuildStream();
@@ -88,10 +93,13 @@ public:
     static std::string SlotFileName(int slot);        // "Save<n>.dat"
     static std::string LegacySlotFileName(int slot);  // "Sav<n>.dat"
 
-    // Reads the index, then takes the summary of every slot whose save file can be
-    // read from that file (the files win when the two disagree), and removes the
-    // temporary files of a save that was cut off.
+    // Reads the index, then takes the summary of every slot from its save file
+    // (SyncWithFiles), and removes the temporary files of a save that was cut off.
     void LoadIndex();
+    // The index as a summary of the files: a slot whose file can be read takes that
+    // file's summary, a slot without a file is empty; a slot whose file cannot be read
+    // keeps the index's summary.
+    void SyncWithFiles();
     // The summary in the slot's save file: 1 read, 0 no save there, -1 unreadable.
     static int ReadSlotSummary(int slot, SaveSlotInfo& out);
     // The bytes of "SaveIndex.dat" for these six summaries.
@@ -99,11 +107,11 @@ public:
     // Writes the six summaries; false (logged) when the file could not be written.
     bool SaveIndex();
     SaveSlotInfo GetSlotInfo(int slot);
-
-private:
-    // The index file alone; false when it is missing or damaged.
+    // The index file alone, the save files unread; false when it is missing or
+    // damaged.
     bool ReadIndexFile();
 
+private:
     std::vector<NamedArchive> m_vArchive;
     CStringMap m_CurrentArchive;
     SaveSlotInfo m_SlotInfo[kSaveSlotCount];

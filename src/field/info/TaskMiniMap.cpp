@@ -17,11 +17,11 @@ constexpr const char* kUpperSheetFile = "./graphics/mapchip2.png";
 constexpr int kPictureWidth = 400;
 constexpr int kPictureHeight = 200;
 
-// The ground chips of our sheet are 64 pixels high (as the map drawing reads them)
-// and an upper chip stands 48 pixels above the ground chip of its cell, as on the
-// map itself.
+// The ground chips of our sheet are 64 pixels high (as the map drawing reads them).
+// On the minimap an upper chip stands 28 pixels above the ground chip of its cell
+// (half a cell's height), less than on the map itself.
 constexpr int kLowerChipHeight = 64;
-constexpr int kUpperChipRise = 48;
+constexpr int kUpperChipRise = 28;
 
 // A cursor task exists: clicks on the minimap count only then.
 bool CursorActive() { return g_bFieldCursorActive; }

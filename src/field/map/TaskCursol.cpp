@@ -21,20 +21,20 @@ float ClampF(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : 
 int EdgeScrollX(int pointerX) { return pointerX < 10 ? -1 : (pointerX > 630 ? 1 : 0); }
 int EdgeScrollY(int pointerY) { return pointerY < 10 ? -1 : (pointerY >= 450 ? 1 : 0); }
 
-C_TaskCursol::C_TaskCursol(int32_t* result, C_FieldTaskInfo* info) : m_pResult(result), m_pFieldTaskInfo(info) {
+C_TaskCursol::C_TaskCursol(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info)
+    : m_Result(result), m_pFieldTaskInfo(info) {
     Start(info);
 }
 
-C_TaskCursol::C_TaskCursol(int32_t* result, int32_t* chosenUnit, const std::vector<int32_t>& candidates,
-                           C_FieldTaskInfo* info)
-    : m_pResult(result), m_pChosenUnit(chosenUnit), m_vCandidate(candidates), m_pFieldTaskInfo(info) {
-    if (m_pChosenUnit) *m_pChosenUnit = -1;
+C_TaskCursol::C_TaskCursol(const C_TaskReply<int32_t>& result, const C_TaskReply<int32_t>& chosenUnit,
+                           const std::vector<int32_t>& candidates, C_FieldTaskInfo* info)
+    : m_Result(result), m_ChosenUnit(chosenUnit), m_vCandidate(candidates), m_pFieldTaskInfo(info) {
+    m_ChosenUnit.Start(-1);
     Start(info);
 }
 
 void C_TaskCursol::Start(C_FieldTaskInfo* info) {
-    if (!m_pResult) m_pResult = &m_nOwnResult;
-    *m_pResult = 0;
+    m_Result.Start(0);
     m_nBlink = 0;
     m_nScrollX = m_nScrollY = 0;
     g_bFieldCursorActive = true;
@@ -44,11 +44,18 @@ void C_TaskCursol::Start(C_FieldTaskInfo* info) {
 }
 
 C_TaskCursol::~C_TaskCursol() {
+    // Removed from outside before an answer: the creator reads "cancelled".
+    m_Result.SetUnlessAnswered(2);
     if (m_pFieldTaskInfo && m_pFieldTaskInfo->m_pTaskController) {
         m_pFieldTaskInfo->m_pTaskController->KillTask(12);
         m_pFieldTaskInfo->m_pTaskController->KillTask(19);
     }
     g_bFieldCursorActive = false;
+}
+
+void C_TaskCursol::Answer(C_FieldTaskInfo* info, int32_t result) {
+    m_Result.Set(result);
+    KillSelf(info);
 }
 
 void C_TaskCursol::Update(C_FieldTaskInfo* info) {
@@ -94,45 +101,35 @@ void C_TaskCursol::Update(C_FieldTaskInfo* info) {
     if (!onView || w <= 0 || h <= 0) {
         info->m_nHoverX = info->m_nHoverY = -1;
     } else {
-        // The cell whose diamond holds the pointer; a pointer beside the map is over
-        // no cell (clamping it onto the border would let a click far off the map
-        // choose a border cell).
+        // The cell whose diamond holds the pointer, held on the map: a pointer beside
+        // the map is over the nearest border cell, which a click there chooses when it
+        // is marked.
         int cx = 0, cy = 0;
         info->ScreenToCell(px, py, &cx, &cy);
-        if (info->IsValidCell(cx, cy)) {
-            info->m_nHoverX = cx;
-            info->m_nHoverY = cy;
-        } else {
-            info->m_nHoverX = info->m_nHoverY = -1;
-        }
+        info->m_nHoverX = std::clamp(cx, 0, w - 1);
+        info->m_nHoverY = std::clamp(cy, 0, h - 1);
     }
 
     // 4. The camera stays on the map (one cell of margin before its corner).
     info->m_fCameraX = ClampF(info->m_fCameraX, -1.0f, float(w - 1));
     info->m_fCameraY = ClampF(info->m_fCameraY, -1.0f, float(h - 1));
 
-    // 5. Clicks: a left click chooses the hover cell; a right click cancels, also
-    // beside the map (the pointer there is over no cell, yet a cancel must not
-    // depend on finding one).
+    // 5. Clicks, while there is a hover cell: a left click chooses it, a right click
+    // cancels.
     if (!onView) return;
     const bool onCell = info->IsValidCell(info->m_nHoverX, info->m_nHoverY);
     if (onCell && input->IsLButtonPush() && info->IsRangeCell(info->m_nHoverX, info->m_nHoverY)) {
-        if (!m_pChosenUnit) {
-            *m_pResult = 1;
-            KillSelf(info);
+        if (m_ChosenUnit.Empty()) {
+            Answer(info, 1);
         } else {
             const int unit = info->m_UnitList.FindUnitAt(info->m_nHoverX, info->m_nHoverY);
             if (unit >= 0 && std::find(m_vCandidate.begin(), m_vCandidate.end(), unit) != m_vCandidate.end()) {
-                *m_pResult = 1;
-                *m_pChosenUnit = unit;
-                KillSelf(info);
+                m_ChosenUnit.Set(unit);
+                Answer(info, 1);
             }
         }
     }
-    if (input->IsRButtonPush()) {
-        *m_pResult = 2;
-        KillSelf(info);
-    }
+    if (input->IsRButtonPush()) Answer(info, 2);
 }
 
 void C_TaskCursol::Draw(C_FieldTaskInfo* info) {

@@ -4,7 +4,8 @@
 // the pointer becomes the field state's hover cell and blinks, a left click on a
 // cell of the shown range (or on a candidate unit there) chooses it and a right
 // click cancels.  The result goes to integers that the creator owns; the cursor
-// then ends itself.  It brings the scrolling-edge shade C_TaskScrollMap (12) and
+// then ends itself.  A cursor removed before it has an answer answers "cancelled",
+// so that its creator never waits for it in vain.  It brings the scrolling-edge shade C_TaskScrollMap (12) and
 // the information panel (19) with it and takes them away when it ends.
 #include <cstdint>
 #include <vector>
@@ -22,9 +23,10 @@ int EdgeScrollY(int pointerY);
 class C_TaskCursol : public C_FieldTaskBase {
 public:
     // Plain form: any marked cell can be chosen.
-    C_TaskCursol(int32_t* result, C_FieldTaskInfo* info);
+    C_TaskCursol(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info);
     // Unit form: a marked cell holding one of the candidate units.
-    C_TaskCursol(int32_t* result, int32_t* chosenUnit, const std::vector<int32_t>& candidates, C_FieldTaskInfo* info);
+    C_TaskCursol(const C_TaskReply<int32_t>& result, const C_TaskReply<int32_t>& chosenUnit,
+                 const std::vector<int32_t>& candidates, C_FieldTaskInfo* info);
     ~C_TaskCursol() override;
 
     using C_FieldTaskBase::Draw;
@@ -40,8 +42,8 @@ public:
     float m_fDragCameraY = 0.0f;
     int32_t m_nDragX = 0;
     int32_t m_nDragY = 0;
-    int32_t* m_pResult = nullptr;
-    int32_t* m_pChosenUnit = nullptr;
+    C_TaskReply<int32_t> m_Result;
+    C_TaskReply<int32_t> m_ChosenUnit;  // empty in the plain form
     std::vector<int32_t> m_vCandidate;
     int32_t m_nScrollX = 0;
     int32_t m_nScrollY = 0;
@@ -53,7 +55,7 @@ protected:
 
 private:
     void Start(C_FieldTaskInfo* info);
-    int32_t m_nOwnResult = 0;  // stands in for a creator that gave no result
+    void Answer(C_FieldTaskInfo* info, int32_t result);
 };
 
 class C_TaskScrollMap : public C_FieldTaskBase {

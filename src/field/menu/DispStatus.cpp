@@ -126,7 +126,7 @@ void C_TaskDispStatus::ShowReach(C_FieldTaskInfo* info, int skill) {
     C_TaskController* tasks = info->m_pTaskController;
     if (!tasks) return;
     m_nRangeClosed = 0;
-    tasks->AddTask(new C_TaskCursol(&m_nRangeClosed, info), 8);
+    tasks->AddTask(new C_TaskCursol(C_TaskReply<int32_t>(C_TaskHandle(tasks, this), &m_nRangeClosed), info), 8);
     if (g_SkillData.IsCannon(skill))
         tasks->AddTask(new C_TaskDispCannonRange(1, g_SkillData.GetRegion2(skill) - 1, g_SkillData.GetRegion1(skill)), 4);
     tasks->AddTask(new C_TaskDispRange(2, cells, info), 3);

@@ -47,8 +47,10 @@ C_TaskLocateUnit::C_TaskLocateUnit(C_FieldTaskInfo* info, bool bLoaded) {
     }
     m_nSortieCost = sortie::TotalSortieCost(info->m_MapData);
     if (party && (party->nMap == 0 || party->nMap == 3 || party->nMap == 5) && m_nState != -1) {
-        if (info->m_pTaskController)
-            info->m_pTaskController->AddTask(new C_TaskEvent(info, &m_bEventDone, "IMTutorial"), 220);
+        if (C_TaskController* tc = info->m_pTaskController) {
+            const C_TaskReply<uint8_t> done(C_TaskHandle(tc, this), &m_bEventDone);
+            tc->AddTask(new C_TaskEvent(info, done, "IMTutorial"), 220);
+        }
     }
 }
 

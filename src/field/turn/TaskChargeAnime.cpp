@@ -9,8 +9,8 @@
 
 using namespace turnflow;
 
-C_TaskChargeAnime::C_TaskChargeAnime(C_FieldTaskInfo* info, int unit, uint8_t* done) : m_pDone(done) {
-    *m_pDone = 0;
+C_TaskChargeAnime::C_TaskChargeAnime(C_FieldTaskInfo* info, int unit, const C_TaskReply<uint8_t>& done) : m_Done(done) {
+    m_Done.Start(0);
     const CUnitList& units = info->m_UnitList;
     const int x = units.IsValidUnit(unit) ? units.GetX(unit) : 0;
     const int y = units.IsValidUnit(unit) ? units.GetY(unit) : 0;
@@ -38,7 +38,7 @@ void C_TaskChargeAnime::Update(C_FieldTaskInfo* info) {
         m_vLine.push_back(l);
     }
     if (m_nFrame > kEndFrame) {
-        *m_pDone = 1;
+        m_Done.Set(1);
         KillSelf(info);
     }
 }

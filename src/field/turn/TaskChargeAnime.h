@@ -21,12 +21,13 @@ public:
     static constexpr int kLastBirth = 70;  // lines are born on even counts below this
     static constexpr int kEndFrame = 80;   // the task ends when the counter is above this
 
-    C_TaskChargeAnime(C_FieldTaskInfo* info, int unit, uint8_t* done);
+    C_TaskChargeAnime(C_FieldTaskInfo* info, int unit, const C_TaskReply<uint8_t>& done);
+    ~C_TaskChargeAnime() override { m_Done.SetUnlessAnswered(1); }
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo* info) override;
 
     std::vector<Line> m_vLine;
-    uint8_t* m_pDone = nullptr;
+    C_TaskReply<uint8_t> m_Done;
     int32_t m_nCenterX = 320;
     int32_t m_nCenterY = 240;
     int32_t m_nFrame = 0;

@@ -31,13 +31,13 @@ constexpr uint32_t kDigitColour[4] = {0xFFFFFF, 0x00FF00, 0xFF0000, 0x0000FF};
 
 // ---- C_TaskDispFieldDamage -------------------------------------------------------------
 
-C_TaskDispFieldDamage::C_TaskDispFieldDamage(C_FieldTaskInfo*, uint8_t* done)
-    : m_pDone(done), m_pPlates(new UnitPlate[4]) {
-    *m_pDone = 0;
+C_TaskDispFieldDamage::C_TaskDispFieldDamage(C_FieldTaskInfo*, const C_TaskReply<uint8_t>& done)
+    : m_Done(done), m_pPlates(new UnitPlate[4]) {
+    m_Done.Start(0);
     ResetEntries();
 }
 
-C_TaskDispFieldDamage::~C_TaskDispFieldDamage() = default;
+C_TaskDispFieldDamage::~C_TaskDispFieldDamage() { m_Done.SetUnlessAnswered(1); }
 
 void C_TaskDispFieldDamage::ResetEntries() {
     for (FieldDamageEntry& e : m_Entry) e = FieldDamageEntry();
@@ -67,7 +67,7 @@ void C_TaskDispFieldDamage::StepPrepare(C_FieldTaskInfo* info) {
     ResetEntries();
     m_nUnit = PrepareNext(info);
     if (m_nUnit < 0) {
-        *m_pDone = 1;
+        m_Done.Set(1);
         KillSelf(info);
         return;
     }
@@ -156,7 +156,7 @@ void C_TaskDispFieldDamage::Draw(C_FieldTaskInfo* info) {
 
 // ---- C_TaskDispCannonDamage ------------------------------------------------------------
 
-C_TaskDispCannonDamage::C_TaskDispCannonDamage(C_FieldTaskInfo* info, uint8_t* done)
+C_TaskDispCannonDamage::C_TaskDispCannonDamage(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done)
     : C_TaskDispFieldDamage(info, done) {
     if (!info->m_vBattleAction.empty()) info->ApplyNextAction();
 }
@@ -186,7 +186,7 @@ void C_TaskDispCannonDamage::ApplyCurrent(C_FieldTaskInfo* info, int) {
 
 // ---- C_TaskDispPoisonDamage ------------------------------------------------------------
 
-C_TaskDispPoisonDamage::C_TaskDispPoisonDamage(C_FieldTaskInfo* info, uint8_t* done)
+C_TaskDispPoisonDamage::C_TaskDispPoisonDamage(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done)
     : C_TaskDispFieldDamage(info, done) {
     CUnitList& units = info->m_UnitList;
     CPersonList& persons = info->m_PersonList;

@@ -29,7 +29,7 @@ public:
     static constexpr int kShowFrame = 30;   // sound and new values
     static constexpr int kLastFrame = 120;  // the unit's display ends after this
 
-    C_TaskDispFieldDamage(C_FieldTaskInfo* info, uint8_t* done);
+    C_TaskDispFieldDamage(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done);
     ~C_TaskDispFieldDamage() override;
 
     void Update(C_FieldTaskInfo* info) override;
@@ -50,7 +50,7 @@ public:
     int32_t m_nUnit = -1;
     int32_t m_nStep = 0;
     int32_t m_nFrame = 0;
-    uint8_t* m_pDone = nullptr;
+    C_TaskReply<uint8_t> m_Done;
     std::unique_ptr<UnitPlate[]> m_pPlates;
     FieldDamageEntry m_Entry[4];
 
@@ -69,7 +69,7 @@ private:
 class C_TaskDispCannonDamage : public C_TaskDispFieldDamage {
 public:
     // Applies the caster's record (its cost) at once, without showing it.
-    C_TaskDispCannonDamage(C_FieldTaskInfo* info, uint8_t* done);
+    C_TaskDispCannonDamage(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done);
     int PrepareNext(C_FieldTaskInfo* info) override;
     void ApplyCurrent(C_FieldTaskInfo* info, int unit) override;
 
@@ -79,7 +79,7 @@ protected:
 
 class C_TaskDispPoisonDamage : public C_TaskDispFieldDamage {
 public:
-    C_TaskDispPoisonDamage(C_FieldTaskInfo* info, uint8_t* done);
+    C_TaskDispPoisonDamage(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done);
     int PrepareNext(C_FieldTaskInfo* info) override;
     void ApplyCurrent(C_FieldTaskInfo* info, int unit) override;
 

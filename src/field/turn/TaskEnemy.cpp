@@ -53,7 +53,7 @@ void C_TaskOperateEnemy::Update(C_FieldTaskInfo* info) {
     if (!m_bPlanDone) {
         const bool detected = info->m_AI.m_bDetected;
         info->m_AI.UpdatePlan(*info);
-        if (info->m_AI.m_bDetected != detected) RaiseEvent(info, &m_bEventDone, "Detected");
+        if (info->m_AI.m_bDetected != detected) RaiseEvent(info, this, &m_bEventDone, "Detected");
         else m_bEventDone = 1;
         m_bPlanDone = 1;
     }
@@ -69,14 +69,15 @@ void C_TaskOperateEnemy::Update(C_FieldTaskInfo* info) {
     switch (action.nKind) {
     case 0:
         if (action.destX == units.GetX(action.nUnit) && action.destY == units.GetY(action.nUnit)) return;
-        task = new C_TaskMoveEnemy(&m_bReady, action.nUnit, action.destX, action.destY, action.bSelect, info);
+        task = new C_TaskMoveEnemy(ReplyTo(info, this, &m_bReady), action.nUnit, action.destX, action.destY,
+                                   action.bSelect, info);
         break;
     case 1:
-        task = new C_TaskActEnemy(&m_bReady, action.nUnit, action.targetX, action.targetY, action.nTarget,
-                                  action.nSkill, info);
+        task = new C_TaskActEnemy(ReplyTo(info, this, &m_bReady), action.nUnit, action.targetX, action.targetY,
+                                  action.nTarget, action.nSkill, info);
         break;
     case 2:
-        task = new C_TaskChargeEnemy(&m_bReady, action.nUnit);
+        task = new C_TaskChargeEnemy(ReplyTo(info, this, &m_bReady), action.nUnit);
         break;
     default:
         return;
@@ -87,10 +88,10 @@ void C_TaskOperateEnemy::Update(C_FieldTaskInfo* info) {
 
 // ---- C_TaskMoveEnemy ------------------------------------------------------------------
 
-C_TaskMoveEnemy::C_TaskMoveEnemy(uint8_t* done, int unit, int x, int y, const bool selection[4],
+C_TaskMoveEnemy::C_TaskMoveEnemy(const C_TaskReply<uint8_t>& done, int unit, int x, int y, const bool selection[4],
                                  C_FieldTaskInfo* info)
-    : m_pDone(done), m_nUnit(unit), m_nDestX(x), m_nDestY(y) {
-    *m_pDone = 0;
+    : m_Done(done), m_nUnit(unit), m_nDestX(x), m_nDestY(y) {
+    m_Done.Start(0);
     const CUnitList& units = info->m_UnitList;
     for (int k = 0; k < 4; ++k) m_bSelect[k] = selection[k];
     m_bStays = x == units.GetX(unit) && y == units.GetY(unit) ? 1 : 0;
@@ -183,7 +184,7 @@ void C_TaskMoveEnemy::Update(C_FieldTaskInfo* info) {
         return;
     case 3:
         if (m_nFrame > kPauseFrames) {
-            *m_pDone = 1;
+            m_Done.Set(1);
             KillSelf(info);
         }
         return;
@@ -199,13 +200,15 @@ void C_TaskMoveEnemy::Draw(C_FieldTaskInfo* info) {
 
 // ---- C_TaskChargeEnemy ----------------------------------------------------------------
 
-C_TaskChargeEnemy::C_TaskChargeEnemy(uint8_t* done, int unit) : m_pDone(done), m_nUnit(unit) { *m_pDone = 0; }
+C_TaskChargeEnemy::C_TaskChargeEnemy(const C_TaskReply<uint8_t>& done, int unit) : m_Done(done), m_nUnit(unit) {
+    m_Done.Start(0);
+}
 
 void C_TaskChargeEnemy::Update(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
     if (m_nStage == 0) {
         SetCamera(info, units.GetX(m_nUnit), units.GetY(m_nUnit));
-        AddTask(info, new C_TaskChargeAnime(info, m_nUnit, &m_bAnimeDone), kChargeAnime);
+        AddTask(info, new C_TaskChargeAnime(info, m_nUnit, ReplyTo(info, this, &m_bAnimeDone)), kChargeAnime);
         m_nStage = 1;
         return;
     }
@@ -213,16 +216,16 @@ void C_TaskChargeEnemy::Update(C_FieldTaskInfo* info) {
     // The same rule as the player's charge, within 0..3.
     units.SetCharge(m_nUnit, C_TaskOperateUnit::ChargeAfter(info, m_nUnit));
     units.SetActEndAndMoveEnd(m_nUnit, 1);
-    *m_pDone = 1;
+    m_Done.Set(1);
     KillSelf(info);
 }
 
 // ---- C_TaskActEnemy -------------------------------------------------------------------
 
-C_TaskActEnemy::C_TaskActEnemy(uint8_t* done, int unit, int x, int y, const int targets[4], const int skills[4],
-                               C_FieldTaskInfo* info)
-    : m_pDone(done), m_nUnit(unit), m_nTargetX(x), m_nTargetY(y) {
-    *m_pDone = 0;
+C_TaskActEnemy::C_TaskActEnemy(const C_TaskReply<uint8_t>& done, int unit, int x, int y, const int targets[4],
+                               const int skills[4], C_FieldTaskInfo* info)
+    : m_Done(done), m_nUnit(unit), m_nTargetX(x), m_nTargetY(y) {
+    m_Done.Start(0);
     for (int k = 0; k < 4; ++k) {
         m_nSkill[k] = skills[k];
         m_nTargets[k] = targets[k];
@@ -254,7 +257,7 @@ C_TaskActEnemy::C_TaskActEnemy(uint8_t* done, int unit, int x, int y, const int 
 
 bool C_TaskActEnemy::Event(C_FieldTaskInfo* info, const char* next, int stage) {
     if (!m_bEventDone) return false;
-    if (next != nullptr) RaiseEvent(info, &m_bEventDone, next);
+    if (next != nullptr) RaiseEvent(info, this, &m_bEventDone, next);
     m_nStage = stage;
     return true;
 }
@@ -269,7 +272,7 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
         info->m_vBattleAction.clear();
         info->ResolveBattle(m_nUnit, m_nTargetUnit, m_nTargets, m_nSkill);
         SetFightingUnits(info, m_nUnit, m_nTargetUnit);
-        RaiseEvent(info, &m_bEventDone, "FirstFight");
+        RaiseEvent(info, this, &m_bEventDone, "FirstFight");
         m_nStage = 3;
         return;
     case 3:
@@ -277,7 +280,7 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
         KillTask(info, kRange);
         KillTask(info, kDrawMap);
         KillTask(info, kDrawMapUpper);
-        AddTask(info, new C_TaskBattle(info, &m_bBattleOver), kBattle);
+        AddTask(info, new C_TaskBattle(info, ReplyTo(info, this, &m_bBattleOver)), kBattle);
         m_nStage = 4;
         return;
     case 4:
@@ -316,7 +319,7 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
         }
         KillTask(info, kDrawMap);
         KillTask(info, kDrawMapUpper);
-        AddTask(info, new C_TaskBattle(info, &m_bBattleOver), kBattle);
+        AddTask(info, new C_TaskBattle(info, ReplyTo(info, this, &m_bBattleOver)), kBattle);
         m_bEventDone = 0;
         m_nStage = 7;
         return;
@@ -325,7 +328,7 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
         if (!m_bBattleOver) return;
         AddTask(info, new C_TaskDrawMap(info), kDrawMap);
         units.SetActEndAndMoveEnd(m_nUnit, 1);
-        AddTask(info, new C_TaskDispCannonDamage(info, &m_bBattleOver), kCannonDamage);
+        AddTask(info, new C_TaskDispCannonDamage(info, ReplyTo(info, this, &m_bBattleOver)), kCannonDamage);
         m_nStage = 8;
         return;
     case 8:
@@ -333,7 +336,7 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
         return;
     case 10:
         m_nUnit = -1;
-        RaiseEvent(info, &m_bEventDone, "ForceSuffered");
+        RaiseEvent(info, this, &m_bEventDone, "ForceSuffered");
         m_nStage = 11;
         return;
     case 11:
@@ -346,7 +349,7 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
         Event(info, nullptr, 16);
         return;
     case 16:
-        *m_pDone = 1;
+        m_Done.Set(1);
         KillSelf(info);
         return;
     default:

@@ -33,11 +33,13 @@ public:
     static constexpr int kHurriedFrames = 5;    // ... or this long while the left button is held
     static constexpr int kPauseFrames = 15;     // after arriving
 
-    C_TaskMoveEnemy(uint8_t* done, int unit, int x, int y, const bool selection[4], C_FieldTaskInfo* info);
+    C_TaskMoveEnemy(const C_TaskReply<uint8_t>& done, int unit, int x, int y, const bool selection[4],
+                    C_FieldTaskInfo* info);
+    ~C_TaskMoveEnemy() override { m_Done.SetUnlessAnswered(1); }
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo* info) override;
 
-    uint8_t* m_pDone = nullptr;
+    C_TaskReply<uint8_t> m_Done;  // the enemy phase waits on it
     int32_t m_nStage = 1;
     int32_t m_nUnit = -1;
     int32_t m_nDestX = 0;
@@ -59,11 +61,12 @@ private:
 
 class C_TaskChargeEnemy : public C_FieldTaskBase {
 public:
-    C_TaskChargeEnemy(uint8_t* done, int unit);
+    C_TaskChargeEnemy(const C_TaskReply<uint8_t>& done, int unit);
+    ~C_TaskChargeEnemy() override { m_Done.SetUnlessAnswered(1); }
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo*) override {}
 
-    uint8_t* m_pDone = nullptr;
+    C_TaskReply<uint8_t> m_Done;  // the enemy phase waits on it
     uint8_t m_bAnimeDone = 0;
     int32_t m_nUnit = -1;
     int32_t m_nStage = 0;
@@ -78,12 +81,13 @@ public:
     static constexpr int kCannonShow = 60;   // the reach of the spell is shown
     static constexpr int kCannonAim = 90;    // the view glides to the aimed cell
 
-    C_TaskActEnemy(uint8_t* done, int unit, int x, int y, const int targets[4], const int skills[4],
+    C_TaskActEnemy(const C_TaskReply<uint8_t>& done, int unit, int x, int y, const int targets[4], const int skills[4],
                    C_FieldTaskInfo* info);
+    ~C_TaskActEnemy() override { m_Done.SetUnlessAnswered(1); }
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo* info) override;
 
-    uint8_t* m_pDone = nullptr;
+    C_TaskReply<uint8_t> m_Done;  // the enemy phase waits on it
     int32_t m_nStage = 1;
     int32_t m_nUnit = -1;
     int32_t m_nTargetX = 0;

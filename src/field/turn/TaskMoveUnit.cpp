@@ -94,7 +94,7 @@ void C_TaskMoveUnit::SetUp(C_FieldTaskInfo* info, int variant) {
     info->CalcUnitMoveArea(unit, cells, variant, m_vTree);
     info->MarkRangeCells(cells);
     AddTask(info, new C_TaskDispRange(1, cells, info), kRange);
-    AddTask(info, new C_TaskCursol(&m_nCursor, info), kCursor);
+    AddTask(info, new C_TaskCursol(ReplyTo(info, this, &m_nCursor), info), kCursor);
     CUnitList& units = info->m_UnitList;
     for (int m = 0; m < 4; ++m) {
         const std::string name = m < units.GetMemberCount(unit) ? units.GetMemberName(unit, m) : std::string();
@@ -306,7 +306,7 @@ void C_TaskDispMoveRange::Update(C_FieldTaskInfo* info) {
         KillTask(info, kRange);
         info->CalcUnitAreasFor(cells, unit, false, false);
         AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
-        AddTask(info, new C_TaskCursol(&m_nCursor, info), kCursor);
+        AddTask(info, new C_TaskCursol(ReplyTo(info, this, &m_nCursor), info), kCursor);
         m_nStage = 2;
         return;
     case 2:
@@ -318,7 +318,7 @@ void C_TaskDispMoveRange::Update(C_FieldTaskInfo* info) {
         KillTask(info, kRange);
         info->CollectCellsInRange(cells, info->m_UnitList.GetX(unit), info->m_UnitList.GetY(unit), 12, 1, unit);
         AddTask(info, new C_TaskDispRange(3, cells, info), kRange);
-        AddTask(info, new C_TaskCursol(&m_nCursor, info), kCursor);
+        AddTask(info, new C_TaskCursol(ReplyTo(info, this, &m_nCursor), info), kCursor);
         m_nStage = 3;
         return;
     case 3:

@@ -77,13 +77,13 @@ void C_TaskOperateUnit::FindUnitAgain(C_FieldTaskInfo* info) {
 void C_TaskOperateUnit::StartBattle(C_FieldTaskInfo* info) {
     KillTask(info, kDrawMap);
     KillTask(info, kDrawMapUpper);
-    AddTask(info, new C_TaskBattle(info, &m_bBattleOver), kBattle);
+    AddTask(info, new C_TaskBattle(info, ReplyTo(info, this, &m_bBattleOver)), kBattle);
 }
 
 // Waits for the running event; when it is over raises `next` (none: null) and goes on.
 bool C_TaskOperateUnit::Event(C_FieldTaskInfo* info, const char* next, int stage) {
     if (!m_bEventDone) return false;
-    if (next != nullptr) RaiseEvent(info, &m_bEventDone, next);
+    if (next != nullptr) RaiseEvent(info, this, &m_bEventDone, next);
     m_nStage = stage;
     return true;
 }
@@ -160,7 +160,10 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
             if (u >= 0 && units.IsFriend(u) == (m_bSupport != 0)) candidates.push_back(u);
         }
         AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
-        AddTask(info, new C_TaskCursol(&m_nCursorResult, &m_nTarget, candidates, info), kCursor);
+        AddTask(info,
+                new C_TaskCursol(ReplyTo(info, this, &m_nCursorResult), ReplyTo(info, this, &m_nTarget), candidates,
+                                 info),
+                kCursor);
         m_nStage = 41;
         return;
     }
@@ -187,7 +190,7 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
             m_nStage = 0;
         } else if (m_nMenuResult == 1) {
             SetFightingUnits(info, m_nUnit, m_nTarget);
-            RaiseEvent(info, &m_bEventDone, "FirstFight");
+            RaiseEvent(info, this, &m_bEventDone, "FirstFight");
             m_nStage = 110;
         }
         return;
@@ -210,7 +213,7 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         info->ApplyAllActions();
         FindUnitAgain(info);
-        RaiseEvent(info, &m_bEventDone, "PersonSuffered");
+        RaiseEvent(info, this, &m_bEventDone, "PersonSuffered");
         m_nStage = 66;
         return;
     case 66:
@@ -242,7 +245,7 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         return;
     case 31:
         if (m_nMenuResult == 1 && m_nSkillRow == 0) {
-            AddTask(info, new C_TaskChargeAnime(info, m_nUnit, &m_bBattleOver), kChargeAnime);
+            AddTask(info, new C_TaskChargeAnime(info, m_nUnit, ReplyTo(info, this, &m_bBattleOver)), kChargeAnime);
             m_nStage = 39;
         } else if (m_nMenuResult == 1) {
             m_nSkill[0] = units.GetMemberSkillByIndex(m_nUnit, 0, m_nSkillRow - 1);
@@ -256,7 +259,7 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         info->CollectCellsInRange(cells, units.GetX(m_nUnit), units.GetY(m_nUnit), g_SkillData.GetRange2(skill),
                                   g_SkillData.GetPath(skill), m_nUnit);
         AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
-        AddTask(info, new C_TaskCursol(&m_nCursorResult, info), kCursor);
+        AddTask(info, new C_TaskCursol(ReplyTo(info, this, &m_nCursorResult), info), kCursor);
         // The area shown is the area the spell strikes (its nearest ring is "region1" - 1).
         AddTask(info,
                 new C_TaskDispCannonRange(1, g_SkillData.GetRegion2(skill) - 1, g_SkillData.GetRegion1(skill) - 1),
@@ -294,13 +297,13 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         AddTask(info, new C_TaskDrawMap(info), kDrawMap);
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         units.GetUnitId(m_nUnit, &m_nUnitID);
-        AddTask(info, new C_TaskDispCannonDamage(info, &m_bBattleOver), kCannonDamage);
+        AddTask(info, new C_TaskDispCannonDamage(info, ReplyTo(info, this, &m_bBattleOver)), kCannonDamage);
         m_nStage = 35;
         return;
     case 35:
         if (!m_bBattleOver) return;
         FindUnitAgain(info);
-        RaiseEvent(info, &m_bEventDone, "ForceSuffered");
+        RaiseEvent(info, this, &m_bEventDone, "ForceSuffered");
         m_nStage = 36;
         return;
     case 36:

@@ -14,7 +14,7 @@ using namespace turnflow;
 C_TaskSelectUnit::C_TaskSelectUnit(C_FieldTaskInfo* info) {
     m_bEventDone = 0;
     m_bCursorStarted = 0;
-    RaiseEvent(info, &m_bEventDone, "UnitPosition");
+    RaiseEvent(info, this, &m_bEventDone, "UnitPosition");
     const int w = info->m_MapData.m_xSize, h = info->m_MapData.m_ySize;
     info->m_vbRangeCell.clear();
     info->m_vbRangeCell.resize((size_t)(w > 0 ? w : 0) * (size_t)(h > 0 ? h : 0), true);
@@ -26,7 +26,10 @@ void C_TaskSelectUnit::Update(C_FieldTaskInfo* info) {
         if (!m_bEventDone) return;
         std::vector<int32_t> candidates;
         for (int u = 0; u < units.GetCount(); ++u) candidates.push_back(u);
-        AddTask(info, new C_TaskCursol(&m_nCursorResult, &m_nChosenUnit, candidates, info), kCursor);
+        AddTask(info,
+                new C_TaskCursol(ReplyTo(info, this, &m_nCursorResult), ReplyTo(info, this, &m_nChosenUnit),
+                                 candidates, info),
+                kCursor);
         m_bCursorStarted = 1;
         return;
     }

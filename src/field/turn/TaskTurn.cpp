@@ -20,7 +20,7 @@ void ResetTurnFlags(C_FieldTaskInfo& info) {
 C_TaskStartTurn::C_TaskStartTurn(C_FieldTaskInfo* info) {
     ++info->m_nTurn;
     info->m_bPlayerPhase = true;
-    RaiseEvent(info, &m_bEventDone, "PhaseStart");
+    RaiseEvent(info, this, &m_bEventDone, "PhaseStart");
     m_Logo.Load("./graphics/TurnLogo_Player.png");
 }
 
@@ -32,7 +32,7 @@ void C_TaskStartTurn::Update(C_FieldTaskInfo* info) {
     case 1:
         ResetTurnFlags(*info);
         m_bPoisonDone = 0;
-        AddTask(info, new C_TaskDispPoisonDamage(info, &m_bPoisonDone), kPoisonDamage);
+        AddTask(info, new C_TaskDispPoisonDamage(info, ReplyTo(info, this, &m_bPoisonDone)), kPoisonDamage);
         m_nStage = m_bPoisonDone ? 3 : 2;
         return;
     case 2:
@@ -62,7 +62,7 @@ C_TaskEndTurn::C_TaskEndTurn(C_FieldTaskInfo* info) {
     m_nFrame = 0;
     m_bEventDone = 0;
     info->m_bPlayerPhase = false;
-    RaiseEvent(info, &m_bEventDone, "PhaseStart", kEndTurn);
+    RaiseEvent(info, this, &m_bEventDone, "PhaseStart", kEndTurn);
     m_Logo.Load("./graphics/TurnLogo_Enemy.png");
 }
 

@@ -16,9 +16,9 @@ void KillTask(C_FieldTaskInfo* info, int priority) {
     if (info != nullptr && info->m_pTaskController != nullptr) info->m_pTaskController->KillTask(priority);
 }
 
-void RaiseEvent(C_FieldTaskInfo* info, uint8_t* done, const char* name, int priority) {
+void RaiseEvent(C_FieldTaskInfo* info, const C_TaskBase* raiser, uint8_t* done, const char* name, int priority) {
     *done = 0;
-    AddTask(info, new C_TaskEvent(info, done, std::string(name)), priority);
+    AddTask(info, new C_TaskEvent(info, ReplyTo(info, raiser, done), std::string(name)), priority);
 }
 
 void SetCamera(C_FieldTaskInfo* info, int x, int y) {

@@ -49,8 +49,15 @@ enum Priority : int {
 // Adds a task to the field's controller (deletes it when there is no controller).
 void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority);
 void KillTask(C_FieldTaskInfo* info, int priority);
-// Raises a chapter-script event: an event task at `priority` answering into `done`.
-void RaiseEvent(C_FieldTaskInfo* info, uint8_t* done, const char* name, int priority = kEvent);
+// A member of the waiting task `waiter` that a partner task it starts answers into.
+template <class T>
+C_TaskReply<T> ReplyTo(C_FieldTaskInfo* info, const C_TaskBase* waiter, T* member) {
+    return C_TaskReply<T>(C_TaskHandle(info ? info->m_pTaskController : nullptr, waiter), member);
+}
+// Raises a chapter-script event: an event task at `priority` answering into `done`,
+// a member of the task `raiser`.
+void RaiseEvent(C_FieldTaskInfo* info, const C_TaskBase* raiser, uint8_t* done, const char* name,
+                int priority = kEvent);
 // Puts the camera on a cell.
 void SetCamera(C_FieldTaskInfo* info, int x, int y);
 // The two units of the exchange about to be fought, for the "FirstFight" sections.

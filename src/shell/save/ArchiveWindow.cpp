@@ -109,6 +109,8 @@ void CArchiveWindow::RefreshRows() {
     if (!m_bRefresh) return;
     CArchiveManager::CreateInstance();
     CArchiveManager* manager = CArchiveManager::GetInstance();
+    // A save file that went away since the last look leaves its slot empty.
+    if (manager) manager->SyncWithFiles();
     int w = 0, h = 0;
     if (m_nMode == 1) {
         m_RestartText.GetTextSize(w, h);

@@ -9,20 +9,70 @@ class C_FieldTaskInfo;  // the field state, handed to every field task
 
 class C_TaskBase {
 public:
+    C_TaskBase();
     virtual ~C_TaskBase() = default;
     virtual void Update(void* info) = 0;
     virtual void Draw(void* info) = 0;
     virtual void DumpName() {}
 
     int32_t GetPriority() const { return m_nPriority; }
-    // A number given when the task is added to a controller, never given twice in
-    // one run: it tells a task apart from a later one built at the same address.
+    // A number given when the task is built, never given twice in one run: it tells a
+    // task apart from a later one built at the same address.
     uint64_t GetSerial() const { return m_nSerial; }
 
 private:
     friend class C_TaskController;
     int32_t m_nPriority = 0;
     uint64_t m_nSerial = 0;
+};
+
+// Names a task of a controller.  It reads as live while the controller's list holds
+// that task, and as gone once the task has left it (ended or removed) or before it
+// was added; it never reads a task's memory.
+class C_TaskHandle {
+public:
+    C_TaskHandle() = default;
+    C_TaskHandle(const C_TaskController* controller, const C_TaskBase* task)
+        : m_pController(controller), m_nSerial(task ? task->GetSerial() : 0) {}
+    bool IsLive() const;
+
+private:
+    const C_TaskController* m_pController = nullptr;
+    uint64_t m_nSerial = 0;
+};
+
+// Where a task answers the task that waits on it: a member of the waiter, named with
+// the waiter's handle, written only while the waiter lives.  Built from a bare
+// pointer, the waiter is no task (code that keeps the value for as long as the
+// answering task lives).
+template <class T>
+class C_TaskReply {
+public:
+    C_TaskReply() = default;
+    C_TaskReply(T* target) : m_pTarget(target) {}  // NOLINT: a waiter that is no task
+    C_TaskReply(const C_TaskHandle& waiter, T* target) : m_pTarget(target), m_Waiter(waiter), m_bTask(true) {}
+
+    // The answer, when the waiter is still there.
+    void Set(T value) {
+        m_bAnswered = true;
+        if (m_pTarget && (!m_bTask || m_Waiter.IsLive())) *m_pTarget = value;
+    }
+    // The answer of a partner that goes before it has answered (removed from outside):
+    // the waiter reads it as finished instead of waiting for ever.
+    void SetUnlessAnswered(T value) {
+        if (!m_bAnswered) Set(value);
+    }
+    // Written while the waiter is building its partner (it runs, so it is there).
+    void Start(T value) const {
+        if (m_pTarget) *m_pTarget = value;
+    }
+    bool Empty() const { return m_pTarget == nullptr; }
+
+private:
+    T* m_pTarget = nullptr;
+    C_TaskHandle m_Waiter;
+    bool m_bTask = false;
+    bool m_bAnswered = false;
 };
 
 // What the title scene hands to its tasks.  The first member of every task info is

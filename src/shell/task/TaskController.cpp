@@ -13,9 +13,14 @@ void* g_pTaskUpdateArg = nullptr;
 
 namespace {
 C_TaskController* g_pRunningController = nullptr;
+uint64_t g_nLastSerial = 0;
 }  // namespace
 
 // ---- tasks -------------------------------------------------------------------------------------
+C_TaskBase::C_TaskBase() : m_nSerial(++g_nLastSerial) {}
+
+bool C_TaskHandle::IsLive() const { return m_pController && m_nSerial != 0 && m_pController->HoldsSerial(m_nSerial); }
+
 void C_TitleTaskBase::KillSelf(C_TitleTaskInfo* info) {
     if (info && info->pTaskController) info->pTaskController->EndCurrentTask();
     else if (C_TaskController* c = C_TaskController::GetRunning()) c->EndCurrentTask();
@@ -49,9 +54,7 @@ C_TaskController::~C_TaskController() {
 
 void C_TaskController::AddTask(C_TaskBase* task, int priority) {
     if (!task) return;
-    static uint64_t s_nextSerial = 0;
     task->m_nPriority = priority;
-    task->m_nSerial = ++s_nextSerial;
     auto it = m_Tasks.begin();
     while (it != m_Tasks.end() && (*it)->m_nPriority <= priority) ++it;
     auto inserted = m_Tasks.insert(it, task);
@@ -70,6 +73,12 @@ bool C_TaskController::HasTask(int priority) const {
 bool C_TaskController::HoldsTask(const C_TaskBase* task, uint64_t serial) const {
     for (const C_TaskBase* t : m_Tasks)
         if (t == task && t->m_nSerial == serial) return true;
+    return false;
+}
+
+bool C_TaskController::HoldsSerial(uint64_t serial) const {
+    for (const C_TaskBase* t : m_Tasks)
+        if (t->m_nSerial == serial) return true;
     return false;
 }
 

@@ -26,8 +26,10 @@ public:
     bool GetDumpFlag() const { return m_bDump; }
     int GetTaskCount() const { return static_cast<int>(m_Tasks.size()); }
     bool HasTask(int priority) const;
-    // Whether the list holds this task (the same object, added with that serial).
+    // Whether the list holds this task (the same object, built with that serial).
     bool HoldsTask(const C_TaskBase* task, uint64_t serial) const;
+    // Whether the list holds the task built with that serial.
+    bool HoldsSerial(uint64_t serial) const;
     const std::list<C_TaskBase*>& GetTasks() const { return m_Tasks; }
 
     // The controller whose pass is calling a task right now (null outside a pass).

@@ -110,8 +110,10 @@ void C_TaskTitleMenu::Update(C_TitleTaskInfo* info) {
                     break;
                 case 1:
                     m_bLoadWindow = true;
+                    // Opened afresh each time: the rows show the save files as they
+                    // are now.
+                    m_ArchiveWindow.Open(1);
                     m_ArchiveWindow.m_bShow = true;
-                    m_ArchiveWindow.m_bLoadRestart = false;
                     break;
                 case 2:
                     info->nExitCode = kTitleExitTutorial;

@@ -49,13 +49,12 @@ TEST(KeyframeData, ReadsByColumnNameFromTheFirstRowOfAnId) {
     EXPECT_EQ(CKeyframeTable::GetInt(t, 140, "atk_time"), 5);
 }
 
-TEST(KeyframeData, BadRowsFallBackAndAreLogged) {
+TEST(KeyframeData, BadRowsAnswerZeroAndAreLogged) {
     datatest::LogCapture log;
     const CTableFile t = Data();
-    // A missing id takes its standing motion's values.
-    EXPECT_EQ(CKeyframeTable::GetInt(t, 103, "length"), 60);
-    EXPECT_EQ(CKeyframeTable::GetInt(t, 143, "length"), 61);
-    // Neither the id nor its standing motion.
+    // A missing id answers 0, also when its standing motion is there.
+    EXPECT_EQ(CKeyframeTable::GetInt(t, 103, "length"), 0);
+    EXPECT_EQ(CKeyframeTable::GetInt(t, 143, "atk_time"), 0);
     EXPECT_EQ(CKeyframeTable::GetInt(t, 263, "length"), 0);
     // A missing column and a short row.
     EXPECT_EQ(CKeyframeTable::GetInt(t, 101, "speed"), 0);

@@ -253,8 +253,9 @@ TEST_F(ArchiveManagerTest, OlderAndMixedIndexEntriesAndAShortCount) {
     PutInt(index, 3);
     PutInt(index, 5);
     PutText(index, "FieldSave");
-    WriteBytes(log.Dir() + "SaveIndex.dat", index);
     CArchiveManager m;
+    WriteBytes(log.Dir() + "SaveIndex.dat", index);
+    EXPECT_TRUE(m.ReadIndexFile());  // the index alone (without the files its slots are empty)
     EXPECT_EQ(m.GetSlotInfo(4).nChapter, 12);
     EXPECT_EQ(m.GetSlotInfo(4).strSaveType, "ChapterSave");
     EXPECT_EQ(m.GetSlotInfo(4).nDifficulty, 2);
@@ -277,16 +278,17 @@ TEST_F(ArchiveManagerTest, IndexWithAWrongCountOrForeignSlotsKeepsWhatItCanRead)
     PutInt(index, 9);  // a slot that does not exist
     PutInt(index, 2);
     PutText(index, "ChapterSave");
-    WriteBytes(log.Dir() + "SaveIndex.dat", index);
     CArchiveManager m;
+    WriteBytes(log.Dir() + "SaveIndex.dat", index);
+    EXPECT_FALSE(m.ReadIndexFile());
     EXPECT_EQ(m.GetSlotInfo(0).nChapter, 2);
     for (int s = 1; s < 6; ++s) EXPECT_EQ(m.GetSlotInfo(s).nChapter, -1);
     EXPECT_EQ(log.Lines().size(), 3u);  // the count, the foreign slot and the short file
 
     WriteBytes(log.Dir() + "SaveIndex.dat", Bytes{0xFF, 0xFF, 0xFF, 0xFF, 1, 2});
-    CArchiveManager negative;
-    for (int s = 0; s < 6; ++s) EXPECT_EQ(negative.GetSlotInfo(s).nChapter, -1);
-    EXPECT_EQ(negative.GetSlotInfo(7).nChapter, -1);
+    EXPECT_FALSE(m.ReadIndexFile());
+    for (int s = 0; s < 6; ++s) EXPECT_EQ(m.GetSlotInfo(s).nChapter, -1);
+    EXPECT_EQ(m.GetSlotInfo(7).nChapter, -1);
 }
 
 TEST_F(ArchiveManagerTest, MissingEmptyTruncatedAndScrambledFilesAreRejected) {
@@ -398,6 +400,69 @@ TEST_F(ArchiveManagerTest, StaleOrDamagedIndexIsRebuiltFromTheSaveFiles) {
         EXPECT_FALSE(std::filesystem::exists(log.Dir() + "Save3.dat.tmp"));
     }
     EXPECT_NE(log.All().find("読み直しました"), std::string::npos);
+}
+
+// The index lists a save whose file is gone (at the start, or removed while the game
+// runs): its slot is empty, so the load screen never offers what cannot be opened.
+// A file that is there but cannot be read keeps the index's word.
+TEST_F(ArchiveManagerTest, ASlotShowsASaveOnlyWhenItsFileIsThere) {
+    {
+        CArchiveManager m;
+        for (int slot : {0, 2, 4}) {
+            AssembleFieldSave(m, slot + 1, 1, ChapterSave, "x");
+            ASSERT_TRUE(m.Save(slot));
+        }
+    }
+    std::filesystem::remove(log.Dir() + "Save2.dat");
+    WriteBytes(log.Dir() + "Save4.dat", Bytes{kSaveLeadByte, 1, 2, 3});
+    CArchiveManager m;
+    EXPECT_EQ(m.GetSlotInfo(0).nChapter, 1);
+    EXPECT_EQ(m.GetSlotInfo(2).nChapter, -1);
+    EXPECT_EQ(m.GetSlotInfo(2).strSaveType, "");
+    EXPECT_EQ(m.GetSlotInfo(4).nChapter, 5);
+    std::filesystem::remove(log.Dir() + "Save0.dat");
+    m.SyncWithFiles();
+    EXPECT_EQ(m.GetSlotInfo(0).nChapter, -1);
+    EXPECT_NE(log.All().find("File 3"), std::string::npos);
+    EXPECT_NE(log.All().find("File 1"), std::string::npos);
+}
+
+// Every kind of save takes its header's chapter and difficulty from the party it
+// holds; a save whose halves disagree is refused as damaged, one that agrees (or
+// lacks a value on either side, as older saves may) loads.
+TEST_F(ArchiveManagerTest, ASaveWhoseHeaderAndPartyDisagreeIsRefused) {
+    struct Case {
+        const char *what, *chapter, *difficulty, *nMap, *partyDifficulty;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"agreeing", "4", "3", "4", "3", true},
+        {"another chapter", "2", "3", "5", "3", false},
+        {"another difficulty", "4", "1", "4", "3", false},
+        {"no chapter in the party", "4", "3", nullptr, "3", true},
+    };
+    CArchiveManager m;
+    for (const char* kind : {ChapterSave, IntermissionSave, FieldSave}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(kind) + ": " + c.what);
+            m.ClearArchives();
+            m.ClearCurrentArchive();
+            CStringMap party;
+            if (c.nMap) party.SetString("nMap", c.nMap);
+            party.SetString("Difficulty", c.partyDifficulty);
+            m.SetArchive(PartyDataKey, party);
+            if (std::string(kind) != ChapterSave) m.SetArchive(FieldTaskInfoKey, Archive({{"m_nTurn", "1"}}));
+            m.SetString(SaveFileChapterKey, c.chapter);
+            m.SetString(SaveFileDiffKey, c.difficulty);
+            m.SetString(SaveFileTypeKey, kind);
+            ASSERT_TRUE(m.Save(1));
+            EXPECT_EQ(m.Load(1), c.loads);
+            EXPECT_EQ(m.HasArchive(PartyDataKey), c.loads);
+            if (!c.loads) {
+                EXPECT_EQ(LastMessage(), "不正なセーブファイルです。");
+            }
+        }
+    }
 }
 
 // A child saves over and over while it is killed at random moments; every time,

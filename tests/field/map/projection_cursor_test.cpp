@@ -172,22 +172,34 @@ TEST_F(CursorTest, DraggingFollowsThePointerAndStaysOnTheMap) {
     EXPECT_FALSE(cursor->m_bDragging);
 }
 
-TEST_F(CursorTest, HoverCellFollowsThePointerAndIsNoneBesideTheMapOrOverTheMinimap) {
+TEST_F(CursorTest, HoverCellFollowsThePointerIsHeldOnTheMapAndIsNoneOverTheMinimap) {
     AddCursor();
     PointAtCell(6, 3);
     f.Frame();
     EXPECT_EQ(f.info.m_nHoverX, 6);
     EXPECT_EQ(f.info.m_nHoverY, 3);
-    // Beside the map (up and left of it, above its top corner, just outside
-    // a top edge): over no cell.
+    // Beside the map (up and left of it, above its top corner, just outside a top
+    // edge, right of it): the nearest border cell.
     f.info.m_fCameraX = 0;
     f.info.m_fCameraY = 0;
-    for (auto p : {std::pair{20, 100}, std::pair{320, 235}, std::pair{300, 240}, std::pair{340, 240}}) {
-        f.input.Move(p.first, p.second);
+    struct Beside {
+        int px, py, cellX, cellY;
+    };
+    for (Beside b : {Beside{20, 100, 0, 0}, Beside{320, 235, 0, 0}, Beside{300, 240, 0, 0}, Beside{340, 240, 0, 0},
+                     Beside{620, 240, 2, 0}}) {
+        f.input.Move(b.px, b.py);
         f.Frame();
-        EXPECT_EQ(f.info.m_nHoverX, -1) << p.first << "," << p.second;
-        EXPECT_EQ(f.info.m_nHoverY, -1) << p.first << "," << p.second;
+        EXPECT_EQ(f.info.m_nHoverX, b.cellX) << b.px << "," << b.py;
+        EXPECT_EQ(f.info.m_nHoverY, b.cellY) << b.px << "," << b.py;
     }
+    f.info.m_fCameraX = 11;
+    f.info.m_fCameraY = 9;
+    f.input.Move(620, 440);  // right of the far corner
+    f.Frame();
+    EXPECT_EQ(f.info.m_nHoverX, 11);
+    EXPECT_EQ(f.info.m_nHoverY, 9);
+    f.info.m_fCameraX = 0;
+    f.info.m_fCameraY = 0;
     // Just inside the top corner of cell (0, 0).
     f.input.Move(320, 242);
     f.Frame();
@@ -263,16 +275,28 @@ TEST_F(CursorTest, ClickRulesOfTheUnitForm) {
     (void)b;
 }
 
-TEST_F(CursorTest, BesideTheMapALeftClickChoosesNothingAndARightClickCancels) {
-    f.info.m_vbRangeCell.assign(f.info.m_vbRangeCell.size(), true);
+TEST_F(CursorTest, BesideTheMapALeftClickChoosesTheMarkedBorderCellAndARightClickCancels) {
     f.info.m_fCameraX = f.info.m_fCameraY = 0;
+    f.info.ResetRangeCells();
+    f.info.m_vbRangeCell[1] = true;  // cell (1, 0) only
     AddCursor();
-    f.input.Move(20, 100);  // up and left of the map
+    f.input.Move(20, 100);  // up and left of the map: over cell (0, 0), unmarked
     f.Frame();
     f.input.leftPush = true;
     f.Frame();
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(f.controller.HasTask(8));
+    f.input.Move(600, 200);  // right of the map's top corner: over cell (1, 0), marked
+    f.Frame();
+    EXPECT_EQ(f.info.m_nHoverX, 1);
+    EXPECT_EQ(f.info.m_nHoverY, 0);
+    f.input.leftPush = true;
+    f.Frame();
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(f.controller.HasTask(8));
+    AddCursor();
+    f.input.Move(20, 100);
+    f.input.leftPush = false;
     f.input.rightPush = true;
     f.Frame();
     EXPECT_EQ(result, 2);

@@ -39,7 +39,8 @@ public:
     void Update(C_FieldTaskInfo* info) override {
         if (!m_bRaised) {
             m_bRaised = true;
-            info->m_pTaskController->AddTask(new C_TaskEvent(info, &m_byDone, m_strEvent), 220);
+            const C_TaskReply<uint8_t> done(C_TaskHandle(info->m_pTaskController, this), &m_byDone);
+            info->m_pTaskController->AddTask(new C_TaskEvent(info, done, m_strEvent), 220);
         }
         if (m_byDone == 1) ++m_nSeenDone;
     }

@@ -106,6 +106,40 @@ TEST_F(FieldSceneTest, AFieldSaveResumesInThePlayersPhaseAndItsKindIsConsumed) {
     EXPECT_EQ(again.GetFieldInfo().m_nTurn, 0);
 }
 
+// A field save that carries the between-missions mark (the game never writes one)
+// resumes with the mark cleared: a right click on an empty cell opens the field menu
+// instead of ending the map view.
+TEST_F(FieldSceneTest, AFieldSaveMarkedAsBetweenMissionsResumesAsAFieldSave) {
+    CStringMap record;
+    {
+        C_FieldScene first(&party);
+        first.GetFieldInfo().IsInterMission = true;
+        record = first.GetFieldInfo().Save();
+    }
+    PutSave(FieldSave, "10", record);
+    C_FieldScene scene(&party);
+    C_FieldTaskInfo& info = scene.GetFieldInfo();
+    ASSERT_EQ(scene.GetRestoreResult(), 1);
+    EXPECT_FALSE(info.IsInterMission);
+    fieldtest::TestInput input;
+    info.SetInputManager(&input);
+    int emptyX = -1, emptyY = -1;
+    for (int c = 0; c < 192 && emptyX < 0; ++c)
+        if (info.m_UnitList.FindUnitAt(c % 16, c / 16) < 0) emptyX = c % 16, emptyY = c / 16;
+    info.m_fCameraX = float(emptyX);
+    info.m_fCameraY = float(emptyY);
+    input.Move(info.GetScreenX(float(emptyX), float(emptyY)), info.GetScreenY(float(emptyX), float(emptyY)) + 28);
+    for (int i = 0; i < 3; ++i) scene.Update();
+    input.rightPush = true;
+    for (int i = 0; i < 3; ++i) {
+        scene.Update();
+        input.Step();
+    }
+    EXPECT_TRUE(scene.GetTaskController().HasTask(2));   // the map is still shown
+    EXPECT_TRUE(scene.GetTaskController().HasTask(22));  // the field menu
+    info.SetInputManager(nullptr);
+}
+
 TEST_F(FieldSceneTest, APreparationSaveKeepsItsUnitsWithoutAddingTheMissionsAgain) {
     CStringMap record;
     int savedUnits = 0;

@@ -1,6 +1,11 @@
 // The enemy phase's tasks: how long a move area is shown (and hurried), the pause
 // after a move, joining a unit, the charge, the attack and cannon waits, a shot that
-// hits nobody, and a whole phase that hands back to the player's next turn.
+// hits nobody, a whole phase that hands back to the player's next turn, also when an
+// event takes its action task away.
+#include <filesystem>
+#include <fstream>
+
+#include "golden.h"
 #include "turn/TaskChargeAnime.h"
 #include "turn/TaskDispDamage.h"
 #include "turn/TaskEnemy.h"
@@ -263,6 +268,39 @@ TEST_F(EnemyPhase, SameSeedSameFramesAndHandsBackToTheNextTurn) {
     SetUp();
     EXPECT_EQ(Run(7, second), frames);
     EXPECT_EQ(first, second);
+}
+
+// An event of an attack ("FirstFight") that blanks the screen or shows the game-over
+// picture in a section that does not end the map takes the map display away, the
+// acting enemy's task with it: the phase goes on and hands back to the next turn.
+TEST_F(EnemyPhase, AnEventThatTakesTheActionTaskAwayDoesNotLeaveThePhaseWaiting) {
+    for (const char* command : {"BlackScreen()", "GameOver()"}) {
+        SCOPED_TRACE(command);
+        testsupport::TempDir dir;
+        testsupport::ScopedCurrentDir cwd(dir.path());
+        std::filesystem::create_directories(dir.path() + "script");
+        std::ofstream(dir.path() + "script/chapter99.txt", std::ios::binary)
+            << "Script FirstFight(1,1)\r\n" << command << "\r\nend\r\n";
+        Map({"......", "......", "......", "......"});
+        P sword;
+        const int enemy = Unit(2, 1, false, {sword});
+        Unit(3, 1, true, {sword});
+        f->m_nTurn = 1;
+        controller.AddTask(new C_TaskOperateEnemy(f.get()), 105);
+        bool acted = false;
+        int frame = 0;
+        for (; frame < 6000 && Find<C_TaskOperateEnemy>() != nullptr; ++frame) {
+            acted = acted || Find<C_TaskActEnemy>() != nullptr;
+            Frame();
+            f->m_vMovePath.clear();
+        }
+        EXPECT_TRUE(acted);
+        EXPECT_EQ(Find<C_TaskOperateEnemy>(), nullptr) << "still waiting after " << frame << " frames";
+        EXPECT_NE(Find<C_TaskStartTurn>(), nullptr);
+        EXPECT_TRUE(f->m_UnitList.IsValidUnit(enemy));
+        TearDown();
+        SetUp();
+    }
 }
 
 }  // namespace

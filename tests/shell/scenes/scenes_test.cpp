@@ -278,6 +278,28 @@ TEST_F(TitleMenuTest, LoadingAChapterSave) {
     EXPECT_TRUE(CArchiveManager::GetInstance()->HasArchive(PartyDataKey));
 }
 
+// A save file removed while the title shows: the slot window, opened again, shows
+// that slot empty and choosing it loads nothing.
+TEST_F(TitleMenuTest, ASaveFileThatWentAwayLeavesItsSlotEmpty) {
+    CPartyData party;
+    party.Reset();
+    WriteChapterSave(1, party);
+    Frame();
+    ClickAt(500, 330);  // load
+    Frame();
+    EXPECT_TRUE(menu_->m_ArchiveWindow.m_bUsed[1]);
+    in_.ClickRight();
+    Frame();
+    std::remove("Save1.dat");
+    const size_t boxes = plat::RecordedMessageBoxes().size();
+    ClickAt(500, 330);
+    Frame();
+    EXPECT_FALSE(menu_->m_ArchiveWindow.m_bUsed[1]);
+    ClickAt(320, 100 + 65);
+    EXPECT_EQ(info_.nExitCode, kTitleExitNone);
+    EXPECT_EQ(plat::RecordedMessageBoxes().size(), boxes);
+}
+
 TEST_F(TitleMenuTest, DamagedSlotShowsTheMessageAndStaysOnTheTitle) {
     CPartyData party;
     party.Reset();

@@ -1,4 +1,5 @@
-// Task order, ending oneself, killing by priority and range, tasks added during a pass.
+// Task order, ending oneself, killing by priority and range, tasks added during a pass,
+// handles to tasks and the answers given to the task that waits.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -268,6 +269,31 @@ TEST_F(TaskTest, ControllerDeletesRemainingTasksInOrder) {
         local.AddTask(y, 1);
     }
     EXPECT_EQ(g_log, (std::vector<std::string>{"~y", "~x"}));
+}
+
+// A handle reads as live only while the list holds its task: not before it is added,
+// not after it ended or was removed, and never for a later task at the same address.
+TEST_F(TaskTest, AHandleReadsAsGoneOnceItsTaskHasLeftTheList) {
+    Probe* waiter = new Probe("w");
+    const C_TaskHandle handle(&tc, waiter);
+    EXPECT_FALSE(handle.IsLive());
+    tc.AddTask(waiter, 5);
+    EXPECT_TRUE(handle.IsLive());
+    EXPECT_FALSE(C_TaskHandle().IsLive());
+    waiter->onUpdate = [](C_TitleTaskInfo* i) { i->pTaskController->EndCurrentTask(); };
+    Frame();
+    EXPECT_FALSE(handle.IsLive());
+    Probe* later = Add("later", 5);  // may well reuse the freed block
+    EXPECT_FALSE(handle.IsLive());
+    EXPECT_TRUE(C_TaskHandle(&tc, later).IsLive());
+    // An answer reaches only a live waiter; one not given is given on the way out.
+    int value = 7;
+    C_TaskReply<int> toGone(handle, &value), toLive(C_TaskHandle(&tc, later), &value);
+    toGone.SetUnlessAnswered(1);
+    EXPECT_EQ(value, 7);
+    toLive.SetUnlessAnswered(2);
+    toLive.SetUnlessAnswered(3);
+    EXPECT_EQ(value, 2);
 }
 
 }  // namespace
