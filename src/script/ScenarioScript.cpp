@@ -111,7 +111,9 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 C_ScenarioScript::C_ScenarioScript() {
-    g_GlobalResources.ResetFadeLevel();
+    // Not only the level: the fade the last script left running (the opening ends on
+    // a fade-out) would otherwise darken this one again before its own fade-in.
+    g_GlobalResources.ResetFade();
     m_DimSquare.SetSize(640.0f, 480.0f, 0x95000000, 0.0f);
     m_nViewFrame = 30;
     m_bViewMoving = false;

@@ -438,17 +438,17 @@ std::string ToBinaryX(const std::string& text) {
     return xmesh::WriteXFile(f, true);
 }
 
+// Only the two colours, edge texels included: the ground and the sky repeat their
+// picture, and a darker rim would show as a grid on the ground and a band down the sky.
 bool WriteCheckerPng(const std::string& path, int size, uint32_t a, uint32_t b, int cells) {
     std::vector<uint8_t> rgba(size_t(size) * size * 4);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             uint32_t c = (((x * cells / size) + (y * cells / size)) & 1) ? b : a;
-            bool border = x == 0 || y == 0 || x == size - 1 || y == size - 1;
             uint8_t* p = &rgba[(size_t(y) * size + x) * 4];
-            int k = border ? 2 : 1;
-            p[0] = uint8_t(((c >> 16) & 0xFF) / k);
-            p[1] = uint8_t(((c >> 8) & 0xFF) / k);
-            p[2] = uint8_t((c & 0xFF) / k);
+            p[0] = uint8_t(c >> 16);
+            p[1] = uint8_t(c >> 8);
+            p[2] = uint8_t(c);
             p[3] = uint8_t(c >> 24);
         }
     return stbi_write_png(path.c_str(), size, size, 4, rgba.data(), size * 4) != 0;

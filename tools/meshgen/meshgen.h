@@ -42,8 +42,8 @@ std::string BackdropX(float radius, float height, const std::string& texture);
 // The same file in the binary form; empty when `text` does not parse.
 std::string ToBinaryX(const std::string& text);
 
-// A size x size texture of two colours in a checker of `cells` cells, with a darker
-// border; written as PNG.  False when the file cannot be written.
+// A size x size texture of two colours in a checker of `cells` cells, edge to edge so
+// that it tiles without a seam; written as PNG.  False when the file cannot be written.
 bool WriteCheckerPng(const std::string& path, int size, uint32_t colorA, uint32_t colorB, int cells);
 
 // Every mesh and texture the game reads under "model/" in `gameDir`.  Returns the

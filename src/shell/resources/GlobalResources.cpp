@@ -84,10 +84,7 @@ void CGlobalResources::Load() {
     m_Sprites[8].Set(&m_SysTexture, SpriteAnim::kWipe, 7, 15, 0, 352, m_rcSerif);
     m_Sprites[8].nFrame = 100;  // starts finished
 
-    m_dFadeLevel = 0;
-    m_dFadeLength = 0;
-    m_nFadeFrom = 0;
-    m_nFadeTo = 255;
+    ResetFade();
     m_Serif = SerifState{};
     m_Message = TextWindowState{};
     m_Place = TextWindowState{};
@@ -160,6 +157,13 @@ void CGlobalResources::DrawLogo() {
 void CGlobalResources::SetFade(uint32_t color, int frames) {
     m_FadeColor = color;
     m_dFadeLength = frames;
+}
+
+void CGlobalResources::ResetFade() {
+    m_dFadeLevel = 0;
+    m_dFadeLength = 0;
+    m_nFadeFrom = 0;
+    m_nFadeTo = 255;
 }
 
 void CGlobalResources::SetFadeFrom(int alpha) { m_nFadeFrom = alpha; }

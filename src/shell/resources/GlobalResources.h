@@ -116,6 +116,10 @@ public:
     void SetFadeFrom(int alpha);
     void SetFadeTo(int alpha);
     void ResetFadeLevel() { m_dFadeLevel = 0; }
+    // A clear, still screen: level 0, no fade running, the full range 0 to 255.  A
+    // new script starts from here whatever the last one left running, so a fade-out
+    // that ended one script does not darken the next one again.
+    void ResetFade();
     // Advances the level by one frame and draws the fade square (nothing at level 0).
     void UpdateFade();
     double GetFadeLevel() const { return m_dFadeLevel; }

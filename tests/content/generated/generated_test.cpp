@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <stb_image.h>
+
 #include "audio.h"
 #include "canvas.h"
 #include "generate.h"
@@ -115,6 +117,29 @@ TEST_F(Generated, ImagesHaveTheSizesTheirUsersRead) {
         ASSERT_TRUE(PngSize(Game() + img.path, &w, &h)) << img.path;
         EXPECT_EQ(w, img.width) << img.path;
         EXPECT_EQ(h, img.height) << img.path;
+    }
+}
+
+// The battle's ground and sky repeat their textures: each edge texel is the colour of
+// its neighbour inside, or the repeats would draw a grid and a band.
+TEST_F(Generated, RepeatedBattleTexturesHaveNoRim) {
+    for (const char* f : {"model/ground1.png", "model/ground2.png", "model/sky1.png", "model/sky2.png"}) {
+        SCOPED_TRACE(f);
+        int w = 0, h = 0, n = 0;
+        unsigned char* rgba = stbi_load((Game() + f).c_str(), &w, &h, &n, 4);
+        ASSERT_NE(rgba, nullptr);
+        ASSERT_GE(w, 4);
+        ASSERT_GE(h, 4);
+        auto texel = [&](int x, int y) {
+            uint32_t v;
+            std::memcpy(&v, rgba + 4 * (size_t(y) * w + x), 4);
+            return v;
+        };
+        int differ = 0;
+        for (int i = 0; i < h; ++i) differ += (texel(0, i) != texel(1, i)) + (texel(w - 1, i) != texel(w - 2, i));
+        for (int i = 0; i < w; ++i) differ += (texel(i, 0) != texel(i, 1)) + (texel(i, h - 1) != texel(i, h - 2));
+        stbi_image_free(rgba);
+        EXPECT_EQ(differ, 0);
     }
 }
 

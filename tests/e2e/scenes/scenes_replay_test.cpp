@@ -279,4 +279,24 @@ TEST(ScenesReplay, LogoAndChapterTitleFitTheirPlaces) {
     EXPECT_TRUE(RegionMatches(game.path() + "telop.png", 170, 185, 250, 110, "chapter_title"));
 }
 
+// The opening left to play to its end (it ends on a fade to black) and then a new
+// game: the title, the difficulty choice and the chapter title after it look as they
+// do after a cut-short opening.
+TEST(ScenesReplay, AnOpeningPlayedOutLeadsToAVisibleDifficultyChoice) {
+    GameCopy game;
+    RunResult r = game.Replay(
+        "1800 screenshot title.png\n"
+        "1810 move 520 285\n1820 down left\n1821 up left\n"
+        "1845 screenshot difficulty.png\n"
+        "1900 screenshot difficulty_later.png\n"
+        "1910 move 80 100\n1920 down left\n1921 up left\n"
+        "2100 screenshot telop.png\n"
+        "2110 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(game.Shot("title.png", "title"));
+    EXPECT_TRUE(game.Shot("difficulty.png", "difficulty"));
+    EXPECT_TRUE(game.Shot("difficulty_later.png", "difficulty"));
+    EXPECT_TRUE(RegionMatches(game.path() + "telop.png", 170, 185, 250, 110, "chapter_title"));
+}
+
 }  // namespace

@@ -450,6 +450,35 @@ TEST_F(ScriptCommands, FadesTakeTheirFramesAndDoNotWait) {
     EXPECT_NEAR(g_GlobalResources.GetFadeLevel(), 0.0, 1e-6);
 }
 
+// Whatever fade the last script left (running out, coming back from black, or the
+// dimmed range of "ToBeContinued"), the next one starts on a clear screen and its own
+// fade-out still reaches black.
+TEST_F(ScriptCommands, ANewScriptStartsOnAClearScreenWhateverTheLastLeft) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> last;
+        int frames;
+    };
+    const Case cases[] = {
+        {"ended on a fade-out", {"Script Main()", "FadeOut(0,0,0,60)", "Wait(70)", "end"}, 20},
+        {"fading in from black", {"Script Main()", "FadeOut(0,0,0,1)", "Wait(5)", "FadeIn(0,0,0,120)", "Wait(200)", "end"}, 20},
+        {"dimmed to be continued", {"Script Main()", "ToBeContinued()", "end"}, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(c.last);
+        for (int i = 0; i < c.frames; ++i) Story();
+        ASSERT_GT(g_GlobalResources.GetFadeLevel(), 0.0);
+        Load({"Script Main()", "Wait(30)", "FadeOut(0,0,0,10)", "Wait(20)", "end"});
+        for (int i = 0; i < 30; ++i) {
+            Story();
+            ASSERT_EQ(g_GlobalResources.GetFadeLevel(), 0.0) << "frame " << i;
+        }
+        for (int i = 0; i < 15; ++i) Story();
+        EXPECT_EQ(g_GlobalResources.GetFadeLevel(), 255.0);
+    }
+}
+
 TEST_F(ScriptCommands, ErasesAndMapSwitches) {
     Load({"Script Main()", "StrMapOn()", "StrategyMap(2)", "StrategyMap(1)", "StrMapOff()", "Message()", "/", "x", "/",
           "MessageErase()", "Place()", "/", "y", "/", "P_Erase()", "Serif(1)", "/", "z", "/", "S_Erase()", "end"});
