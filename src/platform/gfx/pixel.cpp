@@ -195,15 +195,22 @@ SpanFn PickKind(int k, int b) {
 
 }  // namespace
 
+namespace {
+// Whether operation `op` of arguments a1 and a2 reads the texture.
+bool OpReadsTexture(uint32_t op, uint32_t a1, uint32_t a2) {
+    if (op == TOP_DISABLE) return false;
+    if (op == TOP_SELECTARG1) return (a1 & kTaSelectMask) == TA_TEXTURE;
+    if (op == TOP_SELECTARG2) return (a2 & kTaSelectMask) == TA_TEXTURE;
+    return (a1 & kTaSelectMask) == TA_TEXTURE || (a2 & kTaSelectMask) == TA_TEXTURE;
+}
+// The alpha operation counts only while the colour operation is on.
+bool AlphaReadsTexture(const PipeState& s) {
+    return s.colorOp != TOP_DISABLE && OpReadsTexture(s.alphaOp, s.alphaArg1, s.alphaArg2);
+}
+}  // namespace
+
 bool PipeUsesTexture(const PipeState& s) {
-    if (s.colorOp == TOP_DISABLE) return false;
-    auto uses = [](uint32_t op, uint32_t a1, uint32_t a2) {
-        if (op == TOP_SELECTARG1) return (a1 & kTaSelectMask) == TA_TEXTURE;
-        if (op == TOP_SELECTARG2) return (a2 & kTaSelectMask) == TA_TEXTURE;
-        return (a1 & kTaSelectMask) == TA_TEXTURE || (a2 & kTaSelectMask) == TA_TEXTURE;
-    };
-    return uses(s.colorOp, s.colorArg1, s.colorArg2) ||
-           (s.alphaOp != TOP_DISABLE && uses(s.alphaOp, s.alphaArg1, s.alphaArg2));
+    return OpReadsTexture(s.colorOp, s.colorArg1, s.colorArg2) || AlphaReadsTexture(s);
 }
 
 void PreparePipe(PipeState& s) {
@@ -219,9 +226,16 @@ void PreparePipe(PipeState& s) {
     const bool texAlpha = (s.alphaOp == TOP_SELECTARG1 && s.alphaArg1 == TA_TEXTURE) ||
                           (s.alphaOp == TOP_SELECTARG2 && s.alphaArg2 == TA_TEXTURE);
     s.wrapPow2 = s.tex && s.twPow2 && s.thPow2 && s.addrU == TADDRESS_WRAP && s.addrV == TADDRESS_WRAP;
-    // A stage with no texture bound passes the diffuse colour and alpha through,
-    // whatever it would have read from the texture (as the Windows drivers do).
-    if (!s.tex && PipeUsesTexture(s)) s.kind = kKindNoTexDiffuse;
+    // A stage with no texture bound, as the Windows drivers draw it:
+    //  * when its alpha operation reads the texture, the whole stage passes the diffuse
+    //    colour and alpha through, whatever the colour operation is (an untextured quad
+    //    under the default stage, MODULATE(TEXTURE, CURRENT) and SELECTARG1(TEXTURE),
+    //    keeps its colour and its alpha, so fades and alpha tests work);
+    //  * otherwise the texture reads as opaque white and each operation keeps its own
+    //    result (SELECTARG1(TEXTURE) for colour and SELECTARG1(DIFFUSE) for alpha over
+    //    a diffuse of 0x00000000 gives 0x00FFFFFF).
+    // (CombineGeneric reads white where s.tex is null.)
+    if (!s.tex && AlphaReadsTexture(s)) s.kind = kKindNoTexDiffuse;
     else if (modColor && modAlpha) s.kind = kKindModulate;
     else if (modColor && texAlpha) s.kind = kKindModulateAlphaTex;
     else if (!s.tex && !PipeUsesTexture(s) && (s.colorOp == TOP_DISABLE ||
