@@ -1,5 +1,7 @@
 // The pixel pipeline: texture sampling (point and linear, wrap/mirror/clamp/border),
 // texture stage 0, specular add, alpha test, depth test and blending.
+#include <vector>
+
 #include "gfx/pixel_internal.h"
 
 namespace gfx {
@@ -275,14 +277,13 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
         AffineBlock(s, sp, y0, y1, x0, x1);
         return;
     }
-    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {  // the rows together, as ShadeRows hands them
-        constexpr int kRows = 64;
-        int bx0[kRows], bx1[kRows];
-        for (int i = 0; i < kRows; ++i) {
-            bx0[i] = x0;
-            bx1[i] = x1;
-        }
-        for (int y = y0; y < y1; y += kRows) GeneralDispatch(s, sp, Rows{y, std::min(kRows, y1 - y), bx0, bx1});
+    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
+        // All the rows in one batch (the general spans take long batches by parts;
+        // rows that share their texel columns share them over the whole block).
+        thread_local std::vector<int> bx0, bx1;
+        bx0.assign(size_t(y1 - y0), x0);
+        bx1.assign(size_t(y1 - y0), x1);
+        GeneralDispatch(s, sp, Rows{y0, y1 - y0, bx0.data(), bx1.data()});
         return;
     }
     for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);

@@ -386,6 +386,13 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
         c1 = Mul255y(c1, k.dif);
     }
     const __m256i a0 = _mm256_shuffle_epi8(c0, k.selA), a1 = _mm256_shuffle_epi8(c1, k.selA);
+    // Blended pixels of no alpha leave the target as it is (c * 0 + d * 255 / 255 is
+    // d): a group of only such pixels, without depth writes, is left alone (the
+    // transparent corners of particles).
+    if constexpr (BlendKind != kBlendNone && !ZWrite) {
+        const __m256i any = _mm256_or_si256(a0, a1);
+        if (_mm256_testz_si256(any, any)) return;
+    }
     constexpr bool masked = AlphaMode != kAlphaNone || DepthMode != kDepthNone;
     // Pixels that pass, as whole 32-bit lanes in pixel order.
     __m256i pass = _mm256_set1_epi32(-1);

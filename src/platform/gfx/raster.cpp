@@ -988,6 +988,9 @@ bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
 // are the two triangles': the rectangle's sides are their snapped edges and the
 // diagonal splits it without gap or overlap. False when they are not such a pair.
 bool TryQuad(const PipeState& s, const ScreenVertex* const* tri1, const ScreenVertex* const* tri2) {
+    // (The triangles of a mesh mostly differ in colour or depth at once.)
+    for (int k = 1; k < 3; ++k)
+        if (!SameColour(*tri1[0], *tri1[k]) || tri1[k]->z != tri1[0]->z) return false;
     // The second triangle's corner that is not one of the first's.
     const ScreenVertex* extra = nullptr;
     const ScreenVertex* shared[2];
