@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "log/ErrorLog.h"
+
 gfx::Device* g_pD3DDevice = nullptr;
 gfx::Sprite* g_pSprite = nullptr;
 bool g_bSpriteBegun = false;
@@ -91,6 +93,7 @@ HRESULT CreateD3DDevice(bool fullScreen, int width, int height) {
     g_D3DPresentParameters.DeviceHeight = height;
     delete g_pD3DDevice;
     g_pD3DDevice = new gfx::Device(width, height);
+    gfx::SetDeviceLog([](const char* line) { g_ErrorLog.Write(line); });
     return S_OK;
 }
 

@@ -91,9 +91,15 @@ enum : uint32_t {
     TADDRESS_WRAP = 1, TADDRESS_MIRROR = 2, TADDRESS_CLAMP = 3, TADDRESS_BORDER = 4,
     TEXF_NONE = 0, TEXF_POINT = 1, TEXF_LINEAR = 2,
     TOP_DISABLE = 1, TOP_SELECTARG1 = 2, TOP_SELECTARG2 = 3, TOP_MODULATE = 4, TOP_MODULATE2X = 5,
-    TOP_MODULATE4X = 6, TOP_ADD = 7,
+    TOP_MODULATE4X = 6, TOP_ADD = 7, TOP_ADDSIGNED = 8, TOP_ADDSIGNED2X = 9, TOP_SUBTRACT = 10, TOP_ADDSMOOTH = 11,
     TA_DIFFUSE = 0, TA_CURRENT = 1, TA_TEXTURE = 2, TA_TFACTOR = 3, TA_SPECULAR = 4,
+    TA_COMPLEMENT = 0x10, TA_ALPHAREPLICATE = 0x20,  // modifiers of an argument
 };
+// The device builds texture stage 0 only, with the operations up to TOP_ADDSMOOTH and
+// the arguments up to TA_SPECULAR (with either modifier): other operations, arguments
+// and a stage 1 that is not disabled are refused (E_NOTIMPL and one line in the
+// device's log), as by a device without those capabilities.
+constexpr int kBuiltTextureStages = 1;
 
 enum TransformState : int {
     TS_VIEW = 2,
@@ -149,6 +155,11 @@ struct Light {
     float range = 0, falloff = 0, attenuation0 = 0, attenuation1 = 0, attenuation2 = 0, theta = 0, phi = 0;
 };
 
+// Where the device writes its diagnostic lines (states it refuses); standard error
+// until the program hands it its own log.
+using DeviceLogFn = void (*)(const char* line);
+void SetDeviceLog(DeviceLogFn log);
+
 class Texture;  // an image the device samples from or renders into (see texture.h)
 
 // The device: one back buffer with its depth buffer, the states above, and the
@@ -181,7 +192,8 @@ public:
     // Fixed-function pipeline inputs.
     HRESULT SetFVF(uint32_t fvf);
     uint32_t GetFVF() const;
-    HRESULT SetTexture(int stage, Texture* texture);  // null: a stage reading it passes the diffuse through
+    // Null: see PreparePipe for what a stage reading the missing texture gives.
+    HRESULT SetTexture(int stage, Texture* texture);
     Texture* GetTexture(int stage) const;
     HRESULT SetMaterial(const Material& material);
     Material GetMaterial() const;

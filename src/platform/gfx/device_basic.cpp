@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 #include "gfx/device.h"
@@ -215,8 +216,53 @@ HRESULT Device::SetSamplerState(int i, SamplerState s, uint32_t v) {
 uint32_t Device::GetSamplerState(int i, SamplerState s) const {
     return (i >= 0 && i < 8 && s >= 0 && s < SAMP_COUNT) ? impl_->samp[i][s] : 0;
 }
+namespace {
+DeviceLogFn g_deviceLog = nullptr;
+
+// Why the device cannot take `v` for stage state `s` of stage `stage`; null when it can.
+const char* StageStateRefusal(int stage, TextureStageState s, uint32_t v) {
+    switch (s) {
+        case TSS_COLOROP:
+        case TSS_ALPHAOP:
+            if (v < TOP_DISABLE || v > TOP_ADDSMOOTH) return "operation not supported";
+            if (stage >= kBuiltTextureStages && v != TOP_DISABLE) return "stage not supported";
+            return nullptr;
+        case TSS_COLORARG1:
+        case TSS_COLORARG2:
+        case TSS_ALPHAARG1:
+        case TSS_ALPHAARG2:
+            if ((v & ~uint32_t(0xF | TA_COMPLEMENT | TA_ALPHAREPLICATE)) != 0 || (v & 0xF) > TA_SPECULAR)
+                return "argument not supported";
+            return nullptr;
+        default: return nullptr;
+    }
+}
+
+const char* StageStateName(TextureStageState s) {
+    switch (s) {
+        case TSS_COLOROP: return "COLOROP";
+        case TSS_COLORARG1: return "COLORARG1";
+        case TSS_COLORARG2: return "COLORARG2";
+        case TSS_ALPHAOP: return "ALPHAOP";
+        case TSS_ALPHAARG1: return "ALPHAARG1";
+        case TSS_ALPHAARG2: return "ALPHAARG2";
+        default: return "?";
+    }
+}
+}  // namespace
+
+void SetDeviceLog(DeviceLogFn log) { g_deviceLog = log; }
+
 HRESULT Device::SetTextureStageState(int i, TextureStageState s, uint32_t v) {
     if (i < 0 || i >= 8 || s < 0 || s >= TSS_COUNT) return E_INVALIDARG;
+    if (const char* why = StageStateRefusal(i, s, v)) {
+        char line[96];
+        std::snprintf(line, sizeof line, "device: texture stage %d %s = %u refused (%s)", i, StageStateName(s),
+                      unsigned(v), why);
+        if (g_deviceLog) g_deviceLog(line);
+        else std::fprintf(stderr, "%s\n", line);
+        return E_NOTIMPL;
+    }
     impl_->tss[i][s] = v;
     return S_OK;
 }

@@ -1,5 +1,7 @@
 // The pixel pipeline: texture sampling (point and linear, wrap/mirror/clamp/border),
 // texture stage 0, specular add, alpha test, depth test and blending.
+#include <vector>
+
 #include "gfx/pixel_internal.h"
 
 namespace gfx {
@@ -195,15 +197,22 @@ SpanFn PickKind(int k, int b) {
 
 }  // namespace
 
+namespace {
+// Whether operation `op` of arguments a1 and a2 reads the texture.
+bool OpReadsTexture(uint32_t op, uint32_t a1, uint32_t a2) {
+    if (op == TOP_DISABLE) return false;
+    if (op == TOP_SELECTARG1) return (a1 & kTaSelectMask) == TA_TEXTURE;
+    if (op == TOP_SELECTARG2) return (a2 & kTaSelectMask) == TA_TEXTURE;
+    return (a1 & kTaSelectMask) == TA_TEXTURE || (a2 & kTaSelectMask) == TA_TEXTURE;
+}
+// The alpha operation counts only while the colour operation is on.
+bool AlphaReadsTexture(const PipeState& s) {
+    return s.colorOp != TOP_DISABLE && OpReadsTexture(s.alphaOp, s.alphaArg1, s.alphaArg2);
+}
+}  // namespace
+
 bool PipeUsesTexture(const PipeState& s) {
-    if (s.colorOp == TOP_DISABLE) return false;
-    auto uses = [](uint32_t op, uint32_t a1, uint32_t a2) {
-        if (op == TOP_SELECTARG1) return (a1 & kTaSelectMask) == TA_TEXTURE;
-        if (op == TOP_SELECTARG2) return (a2 & kTaSelectMask) == TA_TEXTURE;
-        return (a1 & kTaSelectMask) == TA_TEXTURE || (a2 & kTaSelectMask) == TA_TEXTURE;
-    };
-    return uses(s.colorOp, s.colorArg1, s.colorArg2) ||
-           (s.alphaOp != TOP_DISABLE && uses(s.alphaOp, s.alphaArg1, s.alphaArg2));
+    return OpReadsTexture(s.colorOp, s.colorArg1, s.colorArg2) || AlphaReadsTexture(s);
 }
 
 void PreparePipe(PipeState& s) {
@@ -219,9 +228,16 @@ void PreparePipe(PipeState& s) {
     const bool texAlpha = (s.alphaOp == TOP_SELECTARG1 && s.alphaArg1 == TA_TEXTURE) ||
                           (s.alphaOp == TOP_SELECTARG2 && s.alphaArg2 == TA_TEXTURE);
     s.wrapPow2 = s.tex && s.twPow2 && s.thPow2 && s.addrU == TADDRESS_WRAP && s.addrV == TADDRESS_WRAP;
-    // A stage with no texture bound passes the diffuse colour and alpha through,
-    // whatever it would have read from the texture (as the Windows drivers do).
-    if (!s.tex && PipeUsesTexture(s)) s.kind = kKindNoTexDiffuse;
+    // A stage with no texture bound, as the Windows drivers draw it:
+    //  * when its alpha operation reads the texture, the whole stage passes the diffuse
+    //    colour and alpha through, whatever the colour operation is (an untextured quad
+    //    under the default stage, MODULATE(TEXTURE, CURRENT) and SELECTARG1(TEXTURE),
+    //    keeps its colour and its alpha, so fades and alpha tests work);
+    //  * otherwise the texture reads as opaque white and each operation keeps its own
+    //    result (SELECTARG1(TEXTURE) for colour and SELECTARG1(DIFFUSE) for alpha over
+    //    a diffuse of 0x00000000 gives 0x00FFFFFF).
+    // (CombineGeneric reads white where s.tex is null.)
+    if (!s.tex && AlphaReadsTexture(s)) s.kind = kKindNoTexDiffuse;
     else if (modColor && modAlpha) s.kind = kKindModulate;
     else if (modColor && texAlpha) s.kind = kKindModulateAlphaTex;
     else if (!s.tex && !PipeUsesTexture(s) && (s.colorOp == TOP_DISABLE ||
@@ -261,14 +277,13 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
         AffineBlock(s, sp, y0, y1, x0, x1);
         return;
     }
-    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {  // the rows together, as ShadeRows hands them
-        constexpr int kRows = 64;
-        int bx0[kRows], bx1[kRows];
-        for (int i = 0; i < kRows; ++i) {
-            bx0[i] = x0;
-            bx1[i] = x1;
-        }
-        for (int y = y0; y < y1; y += kRows) GeneralDispatch(s, sp, Rows{y, std::min(kRows, y1 - y), bx0, bx1});
+    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
+        // All the rows in one batch (the general spans take long batches by parts;
+        // rows that share their texel columns share them over the whole block).
+        thread_local std::vector<int> bx0, bx1;
+        bx0.assign(size_t(y1 - y0), x0);
+        bx1.assign(size_t(y1 - y0), x1);
+        GeneralDispatch(s, sp, Rows{y0, y1 - y0, bx0.data(), bx1.data()});
         return;
     }
     for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);

@@ -1,5 +1,6 @@
 // The fast path for screen rectangles and sprites: constant colour, affine texture
 // coordinates.
+#include <climits>
 #include <vector>
 
 #include "gfx/pixel_internal.h"
@@ -199,6 +200,8 @@ struct alignas(32) Vec256 {
 struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
     std::vector<int32_t> base, idx;
+    std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
+    std::vector<int32_t> colX, colR, colW;  // FixedColourColumns' columns
 };
 thread_local FilterScratch t_filter;
 
@@ -215,6 +218,10 @@ struct FilterBlock {
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
+    // Groups with a pair split by the texture's edge (wrapped or clamped), and their
+    // eight texels as [L0 L1 R0 R1 | L2 L3 R2 R3].
+    int nApart = 0;
+    const int32_t* apart = nullptr;
     // The row function for the block's states, and its alpha test as a range of
     // alphas that pass.
     FilteredRowFn fn = nullptr;
@@ -222,9 +229,11 @@ struct FilterBlock {
     bool aflip = false;
 };
 
-// Columns [0, w) of a block starting at 16.16 coordinate fu and stepping dfu; columns
-// past w repeat the last one (their pixels are never stored).
-void PrepareFilterBlock(FilterBlock& fb, int tw, int64_t fu, int64_t dfu, int w) {
+// Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
+// texture's edge) with weight fx (of 256) on the right one, as column(j, xi, xr, fx)
+// gives them; columns past w repeat the last one (their pixels are never stored).
+template <typename ColumnFn>
+void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     FilterScratch& t = t_filter;
     const int groups = ((w + 7) / 8) * 2;
     if (t.ctrl.size() < size_t(groups)) {
@@ -237,15 +246,20 @@ void PrepareFilterBlock(FilterBlock& fb, int tw, int64_t fu, int64_t dfu, int w)
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
+    t.apart.clear();
     for (int g = 0; g < groups; ++g) {
-        int xi[4], fx[4];
+        int xi[4], xr[4], fx[4];
+        bool apart = false;
         for (int k = 0; k < 4; ++k) {
-            const int j = std::min(4 * g + k, w - 1);
-            const int64_t gu = (fu + dfu * j + 128) >> 8;
-            xi[k] = int(gu >> 8);
-            fx[k] = int(gu & 255);
-            t.idx[size_t(g) * 4 + size_t(k)] = xi[k];
+            column(std::min(4 * g + k, w - 1), xi[k], xr[k], fx[k]);
+            apart = apart || xr[k] != xi[k] + 1;
         }
+        if (apart) {
+            // Read on their own (LerpTextureRow); the shared loads take texel 0.
+            t.apart.insert(t.apart.end(), {g, xi[0], xi[1], xr[0], xr[1], xi[2], xi[3], xr[2], xr[3]});
+            for (int k = 0; k < 4; ++k) xi[k] = 0;
+        }
+        for (int k = 0; k < 4; ++k) t.idx[size_t(g) * 4 + size_t(k)] = xi[k];
         const int lo = std::min(std::min(xi[0], xi[1]), std::min(xi[2], xi[3]));
         const int hi = std::max(std::max(xi[0], xi[1]), std::max(xi[2], xi[3]));
         if (hi + 1 - lo > 7) contiguous = false;
@@ -271,12 +285,35 @@ void PrepareFilterBlock(FilterBlock& fb, int tw, int64_t fu, int64_t dfu, int w)
     fb.lerp[0] = &t.lerp[0][0].v;
     fb.lerp[1] = &t.lerp[1][0].v;
     fb.tag[0] = fb.tag[1] = -1;
-    fb.uLo = uLo;
-    fb.uHi = uHi;
+    fb.uLo = std::max(0, uLo);
+    fb.uHi = std::min(tw - 1, uHi);
+    fb.nApart = int(t.apart.size() / 9);
+    fb.apart = t.apart.data();
+}
+
+// Columns of a block starting at 16.16 coordinate fu and stepping dfu.
+void PrepareFilterBlock(FilterBlock& fb, int tw, int64_t fu, int64_t dfu, int w) {
+    PrepareFilterColumns(fb, tw, w, [fu, dfu](int j, int& xi, int& xr, int& fx) {
+        const int64_t gu = (fu + dfu * j + 128) >> 8;
+        xi = int(gu >> 8);
+        xr = xi + 1;
+        fx = int(gu & 255);
+    });
 }
 
 // The horizontal blend of one texture row at every column of the block: 16-bit
 // channels, four pixels to a vector.
+// The groups whose pairs the texture's edge splits, texel by texel.
+__attribute__((target("avx2"))) void LerpApartGroups(const FilterBlock& fb, const uint32_t* row, __m256i* out) {
+    const __m256i zero = _mm256_setzero_si256();
+    for (int k = 0; k < fb.nApart; ++k) {
+        const int32_t* a = fb.apart + 9 * k;
+        const __m256i t = _mm256_setr_epi32(int(row[a[1]]), int(row[a[2]]), int(row[a[3]]), int(row[a[4]]),
+                                            int(row[a[5]]), int(row[a[6]]), int(row[a[7]]), int(row[a[8]]));
+        out[a[0]] = LerpW(_mm256_unpacklo_epi8(t, zero), _mm256_unpackhi_epi8(t, zero), fb.wx[a[0]]);
+    }
+}
+
 __attribute__((target("avx2"))) void LerpTextureRow(const FilterBlock& fb, const uint32_t* row, __m256i* out) {
     const __m256i zero = _mm256_setzero_si256();
     const int groups = fb.groups;
@@ -292,6 +329,7 @@ __attribute__((target("avx2"))) void LerpTextureRow(const FilterBlock& fb, const
             out[g] = LerpW(_mm256_unpacklo_epi8(t0, zero), _mm256_unpackhi_epi8(t0, zero), wx[g]);
             out[g + 1] = LerpW(_mm256_unpacklo_epi8(t1, zero), _mm256_unpackhi_epi8(t1, zero), wx[g + 1]);
         }
+        LerpApartGroups(fb, row, out);
         return;
     }
     // Wide steps: each pixel's pair loaded on its own ([L0 R0 L1 R1 | L2 R2 L3 R3]).
@@ -305,6 +343,7 @@ __attribute__((target("avx2"))) void LerpTextureRow(const FilterBlock& fb, const
         const __m256i t = Load2x64(row + i[0], row + i[1], row + i[2], row + i[3]);
         out[g] = LerpW(_mm256_shuffle_epi8(t, selL), _mm256_shuffle_epi8(t, selR), wx[g]);
     }
+    LerpApartGroups(fb, row, out);
 }
 
 // Rows of up to this many pixels (or texels) have the rows below them fetched early.
@@ -347,6 +386,13 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
         c1 = Mul255y(c1, k.dif);
     }
     const __m256i a0 = _mm256_shuffle_epi8(c0, k.selA), a1 = _mm256_shuffle_epi8(c1, k.selA);
+    // Blended pixels of no alpha leave the target as it is (c * 0 + d * 255 / 255 is
+    // d): a group of only such pixels, without depth writes, is left alone (the
+    // transparent corners of particles).
+    if constexpr (BlendKind != kBlendNone && !ZWrite) {
+        const __m256i any = _mm256_or_si256(a0, a1);
+        if (_mm256_testz_si256(any, any)) return;
+    }
     constexpr bool masked = AlphaMode != kAlphaNone || DepthMode != kDepthNone;
     // Pixels that pass, as whole 32-bit lanes in pixel order.
     __m256i pass = _mm256_set1_epi32(-1);
@@ -381,7 +427,7 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
     if constexpr (Tail) pass = masked ? _mm256_and_si256(pass, inside) : inside;
     __m256i old;
     if constexpr (Tail) old = _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside);
-    if (BlendKind == 1) {
+    if (BlendKind != kBlendNone) {
         __m256i d0, d1;
         if constexpr (Tail) {
             d0 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(old));
@@ -390,8 +436,13 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
             d0 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb)));
             d1 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + 4)));
         }
-        c0 = _mm256_add_epi16(Mul255y(c0, a0), Mul255y(d0, _mm256_sub_epi16(k.c255, a0)));
-        c1 = _mm256_add_epi16(Mul255y(c1, a1), Mul255y(d1, _mm256_sub_epi16(k.c255, a1)));
+        if (BlendKind == kBlendAdd) {  // every channel, alpha too, saturated by the packing
+            c0 = _mm256_add_epi16(Mul255y(c0, a0), d0);
+            c1 = _mm256_add_epi16(Mul255y(c1, a1), d1);
+        } else {
+            c0 = _mm256_add_epi16(Mul255y(c0, a0), Mul255y(d0, _mm256_sub_epi16(k.c255, a0)));
+            c1 = _mm256_add_epi16(Mul255y(c1, a1), Mul255y(d1, _mm256_sub_epi16(k.c255, a1)));
+        }
     }
     __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
     if constexpr (Tail) {
@@ -485,9 +536,8 @@ FilteredRowFn PickFilteredRow(int alphaMode, int depthMode, bool zWrite, bool wh
 }
 
 // Sets up a block of filtered rows: its columns, and the row function for its states.
-void StartFilterBlock(FilterBlock& fb, const PipeState& s, int64_t fu, int64_t dfu, int w, uint32_t diffuse,
-                      bool blend) {
-    PrepareFilterBlock(fb, s.tw, fu, dfu, w);
+// (The block's columns are prepared first.)
+void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int blendKind) {
     // The alpha test as a range of alphas that pass.
     int alphaMode = kAlphaNone;
     short lo = 0, hi = 0;
@@ -510,24 +560,27 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, int64_t fu, int64_t d
                           : s.zFunc == CMP_LESSEQUAL               ? kDepthLessEqual
                                                                    : kDepthOther;
     const bool white = diffuse == 0xFFFFFFFFu;
-    fb.fn = blend ? PickFilteredRow<1>(alphaMode, depthMode, s.zWrite, white)
-                  : PickFilteredRow<0>(alphaMode, depthMode, s.zWrite, white);
+    switch (blendKind) {
+        case kBlendSrcOver: fb.fn = PickFilteredRow<kBlendSrcOver>(alphaMode, depthMode, s.zWrite, white); break;
+        case kBlendAdd: fb.fn = PickFilteredRow<kBlendAdd>(alphaMode, depthMode, s.zWrite, white); break;
+        default: fb.fn = PickFilteredRow<kBlendNone>(alphaMode, depthMode, s.zWrite, white); break;
+    }
     fb.alo = lo, fb.ahi = hi, fb.aflip = flip;
 }
 
-// One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0):
-// the texture rows v falls between are blended across once and kept.
-void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse) {
-    const int64_t gvRow = (fv + 128) >> 8;
-    const int r = int(gvRow >> 8);
+// One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0),
+// between texture rows rowA and rowB with weight fy (of 256) on rowB: each texture
+// row's horizontal blend is worked out once and kept while the rows below use it.
+void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
+                   uint32_t diffuse) {
     const __m256i* rows[2];
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
-    const int wanted = (gvRow & 255) != 0 ? 2 : 1;
+    const int wanted = fy != 0 ? 2 : 1;
     for (int k = 0; k < wanted; ++k) {
-        const int want = r + k;
+        const int want = k == 0 ? rowA : rowB, other = k == 0 ? rowB : rowA;
         int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
         if (slot < 0) {
-            slot = fb.tag[0] == r + 1 - k ? 1 : 0;  // keep the other row wanted
+            slot = fb.tag[0] == other ? 1 : 0;  // keep the other row wanted
             LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
             fb.tag[slot] = want;
             // Texture rows a little further down are most likely wanted soon (rows of
@@ -543,8 +596,15 @@ void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int
         rows[k] = fb.lerp[slot];
     }
     if (wanted == 1) rows[1] = rows[0];
-    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(gvRow & 255), z, diffuse, fb.alo, fb.ahi, fb.aflip};
+    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(fy), z, diffuse, fb.alo, fb.ahi, fb.aflip};
     fb.fn(s, args);
+}
+
+// The same for the 16.16 texel row coordinate fv (the rows fv falls between).
+void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse) {
+    const int64_t gvRow = (fv + 128) >> 8;
+    const int r = int(gvRow >> 8);
+    FilteredRowOf(s, fb, y, x0, x1, r, r + 1, int(gvRow & 255), z, diffuse);
 }
 
 // ---- Copied rows -----------------------------------------------------------------
@@ -870,6 +930,82 @@ inline int64_t RoundHalfAway(double d) {
 
 }  // namespace
 
+// Rows of an affine triangle or rectangle of one colour, filtered (the general spans'
+// FixedColourRows) that all start at one column, with u the same down the columns
+// (dady of u is 0) and v and depth the same along the rows: u at a column is then the
+// same float in every row (the row's start value does not change), so every row has
+// the same texel columns and weights. They are worked out once, and each texture
+// row's horizontal blend once for the rows that use it, as for screen rectangles;
+// every value is FixedColourRows', lane for lane. False (nothing drawn) for rows of
+// another kind.
+__attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, const SpanSetup& sp, const Rows& r,
+                                                         uint32_t diffuse, int blendKind, bool wrap) {
+    if (!HasAvx2() || sp.dady[kAttrU] != 0.0f || sp.dadx[kAttrV] != 0.0f || sp.dadx[kAttrZ] != 0.0f) return false;
+    int x0 = 0, w = 0, first = -1;
+    for (int i = 0; i < r.n; ++i) {
+        if (r.x0[i] >= r.x1[i]) continue;
+        if (first < 0) first = i, x0 = r.x0[i];
+        if (r.x0[i] != x0) return false;
+        w = std::max(w, r.x1[i] - x0);
+    }
+    constexpr int kMinWidth = 16;  // narrower rows are not worth the set-up
+    if (w < kMinWidth) return false;
+    const int tw = s.tw, th = s.th;
+    const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
+    const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
+    const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
+    const __m256i i128 = _mm256_set1_epi32(128), laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 fxs = _mm256_set1_ps(float(x0) - sp.x0);
+    // The attributes at a row's first pixel, as FixedColourRows evaluates them.
+    float a0[8];
+    _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, fxs)),
+                                       _mm256_mul_ps(spDy, _mm256_set1_ps(float(r.y + first) - sp.y0))));
+    // Each column's texel and weight; every pair must lie inside the texture (then
+    // neither wrap nor clamp moves it).
+    FilterScratch& t = t_filter;
+    t.colX.resize(size_t(w) + 8);
+    t.colR.resize(size_t(w) + 8);
+    t.colW.resize(size_t(w) + 8);
+    int32_t* const colX = t.colX.data();
+    int32_t* const colR = t.colR.data();
+    int32_t* const colW = t.colW.data();
+    const __m256 u0 = _mm256_set1_ps(a0[kAttrU]), dU = _mm256_set1_ps(sp.dadx[kAttrU]);
+    const __m256i mx = _mm256_set1_epi32(tw - 1), one = _mm256_set1_epi32(1), z256 = _mm256_setzero_si256();
+    for (int j = 0; j < w; j += 8) {
+        const __m256 tj = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(j)));
+        const __m256i fu = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(u0, _mm256_mul_ps(dU, tj)), ftw), i128);
+        const __m256i xi = _mm256_srai_epi32(fu, 8), xn = _mm256_add_epi32(xi, one);
+        // The pair wrapped or clamped, as TexelPair does.
+        const __m256i xa = wrap ? _mm256_and_si256(xi, mx) : _mm256_min_epi32(_mm256_max_epi32(xi, z256), mx);
+        const __m256i xb = wrap ? _mm256_and_si256(xn, mx) : _mm256_min_epi32(_mm256_max_epi32(xn, z256), mx);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(colX + j), xa);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(colR + j), xb);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(colW + j), _mm256_and_si256(fu, _mm256_set1_epi32(255)));
+    }
+    FilterBlock fb;
+    PrepareFilterColumns(fb, tw, w, [colX, colR, colW](int j, int& xi, int& xr, int& fx) {
+        xi = colX[j], xr = colR[j], fx = colW[j];
+    });
+    StartFilterBlock(fb, s, diffuse, blendKind);
+    const __m256 dV = _mm256_set1_ps(sp.dadx[kAttrV]), dZ = _mm256_set1_ps(sp.dadx[kAttrZ]);
+    for (int i = first; i < r.n; ++i) {
+        if (r.x0[i] >= r.x1[i]) continue;
+        const int y = r.y + i;
+        _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, fxs)),
+                                           _mm256_mul_ps(spDy, _mm256_set1_ps(float(y) - sp.y0))));
+        const int fv = _mm256_cvtsi256_si32(
+            _mm256_sub_epi32(FixedOf8(_mm256_add_ps(_mm256_set1_ps(a0[kAttrV]), _mm256_mul_ps(dV, zero8)), fth), i128));
+        const float zc = _mm_cvtss_f32(_mm256_castps256_ps128(
+            _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(_mm256_set1_ps(a0[kAttrZ]), _mm256_mul_ps(dZ, zero8)), zero8), one8)));
+        // The row's two texture rows, wrapped or clamped as TexelPair does.
+        const int yi = fv >> 8;
+        const int ya = wrap ? (yi & (th - 1)) : std::clamp(yi, 0, th - 1);
+        const int yb = wrap ? ((yi + 1) & (th - 1)) : std::clamp(yi + 1, 0, th - 1);
+        FilteredRowOf(s, fb, y, x0, r.x1[i], ya, yb, fv & 255, zc, diffuse);
+    }
+    return true;
+}
+
 // Tries the fast path for one span; false when the span needs the general path.
 bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
@@ -1021,7 +1157,10 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                 break;
             default:
                 if (filterRows) {
-                    if (!fbReady) StartFilterBlock(fb, s, fu, dfu, x1 - x0, diffuse, blend);
+                    if (!fbReady) {
+                        PrepareFilterBlock(fb, s.tw, fu, dfu, x1 - x0);
+                        StartFilterBlock(fb, s, diffuse, blend ? kBlendSrcOver : kBlendNone);
+                    }
                     fbReady = true;
                     FilteredRow(s, fb, y, x0, x1, fv, z, diffuse);
                     break;

@@ -29,14 +29,6 @@ __attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, e
     const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
     return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
 }
-// ToFixed(v * size), eight at a time, given size * 256: a product times 256 is the
-// same float as the product with 256 taken in first (a power of two only moves the
-// exponent, even where the product overflows or is rounded to zero by the conversion).
-__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size256) {
-    __m256 f = _mm256_mul_ps(v, size256);
-    f = _mm256_min_ps(_mm256_max_ps(f, _mm256_set1_ps(-1073741824.0f)), _mm256_set1_ps(1073741824.0f));
-    return _mm256_cvtps_epi32(f);
-}
 // Eight texels by index (plain loads; used where a pixel's texel pair is split by the
 // texture's edge, and for point sampling).
 __attribute__((target("avx2"))) inline __m256i Fetch8(const uint32_t* base, __m256i idx) {
@@ -838,6 +830,8 @@ void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
     }
     if (!P && K == kKindModulate && linear && s.tex && FixedColourOf(sp, argb)) {
         const bool constV = sp.dadx[kAttrV] == 0.0f;
+        const int blend = s.blendKind == kBlendSrcOver ? kBlendSrcOver : s.blendKind == kBlendGeneric ? kBlendAdd : kBlendNone;
+        if (constV && FixedColourColumns(s, sp, r, argb, blend, wrap)) return;
         switch (s.blendKind) {
             case kBlendSrcOver: FixedColourPick<kBlendSrcOver>(s, sp, r, argb, wrap, constV); return;
             case kBlendGeneric: FixedColourPick<kBlendAdd>(s, sp, r, argb, wrap, constV); return;

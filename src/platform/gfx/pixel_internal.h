@@ -94,7 +94,7 @@ __attribute__((always_inline)) inline uint32_t SampleLinear(const PipeState& s, 
     return Bilinear(Texel(s, x0, y0), Texel(s, x0 + 1, y0), Texel(s, x0, y0 + 1), Texel(s, x0 + 1, y0 + 1), fx, fy);
 }
 
-constexpr uint32_t kTaSelectMask = 0x0F, kTaComplement = 0x10, kTaAlphaReplicate = 0x20;
+constexpr uint32_t kTaSelectMask = 0x0F;
 
 inline uint32_t Arg(uint32_t arg, uint32_t diffuse, uint32_t tex, uint32_t tfactor, uint32_t highlight) {
     uint32_t v;
@@ -104,8 +104,8 @@ inline uint32_t Arg(uint32_t arg, uint32_t diffuse, uint32_t tex, uint32_t tfact
         case TA_SPECULAR: v = highlight; break;
         default: v = diffuse; break;  // diffuse, and current (= diffuse at stage 0)
     }
-    if (arg & kTaComplement) v = ~v;
-    if (arg & kTaAlphaReplicate) {
+    if (arg & TA_COMPLEMENT) v = ~v;
+    if (arg & TA_ALPHAREPLICATE) {
         const uint32_t a = v >> 24;
         v = (a << 24) | (a << 16) | (a << 8) | a;
     }
@@ -123,17 +123,11 @@ inline uint32_t Op(uint32_t op, uint32_t a1, uint32_t a2) {
         case TOP_MODULATE2X: return std::min<uint32_t>(255, Mul255(a1, a2) * 2);
         case TOP_MODULATE4X: return std::min<uint32_t>(255, Mul255(a1, a2) * 4);
         case TOP_ADD: return std::min<uint32_t>(255, a1 + a2);
-        case 8: {  // add signed
-            const int v = int(a1) + int(a2) - 128;
-            return uint32_t(std::clamp(v, 0, 255));
-        }
-        case 9: {  // add signed 2x
-            const int v = (int(a1) + int(a2) - 128) * 2;
-            return uint32_t(std::clamp(v, 0, 255));
-        }
-        case 10: return a1 > a2 ? a1 - a2 : 0;  // subtract
-        case 11: return std::min<uint32_t>(255, a1 + a2 - Mul255(a1, a2));  // add smooth
-        default: return a1;
+        case TOP_ADDSIGNED: return uint32_t(std::clamp(int(a1) + int(a2) - 128, 0, 255));
+        case TOP_ADDSIGNED2X: return uint32_t(std::clamp((int(a1) + int(a2) - 128) * 2, 0, 255));
+        case TOP_SUBTRACT: return a1 > a2 ? a1 - a2 : 0;
+        case TOP_ADDSMOOTH: return std::min<uint32_t>(255, a1 + a2 - Mul255(a1, a2));
+        default: return a1;  // (the device refuses the others)
     }
 }
 
@@ -217,6 +211,15 @@ __attribute__((target("avx2"))) inline unsigned AlphaMask4(const PipeState& s, _
     return mask;
 }
 
+// ToFixed(v * size), eight at a time, given size * 256: a product times 256 is the
+// same float as the product with 256 taken in first (a power of two only moves the
+// exponent, even where the product overflows or is rounded to zero by the conversion).
+__attribute__((target("avx2"))) inline __m256i FixedOf8(__m256 v, __m256 size256) {
+    __m256 f = _mm256_mul_ps(v, size256);
+    f = _mm256_min_ps(_mm256_max_ps(f, _mm256_set1_ps(-1073741824.0f)), _mm256_set1_ps(1073741824.0f));
+    return _mm256_cvtps_epi32(f);
+}
+
 // Rows handed to the general spans together.
 struct Rows {
     int y, n;
@@ -244,5 +247,9 @@ inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
 bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
 void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
 void GeneralDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r);
+// Filtered rows of one colour that share their texel columns; false when the rows
+// are not of that kind (see pixel_affine.cpp).
+bool FixedColourColumns(const PipeState& s, const SpanSetup& sp, const Rows& r, uint32_t diffuse, int blendKind,
+                        bool wrap);
 
 }  // namespace gfx::pix

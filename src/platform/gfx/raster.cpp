@@ -174,6 +174,19 @@ namespace {
 constexpr float kMaxCoord = 1.0e6f;  // screen coordinates beyond this are clipped first
 
 inline bool Finite(const ScreenVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// 1/w at two corners that agree but for rounding: a square facing the camera has one
+// w all over, which the transforms may give its corners a few units in the last place
+// apart. Such a triangle is drawn without perspective, as when they are equal.
+constexpr uint32_t kSameWUlps = 4;
+inline bool SameW(float a, float b) {
+    if (a == b) return true;
+    if (!(a > 0.0f && b > 0.0f && std::isfinite(a) && std::isfinite(b))) return false;
+    uint32_t ia, ib;
+    std::memcpy(&ia, &a, 4);
+    std::memcpy(&ib, &b, 4);
+    return (ia > ib ? ia - ib : ib - ia) <= kSameWUlps;
+}
 inline bool Inside(const ScreenVertex& v) { return std::fabs(v.x) <= kMaxCoord && std::fabs(v.y) <= kMaxCoord; }
 
 ScreenVertex LerpScreen(const ScreenVertex& a, const ScreenVertex& b, float t) {
@@ -266,7 +279,7 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
 
     // Attribute planes, four attributes at a time (the same float operations as
     // one at a time, so the same values).
-    bool persp = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
+    const bool persp = !(SameW(v[0]->rhw, v[1]->rhw) && SameW(v[1]->rhw, v[2]->rhw) && SameW(v[0]->rhw, v[2]->rhw));
     const float fx0 = float(X[0]) / kSub, fy0 = float(Y[0]) / kSub;
     const float fx1 = float(X[1]) / kSub - fx0, fy1 = float(Y[1]) / kSub - fy0;
     const float fx2 = float(X[2]) / kSub - fx0, fy2 = float(Y[2]) / kSub - fy0;
@@ -819,6 +832,8 @@ struct VertexProcessor {
 
 namespace {
 
+bool TryQuad(const PipeState& s, const ScreenVertex* const* tri1, const ScreenVertex* const* tri2);
+
 struct Assembler {
     const PipeState& s;
     bool pre;  // pre-transformed
@@ -828,6 +843,17 @@ struct Assembler {
     std::vector<ScreenVertex>& screen;
 
     ScreenVertex Screen(uint32_t i) const { return pre ? FromPre(pv[i]) : Project(pv[i], vx); }
+
+    // Triangles i and j as one rectangle when they make one (see TryQuad); vertices
+    // the clipping would touch are left to Triangle.
+    bool Quad(const uint32_t* i, const uint32_t* j) {
+        if (!pre)
+            for (int k = 0; k < 3; ++k)
+                if (codes[i[k]] || codes[j[k]]) return false;
+        const ScreenVertex* t1[3] = {&screen[i[0]], &screen[i[1]], &screen[i[2]]};
+        const ScreenVertex* t2[3] = {&screen[j[0]], &screen[j[1]], &screen[j[2]]};
+        return TryQuad(s, t1, t2);
+    }
 
     void Triangle(uint32_t i0, uint32_t i1, uint32_t i2) {
         const bool flat = s.flatShade;
@@ -894,6 +920,48 @@ struct Assembler {
     }
 };
 
+// Shades the rectangle of corners a, b (a's row) and c (a's column) at snapped
+// positions X0 (a, c), X1 (b), Y0 (a, b), Y1 (c), with one colour and one depth, u
+// along the rows and v down the columns; `area` the sign of its first triangle's
+// winding (for culling). constColor: the colour taken as it is (the screen
+// rectangles' path) rather than as a plane of no slope (the triangles' arithmetic).
+void ShadeRectangle(const PipeState& s, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                    int64_t X0, int64_t X1, int64_t Y0, int64_t Y1, int64_t area, bool constColor) {
+    if (X0 == X1 || Y0 == Y1) return;  // nothing to draw
+    if (s.cull == CULL_CCW && area < 0) return;
+    if (s.cull == CULL_CW && area > 0) return;
+    const int64_t xl = std::min(X0, X1), xr = std::max(X0, X1), yt = std::min(Y0, Y1), yb = std::max(Y0, Y1);
+    const int px0 = int(std::max<int64_t>(CeilSub(xl), s.sx0));
+    const int px1 = int(std::min<int64_t>(CeilSub(xr), s.sx1));
+    const int py0 = int(std::max<int64_t>(CeilSub(yt), s.sy0));
+    const int py1 = int(std::min<int64_t>(CeilSub(yb), s.sy1));
+    if (px0 >= px1 || py0 >= py1) return;
+    SpanSetup sp;
+    sp.persp = false;
+    AttrsOf(a, false, sp.a0);
+    for (int k = 0; k < kAttrCount; ++k) sp.dadx[k] = sp.dady[k] = 0;
+    const float fx = float(X1 - X0) / kSub, fy = float(Y1 - Y0) / kSub;
+    sp.dadx[kAttrU] = (b.u - a.u) / fx;
+    sp.dady[kAttrV] = (c.v - a.v) / fy;
+    sp.x0 = float(X0) / kSub;
+    sp.y0 = float(Y0) / kSub;
+    sp.constColor = constColor;
+    sp.minify = s.tex && std::max(std::fabs(sp.dadx[kAttrU]) * s.tw, std::fabs(sp.dady[kAttrV]) * s.th) > 1.0001f;
+    if (s.flatShade) {
+        sp.flat = true;
+        sp.flatR = a.r; sp.flatG = a.g; sp.flatB = a.b; sp.flatA = a.a;
+        sp.flatSR = a.sr; sp.flatSG = a.sg; sp.flatSB = a.sb;
+    }
+    ShadeBlock(s, sp, py0, py1, px0, px1);
+}
+
+// One vertex given twice (a list repeats the corners its triangles share).
+bool Same(const ScreenVertex& p, const ScreenVertex& q) { return std::memcmp(&p, &q, sizeof p) == 0; }
+
+bool SameColour(const ScreenVertex& p, const ScreenVertex& q) {
+    return p.r == q.r && p.g == q.g && p.b == q.b && p.a == q.a && p.sr == q.sr && p.sg == q.sg && p.sb == q.sb;
+}
+
 // A screen-aligned rectangle drawn as a two-triangle strip with one colour, one
 // depth and texture coordinates aligned with the axes: shaded as one block.
 bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
@@ -904,39 +972,76 @@ bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
     if (!(a.rhw == b.rhw && a.rhw == c.rhw && a.rhw == e.rhw)) return false;
     if (!(a.z == b.z && a.z == c.z && a.z == e.z)) return false;
     if (!(a.u == c.u && b.u == e.u && a.v == b.v && c.v == e.v)) return false;
-    auto sameColor = [](const ScreenVertex& p, const ScreenVertex& q) {
-        return p.r == q.r && p.g == q.g && p.b == q.b && p.a == q.a && p.sr == q.sr && p.sg == q.sg && p.sb == q.sb;
-    };
-    if (!(sameColor(a, b) && sameColor(a, c) && sameColor(a, e))) return false;
+    if (!(SameColour(a, b) && SameColour(a, c) && SameColour(a, e))) return false;
     const int64_t X0 = Snap(a.x), X1 = Snap(b.x), Y0 = Snap(a.y), Y1 = Snap(c.y);
-    if (X0 == X1 || Y0 == Y1) return true;  // nothing to draw
     // Orientation of the first triangle (a, b, c) decides culling; the second has the same.
-    const int64_t area = (X1 - X0) * (Y1 - Y0);
-    if (s.cull == CULL_CCW && area < 0) return true;
-    if (s.cull == CULL_CW && area > 0) return true;
-    const int64_t xl = std::min(X0, X1), xr = std::max(X0, X1), yt = std::min(Y0, Y1), yb = std::max(Y0, Y1);
-    const int px0 = int(std::max<int64_t>(CeilSub(xl), s.sx0));
-    const int px1 = int(std::min<int64_t>(CeilSub(xr), s.sx1));
-    const int py0 = int(std::max<int64_t>(CeilSub(yt), s.sy0));
-    const int py1 = int(std::min<int64_t>(CeilSub(yb), s.sy1));
-    if (px0 >= px1 || py0 >= py1) return true;
-    SpanSetup sp;
-    sp.persp = false;
-    AttrsOf(a, false, sp.a0);
-    for (int k = 0; k < kAttrCount; ++k) sp.dadx[k] = sp.dady[k] = 0;
-    const float fx = float(X1 - X0) / kSub, fy = float(Y1 - Y0) / kSub;
-    sp.dadx[kAttrU] = (b.u - a.u) / fx;
-    sp.dady[kAttrV] = (c.v - a.v) / fy;
-    sp.x0 = float(X0) / kSub;
-    sp.y0 = float(Y0) / kSub;
-    sp.constColor = true;
-    sp.minify = s.tex && std::max(std::fabs(sp.dadx[kAttrU]) * s.tw, std::fabs(sp.dady[kAttrV]) * s.th) > 1.0001f;
-    if (s.flatShade) {
-        sp.flat = true;
-        sp.flatR = a.r; sp.flatG = a.g; sp.flatB = a.b; sp.flatA = a.a;
-        sp.flatSR = a.sr; sp.flatSG = a.sg; sp.flatSB = a.sb;
+    ShadeRectangle(s, a, b, c, X0, X1, Y0, Y1, (X1 - X0) * (Y1 - Y0), true);
+    return true;
+}
+
+// Two triangles (i0 i1 i2, j0 j1 j2) that share a diagonal of the rectangle aligned
+// with the screen that they make together, of one colour and one depth all over,
+// one w (but for rounding), and texture coordinates following the rectangle's sides
+// (a sprite, particle or billboard facing the camera): shaded as one block. (Shared
+// corners are found by value: a list without indices repeats them.) Its
+// rows then all start at its left side and share their texel columns. The pixels
+// are the two triangles': the rectangle's sides are their snapped edges and the
+// diagonal splits it without gap or overlap. False when they are not such a pair.
+bool TryQuad(const PipeState& s, const ScreenVertex* const* tri1, const ScreenVertex* const* tri2) {
+    // (The triangles of a mesh mostly differ in colour or depth at once.)
+    for (int k = 1; k < 3; ++k)
+        if (!SameColour(*tri1[0], *tri1[k]) || tri1[k]->z != tri1[0]->z) return false;
+    // The second triangle's corner that is not one of the first's.
+    const ScreenVertex* extra = nullptr;
+    const ScreenVertex* shared[2];
+    int nShared = 0;
+    if (Same(*tri1[0], *tri1[1]) || Same(*tri1[1], *tri1[2]) || Same(*tri1[0], *tri1[2])) return false;
+    for (int k = 0; k < 3; ++k) {
+        if (Same(*tri2[k], *tri1[0]) || Same(*tri2[k], *tri1[1]) || Same(*tri2[k], *tri1[2])) {
+            if (nShared == 2) return false;
+            shared[nShared++] = tri2[k];
+        } else {
+            extra = tri2[k];
+        }
     }
-    ShadeBlock(s, sp, py0, py1, px0, px1);
+    if (nShared != 2 || !extra) return false;
+    const ScreenVertex* q[4] = {tri1[0], tri1[1], tri1[2], extra};
+    int64_t X[4], Y[4];
+    for (int k = 0; k < 4; ++k) {
+        if (!Finite(*q[k]) || !Inside(*q[k])) return false;
+        if (!SameColour(*q[0], *q[k]) || q[k]->z != q[0]->z || !SameW(q[k]->rhw, q[0]->rhw)) return false;
+        X[k] = Snap(q[k]->x);
+        Y[k] = Snap(q[k]->y);
+    }
+    // Each corner of the rectangle once; u the same down its sides, v along them.
+    const int64_t xl = std::min({X[0], X[1], X[2], X[3]}), xr = std::max({X[0], X[1], X[2], X[3]});
+    const int64_t yt = std::min({Y[0], Y[1], Y[2], Y[3]}), yb = std::max({Y[0], Y[1], Y[2], Y[3]});
+    int corner[4], seen = 0;
+    const ScreenVertex* at[4] = {};
+    for (int k = 0; k < 4; ++k) {
+        if ((X[k] != xl && X[k] != xr) || (Y[k] != yt && Y[k] != yb)) return false;
+        corner[k] = (X[k] == xr ? 1 : 0) | (Y[k] == yb ? 2 : 0);
+        seen |= 1 << corner[k];
+        at[corner[k]] = q[k];
+    }
+    if (seen != 0xF || xl == xr || yt == yb) return false;
+    if (!(at[0]->u == at[2]->u && at[1]->u == at[3]->u && at[0]->v == at[1]->v && at[2]->v == at[3]->v)) return false;
+    // The shared corners are opposite ones, and both triangles wind the same way.
+    auto indexOf = [&](const ScreenVertex* p) { return Same(*p, *q[0]) ? 0 : Same(*p, *q[1]) ? 1 : Same(*p, *q[2]) ? 2 : 3; };
+    auto cornerOf = [&](const ScreenVertex* p) { return corner[indexOf(p)]; };
+    if ((cornerOf(shared[0]) ^ cornerOf(shared[1])) != 3) return false;
+    auto area = [&](const ScreenVertex* const* t) {
+        int64_t px[3], py[3];
+        for (int k = 0; k < 3; ++k) {
+            const int i = indexOf(t[k]);
+            px[k] = X[i];
+            py[k] = Y[i];
+        }
+        return (px[1] - px[0]) * (py[2] - py[0]) - (py[1] - py[0]) * (px[2] - px[0]);
+    };
+    const int64_t a1 = area(tri1), a2 = area(tri2);
+    if ((a1 > 0) != (a2 > 0)) return false;
+    ShadeRectangle(s, *at[0], *at[1], *at[2], xl, xr, yt, yb, a1, false);
     return true;
 }
 
@@ -1020,11 +1125,27 @@ HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* verti
             for (uint32_t k = 0; k < count; ++k) as.Line(I(k), I(k + 1));
             break;
         case PT_TRIANGLELIST:
-            for (uint32_t k = 0; k < count; ++k) as.Triangle(I(3 * k), I(3 * k + 1), I(3 * k + 2));
+            for (uint32_t k = 0; k < count; ++k) {
+                const uint32_t t[6] = {I(3 * k), I(3 * k + 1), I(3 * k + 2),
+                                       k + 1 < count ? I(3 * k + 3) : 0, k + 1 < count ? I(3 * k + 4) : 0,
+                                       k + 1 < count ? I(3 * k + 5) : 0};
+                if (k + 1 < count && as.Quad(t, t + 3)) {
+                    ++k;
+                    continue;
+                }
+                as.Triangle(t[0], t[1], t[2]);
+            }
             break;
         case PT_TRIANGLESTRIP:
             if (count == 2 && L.rhw && !indices && TryRectangle(s, as.screen)) break;
             for (uint32_t k = 0; k < count; ++k) {
+                if (!(k & 1) && k + 1 < count) {
+                    const uint32_t t[6] = {I(k), I(k + 1), I(k + 2), I(k + 1), I(k + 3), I(k + 2)};
+                    if (as.Quad(t, t + 3)) {
+                        ++k;
+                        continue;
+                    }
+                }
                 if (k & 1) as.Triangle(I(k), I(k + 2), I(k + 1));
                 else as.Triangle(I(k), I(k + 1), I(k + 2));
             }

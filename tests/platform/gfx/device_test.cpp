@@ -2,9 +2,11 @@
 // render targets, lines, clipping and defaults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <string>
 
 #include "gfx/device.h"
 #include "gfx/texture.h"
@@ -150,27 +152,66 @@ TEST(DeviceTexture, LinearMagnificationAndWrapClamp) {
     EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/linear_wrap_clamp", d.BackBuffer(), 64, 32));
 }
 
-// A stage with no texture bound passes the diffuse colour and alpha through (the
-// expected pixels of the Windows drivers), under any operation that reads the texture.
-TEST(DeviceTexture, MissingTexturePassesTheDiffuseThrough) {
-    struct Case { uint32_t colorOp, colorArg1, alphaOp, alphaArg1; } cases[] = {
-        {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},  // the defaults
-        {TOP_SELECTARG1, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},
-        {TOP_MODULATE, TA_TEXTURE, TOP_MODULATE, TA_TEXTURE},
-        {TOP_ADD, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE},
-        {TOP_SELECTARG1, TA_DIFFUSE, TOP_SELECTARG1, TA_TEXTURE},
+// A stage with no texture bound: an alpha operation reading the texture passes the
+// whole stage's diffuse through; otherwise the texture reads opaque white and each
+// operation keeps its own result (the first row the measured Windows pixel).
+TEST(DeviceTexture, MissingTextureFollowsTheDriversRule) {
+    constexpr uint32_t kAlphaRep = TA_DIFFUSE | TA_ALPHAREPLICATE;
+    struct Case { uint32_t colorOp, colorArg1, alphaOp, alphaArg1, diffuse, expect; } cases[] = {
+        {TOP_SELECTARG1, TA_TEXTURE, TOP_SELECTARG1, kAlphaRep, 0x00000000, 0x00FFFFFF},
+        {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE, 0x80402010, 0x80402010},  // the defaults
+        {TOP_MODULATE, TA_TEXTURE, TOP_MODULATE, TA_TEXTURE, 0x80402010, 0x80402010},
+        {TOP_SELECTARG1, kAlphaRep, TOP_SELECTARG1, TA_TEXTURE, 0x80402010, 0x80402010},
+        {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_DIFFUSE, 0x80402010, 0x80402010},
+        {TOP_ADD, TA_TEXTURE, TOP_SELECTARG1, TA_DIFFUSE, 0x80402010, 0x80FFFFFF},
+        {TOP_SELECTARG1, TA_TEXTURE | TA_COMPLEMENT, TOP_SELECTARG1, TA_TFACTOR, 0x80402010, 0x40000000},
+        {TOP_SELECTARG1, kAlphaRep, TOP_DISABLE, TA_TEXTURE, 0x80402010, 0x80808080},
     };
     for (const Case& c : cases) {
         Device d(4, 4);
         Plain2D(d);
         d.SetTexture(0, nullptr);
+        d.SetRenderState(RS_TEXTUREFACTOR, 0x40C0C0C0);
         d.SetTextureStageState(0, TSS_COLOROP, c.colorOp);
         d.SetTextureStageState(0, TSS_COLORARG1, c.colorArg1);
         d.SetTextureStageState(0, TSS_ALPHAOP, c.alphaOp);
         d.SetTextureStageState(0, TSS_ALPHAARG1, c.alphaArg1);
-        Quad(d, 0, 0, 4, 4, 0x80402010);
-        EXPECT_EQ(Px(d, 1, 1), 0x80402010u) << c.colorOp << " " << c.alphaOp;
+        Quad(d, 0, 0, 4, 4, c.diffuse);
+        EXPECT_EQ(Px(d, 1, 1), c.expect) << c.colorOp << " " << c.colorArg1 << " " << c.alphaOp << " " << c.alphaArg1;
     }
+}
+
+std::string g_deviceLogLines;
+
+// Operations, arguments and stages the device does not build are refused with one
+// log line naming the state, and the state keeps its value.
+TEST(DeviceTexture, RefusesStagesItDoesNotBuild) {
+    struct Case { int stage; TextureStageState state; uint32_t value; bool taken; } cases[] = {
+        {0, TSS_COLOROP, TOP_ADDSMOOTH, true},       {0, TSS_COLOROP, 12, false},  // blend diffuse alpha
+        {0, TSS_ALPHAOP, 18, false},                 {0, TSS_COLOROP, 24, false},  // modulate-add, dot product
+        {0, TSS_COLOROP, 26, false},                 {0, TSS_ALPHAOP, 0, false},   // lerp, none
+        {0, TSS_COLORARG1, TA_SPECULAR | TA_COMPLEMENT | TA_ALPHAREPLICATE, true},
+        {0, TSS_COLORARG2, 5, false},                {0, TSS_ALPHAARG1, 6, false},  // temp, constant
+        {0, TSS_ALPHAARG2, TA_DIFFUSE | 0x40, false},
+        {1, TSS_COLOROP, TOP_DISABLE, true},         {1, TSS_COLOROP, TOP_MODULATE, false},
+        {1, TSS_ALPHAOP, TOP_SELECTARG1, false},     {1, TSS_COLORARG1, TA_TEXTURE, true},
+        {0, TSS_TEXCOORDINDEX, 3, true},
+    };
+    SetDeviceLog([](const char* line) { g_deviceLogLines += std::string(line) + "\n"; });
+    for (const Case& c : cases) {
+        Device d(4, 4);
+        const uint32_t before = d.GetTextureStageState(c.stage, c.state);
+        g_deviceLogLines.clear();
+        const HRESULT hr = d.SetTextureStageState(c.stage, c.state, c.value);
+        EXPECT_EQ(SUCCEEDED(hr), c.taken) << c.stage << " " << c.state << " " << c.value;
+        EXPECT_EQ(d.GetTextureStageState(c.stage, c.state), c.taken ? c.value : before);
+        EXPECT_EQ(std::count(g_deviceLogLines.begin(), g_deviceLogLines.end(), '\n'), c.taken ? 0 : 1);
+    }
+    Device d(4, 4);
+    g_deviceLogLines.clear();
+    d.SetTextureStageState(0, TSS_ALPHAARG1, 5);
+    EXPECT_NE(g_deviceLogLines.find("ALPHAARG1"), std::string::npos) << g_deviceLogLines;
+    SetDeviceLog(nullptr);
 }
 
 // Untextured geometry under the battle's states over a striped ground: alpha
