@@ -470,6 +470,67 @@ Frame R {
     }
 }
 
+// Vertex 1 and vertex 3 are one corner stored twice (different texture coordinates).
+// The second face needs three bones where two are allowed: the copy in it may not lose
+// a bone the copy in the first face keeps, or the corner tears open when B moves.
+TEST(Skin, CopiesOfOnePositionKeepTheSameBones) {
+    const char* text = R"(xof 0303txt 0032
+Frame R {
+ Frame A { } Frame B { } Frame C { }
+ Mesh M {
+  6; 0;0;0;, 1;0;0;, 0;1;0;, 1;0;0;, 2;0;0;, 2;1;0;;
+  2; 3;0,1,2;, 3;3,4,5;;
+  MeshTextureCoords { 6; 0;0;, 0.5;0;, 0;1;, 0.6;0;, 1;0;, 1;1;; }
+  SkinWeights { "A"; 4; 0,1,2,3; 1.0,0.5,1.0,0.5; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }
+  SkinWeights { "B"; 2; 1,3; 0.3,0.3; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }
+  SkinWeights { "C"; 4; 1,3,4,5; 0.2,0.2,1.0,1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }
+ }
+})";
+    Loaded l(text);
+    ASSERT_EQ(l.hr, S_OK) << l.error;
+    auto& skin = *l.root->pMeshContainer->pSkinInfo;
+    // Each bone moves its vertices its own way.
+    std::vector<vm::Matrix> pose(3);
+    for (uint32_t b = 0; b < 3; ++b) {
+        const char* name = skin.GetBoneName(b);
+        const vm::Matrix move = name[0] == 'A'   ? vm::Identity()
+                                : name[0] == 'B' ? vm::Translation(0, 1, 0)
+                                                 : vm::Translation(0, 0, 1);
+        pose[b] = *skin.GetBoneOffsetMatrix(b) * move;
+    }
+    for (uint32_t limit : {2u, 4u}) {
+        uint32_t infl = 0;
+        std::vector<xmesh::BoneCombination> combos;
+        std::shared_ptr<xmesh::Mesh> blended;
+        ASSERT_EQ(skin.ConvertToBlendedMesh(*l.root->pMeshContainer->MeshData.pMesh, 0, &infl, combos, blended, limit),
+                  S_OK);
+        const uint32_t stride = blended->GetNumBytesPerVertex();
+        std::vector<std::pair<vm::Vec3, vm::Vec3>> corner;  // bind place, posed place of each copy of (1, 0, 0)
+        for (const xmesh::BoneCombination& bc : combos) {
+            for (uint32_t v = bc.VertexStart; v < bc.VertexStart + bc.VertexCount; ++v) {
+                const uint8_t* p = &blended->Vertices()[size_t(v) * stride];
+                vm::Vec3 pos;
+                std::memcpy(&pos.x, p, 12);
+                float w[4] = {0, 0, 0, 0}, last = 1;
+                for (uint32_t k = 0; k + 1 < infl; ++k) {
+                    std::memcpy(&w[k], p + 12 + 4 * k, 4);
+                    last -= w[k];
+                }
+                w[infl - 1] = last;
+                vm::Vec3 posed{0, 0, 0};
+                for (uint32_t k = 0; k < infl; ++k)
+                    if (bc.BoneId[k] != xmesh::UNUSED_BONE)
+                        posed = posed + vm::TransformCoord(pos, pose[bc.BoneId[k]]) * w[k];
+                if (pos.x == 1.0f && pos.y == 0.0f) corner.push_back({pos, posed});
+            }
+        }
+        ASSERT_EQ(corner.size(), 2u) << "limit " << limit;
+        EXPECT_NEAR(corner[0].second.x, corner[1].second.x, 1e-6f) << "limit " << limit;
+        EXPECT_NEAR(corner[0].second.y, corner[1].second.y, 1e-6f) << "limit " << limit;
+        EXPECT_NEAR(corner[0].second.z, corner[1].second.z, 1e-6f) << "limit " << limit;
+    }
+}
+
 TEST(MeshOps, CloneToAnotherFormatAndComputeNormals) {
     Loaded l(kQuadFile);
     ASSERT_EQ(l.hr, S_OK);
