@@ -54,14 +54,7 @@ TEST(DeviceLighting, NormalsFollowTheSurfaceUnderUnevenScale) {
         d.SetTransform(TS_WORLDMATRIX(1), c.world1);
         d.SetTransform(TS_VIEW, c.view);
         d.SetTransform(TS_PROJECTION, vm::Identity());
-        Material m;
-        m.diffuse = {1, 1, 1, 1};
-        d.SetMaterial(m);
-        Light l;
-        l.diffuse = {1, 1, 1, 1};
-        l.direction = {0, -1, 0};
-        d.SetLight(0, l);
-        d.LightEnable(0, true);
+        OneLight(d, {1, 1, 1, 1}, {1, 1, 1, 1}, {0, -1, 0});
         // A small screen-facing quad, the normal slanted; both matrices weigh half.
         BlendVertex q[4];
         const float corners[4][2] = {{-0.2f, -0.1f}, {0.2f, -0.1f}, {-0.2f, 0.1f}, {0.2f, 0.1f}};
