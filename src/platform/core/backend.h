@@ -10,6 +10,13 @@
 
 namespace plat::detail {
 
+// The part of a frame that differs from the frame presented before it: columns
+// [left, right) of rows [top, bottom); the rest is on the display already. By default
+// the whole frame.
+struct FrameChange {
+    int left = 0, top = 0, right = 1 << 30, bottom = 1 << 30;
+};
+
 class BackendOps {
 public:
     virtual ~BackendOps() = default;
@@ -17,7 +24,7 @@ public:
     virtual void DestroyWindow() = 0;
     virtual bool IsWindowActive() = 0;
     virtual void SetCaption(const char* captionCp932) = 0;
-    virtual bool Present(const uint32_t* argb, int width, int height, int pitch) = 0;
+    virtual bool Present(const uint32_t* argb, int width, int height, int pitch, FrameChange changed = {}) = 0;
     // Moves pending system events (or scripted input) into the message queue.
     virtual void Pump() = 0;
     virtual void WarpPointer(int x, int y) = 0;
@@ -41,7 +48,9 @@ void SetPointer(int x, int y);
 void GetPointer(int& x, int& y);
 uint32_t HeldButtons();  // kMk* flags of the buttons currently held
 void SetHeldButtons(uint32_t flags);
-void StoreFrame(const uint32_t* argb, int width, int height, int pitch);
+// Keeps the frame as the last presented one; returns the part that differs from the one
+// kept before (the whole frame when its size differs).
+FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch);
 
 // Where a picture of picW x picH lands in an output of outW x outH pixels: 1:1 when it
 // is the same size; else scaled by the largest whole factor that fits, or by a
@@ -50,8 +59,14 @@ struct Placement {
     int x = 0, y = 0, w = 0, h = 0;
 };
 Placement FitPicture(int outW, int outH, int picW, int picH);
-// An output pixel position back to picture (client) coordinates.
+// An output pixel position back to picture (client) coordinates: the picture pixel
+// shown at that output pixel.
 void OutputToPicture(const Placement& placement, int picW, int picH, double ox, double oy, int& cx, int& cy);
+// Draws the part `area` of the picture at its placement in `out` (outW x outH pixels,
+// pitch in pixels), each output pixel taking the picture pixel under its centre; the
+// bars are left alone. Returns the output rectangle written (w = 0 when none).
+Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, const Placement& placement,
+                       const FrameChange& area, uint32_t* out, int outW, int outH, int outPitch);
 
 // A key by its name ("Escape", "Z", "Up", "F5", "LControl" ...): its keyboard scan code
 // (the numbering of KeyboardState), its virtual key and whether it is an extended key.

@@ -34,6 +34,7 @@ struct State {
     bool hasWindow = false;
     int clientWidth = 0, clientHeight = 0;
     Frame lastFrame;
+    bool displayShowsLastFrame = false;  // the back end's last picture is lastFrame
     uint64_t frames = 0;
     std::vector<RecordedMessageBox> boxes;
     int raisedPeriods = 0;
@@ -93,6 +94,7 @@ void Shutdown() {
     s.pointerX = s.pointerY = 0;
     s.buttons = 0;
     s.hasWindow = false;
+    s.displayShowsLastFrame = false;
     s.clientWidth = s.clientHeight = 0;
     s.lastFrame = Frame{};
     s.frames = 0;
@@ -109,6 +111,7 @@ bool CreateMainWindow(const char* captionCp932, int width, int height, bool full
     if (s.hasWindow) return true;
     if (!B().CreateWindow(captionCp932 ? captionCp932 : "", width, height, fullScreen)) return false;
     s.hasWindow = true;
+    s.displayShowsLastFrame = false;
     s.clientWidth = width;
     s.clientHeight = height;
     return true;
@@ -132,10 +135,13 @@ void* MainWindowHandle() { return S().hasWindow ? &S().windowToken : nullptr; }
 
 bool PresentFrame(const uint32_t* argb, int width, int height, int pitch) {
     if (!argb || width <= 0 || height <= 0 || pitch < width) return false;
-    detail::StoreFrame(argb, width, height, pitch);
+    detail::FrameChange changed = detail::StoreFrame(argb, width, height, pitch);
     ++S().frames;
     if (!S().hasWindow) return true;
-    return B().Present(argb, width, height, pitch);
+    // After a message box the display shows the box's picture, not the frame before.
+    if (!S().displayShowsLastFrame) changed = {};
+    S().displayShowsLastFrame = B().Present(argb, width, height, pitch, changed);
+    return S().displayShowsLastFrame;
 }
 
 const Frame& LastPresentedFrame() { return S().lastFrame; }
@@ -223,6 +229,7 @@ int MessageBox(const char* textCp932, const char* captionCp932, unsigned flags) 
     if (s.kind == Backend::Live && s.hasWindow) {
         const int answer = detail::RunWindowMessageBoxOn(B(), s.lastFrame, text, caption, flags, s.clientWidth,
                                                          s.clientHeight, s.queue);
+        s.displayShowsLastFrame = false;
         if (answer != 0) return answer;
     }
     // Before a window exists (or headless, where it is answered at once): the system's,
@@ -325,41 +332,38 @@ void GetPointer(int& x, int& y) {
 uint32_t HeldButtons() { return S().buttons; }
 void SetHeldButtons(uint32_t flags) { S().buttons = flags; }
 
-void StoreFrame(const uint32_t* argb, int width, int height, int pitch) {
+FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch) {
     Frame& f = S().lastFrame;
-    f.width = width;
-    f.height = height;
-    f.pixels.resize(size_t(width) * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&f.pixels[size_t(y) * width], argb + size_t(y) * pitch, sizeof(uint32_t) * width);
-}
-
-Placement FitPicture(int outW, int outH, int picW, int picH) {
-    Placement r;
-    if (picW <= 0 || picH <= 0) return r;
-    if (outW <= 0 || outH <= 0) {
-        r.w = picW;
-        r.h = picH;
-        return r;
+    const size_t rowBytes = sizeof(uint32_t) * size_t(width);
+    if (f.width != width || f.height != height || f.pixels.size() != size_t(width) * height) {
+        f.width = width;
+        f.height = height;
+        f.pixels.resize(size_t(width) * height);
+        for (int y = 0; y < height; ++y) std::memcpy(&f.pixels[size_t(y) * width], argb + size_t(y) * pitch, rowBytes);
+        return FrameChange{0, 0, width, height};
     }
-    double scale = std::min(double(outW) / picW, double(outH) / picH);
-    if (scale >= 1.0) scale = static_cast<int>(scale);
-    r.w = std::max(1, static_cast<int>(picW * scale + 1e-9));
-    r.h = std::max(1, static_cast<int>(picH * scale + 1e-9));
-    r.x = (outW - r.w) / 2;
-    r.y = (outH - r.h) / 2;
-    return r;
-}
-
-void OutputToPicture(const Placement& p, int picW, int picH, double ox, double oy, int& cx, int& cy) {
-    if (p.w <= 0 || p.h <= 0) {
-        cx = static_cast<int>(ox);
-        cy = static_cast<int>(oy);
-        return;
+    FrameChange changed{width, height, 0, 0};
+    for (int y = 0; y < height; ++y) {
+        uint32_t* kept = &f.pixels[size_t(y) * width];
+        const uint32_t* row = argb + size_t(y) * pitch;
+        if (std::memcmp(kept, row, rowBytes) == 0) continue;
+        // The first and last pixels that differ, found a block at a time.
+        constexpr int kBlock = 16;
+        int left = 0, right = width;
+        while (left + kBlock <= width && std::memcmp(kept + left, row + left, sizeof(uint32_t) * kBlock) == 0)
+            left += kBlock;
+        while (kept[left] == row[left]) ++left;
+        while (right - kBlock >= left &&
+               std::memcmp(kept + right - kBlock, row + right - kBlock, sizeof(uint32_t) * kBlock) == 0)
+            right -= kBlock;
+        while (kept[right - 1] == row[right - 1]) --right;
+        std::memcpy(kept + left, row + left, sizeof(uint32_t) * size_t(right - left));
+        changed.left = std::min(changed.left, left);
+        changed.right = std::max(changed.right, right);
+        changed.top = std::min(changed.top, y);
+        changed.bottom = y + 1;
     }
-    // Floor, so that positions left of or above the picture come out negative.
-    cx = static_cast<int>(std::floor((ox - p.x) * picW / p.w));
-    cy = static_cast<int>(std::floor((oy - p.y) * picH / p.h));
+    return changed;
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // Skin information and its conversion to a vertex-blended mesh in bone combinations.
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
 #include <utility>
 
 #include "mesh/xmesh.h"
@@ -43,25 +45,52 @@ HRESULT SkinInfo::ConvertToBlendedMesh(const Mesh& source, uint32_t options, uin
     for (uint32_t i : srcIdx)
         if (i >= nv) return E_FAIL;
 
-    // The strongest bones of every vertex.
-    std::vector<std::vector<Influence>> inf(nv);
+    // Vertices stored apart at one position (split by normal or texture coordinate)
+    // share one list of bones: chosen per vertex, the copies could keep different
+    // bones and tear apart when animated.
+    std::vector<uint32_t> at(nv);
+    std::vector<uint32_t> copies;
+    {
+        std::map<std::array<uint32_t, 3>, uint32_t> positions;
+        for (uint32_t v = 0; v < nv; ++v) {
+            float xyz[3];
+            std::memcpy(xyz, &source.Vertices()[size_t(v) * source.GetNumBytesPerVertex()], sizeof xyz);
+            std::array<uint32_t, 3> key;
+            for (int k = 0; k < 3; ++k) {
+                const float c = xyz[k] + 0.0f;  // -0 and 0 are one place
+                std::memcpy(&key[k], &c, sizeof c);
+            }
+            auto [it, added] = positions.try_emplace(key, uint32_t(positions.size()));
+            if (added) copies.push_back(0);
+            at[v] = it->second;
+            ++copies[at[v]];
+        }
+    }
+
+    // The strongest bones of every position: those of its vertices, averaged.
+    std::vector<std::vector<Influence>> inf(copies.size());
     for (uint32_t b = 0; b < bones_.size(); ++b)
         for (size_t i = 0; i < bones_[b].vertices.size(); ++i) {
-            uint32_t v = bones_[b].vertices[i];
-            if (v < nv && bones_[b].weights[i] > 0) inf[v].push_back({b, bones_[b].weights[i]});
+            const uint32_t v = bones_[b].vertices[i];
+            if (v >= nv || !(bones_[b].weights[i] > 0)) continue;
+            std::vector<Influence>& list = inf[at[v]];
+            auto it = std::find_if(list.begin(), list.end(), [&](const Influence& x) { return x.bone == b; });
+            if (it == list.end()) it = list.insert(list.end(), Influence{b, 0});
+            it->weight += bones_[b].weights[i] / float(copies[at[v]]);
         }
     for (auto& list : inf) {
         std::stable_sort(list.begin(), list.end(), [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
         if (list.size() > maxInfluences) list.resize(maxInfluences);
     }
+    auto bonesOf = [&](uint32_t v) -> std::vector<Influence>& { return inf[at[v]]; };
 
     // A face is drawn with at most maxInfluences bones, so the bones of its three
-    // vertices together may not be more.  Bones are taken from the vertices
-    // themselves, so that every face sharing a vertex blends it with the same
+    // vertices together may not be more.  Bones are taken from the positions
+    // themselves, so that every face sharing a position blends it with the same
     // weights: cutting each face on its own would give the copies of one vertex
     // different weights and open cracks along the seams.  Each step drops the bone
     // that matters least on the face (smallest largest weight, then smallest total)
-    // from all three of its vertices, never a vertex's last bone.  A list only ever
+    // from all three of its positions, never a position's last bone.  A list only ever
     // shrinks, so a face within the limit stays within it.
     for (uint32_t f = 0; f < nf; ++f) {
         const uint32_t* tri = &srcIdx[size_t(f) * 3];
@@ -73,7 +102,7 @@ HRESULT SkinInfo::ConvertToBlendedMesh(const Mesh& source, uint32_t options, uin
             };
             std::vector<Candidate> u;
             for (int k = 0; k < 3; ++k) {
-                const std::vector<Influence>& list = inf[tri[k]];
+                const std::vector<Influence>& list = bonesOf(tri[k]);
                 for (const Influence& x : list) {
                     auto it = std::find_if(u.begin(), u.end(), [&](const Candidate& c) { return c.bone == x.bone; });
                     if (it == u.end()) it = u.insert(u.end(), Candidate{x.bone, 0, 0, true});
@@ -96,7 +125,7 @@ HRESULT SkinInfo::ConvertToBlendedMesh(const Mesh& source, uint32_t options, uin
             if (!weakest) break;
             const uint32_t drop = weakest->bone;
             for (int k = 0; k < 3; ++k) {
-                std::vector<Influence>& list = inf[tri[k]];
+                std::vector<Influence>& list = bonesOf(tri[k]);
                 list.erase(std::remove_if(list.begin(), list.end(), [&](const Influence& x) { return x.bone == drop; }),
                            list.end());
             }
@@ -109,7 +138,7 @@ HRESULT SkinInfo::ConvertToBlendedMesh(const Mesh& source, uint32_t options, uin
     for (uint32_t f = 0; f < nf; ++f) {
         std::vector<Influence> u;  // bone and its largest weight on the face
         for (int k = 0; k < 3; ++k)
-            for (const Influence& x : inf[srcIdx[size_t(f) * 3 + k]]) {
+            for (const Influence& x : bonesOf(srcIdx[size_t(f) * 3 + k])) {
                 auto it = std::find_if(u.begin(), u.end(), [&](const Influence& y) { return y.bone == x.bone; });
                 if (it == u.end()) u.push_back(x);
                 else it->weight = std::max(it->weight, x.weight);
@@ -190,7 +219,7 @@ HRESULT SkinInfo::ConvertToBlendedMesh(const Mesh& source, uint32_t options, uin
                     // Weights of the group's bones, scaled to sum to one.
                     float w[4] = {0, 0, 0, 0};
                     float sum = 0;
-                    for (const Influence& x : inf[v]) {
+                    for (const Influence& x : bonesOf(v)) {
                         auto it = std::find(gr.bones.begin(), gr.bones.end(), x.bone);
                         if (it != gr.bones.end()) {
                             w[it - gr.bones.begin()] += x.weight;

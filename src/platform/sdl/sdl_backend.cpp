@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "core/backend.h"
@@ -21,33 +22,85 @@
 namespace plat::detail {
 namespace {
 
+// Runs `ask` with libX11 (for its functions) and a connection of its own to the X
+// server; false where there is neither.
+template <class Ask>
+bool AskXServer(Ask&& ask) {
+    void* x11 = ::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!x11) return false;
+    using Open = void* (*)(const char*);
+    using Close = int (*)(void*);
+    auto open = reinterpret_cast<Open>(::dlsym(x11, "XOpenDisplay"));
+    auto close = reinterpret_cast<Close>(::dlsym(x11, "XCloseDisplay"));
+    bool asked = false;
+    if (open && close) {
+        if (void* display = open(nullptr)) {
+            ask(x11, display);
+            asked = true;
+            close(display);
+        }
+    }
+    ::dlclose(x11);
+    return asked;
+}
+
 // The desktop's own message box on X11 draws with the server's fonts; many servers
 // have none with Japanese, and Japanese text then comes out as ASCII garbage.
 bool SystemBoxDrawsJapanese() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || std::strcmp(driver, "x11") != 0) return true;  // the others draw UTF-8 text
-    void* x11 = ::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (!x11) return true;
-    using Open = void* (*)(const char*);
-    using List = char** (*)(void*, const char*, int, int*);
-    using FreeNames = int (*)(char**);
-    using Close = int (*)(void*);
-    auto open = reinterpret_cast<Open>(::dlsym(x11, "XOpenDisplay"));
-    auto list = reinterpret_cast<List>(::dlsym(x11, "XListFonts"));
-    auto freeNames = reinterpret_cast<FreeNames>(::dlsym(x11, "XFreeFontNames"));
-    auto close = reinterpret_cast<Close>(::dlsym(x11, "XCloseDisplay"));
     bool japanese = true;
-    if (open && list && freeNames && close) {
-        if (void* display = open(nullptr)) {
-            int count = 0;
-            char** names = list(display, "-*-*-*-*-*-*-*-*-*-*-*-*-jisx0208.1983-*", 1, &count);
-            japanese = names != nullptr && count > 0;
-            if (names) freeNames(names);
-            close(display);
-        }
-    }
-    ::dlclose(x11);
+    AskXServer([&](void* x11, void* display) {
+        using List = char** (*)(void*, const char*, int, int*);
+        using FreeNames = int (*)(char**);
+        auto list = reinterpret_cast<List>(::dlsym(x11, "XListFonts"));
+        auto freeNames = reinterpret_cast<FreeNames>(::dlsym(x11, "XFreeFontNames"));
+        if (!list || !freeNames) return;
+        int count = 0;
+        char** names = list(display, "-*-*-*-*-*-*-*-*-*-*-*-*-jisx0208.1983-*", 1, &count);
+        japanese = names != nullptr && count > 0;
+        if (names) freeNames(names);
+    });
     return japanese;
+}
+
+// A graphics card's device this process could render with.
+bool HasLocalGraphicsDevice() {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec))
+        if (entry.path().filename().string().starts_with("renderD")) return true;
+    return ::access("/dev/nvidiactl", R_OK | W_OK) == 0;
+}
+
+// Whether the display has a graphics card behind its renderers. Without one, SDL's
+// accelerated renderer is a software OpenGL: some 55 MB loaded and more of a core to
+// copy and scale our picture than drawing it takes. Asked without making a GL context
+// (that alone would load it): the X server offers direct rendering (DRI, or NVIDIA's
+// own) and this machine has the card's device.
+bool HardwareRendererLikely() {
+    if (SDL_GetHint(SDL_HINT_RENDER_DRIVER)) return true;  // a renderer the user chose
+    bool accelerated = false;
+    SDL_RendererInfo info;
+    for (int i = 0, n = SDL_GetNumRenderDrivers(); i < n; ++i)
+        if (SDL_GetRenderDriverInfo(i, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED)) accelerated = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!accelerated || !driver) return false;
+    const std::string name = driver;
+    if (name == "dummy" || name == "offscreen") return false;
+    if (name == "wayland") return HasLocalGraphicsDevice();
+    if (name != "x11") return true;  // other displays keep the renderer
+    if (!HasLocalGraphicsDevice()) return false;
+    bool direct = false;
+    AskXServer([&](void* x11, void* display) {
+        using Query = int (*)(void*, const char*, int*, int*, int*);
+        auto query = reinterpret_cast<Query>(::dlsym(x11, "XQueryExtension"));
+        if (!query) return;
+        for (const char* extension : {"DRI3", "DRI2", "NV-GLX"}) {
+            int opcode = 0, event = 0, error = 0;
+            direct = direct || query(display, extension, &opcode, &event, &error) != 0;
+        }
+    });
+    return direct;
 }
 
 // The text as the system's box can show it: where it cannot draw Japanese, only the
@@ -95,6 +148,16 @@ public:
             std::fprintf(stderr, "window: %s\n", SDL_GetError());
             return false;
         }
+        // Without a graphics card our frame goes on the window's own surface, scaled by us.
+        if (!HardwareRendererLikely()) {
+            // Not the framebuffer through a renderer either: SDL would make a GL context
+            // to find out whether that is faster.
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+            if (SDL_GetWindowSurface(window_)) {
+                active_ = true;
+                return true;
+            }
+        }
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) {
@@ -120,6 +183,7 @@ public:
         texture_ = nullptr;
         renderer_ = nullptr;
         window_ = nullptr;
+        surface_ = nullptr;
     }
 
     bool IsWindowActive() override {
@@ -132,9 +196,10 @@ public:
         if (window_) SDL_SetWindowTitle(window_, Cp932ToUtf8(caption).c_str());
     }
 
-    bool Present(const uint32_t* argb, int width, int height, int pitch) override {
-        if (!renderer_ || !texture_) return false;
-        if (width != width_ || height != height_) return false;
+    bool Present(const uint32_t* argb, int width, int height, int pitch, FrameChange changed) override {
+        if (!window_ || width != width_ || height != height_) return false;
+        if (!renderer_) return PresentOnSurface(argb, pitch, changed);
+        if (!texture_) return false;
         if (SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4) != 0) return false;
         Placement p = Place();
         SDL_Rect dst{p.x, p.y, p.w, p.h};
@@ -152,11 +217,11 @@ public:
 
     void WarpPointer(int x, int y) override {
         if (!window_) return;
-        // Client coordinates to renderer pixels, then to window points.
+        // Client coordinates to output pixels, then to window points.
         Placement p = Place();
         int winW = width_, winH = height_, outW = width_, outH = height_;
         SDL_GetWindowSize(window_, &winW, &winH);
-        SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+        OutputSize(outW, outH);
         double ox = p.x + (x + 0.5) * p.w / std::max(1, width_);
         double oy = p.y + (y + 0.5) * p.h / std::max(1, height_);
         SDL_WarpMouseInWindow(window_, static_cast<int>(ox * winW / std::max(1, outW)),
@@ -242,22 +307,73 @@ public:
     }
 
 private:
-    // Where the picture lands in the renderer's output.
+    // The output's size in pixels: the renderer's, or the window's surface.
+    void OutputSize(int& w, int& h) const {
+        w = width_;
+        h = height_;
+        if (renderer_) SDL_GetRendererOutputSize(renderer_, &w, &h);
+        else if (window_) SDL_GetWindowSizeInPixels(window_, &w, &h);
+    }
+
+    // Where the picture lands in the output.
     Placement Place() const {
-        int ww = width_, wh = height_;
-        if (renderer_) SDL_GetRendererOutputSize(renderer_, &ww, &wh);
-        return FitPicture(ww, wh, width_, height_);
+        int ow, oh;
+        OutputSize(ow, oh);
+        return FitPicture(ow, oh, width_, height_);
     }
 
     // Window coordinates (in window points) to client coordinates of the picture.
     void ToClient(int wx, int wy, int& cx, int& cy) const {
         int winW = width_, winH = height_, outW = width_, outH = height_;
         if (window_) SDL_GetWindowSize(window_, &winW, &winH);
-        if (renderer_) SDL_GetRendererOutputSize(renderer_, &outW, &outH);
-        // Window points to renderer pixels (high-density displays differ).
+        OutputSize(outW, outH);
+        // Window points to output pixels (high-density displays differ).
         double px = winW > 0 ? double(wx) * outW / winW : wx;
         double py = winH > 0 ? double(wy) * outH / winH : wy;
         OutputToPicture(FitPicture(outW, outH, width_, height_), width_, height_, px, py, cx, cy);
+    }
+
+    // The frame on the window's own surface. Only the part that changed since the last
+    // frame is scaled and sent to the display; the whole surface (bars included) when
+    // it is new or the display lost what it showed.
+    bool PresentOnSurface(const uint32_t* argb, int pitch, FrameChange changed) {
+        SDL_Surface* s = SDL_GetWindowSurface(window_);
+        if (!s) return false;
+        if (s != surface_ || s->w != surfaceW_ || s->h != surfaceH_) {
+            surface_ = s;
+            surfaceW_ = s->w;
+            surfaceH_ = s->h;
+            redrawAll_ = true;
+        }
+        if (redrawAll_) changed = {};
+        if (std::min(changed.right, width_) <= std::max(changed.left, 0) ||
+            std::min(changed.bottom, height_) <= std::max(changed.top, 0))
+            return true;  // the display still shows this frame
+        const Placement p = FitPicture(s->w, s->h, width_, height_);
+        const SDL_PixelFormat* f = s->format;
+        const bool direct = f->BytesPerPixel == 4 && f->Rmask == 0xFF0000u && f->Gmask == 0xFF00u &&
+                            f->Bmask == 0xFFu && f->Amask == 0;
+        if (redrawAll_) SDL_FillRect(s, nullptr, SDL_MapRGB(f, 0, 0, 0));
+        Placement written = p;
+        if (direct) {
+            if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return false;
+            written = ScalePicture(argb, width_, height_, pitch, p, changed, static_cast<uint32_t*>(s->pixels), s->w,
+                                   s->h, s->pitch / 4);
+            if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+        } else if (SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+                       const_cast<uint32_t*>(argb), width_, height_, 32, pitch * 4, SDL_PIXELFORMAT_RGB888)) {
+            // A display of another pixel format: SDL converts while it scales.
+            SDL_SetSurfaceBlendMode(picture, SDL_BLENDMODE_NONE);
+            SDL_Rect dst{p.x, p.y, p.w, p.h};
+            SDL_BlitScaled(picture, nullptr, s, &dst);
+            SDL_FreeSurface(picture);
+        }
+        const SDL_Rect rect{written.x, written.y, written.w, written.h};
+        const bool sent = redrawAll_ ? SDL_UpdateWindowSurface(window_) == 0
+                          : rect.w > 0 ? SDL_UpdateWindowSurfaceRects(window_, &rect, 1) == 0
+                                       : true;
+        redrawAll_ = !sent;
+        return sent;
     }
 
     bool LookUpKey(SDL_Scancode sc, KeyInfo& key) const {
@@ -275,6 +391,10 @@ private:
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                 QueueMessage(Message{kMsgClose, 0, 0});
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN ||
+                       e.window.event == SDL_WINDOWEVENT_RESTORED ||
+                       e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                redrawAll_ = true;  // the display lost (part of) what it showed
             } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                 active_ = true;
                 QueueMessage(Message{kMsgActivateApp, 1, 0});
@@ -342,6 +462,10 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    // Without a renderer: the window's surface as last seen.
+    SDL_Surface* surface_ = nullptr;
+    int surfaceW_ = 0, surfaceH_ = 0;
+    bool redrawAll_ = true;
     int width_ = 640, height_ = 480;
     bool active_ = true;
 };

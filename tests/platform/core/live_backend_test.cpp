@@ -1,6 +1,5 @@
 // The live back end on the system library's off-screen video driver: events become
-// the game's messages and keyboard state; the picture's placement and the pointer's
-// mapping in full screen.
+// the game's messages and keyboard state.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -169,42 +168,6 @@ TEST_F(LiveTest, CloseAndFocus) {
     bool closed = false;
     while (Next(m)) closed |= m.id == plat::kMsgClose;
     EXPECT_TRUE(closed);
-}
-
-TEST(Letterbox, PlacementAndPointerMapping) {
-    using plat::detail::FitPicture;
-    auto same = FitPicture(640, 480, 640, 480);
-    EXPECT_EQ(same.x, 0);
-    EXPECT_EQ(same.w, 640);
-    // 1920 x 1080: twice fits (1280 x 960), centred.
-    auto hd = FitPicture(1920, 1080, 640, 480);
-    EXPECT_EQ(hd.w, 1280);
-    EXPECT_EQ(hd.h, 960);
-    EXPECT_EQ(hd.x, 320);
-    EXPECT_EQ(hd.y, 60);
-    // 1366 x 768: once (a whole factor), with bars all round.
-    auto laptop = FitPicture(1366, 768, 640, 480);
-    EXPECT_EQ(laptop.w, 640);
-    EXPECT_EQ(laptop.x, 363);
-    EXPECT_EQ(laptop.y, 144);
-    // Smaller than the picture: a fractional factor.
-    auto small = FitPicture(320, 400, 640, 480);
-    EXPECT_EQ(small.w, 320);
-    EXPECT_EQ(small.h, 240);
-    EXPECT_EQ(small.y, 80);
-    int cx, cy;
-    plat::detail::OutputToPicture(hd, 640, 480, 320, 60, cx, cy);
-    EXPECT_EQ(cx, 0);
-    EXPECT_EQ(cy, 0);
-    plat::detail::OutputToPicture(hd, 640, 480, 1599, 1019, cx, cy);
-    EXPECT_EQ(cx, 639);
-    EXPECT_EQ(cy, 479);
-    plat::detail::OutputToPicture(hd, 640, 480, 319, 59, cx, cy);
-    EXPECT_EQ(cx, -1);  // in the bar: outside the client area
-    EXPECT_EQ(cy, -1);
-    plat::detail::OutputToPicture(small, 640, 480, 160, 200, cx, cy);
-    EXPECT_EQ(cx, 320);
-    EXPECT_EQ(cy, 240);
 }
 
 }  // namespace

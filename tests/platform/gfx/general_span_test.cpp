@@ -339,14 +339,7 @@ TEST(GeneralSpans, EvenlyLitPerspectivePlaneHasOneColour) {
         d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         d.SetTransform(TS_VIEW, vm::LookAtLH({0.7f, 3.0f, -5.0f}, {0, 0, 0}, {0, 1, 0}));
         d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(float(std::numbers::pi) / 4, 4.0f / 3.0f, 0.1f, 50));
-        Material m;
-        m.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
-        d.SetMaterial(m);
-        Light l;
-        l.diffuse = {1, 1, 1, 1};
-        l.direction = {0, -1, 0};
-        d.SetLight(0, l);
-        d.LightEnable(0, true);
+        OneLight(d, {0.5f, 0.5f, 0.5f, 1.0f}, {1, 1, 1, 1}, {0, -1, 0});
         d.SetRenderState(RS_AMBIENT, 0);
         d.SetRenderState(RS_COLORVERTEX, 0);  // the material's own diffuse
         d.SetRenderState(RS_CULLMODE, CULL_NONE);

@@ -64,18 +64,24 @@ inline void SetSourceOver(gfx::Device& d) {
     d.SetRenderState(gfx::RS_DESTBLEND, gfx::BLEND_INVSRCALPHA);
 }
 
+// A material of the given diffuse (and ambient) colour under one directional light.
+inline void OneLight(gfx::Device& d, const gfx::ColorValue& diffuse, const gfx::ColorValue& light, vm::Vec3 direction,
+                     const gfx::ColorValue& ambient = {}) {
+    gfx::Material m;
+    m.diffuse = diffuse;
+    m.ambient = ambient;
+    d.SetMaterial(m);
+    gfx::Light l;
+    l.diffuse = light;
+    l.direction = direction;
+    d.SetLight(0, l);
+    d.LightEnable(0, true);
+}
+
 // The mesh tests' lighting: a white material, one warm directional light from
 // above, a dim ambient, and no culling.
 inline void LightMeshScene(gfx::Device& d) {
-    gfx::Material m;
-    m.diffuse = {1, 1, 1, 1};
-    m.ambient = {1, 1, 1, 1};
-    d.SetMaterial(m);
-    gfx::Light l;
-    l.diffuse = {0.9f, 0.8f, 0.7f, 1};
-    l.direction = {0.2f, -1.0f, 0.5f};
-    d.SetLight(0, l);
-    d.LightEnable(0, true);
+    OneLight(d, {1, 1, 1, 1}, {0.9f, 0.8f, 0.7f, 1}, {0.2f, -1.0f, 0.5f}, {1, 1, 1, 1});
     d.SetRenderState(gfx::RS_AMBIENT, 0xFF202020);
     d.SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
 }

@@ -470,6 +470,52 @@ Frame R {
     }
 }
 
+// Vertex 1 and vertex 3 are one corner stored twice (different texture coordinates).
+// The second face needs three bones where two are allowed: the copy in it may not lose
+// a bone the copy in the first face keeps, or the corner tears open when B moves.
+TEST(Skin, CopiesOfOnePositionKeepTheSameBones) {
+    const char* text = R"(xof 0303txt 0032
+Frame R {
+ Frame A { } Frame B { } Frame C { }
+ Mesh M {
+  6; 0;0;0;, 1;0;0;, 0;1;0;, 1;0;0;, 2;0;0;, 2;1;0;;
+  2; 3;0,1,2;, 3;3,4,5;;
+  MeshTextureCoords { 6; 0;0;, 0.5;0;, 0;1;, 0.6;0;, 1;0;, 1;1;; }
+  SkinWeights { "A"; 4; 0,1,2,3; 1.0,0.5,1.0,0.5; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }
+  SkinWeights { "B"; 2; 1,3; 0.3,0.3; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }
+  SkinWeights { "C"; 4; 1,3,4,5; 0.2,0.2,1.0,1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }
+ }
+})";
+    Loaded l(text);
+    ASSERT_EQ(l.hr, S_OK) << l.error;
+    auto& skin = *l.root->pMeshContainer->pSkinInfo;
+    const vm::Vec3 moves[3] = {{0, 0, 0}, {0, 1, 0}, {0, 0, 1}};  // bones A, B, C (offsets are identity)
+    for (uint32_t limit : {2u, 4u}) {
+        uint32_t infl = 0;
+        std::vector<xmesh::BoneCombination> combos;
+        std::shared_ptr<xmesh::Mesh> blended;
+        ASSERT_EQ(skin.ConvertToBlendedMesh(*l.root->pMeshContainer->MeshData.pMesh, 0, &infl, combos, blended, limit),
+                  S_OK);
+        std::vector<vm::Vec3> corner;  // where each copy of (1, 0, 0) goes
+        for (const xmesh::BoneCombination& bc : combos)
+            for (uint32_t v = bc.VertexStart; v < bc.VertexStart + bc.VertexCount; ++v) {
+                const uint8_t* p = &blended->Vertices()[size_t(v) * blended->GetNumBytesPerVertex()];
+                vm::Vec3 pos, moved{0, 0, 0};
+                std::memcpy(&pos.x, p, 12);
+                float rest = 1;
+                for (uint32_t k = 0; k < infl; ++k) {
+                    float w = rest;
+                    if (k + 1 < infl) std::memcpy(&w, p + 12 + 4 * k, 4);
+                    rest -= w;
+                    if (bc.BoneId[k] != xmesh::UNUSED_BONE) moved = moved + moves[bc.BoneId[k]] * w;
+                }
+                if (pos.x == 1.0f && pos.y == 0.0f) corner.push_back(moved);
+            }
+        ASSERT_EQ(corner.size(), 2u) << "limit " << limit;
+        EXPECT_NEAR(vm::Length(corner[0] - corner[1]), 0.0f, 1e-6f) << "limit " << limit;
+    }
+}
+
 TEST(MeshOps, CloneToAnotherFormatAndComputeNormals) {
     Loaded l(kQuadFile);
     ASSERT_EQ(l.hr, S_OK);
