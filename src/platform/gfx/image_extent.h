@@ -1,0 +1,19 @@
+#pragma once
+// Whether a BMP, TGA or JPEG file holds all the data its header announces.  The
+// image reader fills what is missing with black, so a file cut short would load as
+// a damaged picture; these walks refuse it instead.
+#include <cstddef>
+#include <string>
+
+namespace gfx::extent {
+
+// Uncompressed BMP: the rows from the pixel offset on.  Other compressions are
+// left to the reader, which refuses those it does not read.
+bool BmpIsWhole(const unsigned char* data, size_t size, std::string& why);
+// TGA: identification field, colour map and pixels; run-length packets are walked.
+bool TgaIsWhole(const unsigned char* data, size_t size, std::string& why);
+// JPEG: the marker segments up to the first scan lie within the file, and an
+// end-of-picture marker follows.
+bool JpegIsWhole(const unsigned char* data, size_t size, std::string& why);
+
+}  // namespace gfx::extent
