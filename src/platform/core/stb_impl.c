@@ -1,4 +1,4 @@
-/* The one place the image reader and writer are compiled. */
+/* The one place the image reader is compiled (the writer: stb_write_impl.c). */
 #define STB_IMAGE_IMPLEMENTATION
 /* The picture formats textures are read from besides DDS (gfx/image_dds.cpp). */
 #define STBI_ONLY_PNG
@@ -8,9 +8,7 @@
 /* Pictures wider or taller than a texture may be (gfx::Texture::kMaxImageSide) are
    refused by each format's reader before it reserves memory for them. */
 #define STBI_MAX_DIMENSIONS 4096
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image.h>
-#include <stb_image_write.h>
 
 #include "core/picture_reader.h"
 

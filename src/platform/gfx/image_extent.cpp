@@ -57,27 +57,59 @@ bool TgaIsWhole(const unsigned char* data, size_t size, std::string& why) {
     return at <= size || CutShort("TGA", at, size, why);
 }
 
+bool StartsAsJpeg(const unsigned char* data, size_t size) {
+    size_t at = 0;
+    while (at + 1 < size && data[at] == 0xFF && data[at + 1] == 0xFF) ++at;  // fill bytes
+    return at + 1 < size && data[at] == 0xFF && data[at + 1] == 0xD8;
+}
+
+namespace {
+
+// The Huffman tables of one table segment: each has its 16 code counts and then
+// that many values, at most 256 of them (the reader keeps room for no more).
+bool HuffmanTablesFit(const unsigned char* p, size_t length, std::string& why) {
+    for (size_t at = 0; at < length;) {
+        size_t values = 0;
+        for (size_t i = at + 1; i < at + 17 && i < length; ++i) values += p[i];
+        if (values > 256 || at + 17 + values > length) {
+            why = "damaged JPEG: a Huffman table of " + std::to_string(values) + " codes";
+            return false;
+        }
+        at += 17 + values;
+    }
+    return true;
+}
+
+bool IsRestart(unsigned char marker) { return marker >= 0xD0 && marker <= 0xD7; }
+
+}  // namespace
+
 bool JpegIsWhole(const unsigned char* data, size_t size, std::string& why) {
-    size_t at = 2;
+    size_t at = 0;
+    bool first = true;
     for (;;) {
         while (at + 1 < size && data[at] == 0xFF && data[at + 1] == 0xFF) ++at;  // fill bytes
-        if (at + 4 > size) return CutShort("JPEG", at + 4, size, why);
-        if (data[at] != 0xFF) {
+        if (at + 2 > size) break;
+        if (data[at] != 0xFF || (first && data[at + 1] != 0xD8)) {
             why = "damaged JPEG: no marker at byte " + std::to_string(at);
             return false;
         }
+        first = false;
         const unsigned char marker = data[at + 1];
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // markers without a segment
-            at += 2;
-            continue;
-        }
-        at += 2 + ((size_t(data[at + 2]) << 8) | data[at + 3]);  // the length counts itself
-        if (at > size) return CutShort("JPEG", at, size, why);
-        if (marker == 0xDA) break;  // the first scan: entropy-coded data follows
+        at += 2;
+        if (marker == 0xD9) return true;  // end of picture
+        if (marker == 0xD8 || marker == 0x01 || IsRestart(marker)) continue;  // markers without a segment
+        if (at + 2 > size) break;
+        const size_t length = (size_t(data[at]) << 8) | data[at + 1];  // counts itself
+        if (length < 2 || at + length > size) break;
+        if (marker == 0xC4 && !HuffmanTablesFit(data + at + 2, length - 2, why)) return false;
+        at += length;
+        if (marker != 0xDA) continue;
+        // A scan's coded data runs to the next marker: a 0xFF followed by neither a
+        // stuffed zero nor a restart marker.
+        while (at + 1 < size && !(data[at] == 0xFF && data[at + 1] != 0 && !IsRestart(data[at + 1]))) ++at;
     }
-    for (; at + 1 < size; ++at)
-        if (data[at] == 0xFF && data[at + 1] == 0xD9) return true;
-    why = "damaged JPEG: no end-of-picture marker (the file is cut short)";
+    why = "damaged JPEG: the file is cut short before its end-of-picture marker";
     return false;
 }
 

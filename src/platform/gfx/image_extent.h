@@ -12,8 +12,11 @@ namespace gfx::extent {
 bool BmpIsWhole(const unsigned char* data, size_t size, std::string& why);
 // TGA: identification field, colour map and pixels; run-length packets are walked.
 bool TgaIsWhole(const unsigned char* data, size_t size, std::string& why);
-// JPEG: the marker segments up to the first scan lie within the file, and an
-// end-of-picture marker follows.
+// True for bytes that the reader takes for a JPEG: a start-of-picture marker first.
+bool StartsAsJpeg(const unsigned char* data, size_t size);
+// JPEG: every marker segment up to the end-of-picture marker lies within the file,
+// with no Huffman table of more codes than the reader has room for.  Run before the
+// reader looks at the header, which already reads those tables.
 bool JpegIsWhole(const unsigned char* data, size_t size, std::string& why);
 
 }  // namespace gfx::extent

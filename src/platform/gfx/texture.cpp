@@ -136,6 +136,7 @@ std::string DecoderFailure() {
 bool DecodeWithReader(const unsigned char* bytes, size_t size, std::vector<uint32_t>& argb, int& w, int& h,
                       std::string& why) {
     static const char* const kNames[] = {"", "PNG", "BMP", "JPEG", "TGA"};
+    if (extent::StartsAsJpeg(bytes, size) && !extent::JpegIsWhole(bytes, size, why)) return false;
     int ok = 0;
     const int kind = picture_reader_info(bytes, int(size), &w, &h, &ok);
     if (kind == PICTURE_NONE) {
@@ -157,8 +158,7 @@ bool DecodeWithReader(const unsigned char* bytes, size_t size, std::vector<uint3
         return false;
     }
     if ((kind == PICTURE_BMP && !extent::BmpIsWhole(bytes, size, why)) ||
-        (kind == PICTURE_TGA && !extent::TgaIsWhole(bytes, size, why)) ||
-        (kind == PICTURE_JPEG && !extent::JpegIsWhole(bytes, size, why)))
+        (kind == PICTURE_TGA && !extent::TgaIsWhole(bytes, size, why)))
         return false;
     int comp = 0;
     unsigned char* rgba = stbi_load_from_memory(bytes, int(size), &w, &h, &comp, 4);

@@ -65,13 +65,15 @@ public:
     float* Depth() { return depth_.empty() ? nullptr : depth_.data(); }
 
     // Creates a texture from picture file bytes, recognised by their content, not by
-    // the file's name: DDS (uncompressed, DXT1, DXT3, DXT5; the first level), JPEG,
-    // PNG, BMP, then TGA, which has no magic number, when its header is plausible.
-    // With `roundToPowerOfTwo` the size is rounded up to powers of two and the
-    // picture is filtered to that size (the default-size rule of the texture loader);
-    // otherwise it keeps its size.  Every format is decoded to 32-bit ARGB, the
-    // compressed ones too.  Returns null and a reason in `error` when the bytes are
-    // not a picture that is read, are damaged, or declare a side beyond
+    // the file's name, in this order: DDS, PNG, BMP and JPEG by their magic numbers,
+    // then TGA, which has none, when its header is plausible.  DDS files may be
+    // uncompressed or DXT1, DXT3, DXT5; only their first level is kept, as textures
+    // hold one level (the smaller levels are checked to lie within the file).  Every
+    // format is decoded to 32-bit ARGB, the compressed ones too.  With
+    // `roundToPowerOfTwo` the size is rounded up to powers of two and the picture is
+    // filtered to that size (the default-size rule of the texture loader); otherwise
+    // it keeps its size.  Returns null and a reason in `error` when the bytes are not
+    // a picture that is read, are damaged or cut short, or declare a side beyond
     // kMaxImageSide: the size is checked from the header before anything is decoded.
     static constexpr int kMaxImageSide = 4096;
     static std::unique_ptr<Texture> CreateFromImage(const void* bytes, size_t size, bool roundToPowerOfTwo,

@@ -133,6 +133,8 @@ TEST(PictureFormats, DamagedOversizedAndCutFilesAreRefusedWithAReason) {
         {"BMP wider than the device", Patched(bmp, 18, 5000), "5000 x 8"},
         {"TGA wider than the device", Patched(tga, 12, 4097), "4097 x 8"},
         {"JPEG taller than the device", Patched(jpeg, 5, 4097, 0xC0), "JPEG picture of more than 4096"},
+        // More codes than a table holds: the reader would write past its tables.
+        {"JPEG Huffman table overfull", Patched(jpeg, 5, 0xFFFF, 0xC4), "Huffman table of"},
     };
     for (const auto& c : cases) {
         std::string why;
