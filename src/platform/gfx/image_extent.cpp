@@ -65,9 +65,16 @@ bool StartsAsJpeg(const unsigned char* data, size_t size) {
 
 namespace {
 
+// The Huffman tables defined so far, by class (DC, AC) and number, and whether the
+// frame is progressive.
+struct JpegTables {
+    bool defined[2][4] = {};
+    bool progressive = false;
+};
+
 // The Huffman tables of one table segment: each has its 16 code counts and then
 // that many values, at most 256 of them (the reader keeps room for no more).
-bool HuffmanTablesFit(const unsigned char* p, size_t length, std::string& why) {
+bool ReadHuffmanTables(const unsigned char* p, size_t length, JpegTables& tables, std::string& why) {
     for (size_t at = 0; at < length;) {
         size_t values = 0;
         for (size_t i = at + 1; i < at + 17 && i < length; ++i) values += p[i];
@@ -75,7 +82,27 @@ bool HuffmanTablesFit(const unsigned char* p, size_t length, std::string& why) {
             why = "damaged JPEG: a Huffman table of " + std::to_string(values) + " codes";
             return false;
         }
+        if ((p[at] >> 4) < 2 && (p[at] & 15) < 4) tables.defined[p[at] >> 4][p[at] & 15] = true;
         at += 17 + values;
+    }
+    return true;
+}
+
+// Every table a scan decodes with must have been defined before it (the reader
+// would search an empty one past its end).  Progressive scans of the first
+// coefficient use DC tables only, the others AC tables only.
+bool ScanTablesDefined(const unsigned char* p, size_t length, const JpegTables& tables, std::string& why) {
+    const size_t components = length ? p[0] : 0;
+    if (length < 4 + 2 * components) return true;  // the reader refuses a short scan header
+    const bool dc = !tables.progressive || p[1 + 2 * components] == 0;
+    const bool ac = !tables.progressive || p[1 + 2 * components] != 0;
+    for (size_t i = 0; i < components; ++i) {
+        const unsigned dcTable = p[2 + 2 * i] >> 4, acTable = p[2 + 2 * i] & 15;
+        const bool dcMissing = dc && (dcTable > 3 || !tables.defined[0][dcTable]);
+        if (dcMissing || (ac && (acTable > 3 || !tables.defined[1][acTable]))) {
+            why = "damaged JPEG: a scan uses a Huffman table that is not defined";
+            return false;
+        }
     }
     return true;
 }
@@ -87,6 +114,7 @@ bool IsRestart(unsigned char marker) { return marker >= 0xD0 && marker <= 0xD7; 
 bool JpegIsWhole(const unsigned char* data, size_t size, std::string& why) {
     size_t at = 0;
     bool first = true;
+    JpegTables tables;
     for (;;) {
         while (at + 1 < size && data[at] == 0xFF && data[at + 1] == 0xFF) ++at;  // fill bytes
         if (at + 2 > size) break;
@@ -102,7 +130,9 @@ bool JpegIsWhole(const unsigned char* data, size_t size, std::string& why) {
         if (at + 2 > size) break;
         const size_t length = (size_t(data[at]) << 8) | data[at + 1];  // counts itself
         if (length < 2 || at + length > size) break;
-        if (marker == 0xC4 && !HuffmanTablesFit(data + at + 2, length - 2, why)) return false;
+        tables.progressive = tables.progressive || marker == 0xC2;
+        if (marker == 0xC4 && !ReadHuffmanTables(data + at + 2, length - 2, tables, why)) return false;
+        if (marker == 0xDA && !ScanTablesDefined(data + at + 2, length - 2, tables, why)) return false;
         at += length;
         if (marker != 0xDA) continue;
         // A scan's coded data runs to the next marker: a 0xFF followed by neither a

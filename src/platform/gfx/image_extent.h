@@ -15,8 +15,9 @@ bool TgaIsWhole(const unsigned char* data, size_t size, std::string& why);
 // True for bytes that the reader takes for a JPEG: a start-of-picture marker first.
 bool StartsAsJpeg(const unsigned char* data, size_t size);
 // JPEG: every marker segment up to the end-of-picture marker lies within the file,
-// with no Huffman table of more codes than the reader has room for.  Run before the
-// reader looks at the header, which already reads those tables.
+// no Huffman table holds more codes than the reader has room for, and no scan
+// decodes with a table not defined before it.  Run before the reader looks at the
+// header, which already reads the tables.
 bool JpegIsWhole(const unsigned char* data, size_t size, std::string& why);
 
 }  // namespace gfx::extent

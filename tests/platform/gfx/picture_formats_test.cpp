@@ -135,6 +135,8 @@ TEST(PictureFormats, DamagedOversizedAndCutFilesAreRefusedWithAReason) {
         {"JPEG taller than the device", Patched(jpeg, 5, 4097, 0xC0), "JPEG picture of more than 4096"},
         // More codes than a table holds: the reader would write past its tables.
         {"JPEG Huffman table overfull", Patched(jpeg, 5, 0xFFFF, 0xC4), "Huffman table of"},
+        // A scan that decodes the first component with tables never defined.
+        {"JPEG Huffman table missing", Patched(jpeg, 5, 0x0133, 0xDA), "not defined"},
     };
     for (const auto& c : cases) {
         std::string why;
