@@ -1,4 +1,4 @@
-// Textures: storage, locking and creation from picture files (DDS, JPEG, PNG, BMP, TGA).
+// Textures: storage, locking and creation from picture files (DDS, PNG, BMP, JPEG, TGA).
 #include "gfx/texture.h"
 
 #include "core/picture_reader.h"
@@ -132,7 +132,8 @@ std::string DecoderFailure() {
 // The size is checked from the header, and the file for holding the data the header
 // announces, before anything is decoded, so a small file that declares a huge
 // picture costs nothing; the reader itself refuses sides beyond the same limit
-// before it reserves memory.
+// before it reserves memory.  A JPEG is walked before the reader sees it at all:
+// reading the header already builds its Huffman tables, trusting their sizes.
 bool DecodeWithReader(const unsigned char* bytes, size_t size, std::vector<uint32_t>& argb, int& w, int& h,
                       std::string& why) {
     static const char* const kNames[] = {"", "PNG", "BMP", "JPEG", "TGA"};
