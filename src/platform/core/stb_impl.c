@@ -1,4 +1,6 @@
-/* The one place the image reader is compiled (the writer: stb_write_impl.c). */
+/* The one place the image reader is compiled (the writer: stb_write_impl.c).  It is
+   compiled with wrapping signed arithmetic (see CMakeLists.txt): damaged JPEG
+   coefficients overflow it. */
 #define STB_IMAGE_IMPLEMENTATION
 /* The picture formats textures are read from besides DDS (gfx/image_dds.cpp). */
 #define STBI_ONLY_PNG
