@@ -1,4 +1,5 @@
-// The image loader: picture files become textures (every fitting rule, both formats).
+// The picture loader: files of every format read (DDS, PNG, BMP, JPEG, TGA) become
+// textures, with both fitting rules.
 #include <string>
 
 #include "fuzz_util.h"

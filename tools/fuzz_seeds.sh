@@ -53,13 +53,15 @@ seed mp3 32768 "$game"/sound/*.mp3 "$game"/BGM/*.mp3
 seed ogg 131072 "$game"/BGM/*.ogg
 seed image 16384 $(find "$game" -name '*.png' -size -16k | sort | head -40)
 
-# Saves, slot indexes, map records and binary meshes from the game's own writers.
+# Saves, slot indexes, map records and binary meshes from the game's own writers, and
+# small pictures in the formats besides PNG.
 gen=$(mktemp -d)
 "$seedgen" "$game" "$gen" >/dev/null
 seed save 1048576 "$gen"/save/*
 seed index 4096 "$gen"/index/*
 seed mapdata 1048576 "$gen"/mapdata/*
 seed xfile 262144 "$gen"/xfile/*
+seed image 16384 "$gen"/image/*
 rm -rf "$gen"
 
 for t in "$out"/*; do echo "$(basename "$t"): $(ls "$t" | wc -l) seeds"; done

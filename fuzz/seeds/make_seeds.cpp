@@ -4,6 +4,7 @@
 //   index/    slot indexes
 //   mapdata/  map and mission records as keyed-archive streams
 //   xfile/    the folder's meshes in the binary form, 32- and 64-bit floats
+//   image/    small pictures in the formats besides PNG: BMP, TGA, JPEG and DDS
 // Usage: fuzz_seeds <game folder> <output folder>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 #include "input/gvlInputManager.h"
 #include "log/ErrorLog.h"
 #include "mesh/xmesh.h"
+#include "picture_files.h"
 #include "save/ArchiveManager.h"
 #include "task/TaskController.h"
 
@@ -86,6 +88,34 @@ void FieldSeeds(int map, CPartyData& party) {
     }
 }
 
+// A 12 x 10 picture with every alpha step in each format that is read besides PNG.
+void PictureSeeds() {
+    using namespace picture_files;
+    const int w = 12, h = 10;
+    std::vector<uint32_t> argb(w * h);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = uint32_t(i * 2654435761u) ^ (uint32_t(i * 2) << 24);
+    Write("image/rgb.bmp", Encode('b', argb, w, h, false));
+    Write("image/argb.bmp", Encode('b', argb, w, h));
+    Write("image/raw.tga", Encode('t', argb, w, h));
+    Write("image/runs.tga", Encode('r', argb, w, h));
+    Write("image/photo.jpg", Encode('j', argb, w, h));
+    // DDS: every level of the chain, texels from the same pattern.
+    const struct {
+        const char* name;
+        const DdsFormat& format;
+        int bytesPer4x4;
+    } dds[] = {{"dxt1", kDxt1, 8},         {"dxt3", kDxt3, 16},         {"dxt5", kDxt5, 16},
+               {"a8r8g8b8", kA8R8G8B8, 64}, {"x8r8g8b8", kX8R8G8B8, 64}, {"r5g6b5", kR5G6B5, 32},
+               {"a1r5g5b5", kA1R5G5B5, 32}, {"a4r4g4b4", kA4R4G4B4, 32}, {"r8g8b8", kR8G8B8, 48},
+               {"l8", kL8, 16},             {"a8", kA8, 16}};
+    const std::vector<unsigned char> rgba = Rgba(argb);
+    for (const auto& d : dds) {
+        std::vector<unsigned char> data(size_t(d.bytesPer4x4) * 12 + 256);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = rgba[i % rgba.size()];
+        Write(std::string("image/") + d.name + ".dds", Dds(d.format, 8, 8, 4, data));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,6 +174,7 @@ int main(int argc, char** argv) {
         Write("xfile/" + stem + "_bin32.x", bin32.data(), bin32.size());
         Write("xfile/" + stem + "_bin64.x", bin64.data(), bin64.size());
     }
+    PictureSeeds();
     CArchiveManager::DestroyInstance();
     return 0;
 }

@@ -1,5 +1,9 @@
-// Textures: storage, locking and creation from image files.
+// Textures: storage, locking and creation from picture files (DDS, PNG, BMP, JPEG, TGA).
 #include "gfx/texture.h"
+
+#include "core/picture_reader.h"
+#include "gfx/image_dds.h"
+#include "gfx/image_extent.h"
 
 #include <stb_image.h>
 
@@ -123,6 +127,60 @@ std::string DecoderFailure() {
     return reason && *reason ? reason : "unreadable image";
 }
 
+// Decodes a picture through the image reader: PNG, BMP and JPEG by their magic
+// numbers, in that order, then TGA, which has none, when its header is plausible.
+// The size is checked from the header, and the file for holding the data the header
+// announces, before anything is decoded, so a small file that declares a huge
+// picture costs nothing; the reader itself refuses sides beyond the same limit
+// before it reserves memory.  A JPEG is walked before the reader sees it at all:
+// reading the header already builds its Huffman tables, trusting their sizes.
+bool DecodeWithReader(const unsigned char* bytes, size_t size, std::vector<uint32_t>& argb, int& w, int& h,
+                      std::string& why) {
+    static const char* const kNames[] = {"", "PNG", "BMP", "JPEG", "TGA"};
+    if (extent::StartsAsJpeg(bytes, size) && !extent::JpegIsWhole(bytes, size, why)) return false;
+    int ok = 0;
+    const int kind = picture_reader_info(bytes, int(size), &w, &h, &ok);
+    if (kind == PICTURE_NONE) {
+        why = "not a picture that is read (DDS, PNG, BMP, JPEG or TGA)";
+        return false;
+    }
+    const std::string name = kNames[kind];
+    if (!ok) {
+        // The reader refuses sides beyond the limit in the header already.
+        const std::string reason = DecoderFailure();
+        why = reason == "too large" ? name + " picture of more than " + std::to_string(Texture::kMaxImageSide) +
+                                          " pixels a side"
+                                    : "damaged " + name + " (" + reason + ")";
+        return false;
+    }
+    if (w <= 0 || h <= 0 || w > Texture::kMaxImageSide || h > Texture::kMaxImageSide) {
+        why = name + " picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels, outside 1 to " +
+              std::to_string(Texture::kMaxImageSide);
+        return false;
+    }
+    if ((kind == PICTURE_BMP && !extent::BmpIsWhole(bytes, size, why)) ||
+        (kind == PICTURE_TGA && !extent::TgaIsWhole(bytes, size, why)))
+        return false;
+    int comp = 0;
+    unsigned char* rgba = stbi_load_from_memory(bytes, int(size), &w, &h, &comp, 4);
+    if (!rgba) {
+        why = "damaged " + name + " (" + DecoderFailure() + ")";
+        return false;
+    }
+    if (w <= 0 || h <= 0 || w > Texture::kMaxImageSide || h > Texture::kMaxImageSide) {
+        stbi_image_free(rgba);
+        why = "picture size out of range";
+        return false;
+    }
+    argb.resize(size_t(w) * h);
+    for (size_t i = 0; i < argb.size(); ++i) {
+        const unsigned char* p = rgba + i * 4;
+        argb[i] = (uint32_t(p[3]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[2]);
+    }
+    stbi_image_free(rgba);
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<Texture> Texture::CreateFromPixels(const uint32_t* argb, int width, int height,
@@ -144,45 +202,29 @@ std::unique_ptr<Texture> Texture::CreateFromImage(const void* bytes, size_t size
         if (error) *error = "no image data";
         return nullptr;
     }
-    bool empty = false;
+    const unsigned char* data = static_cast<const unsigned char*>(bytes);
+    std::vector<uint32_t> argb;
+    int w = 0, h = 0;
     std::string why;
-    if (!CheckPngChunks(static_cast<const unsigned char*>(bytes), size, empty, why)) {
+    bool decoded = false;
+    if (dds::IsDds(data, size)) {
+        decoded = dds::Decode(data, size, kMaxImageSide, argb, w, h, why);
+    } else {
+        bool empty = false;
+        std::vector<unsigned char> cleaned;
+        if (CheckPngChunks(data, size, empty, why)) {
+            if (empty) {
+                cleaned = WithoutEmptyImageData(data, size);
+                data = cleaned.data();
+                size = cleaned.size();
+            }
+            decoded = DecodeWithReader(data, size, argb, w, h, why);
+        }
+    }
+    if (!decoded) {
         if (error) *error = why;
         return nullptr;
     }
-    std::vector<unsigned char> cleaned;
-    if (empty) {
-        cleaned = WithoutEmptyImageData(static_cast<const unsigned char*>(bytes), size);
-        bytes = cleaned.data();
-        size = cleaned.size();
-    }
-    int w = 0, h = 0, comp = 0;
-    // The size is checked from the header before anything is decoded, so a small
-    // file that declares a huge picture costs nothing.
-    if (!stbi_info_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp)) {
-        if (error) *error = DecoderFailure();
-        return nullptr;
-    }
-    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
-        if (error) *error = "image size out of range";
-        return nullptr;
-    }
-    unsigned char* rgba = stbi_load_from_memory(static_cast<const unsigned char*>(bytes), int(size), &w, &h, &comp, 4);
-    if (!rgba) {
-        if (error) *error = DecoderFailure();
-        return nullptr;
-    }
-    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
-        stbi_image_free(rgba);
-        if (error) *error = "image size out of range";
-        return nullptr;
-    }
-    std::vector<uint32_t> argb(size_t(w) * h);
-    for (size_t i = 0; i < argb.size(); ++i) {
-        const unsigned char* p = rgba + i * 4;
-        argb[i] = (uint32_t(p[3]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[2]);
-    }
-    stbi_image_free(rgba);
     return CreateFromPixels(argb.data(), w, h, roundToPowerOfTwo, filter, format);
 }
 

@@ -64,12 +64,17 @@ public:
     // Depth buffer of a render target (null for other textures).
     float* Depth() { return depth_.empty() ? nullptr : depth_.data(); }
 
-    // Creates a texture from image file bytes (PNG, BMP, JPG, TGA).  With
-    // `roundToPowerOfTwo` the size is rounded up to powers of two and the image is
+    // Creates a texture from picture file bytes, recognised by their content, not by
+    // the file's name, in this order: DDS, PNG, BMP and JPEG by their magic numbers,
+    // then TGA, which has none, when its header is plausible.  DDS files may be
+    // uncompressed or DXT1, DXT3, DXT5; only their first level is kept, as textures
+    // hold one level (the smaller levels are checked to lie within the file).  Every
+    // format is decoded to 32-bit ARGB, the compressed ones too.  With
+    // `roundToPowerOfTwo` the size is rounded up to powers of two and the picture is
     // filtered to that size (the default-size rule of the texture loader); otherwise
-    // the image keeps its size.  Returns null and a reason in `error` when the bytes
-    // are not an image.
-    // Pictures are PNG only, at most this many pixels a side.
+    // it keeps its size.  Returns null and a reason in `error` when the bytes are not
+    // a picture that is read, are damaged or cut short, or declare a side beyond
+    // kMaxImageSide: the size is checked from the header before anything is decoded.
     static constexpr int kMaxImageSide = 4096;
     static std::unique_ptr<Texture> CreateFromImage(const void* bytes, size_t size, bool roundToPowerOfTwo,
                                                     ImageFilter filter, Format format, std::string* error = nullptr);

@@ -73,9 +73,10 @@ TEST(TextureImage, BrokenBytesGiveNullAndAReason) {
     EXPECT_EQ(Texture::CreateFromImage(png.data(), png.size(), true, ImageFilter::Linear, Format::A8R8G8B8), nullptr);
 }
 
-// Only PNG is read, and the declared size is refused before anything is decoded:
-// a 16-bit PNM of ten bytes, a TGA or BMP header, and a PNG header claiming a
-// picture far beyond the device's limit all give null at once.
+// A format that is not read, a header without its data, and a declared size beyond
+// the device's limit are refused before anything is decoded: a 16-bit PNM of ten
+// bytes, a TGA header claiming 21574 x 20556 pixels, a BMP header without its rows,
+// and a PNG header claiming a picture far beyond the limit all give null at once.
 TEST(TextureImage, OtherFormatsAndHugeDeclaredSizesAreRefused) {
     std::vector<std::vector<unsigned char>> files;
     const char pnm[] = "P5 1 1 65535\n";
