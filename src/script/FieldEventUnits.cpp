@@ -9,6 +9,7 @@
 #include "PersonData.h"
 #include "ScenarioScript.h"
 #include "log/ErrorLog.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -181,7 +182,7 @@ bool C_ScenarioScript::ExecuteFieldDataCommand(const ScriptCommand& c, C_FieldTa
             break;
         case kCmdPlusMoney:
             CheckArgs(1, 0);
-            party->nMoney += c.Int(0);
+            party->AddMoney(c.Int(0));
             break;
         case kCmdHeroForcedPosition:
             CheckArgs(2, 0);
@@ -254,10 +255,11 @@ bool C_ScenarioScript::ExecuteFieldDataCommand(const ScriptCommand& c, C_FieldTa
                 ReportCommand("SetValue の変数番号が 0 から 49 の外です (値は変わりません)");
             } else if (c.Int(0) == 0) {
                 f.EventValue[i] = c.Int(2);
-            } else if (c.Int(0) == 1) {
-                f.EventValue[i] += c.Int(2);
-            } else if (c.Int(0) == 2) {
-                f.EventValue[i] -= c.Int(2);
+            } else if (c.Int(0) == 1 || c.Int(0) == 2) {
+                const int64_t change = c.Int(0) == 1 ? int64_t(c.Int(2)) : -int64_t(c.Int(2));
+                const int64_t value = f.EventValue[i] + change;
+                f.EventValue[i] = ClampToInt32(value);
+                if (f.EventValue[i] != value) ReportCommand("SetValue の結果が範囲を超えるため、限界の値にしました");
             }
             RaisePendingEvent("Value");
             break;
