@@ -20,6 +20,7 @@
 #include "fuzz_util.h"
 #include "input/gvlInputManager.h"
 #include "resources/GlobalResources.h"
+#include "resources/SheetDraw.h"
 #include "save/ArchiveManager.h"
 
 #ifndef VORMANT_GAME_DIR
@@ -28,10 +29,13 @@
 
 namespace fuzz {
 
-// One frame's pointer: where it rests, and whether the left or right button goes down.
+// One drawn frame's pointer: where it rests, whether the left or right button goes
+// down, and how many frames it rests there first (updated, not drawn: windows open
+// over several frames).
 struct Click {
     int x, y;
     bool left, right;
+    int wait = 0;
 };
 
 // Once per run: the game folder's files linked into the scratch folder (the folder
@@ -60,6 +64,14 @@ inline FakeInput& FieldWorld() {
         CPersonTypeTable::LoadCsv();
         auto* in = new FakeInput;
         g_pInputManager = in;
+        // At exit the shared pictures go before the device, as at the game's end.
+        std::atexit([] {
+            g_GlobalResources.Release();
+            EndSpriteBatch();
+            ReleaseSheetDrawObjects();
+            ReleaseDrawObjects();
+            ReleaseD3DDevice();
+        });
         return in;
     }();
     return *input;
@@ -80,17 +92,19 @@ inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const C
         manager->SetString(SaveFileTypeKey, kind);
         {
             C_FieldScene scene(&party);
-            for (size_t f = 0; f < frames; ++f) {
+            int next = -1;
+            for (size_t f = 0; f < frames && next < 0; ++f) {
                 input.Move(clicks[f].x, clicks[f].y);
+                for (int w = 0; w < clicks[f].wait && next < 0; ++w) next = scene.Update();
+                if (next >= 0) break;
                 if (clicks[f].left) input.ClickLeft();
                 if (clicks[f].right) input.ClickRight();
-                const int next = scene.Update();
+                next = scene.Update();
                 EndSpriteBatch();
                 g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
                 scene.Draw();
                 EndSpriteBatch();
                 input.Step();
-                if (next >= 0) break;
             }
         }
     }
