@@ -46,10 +46,14 @@ std::vector<FieldCell> FindFreeCells(int x0, int y0, int wanted, const C_FieldTa
     std::vector<FieldCell> cells;
     if (wanted < 1) return cells;
     const CMapData& map = field.m_MapData;
+    // No probe lies farther than kFreeCellProbes from the start: a start farther off
+    // the map reaches none of its cells (and its probes would not fit an int).
+    const int64_t reach = kFreeCellProbes;
+    if (x0 < -reach || y0 < -reach || x0 > map.m_xSize + reach || y0 > map.m_ySize + reach) return cells;
     for (int k = 0; k < kFreeCellProbes && int(cells.size()) < wanted; ++k) {
         const FieldCell c = FreeCellProbe(x0, y0, k);
         if (c.x < 0 || c.y < 0 || c.x >= map.m_xSize || c.y >= map.m_ySize) continue;
-        if (int(map.m_byMapChip.size()) < map.m_xSize * map.m_ySize) continue;  // a grid shorter than its size
+        if (int64_t(map.m_byMapChip.size()) < int64_t(map.m_xSize) * map.m_ySize) continue;  // a grid shorter than its size
         if (map.GetMoveCost(c.x, c.y, 0) >= kMaxMoveCost) continue;
         if (field.m_UnitList.FindUnitAt(c.x, c.y) != -1) continue;
         cells.push_back(c);
