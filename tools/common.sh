@@ -17,11 +17,21 @@ vormant_install_missing() {
   $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
 }
 
+# The compiler launcher for cmake: ccache where it is installed (none with
+# CCACHE_DISABLE set), so that a build with a kept cache compiles only what changed.
+vormant_launcher() {
+  if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
+    echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+  fi
+}
+
 vormant_build() {
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
   mkdir -p build
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=${VORMANT_BUILD_TYPE:-Release} -DVORMANT_PACK_CONTENT=ON >build/cmake.log 2>&1 ||
+  # shellcheck disable=SC2046
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=${VORMANT_BUILD_TYPE:-Release} -DVORMANT_PACK_CONTENT=ON $(vormant_launcher) \
+    >build/cmake.log 2>&1 ||
     { cat build/cmake.log; return 1; }
   if ! cmake --build build -j"$jobs" >build/build.log 2>&1; then
     grep -E "error|Error" build/build.log | head -40

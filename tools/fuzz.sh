@@ -4,7 +4,8 @@
 # folder, and runs each target for a while:
 #   tools/fuzz.sh [seconds per target] [target ...]      (default 10 s, every target)
 # Targets are the names after "fuzz_": pack table troop save index mapdata script
-# keyframe xfile wav mp3 ogg image.  FUZZ_JOBS=n runs n targets side by side.
+# keyframe xfile wav mp3 ogg image, and field and prep, which play a save in the game
+# folder of build/.  FUZZ_JOBS=n runs n targets side by side.
 # The corpora grow in fuzz/corpus/<target>/; crashes, leaks and hangs are written to
 # fuzz/findings/ and the script fails.
 set -eu
@@ -44,6 +45,8 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 mkdir -p fuzz/findings fuzz/logs
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
+# The targets that play a save need a game folder: the fuzz build makes none.
+export VORMANT_FUZZ_GAME=$root/build/game
 
 run_one() {
     local t=$1

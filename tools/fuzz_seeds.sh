@@ -16,7 +16,7 @@ seedgen=${SEEDGEN:-$root/build-fuzz/fuzz/fuzz_seeds}
 rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-for t in pack table troop save index mapdata script keyframe xfile wav mp3 ogg image; do mkdir -p "$out/$t"; done
+for t in pack table troop save index mapdata script keyframe xfile wav mp3 ogg image field prep; do mkdir -p "$out/$t"; done
 
 # Copies the files given (at most `max` bytes of each) into a target's seed folder.
 seed() {
@@ -58,6 +58,9 @@ seed image 16384 $(find "$game" -name '*.png' -size -16k | sort | head -40)
 gen=$(mktemp -d)
 "$seedgen" "$game" "$gen" >/dev/null
 seed save 1048576 "$gen"/save/*
+# The targets that play a save take the older unmasked form (its numbers are text).
+seed field 1048576 "$gen"/save/*_old.dat
+seed prep 1048576 "$gen"/save/*_old.dat
 seed index 4096 "$gen"/index/*
 seed mapdata 1048576 "$gen"/mapdata/*
 seed xfile 262144 "$gen"/xfile/*

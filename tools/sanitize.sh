@@ -11,12 +11,8 @@ root=$PWD
 vormant_install_missing
 jobs=${SANITIZE_JOBS:-$(nproc 2>/dev/null || echo 2)}
 flags="-O1 -g1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
-launcher=()
-if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-fi
 mkdir -p build-asan
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORMANT_PACK_CONTENT=ON -DVORMANT_SHARED=ON -DVORMANT_FUZZ_DRIVERS=ON "${launcher[@]}" \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORMANT_PACK_CONTENT=ON -DVORMANT_SHARED=ON -DVORMANT_FUZZ_DRIVERS=ON $(vormant_launcher) \
       -DVORMANT_TEST_FILTER="${SANITIZE_TESTS:-.*}" \
       -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_C_FLAGS="$flags" \
       -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >build-asan/cmake.log 2>&1 ||

@@ -73,7 +73,7 @@ std::vector<uint8_t> Mutate(const std::vector<uint8_t>& base, const std::vector<
     static const uint8_t kInteresting[] = {0, 1, 0x7F, 0x80, 0xFF, 0xFE, '-', '9', ',', '\n', '\r', '"'};
     const int steps = 1 + int(rng() % 4);
     for (int s = 0; s < steps; ++s) {
-        switch (rng() % 7) {
+        switch (rng() % 8) {
         case 0:  // flip a bit
             if (!b.empty()) b[pick(b.size())] ^= uint8_t(1u << (rng() % 8));
             break;
@@ -101,6 +101,21 @@ std::vector<uint8_t> Mutate(const std::vector<uint8_t>& base, const std::vector<
             const size_t at = pick(b.size()), n = 1 + pick(std::min<size_t>(64, b.size() - at));
             const std::vector<uint8_t> run(b.begin() + at, b.begin() + at + std::min(n, b.size() - at));
             b.insert(b.begin() + pick(b.size() + 1), run.begin(), run.end());
+            break;
+        }
+        case 6: {  // a number written out in text (saves, tables, scripts) at the edge
+            static const char* const kNumbers[] = {"2147483647", "-2147483648", "2147483648", "1000000000",
+                                                   "-1",         "99999999999999999999", "4294967295", "1e9"};
+            if (b.empty()) break;
+            size_t at = pick(b.size());
+            while (at < b.size() && !(b[at] >= '0' && b[at] <= '9')) ++at;
+            if (at == b.size()) break;
+            size_t end = at;
+            while (end < b.size() && ((b[end] >= '0' && b[end] <= '9') || b[end] == '-')) ++end;
+            while (at > 0 && ((b[at - 1] >= '0' && b[at - 1] <= '9') || b[at - 1] == '-')) --at;
+            const char* n = kNumbers[pick(std::size(kNumbers))];
+            b.erase(b.begin() + at, b.begin() + end);
+            b.insert(b.begin() + at, n, n + std::strlen(n));
             break;
         }
         default: {  // splice in part of another input

@@ -49,6 +49,7 @@ std::vector<unsigned char> ArchiveStream(CStringMap& archive) {
 
 // The state of a map once its "FieldInitialize" has run, saved as the game saves it.
 void FieldSeeds(int map, CPartyData& party) {
+    party.nMap = map;  // the scene that takes a save over opens the party's map
     FakeInput input;
     input.leftPush = true;  // every wait for a click ends at once
     C_TaskController controller;

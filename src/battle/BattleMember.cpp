@@ -10,6 +10,7 @@
 #include "SkillData.h"
 #include "log/ErrorLog.h"
 #include "resources/GlobalResources.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -373,7 +374,7 @@ void BattleMember::Update(C_FieldTaskInfo& field, int frame, BattleFormation& fo
     if (!m_vReceived.empty() && m_vReceived.front().nHitFrame <= frame && m_nHP > 0) {
         const AttackResult hit = m_vReceived.front();
         m_vReceived.erase(m_vReceived.begin());
-        m_nHP -= hit.nAmount;
+        m_nHP = ClampToInt32(int64_t(m_nHP) - hit.nAmount);
         if (!cannon) {
             m_WindowRow.QueueHit(hit);
             m_Popups.QueueHit(hit);

@@ -8,6 +8,7 @@
 #include "FieldTaskInfo.h"
 #include "SkillData.h"
 #include "menu/SelectMenu.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -20,9 +21,10 @@ std::string HpLine(int hp, int maxHp) { return FormatNumber(hp, 5) + "/" + Forma
 int GetWindowColumnX(int s) { return s < 4 ? (s / 2) * 155 + 330 : (3 - s / 2) * 155; }
 int GetWindowRowY(int s) { return 320 + (s % 2) * 80; }
 
-int GaugeWidth(int hp, int maxHp) {
+int GaugeWidth(int64_t hp, int maxHp) {
     if (maxHp <= 0) return 0;
-    return int(double(hp) * 130.0 / double(maxHp) + 0.9);
+    // Within the bar, whatever hit points a save holds.
+    return int(std::clamp(double(hp) * 130.0 / double(maxHp) + 0.9, 0.0, 130.0));
 }
 
 void CBattleWindowRow::Setup(C_FieldTaskInfo& field, bool show, int slotCode, int display) {
@@ -61,7 +63,8 @@ void CBattleWindowRow::ApplyDue(int frame) {
     const AttackResult r = results.front();
     prevHp = hp;
     hp = int(std::clamp(double(prevHp) - double(r.nAmount), 0.0, double(std::max(maxHp, 0))));
-    total += r.nAmount;
+    // Held short of the int limits, so that the healed sum can be shown as a positive number.
+    total = std::max(SaturatingAdd(total, r.nAmount), -INT32_MAX);
     if (total >= 0) amountText.SetText("ダメージ: " + FormatNumber(total, -1), 12, 0xFFFFFFFF);
     else amountText.SetText("回復: " + FormatNumber(-total, -1), 12, 0xFFFFFFFF);
     amountText.Render();
@@ -111,7 +114,7 @@ void CBattleWindowRow::Draw(int frame) {
     }
     const int high = std::max(hp, prevHp);
     if (maxHp != high) {
-        square.SetSize(float(GaugeWidth(maxHp - high, maxHp)), 7, 0xFF000000);
+        square.SetSize(float(GaugeWidth(int64_t(maxHp) - high, maxHp)), 7, 0xFF000000);
         square.Draw(float(gx + GaugeWidth(high, maxHp)), float(gy));
     }
     if (gaugeFade > 0) --gaugeFade;
@@ -119,7 +122,7 @@ void CBattleWindowRow::Draw(int frame) {
         double t = std::clamp(std::sqrt((60.0 - gaugeFade) / 60.0), 0.0, 1.0);
         if (hp > prevHp) t = 1.0 - t;
         const uint32_t alpha = t >= 1.0 ? 255u : t <= 0.0 ? 0u : uint32_t(t * 255.0 + 0.5);
-        square.SetSize(float(GaugeWidth(std::abs(prevHp - hp), maxHp)), 7, alpha << 24);
+        square.SetSize(float(GaugeWidth(std::abs(int64_t(prevHp) - hp), maxHp)), 7, alpha << 24);
         square.Draw(float(gx + GaugeWidth(std::min(hp, prevHp), maxHp)), float(gy));
     }
 }

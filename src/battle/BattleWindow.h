@@ -17,7 +17,7 @@ class C_FieldTaskInfo;
 int GetWindowColumnX(int displaySlot);
 int GetWindowRowY(int displaySlot);
 // Gauge width in pixels of `hp` out of `maxHp` (130 for a full gauge, 0 when maxHp <= 0).
-int GaugeWidth(int hp, int maxHp);
+int GaugeWidth(int64_t hp, int maxHp);
 
 class CBattleWindowRow {
 public:

@@ -10,6 +10,7 @@
 #include "SkillData.h"
 #include "log/ErrorLog.h"
 #include "preload/GlobalPreloadData.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ void CDamageEffect::Update(int frame, const BattleFormation& formation) {
         int total = r.nAmount;
         CNumEffect*& slot = numbers[r.nTarget];
         if (slot) {
-            total += slot->amount;
+            total = SaturatingAdd(total, slot->amount);
             delete slot;
         }
         slot = new CNumEffect;

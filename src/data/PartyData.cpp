@@ -1,6 +1,7 @@
 #include "PartyData.h"
 
 #include "archive/gvlStringMap.h"
+#include "util/ClampInt.h"
 
 void HeroEntry::Save(IStringMap& archive) const {
     archive.SetInt64("m_typeID", m_typeID);
@@ -64,9 +65,16 @@ void CPartyData::AdvanceMap() {
         hero.m_bForcePlaced = false;
         hero.m_nPlaced = -1;
     }
-    nMap += 1;
-    nMoney += GetMapClearBonus(nMap);
+    nMap = SaturatingAdd(nMap, 1);
+    AddMoney(GetMapClearBonus(nMap));
     Backup();
+}
+
+void CPartyData::AddMoney(int32_t amount) {
+    bool held = false;
+    const int32_t before = nMoney;
+    nMoney = SaturatingAdd(nMoney, amount, &held);
+    if (held) g_ErrorLog.Printf("資金 %d に %d を加えると範囲を超えるため、%d にしました。", before, amount, nMoney);
 }
 
 void CPartyData::Backup() {

@@ -61,6 +61,9 @@ public:
     // and a log line, never a crash).
     CStringMap Save();
     void Load(CStringMap archive);
+    // Adds `amount` (negative: spends) to the funds, held at the int32 limits with a
+    // line in the error log when held.  Every change of the funds goes through here.
+    void AddMoney(int32_t amount);
     // Funds granted when the map number is reached (0 outside 0..39).
     static int GetMapClearBonus(int mapNumber);
 

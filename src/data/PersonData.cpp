@@ -1,6 +1,8 @@
 #include "PersonData.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "SkillData.h"
@@ -64,20 +66,49 @@ int FindPersonColumn(const std::string& header) {
 
 constexpr const char* kPersonTableFile = "gamedata/person.csv";
 
-// A decimal number, as the table's numeric columns hold: blanks around it, a sign,
-// digits with at most one point.
-bool IsNumberText(const std::string& cell) {
+bool IsDoubleColumn(int col) {
+    switch (col) {
+    case kColHP: case kColHPUP: case kColStr: case kColStrUP: case kColMag: case kColMagUP:
+    case kColDex: case kColDexUP: case kColSpd: case kColSpdUP: case kColEXPUP: return true;
+    default: return false;
+    }
+}
+
+// What a numeric cell is read as: the number taken (written out as the field takes
+// it) and whether the whole cell went into it.  Double columns read what strtod reads
+// (so "1e9" is a number) as long as it is finite; whole-number columns read blanks,
+// a sign and digits, the way DataTextToInt does.
+struct CellReading {
+    bool whole = false;
+    std::string taken;
+};
+
+CellReading ReadNumberCell(int col, const std::string& cell) {
     size_t i = 0, n = cell.size();
     while (i < n && (cell[i] == ' ' || cell[i] == '\t')) ++i;
     while (n > i && (cell[n - 1] == ' ' || cell[n - 1] == '\t' || cell[n - 1] == '\r')) --n;
-    if (i < n && (cell[i] == '-' || cell[i] == '+')) ++i;
-    bool digits = false, point = false;
-    for (; i < n; ++i) {
-        if (cell[i] >= '0' && cell[i] <= '9') digits = true;
-        else if (cell[i] == '.' && !point) point = true;
-        else return false;
+    const std::string text = cell.substr(i, n - i);
+    CellReading r;
+    char buf[64];
+    if (IsDoubleColumn(col)) {
+        const char* begin = text.c_str();
+        char* end = nullptr;
+        const double d = std::strtod(begin, &end);
+        r.whole = !text.empty() && end == begin + text.size() && std::isfinite(d);
+        std::snprintf(buf, sizeof buf, "%.10g", DataTextToDouble(cell));
+    } else {
+        // A number beyond the int range is held at its limit: not what the cell says.
+        size_t k = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+        const size_t digitsFrom = k;
+        long long value = 0;
+        for (; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
+            if (value <= 1LL << 32) value = value * 10 + (text[k] - '0');
+        if (digitsFrom == 1 && text[0] == '-') value = -value;
+        r.whole = k == text.size() && k > digitsFrom && value >= INT32_MIN && value <= INT32_MAX;
+        std::snprintf(buf, sizeof buf, "%d", DataTextToInt(cell));
     }
-    return digits;
+    r.taken = buf;
+    return r;
 }
 
 bool IsTextColumn(int col) { return col == kColName || col == kColSName || col == kColComment; }
@@ -331,8 +362,12 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
                 emptyCells += header[c];
             }
             if (col == kColTypeID && !cell.empty()) typeGiven = true;
-            if (!cell.empty() && !IsTextColumn(col) && !IsNumberText(cell) && notNumbers++ == 0)
-                firstNotNumber = std::to_string(r + 1) + " 行目 " + header[c] + " 列の \"" + cell + "\"";
+            if (!cell.empty() && !IsTextColumn(col)) {
+                const CellReading reading = ReadNumberCell(col, cell);
+                if (!reading.whole && notNumbers++ == 0)
+                    firstNotNumber = std::to_string(r + 1) + " 行目 " + header[c] + " 列の \"" + cell + "\" を " +
+                                     reading.taken;
+            }
             FillPersonField(work, col, cell);
         }
         if (!typeGiven) {
@@ -351,7 +386,7 @@ void CPersonTypeTable::LoadRows(const std::vector<std::vector<std::string>>& row
         types.emplace(stored.typeID, stored);  // the first row of an id counts
     }
     if (notNumbers > 0)
-        g_ErrorLog.Printf("人物表 %s: 数であるはずの欄に数でないものが %d 個あります (最初は %s)。0 として扱います。",
+        g_ErrorLog.Printf("人物表 %s: 数であるはずの欄に数として読み切れないものが %d 個あります (最初は %s として読みました)。",
                           kPersonTableFile, notNumbers, firstNotNumber.c_str());
 }
 

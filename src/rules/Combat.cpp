@@ -6,6 +6,7 @@
 #include "FieldTaskInfo.h"
 #include "RulesInternal.h"
 #include "SkillData.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool Has(const PersonRecord& p, int condition) { return ((p.nCondition >> (condi
 double Divisor(int value) { return value == 0 ? 1.0 : (double)value; }
 int IntDivisor(int value) { return value == 0 ? 1 : value; }
 
-bool AtHalfHPOrLess(const PersonRecord& p) { return p.nHP * 100 / IntDivisor(p.nMaxHP) <= 50; }
+bool AtHalfHPOrLess(const PersonRecord& p) { return int64_t(p.nHP) * 100 / IntDivisor(p.nMaxHP) <= 50; }
 
 // Terrain under a person: the cell of the unit that holds it.
 struct TargetTerrain {
@@ -64,11 +65,11 @@ int PassiveGuardBonus(const PersonRecord& target, int terrain) {
 }
 
 int StrengthBonus(const PersonRecord& attacker) {
-    int bonus = 0;
+    int64_t bonus = 0;  // several such skills on a huge strength would not fit an int
     const int n = attacker.CountPassiveSkills();
     for (int k = 0; k < n; ++k)
         if (g_SkillData.GetEffect(attacker.pskill[k]) == 8 && AtHalfHPOrLess(attacker)) bonus += attacker.nStr / 2;
-    return bonus;
+    return ClampToInt32(bonus);
 }
 
 int Clamp100(int v) { return std::min(std::max(v, 0), 100); }

@@ -11,6 +11,7 @@
 #include "SkillData.h"
 #include "log/ErrorLog.h"
 #include "random/gvlRand.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -42,10 +43,10 @@ struct PlanContext {
         const int target = field.m_UnitList.GetMember(unitB, t);
         const int hit = field.CalcHitRate(attacker, skill, target);
         const int amount = field.CalcEffectAmount(attacker, skill, target, hit != 0, false, nullptr);
-        return (int)std::ceil((double)hit * amount / 100.0 - 0.5);
+        return ClampDoubleToInt(std::ceil((double)hit * amount / 100.0 - 0.5));
     }
 
-    int Noisy(int m, int skill, int t) const { return (int)RandomNormal((double)Expected(m, skill, t), 10.0); }
+    int Noisy(int m, int skill, int t) const { return ClampDoubleToInt(RandomNormal((double)Expected(m, skill, t), 10.0)); }
 };
 
 int CountFront(const CUnitList& units, int unit) {
@@ -75,7 +76,8 @@ void C_FieldTaskInfo::AssignBattleTargets(int unitA, int unitB, int x, int y, in
         // Healing.
         for (int m = 0; m < 4; ++m) targets[m] = skills[m] = -1;
         int missing[4] = {0, 0, 0, 0};
-        for (int t = 0; t < countB; ++t) missing[t] = m_UnitList.GetMemberMaxHP(unitB, t) - m_UnitList.GetMemberHP(unitB, t);
+        for (int t = 0; t < countB; ++t)
+            missing[t] = ClampToInt32(int64_t(m_UnitList.GetMemberMaxHP(unitB, t)) - m_UnitList.GetMemberHP(unitB, t));
         bool targeted[4] = {false, false, false, false};
         for (int m = 0; m < countA; ++m) {
             const PersonRecord& p = m_UnitList.GetMemberPerson(unitA, m);
@@ -97,7 +99,7 @@ void C_FieldTaskInfo::AssignBattleTargets(int unitA, int unitB, int x, int y, in
                     targets[i] = 0;
                     targeted[i] = true;
                 }
-                for (int t = 0; t < countB; ++t) missing[t] = std::max(missing[t] + heal, 0);
+                for (int t = 0; t < countB; ++t) missing[t] = std::max(SaturatingAdd(missing[t], heal), 0);
             } else {
                 int best = -1;
                 int most = 0;
@@ -113,7 +115,7 @@ void C_FieldTaskInfo::AssignBattleTargets(int unitA, int unitB, int x, int y, in
                 } else {
                     targets[m] = best;
                     targeted[m] = true;
-                    missing[best] = std::max(missing[best] + heal, 0);
+                    missing[best] = std::max(SaturatingAdd(missing[best], heal), 0);
                 }
             }
         }
@@ -123,7 +125,8 @@ void C_FieldTaskInfo::AssignBattleTargets(int unitA, int unitB, int x, int y, in
     }
 
     // Attack.
-    int planned[4] = {0, 0, 0, 0};
+    // Wide: hit points and amounts from tables and saves may both lie near the int limits.
+    int64_t planned[4] = {0, 0, 0, 0};
     bool engaged[4] = {false, false, false, false};
     for (int t = 0; t < countB; ++t) planned[t] = m_UnitList.GetMemberHP(unitB, t);
     const bool frontLine = CountFront(m_UnitList, unitA) > 1 && CountFront(m_UnitList, unitB) > 1;
@@ -150,15 +153,15 @@ void C_FieldTaskInfo::AssignBattleTargets(int unitA, int unitB, int x, int y, in
         if (candidates.empty()) continue;
         skills[m] = candidates[0];
         targets[m] = -1;
-        int best = INT_MAX;
+        int64_t best = INT_MAX;
         bool weighed = false;
 
         for (size_t i = 0; i < candidates.size(); ++i) {
             const int c = candidates[i];
             if (g_SkillData.IsAllAttack(c)) {
-                int score = 0;
+                int64_t score = 0;
                 for (int t = 0; t < countB; ++t) {
-                    const int hp = m_UnitList.GetMemberHP(unitB, t);
+                    const int64_t hp = m_UnitList.GetMemberHP(unitB, t);
                     if (hp - ctx.Expected(m, c, t) <= 0) continue;
                     if (hp - ctx.Noisy(m, c, t) <= 0) continue;
                     score += hp - ctx.Noisy(m, c, t);
@@ -181,7 +184,7 @@ void C_FieldTaskInfo::AssignBattleTargets(int unitA, int unitB, int x, int y, in
                     continue;
                 }
                 weighed = true;
-                const int r = planned[t] - ctx.Expected(m, c, t);
+                const int64_t r = planned[t] - ctx.Expected(m, c, t);
                 bool take = false;
                 if (best > -20) {
                     take = r < best;

@@ -9,6 +9,7 @@
 #include "PersonData.h"
 #include "ScenarioScript.h"
 #include "log/ErrorLog.h"
+#include "util/ClampInt.h"
 
 namespace {
 
@@ -45,10 +46,14 @@ std::vector<FieldCell> FindFreeCells(int x0, int y0, int wanted, const C_FieldTa
     std::vector<FieldCell> cells;
     if (wanted < 1) return cells;
     const CMapData& map = field.m_MapData;
+    // No probe lies farther than kFreeCellProbes from the start: a start farther off
+    // the map reaches none of its cells (and its probes would not fit an int).
+    const int64_t reach = kFreeCellProbes;
+    if (x0 < -reach || y0 < -reach || x0 > map.m_xSize + reach || y0 > map.m_ySize + reach) return cells;
     for (int k = 0; k < kFreeCellProbes && int(cells.size()) < wanted; ++k) {
         const FieldCell c = FreeCellProbe(x0, y0, k);
         if (c.x < 0 || c.y < 0 || c.x >= map.m_xSize || c.y >= map.m_ySize) continue;
-        if (int(map.m_byMapChip.size()) < map.m_xSize * map.m_ySize) continue;  // a grid shorter than its size
+        if (int64_t(map.m_byMapChip.size()) < int64_t(map.m_xSize) * map.m_ySize) continue;  // a grid shorter than its size
         if (map.GetMoveCost(c.x, c.y, 0) >= kMaxMoveCost) continue;
         if (field.m_UnitList.FindUnitAt(c.x, c.y) != -1) continue;
         cells.push_back(c);
@@ -181,7 +186,7 @@ bool C_ScenarioScript::ExecuteFieldDataCommand(const ScriptCommand& c, C_FieldTa
             break;
         case kCmdPlusMoney:
             CheckArgs(1, 0);
-            party->nMoney += c.Int(0);
+            party->AddMoney(c.Int(0));
             break;
         case kCmdHeroForcedPosition:
             CheckArgs(2, 0);
@@ -254,10 +259,11 @@ bool C_ScenarioScript::ExecuteFieldDataCommand(const ScriptCommand& c, C_FieldTa
                 ReportCommand("SetValue の変数番号が 0 から 49 の外です (値は変わりません)");
             } else if (c.Int(0) == 0) {
                 f.EventValue[i] = c.Int(2);
-            } else if (c.Int(0) == 1) {
-                f.EventValue[i] += c.Int(2);
-            } else if (c.Int(0) == 2) {
-                f.EventValue[i] -= c.Int(2);
+            } else if (c.Int(0) == 1 || c.Int(0) == 2) {
+                const int64_t change = c.Int(0) == 1 ? int64_t(c.Int(2)) : -int64_t(c.Int(2));
+                const int64_t value = f.EventValue[i] + change;
+                f.EventValue[i] = ClampToInt32(value);
+                if (f.EventValue[i] != value) ReportCommand("SetValue の結果が範囲を超えるため、限界の値にしました");
             }
             RaisePendingEvent("Value");
             break;

@@ -146,7 +146,9 @@ bool C_ScenarioScript::ExecuteCommand(bool pushed, bool skip, bool autoAdvance, 
         case kCmdFadeIn:
         case kCmdFadeOut: {
             const uint32_t color = (((uint32_t(c.Int(0)) << 8) | uint32_t(c.Int(1))) << 8) | uint32_t(c.Int(2));
-            const int frames = c.Int(3);  // 0 holds the fade where it is
+            // 0 holds the fade where it is; the sign gives the direction, so the
+            // length is held where it can be negated.
+            const int frames = std::max(c.Int(3), -INT32_MAX);
             g_GlobalResources.SetFade(color, c.nCommandID == kCmdFadeIn ? -frames : frames);
             complete = true;
             return true;

@@ -128,7 +128,7 @@ int32_t C_ScenarioScript::UpdateStory(std::string sectionName, void* storyInfo) 
                 break;
             case kCmdPlusMoney:
                 CheckArgs(1, 0);
-                party->nMoney += c.Int(0);
+                party->AddMoney(c.Int(0));
                 complete = true;
                 break;
             case kCmdHeroForcedPosition:

@@ -223,8 +223,8 @@ bool CArchiveManager::Load(int slot) {
         }
     }
     if (!ReadStream(stream, version)) {
-        g_ErrorLog.Printf("File %d (%s) のセーブファイルが壊れています。(%d バイト)", slot + 1,
-                          (version == 1 ? LegacySlotFileName(slot) : SlotFileName(slot)).c_str(), (int)stream.size());
+        g_ErrorLog.Printf("File %d (%s) のセーブファイルが壊れています。(%zu バイト)", slot + 1,
+                          (version == 1 ? LegacySlotFileName(slot) : SlotFileName(slot)).c_str(), bytes.size());
         ShowError("不正なセーブファイルです。");
         return false;
     }

@@ -52,8 +52,9 @@ bool GridUsable(const C_FieldTaskInfo& info) {
 }  // namespace
 
 int HPDigitColour(int hp, int maxHP) {
-    if (4 * hp <= maxHP) return 2;
-    if (2 * hp <= maxHP) return 1;
+    // Wide: a table or save may hold hit points near the int limits.
+    if (4 * int64_t(hp) <= maxHP) return 2;
+    if (2 * int64_t(hp) <= maxHP) return 1;
     return 0;
 }
 

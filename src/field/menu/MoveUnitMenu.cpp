@@ -42,7 +42,7 @@ void MoveMenuRow::SetTexts(C_FieldTaskInfo* info) {
     m_MPText.SetText(buf, 12, kWhite);
     m_MPText.Render();
     // A person without maximum HP shows an empty bar rather than dividing by zero.
-    m_nBar = p.nMaxHP > 0 ? std::clamp(p.nHP * 93 / p.nMaxHP, 0, 93) : 0;
+    m_nBar = p.nMaxHP > 0 ? int(std::clamp<int64_t>(int64_t(p.nHP) * 93 / p.nMaxHP, 0, 93)) : 0;
 }
 
 void MoveMenuRow::Draw(CD3DDrawTexture& image, int x, int y, bool withTexts) {

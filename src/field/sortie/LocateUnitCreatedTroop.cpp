@@ -144,7 +144,7 @@ void C_TaskLocateUnitCreatedTroopS::Update(C_FieldTaskInfo* info) {
         h.m_nPlaced = posIndex;
         pos.m_vHero.push_back(SortieHeroEntry{h.m_typeID, h.m_LV});
         if (m_pLocateUnit) {
-            m_pLocateUnit->m_nSortieCost += sortie::LocateCostOf(h.m_typeID);
+            m_pLocateUnit->ChangeSortieCost(sortie::LocateCostOf(h.m_typeID));
             m_pLocateUnit->m_bHeroListDirty = true;
         }
         if (cards) cards->m_bRedraw = true;
@@ -166,7 +166,7 @@ void C_TaskLocateUnitCreatedTroopS::Update(C_FieldTaskInfo* info) {
                 e.nLV.push_back(t.nLV);
                 e.bForward.push_back(m_nNextPosition < 2);
             }
-            if (m_pLocateUnit) m_pLocateUnit->m_nSortieCost += sortie::LocateCostOf(typeID);
+            if (m_pLocateUnit) m_pLocateUnit->ChangeSortieCost(sortie::LocateCostOf(typeID));
             ++m_nNextPosition;
             if (cards) cards->m_bRedraw = true;
             m_bRebuild = true;
@@ -185,7 +185,7 @@ void C_TaskLocateUnitCreatedTroopS::Update(C_FieldTaskInfo* info) {
                 SortieTroopEntry& e = pos.m_vTroop.back();
                 const int k = e.FindSlotByPosition(m_nNextPosition - 1);
                 if (k >= 0 && k == (int)e.nTypeID.size() - 1) {
-                    if (m_pLocateUnit) m_pLocateUnit->m_nSortieCost -= sortie::LocateCostOf(e.nTypeID[k]);
+                    if (m_pLocateUnit) m_pLocateUnit->ChangeSortieCost(-int64_t(sortie::LocateCostOf(e.nTypeID[k])));
                     if (m_nNextPosition > 1) {
                         e.bForward.pop_back();
                         e.nLV.pop_back();

@@ -12,6 +12,7 @@
 #include "sortie/SortieRules.h"
 #include "sortie/TaskLocateUnit.h"
 #include "task/TaskController.h"
+#include "util/ClampInt.h"
 
 namespace {
 std::string PriceText(int price) { return price >= 0 ? std::to_string(price) : std::string("---"); }
@@ -104,7 +105,7 @@ void C_TaskLocateUnitLVUP::DoLevelUp(C_FieldTaskInfo* info) {
         g_ErrorLog.Printf("強化: 価格 %d は資金 %d で払えません (強化しません)。", price, party->nMoney);
         return;
     }
-    party->nMoney -= price;
+    party->AddMoney(-price);
     if (s < heroes) {
         HeroEntry& h = party->m_Heros[s];
         ++h.m_LV;
@@ -253,11 +254,11 @@ void C_TaskLocateUnitLVUPStatus::Draw(C_FieldTaskInfo* info) {
             p.nHP = 0;
             if (m_bIsHero) {
                 const HeroEntry& h = party->m_Heros[m_nSelected];
-                p = PersonRecord::CreateFromType(h.m_typeID, h.m_LV + i, 1, 1, 1, 1);
+                p = PersonRecord::CreateFromType(h.m_typeID, SaturatingAdd(h.m_LV, i), 1, 1, 1, 1);
             } else if (party->m_Troops.IsValidIndex(m_nSelected - heroes)) {
                 const CTroopType& t = party->m_Troops.GetEntry(m_nSelected - heroes);
                 const int b = UnlockedBranch(t, m_nShownSoldier);
-                if (b >= 0) p = PersonRecord::CreateFromType(t.m_vBranch[b].first, t.nLV + i, 1, 1, 1, 1);
+                if (b >= 0) p = PersonRecord::CreateFromType(t.m_vBranch[b].first, SaturatingAdd(t.nLV, i), 1, 1, 1, 1);
             }
             m_Panel[i].Fill(p);
         }

@@ -65,9 +65,9 @@ int C_TaskLocateUnitMainMenu::BriefingTabAt(int x, int y) {
 std::string C_TaskLocateUnitMainMenu::MakeCostText(int limit, int cost) {
     char buf[96];
     if (limit >= 1000)
-        std::snprintf(buf, sizeof buf, "出撃コスト：\r\n          %4d/%d", limit - cost, limit);
+        std::snprintf(buf, sizeof buf, "出撃コスト：\r\n          %4lld/%d", (long long)limit - cost, limit);
     else
-        std::snprintf(buf, sizeof buf, "出撃コスト：%3d/%d", limit - cost, limit);
+        std::snprintf(buf, sizeof buf, "出撃コスト：%3lld/%d", (long long)limit - cost, limit);
     return buf;
 }
 

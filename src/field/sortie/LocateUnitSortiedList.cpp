@@ -301,7 +301,7 @@ void C_TaskLocateUnitSortiedList2::RemoveHero(C_FieldTaskInfo* info, int card) {
     const int refund = sortie::LocateCostOf(id);
     pos->m_vHero.erase(pos->m_vHero.begin() + card);
     if (m_pLocateUnit) {
-        m_pLocateUnit->m_nSortieCost -= refund;
+        m_pLocateUnit->ChangeSortieCost(-int64_t(refund));
         m_pLocateUnit->m_bHeroListDirty = true;
     }
     m_bRedraw = true;
@@ -314,7 +314,7 @@ void C_TaskLocateUnitSortiedList2::RemoveTroop(C_FieldTaskInfo* info, int card) 
     const int t = card - (int)pos->m_vHero.size();
     if (t < 0 || t >= (int)pos->m_vTroop.size()) return;
     const int refund = sortie::TroopCost(pos->m_vTroop[t]);
-    if (m_pLocateUnit) m_pLocateUnit->m_nSortieCost -= refund;
+    if (m_pLocateUnit) m_pLocateUnit->ChangeSortieCost(-int64_t(refund));
     pos->m_vTroop.erase(pos->m_vTroop.begin() + t);
     m_bRedraw = true;
     if (m_pOwner && m_pOwner->m_pTroopList) m_pOwner->m_pTroopList->m_bRebuild = true;

@@ -9,6 +9,7 @@
 #include "FieldTaskInfo.h"
 #include "PartyData.h"
 #include "log/ErrorLog.h"
+#include "util/ClampInt.h"
 
 namespace sortie {
 
@@ -22,15 +23,15 @@ int LocateCostOf(int typeID) {
 
 int TroopCost(const SortieTroopEntry& troop) {
     int sum = 0;
-    for (int32_t id : troop.nTypeID) sum += LocateCostOf(id);
+    for (int32_t id : troop.nTypeID) sum = SaturatingAdd(sum, LocateCostOf(id));
     return sum;
 }
 
 int TotalSortieCost(CMapData& map) {
     int sum = 0;
     for (const CSortiePosition& pos : map.m_vnSortiePos) {
-        for (const SortieHeroEntry& h : pos.m_vHero) sum += LocateCostOf(h.nTypeID);
-        for (const SortieTroopEntry& t : pos.m_vTroop) sum += TroopCost(t);
+        for (const SortieHeroEntry& h : pos.m_vHero) sum = SaturatingAdd(sum, LocateCostOf(h.nTypeID));
+        for (const SortieTroopEntry& t : pos.m_vTroop) sum = SaturatingAdd(sum, TroopCost(t));
     }
     return sum;
 }
@@ -55,7 +56,7 @@ bool IsHeroOnAnyPosition(const CMapData& map, int typeID) {
 }
 
 int LevelUpPrice(double base, double growth, int level) {
-    const double price = std::trunc(std::pow(growth, double(level - 1)) * base);
+    const double price = std::trunc(std::pow(growth, double(level) - 1.0) * base);
     if (!std::isfinite(price) || price < 0.0 || price > double(std::numeric_limits<int32_t>::max())) return kNoPrice;
     return int(price);
 }
@@ -73,7 +74,9 @@ int TroopLevelUpCost(const CTroopType& troop) { return LevelUpPrice(double(troop
 
 bool CanAffordLevelUp(int price, int money, int level) { return price >= 0 && price <= money && level < kMaxLevel; }
 
-int RemainingBudget(const CMapData& map, int sortieCost) { return map.m_nLocateCost - sortieCost; }
+int RemainingBudget(const CMapData& map, int sortieCost) {
+    return ClampToInt32(int64_t(map.m_nLocateCost) - sortieCost);
+}
 
 bool CanPlaceHero(const C_FieldTaskInfo& info, const HeroEntry& h, int sortieCost, int nextPosition) {
     const CMapData& map = info.m_MapData;

@@ -9,6 +9,7 @@
 
 #include "Draw/gvlD3DDrawSquare.h"
 #include "task/TaskBase.h"
+#include "util/ClampInt.h"
 
 class C_FieldTaskInfo;
 class CTableFile;
@@ -32,6 +33,8 @@ public:
                                 const std::string& personName, const std::string& unitName);
 
     int32_t m_nSortieCost = 0;     // cost of everything on the sortie positions
+    // A placement's cost added (or, negative, taken back), held at the int limits.
+    void ChangeSortieCost(int64_t delta) { m_nSortieCost = ClampToInt32(m_nSortieCost + delta); }
     bool m_bHeroListDirty = true;  // the main menu rebuilds its hero roster
     uint8_t m_bEventDone = 0;      // the preparation tutorial event is over
     int32_t m_nState = 0;          // -1 start the turn, 0 open the main menu, 1 main menu, 2 map view

@@ -11,6 +11,7 @@
 #include "resources/GlobalResources.h"
 #include "resources/SheetDraw.h"
 #include "turn/TurnBridge.h"
+#include "util/ClampInt.h"
 
 using namespace turnflow;
 
@@ -229,27 +230,27 @@ bool C_TaskDispPoisonDamage::ComputeEffect(C_FieldTaskInfo* info, int u, int eff
         case 0:
             if (!persons.HasCondition(person, kCondPoison)) continue;
             e.nKind = FieldDamageEntry::kHPDamage;
-            e.nAmount = (int)ClampD(maxHP * 0.1, 0, p.nHP - 1);
+            e.nAmount = ClampDoubleToInt(ClampD(maxHP * 0.1, 0, double(p.nHP) - 1));
             break;
         case 1:
             if (damageAuras < 1) continue;
             e.nKind = FieldDamageEntry::kHPDamage;
-            e.nAmount = (int)ClampD(maxHP * 0.1 * damageAuras, 0, p.nHP - 1);
+            e.nAmount = ClampDoubleToInt(ClampD(maxHP * 0.1 * damageAuras, 0, double(p.nHP) - 1));
             break;
         case 2:
             if (healAuras < 1) continue;
             e.nKind = FieldDamageEntry::kHPRecovery;
-            e.nAmount = -(int)ClampD(maxHP * 0.1 * healAuras, 0, p.nMaxHP - p.nHP);
+            e.nAmount = -ClampDoubleToInt(ClampD(maxHP * 0.1 * healAuras, 0, double(p.nMaxHP) - p.nHP));
             break;
         case 3:
             if (!persons.HasPassiveSkillEffect(person, 6) || p.nHP >= p.nMaxHP) continue;
             e.nKind = FieldDamageEntry::kHPRecovery;
-            e.nAmount = -(int)ClampD(std::ceil(maxHP * 0.1), 0, p.nMaxHP - p.nHP);
+            e.nAmount = -ClampDoubleToInt(ClampD(std::ceil(maxHP * 0.1), 0, double(p.nMaxHP) - p.nHP));
             break;
         case 4:
             if (!persons.HasPassiveSkillEffect(person, 7) || p.nMP >= p.nMaxMP) continue;
             e.nKind = FieldDamageEntry::kMPRecovery;
-            e.nAmount = -(int)ClampD(2, 0, p.nMaxMP - p.nMP);
+            e.nAmount = -ClampDoubleToInt(ClampD(2, 0, double(p.nMaxMP) - p.nMP));
             break;
         default:
             continue;

@@ -127,6 +127,10 @@ TEST(BattleWindowGeometry, CellsOfBothSides) {
     EXPECT_EQ(GaugeWidth(0, 30), 0);
     EXPECT_EQ(GaugeWidth(1, 30), 5);  // 4.33 + 0.9
     EXPECT_EQ(GaugeWidth(10, 0), 0);  // no maximum: an empty gauge
+    // Hit points from a save far outside the maximum stay within the bar.
+    EXPECT_EQ(GaugeWidth(INT32_MAX, 1), 130);
+    EXPECT_EQ(GaugeWidth(int64_t(INT32_MAX) - INT32_MIN, INT32_MAX), 130);
+    EXPECT_EQ(GaugeWidth(INT32_MIN, 30), 0);
 }
 
 class WindowRow : public BattleTest {

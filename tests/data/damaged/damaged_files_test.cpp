@@ -72,8 +72,44 @@ TEST(DamagedFiles, APersonTableOfRandomBytesOrWithWordsForNumbersIsNamed) {
               datatest::GameTextFromUtf8("typeID,name,s_name,hero,HP,HPUP,str\n1,A,A,1,thirty,1.0,9\n2,B,B,0,20,x,8\n"));
         CPersonTypeTable::LoadCsv();
         EXPECT_EQ(CPersonTypeTable::GetCount(), 2);
-        EXPECT_EQ(Count(log.All(), "数であるはずの欄に数でないものが 2 個"), 1u) << log.All();
-        EXPECT_NE(log.All().find("2 行目 HP 列の \"thirty\""), std::string::npos) << log.All();
+        EXPECT_EQ(Count(log.All(), "数であるはずの欄に数として読み切れないものが 2 個"), 1u) << log.All();
+        EXPECT_NE(log.All().find("2 行目 HP 列の \"thirty\" を 0 として読みました"), std::string::npos) << log.All();
+        CPersonTypeTable::Clear();
+    }
+    // The line says what was read, and a number written in any form the column reads
+    // says nothing.
+    struct Case {
+        const char* column;
+        const char* cell;
+        const char* logged;  // what the line says was taken (nullptr: no line)
+    };
+    const Case cases[] = {
+        {"HP", "1e9", nullptr},         {"HP", " 2.5E+3 ", nullptr},    {"HP", "12abc", "12"},
+        {"HP", "inf", "inf"},           {"HP", "1e999", "inf"},         {"MP", "1e9", "1"},
+        {"MP", " -7 ", nullptr},        {"MP", "99999999999", "2147483647"}, {"MP", "3.5", "3"},
+        {"EXPUP", "1.5", nullptr},      {"EXP", "--4", "0"},
+    };
+    for (const Case& c : cases) {
+        datatest::LogCapture log;
+        Write(log.Dir() + "gamedata/person.csv",
+              datatest::GameTextFromUtf8(std::string("typeID,name,hero,") + c.column + "\n1,A,1," + c.cell + "\n"));
+        CPersonTypeTable::LoadCsv();
+        const size_t line = log.All().find("読み切れないもの");
+        if (!c.logged) {
+            EXPECT_EQ(line, std::string::npos) << c.column << " " << c.cell << ": " << log.All();
+        } else {
+            EXPECT_NE(log.All().find(std::string("\"") + c.cell + "\" を " + c.logged + " として読みました"),
+                      std::string::npos)
+                << c.column << " " << c.cell << ": " << log.All();
+        }
+        CPersonTypeTable::Clear();
+    }
+    CPersonTypeTable::Clear();
+    {
+        datatest::LogCapture log;
+        Write(log.Dir() + "gamedata/person.csv", datatest::GameTextFromUtf8("typeID,name,hero,HP\n1,A,1,1e9\n"));
+        CPersonTypeTable::LoadCsv();
+        EXPECT_EQ(CPersonTypeTable::Get(1).dMaxHP, 1e9);
         CPersonTypeTable::Clear();
     }
 }

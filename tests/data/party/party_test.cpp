@@ -119,6 +119,39 @@ TEST_F(PartyTest, AdvanceMapAddsTheBonusOfTheNewMapAndTakesABackup) {
     EXPECT_EQ(CPartyData::GetMapClearBonus(-1), 0);
 }
 
+// Funds from a save or a script near the int32 limits: held there, one log line
+// each time; a script may still take them below zero.
+TEST_F(PartyTest, MoneyIsHeldAtTheIntLimits) {
+    struct Case {
+        int32_t money, amount, expected;
+        bool logged;
+    };
+    const Case cases[] = {
+        {100, 500, 600, false},           {100, -500, -400, false},
+        {INT32_MAX, 500, INT32_MAX, true}, {INT32_MAX - 10, 10, INT32_MAX, false},
+        {INT32_MIN, -1, INT32_MIN, true},  {INT32_MIN + 5, INT32_MIN, INT32_MIN, true},
+        {INT32_MAX, INT32_MIN, -1, false}, {2000000000, 2000000000, INT32_MAX, true},
+    };
+    for (const Case& c : cases) {
+        datatest::LogCapture capture;
+        CPartyData p;
+        p.nMoney = c.money;
+        p.AddMoney(c.amount);
+        EXPECT_EQ(p.nMoney, c.expected) << c.money << " + " << c.amount;
+        EXPECT_EQ(capture.Lines().size(), c.logged ? 1u : 0u) << c.money << " + " << c.amount;
+    }
+    // The clear bonus of the next map, and the map number itself, are held too.
+    CPartyData p;
+    p.nMap = 18;
+    p.nMoney = INT32_MAX - 5;
+    p.AdvanceMap();
+    EXPECT_EQ(p.nMoney, INT32_MAX);
+    EXPECT_EQ(p.m_Backup.nMoney, INT32_MAX);
+    p.nMap = INT32_MAX;
+    p.AdvanceMap();
+    EXPECT_EQ(p.nMap, INT32_MAX);
+}
+
 TEST_F(PartyTest, RestoreBackupPutsTheStartOfTheMapBack) {
     CPartyData p;
     Fill(p);

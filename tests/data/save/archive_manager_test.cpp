@@ -556,6 +556,14 @@ TEST_F(IndexRebuildTest, TheLogNamesADamagedSaveAsTheScreenDoes) {
     CArchiveManager m;
     EXPECT_FALSE(m.Load(2));
     EXPECT_NE(log.All().find("File 3 (Save2.dat)"), std::string::npos) << log.All();
+    // The size named is the file's own, lead byte and all (masked and older form).
+    WriteBytes(log.Dir() + "Save2.dat", Bytes(5000, 0x11));
+    EXPECT_FALSE(m.Load(2));
+    EXPECT_NE(log.All().find("(5000 バイト)"), std::string::npos) << log.All();
+    std::filesystem::remove(log.Dir() + "Save2.dat");
+    WriteBytes(log.Dir() + "Sav2.dat", Bytes(4321, 0x11));
+    EXPECT_FALSE(m.Load(2));
+    EXPECT_NE(log.All().find("(4321 バイト)"), std::string::npos) << log.All();
 }
 
 }  // namespace

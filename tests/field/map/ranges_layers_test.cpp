@@ -148,7 +148,10 @@ TEST(FieldLayers, UnitsAreOrderedByRowThenColumn) {
 }
 
 TEST(FieldLayers, HPDigitColoursAndPulse) {
-    const int colours[][3] = {{12, 40, 1}, {10, 40, 2}, {20, 40, 1}, {21, 40, 0}, {40, 40, 0}, {0, 40, 2}, {11, 40, 1}};
+    const int colours[][3] = {{12, 40, 1}, {10, 40, 2}, {20, 40, 1}, {21, 40, 0}, {40, 40, 0}, {0, 40, 2}, {11, 40, 1},
+                              // hit points near the int limits, from a table or a save
+                              {1000000000, 1000000000, 0}, {INT32_MAX, INT32_MAX, 0}, {536870911, INT32_MAX, 2},
+                              {536870912, INT32_MAX, 1}, {1073741824, INT32_MAX, 0}, {INT32_MIN, 40, 2}};
     for (const auto& c : colours) EXPECT_EQ(HPDigitColour(c[0], c[1]), c[2]) << c[0] << "/" << c[1];
     const int pulses[][2] = {{0, 90}, {300, 190}, {600, 90}, {150, 140}, {301, 190}, {303, 189}, {297, 189}};
     for (const auto& p : pulses) EXPECT_EQ(UnitPulseAlpha(p[0]), p[1]) << p[0];

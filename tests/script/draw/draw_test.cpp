@@ -143,6 +143,17 @@ TEST_F(ScriptPictures, StoryFrameWithBackgroundPictureAndPortrait) {
     EXPECT_TRUE(Matches("story_frame"));
 }
 
+// Fades of lengths at the int limits go on (the longest ones barely move) instead of
+// overflowing when their direction is applied.
+TEST_F(ScriptPictures, FadesOfLengthsAtTheIntLimits) {
+    for (const char* fade : {"FadeIn(0,0,0,-2147483648)", "FadeOut(0,0,0,-2147483648)", "FadeOut(0,0,0,2147483647)"}) {
+        Load({"Script Main()", fade, "Wait(3)", "end"});
+        for (int i = 0; i < 5; ++i) Frame();
+        EXPECT_GE(g_GlobalResources.GetFadeLevel(), 0.0) << fade;
+        EXPECT_LE(g_GlobalResources.GetFadeLevel(), 255.0) << fade;
+    }
+}
+
 TEST_F(ScriptPictures, BackgroundChangeOverAndMessage) {
     Load({"Script Main()", "FadeIn(0,0,0,1)", "BackGround(1)", "Message()", "/", "夜が明けた。", "/", "BackGround(-1)",
           "Wait(5)", "end"});

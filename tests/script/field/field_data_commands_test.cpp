@@ -109,6 +109,25 @@ TEST_F(FieldEventTest, CreateUnitWithoutAFreeCellMakesNothing) {
     EXPECT_NE(log.All().find("CreateUnit"), std::string::npos);
 }
 
+// A start far off the map (up to the int limits) finds no cell and makes nothing; one
+// just off it still finds the nearest cell of the map.
+TEST_F(FieldEventTest, CreateUnitFarOffTheMapMakesNothing) {
+    const struct {
+        const char* command;
+        int units;
+    } cases[] = {
+        {"CreateUnit(2147483647,2,1,1,1)", 0},           {"CreateUnit(-2147483648,-2147483648,1,1,1)", 0},
+        {"CreateUnit(5,2147483647,1,1,1)", 0},           {"CreateUnit(12,2,1,1,1)", 1},
+        {"CreateUnit(-2,-1,1,1,1)", 1},
+    };
+    for (const auto& c : cases) {
+        NewField();
+        Load({"Script FieldInitialize()", c.command, "end"});
+        Run("FieldInitialize");
+        EXPECT_EQ(field->m_UnitList.GetCount(), c.units) << c.command;
+    }
+}
+
 TEST_F(FieldEventTest, CreateUnitOfAnUnknownTypeOrWithFewArgumentsIsLogged) {
     Load({"Script FieldInitialize()", "CreateUnit(1,1,1,1,99)", "CreateUnit(1,1,1)", "CreateUnit(2,2,1,1,1,1)", "end"});
     Run("FieldInitialize");

@@ -202,6 +202,37 @@ TEST_F(FieldViewTest, CommandsWithoutArgumentsOrWithoutPartyAreLoggedNotFatal) {
     EXPECT_NE(log.All().find("引数が足りません"), std::string::npos);
 }
 
+// Funds and event values near the int limits are held there, with a line in the log;
+// a script may still take the funds below zero.
+TEST_F(FieldViewTest, MoneyAndValuesAreHeldAtTheIntLimits) {
+    struct Case {
+        int32_t start;
+        const char* command;
+        int32_t money, value;
+        bool logged;
+    };
+    const Case cases[] = {
+        {INT32_MAX, "PlusMoney(500)", INT32_MAX, INT32_MAX, true},
+        {-100, "PlusMoney(-2147483648)", INT32_MIN, -100, true},
+        {100, "PlusMoney(-300)", -200, 100, false},
+        {INT32_MAX, "SetValue(1,3,1)", INT32_MAX, INT32_MAX, true},
+        {INT32_MIN, "SetValue(2,3,1)", INT32_MIN, INT32_MIN, true},
+        {5, "SetValue(2,3,-2147483648)", 5, INT32_MAX, true},
+        {5, "SetValue(2,3,7)", 5, -2, false},
+    };
+    for (const Case& c : cases) {
+        NewField();  // each section runs once on a field
+        party.nMoney = c.start;
+        field->EventValue[3] = c.start;
+        const size_t before = log.All().size();
+        Load({"Script Detected()", c.command, "end"});
+        Run("Detected");
+        EXPECT_EQ(party.nMoney, c.money) << c.command;
+        EXPECT_EQ(field->EventValue[3], c.value) << c.command;
+        EXPECT_EQ(log.All().size() > before, c.logged) << c.command << ": " << log.All().substr(before);
+    }
+}
+
 TEST_F(FieldViewTest, ValueSectionRaisingItselfEndsAfterTheLocateLimit) {
     Load({"Script Detected()", "SetValue(1,0,1)", "end", "Script Value(1,0,1)", "SetValue(1,0,1)", "PlusMoney(1)",
           "end"});

@@ -1,0 +1,117 @@
+#pragma once
+// Shared by the targets that play a save: the fuzzed bytes are the older unmasked
+// slot file "Sav0.dat" (its numbers are text, so mutations reach them), loaded the
+// way a load at the title loads one, with the party taken from it; the field scene
+// then starts from it as a save of the kind the target names and plays a few frames
+// (updated and drawn through the software device) while the pointer clicks around.
+// The scratch folder sees the built game folder's files (linked).
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+#include "Draw/gvlD3DObjectBase.h"
+#include "FieldScene.h"
+#include "PartyData.h"
+#include "PersonData.h"
+#include "fake_input.h"
+#include "framework/gvlDXAppBase.h"
+#include "fuzz_util.h"
+#include "input/gvlInputManager.h"
+#include "resources/GlobalResources.h"
+#include "resources/SheetDraw.h"
+#include "save/ArchiveManager.h"
+
+#ifndef VORMANT_GAME_DIR
+#define VORMANT_GAME_DIR "game"
+#endif
+
+namespace fuzz {
+
+// One drawn frame's pointer: where it rests, whether the left or right button goes
+// down, and how many frames it rests there first (updated, not drawn: windows open
+// over several frames).
+struct Click {
+    int x, y;
+    bool left, right;
+    int wait = 0;
+};
+
+// Once per run: the game folder's files linked into the scratch folder (the folder
+// VORMANT_FUZZ_GAME names, else the build's), the device, the shared pictures and
+// fonts, the person table, and the pointer the scenes read.
+inline FakeInput& FieldWorld() {
+    static FakeInput* input = [] {
+        Init();
+        namespace fs = std::filesystem;
+        const char* env = std::getenv("VORMANT_FUZZ_GAME");
+        const fs::path game = env && *env ? fs::path(env) : fs::path(VORMANT_GAME_DIR);
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(game, ec)) {
+            const std::string name = e.path().filename().string();
+            if (name == "ErrorLog.txt" || name.rfind("Sav", 0) == 0) continue;
+            fs::create_symlink(fs::absolute(e.path()), Scratch() + name, ec);
+        }
+        if (!fs::exists(Scratch() + "map")) {
+            std::fprintf(stderr, "no game folder at %s (set VORMANT_FUZZ_GAME)\n", game.c_str());
+            std::abort();
+        }
+        if (CreateD3DDevice(false, 640, 480) != S_OK) std::abort();
+        InitDrawObjects(g_pD3DDevice);
+        SetFixedDeviceState(g_pD3DDevice);
+        g_GlobalResources.Load();
+        CPersonTypeTable::LoadCsv();
+        auto* in = new FakeInput;
+        g_pInputManager = in;
+        // At exit the shared pictures go before the device, as at the game's end.
+        std::atexit([] {
+            g_GlobalResources.Release();
+            EndSpriteBatch();
+            ReleaseSheetDrawObjects();
+            ReleaseDrawObjects();
+            ReleaseD3DDevice();
+        });
+        return in;
+    }();
+    return *input;
+}
+
+// Loads `data` as slot 0 and plays the field scene from it as a save of kind `kind`,
+// one frame per click.
+inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const Click* clicks, size_t frames) {
+    FakeInput& input = FieldWorld();
+    WriteFile("Sav0.dat", data, size);
+    CArchiveManager::DestroyInstance();
+    CArchiveManager::CreateInstance();
+    CArchiveManager* manager = CArchiveManager::GetInstance();
+    if (manager->Load(0) && manager->HasArchive(PartyDataKey)) {
+        CPartyData party;
+        party.Reset();
+        party.Load(manager->GetArchive(PartyDataKey, false));
+        manager->SetString(SaveFileTypeKey, kind);
+        {
+            C_FieldScene scene(&party);
+            int next = -1;
+            for (size_t f = 0; f < frames && next < 0; ++f) {
+                input.Move(clicks[f].x, clicks[f].y);
+                for (int w = 0; w < clicks[f].wait && next < 0; ++w) next = scene.Update();
+                if (next >= 0) break;
+                if (clicks[f].left) input.ClickLeft();
+                if (clicks[f].right) input.ClickRight();
+                next = scene.Update();
+                EndSpriteBatch();
+                g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                scene.Draw();
+                EndSpriteBatch();
+                input.Step();
+            }
+        }
+    }
+    CArchiveManager::DestroyInstance();
+    RemoveFile("Sav0.dat");
+    RemoveFile("ErrorLog.txt");
+    EndInput();
+}
+
+}  // namespace fuzz
