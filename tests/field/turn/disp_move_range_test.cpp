@@ -53,10 +53,15 @@ TEST_F(DispMoveRange, EachDisplayWaitsForItsClickAndTheLastGoesBackToTheSelectio
             EXPECT_EQ(Kind(), c.kinds[k]);
             EXPECT_EQ(Count<C_TaskDispRange>(), 1);
             EXPECT_EQ(Count<C_TaskCursol>(), 1);
-            // Held without a click, and a left click beside the map is no answer.
+            // Held without a click, and a left click beside the map is no answer where
+            // the border cell the pointer stands on is not marked.  (The twelve-cell
+            // display marks every border cell on screen, so there it would answer.)
             Frames(90);
-            Click(-2, 3, true);
             EXPECT_EQ(Kind(), c.kinds[k]);
+            if (c.kinds[k] != 3) {
+                Click(-2, 3, true);
+                EXPECT_EQ(Kind(), c.kinds[k]);
+            }
             Click(3, 4, k % 2 == 0);  // the next: either button
         }
         EXPECT_EQ(Find<C_TaskDispMoveRange>(), nullptr);
