@@ -66,6 +66,8 @@ protected:
     }
 
     GameFolder folder;
+    // What a cursor answers: kept by the fixture, since the cursor lives until TearDown.
+    int32_t cursorResult = 0;
     std::unique_ptr<Field> f;
 };
 
@@ -91,8 +93,7 @@ TEST_F(FieldDrawTest, UnitsInDepthOrderWithRangesAndTheCursor) {
     f->controller.AddTask(new C_TaskDispRange(0, move, &info), 3);
     auto* cannon = new C_TaskDispCannonRange(1, 1, 0);
     f->controller.AddTask(cannon, 4);
-    int32_t result = 0;
-    f->controller.AddTask(new C_TaskCursol(&result, &info), 8);
+    f->controller.AddTask(new C_TaskCursol(&cursorResult, &info), 8);
     f->input.Move(info.GetScreenX(9, 7), info.GetScreenY(9, 7) + 28);
     for (int i = 0; i < 3; ++i) Frame();
     EXPECT_EQ(info.m_nHoverX, 9);

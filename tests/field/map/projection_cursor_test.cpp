@@ -94,10 +94,11 @@ protected:
         f.input.Move(f.info.GetScreenX(float(x), float(y)), f.info.GetScreenY(float(x), float(y)) + 28);
     }
 
-    GameFolder folder;
-    Field f;
+    // The cursors answer into these until the field's tasks go, so they outlive it.
     int32_t result = -7;
     int32_t chosen = -7;
+    GameFolder folder;
+    Field f;
 };
 
 TEST_F(CursorTest, BringsItsScrollShadeAndTakesItAway) {
