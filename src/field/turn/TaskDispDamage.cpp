@@ -81,12 +81,12 @@ void C_TaskDispFieldDamage::StepPrepare(C_FieldTaskInfo* info) {
     const int x = units.GetX(m_nUnit), y = units.GetY(m_nUnit);
     SetCamera(info, x, y);
     AddTask(info, new C_TaskDispRange(1, std::vector<FieldCell>{FieldCell{x, y}}, info), kSecondRange);
-    m_nStep = 1;
+    m_eStep = Step::Show;
     m_nFrame = 0;
 }
 
 void C_TaskDispFieldDamage::Update(C_FieldTaskInfo* info) {
-    if (m_nStep == 0) {
+    if (m_eStep == Step::Prepare) {
         StepPrepare(info);
         return;
     }
@@ -115,7 +115,7 @@ void C_TaskDispFieldDamage::Update(C_FieldTaskInfo* info) {
     if (m_nFrame > kLastFrame) {
         KillTask(info, kSecondRange);
         ApplyCurrent(info, m_nUnit);
-        m_nStep = 0;
+        m_eStep = Step::Prepare;
         StepPrepare(info);
     }
 }
@@ -124,7 +124,7 @@ void C_TaskDispFieldDamage::Update(C_FieldTaskInfo* info) {
 void C_TaskDispFieldDamage::DrawPlates(C_FieldTaskInfo* info) { info->DrawUnitPlates(m_nUnit, m_pPlates.get(), 15, false); }
 
 void C_TaskDispFieldDamage::Draw(C_FieldTaskInfo* info) {
-    if (m_nStep != 1 || !info->m_UnitList.IsValidUnit(m_nUnit)) return;
+    if (m_eStep != Step::Show || !info->m_UnitList.IsValidUnit(m_nUnit)) return;
     DrawPlates(info);
     if (m_nFrame <= kShowFrame) return;
     CUnitList& units = info->m_UnitList;

@@ -47,8 +47,12 @@ public:
     // Number of decimal digits of |amount| (0 for 0).
     static int DigitCount(int amount);
 
+    // Between two units the next one is prepared (or the task ends); a unit is shown
+    // for its frames, then its change is applied.
+    enum class Step : int32_t { Prepare, Show };
+
     int32_t m_nUnit = -1;
-    int32_t m_nStep = 0;
+    Step m_eStep = Step::Prepare;
     int32_t m_nFrame = 0;
     C_TaskReply<uint8_t> m_Done;
     std::unique_ptr<UnitPlate[]> m_pPlates;

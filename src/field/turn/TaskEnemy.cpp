@@ -100,7 +100,7 @@ C_TaskMoveEnemy::C_TaskMoveEnemy(const C_TaskReply<uint8_t>& done, int unit, int
     AddTask(info, new C_TaskDispRange(1, cells, info), kRange);
     SetCamera(info, units.GetX(unit), units.GetY(unit));
     PlaySE("pi73");
-    m_nStage = 1;
+    m_eStage = Stage::ShowArea;
 }
 
 void C_TaskMoveEnemy::StartWalk(C_FieldTaskInfo* info) {
@@ -127,7 +127,7 @@ void C_TaskMoveEnemy::StartWalk(C_FieldTaskInfo* info) {
         }
     }
     if (chosen == 0) {
-        m_nStage = 3;  // nobody moves
+        m_eStage = Stage::Pause;  // nobody moves
         m_nFrame = 0;
         return;
     }
@@ -142,7 +142,7 @@ void C_TaskMoveEnemy::StartWalk(C_FieldTaskInfo* info) {
         if (k < units.GetMemberCount(m_nUnit)) info->SearchPersonMoves(m_nUnit, k, cells, &m_vTree[k]);
     }
     info->BuildMovePath(m_nUnit, m_nDestX, m_nDestY);
-    m_nStage = 2;
+    m_eStage = Stage::Walking;
 }
 
 void C_TaskMoveEnemy::Arrive(C_FieldTaskInfo* info) {
@@ -167,34 +167,32 @@ void C_TaskMoveEnemy::Arrive(C_FieldTaskInfo* info) {
         units.SetMoveEnd(m_nUnit, 1);
     }
     m_nFrame = 0;
-    m_nStage = 3;
+    m_eStage = Stage::Pause;
 }
 
 void C_TaskMoveEnemy::Update(C_FieldTaskInfo* info) {
     ++m_nFrame;
-    switch (m_nStage) {
-    case 1: {
+    switch (m_eStage) {
+    case Stage::ShowArea: {
         IInputManager* input = info->GetInputManager();
         const bool hurried = input != nullptr && input->IsLButtonDown();
         if (m_nFrame > kShowFrames || (m_nFrame > kHurriedFrames && hurried)) StartWalk(info);
         return;
     }
-    case 2:
+    case Stage::Walking:
         if (info->m_vMovePath.empty()) Arrive(info);
         return;
-    case 3:
+    case Stage::Pause:
         if (m_nFrame > kPauseFrames) {
             m_Done.Set(1);
             KillSelf(info);
         }
         return;
-    default:
-        return;
     }
 }
 
 void C_TaskMoveEnemy::Draw(C_FieldTaskInfo* info) {
-    if (m_nStage != 1 || !info->m_UnitList.IsValidUnit(m_nUnit)) return;
+    if (m_eStage != Stage::ShowArea || !info->m_UnitList.IsValidUnit(m_nUnit)) return;
     HighlightCell(info, 0, info->m_UnitList.GetX(m_nUnit), info->m_UnitList.GetY(m_nUnit), 255);
 }
 
@@ -206,10 +204,10 @@ C_TaskChargeEnemy::C_TaskChargeEnemy(const C_TaskReply<uint8_t>& done, int unit)
 
 void C_TaskChargeEnemy::Update(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
-    if (m_nStage == 0) {
+    if (m_eStage == Stage::StartAnime) {
         SetCamera(info, units.GetX(m_nUnit), units.GetY(m_nUnit));
         AddTask(info, new C_TaskChargeAnime(info, m_nUnit, ReplyTo(info, this, &m_bAnimeDone)), kChargeAnime);
-        m_nStage = 1;
+        m_eStage = Stage::WaitAnime;
         return;
     }
     if (!m_bAnimeDone) return;
@@ -237,67 +235,67 @@ C_TaskActEnemy::C_TaskActEnemy(const C_TaskReply<uint8_t>& done, int unit, int x
         SetCamera(info, ux, uy);
         info->CollectCellsInRange(cells, ux, uy, g_SkillData.GetRange2(m_nSkill[0]), g_SkillData.GetPath(m_nSkill[0]),
                                   unit);
-        m_nStage = 5;
+        m_eStage = Stage::ShowCannonReach;
     } else {
         m_nTargetUnit = units.FindUnitAt(x, y);
         int k = 0;
         while (k < 4 && m_nSkill[k] == -1) ++k;
         if (k == 4 || m_nTargetUnit < 0 || m_nTargetUnit == unit) {
             // Nothing to strike with, or nobody to strike: the action ends at once.
-            m_nStage = 16;
+            m_eStage = Stage::Done;
             return;
         }
         info->CalcUnitAreasFor(cells, unit, g_SkillData.GetType(m_nSkill[k]) == 3, units.IsMoveEnd(unit));
         SetCamera(info, ux, uy);
-        m_nStage = 1;
+        m_eStage = Stage::ShowAttackArea;
     }
     PlaySE("pi73");
     AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
 }
 
-bool C_TaskActEnemy::Event(C_FieldTaskInfo* info, const char* next, int stage) {
+bool C_TaskActEnemy::Event(C_FieldTaskInfo* info, const char* next, Stage stage) {
     if (!m_bEventDone) return false;
     if (next != nullptr) RaiseEvent(info, this, &m_bEventDone, next);
-    m_nStage = stage;
+    m_eStage = stage;
     return true;
 }
 
 void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
     ++m_nFrame;
-    switch (m_nStage) {
-    case 1:
+    switch (m_eStage) {
+    case Stage::ShowAttackArea:
         if (m_nFrame <= kAttackWait) return;
         info->AssignCounterTargets(m_nUnit, m_nTargetUnit, m_nTargets, m_nSkill);
         info->m_vBattleAction.clear();
         info->ResolveBattle(m_nUnit, m_nTargetUnit, m_nTargets, m_nSkill);
         SetFightingUnits(info, m_nUnit, m_nTargetUnit);
         RaiseEvent(info, this, &m_bEventDone, "FirstFight");
-        m_nStage = 3;
+        m_eStage = Stage::WaitFirstFight;
         return;
-    case 3:
+    case Stage::WaitFirstFight:
         if (!m_bEventDone) return;
         KillTask(info, kRange);
         KillTask(info, kDrawMap);
         KillTask(info, kDrawMapUpper);
         AddTask(info, new C_TaskBattle(info, ReplyTo(info, this, &m_bBattleOver)), kBattle);
-        m_nStage = 4;
+        m_eStage = Stage::WaitBattle;
         return;
-    case 4:
+    case Stage::WaitBattle:
         if (!m_bBattleOver) return;
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         info->ApplyAllActions();
         AddTask(info, new C_TaskDrawMap(info), kDrawMap);
-        m_nStage = 10;
+        m_eStage = Stage::RaiseForceSuffered;
         return;
-    case 5:
+    case Stage::ShowCannonReach:
         if (m_nFrame <= kCannonShow) return;
         m_nFrame = 0;
         PlaySE("pi73");
         GlideMinimap(m_nTargetX, m_nTargetY);
-        m_nStage = 6;
+        m_eStage = Stage::AimCannon;
         return;
-    case 6: {
+    case Stage::AimCannon: {
         if (m_nFrame <= kCannonAim) return;
         const int skill = m_nSkill[0];
         // Seen from the enemy's side: an attacking spell ("target" 0) strikes the player's units.
@@ -314,53 +312,51 @@ void C_TaskActEnemy::Update(C_FieldTaskInfo* info) {
             // A shot that hits nobody: no battle and no damage to show.
             units.SetActEndAndMoveEnd(m_nUnit, 1);
             m_bEventDone = 1;
-            m_nStage = 10;
+            m_eStage = Stage::RaiseForceSuffered;
             return;
         }
         KillTask(info, kDrawMap);
         KillTask(info, kDrawMapUpper);
         AddTask(info, new C_TaskBattle(info, ReplyTo(info, this, &m_bBattleOver)), kBattle);
         m_bEventDone = 0;
-        m_nStage = 7;
+        m_eStage = Stage::WaitCannonBattle;
         return;
     }
-    case 7:
+    case Stage::WaitCannonBattle:
         if (!m_bBattleOver) return;
         AddTask(info, new C_TaskDrawMap(info), kDrawMap);
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         AddTask(info, new C_TaskDispCannonDamage(info, ReplyTo(info, this, &m_bBattleOver)), kCannonDamage);
-        m_nStage = 8;
+        m_eStage = Stage::WaitCannonDamage;
         return;
-    case 8:
-        if (m_bBattleOver) m_nStage = 10;
+    case Stage::WaitCannonDamage:
+        if (m_bBattleOver) m_eStage = Stage::RaiseForceSuffered;
         return;
-    case 10:
+    case Stage::RaiseForceSuffered:
         m_nUnit = -1;
         RaiseEvent(info, this, &m_bEventDone, "ForceSuffered");
-        m_nStage = 11;
+        m_eStage = Stage::WaitForceSuffered;
         return;
-    case 11:
-        Event(info, "ForceSufferedAt", 12);
+    case Stage::WaitForceSuffered:
+        Event(info, "ForceSufferedAt", Stage::WaitForceSufferedAt);
         return;
-    case 12:
-        Event(info, "PersonSuffered", 13);
+    case Stage::WaitForceSufferedAt:
+        Event(info, "PersonSuffered", Stage::WaitPersonSuffered);
         return;
-    case 13:
-        Event(info, nullptr, 16);
+    case Stage::WaitPersonSuffered:
+        Event(info, nullptr, Stage::Done);
         return;
-    case 16:
+    case Stage::Done:
         m_Done.Set(1);
         KillSelf(info);
-        return;
-    default:
         return;
     }
 }
 
 void C_TaskActEnemy::Draw(C_FieldTaskInfo* info) {
-    if (m_nStage == 1 || m_nStage == 3) {
+    if (m_eStage == Stage::ShowAttackArea || m_eStage == Stage::WaitFirstFight) {
         if (m_nTargetUnit >= 0) HighlightCell(info, 2, m_nTargetX, m_nTargetY, 255);
-    } else if (m_nStage == 6) {
+    } else if (m_eStage == Stage::AimCannon) {
         const int reach = g_SkillData.GetRegion2(m_nSkill[0]) - 1;
         for (int dy = -reach; dy <= reach; ++dy)
             for (int dx = -reach; dx <= reach; ++dx)

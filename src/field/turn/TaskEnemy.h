@@ -33,6 +33,12 @@ public:
     static constexpr int kHurriedFrames = 5;    // ... or this long while the left button is held
     static constexpr int kPauseFrames = 15;     // after arriving
 
+    enum class Stage : int32_t {
+        ShowArea,  // the move area is shown for a while
+        Walking,   // the figure walks the path
+        Pause,     // a short pause after arriving, then the answer
+    };
+
     C_TaskMoveEnemy(const C_TaskReply<uint8_t>& done, int unit, int x, int y, const bool selection[4],
                     C_FieldTaskInfo* info);
     ~C_TaskMoveEnemy() override { m_Done.SetUnlessAnswered(1); }
@@ -40,7 +46,7 @@ public:
     void Draw(C_FieldTaskInfo* info) override;
 
     C_TaskReply<uint8_t> m_Done;  // the enemy phase waits on it
-    int32_t m_nStage = 1;
+    Stage m_eStage = Stage::ShowArea;
     int32_t m_nUnit = -1;
     int32_t m_nDestX = 0;
     int32_t m_nDestY = 0;
@@ -61,6 +67,11 @@ private:
 
 class C_TaskChargeEnemy : public C_FieldTaskBase {
 public:
+    enum class Stage : int32_t {
+        StartAnime,  // the camera on the unit and the charge animation
+        WaitAnime,   // the animation runs; the charge follows it
+    };
+
     C_TaskChargeEnemy(const C_TaskReply<uint8_t>& done, int unit);
     ~C_TaskChargeEnemy() override { m_Done.SetUnlessAnswered(1); }
     void Update(C_FieldTaskInfo* info) override;
@@ -69,7 +80,7 @@ public:
     C_TaskReply<uint8_t> m_Done;  // the enemy phase waits on it
     uint8_t m_bAnimeDone = 0;
     int32_t m_nUnit = -1;
-    int32_t m_nStage = 0;
+    Stage m_eStage = Stage::StartAnime;
 
 protected:
     int DumpSize() const override { return (int)sizeof(*this); }
@@ -81,6 +92,24 @@ public:
     static constexpr int kCannonShow = 60;   // the reach of the spell is shown
     static constexpr int kCannonAim = 90;    // the view glides to the aimed cell
 
+    enum class Stage : int32_t {
+        // An attack: the area, "FirstFight", the battle, the results at once.
+        ShowAttackArea,
+        WaitFirstFight,
+        WaitBattle,
+        // A cannon spell: its reach, the view on the aimed cell, the battle, the damage.
+        ShowCannonReach,
+        AimCannon,
+        WaitCannonBattle,
+        WaitCannonDamage,
+        // Both: the events of the suffered side, then the answer.
+        RaiseForceSuffered,
+        WaitForceSuffered,
+        WaitForceSufferedAt,
+        WaitPersonSuffered,
+        Done,
+    };
+
     C_TaskActEnemy(const C_TaskReply<uint8_t>& done, int unit, int x, int y, const int targets[4], const int skills[4],
                    C_FieldTaskInfo* info);
     ~C_TaskActEnemy() override { m_Done.SetUnlessAnswered(1); }
@@ -88,7 +117,7 @@ public:
     void Draw(C_FieldTaskInfo* info) override;
 
     C_TaskReply<uint8_t> m_Done;  // the enemy phase waits on it
-    int32_t m_nStage = 1;
+    Stage m_eStage = Stage::ShowAttackArea;
     int32_t m_nUnit = -1;
     int32_t m_nTargetX = 0;
     int32_t m_nTargetY = 0;
@@ -103,5 +132,5 @@ protected:
     int DumpSize() const override { return (int)sizeof(*this); }
 
 private:
-    bool Event(C_FieldTaskInfo* info, const char* next, int stage);
+    bool Event(C_FieldTaskInfo* info, const char* next, Stage stage);
 };

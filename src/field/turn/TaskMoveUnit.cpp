@@ -69,13 +69,21 @@ int UnitUndoRecord::Restore(C_FieldTaskInfo& info) const {
 
 // ---- C_TaskMoveUnit ---------------------------------------------------------------------
 
-C_TaskMoveUnit::C_TaskMoveUnit(int32_t* answer, C_FieldTaskInfo*, int32_t* unit, const bool selection[4],
-                               UnitUndoRecord* undo, uint8_t afterAttack, uint8_t moveAll)
-    : m_pAnswer(answer), m_pUnit(unit), m_bAfterAttack(afterAttack), m_bMoveAll(moveAll), m_pUndo(undo) {
-    *m_pAnswer = kRunning;
+C_TaskMoveUnit::C_TaskMoveUnit(const C_TaskReply<int32_t>& answer, C_FieldTaskInfo*, int unit,
+                               const C_TaskReply<int32_t>& movedUnit, const bool selection[4],
+                               const C_TaskReply<UnitUndoRecord>& undo, uint8_t afterAttack, uint8_t moveAll)
+    : m_Answer(answer), m_nUnit(unit), m_MovedUnit(movedUnit), m_bAfterAttack(afterAttack), m_bMoveAll(moveAll),
+      m_UndoReply(undo) {
+    m_Answer.Start(kRunning);
     for (int k = 0; k < 4; ++k) m_bSelect[k] = selection[k];
     // A move starts with nothing to undo: an undo never brings back a unit that exists.
-    m_pUndo->Clear();
+    m_Undo.Clear();
+    m_UndoReply.Start(m_Undo);
+}
+
+void C_TaskMoveUnit::SetUnit(int unit) {
+    m_nUnit = unit;
+    m_MovedUnit.Set(unit);
 }
 
 bool C_TaskMoveUnit::TreeReaches(int slot, int x, int y, int* rest) const {
@@ -88,7 +96,7 @@ bool C_TaskMoveUnit::TreeReaches(int slot, int x, int y, int* rest) const {
 }
 
 void C_TaskMoveUnit::SetUp(C_FieldTaskInfo* info, int variant) {
-    const int unit = *m_pUnit;
+    const int unit = m_nUnit;
     std::vector<FieldCell> cells;
     for (auto& tree : m_vTree) tree.clear();
     info->CalcUnitMoveArea(unit, cells, variant, m_vTree);
@@ -101,70 +109,68 @@ void C_TaskMoveUnit::SetUp(C_FieldTaskInfo* info, int variant) {
         m_Name[m].SetText(name, 10, 0xFFFFFFFF);
         m_Name[m].Render();
     }
-    m_nStage = 1;
 }
 
 void C_TaskMoveUnit::Update(C_FieldTaskInfo* info) {
-    switch (m_nStage) {
-    case 0:
+    switch (m_eStage) {
+    case Stage::ShowArea:
         SetUp(info, m_bAfterAttack ? 2 : (m_bMoveAll ? 1 : 0));
+        m_eStage = Stage::ChooseCell;
         return;
-    case 1:
+    case Stage::ChooseCell:
         if (m_nCursor == 2) {
             PlaySE("cancel");
             KillTask(info, kRange);
-            *m_pAnswer = kCancelled;
+            m_Answer.Set(kCancelled);
             KillSelf(info);
         } else if (m_nCursor == 1) {
             OnDestination(info);
         }
         return;
-    case 2:
-        AddTask(info, new C_TaskMoveUnitMenu(&m_nMenuAnswer, info, *m_pUnit, m_nDestX, m_nDestY, m_bReach,
+    case Stage::OpenMenu:
+        AddTask(info, new C_TaskMoveUnitMenu(&m_nMenuAnswer, info, m_nUnit, m_nDestX, m_nDestY, m_bReach,
                                              m_bSelect, m_nOrder),
                 kMoveMenu);
-        m_nStage = 4;
+        m_eStage = Stage::WaitMenu;
         return;
-    case 4:
+    case Stage::WaitMenu:
         if (m_nMenuAnswer == 1) {
             StartMove(info);
         } else if (m_nMenuAnswer == -1) {
             PlaySE("cancel");
             KillTask(info, kRange);
             const CUnitList& units = info->m_UnitList;
-            if (units.GetMemberCount(*m_pUnit) >= 2 && !units.IsHero(*m_pUnit)) {
-                m_nStage = 0;
+            if (units.GetMemberCount(m_nUnit) >= 2 && !units.IsHero(m_nUnit)) {
+                m_eStage = Stage::ShowArea;  // choose the destination again
             } else {
-                *m_pAnswer = kCancelled;
+                m_Answer.Set(kCancelled);
                 KillSelf(info);
             }
         }
         return;
-    case 10:
+    case Stage::Walking:
         if (info->m_vMovePath.empty()) FinishMove(info);
-        return;
-    default:
         return;
     }
 }
 
 void C_TaskMoveUnit::OnDestination(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
-    const int unit = *m_pUnit;
+    const int unit = m_nUnit;
     KillTask(info, kRange);
     m_nDestX = info->m_nHoverX;
     m_nDestY = info->m_nHoverY;
     m_nDestUnit = units.FindUnitAt(m_nDestX, m_nDestY);
     m_nDestUnitID = -1;
     if (m_nDestX == units.GetX(unit) && m_nDestY == units.GetY(unit)) {
-        *m_pAnswer = kStayed;
+        m_Answer.Set(kStayed);
         KillSelf(info);
         return;
     }
     if (m_nDestUnit >= 0) {
         if (units.IsFriend(m_nDestUnit) != units.IsFriend(unit) || units.GetMemberCount(m_nDestUnit) >= 4 ||
             units.IsHero(m_nDestUnit) || units.IsHero(unit)) {
-            m_nStage = 0;  // the area and the cursor again
+            m_eStage = Stage::ShowArea;  // the area and the cursor again
             return;
         }
         units.GetUnitId(m_nDestUnit, &m_nDestUnitID);
@@ -185,7 +191,7 @@ void C_TaskMoveUnit::OnDestination(C_FieldTaskInfo* info) {
         for (int k = 0; k < 4; ++k) m_bSelect[k] = k == 0;
         m_nOrder[4] = units.GetMember(unit, 0);
         m_nMenuAnswer = 1;
-        m_nStage = 4;
+        m_eStage = Stage::WaitMenu;
     } else if (m_bMoveAll) {
         for (int m = 0; m < 4; ++m) {
             m_bSelect[m] = m < units.GetMemberCount(unit);
@@ -194,15 +200,16 @@ void C_TaskMoveUnit::OnDestination(C_FieldTaskInfo* info) {
             if (pos >= 0 && pos < 4) m_nOrder[4 + pos] = units.GetMember(unit, m);
         }
         m_nMenuAnswer = 1;
-        m_nStage = m_nDestUnit < 0 ? 4 : 2;
+        // Into a unit on the destination the menu chooses the merged order.
+        m_eStage = m_nDestUnit < 0 ? Stage::WaitMenu : Stage::OpenMenu;
     } else {
-        m_nStage = 2;
+        m_eStage = Stage::OpenMenu;
     }
 }
 
 void C_TaskMoveUnit::StartMove(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
-    int unit = *m_pUnit;
+    int unit = m_nUnit;
     const int count = units.GetMemberCount(unit);
     bool selected[4] = {};
     bool any = false, all = true;
@@ -213,29 +220,30 @@ void C_TaskMoveUnit::StartMove(C_FieldTaskInfo* info) {
     }
     if (m_nDestUnit >= 0) m_nDestUnit = units.FindUnitById(m_nDestUnitID);
     if (!any || (m_nDestUnit >= 0 && !units.CanJoinUnits(m_nDestUnit, unit, selected))) {
-        m_nStage = 2;  // the member menu again
+        m_eStage = Stage::OpenMenu;  // the member menu again
         return;
     }
     PlaySE("ok");
-    m_pUndo->Snapshot(*info, 0, unit);
-    units.GetUnitId(unit, &m_pUndo->nUnitID[0]);
-    m_pUndo->nUnitID[1] = UnitUndoRecord::kNone;
+    m_Undo.Snapshot(*info, 0, unit);
+    units.GetUnitId(unit, &m_Undo.nUnitID[0]);
+    m_Undo.nUnitID[1] = UnitUndoRecord::kNone;
     if (!all) {
         if (units.IsMoveEnd(unit)) units.SetActEndAndMoveEnd(unit, 1);
         const int staying = unit;
         unit = units.SplitUnit(unit, selected);
-        *m_pUnit = unit;
-        units.GetUnitId(unit, &m_pUndo->nUnitID[1]);
+        SetUnit(unit);
+        units.GetUnitId(unit, &m_Undo.nUnitID[1]);
         if (m_nOrder[0] != -1) units.SetMembers(staying, &m_nOrder[0]);
     }
+    m_UndoReply.Set(m_Undo);
     if (m_nDestUnit < 0 && m_nOrder[4] != -1) units.SetMembers(unit, &m_nOrder[4]);
     info->BuildMovePath(unit, m_nDestX, m_nDestY);
-    m_nStage = 10;
+    m_eStage = Stage::Walking;
 }
 
 void C_TaskMoveUnit::FinishMove(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
-    int unit = *m_pUnit;
+    int unit = m_nUnit;
     for (int m = 0; m < units.GetMemberCount(unit) && m < 4; ++m) {
         auto it = m_mapRestMove.find(units.GetMember(unit, m));
         if (it != m_mapRestMove.end()) units.SetMemberRestMove(unit, m, it->second);
@@ -244,7 +252,7 @@ void C_TaskMoveUnit::FinishMove(C_FieldTaskInfo* info) {
     const int dest = m_nDestUnitID >= 0 ? units.FindUnitById(m_nDestUnitID) : -1;
     if (dest >= 0 && dest != unit) {
         for (int m = 0; m < 4; ++m) m_bSelect[m] = m < units.GetMemberCount(unit);
-        m_pUndo->Snapshot(*info, 1, dest);
+        m_Undo.Snapshot(*info, 1, dest);
         // Without an order from the menu the members keep the receiver's order first.
         int order[4] = {-1, -1, -1, -1};
         if (m_nOrder[4] != -1) {
@@ -254,28 +262,29 @@ void C_TaskMoveUnit::FinishMove(C_FieldTaskInfo* info) {
             for (int j = 0; j < units.GetMemberCount(dest) && n < 4; ++j) order[n++] = units.GetMember(dest, j);
             for (int j = 0; j < units.GetMemberCount(unit) && n < 4; ++j) order[n++] = units.GetMember(unit, j);
         }
-        const bool splitOff = m_pUndo->nUnitID[1] != UnitUndoRecord::kNone;
+        const bool splitOff = m_Undo.nUnitID[1] != UnitUndoRecord::kNone;
         const int mergedUnit = units.MergeUnits(dest, unit, order);
         if (mergedUnit >= 0) {
             unit = mergedUnit;
-            *m_pUnit = unit;
+            SetUnit(unit);
             int id = UnitUndoRecord::kNone;
             units.GetUnitId(unit, &id);
-            if (!splitOff) m_pUndo->nUnitID[0] = UnitUndoRecord::kNone;
-            m_pUndo->nUnitID[1] = id;
+            if (!splitOff) m_Undo.nUnitID[0] = UnitUndoRecord::kNone;
+            m_Undo.nUnitID[1] = id;
             merged = true;
         }
+        m_UndoReply.Set(m_Undo);
     }
     units.SetUnitPosition(unit, m_nDestX, m_nDestY);
     units.SetMoveEnd(unit, 1);
     units.SetCharge(unit, 0);
     SetCamera(info, units.GetX(unit), units.GetY(unit));
-    *m_pAnswer = merged ? kMerged : kMoved;
+    m_Answer.Set(merged ? kMerged : kMoved);
     KillSelf(info);
 }
 
 void C_TaskMoveUnit::Draw(C_FieldTaskInfo* info) {
-    if (m_nStage == 4 || m_nStage == 10 || m_Name[0].GetText().empty()) return;
+    if (m_eStage == Stage::WaitMenu || m_eStage == Stage::Walking || m_Name[0].GetText().empty()) return;
     m_Panel.SetSize(150, 50, 0xC0000000);
     m_Panel.Draw(20, 400);
     for (int m = 0; m < 4; ++m) {
@@ -291,25 +300,27 @@ namespace {
 const bool kAllMembers[4] = {true, true, true, true};
 }
 
+// Nobody waits on the answers of a range display.
 C_TaskDispMoveRange::C_TaskDispMoveRange(C_FieldTaskInfo* info, int unit)
-    : DispMoveRangeStore{unit, 0, {}}, C_TaskMoveUnit(&m_nOwnAnswer, info, &m_nOwnUnit, kAllMembers, &m_OwnUndo, 0, 1) {}
+    : C_TaskMoveUnit({}, info, unit, {}, kAllMembers, {}, 0, 1) {}
 
 void C_TaskDispMoveRange::Update(C_FieldTaskInfo* info) {
-    const int unit = m_nOwnUnit;
+    const int unit = m_nUnit;
     std::vector<FieldCell> cells;
-    switch (m_nStage) {
-    case 0:
+    switch (m_eRangeStage) {
+    case RangeStage::SetUp:
         SetUp(info, 1);
+        m_eRangeStage = RangeStage::MoveArea;
         return;
-    case 1:
+    case RangeStage::MoveArea:
         if (m_nCursor == 0) return;
         KillTask(info, kRange);
         info->CalcUnitAreasFor(cells, unit, false, false);
         AddTask(info, new C_TaskDispRange(2, cells, info), kRange);
         AddTask(info, new C_TaskCursol(ReplyTo(info, this, &m_nCursor), info), kCursor);
-        m_nStage = 2;
+        m_eRangeStage = RangeStage::AttackArea;
         return;
-    case 2:
+    case RangeStage::AttackArea:
         if (m_nCursor == 0) return;
         if (info->m_AI.m_bDetected) {
             Finish(info);
@@ -319,12 +330,10 @@ void C_TaskDispMoveRange::Update(C_FieldTaskInfo* info) {
         info->CollectCellsInRange(cells, info->m_UnitList.GetX(unit), info->m_UnitList.GetY(unit), 12, 1, unit);
         AddTask(info, new C_TaskDispRange(3, cells, info), kRange);
         AddTask(info, new C_TaskCursol(ReplyTo(info, this, &m_nCursor), info), kCursor);
-        m_nStage = 3;
+        m_eRangeStage = RangeStage::SightArea;
         return;
-    case 3:
+    case RangeStage::SightArea:
         if (m_nCursor != 0) Finish(info);
-        return;
-    default:
         return;
     }
 }

@@ -35,22 +35,36 @@ struct UnitUndoRecord {
 
 class C_TaskMoveUnit : public C_FieldTaskBase {
 public:
-    // Answers written to the creator's int.
+    // Answers to the creator.
     enum Answer : int32_t { kRunning = 0, kCancelled = -1, kMoved = 1, kMerged = 2, kStayed = 3 };
 
-    C_TaskMoveUnit(int32_t* answer, C_FieldTaskInfo* info, int32_t* unit, const bool selection[4],
-                   UnitUndoRecord* undo, uint8_t afterAttack, uint8_t moveAll);
+    // What the move is doing or waiting for.
+    enum class Stage : int32_t {
+        ShowArea,    // the move area, the cursor and the names are shown in the next update
+        ChooseCell,  // waits for the cursor: a destination, or a cancel
+        OpenMenu,    // the member menu opens in the next update
+        WaitMenu,    // waits for the member menu (a hero or a whole unit answers it at once)
+        Walking,     // the figure walks the path
+    };
+
+    // `unit` moves; `movedUnit` learns the unit that moved (another one after a split
+    // or a merge) and `undo` what takes the move back.  The answers reach only a live
+    // waiter.
+    C_TaskMoveUnit(const C_TaskReply<int32_t>& answer, C_FieldTaskInfo* info, int unit,
+                   const C_TaskReply<int32_t>& movedUnit, const bool selection[4],
+                   const C_TaskReply<UnitUndoRecord>& undo, uint8_t afterAttack, uint8_t moveAll);
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo* info) override;
 
-    int32_t* m_pAnswer = nullptr;
+    C_TaskReply<int32_t> m_Answer;
     bool m_bSelect[4] = {};
     bool m_bReach[4] = {};
     // Person indices in the order the move menu chose: 0-3 the unit that stays, 4-7
     // the unit that moves; -1 in an order's first entry means no new order.
     int32_t m_nOrder[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
-    int32_t m_nStage = 0;
-    int32_t* m_pUnit = nullptr;
+    Stage m_eStage = Stage::ShowArea;
+    int32_t m_nUnit = -1;
+    C_TaskReply<int32_t> m_MovedUnit;
     uint8_t m_bAfterAttack = 0;
     uint8_t m_bMoveAll = 0;
     int32_t m_nDestX = 0;
@@ -61,11 +75,12 @@ public:
     int32_t m_nCursor = 0;
     int32_t m_nDestUnit = -1;
     int32_t m_nDestUnitID = -1;
-    UnitUndoRecord* m_pUndo = nullptr;
+    UnitUndoRecord m_Undo;
+    C_TaskReply<UnitUndoRecord> m_UndoReply;
     CD3DTextDraw m_Name[4];
 
 protected:
-    // Stage 0: the move area, its marks, the range display, the cursor and the names.
+    // The move area, its marks, the range display, the cursor and the names.
     void SetUp(C_FieldTaskInfo* info, int variant);
     bool TreeReaches(int slot, int x, int y, int* rest = nullptr) const;
     int DumpSize() const override { return (int)sizeof(*this); }
@@ -74,27 +89,29 @@ private:
     void OnDestination(C_FieldTaskInfo* info);
     void StartMove(C_FieldTaskInfo* info);
     void FinishMove(C_FieldTaskInfo* info);
+    // The moving unit changed (a split or a merge): the creator learns it.
+    void SetUnit(int unit);
 
     CD3DDrawSquare m_Panel;
 };
 
-// What the range display keeps for itself; built before the move task it derives from.
-struct DispMoveRangeStore {
-    int32_t m_nOwnUnit = -1;
-    int32_t m_nOwnAnswer = 0;
-    UnitUndoRecord m_OwnUndo;
-};
-
-class C_TaskDispMoveRange : private DispMoveRangeStore, public C_TaskMoveUnit {
+class C_TaskDispMoveRange : public C_TaskMoveUnit {
 public:
+    // One range after the other, each shown until a click.
+    enum class RangeStage : int32_t {
+        SetUp,       // the move area is shown in the next update
+        MoveArea,    // the move area
+        AttackArea,  // the attack area
+        SightArea,   // the cells within 12, while the enemy has not found the player
+    };
+
     C_TaskDispMoveRange(C_FieldTaskInfo* info, int unit);
     void Update(C_FieldTaskInfo* info) override;
 
-    using DispMoveRangeStore::m_nOwnUnit;
+    RangeStage m_eRangeStage = RangeStage::SetUp;
 
 protected:
-    // The dump starts at the task part, which stands after the store.
-    int DumpSize() const override { return (int)sizeof(C_TaskMoveUnit); }
+    int DumpSize() const override { return (int)sizeof(*this); }
 
 private:
     void Finish(C_FieldTaskInfo* info);

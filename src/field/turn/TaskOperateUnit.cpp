@@ -28,9 +28,9 @@ C_TaskOperateUnit::C_TaskOperateUnit(C_FieldTaskInfo* info, int unit, uint8_t mo
     }
     if (mode == 1) {
         m_nMenuResult = kMoveAll;
-        m_nStage = 1;
+        m_eStage = Stage::WaitCommand;
     } else {
-        m_nStage = 0;
+        m_eStage = Stage::OpenCommandMenu;
     }
 }
 
@@ -65,7 +65,9 @@ int C_TaskOperateUnit::ChargeAfter(C_FieldTaskInfo* info, int unit) {
 
 void C_TaskOperateUnit::StartMove(C_FieldTaskInfo* info, uint8_t afterAttack, uint8_t moveAll) {
     for (bool& s : m_bSelect) s = true;
-    AddTask(info, new C_TaskMoveUnit(&m_nMenuResult, info, &m_nUnit, m_bSelect, &m_Undo, afterAttack, moveAll),
+    AddTask(info,
+            new C_TaskMoveUnit(ReplyTo(info, this, &m_nMenuResult), info, m_nUnit, ReplyTo(info, this, &m_nUnit),
+                               m_bSelect, ReplyTo(info, this, &m_Undo), afterAttack, moveAll),
             kMoveUnit);
 }
 
@@ -81,10 +83,10 @@ void C_TaskOperateUnit::StartBattle(C_FieldTaskInfo* info) {
 }
 
 // Waits for the running event; when it is over raises `next` (none: null) and goes on.
-bool C_TaskOperateUnit::Event(C_FieldTaskInfo* info, const char* next, int stage) {
+bool C_TaskOperateUnit::Event(C_FieldTaskInfo* info, const char* next, Stage stage) {
     if (!m_bEventDone) return false;
     if (next != nullptr) RaiseEvent(info, this, &m_bEventDone, next);
-    m_nStage = stage;
+    m_eStage = stage;
     return true;
 }
 
@@ -92,8 +94,8 @@ void C_TaskOperateUnit::AfterMove(C_FieldTaskInfo* info) {
     const int result = m_nMenuResult;
     if (result != C_TaskMoveUnit::kCancelled) m_bNotMoved = 0;
     bool close = true;
-    if (m_nStage == 2 && !info->m_UnitList.IsActEnd(m_nUnit)) {
-        m_nStage = 0;
+    if (m_eStage == Stage::WaitMove && !info->m_UnitList.IsActEnd(m_nUnit)) {
+        m_eStage = Stage::OpenCommandMenu;
         close = result == C_TaskMoveUnit::kCancelled && m_bAutoMove;
     }
     if (result == C_TaskMoveUnit::kStayed) {
@@ -106,17 +108,17 @@ void C_TaskOperateUnit::AfterMove(C_FieldTaskInfo* info) {
 void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
     std::vector<FieldCell> cells;
-    switch (m_nStage) {
+    switch (m_eStage) {
     // ---- command and move ----
-    case 0:
+    case Stage::OpenCommandMenu:
         info->m_nHoverX = units.GetX(m_nUnit);
         info->m_nHoverY = units.GetY(m_nUnit);
         SetCamera(info, info->m_nHoverX, info->m_nHoverY);
         m_nMenuResult = kOpen;
         AddTask(info, new CTaskOperateUnitMenu(&m_nMenuResult, info, m_nUnit), kOperateMenu);
-        m_nStage = 1;
+        m_eStage = Stage::WaitCommand;
         return;
-    case 1:
+    case Stage::WaitCommand:
         switch (m_nMenuResult) {
         case kCancel:
             if (m_bMovedBefore || m_bNotMoved) {
@@ -125,20 +127,20 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
             }
             Undo(info);
             if (m_bAutoMove) m_nMenuResult = kMoveAll;
-            else m_nStage = 0;
+            else m_eStage = Stage::OpenCommandMenu;
             return;
         case kMoveAll:
         case kMove:
             StartMove(info, 0, m_nMenuResult == kMoveAll ? 1 : 0);
-            m_nStage = 2;
+            m_eStage = Stage::WaitMove;
             return;
         case kAttack:
         case kSupport:
             m_bSupport = m_nMenuResult == kSupport ? 1 : 0;
-            m_nStage = 40;
+            m_eStage = Stage::ShowTargets;
             return;
         case kCannon:
-            m_nStage = 30;
+            m_eStage = Stage::OpenSkillMenu;
             return;
         case kClose:
             Close(info);
@@ -146,13 +148,13 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         default:
             return;
         }
-    case 2:
-    case 70:
+    case Stage::WaitMove:
+    case Stage::WaitMoveAfterAttack:
         if (m_nMenuResult != 0) AfterMove(info);
         return;
 
     // ---- attack and support ----
-    case 40: {
+    case Stage::ShowTargets: {
         info->CalcUnitAreasFor(cells, m_nUnit, m_bSupport != 0, m_bNotMoved == 0);
         std::vector<int32_t> candidates;
         for (const FieldCell& c : cells) {
@@ -164,97 +166,97 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
                 new C_TaskCursol(ReplyTo(info, this, &m_nCursorResult), ReplyTo(info, this, &m_nTarget), candidates,
                                  info),
                 kCursor);
-        m_nStage = 41;
+        m_eStage = Stage::ChooseTarget;
         return;
     }
-    case 41:
+    case Stage::ChooseTarget:
         if (m_nCursorResult == 1) {
             KillTask(info, kRange);
-            m_nStage = 42;
+            m_eStage = Stage::OpenConfirm;
         } else if (m_nCursorResult == 2) {
             KillTask(info, kRange);
-            m_nStage = 0;
+            m_eStage = Stage::OpenCommandMenu;
         }
         return;
-    case 42:
+    case Stage::OpenConfirm:
         for (int k = 0; k < 8; ++k) m_nSkill[k] = m_nTargets[k] = -1;
         info->AssignBattleTargets(m_nUnit, m_nTarget, units.GetX(m_nUnit), units.GetY(m_nUnit), m_nTargets, m_nSkill,
                                   -1);
         m_nMenuResult = 0;
         AddTask(info, new C_TaskConfBattleMenu(info, &m_nMenuResult, m_nUnit, m_nTarget, m_nSkill, m_nTargets),
                 kConfirmMenu);
-        m_nStage = 43;
+        m_eStage = Stage::WaitConfirm;
         return;
-    case 43:
+    case Stage::WaitConfirm:
         if (m_nMenuResult == -1) {
-            m_nStage = 0;
+            m_eStage = Stage::OpenCommandMenu;
         } else if (m_nMenuResult == 1) {
             SetFightingUnits(info, m_nUnit, m_nTarget);
             RaiseEvent(info, this, &m_bEventDone, "FirstFight");
-            m_nStage = 110;
+            m_eStage = Stage::WaitFirstFight;
         }
         return;
-    case 110:
-        if (m_bEventDone) m_nStage = 60;
+    case Stage::WaitFirstFight:
+        if (m_bEventDone) m_eStage = Stage::Fight;
         return;
-    case 60:
+    case Stage::Fight:
         info->AssignCounterTargets(m_nUnit, m_nTarget, m_nTargets, m_nSkill);
         info->m_vBattleAction.clear();
         info->ResolveBattle(m_nUnit, m_nTarget, m_nTargets, m_nSkill);
         StartBattle(info);
-        m_nStage = 61;
+        m_eStage = Stage::WaitBattle;
         return;
-    case 61:
-        if (m_bBattleOver) m_nStage = 65;
+    case Stage::WaitBattle:
+        if (m_bBattleOver) m_eStage = Stage::ApplyBattle;
         return;
-    case 65:
+    case Stage::ApplyBattle:
         AddTask(info, new C_TaskDrawMap(info), kDrawMap);
         units.GetUnitId(m_nUnit, &m_nUnitID);
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         info->ApplyAllActions();
         FindUnitAgain(info);
         RaiseEvent(info, this, &m_bEventDone, "PersonSuffered");
-        m_nStage = 66;
+        m_eStage = Stage::WaitPersonSuffered;
         return;
-    case 66:
-        Event(info, "ForceSuffered", 67);
+    case Stage::WaitPersonSuffered:
+        Event(info, "ForceSuffered", Stage::WaitForceSuffered);
         return;
-    case 67:
-        Event(info, "ForceSufferedAt", 68);
+    case Stage::WaitForceSuffered:
+        Event(info, "ForceSufferedAt", Stage::WaitForceSufferedAt);
         return;
-    case 68:
-        Event(info, nullptr, 69);
+    case Stage::WaitForceSufferedAt:
+        Event(info, nullptr, Stage::OfferMoveAfterAttack);
         return;
-    case 69:
+    case Stage::OfferMoveAfterAttack:
         if (m_nUnit != kUnitGone) FindUnitAgain(info);  // the events may have moved units
         if (m_nUnit == kUnitGone || !CanMoveAfterAttack(info, m_nUnit)) {
             Close(info);
             return;
         }
         StartMove(info, 1, 0);
-        m_nStage = 70;
+        m_eStage = Stage::WaitMoveAfterAttack;
         return;
 
     // ---- cannon magic ----
-    case 30:
+    case Stage::OpenSkillMenu:
         m_nMenuResult = 0;
         m_nSkillRow = 0;
         AddTask(info, new C_TaskSelectSkillMenu(info, &m_nMenuResult, m_nUnit, 0, -1, &m_nSkillRow, true),
                 kSkillMenu);
-        m_nStage = 31;
+        m_eStage = Stage::WaitSkillMenu;
         return;
-    case 31:
+    case Stage::WaitSkillMenu:
         if (m_nMenuResult == 1 && m_nSkillRow == 0) {
             AddTask(info, new C_TaskChargeAnime(info, m_nUnit, ReplyTo(info, this, &m_bBattleOver)), kChargeAnime);
-            m_nStage = 39;
+            m_eStage = Stage::WaitCharge;
         } else if (m_nMenuResult == 1) {
             m_nSkill[0] = units.GetMemberSkillByIndex(m_nUnit, 0, m_nSkillRow - 1);
-            m_nStage = 32;
+            m_eStage = Stage::ShowCannonReach;
         } else if (m_nMenuResult == -1) {
-            m_nStage = 0;
+            m_eStage = Stage::OpenCommandMenu;
         }
         return;
-    case 32: {
+    case Stage::ShowCannonReach: {
         const int skill = m_nSkill[0];
         info->CollectCellsInRange(cells, units.GetX(m_nUnit), units.GetY(m_nUnit), g_SkillData.GetRange2(skill),
                                   g_SkillData.GetPath(skill), m_nUnit);
@@ -264,10 +266,10 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         AddTask(info,
                 new C_TaskDispCannonRange(1, g_SkillData.GetRegion2(skill) - 1, g_SkillData.GetRegion1(skill) - 1),
                 kSecondRange);
-        m_nStage = 33;
+        m_eStage = Stage::AimCannon;
         return;
     }
-    case 33:
+    case Stage::AimCannon:
         if (m_nCursorResult == 1) {
             KillTask(info, kRange);
             KillTask(info, kSecondRange);
@@ -281,48 +283,46 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
                     info->ResolveSkillOnUnit(m_nUnit, u, skill);
             }
             if (info->m_vBattleAction.empty()) {
-                m_nStage = 32;
+                m_eStage = Stage::ShowCannonReach;  // nobody there: aim again
                 return;
             }
             StartBattle(info);
-            m_nStage = 34;
+            m_eStage = Stage::WaitCannonBattle;
         } else if (m_nCursorResult == 2) {
             KillTask(info, kRange);
             KillTask(info, kSecondRange);
-            m_nStage = 30;
+            m_eStage = Stage::OpenSkillMenu;
         }
         return;
-    case 34:
+    case Stage::WaitCannonBattle:
         if (!m_bBattleOver) return;
         AddTask(info, new C_TaskDrawMap(info), kDrawMap);
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         units.GetUnitId(m_nUnit, &m_nUnitID);
         AddTask(info, new C_TaskDispCannonDamage(info, ReplyTo(info, this, &m_bBattleOver)), kCannonDamage);
-        m_nStage = 35;
+        m_eStage = Stage::WaitCannonDamage;
         return;
-    case 35:
+    case Stage::WaitCannonDamage:
         if (!m_bBattleOver) return;
         FindUnitAgain(info);
         RaiseEvent(info, this, &m_bEventDone, "ForceSuffered");
-        m_nStage = 36;
+        m_eStage = Stage::WaitCannonForceSuffered;
         return;
-    case 36:
-        Event(info, "ForceSufferedAt", 37);
+    case Stage::WaitCannonForceSuffered:
+        Event(info, "ForceSufferedAt", Stage::WaitCannonForceSufferedAt);
         return;
-    case 37:
-        Event(info, "PersonSuffered", 38);
+    case Stage::WaitCannonForceSufferedAt:
+        Event(info, "PersonSuffered", Stage::WaitCannonPersonSuffered);
         return;
-    case 38:
+    case Stage::WaitCannonPersonSuffered:
         if (m_bEventDone) Close(info);
         return;
-    case 39:
+    case Stage::WaitCharge:
         if (!m_bBattleOver) return;
         units.SetCharge(m_nUnit, ChargeAfter(info, m_nUnit));
         units.SetActEndAndMoveEnd(m_nUnit, 1);
         KillTask(info, kOperateMenu);
         Close(info);
-        return;
-    default:
         return;
     }
 }

@@ -20,6 +20,41 @@ public:
         kCancel = -1, kOpen = 0, kMoveAll = 1, kMove = 2, kAttack = 3, kCannon = 4, kSupport = 5, kClose = 6
     };
 
+    // What the operation is doing or waiting for.
+    enum class Stage : int32_t {
+        // The command menu and the move.
+        OpenCommandMenu,
+        WaitCommand,
+        WaitMove,
+        // An attack or support magic: target, confirmation, "FirstFight", the battle,
+        // the results and the events after them, a move after the attack.
+        ShowTargets,
+        ChooseTarget,
+        OpenConfirm,
+        WaitConfirm,
+        WaitFirstFight,
+        Fight,
+        WaitBattle,
+        ApplyBattle,
+        WaitPersonSuffered,
+        WaitForceSuffered,
+        WaitForceSufferedAt,
+        OfferMoveAfterAttack,
+        WaitMoveAfterAttack,
+        // Cannon magic: the skill menu, the charge, the aimed cell, the battle, the
+        // damage display and the events after it.
+        OpenSkillMenu,
+        WaitSkillMenu,
+        WaitCharge,
+        ShowCannonReach,
+        AimCannon,
+        WaitCannonBattle,
+        WaitCannonDamage,
+        WaitCannonForceSuffered,
+        WaitCannonForceSufferedAt,
+        WaitCannonPersonSuffered,
+    };
+
     // mode 1: the operation opens with the move; 0: with the command menu.
     C_TaskOperateUnit(C_FieldTaskInfo* info, int unit, uint8_t mode);
     void Update(C_FieldTaskInfo* info) override;
@@ -34,7 +69,7 @@ public:
     static int ChargeAfter(C_FieldTaskInfo* info, int unit);
 
     UnitUndoRecord m_Undo;
-    int32_t m_nStage = 0;
+    Stage m_eStage = Stage::OpenCommandMenu;
     int32_t m_nUnit = -1;
     int32_t m_nUnitID = -1;
     bool m_bSelect[4] = {true, true, true, true};
@@ -60,5 +95,5 @@ private:
     void AfterMove(C_FieldTaskInfo* info);
     void FindUnitAgain(C_FieldTaskInfo* info);
     void StartBattle(C_FieldTaskInfo* info);
-    bool Event(C_FieldTaskInfo* info, const char* next, int stage);
+    bool Event(C_FieldTaskInfo* info, const char* next, Stage stage);
 };

@@ -25,20 +25,20 @@ C_TaskStartTurn::C_TaskStartTurn(C_FieldTaskInfo* info) {
 }
 
 void C_TaskStartTurn::Update(C_FieldTaskInfo* info) {
-    switch (m_nStage) {
-    case 0:
-        if (m_bEventDone) m_nStage = 1;
+    switch (m_eStage) {
+    case Stage::WaitPhaseStart:
+        if (m_bEventDone) m_eStage = Stage::StartTurnEffects;
         return;
-    case 1:
+    case Stage::StartTurnEffects:
         ResetTurnFlags(*info);
         m_bPoisonDone = 0;
         AddTask(info, new C_TaskDispPoisonDamage(info, ReplyTo(info, this, &m_bPoisonDone)), kPoisonDamage);
-        m_nStage = m_bPoisonDone ? 3 : 2;
+        m_eStage = m_bPoisonDone ? Stage::Closing : Stage::WaitTurnEffects;
         return;
-    case 2:
-        if (m_bPoisonDone) m_nStage = 3;
+    case Stage::WaitTurnEffects:
+        if (m_bPoisonDone) m_eStage = Stage::Closing;
         return;
-    default:
+    case Stage::Closing:
         break;
     }
     if (m_nFrame == 0) info->RecoverConditions();

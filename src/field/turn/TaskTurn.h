@@ -20,13 +20,20 @@ public:
     static constexpr int kEndFrame = 40;    // the task ends when the counter is above this
     static constexpr int kLogoFrom = 5;     // the logo is drawn while the counter is above this
 
+    enum class Stage : int32_t {
+        WaitPhaseStart,     // the "PhaseStart" event runs
+        StartTurnEffects,   // the per-turn reset, then the poison and recovery display
+        WaitTurnEffects,    // the display runs
+        Closing,            // recovery, the view on the key unit, the logo; the counter runs
+    };
+
     explicit C_TaskStartTurn(C_FieldTaskInfo* info);
     void Update(C_FieldTaskInfo* info) override;
     void Draw(C_FieldTaskInfo* info) override;
 
     int32_t m_nFrame = 0;
     uint8_t m_bEventDone = 0;
-    int32_t m_nStage = 0;
+    Stage m_eStage = Stage::WaitPhaseStart;
     uint8_t m_bPoisonDone = 0;
     CD3DDrawTexture m_Logo;
 

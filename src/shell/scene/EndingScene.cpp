@@ -59,14 +59,14 @@ int C_EndingScene::Update() {
     ++m_nFrame;
     IInputManager* input = g_pInputManager;
     m_bLButtonDown = input && input->IsLButtonDown();
-    if (m_nPhase == 1) {
+    if (m_ePhase == Phase::EndImage) {
         if (m_nFrame > 480 && input && input->IsLButtonPush()) {
             g_GlobalResources.SetBGMPlaying(false);
             return kSceneTitle;
         }
     } else if (m_Roll.size() == 1 && m_Roll.front()->y < 0) {
         m_nFrame = 0;
-        m_nPhase = 1;
+        m_ePhase = Phase::EndImage;
     }
     return -1;
 }
@@ -83,7 +83,7 @@ int C_EndingScene::RollShadeAlpha(float topY) {
 void C_EndingScene::Draw() {
     CD3DDrawSquare black(640, 480, 0xFF000000, 0);
     black.Draw(0, 0, 0);
-    if (m_nPhase == 1) {
+    if (m_ePhase == Phase::EndImage) {
         m_EndImage.Draw(505, 412, (unsigned char)EndImageAlpha(m_nFrame));
         return;
     }

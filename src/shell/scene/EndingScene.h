@@ -15,6 +15,10 @@ class C_EndingScene : public C_SceneBase {
 public:
     static constexpr int kEntries = 10;
 
+    // The roll scrolls until its last entry has passed the top; then the end image
+    // fades in and out and a click returns to the title.
+    enum class Phase : int32_t { Roll, EndImage };
+
     struct RollEntry {
         CD3DTextDraw Heading;
         CD3DTextDraw Names;
@@ -27,19 +31,19 @@ public:
     int Update() override;
     void Draw() override;
 
-    // The end image's alpha at a frame of phase 1.
+    // The end image's alpha at a frame of the end-image phase.
     static int EndImageAlpha(int frame);
     // The darkening over the roll for the top entry at y; 0 when none.
     static int RollShadeAlpha(float topY);
 
     int GetFrame() const { return m_nFrame; }
-    int GetPhase() const { return m_nPhase; }
+    Phase GetPhase() const { return m_ePhase; }
     const std::list<std::unique_ptr<RollEntry>>& GetRoll() const { return m_Roll; }
 
 private:
     CPartyData* m_pPartyData = nullptr;  // not read here
     int32_t m_nFrame = 0;
-    int32_t m_nPhase = 0;  // 0 roll, 1 end image
+    Phase m_ePhase = Phase::Roll;
     bool m_bLButtonDown = false;
     std::list<std::unique_ptr<RollEntry>> m_Roll;
     CD3DDrawTexture m_EndImage;

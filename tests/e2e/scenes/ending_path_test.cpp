@@ -107,7 +107,7 @@ TEST_F(EndingPath, TitleStoryFieldEndingAndBackToTheTitle) {
                 in.Move(80, 100);  // the difficulty row "Expert"; clicks move the story on
                 if (frame % 2 == 0) in.ClickLeft();
             } else if (auto* ending = dynamic_cast<C_EndingScene*>(scene)) {
-                if (ending->GetPhase() == 0) {
+                if (ending->GetPhase() == C_EndingScene::Phase::Roll) {
                     in.left = true;  // the roll four times as fast
                 } else {
                     if (ending->GetFrame() == 240 && !endImagePictured) {

@@ -16,6 +16,7 @@ namespace {
 
 using turntest::TurnField;
 using P = turntest::TurnField::P;
+using S = C_TaskActEnemy::Stage;
 
 class EnemyTasks : public TurnField {
 protected:
@@ -142,10 +143,10 @@ TEST_F(EnemyTasks, AttackWaits30FramesThenFightsAndApplies) {
     auto* act = Find<C_TaskActEnemy>();
     EXPECT_EQ(act->m_nTargetUnit, t);
     Frames(30);
-    EXPECT_EQ(act->m_nStage, 1);
+    EXPECT_EQ(act->m_eStage, S::ShowAttackArea);
     EXPECT_TRUE(f->m_vBattleAction.empty());
     Frame();
-    EXPECT_EQ(act->m_nStage, 3);
+    EXPECT_EQ(act->m_eStage, S::WaitFirstFight);
     EXPECT_EQ(f->m_vBattleAction.size(), 2u);
     const int rest = RunUntilDone(done);
     EXPECT_GT(rest, 0);
@@ -165,17 +166,17 @@ TEST_F(EnemyTasks, CannonShowsItsReachGlidesThenStrikesAndShowsTheDamage) {
     const int skills[4] = {35, -1, -1, -1};
     controller.AddTask(new C_TaskActEnemy(&done, a, 6, 6, targets, skills, f.get()), 9);
     auto* act = Find<C_TaskActEnemy>();
-    EXPECT_EQ(act->m_nStage, 5);
+    EXPECT_EQ(act->m_eStage, S::ShowCannonReach);
     Frames(60);
-    EXPECT_EQ(act->m_nStage, 5);
+    EXPECT_EQ(act->m_eStage, S::ShowCannonReach);
     Frame();
-    EXPECT_EQ(act->m_nStage, 6);
+    EXPECT_EQ(act->m_eStage, S::AimCannon);
     Frames(90);
-    EXPECT_EQ(act->m_nStage, 6);
+    EXPECT_EQ(act->m_eStage, S::AimCannon);
     Frame();
-    EXPECT_EQ(act->m_nStage, 7);
-    for (int i = 0; i < 3000 && act->m_nStage == 7; ++i) Frame();  // the battle
-    EXPECT_EQ(act->m_nStage, 8);
+    EXPECT_EQ(act->m_eStage, S::WaitCannonBattle);
+    for (int i = 0; i < 3000 && act->m_eStage == S::WaitCannonBattle; ++i) Frame();  // the battle
+    EXPECT_EQ(act->m_eStage, S::WaitCannonDamage);
     EXPECT_NE(Find<C_TaskDispCannonDamage>(), nullptr);
     EXPECT_EQ(Member(a, 0).nMP, 45);  // the caster paid as the display started
     EXPECT_EQ(f->m_UnitList.GetCharge(a), 0);

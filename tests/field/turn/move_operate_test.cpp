@@ -44,7 +44,7 @@ protected:
     // Starts a move task and answers its cursor with a click on (x, y).
     C_TaskMoveUnit* Start(int* unit, bool moveAll, int x, int y) {
         const bool all[4] = {true, true, true, true};
-        controller.AddTask(new C_TaskMoveUnit(&answer, f.get(), unit, all, &undo, 0, moveAll ? 1 : 0), 26);
+        controller.AddTask(new C_TaskMoveUnit(&answer, f.get(), *unit, unit, all, &undo, 0, moveAll ? 1 : 0), 26);
         auto* t = Find<C_TaskMoveUnit>();
         Frame();  // the area and the cursor
         Click(t, x, y);
@@ -59,7 +59,7 @@ protected:
     }
     // Answers the member menu.
     void Choose(C_TaskMoveUnit* t, std::vector<bool> select, std::vector<int> order) {
-        Frame();  // stage 2 opens the menu
+        Frame();  // the member menu opens
         controller.KillTask(27);
         for (int k = 0; k < 4; ++k) t->m_bSelect[k] = k < (int)select.size() && select[k];
         for (int k = 0; k < 8; ++k) t->m_nOrder[k] = k < (int)order.size() ? order[k] : -1;
@@ -93,12 +93,12 @@ TEST_F(MoveTask, AnEnemyAFullUnitOrAHeroShowTheAreaAgain) {
     hero.hero = true;
     Unit(1, 2, true, {hero});
     auto* t = Start(&u, true, 3, 2);
-    EXPECT_EQ(t->m_nStage, 0);  // the area and the cursor come again with the next update
+    EXPECT_EQ(t->m_eStage, C_TaskMoveUnit::Stage::ShowArea);  // the area and the cursor come again with the next update
     for (auto cell : {std::pair{2, 3}, std::pair{1, 2}}) {
         Frame();
-        EXPECT_EQ(t->m_nStage, 1);
+        EXPECT_EQ(t->m_eStage, C_TaskMoveUnit::Stage::ChooseCell);
         Click(t, cell.first, cell.second);
-        EXPECT_EQ(t->m_nStage, 0);
+        EXPECT_EQ(t->m_eStage, C_TaskMoveUnit::Stage::ShowArea);
         EXPECT_EQ(answer, 0);
     }
     EXPECT_NE(Find<C_TaskMoveUnit>(), nullptr);
@@ -133,7 +133,7 @@ TEST_F(MoveTask, SplitAndMergeThenUndoRestoresBothUnitsExactly) {
 
     auto* t = Start(&u, false, 4, 2);
     Choose(t, {true, false, true}, {b, -1, -1, -1, d, a, c, -1});
-    ASSERT_EQ(t->m_nStage, 10);
+    ASSERT_EQ(t->m_eStage, C_TaskMoveUnit::Stage::Walking);
     EXPECT_EQ(f->m_UnitList.GetCount(), 3);  // B stays, A and C walk
     Walk();
     EXPECT_EQ(answer, C_TaskMoveUnit::kMerged);
@@ -186,7 +186,7 @@ TEST_F(MoveTask, CancellingTheMemberMenuReturnsToTheDestinationOrCancels) {
     controller.KillTask(27);
     t->m_nMenuAnswer = -1;
     Frame();
-    EXPECT_EQ(t->m_nStage, 0);
+    EXPECT_EQ(t->m_eStage, C_TaskMoveUnit::Stage::ShowArea);
     EXPECT_EQ(answer, 0);
     controller.KillTaskRange(0, 1000);
 
@@ -262,9 +262,9 @@ TEST_F(Operate, CancellingTheMenuAfterTheAutomaticMoveUndoesItAndMovesAgain) {
     Click(mv, 4, 4);
     Frame();
     Walk();
-    Frame();  // stage 2 -> 0
+    Frame();  // the move is over: the command menu next
     Frame();  // the command menu
-    EXPECT_EQ(op->m_nStage, 1);
+    EXPECT_EQ(op->m_eStage, C_TaskOperateUnit::Stage::WaitCommand);
     EXPECT_EQ(f->m_UnitList.GetX(op->m_nUnit), 4);
     controller.KillTask(23);
     op->m_nMenuResult = C_TaskOperateUnit::kCancel;
@@ -300,13 +300,13 @@ TEST_F(Operate, ChargingFromTheCannonMenu) {
     Frame();
     controller.KillTask(23);
     op->m_nMenuResult = C_TaskOperateUnit::kCannon;
-    Frame();  // 30
+    Frame();  // the skill menu next
     Frame();  // the skill menu
     controller.KillTask(21);
     op->m_nMenuResult = 1;
     op->m_nSkillRow = 0;
     Frame();
-    EXPECT_EQ(op->m_nStage, 39);
+    EXPECT_EQ(op->m_eStage, C_TaskOperateUnit::Stage::WaitCharge);
     for (int i = 0; i < 90 && Find<C_TaskOperateUnit>() != nullptr; ++i) Frame();
     EXPECT_EQ(f->m_UnitList.GetCharge(u), 3);
     EXPECT_TRUE(f->m_UnitList.IsActEnd(u));
@@ -322,18 +322,18 @@ TEST_F(Operate, ACannonShotOnNobodyAsksForATargetAgain) {
     f->m_UnitList.SetCharge(u, 1);
     controller.AddTask(new C_TaskOperateUnit(f.get(), u, 0), 103);
     auto* op = Find<C_TaskOperateUnit>();
-    op->m_nStage = 31;
+    op->m_eStage = C_TaskOperateUnit::Stage::WaitSkillMenu;
     op->m_nMenuResult = 1;
     op->m_nSkillRow = 2;  // skill 1, then the cannon skill
     Frame();
     EXPECT_EQ(op->m_nSkill[0], 35);
-    Frame();  // 32: ranges and cursor
+    Frame();  // ranges and cursor
     controller.KillTask(8);
     f->m_nHoverX = 5;
     f->m_nHoverY = 5;
     op->m_nCursorResult = 1;
     Frame();
-    EXPECT_EQ(op->m_nStage, 32);
+    EXPECT_EQ(op->m_eStage, C_TaskOperateUnit::Stage::ShowCannonReach);
     EXPECT_FALSE(controller.HasTask(160));
     EXPECT_EQ(f->m_UnitList.GetCharge(u), 1);
 }
@@ -346,16 +346,16 @@ TEST_F(Operate, AnAttackFromTheTargetToTheNextSelection) {
     Frame();
     controller.KillTask(23);
     op->m_nMenuResult = C_TaskOperateUnit::kAttack;
-    Frame();  // 40
+    Frame();  // the targets next
     Frame();  // area and cursor
-    EXPECT_EQ(op->m_nStage, 41);
+    EXPECT_EQ(op->m_eStage, C_TaskOperateUnit::Stage::ChooseTarget);
     EXPECT_TRUE(f->m_vbRangeCell[2 * 8 + 3]);
     controller.KillTask(8);
     op->m_nTarget = t;
     op->m_nCursorResult = 1;
-    Frame();  // 42
+    Frame();  // the confirmation next
     Frame();  // planned, confirmation open
-    EXPECT_EQ(op->m_nStage, 43);
+    EXPECT_EQ(op->m_eStage, C_TaskOperateUnit::Stage::WaitConfirm);
     EXPECT_EQ(op->m_nSkill[0], 1);
     EXPECT_EQ(op->m_nTargets[0], 0);
     controller.KillTask(24);

@@ -36,12 +36,13 @@ TEST_F(TurnFlow, StartStagesAndLogoFramesWithNothingToShow) {
     Member(own, 0).nRestMove = 0;
     controller.AddTask(new C_TaskStartTurn(f.get()), 101);
     auto* t = Find<C_TaskStartTurn>();
-    // frame 1: the event ends; 2: stage 1; 3: reset and display (it ends in the same
-    // frame); 4: stage 3; from 5 on the closing counter runs 0..41.
-    const int stages[] = {0, 1, 2, 3, 3};
+    // frame 1: the event ends; 2: the effects start; 3: reset and display (it ends in
+    // the same frame); 4: closing; from 5 on the closing counter runs 0..41.
+    using S = C_TaskStartTurn::Stage;
+    const S stages[] = {S::WaitPhaseStart, S::StartTurnEffects, S::WaitTurnEffects, S::Closing, S::Closing};
     for (int i = 0; i < 5; ++i) {
         Frame();
-        EXPECT_EQ(t->m_nStage, stages[i]) << "frame " << i + 1;
+        EXPECT_EQ(t->m_eStage, stages[i]) << "frame " << i + 1;
         if (i == 2) {
             EXPECT_FALSE(f->m_UnitList.IsActEnd(own));
             EXPECT_EQ(Member(own, 0).nRestMove, Member(own, 0).nMove);
@@ -65,12 +66,12 @@ TEST_F(TurnFlow, StartWaitsForThePoisonDisplay) {
     controller.AddTask(new C_TaskStartTurn(f.get()), 101);
     auto* t = Find<C_TaskStartTurn>();
     Frames(3);
-    EXPECT_EQ(t->m_nStage, 2);
+    EXPECT_EQ(t->m_eStage, C_TaskStartTurn::Stage::WaitTurnEffects);
     ASSERT_NE(Find<C_TaskDispPoisonDamage>(), nullptr);
     Frames(121);
-    EXPECT_EQ(t->m_nStage, 2);
+    EXPECT_EQ(t->m_eStage, C_TaskStartTurn::Stage::WaitTurnEffects);
     Frame();
-    EXPECT_EQ(t->m_nStage, 3);
+    EXPECT_EQ(t->m_eStage, C_TaskStartTurn::Stage::Closing);
     EXPECT_EQ(Member(foe, 0).nHP, 45);  // dealt before the conditions wear off
 }
 

@@ -653,7 +653,7 @@ TEST_F(EndingSceneTest, RollThenEndImageThenClickAfterFourHundredEightyFrames) {
     in_.left = true;  // fast scroll
     int frames = 0;
     bool pictured = false;
-    while (s.GetPhase() == 0 && frames < 5000) {
+    while (s.GetPhase() == C_EndingScene::Phase::Roll && frames < 5000) {
         s.Update();
         Clear();
         s.Draw();
@@ -664,7 +664,7 @@ TEST_F(EndingSceneTest, RollThenEndImageThenClickAfterFourHundredEightyFrames) {
         }
     }
     in_.left = false;
-    ASSERT_EQ(s.GetPhase(), 1);
+    ASSERT_EQ(s.GetPhase(), C_EndingScene::Phase::EndImage);
     EXPECT_EQ(s.GetFrame(), 0);
     EXPECT_EQ(s.GetRoll().size(), 1u);
     for (int i = 1; i <= 480; ++i) {
