@@ -1,7 +1,7 @@
-// Moving a unit and operating it: the answers of the move task, split, merge and
-// undo, the stale undo record, the charge rule and its animation's random draws,
-// cancelling after the automatic move, cannon magic that finds nobody, an attack
-// from the target choice to the next unit selection.
+// Moving a unit and operating it: the answers of the move task, a waiter gone before
+// the move ends, split, merge and undo, the stale undo record, the charge rule and
+// its animation's random draws, cancelling after the automatic move, cannon magic
+// that finds nobody, an attack from the target choice to the next unit selection.
 #include "random/gvlRand.h"
 #include "turn/TaskChargeAnime.h"
 #include "turn/TaskMoveUnit.h"
@@ -197,6 +197,49 @@ TEST_F(MoveTask, CancellingTheMemberMenuReturnsToTheDestinationOrCancels) {
     s->m_nMenuAnswer = -1;
     Frame();
     EXPECT_EQ(answer, C_TaskMoveUnit::kCancelled);
+}
+
+// Stands for the operation that waits on a move; it does nothing itself.
+class WaiterStandIn : public C_FieldTaskBase {
+public:
+    void Update(C_FieldTaskInfo*) override {}
+    void Draw(C_FieldTaskInfo*) override {}
+};
+
+// The answers name their waiter: while it is there the split-off unit and the undo
+// reach it; once it has gone, the merge at the end writes neither the answer, nor
+// the merged unit, nor the undo record.
+TEST_F(MoveTask, AWaiterRemovedBeforeTheMoveEndsIsNotWritten) {
+    const int u = Unit(2, 2, true, {P{}, P{}, P{}});
+    const int v = Unit(4, 2, true, {P{}});
+    const int a = f->m_UnitList.GetMember(u, 0), b = f->m_UnitList.GetMember(u, 1), c = f->m_UnitList.GetMember(u, 2);
+    auto* waiter = new WaiterStandIn;
+    controller.AddTask(waiter, 103);
+    const C_TaskHandle handle(&controller, waiter);
+    int32_t moved = u;
+    const bool all[4] = {true, true, true, true};
+    controller.AddTask(new C_TaskMoveUnit(C_TaskReply<int32_t>(handle, &answer), f.get(), u,
+                                          C_TaskReply<int32_t>(handle, &moved), all,
+                                          C_TaskReply<UnitUndoRecord>(handle, &undo), 0, 0),
+                       26);
+    auto* t = Find<C_TaskMoveUnit>();
+    Frame();
+    Click(t, 4, 2);
+    Choose(t, {true, false, true}, {b, -1, -1, -1, f->m_UnitList.GetMember(v, 0), a, c, -1});
+    EXPECT_EQ(answer, C_TaskMoveUnit::kRunning);
+    EXPECT_EQ(moved, f->m_UnitList.FindUnitOfPerson(a));  // split off
+    EXPECT_NE(undo.nUnitID[1], UnitUndoRecord::kNone);
+
+    controller.KillTask(103);
+    answer = 99;
+    moved = -5;
+    undo.nUnitID[1] = 777;
+    Walk();
+    EXPECT_EQ(Find<C_TaskMoveUnit>(), nullptr);
+    EXPECT_EQ(f->m_UnitList.GetUnit(f->m_UnitList.FindUnitOfPerson(a)).vnPerson.size(), 3u);  // merged
+    EXPECT_EQ(answer, 99);
+    EXPECT_EQ(moved, -5);
+    EXPECT_EQ(undo.nUnitID[1], 777);
 }
 
 // ---- operation ---------------------------------------------------------------------------
