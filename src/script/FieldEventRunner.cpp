@@ -249,7 +249,10 @@ int32_t C_ScenarioScript::UpdateFieldEvent(std::string eventName, C_FieldTaskInf
     // 2. Frames of the section.
     if (m_nSectionFrame != kFieldFrameLimit) ++m_nSectionFrame;
 
-    // 3. Input, from the tutorial's scripted input while it is switched on.
+    // 3. Input, from the tutorial's scripted input while it is switched on.  The
+    // click that raised the event is the push of the first call; the windows and the
+    // briefing screen take only a push from a later frame than the one that showed
+    // them (PushAfterShown), so it never takes away the line it brought up.
     IInputManager* input = info->GetInputManager();
     bool pushed = false, up = false, left = false, right = false, down = false, zin = false, zout = false;
     m_bSkip = false;

@@ -135,7 +135,7 @@ bool C_ScenarioScript::ExecuteFieldViewCommand(const ScriptCommand& c, C_FieldTa
                 m_bMissionArgueBackShown = true;
                 m_bMissionArgueTextShown = true;
             }
-            if (pushed || m_bSkip) {
+            if (PushAfterShown(pushed, 0) || m_bSkip) {
                 m_bMissionArgueShown = false;
                 m_bMissionArgueBackShown = false;
                 m_bMissionArgueTextShown = false;

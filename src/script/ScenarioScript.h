@@ -259,6 +259,12 @@ protected:
     void ReportCommand(const char* what) const;
     // Logs once per command when it has fewer arguments than it reads.
     void CheckArgs(size_t ints, size_t strings) const;
+    // Whether this frame's push answers what the current command showed in its
+    // frame `shownFrame`.  The mouse is sampled before the frame's update, so a push
+    // seen in the frame that first shows a line (or in the frames before it) was
+    // made before the player could read it: the click that raised an event, or a
+    // click on the window that was closing.  Only a later push answers.
+    bool PushAfterShown(bool pushed, int shownFrame) const { return pushed && m_nCommandFrame > shownFrame; }
     void WindowCommand(int which, bool pushed, bool skip, bool autoAdvance, bool& complete);
     void ChapterTelop(bool skip, bool& complete);
     void ToBeContinued(bool pushed, bool& complete);

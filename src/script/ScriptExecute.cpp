@@ -208,7 +208,8 @@ void C_ScenarioScript::WindowCommand(int which, bool pushed, bool skip, bool aut
             m_bWindowSwitch = false;
         }
     }
-    if (m_nCommandFrame == (m_bWindowSwitch ? 15 : 0)) {
+    const int openFrame = m_bWindowSwitch ? 15 : 0;
+    if (m_nCommandFrame == openFrame) {
         switch (which) {
             case 0:
                 g_GlobalResources.SetMessage(c.vString);
@@ -224,7 +225,7 @@ void C_ScenarioScript::WindowCommand(int which, bool pushed, bool skip, bool aut
                 break;
         }
     }
-    if (pushed || skip || autoAdvance) complete = true;
+    if (PushAfterShown(pushed, openFrame) || skip || autoAdvance) complete = true;
 }
 
 void C_ScenarioScript::ChapterTelop(bool skip, bool& complete) {

@@ -151,12 +151,14 @@ std::string PrologueScript() {
     s.Shot(440, "p_field.png");
     // Turn 1: Leon (the camera's unit) chosen; the view scrolled east along the edge;
     // Leon sent four cells east and north; his command menu closed.  The step onto
-    // the hill raises an event of a line and a message.
+    // the hill raises an event of a line and a message: the click that closed the
+    // menu leaves the line on screen, one click takes it away, one the message.
     s.Click(470, 320, 268);
     s.Event(490, "move 635 240").Event(520, "move 320 240");
     s.Click(550, 320, 324);
     s.Click(640, 320, 304);
-    s.Click(690, 320, 240).Click(730, 320, 240);
+    s.Shot(680, "p_hill.png");
+    s.Click(690, 320, 240).Click(750, 320, 240);
     s.EndTurn(790);
     s.Shot(830, "p_enemy_phase.png");
     // Turn 2 (from about 1350, the camera back on Leon): a step to the enemy that
@@ -190,23 +192,26 @@ std::string ChapterOneScript() {
     SortieWithSera(s, 420);
     s.Shot(565, "c_start.png");
     for (int f = 640; f < 960; f += 40) s.Click(f, 320, 20);
-    // Turn 1 ends at once (the camera is at the fort); the first enemy phase.
+    // Turn 1 ends at once (the camera is at the fort): the enemy phase opens with
+    // Zaira's line, which the click that ended the turn leaves on screen; one click
+    // on the same place takes it away.
     s.EndTurn(1000, 470, 150);
-    // Turn 2 (from about 1720): the minimap takes the view to the heroes; Leon four
+    s.Click(1080, 80, 96);
+    // Turn 2 (from about 1750): the minimap takes the view to the heroes; Leon four
     // cells east, his menu closed; the end of the turn.
-    s.Click(1760, 425, 362);
-    s.Event(1790, "move 320 240");
-    s.Click(1810, 152, 234);
-    s.Click(1850, 488, 262);
-    s.Click(1960, 320, 304);
-    s.EndTurn(2000);
+    s.Click(1790, 425, 362);
+    s.Event(1820, "move 320 240");
+    s.Click(1840, 152, 234);
+    s.Click(1880, 488, 262);
+    s.Click(1990, 320, 304);
+    s.EndTurn(2030);
     // The second enemy phase: the knight's line as the gate opens, then two battles.
-    s.Click(2110, 320, 20);
-    s.Shot(2600, "c_battle.png");
+    s.Click(2140, 320, 20);
+    s.Shot(2630, "c_battle.png");
     // Turn 3: the cavalry arrives, the map is won; the story after it.
-    for (int f = 3580; f < 3760; f += 30) s.Click(f, 320, 20);
+    for (int f = 3610; f < 3790; f += 30) s.Click(f, 320, 20);
     // The save between chapters: the second slot.
-    s.SaveAndQuit(3790, 170, "c_saved.png");
+    s.SaveAndQuit(3820, 170, "c_saved.png");
     return Sorted(s.Text());
 }
 
@@ -263,30 +268,33 @@ std::string ChapterThreeScript() {
     s.Click(650, 443, 363);
     s.Event(670, "move 320 240");
     s.Attack(700, 96, 324, 320, 324, 376, 240);
-    s.Shot(1240, "e_battle.png");
+    // The first fight raises Leon's line about the scouts: the click on OK leaves it
+    // on screen, one more takes it away and the battle begins.
+    s.Click(1070, 359, 296);
+    s.Shot(1270, "e_battle.png");
     // The struck unit's range cleared; the minimap to the road (cell (11, 8) in the
     // middle); Mina seven cells up the road into the gate; her menu closed: her line,
     // the map is won, the story after it.
-    s.RightClick(1420, 200, 150);
-    s.Click(1450, 497, 369);
-    s.Event(1470, "move 320 240");
-    s.Click(1500, 152, 352);
-    s.Click(1540, 544, 156);
-    s.Click(1660, 322, 304);
-    s.Shot(1690, "e_gate.png");
-    s.Click(1700, 320, 20).Click(1740, 320, 20);
-    s.Shot(1880, "e_continued.png");
-    s.Click(1900, 320, 20);
+    s.RightClick(1450, 200, 150);
+    s.Click(1480, 497, 369);
+    s.Event(1500, "move 320 240");
+    s.Click(1530, 152, 352);
+    s.Click(1570, 544, 156);
+    s.Click(1690, 322, 304);
+    s.Shot(1720, "e_gate.png");
+    s.Click(1730, 320, 20).Click(1770, 320, 20);
+    s.Shot(1910, "e_continued.png");
+    s.Click(1930, 320, 20);
     // The staff roll, four times as fast with the button held; the end card.
-    s.Event(2020, "down left");
-    s.Shot(2360, "e_roll.png");
-    s.Shot(3120, "e_end.png");
-    s.Event(3390, "up left");
-    s.Click(3400, 320, 20);
+    s.Event(2050, "down left");
+    s.Shot(2390, "e_roll.png");
+    s.Shot(3150, "e_end.png");
+    s.Event(3420, "up left");
+    s.Click(3430, 320, 20);
     // The title: its opening cut short, the menu.
-    s.Click(3540, 300, 300);
-    s.Shot(3600, "e_title.png");
-    s.Event(3610, "quit");
+    s.Click(3570, 300, 300);
+    s.Shot(3630, "e_title.png");
+    s.Event(3640, "quit");
     return Sorted(s.Text());
 }
 
@@ -328,6 +336,8 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     GameCopy game;
     // Part one: the prologue, to the save between chapters.
     ASSERT_TRUE(PlaysCleanly(game, PrologueScript(), "new game to the first save", 3070));
+    // The step onto the hill: Leon's line stays on screen after the click that raised it.
+    EXPECT_TRUE(game.Shot("p_hill.png", 0, 350, 640, 130, "prologue_hill_line"));
     // The 3D battle of Leon's attack: the names and hit points under the stage.
     EXPECT_TRUE(game.Shot("p_battle.png", 0, 320, 640, 160, "prologue_battle_panels"));
     // The third turn's message: the map is held.
@@ -344,7 +354,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
 
     // Part two: from that save to the save after chapter one.
     const std::vector<unsigned char> first = game.Bytes("Save0.dat");
-    ASSERT_TRUE(PlaysCleanly(game, ChapterOneScript(), "first save to the second", 3820));
+    ASSERT_TRUE(PlaysCleanly(game, ChapterOneScript(), "first save to the second", 3850));
     EXPECT_TRUE(game.Shot("c_battle.png", 0, 320, 640, 160, "chapter1_battle_panels"));
     // The first save is as it was; the second row holds chapter two's.
     EXPECT_EQ(game.Bytes("Save0.dat"), first);
@@ -373,7 +383,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
 
     // Part four: from that save to the title.
     const std::vector<unsigned char> third = game.Bytes("Save2.dat");
-    ASSERT_TRUE(PlaysCleanly(game, ChapterThreeScript(), "third save to the title", 3610));
+    ASSERT_TRUE(PlaysCleanly(game, ChapterThreeScript(), "third save to the title", 3640));
     // The preparation of a later map: the remaining cost over its limit, the heroes'
     // range and the roster (Leon on A by order, Mina on B, Zaira kept back); the
     // start question on two lines over its answers.

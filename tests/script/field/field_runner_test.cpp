@@ -358,6 +358,38 @@ TEST_F(FieldEventTest, ScriptReadsTheTutorialInputWhileItIsSwitchedOn) {
     EXPECT_EQ(party.nMoney, 1);
 }
 
+// The click that ends a move raises the event in the same frame, so the event's first
+// call sees it: the line it opens was not yet on screen and stays; a later click takes
+// it away.  The same holds for the briefing screen.
+TEST_F(FieldEventTest, TheClickThatRaisesAnEventLeavesItsFirstLineOnScreen) {
+    struct Case {
+        const char* command;
+        bool (C_ScenarioScript::*shown)() const;
+    };
+    const Case cases[] = {{"Message()", &C_ScenarioScript::IsMessageShown},
+                          {"Serif(1)", &C_ScenarioScript::IsSerifShown},
+                          {"Place()", &C_ScenarioScript::IsPlaceShown},
+                          {"MissionArgue(0)", &C_ScenarioScript::IsMissionArgueShown}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        field->EventHandlerFlag[0] = false;
+        party.nMoney = 0;
+        Load({"Script UnitPosition(-1,0,0,9,9)", c.command, "/", "一行目", "/", "PlusMoney(1)", "end"});
+        AddUnit(1, 3, 3, true);
+        input.push = true;
+        EXPECT_EQ(Step("UnitPosition"), 0);
+        input.push = false;
+        for (int i = 0; i < 5; ++i) Step("UnitPosition");
+        EXPECT_TRUE((*script.*c.shown)());
+        EXPECT_EQ(party.nMoney, 0);
+        input.push = true;
+        Step("UnitPosition");
+        input.push = false;
+        Step("UnitPosition");
+        EXPECT_EQ(party.nMoney, 1);
+    }
+}
+
 TEST_F(FieldEventTest, FieldInitializeNeverWaits) {
     Load({"Script FieldInitialize()", "Message()", "/", "x", "/", "Wait(500)", "GameOver()", "MissionArgue(0,\"a\")",
           "TutorialWait(90)", "MapViewMove(5,5)", "PlusMoney(1)", "end"});

@@ -159,6 +159,36 @@ TEST_F(ScriptRunners, StoryWindowsWaitForAPushAndSwitchAfterFifteenFrames) {
     EXPECT_EQ(Story(), 1);
 }
 
+// A push answers a text window only from the frame after the one that showed its text:
+// one seen in that frame or before it (the click that began the scene, clicks while the
+// window before was closing) was made before the player could read the line.
+TEST_F(ScriptRunners, StoryWindowsIgnorePushesFromBeforeTheirTextWasShown) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        int openFrame;
+    };
+    const Case cases[] = {
+        {"first window", {"Script Main()", "Message()", "/", "一", "/", "end"}, 0},
+        {"after a serif", {"Script Main()", "Serif(2)", "/", "一", "/", "Message()", "/", "二", "/", "end"}, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Load(c.lines);
+        if (c.openFrame > 0) {
+            input_.push = false;
+            Story();
+            input_.push = true;
+            Story();  // the serif, shown a frame ago, is answered
+        }
+        input_.push = true;
+        for (int f = 0; f <= c.openFrame; ++f) EXPECT_EQ(Story(), 0) << f;
+        EXPECT_TRUE(script_->IsMessageShown());
+        EXPECT_EQ(CurrentId(), 1);
+        EXPECT_EQ(Story(), 1);
+    }
+}
+
 TEST_F(ScriptRunners, OpeningAdvancesWindowsByItself) {
     Load({"Script Main()", "Message()", "/", "ある日", "/", "Wait(2)", "Place()", "/", "王都", "/", "M_Erase()",
           "end"});
