@@ -136,7 +136,8 @@ void C_TaskConfBattleMenu::OpenSkillMenu(C_FieldTaskInfo* info) {
 void C_TaskConfBattleMenu::OpenStatus(C_FieldTaskInfo* info, int unit, int slot) {
     CUnitList& u = info->m_UnitList;
     const PersonRecord person(u.GetMemberPerson(unit, slot));
-    AddTask(info, new C_TaskDispStatus(info, person, u.GetCharge(unit), ReplyTo(info, this, &m_nChildResult), -1, -1), 209);
+    AddTask(info, new C_TaskDispStatus(info, person, u.GetCharge(unit), ReplyTo(info, this, &m_nChildResult), -1, -1),
+            209);
     m_nState = kStatus;
 }
 

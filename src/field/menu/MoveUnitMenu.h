@@ -46,7 +46,8 @@ public:
     // is open, 1 for the move and -1 for a cancel; moved and layout (all -1 while the
     // menu is open) are answered with the move.
     C_TaskMoveUnitMenu(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info, int unit, int targetX, int targetY,
-                       const bool reach[4], const C_TaskReply<bool[4]>& moved, const C_TaskReply<int32_t[kPlaces]>& layout);
+                       const bool reach[4], const C_TaskReply<bool[4]>& moved,
+                       const C_TaskReply<int32_t[kPlaces]>& layout);
     ~C_TaskMoveUnitMenu() override;
 
     using C_TaskMenuBase::Draw;

@@ -192,8 +192,9 @@ void CTaskOperateUnitMenu::ShowStatus(C_FieldTaskInfo* info) {
     const int slot = units.FindSlotByPosition(m_nUnit, m_nCursor);
     if (slot == -1) return;
     m_bStatusClosed = 0;
-    auto* status = new C_TaskDispStatus(info, units.GetMemberPerson(m_nUnit, slot), units.GetCharge(m_nUnit),
-                                        ReplyTo(info, this, &m_bStatusClosed), units.GetX(m_nUnit), units.GetY(m_nUnit));
+    auto* status =
+        new C_TaskDispStatus(info, units.GetMemberPerson(m_nUnit, slot), units.GetCharge(m_nUnit),
+                             ReplyTo(info, this, &m_bStatusClosed), units.GetX(m_nUnit), units.GetY(m_nUnit));
     if (info->m_pTaskController)
         info->m_pTaskController->AddTask(status, 40);
     else
