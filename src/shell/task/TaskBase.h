@@ -78,7 +78,6 @@ public:
         return true;
     }
     bool Empty() const { return m_pTarget == nullptr; }
-    bool IsAnswered() const { return m_bAnswered; }
 
 private:
     static void Store(T& to, const T& from) {
