@@ -14,6 +14,7 @@
 #include "input/gvlInputManager.h"
 #include "map/MapChipTexture.h"
 #include "map/MapData.h"
+#include "task/TaskBase.h"
 
 class C_TaskController;
 class CPartyData;
@@ -238,3 +239,10 @@ public:
     // tasks that raise "FirstFight" store them first; its trigger test reads them.
     int32_t m_nFightingUnit[2] = {-1, -1};
 };
+
+// A member of the waiting task `waiter` that a partner task it starts (a menu, the
+// cursor, an animation) answers into.
+template <class T>
+C_TaskReply<T> ReplyTo(C_FieldTaskInfo* info, const C_TaskBase* waiter, T* member) {
+    return C_TaskReply<T>(C_TaskHandle(info ? info->m_pTaskController : nullptr, waiter), member);
+}

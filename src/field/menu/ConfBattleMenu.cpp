@@ -25,15 +25,18 @@ void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority) {
 
 }  // namespace
 
-C_TaskConfBattleMenu::C_TaskConfBattleMenu(C_FieldTaskInfo* info, int32_t* result, int ownUnit, int enemyUnit,
-                                           int32_t* skills, int32_t* targets)
+C_TaskConfBattleMenu::C_TaskConfBattleMenu(C_FieldTaskInfo* info, const C_TaskReply<int32_t>& result, int ownUnit,
+                                           int enemyUnit, const C_TaskReply<Plan>& skills,
+                                           const C_TaskReply<Plan>& targets)
     : m_Background("./Graphics/BattleOperateMenu.png"),
-      m_pnResult(result),
+      m_Result(result),
+      m_SkillsAnswer(skills),
+      m_TargetsAnswer(targets),
       m_nOwnUnit(ownUnit),
-      m_nEnemyUnit(enemyUnit),
-      m_pnSkill(skills),
-      m_pnTarget(targets) {
-    if (m_pnResult) *m_pnResult = 0;
+      m_nEnemyUnit(enemyUnit) {
+    m_Result.Start(0);
+    m_SkillsAnswer.ReadAtStart(m_nSkill);
+    m_TargetsAnswer.ReadAtStart(m_nTarget);
     m_nItemNum = kItemCount;
     m_nX = 100;
     m_nY = 30;
@@ -79,7 +82,7 @@ int C_TaskConfBattleMenu::HitTest(int px, int py) const {
 
 bool C_TaskConfBattleMenu::CanTarget(C_FieldTaskInfo* info, int i, int j) const {
     const CUnitList& u = info->m_UnitList;
-    const int s = m_pnSkill[i];
+    const int s = m_nSkill[i];
     if (s == -1) return false;
     if (!u.IsMemberForward(m_nOwnUnit, i)) return true;
     if (!u.IsMemberForward(m_nEnemyUnit, j)) return g_SkillData.GetBackAtk(s);
@@ -88,35 +91,44 @@ bool C_TaskConfBattleMenu::CanTarget(C_FieldTaskInfo* info, int i, int j) const 
         if (u.IsMemberForward(m_nEnemyUnit, e)) ++forward;
     if (forward == 1) return true;
     for (int k = 0; k < i; ++k)
-        if (m_pnTarget[k] == j && m_pnSkill[k] != -1 && !g_SkillData.GetBackAtk(m_pnSkill[k])) return false;
+        if (m_nTarget[k] == j && m_nSkill[k] != -1 && !g_SkillData.GetBackAtk(m_nSkill[k])) return false;
     return true;
 }
 
 void C_TaskConfBattleMenu::Rebalance(C_FieldTaskInfo* info, int i, int j) {
     const CUnitList& u = info->m_UnitList;
-    const int s = m_pnSkill[i];
+    const int s = m_nSkill[i];
     if (s == -1 || j < 0 || j >= EnemyCount(info) || !u.IsMemberForward(m_nEnemyUnit, j) || g_SkillData.GetBackAtk(s))
         return;
     int k = -1;
     for (int m = i + 1; m < OwnCount(info); ++m)
-        if (m_pnTarget[m] == j && m_pnSkill[m] != -1 && !g_SkillData.GetBackAtk(m_pnSkill[m])) k = m;
+        if (m_nTarget[m] == j && m_nSkill[m] != -1 && !g_SkillData.GetBackAtk(m_nSkill[m])) k = m;
     if (k == -1) return;
     int f = -1;
     for (int e = 0; e < EnemyCount(info); ++e)
         if (e != j && u.IsMemberForward(m_nEnemyUnit, e)) f = e;
     if (f == -1) return;
-    m_pnTarget[k] = f;
+    m_nTarget[k] = f;
+}
+
+C_TaskConfBattleMenu::~C_TaskConfBattleMenu() {
+    m_SkillsAnswer.SetUnlessAnswered(m_nSkill);
+    m_TargetsAnswer.SetUnlessAnswered(m_nTarget);
+    m_Result.SetUnlessAnswered(-1);
 }
 
 void C_TaskConfBattleMenu::Finish(C_FieldTaskInfo* info, int result) {
-    if (m_pnResult) *m_pnResult = result;
+    m_SkillsAnswer.Set(m_nSkill);
+    m_TargetsAnswer.Set(m_nTarget);
+    m_Result.Set(result);
     KillSelf(info);
 }
 
 void C_TaskConfBattleMenu::OpenSkillMenu(C_FieldTaskInfo* info) {
     m_nChildResult = 0;
     AddTask(info,
-            new C_TaskSelectSkillMenu(info, &m_nChildResult, m_nOwnUnit, m_nSelected, m_nEnemyUnit, &m_nChosenRow, false),
+            new C_TaskSelectSkillMenu(info, ReplyTo(info, this, &m_nChildResult), m_nOwnUnit, m_nSelected, m_nEnemyUnit,
+                                      ReplyTo(info, this, &m_nChosenRow), false),
             28);
     m_nState = kSkillMenu;
 }
@@ -124,7 +136,8 @@ void C_TaskConfBattleMenu::OpenSkillMenu(C_FieldTaskInfo* info) {
 void C_TaskConfBattleMenu::OpenStatus(C_FieldTaskInfo* info, int unit, int slot) {
     CUnitList& u = info->m_UnitList;
     const PersonRecord person(u.GetMemberPerson(unit, slot));
-    AddTask(info, new C_TaskDispStatus(info, person, u.GetCharge(unit), &m_nChildResult, -1, -1), 209);
+    AddTask(info, new C_TaskDispStatus(info, person, u.GetCharge(unit), ReplyTo(info, this, &m_nChildResult), -1, -1),
+            209);
     m_nState = kStatus;
 }
 
@@ -181,8 +194,8 @@ void C_TaskConfBattleMenu::UpdateOverview(C_FieldTaskInfo* info, bool left, bool
             if (slot != -1) {
                 m_nSelected = slot;
                 for (int k = 0; k < 4; ++k) {
-                    m_nSavedSkill[k] = m_pnSkill[k];
-                    m_nSavedTarget[k] = m_pnTarget[k];
+                    m_nSavedSkill[k] = m_nSkill[k];
+                    m_nSavedTarget[k] = m_nTarget[k];
                 }
                 OpenSkillMenu(info);
             }
@@ -195,7 +208,7 @@ void C_TaskConfBattleMenu::UpdateOverview(C_FieldTaskInfo* info, bool left, bool
             }
         } else if (c == kOK) {
             for (int i = 0; i < OwnCount(info); ++i)
-                if (m_pnSkill[i] != -1) {
+                if (m_nSkill[i] != -1) {
                     Finish(info, 1);
                     return;
                 }
@@ -213,13 +226,13 @@ void C_TaskConfBattleMenu::UpdateSkillMenu(C_FieldTaskInfo* info) {
     if (m_nChildResult == 1) {
         const int k = m_nChosenRow - 1;
         if (k == -1) {
-            m_pnSkill[m_nSelected] = m_pnTarget[m_nSelected] = -1;
+            m_nSkill[m_nSelected] = m_nTarget[m_nSelected] = -1;
             m_nState = kOverview;
         } else {
             const int s = u.GetMemberSkillByIndex(m_nOwnUnit, m_nSelected, k);
-            m_pnSkill[m_nSelected] = s;
+            m_nSkill[m_nSelected] = s;
             if (g_SkillData.IsAllAttack(s)) {
-                m_pnTarget[m_nSelected] = 0;
+                m_nTarget[m_nSelected] = 0;
                 m_nState = kOverview;
             } else {
                 for (int& e : m_nItemEnable) e = 0;
@@ -233,8 +246,8 @@ void C_TaskConfBattleMenu::UpdateSkillMenu(C_FieldTaskInfo* info) {
         m_bTextDirty = true;
     } else if (m_nChildResult == -1) {
         for (int k = 0; k < 4; ++k) {
-            m_pnSkill[k] = m_nSavedSkill[k];
-            m_pnTarget[k] = m_nSavedTarget[k];
+            m_nSkill[k] = m_nSavedSkill[k];
+            m_nTarget[k] = m_nSavedTarget[k];
         }
         m_nState = kOverview;
         m_bTextDirty = true;
@@ -254,7 +267,7 @@ void C_TaskConfBattleMenu::UpdateTargetChoice(C_FieldTaskInfo* info, bool left, 
         m_nCursor = kEnemyRow + p;
         const int j = u.FindSlotByPosition(m_nEnemyUnit, p);
         if (j == -1) continue;
-        m_pnTarget[m_nSelected] = j;
+        m_nTarget[m_nSelected] = j;
         Rebalance(info, m_nSelected, j);
     }
     if (left && m_nCursor >= kEnemyRow && m_nCursor < kEnemyRow + 4 && m_nItemEnable[m_nCursor]) {
@@ -273,7 +286,7 @@ void C_TaskConfBattleMenu::BuildRowPicture(C_FieldTaskInfo* info) {
         const PersonRecord& person = u.GetMemberPerson(m_nOwnUnit, i);
         rows[p] = u.GetMemberShortName(m_nOwnUnit, i) + "\r\n  HP:" + FormatNumber(person.nHP, 5) + "/" +
                   FormatNumber(person.nMaxHP, 5) + " (MP:" + FormatNumber(person.nMP, 2) + ")";
-        skills[p] = m_pnSkill[i] == -1 ? std::string("待機") : g_SkillData.GetName(m_pnSkill[i]);
+        skills[p] = m_nSkill[i] == -1 ? std::string("待機") : g_SkillData.GetName(m_nSkill[i]);
     }
     for (int j = 0; j < EnemyCount(info); ++j) {
         const int p = u.GetSlotPosition(m_nEnemyUnit, j);
@@ -346,11 +359,11 @@ void C_TaskConfBattleMenu::Draw(C_FieldTaskInfo* info) {
     if (u.IsValidUnit(m_nOwnUnit) && u.IsValidUnit(m_nEnemyUnit)) {
         EndSpriteBatch();
         for (int i = 0; i < OwnCount(info); ++i) {
-            const int s = m_pnSkill[i];
+            const int s = m_nSkill[i];
             if (s == -1) continue;
             const float y0 = float(y + 42 + 60 * u.GetSlotPosition(m_nOwnUnit, i));
             for (int j = 0; j < EnemyCount(info); ++j) {
-                if (!g_SkillData.IsAllAttack(s) && m_pnTarget[i] != j) continue;
+                if (!g_SkillData.IsAllAttack(s) && m_nTarget[i] != j) continue;
                 ArrowVertex a, b;
                 a.x = float(x + 170);
                 a.y = y0;

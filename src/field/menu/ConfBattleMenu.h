@@ -3,7 +3,9 @@
 // planned skills, the defending unit's members on the right and an arrow from each
 // attacker to the member it strikes.  The player may look at a member's status,
 // change a member's skill (then its target) and confirm with "ＯＫ" or back out.  The
-// menu edits the creator's skill and target arrays in place.
+// menu starts from the opener's plan (skill and target of each own member), edits its
+// own copy and answers the plan with the result, 1 for "ＯＫ" and -1 for a cancel (also
+// when the menu is removed before it answers).
 #include <cstdint>
 
 #include "Draw/gvlD3DRTSquare.h"
@@ -16,10 +18,13 @@ public:
     static constexpr int kItemCount = 18;
     enum Item { kOwnRow = 0, kEnemyRow = 4, kOwnSkill = 8, kEnemySkill = 12, kOK = 16, kCancelButton = 17 };
     enum State { kOverview = 0, kSkillMenu = 1, kTargetChoice = 2, kStatus = 3 };
+    // Entries of a plan: own members 0 to 3 (the menu edits these), then the others.
+    static constexpr int kPlanSize = 8;
+    using Plan = int32_t[kPlanSize];
 
-    C_TaskConfBattleMenu(C_FieldTaskInfo* info, int32_t* result, int ownUnit, int enemyUnit, int32_t* skills,
-                         int32_t* targets);
-    ~C_TaskConfBattleMenu() override = default;
+    C_TaskConfBattleMenu(C_FieldTaskInfo* info, const C_TaskReply<int32_t>& result, int ownUnit, int enemyUnit,
+                         const C_TaskReply<Plan>& skills, const C_TaskReply<Plan>& targets);
+    ~C_TaskConfBattleMenu() override;
 
     using C_TaskMenuBase::Draw;
     using C_TaskMenuBase::Update;
@@ -38,7 +43,9 @@ public:
 
     CD3DRTSquare m_RowPicture;
     CD3DDrawTexture m_Background;
-    int32_t* m_pnResult = nullptr;
+    C_TaskReply<int32_t> m_Result;
+    C_TaskReply<Plan> m_SkillsAnswer;
+    C_TaskReply<Plan> m_TargetsAnswer;
     int32_t m_nState = kOverview;
     int32_t m_nChildResult = 0;
     int32_t m_nSelected = -1;
@@ -48,8 +55,8 @@ public:
     int32_t m_nItemEnable[kItemCount] = {};
     int32_t m_nOwnUnit = -1;
     int32_t m_nEnemyUnit = -1;
-    int32_t* m_pnSkill = nullptr;
-    int32_t* m_pnTarget = nullptr;
+    Plan m_nSkill = {-1, -1, -1, -1, -1, -1, -1, -1};
+    Plan m_nTarget = {-1, -1, -1, -1, -1, -1, -1, -1};
     CInstructWindow m_Instruct;
     // The row texts of the picture: index p own position p, 4 + p enemy position p.
     CD3DTextDraw m_RowText[8];

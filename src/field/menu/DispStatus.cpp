@@ -58,15 +58,15 @@ std::string MakeStatusSkillRow(int skill) {
     return text;
 }
 
-C_TaskDispStatus::C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& person, int charge, int32_t* closed,
-                                   int cellX, int cellY)
+C_TaskDispStatus::C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& person, int charge,
+                                   const C_TaskReply<int32_t>& closed, int cellX, int cellY)
     : m_Person(person),
       m_PanelTexture("./graphics/param.png"),
       m_nCellX(cellX),
       m_nCellY(cellY),
       m_nCharge(charge),
-      m_pnClosed(closed) {
-    if (m_pnClosed) *m_pnClosed = 0;
+      m_Closed(closed) {
+    m_Closed.Start(0);
     m_NameText.SetText(m_Person.name, 14, kWhite);
     const int values[kValueCount] = {m_Person.nHP,  m_Person.nMP,  m_Person.nMaxHP, m_Person.nMaxMP,
                                      m_Person.nStr, m_Person.nMag, m_Person.nDex,   m_Person.nSpd,
@@ -133,6 +133,8 @@ void C_TaskDispStatus::ShowReach(C_FieldTaskInfo* info, int skill) {
     m_bRangeShown = true;
 }
 
+C_TaskDispStatus::~C_TaskDispStatus() { m_Closed.SetUnlessAnswered(1); }
+
 void C_TaskDispStatus::Update(C_FieldTaskInfo* info) {
     IInputManager* input = info ? info->GetInputManager() : g_pInputManager;
     if (!input) return;
@@ -158,7 +160,7 @@ void C_TaskDispStatus::Update(C_FieldTaskInfo* info) {
         return;
     }
     if (input->IsRButtonPush()) {
-        if (m_pnClosed) *m_pnClosed = 1;
+        m_Closed.Set(1);
         KillSelf(info);
     }
 }

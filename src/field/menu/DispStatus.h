@@ -20,11 +20,11 @@ public:
     static constexpr int kMaxRows = 20;
     enum Value { kHP, kMP, kMaxHP, kMaxMP, kStr, kMag, kDex, kSpd, kMove, kGuard, kGuardArrow, kGuardMagic, kValueCount };
 
-    // `closed` is set to 0 now and to 1 when the window closes; (cellX, cellY) is the
-    // unit's cell, -1 when the window is not tied to the map.
-    C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& person, int charge, int32_t* closed, int cellX,
-                     int cellY);
-    ~C_TaskDispStatus() override = default;
+    // `closed` answers 0 now and 1 when the window closes (or is removed); (cellX,
+    // cellY) is the unit's cell, -1 when the window is not tied to the map.
+    C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& person, int charge, const C_TaskReply<int32_t>& closed,
+                     int cellX, int cellY);
+    ~C_TaskDispStatus() override;
 
     using C_FieldTaskBase::Draw;
     using C_FieldTaskBase::Update;
@@ -55,7 +55,7 @@ public:
     int32_t m_nCharge = 0;
     int32_t m_nRowCount = 0;
     int32_t m_nSelected = -1;
-    int32_t* m_pnClosed = nullptr;
+    C_TaskReply<int32_t> m_Closed;
     bool m_bRangeShown = false;
     int32_t m_nRangeClosed = 0;
     std::string m_strHelp;

@@ -60,23 +60,23 @@ void MoveMenuRow::Draw(CD3DDrawTexture& image, int x, int y, bool withTexts) {
 
 // ---- menu ----------------------------------------------------------------------------------------
 
-C_TaskMoveUnitMenu::C_TaskMoveUnitMenu(int32_t* result, C_FieldTaskInfo* info, int unit, int targetX, int targetY,
-                                       const bool reach[4], bool moved[4], int32_t layout[8])
+C_TaskMoveUnitMenu::C_TaskMoveUnitMenu(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info, int unit,
+                                       int targetX, int targetY, const bool reach[4], const C_TaskReply<bool[4]>& moved,
+                                       const C_TaskReply<int32_t[kPlaces]>& layout)
     : m_MenuImage("graphics\\MoveMenu.png"),
-      m_pnResult(result),
-      m_pbMoved(moved),
+      m_Result(result),
+      m_Moved(moved),
       m_nUnit(unit),
       m_nTargetX(targetX),
       m_nTargetY(targetY),
-      m_pnLayout(layout) {
-    if (m_pnResult) *m_pnResult = 0;
+      m_Layout(layout) {
+    m_Result.Start(0);
     m_nX = 15;
     m_nY = 45;
     m_nOpenFrames = 12;
     m_nItemNum = 10;
     m_nCursor = -1;
-    if (m_pnLayout)
-        for (int i = 0; i < kPlaces; ++i) m_pnLayout[i] = -1;
+    m_Layout.Start({-1, -1, -1, -1, -1, -1, -1, -1});
     if (info) {
         CUnitList& units = info->m_UnitList;
         m_nTargetUnit = units.FindUnitAt(targetX, targetY);
@@ -146,8 +146,10 @@ int C_TaskMoveUnitMenu::HitTest(int px, int py) const {
     return hit;
 }
 
+C_TaskMoveUnitMenu::~C_TaskMoveUnitMenu() { m_Result.SetUnlessAnswered(-1); }
+
 void C_TaskMoveUnitMenu::Finish(C_FieldTaskInfo* info, int result) {
-    if (m_pnResult) *m_pnResult = result;
+    m_Result.Set(result);
     KillSelf(info);
 }
 
@@ -174,10 +176,10 @@ void C_TaskMoveUnitMenu::Update(C_FieldTaskInfo* info) {
                     if (units.GetMember(m_nUnit, k) == GetPlacePerson(i)) moved[k] = any = true;
             }
             if (!any) return;
-            if (m_pbMoved)
-                for (int k = 0; k < 4; ++k) m_pbMoved[k] = moved[k];
-            if (m_pnLayout)
-                for (int i = 0; i < kPlaces; ++i) m_pnLayout[i] = GetPlacePerson(i);
+            int32_t layout[kPlaces];
+            for (int i = 0; i < kPlaces; ++i) layout[i] = GetPlacePerson(i);
+            m_Moved.Set(moved);
+            m_Layout.Set(layout);
             Finish(info, 1);
         } else if (m_nCursor == kCancelButton) {
             Finish(info, -1);

@@ -3,8 +3,8 @@
 // the left side staying on the unit's cell, the right side going to the destination
 // (where the members of a unit already standing there fill the right side and the
 // move becomes a merge).  Two clicks exchange places; the move button confirms.
-// The menu writes which members go and the final layout of both sides to the
-// creator's arrays; the move task forms the units.
+// The menu answers which members go and the final layout of both sides; the move
+// task forms the units.  A menu removed before an answer answers -1 (cancelled).
 #include <cstdint>
 #include <memory>
 
@@ -42,11 +42,13 @@ public:
     static constexpr int kMoveButton = 8;
     static constexpr int kCancelButton = 9;
 
-    // reach[k]: member slot k can reach the destination.  moved[4] and layout[8]
-    // receive the outcome when the move button is pressed.
-    C_TaskMoveUnitMenu(int32_t* result, C_FieldTaskInfo* info, int unit, int targetX, int targetY, const bool reach[4],
-                       bool moved[4], int32_t layout[8]);
-    ~C_TaskMoveUnitMenu() override = default;
+    // reach[k]: member slot k can reach the destination.  result is 0 while the menu
+    // is open, 1 for the move and -1 for a cancel; moved and layout (all -1 while the
+    // menu is open) are answered with the move.
+    C_TaskMoveUnitMenu(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info, int unit, int targetX, int targetY,
+                       const bool reach[4], const C_TaskReply<bool[4]>& moved,
+                       const C_TaskReply<int32_t[kPlaces]>& layout);
+    ~C_TaskMoveUnitMenu() override;
 
     using C_TaskMenuBase::Draw;
     using C_TaskMenuBase::Update;
@@ -65,13 +67,13 @@ public:
     CD3DDrawTexture m_MenuImage;
     gfx::Rect m_rcPlace[10];
     UnitPlate m_Plate[kPlaces];
-    int32_t* m_pnResult = nullptr;
-    bool* m_pbMoved = nullptr;
+    C_TaskReply<int32_t> m_Result;
+    C_TaskReply<bool[4]> m_Moved;
     int32_t m_nUnit = -1;
     int32_t m_nTargetUnit = -1;
     int32_t m_nTargetX = 0;
     int32_t m_nTargetY = 0;
-    int32_t* m_pnLayout = nullptr;
+    C_TaskReply<int32_t[kPlaces]> m_Layout;
     int32_t m_nHold = -1;
     CInstructWindow m_Instruct;
     CD3DDrawSquare m_Square;

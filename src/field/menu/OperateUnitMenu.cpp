@@ -30,21 +30,19 @@ const char* const kHelp[8] = {
 
 }  // namespace
 
-CTaskOperateUnitMenu::CTaskOperateUnitMenu(int32_t* result, C_FieldTaskInfo* info, int unit)
-    : m_pnResult(result), m_nUnit(unit), m_PanelImage("./graphics/OperateMenu.png") {
+CTaskOperateUnitMenu::CTaskOperateUnitMenu(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info, int unit)
+    : m_Result(result), m_nUnit(unit), m_PanelImage("./graphics/OperateMenu.png") {
     m_nX = 30;
     m_nY = 40;
     m_nWidth = 353;
     m_nHeight = 301;
     m_nOpenFrames = 5;
     m_nCursor = -1;
-    WriteResult(kOpen);
+    m_Result.Start(kOpen);
     ComputeCommands(info);
 }
 
-void CTaskOperateUnitMenu::WriteResult(int value) {
-    if (m_pnResult) *m_pnResult = value;
-}
+CTaskOperateUnitMenu::~CTaskOperateUnitMenu() { m_Result.SetUnlessAnswered(kCancel); }
 
 std::string CTaskOperateUnitMenu::GetHelpText(int item) {
     if (item < 0 || item > 9) return kHelp[0];
@@ -124,7 +122,7 @@ void CTaskOperateUnitMenu::Update(C_FieldTaskInfo* info) {
     CUnitList& units = info->m_UnitList;
     if (!units.IsValidUnit(m_nUnit)) {
         // The unit went away under the menu: nothing is left to command.
-        WriteResult(kCancel);
+        m_Result.Set(kCancel);
         KillSelf(info);
         return;
     }
@@ -154,7 +152,7 @@ void CTaskOperateUnitMenu::Update(C_FieldTaskInfo* info) {
             }
         } else if (m_nCursor >= 4 && m_bAreaEnable[m_nCursor]) {
             g_GlobalResources.PlaySoundEffect(m_nCursor == kButtonClose ? "cancel" : "ok");
-            WriteResult(m_nCursor - 3);
+            m_Result.Set(m_nCursor - 3);
             KillSelf(info);
         }
     } else if (input->IsRButtonPush()) {
@@ -162,7 +160,7 @@ void CTaskOperateUnitMenu::Update(C_FieldTaskInfo* info) {
         if (m_nHold != -1) {
             m_nHold = -1;
         } else {
-            WriteResult(kCancel);
+            m_Result.Set(kCancel);
             KillSelf(info);
         }
     }
@@ -194,8 +192,9 @@ void CTaskOperateUnitMenu::ShowStatus(C_FieldTaskInfo* info) {
     const int slot = units.FindSlotByPosition(m_nUnit, m_nCursor);
     if (slot == -1) return;
     m_bStatusClosed = 0;
-    auto* status = new C_TaskDispStatus(info, units.GetMemberPerson(m_nUnit, slot), units.GetCharge(m_nUnit),
-                                        &m_bStatusClosed, units.GetX(m_nUnit), units.GetY(m_nUnit));
+    auto* status =
+        new C_TaskDispStatus(info, units.GetMemberPerson(m_nUnit, slot), units.GetCharge(m_nUnit),
+                             ReplyTo(info, this, &m_bStatusClosed), units.GetX(m_nUnit), units.GetY(m_nUnit));
     if (info->m_pTaskController)
         info->m_pTaskController->AddTask(status, 40);
     else

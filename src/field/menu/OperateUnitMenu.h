@@ -1,8 +1,8 @@
 #pragma once
 // The command panel of an operated unit: the members' plates in their four formation
 // places (two clicks exchange places, a second click on the same place shows the
-// member's status) and six command buttons.  The chosen command goes to the
-// creator's result word.
+// member's status) and six command buttons.  The chosen command is the answer to
+// the task that opened the panel; a panel removed before a choice answers kCancel.
 #include <cstdint>
 #include <string>
 
@@ -15,7 +15,7 @@ class CUnitList;
 
 class CTaskOperateUnitMenu : public C_TaskMenuBase {
 public:
-    // Result codes written to the creator's word.
+    // The answers.
     enum Result {
         kOpen = 0,
         kMoveAll = 1,
@@ -29,8 +29,8 @@ public:
     // Panel items: 0..3 the formation places, 4..9 the buttons.
     enum Item { kPlaceFirst = 0, kButtonMoveAll = 4, kButtonMove, kButtonAttack, kButtonCannon, kButtonSupport, kButtonClose };
 
-    CTaskOperateUnitMenu(int32_t* result, C_FieldTaskInfo* info, int unit);
-    ~CTaskOperateUnitMenu() override = default;
+    CTaskOperateUnitMenu(const C_TaskReply<int32_t>& result, C_FieldTaskInfo* info, int unit);
+    ~CTaskOperateUnitMenu() override;
 
     using C_TaskMenuBase::Draw;
     using C_TaskMenuBase::Update;
@@ -47,7 +47,7 @@ public:
     static std::string GetHelpText(int item);
 
     CD3DRTSquare m_PanelTarget;
-    int32_t* m_pnResult = nullptr;
+    C_TaskReply<int32_t> m_Result;
     int32_t m_nUnit = -1;
     int32_t m_nState = 0;
     int32_t m_bStatusClosed = 0;
@@ -68,5 +68,4 @@ private:
     void Reorder(C_FieldTaskInfo* info);
     void ShowStatus(C_FieldTaskInfo* info);
     void ComposePanel(C_FieldTaskInfo* info);
-    void WriteResult(int value);
 };

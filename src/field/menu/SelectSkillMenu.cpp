@@ -86,17 +86,18 @@ std::string GetSkillNameById(const int* skill) { return skill ? g_SkillData.GetN
 
 // ---- menu ----------------------------------------------------------------------------------------
 
-C_TaskSelectSkillMenu::C_TaskSelectSkillMenu(C_FieldTaskInfo* info, int32_t* result, int unit, int member,
-                                             int targetUnit, int32_t* chosenRow, bool cannonMode)
+C_TaskSelectSkillMenu::C_TaskSelectSkillMenu(C_FieldTaskInfo* info, const C_TaskReply<int32_t>& result, int unit,
+                                             int member, int targetUnit, const C_TaskReply<int32_t>& chosenRow,
+                                             bool cannonMode)
     : m_PanelTexture("./graphics/param.png"),
-      m_pnResult(result),
+      m_Result(result),
       m_nUnit(unit),
       m_nTargetUnit(targetUnit),
-      m_pnChosenRow(chosenRow),
+      m_ChosenRow(chosenRow),
       m_nMember(member),
       m_bCannonMode(cannonMode) {
-    if (m_pnResult) *m_pnResult = 0;
-    if (m_pnChosenRow) *m_pnChosenRow = 0;
+    m_Result.Start(0);
+    m_ChosenRow.Start(0);
     m_nX = 20;
     m_nY = 40;
     m_nWidth = 345;
@@ -189,14 +190,16 @@ void C_TaskSelectSkillMenu::Update(C_FieldTaskInfo* info) {
     m_nCursor = RowAt(px, py);
     if (m_nCursor != old) SetHelp(info);
     if (input->IsLButtonPush() && m_nCursor != -1 && IsRowEnabled(m_nCursor) && !m_bTextDirty) {
-        if (m_pnChosenRow) *m_pnChosenRow = m_nCursor;
-        if (m_pnResult) *m_pnResult = 1;
+        m_ChosenRow.Set(m_nCursor);
+        m_Result.Set(1);
         KillSelf(info);
     } else if (input->IsRButtonPush() && !m_bTextDirty) {
-        if (m_pnResult) *m_pnResult = -1;
+        m_Result.Set(-1);
         KillSelf(info);
     }
 }
+
+C_TaskSelectSkillMenu::~C_TaskSelectSkillMenu() { m_Result.SetUnlessAnswered(-1); }
 
 void C_TaskSelectSkillMenu::BuildListPicture() {
     for (int k = 0; k < m_nItemNum; ++k) {

@@ -21,9 +21,11 @@ public:
     // window's lower edge.
     static constexpr int kMaxRows = 32;
 
-    C_TaskSelectSkillMenu(C_FieldTaskInfo* info, int32_t* result, int unit, int member, int targetUnit,
-                          int32_t* chosenRow, bool cannonMode);
-    ~C_TaskSelectSkillMenu() override = default;
+    // result is 0 while the list is open, 1 when a row was chosen (chosenRow answers
+    // it) and -1 for a cancel (also when the list is removed before it answers).
+    C_TaskSelectSkillMenu(C_FieldTaskInfo* info, const C_TaskReply<int32_t>& result, int unit, int member,
+                          int targetUnit, const C_TaskReply<int32_t>& chosenRow, bool cannonMode);
+    ~C_TaskSelectSkillMenu() override;
 
     using C_TaskMenuBase::Draw;
     using C_TaskMenuBase::Update;
@@ -41,10 +43,10 @@ public:
     CD3DRTSquare m_ListTarget;
     CD3DDrawTexture m_PanelTexture;
     CD3DTextDraw m_HelpText;
-    int32_t* m_pnResult = nullptr;
+    C_TaskReply<int32_t> m_Result;
     int32_t m_nUnit = -1;
     int32_t m_nTargetUnit = -1;
-    int32_t* m_pnChosenRow = nullptr;
+    C_TaskReply<int32_t> m_ChosenRow;
     int32_t m_nMember = 0;
     std::vector<int32_t> m_vnRowSkill;
     std::vector<uint8_t> m_vbRowEnable;

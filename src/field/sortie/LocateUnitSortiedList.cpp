@@ -255,7 +255,10 @@ void C_TaskLocateUnitSortiedList2::Update(C_FieldTaskInfo* info) {
                 m_bRedraw = true;
             }
         } else if (c >= cards && m_vLine[c - cards].enabled) {
-            if (tc) tc->AddTask(new C_TaskDispStatus(info, GetCellPerson(info, c), 0, &m_nInputEnabled, -1, -1), 209);
+            if (tc)
+                tc->AddTask(new C_TaskDispStatus(info, GetCellPerson(info, c), 0, ReplyTo(info, this, &m_nInputEnabled),
+                                                 -1, -1),
+                            209);
         }
     } else if (in && in->IsRButtonPush()) {
         m_nSelect = -1;

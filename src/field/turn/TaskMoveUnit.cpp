@@ -128,8 +128,8 @@ void C_TaskMoveUnit::Update(C_FieldTaskInfo* info) {
         }
         return;
     case Stage::OpenMenu:
-        AddTask(info, new C_TaskMoveUnitMenu(&m_nMenuAnswer, info, m_nUnit, m_nDestX, m_nDestY, m_bReach,
-                                             m_bSelect, m_nOrder),
+        AddTask(info, new C_TaskMoveUnitMenu(ReplyTo(info, this, &m_nMenuAnswer), info, m_nUnit, m_nDestX, m_nDestY,
+                                             m_bReach, ReplyTo(info, this, &m_bSelect), ReplyTo(info, this, &m_nOrder)),
                 kMoveMenu);
         m_eStage = Stage::WaitMenu;
         return;

@@ -115,7 +115,7 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         info->m_nHoverY = units.GetY(m_nUnit);
         SetCamera(info, info->m_nHoverX, info->m_nHoverY);
         m_nMenuResult = kOpen;
-        AddTask(info, new CTaskOperateUnitMenu(&m_nMenuResult, info, m_nUnit), kOperateMenu);
+        AddTask(info, new CTaskOperateUnitMenu(ReplyTo(info, this, &m_nMenuResult), info, m_nUnit), kOperateMenu);
         m_eStage = Stage::WaitCommand;
         return;
     case Stage::WaitCommand:
@@ -183,7 +183,9 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
         info->AssignBattleTargets(m_nUnit, m_nTarget, units.GetX(m_nUnit), units.GetY(m_nUnit), m_nTargets, m_nSkill,
                                   -1);
         m_nMenuResult = 0;
-        AddTask(info, new C_TaskConfBattleMenu(info, &m_nMenuResult, m_nUnit, m_nTarget, m_nSkill, m_nTargets),
+        AddTask(info,
+                new C_TaskConfBattleMenu(info, ReplyTo(info, this, &m_nMenuResult), m_nUnit, m_nTarget,
+                                         ReplyTo(info, this, &m_nSkill), ReplyTo(info, this, &m_nTargets)),
                 kConfirmMenu);
         m_eStage = Stage::WaitConfirm;
         return;
@@ -241,7 +243,8 @@ void C_TaskOperateUnit::Update(C_FieldTaskInfo* info) {
     case Stage::OpenSkillMenu:
         m_nMenuResult = 0;
         m_nSkillRow = 0;
-        AddTask(info, new C_TaskSelectSkillMenu(info, &m_nMenuResult, m_nUnit, 0, -1, &m_nSkillRow, true),
+        AddTask(info, new C_TaskSelectSkillMenu(info, ReplyTo(info, this, &m_nMenuResult), m_nUnit, 0, -1,
+                                                ReplyTo(info, this, &m_nSkillRow), true),
                 kSkillMenu);
         m_eStage = Stage::WaitSkillMenu;
         return;

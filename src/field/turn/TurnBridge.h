@@ -49,11 +49,6 @@ enum Priority : int {
 // Adds a task to the field's controller (deletes it when there is no controller).
 void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority);
 void KillTask(C_FieldTaskInfo* info, int priority);
-// A member of the waiting task `waiter` that a partner task it starts answers into.
-template <class T>
-C_TaskReply<T> ReplyTo(C_FieldTaskInfo* info, const C_TaskBase* waiter, T* member) {
-    return C_TaskReply<T>(C_TaskHandle(info ? info->m_pTaskController : nullptr, waiter), member);
-}
 // Raises a chapter-script event: an event task at `priority` answering into `done`,
 // a member of the task `raiser`.
 void RaiseEvent(C_FieldTaskInfo* info, const C_TaskBase* raiser, uint8_t* done, const char* name,

@@ -1,7 +1,10 @@
 #pragma once
 // Tasks: small objects with an update and a draw, run by a C_TaskController in the
 // order of an integer priority that also names the task's kind.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <type_traits>
 
 class C_TaskController;
 class IInputManager;
@@ -44,7 +47,8 @@ private:
 // Where a task answers the task that waits on it: a member of the waiter, named with
 // the waiter's handle, written only while the waiter lives.  Built from a bare
 // pointer, the waiter is no task (code that keeps the value for as long as the
-// answering task lives).
+// answering task lives).  The member may be an array (a plan of several entries),
+// written whole.
 template <class T>
 class C_TaskReply {
 public:
@@ -53,22 +57,36 @@ public:
     C_TaskReply(const C_TaskHandle& waiter, T* target) : m_pTarget(target), m_Waiter(waiter), m_bTask(true) {}
 
     // The answer, when the waiter is still there.
-    void Set(T value) {
+    void Set(const T& value) {
         m_bAnswered = true;
-        if (m_pTarget && (!m_bTask || m_Waiter.IsLive())) *m_pTarget = value;
+        if (m_pTarget && (!m_bTask || m_Waiter.IsLive())) Store(*m_pTarget, value);
     }
     // The answer of a partner that goes before it has answered (removed from outside):
     // the waiter reads it as finished instead of waiting for ever.
-    void SetUnlessAnswered(T value) {
+    void SetUnlessAnswered(const T& value) {
         if (!m_bAnswered) Set(value);
     }
     // Written while the waiter is building its partner (it runs, so it is there).
-    void Start(T value) const {
-        if (m_pTarget) *m_pTarget = value;
+    void Start(const T& value) const {
+        if (m_pTarget) Store(*m_pTarget, value);
+    }
+    // The member as the waiter holds it while building its partner, for a partner
+    // that starts from the waiter's value; false (nothing copied) without a member.
+    bool ReadAtStart(T& into) const {
+        if (!m_pTarget) return false;
+        Store(into, *m_pTarget);
+        return true;
     }
     bool Empty() const { return m_pTarget == nullptr; }
 
 private:
+    static void Store(T& to, const T& from) {
+        if constexpr (std::is_array_v<T>)
+            std::copy(std::begin(from), std::end(from), std::begin(to));
+        else
+            to = from;
+    }
+
     T* m_pTarget = nullptr;
     C_TaskHandle m_Waiter;
     bool m_bTask = false;

@@ -114,6 +114,13 @@ protected:
         return testsupport::MatchesGolden("field/menus/" + name, crop.data(), w, h);
     }
 
+    // What the menus answer, kept here: a menu lives until TearDown and answers on its
+    // way out.
+    int32_t result = 0, row = 0, closed = 0;
+    bool moved[4] = {};
+    int32_t layout[8] = {};
+    int32_t skills[8] = {1, 2, 8, -1, -1, -1, -1, -1};
+    int32_t targets[8] = {0, 1, 0, -1, -1, -1, -1, -1};
     fieldtest::GameFolder folder;
     std::unique_ptr<fieldtest::Field> fld;
     int own = -1, enemy = -1;
@@ -141,7 +148,6 @@ TEST_F(MenuPictures, FieldMenuWithTheOperationInformation) {
 }
 
 TEST_F(MenuPictures, OperateMenuWithAHeldPlace) {
-    int32_t result = 0;
     fld->info.m_UnitList.SetMoveEnd(own, 1);
     fld->info.m_UnitList.GetMemberPerson(own, 0).hero = 0;  // a unit that can be reordered
     auto* menu = new CTaskOperateUnitMenu(&result, &fld->info, own);
@@ -154,14 +160,11 @@ TEST_F(MenuPictures, OperateMenuWithAHeldPlace) {
 }
 
 TEST_F(MenuPictures, MoveMenuMergingIntoAUnit) {
-    int32_t result = 0;
-    bool moved[4];
-    int32_t layout[8];
     const bool reach[4] = {true, false, true, false};
     // A lone ally at the destination: the move becomes a merge.
     const int ally = Squad(4, 5, true, {{"ロウ", "ロ", 0, {1}}}, 1);
     (void)ally;
-    fld->controller.AddTask(new C_TaskMoveUnitMenu(&result, &fld->info, own, 4, 5, reach, moved, layout), 27);
+    fld->controller.AddTask(new C_TaskMoveUnitMenu(&result, &fld->info, own, 4, 5, reach, &moved, &layout), 27);
     Frames(13);
     Click(100, 100);  // holds place 0
     fld->input.Move(250, 265);
@@ -170,10 +173,7 @@ TEST_F(MenuPictures, MoveMenuMergingIntoAUnit) {
 }
 
 TEST_F(MenuPictures, BattleConfirmationWithArrows) {
-    int32_t result = 0;
-    int32_t skills[4] = {1, 2, 8, -1};
-    int32_t targets[4] = {0, 1, 0, -1};
-    auto* menu = new C_TaskConfBattleMenu(&fld->info, &result, own, enemy, skills, targets);
+    auto* menu = new C_TaskConfBattleMenu(&fld->info, &result, own, enemy, &skills, &targets);
     fld->controller.AddTask(menu, 24);
     fld->input.Move(150, 110);
     Frames(17);
@@ -181,7 +181,6 @@ TEST_F(MenuPictures, BattleConfirmationWithArrows) {
 }
 
 TEST_F(MenuPictures, SkillListWithItsHelp) {
-    int32_t result = 0, row = 0;
     fld->controller.AddTask(new C_TaskSelectSkillMenu(&fld->info, &result, own, 0, enemy, &row, false), 28);
     fld->input.Move(80, 40 + 40 + 16 * 2 + 6);
     Frames(8);
@@ -195,7 +194,6 @@ TEST_F(MenuPictures, CannonListOfAPersonWithEveryNormalSkill) {
     for (int k = 0; k < 12; ++k) p.skill[k] = 1 + k % 3;
     for (int k = 0; k < 6; ++k) p.cskill[k] = k % 2 ? 10 : 5;
     fld->info.m_UnitList.SetCharge(own, 4);
-    int32_t result = 0, row = 0;
     fld->controller.AddTask(new C_TaskSelectSkillMenu(&fld->info, &result, own, 0, -1, &row, true), 21);
     fld->input.Move(80, 40 + 40 + 16 * 18 + 6);
     Frames(8);
@@ -203,7 +201,6 @@ TEST_F(MenuPictures, CannonListOfAPersonWithEveryNormalSkill) {
 }
 
 TEST_F(MenuPictures, StatusWindow) {
-    int32_t closed = 0;
     PersonRecord p = fld->info.m_UnitList.GetMemberPerson(own, 0);
     p.hero = 1;
     p.nCondition = 1 | 4;
@@ -217,10 +214,7 @@ TEST_F(MenuPictures, StatusWindow) {
 }
 
 TEST_F(MenuPictures, BattleConfirmationUnfolding) {
-    int32_t result = 0;
-    int32_t skills[4] = {1, 2, 8, -1};
-    int32_t targets[4] = {0, 1, 0, -1};
-    fld->controller.AddTask(new C_TaskConfBattleMenu(&fld->info, &result, own, enemy, skills, targets), 24);
+    fld->controller.AddTask(new C_TaskConfBattleMenu(&fld->info, &result, own, enemy, &skills, &targets), 24);
     Frames(7);
     EXPECT_TRUE(Shot("battle_confirmation_opening", 96, 26, 494, 330));
 }

@@ -27,10 +27,10 @@ protected:
         e.skills = {1};
         enemy = Unit(3, 2, false, {e, e, e}, 2);  // 0, 1 front; 2 back
         for (int j = 0; j < 3; ++j) Member(own, j).bOperate = 1;
-        for (int k = 0; k < 4; ++k) skills[k] = targets[k] = -1;
+        for (int k = 0; k < 8; ++k) skills[k] = targets[k] = -1;
     }
     C_TaskConfBattleMenu* OpenConf() {
-        auto* menu = new C_TaskConfBattleMenu(f.get(), &result, own, enemy, skills, targets);
+        auto* menu = new C_TaskConfBattleMenu(f.get(), &result, own, enemy, &skills, &targets);
         tasks.AddTask(menu, 24);
         Move(0, 0);
         Frames(15);
@@ -54,11 +54,11 @@ protected:
 
     int own = -1, enemy = -1;
     int32_t result = 99;
-    int32_t skills[4], targets[4];
+    int32_t skills[8], targets[8];
 };
 
 TEST_F(BattleMenuTest, TargetingRule) {
-    C_TaskConfBattleMenu menu(f.get(), &result, own, enemy, skills, targets);
+    C_TaskConfBattleMenu menu(f.get(), &result, own, enemy, &skills, &targets);
     struct Case {
         int i, skill, j;
         int otherSkill, otherTarget;  // what own member 0 plans (for i > 0)
@@ -76,41 +76,41 @@ TEST_F(BattleMenuTest, TargetingRule) {
         {1, 1, 0, -1, 0, true},
     };
     for (const Case& c : cases) {
-        for (int k = 0; k < 4; ++k) skills[k] = targets[k] = -1;
-        skills[0] = c.otherSkill;
-        targets[0] = c.otherTarget;
-        skills[c.i] = c.skill;
+        for (int k = 0; k < 4; ++k) menu.m_nSkill[k] = menu.m_nTarget[k] = -1;
+        menu.m_nSkill[0] = c.otherSkill;
+        menu.m_nTarget[0] = c.otherTarget;
+        menu.m_nSkill[c.i] = c.skill;
         EXPECT_EQ(menu.CanTarget(f.get(), c.i, c.j), c.expected) << c.i << " " << c.skill << " -> " << c.j;
     }
     // With one forward enemy every front member may strike it.
     f->m_PersonList.SetForward(f->m_UnitList.GetMember(enemy, 1), 0);
-    skills[0] = skills[1] = 1;
-    targets[0] = 0;
+    menu.m_nSkill[0] = menu.m_nSkill[1] = 1;
+    menu.m_nTarget[0] = 0;
     EXPECT_TRUE(menu.CanTarget(f.get(), 1, 0));
 }
 
 TEST_F(BattleMenuTest, RebalancingMovesALaterPhysicalBlowToTheOtherFront) {
-    C_TaskConfBattleMenu menu(f.get(), &result, own, enemy, skills, targets);
-    skills[0] = 1;
-    skills[1] = 1;
-    targets[1] = 0;
-    targets[0] = 0;
+    C_TaskConfBattleMenu menu(f.get(), &result, own, enemy, &skills, &targets);
+    menu.m_nSkill[0] = 1;
+    menu.m_nSkill[1] = 1;
+    menu.m_nTarget[1] = 0;
+    menu.m_nTarget[0] = 0;
     menu.Rebalance(f.get(), 0, 0);
-    EXPECT_EQ(targets[1], 1);
+    EXPECT_EQ(menu.m_nTarget[1], 1);
     // A skill with back_atk does not push others away.
-    skills[0] = 6;
-    targets[1] = 0;
+    menu.m_nSkill[0] = 6;
+    menu.m_nTarget[1] = 0;
     menu.Rebalance(f.get(), 0, 0);
-    EXPECT_EQ(targets[1], 0);
+    EXPECT_EQ(menu.m_nTarget[1], 0);
     // A back-row target does not either.
-    skills[0] = 1;
-    targets[1] = 2;
+    menu.m_nSkill[0] = 1;
+    menu.m_nTarget[1] = 2;
     menu.Rebalance(f.get(), 0, 2);
-    EXPECT_EQ(targets[1], 2);
+    EXPECT_EQ(menu.m_nTarget[1], 2);
 }
 
 TEST_F(BattleMenuTest, ClicksWhileOpeningAreIgnoredAndRightCancels) {
-    auto* menu = new C_TaskConfBattleMenu(f.get(), &result, own, enemy, skills, targets);
+    auto* menu = new C_TaskConfBattleMenu(f.get(), &result, own, enemy, &skills, &targets);
     tasks.AddTask(menu, 24);
     EXPECT_EQ(result, 0);
     for (int i = 0; i < 15; ++i) {
@@ -128,11 +128,12 @@ TEST_F(BattleMenuTest, OkNeedsOnePlannedSkill) {
     ClickConf(m, C_TaskConfBattleMenu::kOK);
     EXPECT_TRUE(Has(24));
     EXPECT_EQ(result, 0);
-    skills[2] = 2;
-    targets[2] = 0;
+    m->m_nSkill[2] = 2;
+    m->m_nTarget[2] = 0;
     ClickConf(m, C_TaskConfBattleMenu::kOK);
     EXPECT_EQ(result, 1);
     EXPECT_FALSE(Has(24));
+    EXPECT_EQ(skills[2], 2) << "the plan is answered with the result";
 }
 
 TEST_F(BattleMenuTest, ChoosingASkillThenATarget) {
@@ -147,14 +148,14 @@ TEST_F(BattleMenuTest, ChoosingASkillThenATarget) {
     ClickRow(1);  // its first skill: 斬撃
     Frame();
     EXPECT_EQ(m->m_nState, C_TaskConfBattleMenu::kTargetChoice);
-    EXPECT_EQ(skills[1], 1);
+    EXPECT_EQ(m->m_nSkill[1], 1);
     // Only the other forward enemy may be struck by a second physical blow; the back row never.
     EXPECT_FALSE(m->m_nItemEnable[C_TaskConfBattleMenu::kEnemyRow + 0]);
     EXPECT_TRUE(m->m_nItemEnable[C_TaskConfBattleMenu::kEnemyRow + 1]);
     EXPECT_FALSE(m->m_nItemEnable[C_TaskConfBattleMenu::kEnemyRow + 2]);
     // Hovering an enemy plans it; a click takes it.
     ClickConf(m, C_TaskConfBattleMenu::kEnemyRow + 1);
-    EXPECT_EQ(targets[1], 1);
+    EXPECT_EQ(m->m_nTarget[1], 1);
     EXPECT_EQ(m->m_nState, C_TaskConfBattleMenu::kOverview);
 }
 
@@ -172,8 +173,8 @@ TEST_F(BattleMenuTest, HoveringAFrontEnemyMovesALaterBlowAway) {
     C_TaskConfBattleMenu::GetItemRect(C_TaskConfBattleMenu::kEnemyRow + 0, l, t, r, b);
     Move(m->m_nX + l + 5, m->m_nY + t + 5);
     Frame();
-    EXPECT_EQ(targets[0], 0);
-    EXPECT_EQ(targets[1], 1) << "member 1 moved to the other forward enemy";
+    EXPECT_EQ(m->m_nTarget[0], 0);
+    EXPECT_EQ(m->m_nTarget[1], 1) << "member 1 moved to the other forward enemy";
 }
 
 TEST_F(BattleMenuTest, WaitRowAllAttackAndCancelledSkillMenu) {
@@ -184,15 +185,15 @@ TEST_F(BattleMenuTest, WaitRowAllAttackAndCancelledSkillMenu) {
     ClickConf(m, C_TaskConfBattleMenu::kOwnSkill + 0);
     ClickRow(0);
     Frame();
-    EXPECT_EQ(skills[0], -1);
-    EXPECT_EQ(targets[0], -1);
+    EXPECT_EQ(m->m_nSkill[0], -1);
+    EXPECT_EQ(m->m_nTarget[0], -1);
     EXPECT_EQ(m->m_nState, C_TaskConfBattleMenu::kOverview);
     // An all-attack skill (なぎ払い, row 3) aims at member 0 and needs no target.
     ClickConf(m, C_TaskConfBattleMenu::kOwnSkill + 0);
     ClickRow(3);
     Frame();
-    EXPECT_EQ(skills[0], 8);
-    EXPECT_EQ(targets[0], 0);
+    EXPECT_EQ(m->m_nSkill[0], 8);
+    EXPECT_EQ(m->m_nTarget[0], 0);
     EXPECT_EQ(m->m_nState, C_TaskConfBattleMenu::kOverview);
     // Skill chosen, then a right click in the target choice goes back to the list,
     // whose cancel restores the plan as it was before the skill line was clicked.
@@ -200,15 +201,15 @@ TEST_F(BattleMenuTest, WaitRowAllAttackAndCancelledSkillMenu) {
     ClickRow(1);
     Frame();
     ASSERT_EQ(m->m_nState, C_TaskConfBattleMenu::kTargetChoice);
-    EXPECT_EQ(skills[0], 1);
+    EXPECT_EQ(m->m_nSkill[0], 1);
     Right();
     EXPECT_EQ(m->m_nState, C_TaskConfBattleMenu::kSkillMenu);
     Frames(6);
     tasks.Draw(f.get());
     Right();
     Frame();
-    EXPECT_EQ(skills[0], 8);
-    EXPECT_EQ(targets[0], 0);
+    EXPECT_EQ(m->m_nSkill[0], 8);
+    EXPECT_EQ(m->m_nTarget[0], 0);
     EXPECT_EQ(m->m_nState, C_TaskConfBattleMenu::kOverview);
 }
 

@@ -20,7 +20,7 @@ protected:
         bool reach[4] = {false, false, false, false};
         int k = 0;
         for (bool r : reachList) reach[k++] = r;
-        auto* menu = new C_TaskMoveUnitMenu(&result, f.get(), unit, tx, ty, reach, moved, layout);
+        auto* menu = new C_TaskMoveUnitMenu(&result, f.get(), unit, tx, ty, reach, &moved, &layout);
         tasks.AddTask(menu, 27);
         Move(0, 0);
         Frames(12);
@@ -181,7 +181,7 @@ TEST_F(MoveMenuTest, HitTestTakesTheLastRectangle) {
 TEST_F(MoveMenuTest, NoInputWhileOpeningAndHelpFollowsThePointer) {
     const int u = Squad(2, 2, 1, 1);
     bool reach[4] = {true, false, false, false};
-    auto* m = new C_TaskMoveUnitMenu(&result, f.get(), u, 4, 2, reach, moved, layout);
+    auto* m = new C_TaskMoveUnitMenu(&result, f.get(), u, 4, 2, reach, &moved, &layout);
     tasks.AddTask(m, 27);
     for (int i = 0; i < 12; ++i) {
         in.ClickRight();
