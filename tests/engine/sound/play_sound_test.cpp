@@ -28,6 +28,17 @@ int ThreadCount() {
     return n;
 }
 
+// A joined thread can stay listed in /proc for a moment while the kernel reaps it,
+// so a count taken right after a join is given up to a second to settle.
+int SettledThreadCount(int expected) {
+    int n = ThreadCount();
+    for (int i = 0; i < 1000 && n != expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        n = ThreadCount();
+    }
+    return n;
+}
+
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 class SoundChannels : public ::testing::Test {
@@ -216,7 +227,7 @@ TEST_F(SoundChannels, StopEndsTheFeederAndRewinds) {
     const int threadsBefore = ThreadCount();
     ch.Play(true);
     WaitForFeeder(ch, 1);
-    EXPECT_EQ(ThreadCount(), threadsBefore + 1);
+    EXPECT_EQ(SettledThreadCount(threadsBefore + 1), threadsBefore + 1);
     std::vector<int16_t> out;
     for (int i = 0; i < 5; ++i) PullSynced(ch, 10000, out);
     EXPECT_GT(ch.GetStream()->GetPosition(), 0);
@@ -225,7 +236,7 @@ TEST_F(SoundChannels, StopEndsTheFeederAndRewinds) {
     EXPECT_FALSE(ch.IsThreadRunning());
     EXPECT_FALSE(ch.IsPlaying());
     EXPECT_EQ(ch.GetStream()->GetPosition(), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
     auto quiet = Device().Pull(1000);
     EXPECT_TRUE(std::all_of(quiet.begin(), quiet.end(), [](int16_t s) { return s == 0; }));
 
@@ -236,7 +247,7 @@ TEST_F(SoundChannels, StopEndsTheFeederAndRewinds) {
     for (int i = 0; i < 5; ++i) PullSynced(ch, 10000, again);
     EXPECT_TRUE(std::equal(again.begin(), again.end(), pcm.samples.begin()));
     ch.Stop();
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
 
     // Stop on a channel that is not playing returns at once and rewinds.
     std::vector<uint8_t> skip(10000);
@@ -256,7 +267,7 @@ TEST_F(SoundChannels, StopRightAfterPlayIsNotLost) {
         ASSERT_FALSE(ch.IsThreadRunning());
         ASSERT_FALSE(ch.IsPlaying());
     }
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
 }
 
 TEST_F(SoundChannels, OpenWhileStreamingStopsTheFeederFirst) {
@@ -272,7 +283,7 @@ TEST_F(SoundChannels, OpenWhileStreamingStopsTheFeederFirst) {
         ASSERT_EQ(ch.Open("se.wav"), 0);
         EXPECT_FALSE(ch.IsThreadRunning());
         EXPECT_FALSE(ch.IsStreaming());
-        EXPECT_EQ(ThreadCount(), threadsBefore);
+        EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
         ch.Play(false);
         auto out = Device().Pull(441);
         EXPECT_TRUE(std::equal(out.begin(), out.end(), shortPcm.samples.begin()));
@@ -282,7 +293,7 @@ TEST_F(SoundChannels, OpenWhileStreamingStopsTheFeederFirst) {
         ch.Play(true);
         WaitForFeeder(ch, 1);
     }
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
 }
 
 TEST_F(SoundChannels, ReleasingTheSystemStopsEveryChannel) {
@@ -293,7 +304,7 @@ TEST_F(SoundChannels, ReleasingTheSystemStopsEveryChannel) {
     ch.Play(true);
     WaitForFeeder(ch, 1);
     ReleaseSoundSystem();
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
     EXPECT_FALSE(ch.IsLoaded());
     EXPECT_EQ(ch.GetBuffer(), nullptr);
     ch.Play(true);  // nothing left: does nothing
