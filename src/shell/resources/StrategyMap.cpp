@@ -36,10 +36,21 @@ void CGlobalResources::ClampCameraToMap() {
     MapCamera& c = m_Camera;
     if (!(c.zoom > 0)) return;  // no view size to keep inside the map
     const double loX = 320 / c.zoom, loY = 240 / c.zoom;
-    if (c.x < loX) c.x = loX;
-    if (c.x >= 2048 - loX) c.x = 2047 - loX;
-    if (c.y < loY) c.y = loY;
-    if (c.y >= 2048 - loY) c.y = 2047 - loY;
+    // Zoomed out until the map is narrower (or lower) than the view, the two limits
+    // cross: the map then stays in the middle rather than against the right (bottom)
+    // edge with the story's backdrop showing beside it.
+    if (loX > 1024) {
+        c.x = 1024;
+    } else {
+        if (c.x < loX) c.x = loX;
+        if (c.x >= 2048 - loX) c.x = 2047 - loX;
+    }
+    if (loY > 1024) {
+        c.y = 1024;
+    } else {
+        if (c.y < loY) c.y = loY;
+        if (c.y >= 2048 - loY) c.y = 2047 - loY;
+    }
     c.targetX = c.x;
     c.targetY = c.y;
 }

@@ -27,7 +27,7 @@ const RollText kRoll[C_EndingScene::kEntries] = {
     {"音楽", "合成音楽工房"},
     {"デバッグ協力", "記録係\r\n保存係"},
     {"テストプレイヤー", "自動再生機\r\n夜間試験班\r\n二核試験機"},
-    {"制作", "ＶＯＲＭＡＮＴ Ｌｉｎｕｘ 移植班"},
+    {"制作", "ＶＯＲＭＡＮＴ\r\nＬｉｎｕｘ 移植班"},
 };
 
 }  // namespace
@@ -90,8 +90,8 @@ void C_EndingScene::Draw() {
     const float step = m_bLButtonDown ? 2.0f : 0.5f;
     for (auto it = m_Roll.begin(); it != m_Roll.end();) {
         RollEntry& e = **it;
-        DrawTextAt(e.Heading, 200, e.y, 255);
-        DrawTextAt(e.Names, 230, e.y + 16, 255);
+        DrawTextAt(e.Heading, kHeadingX, e.y, 255);
+        DrawTextAt(e.Names, kNamesX, e.y + 16, 255);
         e.y -= step;
         if (e.y + e.Height() < 0) it = m_Roll.erase(it);
         else ++it;

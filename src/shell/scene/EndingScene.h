@@ -14,6 +14,9 @@ class CPartyData;
 class C_EndingScene : public C_SceneBase {
 public:
     static constexpr int kEntries = 10;
+    // Where the headings and the names of the roll start; a line must end on the screen.
+    static constexpr int kHeadingX = 200;
+    static constexpr int kNamesX = 230;
 
     // The roll scrolls until its last entry has passed the top; then the end image
     // fades in and out and a click returns to the title.

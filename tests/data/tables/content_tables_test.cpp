@@ -9,6 +9,7 @@
 #include "PersonData.h"
 #include "SkillData.h"
 #include "TroopData.h"
+#include "menu/SelectSkillMenu.h"
 
 namespace {
 
@@ -74,6 +75,19 @@ TEST_F(ContentTables, SkillsCoverEveryKind) {
     EXPECT_TRUE(condition);
     EXPECT_TRUE(backAttack);
     EXPECT_TRUE(indirect);
+}
+
+// The skill window wraps a help text by bytes; a line that begins with a stop or a
+// closing bracket reads as a stray mark under the text, so the texts are worded to
+// end their lines on whole phrases.
+TEST_F(ContentTables, SkillHelpLinesNeverStartWithClosingPunctuation) {
+    const std::string closing[] = {"。", "、", "）", "」", "！", "？"};
+    for (int id : g_SkillData.GetIds()) {
+        const std::string wrapped = WrapHelpText(g_SkillData.GetComment(id));
+        for (size_t at = wrapped.find('\n'); at != std::string::npos; at = wrapped.find('\n', at + 1))
+            for (const std::string& mark : closing)
+                EXPECT_NE(wrapped.compare(at + 1, mark.size(), mark), 0) << "skill " << id << ": " << wrapped;
+    }
 }
 
 TEST_F(ContentTables, PersonsUseKnownSkillsInTheirLists) {

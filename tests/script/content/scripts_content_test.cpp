@@ -107,6 +107,34 @@ TEST_F(GameScripts, NameOnlyPicturesThatExist) {
     }
 }
 
+// A message that tells the player to pick a button or a menu row quotes it as the
+// screen shows it: the unit command's buttons are English words, the preparation's
+// rows and the tutorial's topics Japanese.
+TEST_F(GameScripts, QuoteOnlyLabelsThePlayerCanSee) {
+    const std::set<std::string> labels = {"MOVE ALL", "MOVE", "ATTACK", "CANNON", "SUPPORT", "CLOSE",
+                                          "編成", "強化", "マップ", "セーブ", "作戦開始",
+                                          "本ゲームの基礎", "移動コマンド", "攻撃コマンド", "砲撃魔法コマンド"};
+    const std::string open = "「", close = "」";
+    const char* const files[] = {"chapter00.txt", "chapter01.txt", "chapter02.txt", "chapter03.txt",
+                                 "chapter30.txt", "chapter31.txt", "chapter32.txt", "chapter33.txt"};
+    int quoted = 0;
+    for (const char* name : files) {
+        C_ScenarioScript s;
+        s.Parse(ReadAll(kGame + "/script/" + name), name);
+        for (const ScriptSection& sec : s.GetSections())
+            for (const ScriptCommand& c : sec.vCommands)
+                for (const std::string& line : c.vString)
+                    for (size_t at = line.find(open); at != std::string::npos; at = line.find(open, at + 1)) {
+                        const size_t end = line.find(close, at);
+                        if (end == std::string::npos) continue;
+                        const std::string label = line.substr(at + open.size(), end - at - open.size());
+                        ++quoted;
+                        EXPECT_TRUE(labels.count(label)) << name << "(" << c.nLine << "): " << label;
+                    }
+    }
+    EXPECT_GE(quoted, 8);
+}
+
 TEST_F(GameScripts, OpeningAndStoryChaptersPlayToTheirEnd) {
     testsupport::TempDir dir;
     testsupport::ScopedCurrentDir cd(dir.path());

@@ -356,8 +356,11 @@ TEST(StrategyMapRules, ZoomLimitsAndMapEdges) {
     g.MoveMapCamera(0, 0, -80);
     EXPECT_NEAR(c.zoom, 0.2, 1e-12);
     EXPECT_DOUBLE_EQ(c.targetZoom, 0.234375);
-    // Inside the map at zoom 0.2: lo x = 1600, so the centre goes to 2047 - 1600.
-    EXPECT_NEAR(c.x, 447, 1e-9);
+    // At zoom 0.2 the map (410 pixels a side) is smaller than the view both ways: it
+    // sits in the middle of the screen, not against its right edge.
+    EXPECT_DOUBLE_EQ(c.x, 1024);
+    EXPECT_DOUBLE_EQ(c.y, 1024);
+    EXPECT_DOUBLE_EQ(320 - c.zoom * c.x, 640 - (320 - c.zoom * c.x + c.zoom * 2048));
     g.StartMapCameraMove(1000, 1000, 50);
     EXPECT_DOUBLE_EQ(c.targetZoom, 0.234375);  // current zoom below the limit
     for (int i = 0; i < 40; ++i) g.DrawStrategyMap(0);

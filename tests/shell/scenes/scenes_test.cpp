@@ -620,6 +620,18 @@ TEST_F(EndingSceneTest, RollLayoutAndMusic) {
     EXPECT_EQ((*it)->Heading.GetText(), "プログラム");
 }
 
+TEST_F(EndingSceneTest, EveryRollLineEndsOnTheScreen) {
+    CPartyData party;
+    C_EndingScene s(&party);
+    for (const auto& e : s.GetRoll()) {
+        int w = 0, h = 0;
+        e->Heading.GetTextSize(w, h);
+        EXPECT_LE(C_EndingScene::kHeadingX + w, 640) << e->Heading.GetText();
+        e->Names.GetTextSize(w, h);
+        EXPECT_LE(C_EndingScene::kNamesX + w, 640) << e->Names.GetText();
+    }
+}
+
 TEST_F(EndingSceneTest, HoldingTheButtonScrollsFourTimesAsFast) {
     CPartyData party;
     C_EndingScene s(&party);
