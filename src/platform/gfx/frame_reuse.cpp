@@ -300,13 +300,14 @@ const int32_t (*FrameReuse::ChangedRows())[2] {
 
 void FrameReuse::Presented() { std::fill(changed_.begin(), changed_.end(), 0); }
 
+// (With nothing held yet the back buffer is as it should be and the frame goes on
+// being compared.)
 void FrameReuse::Settle() {
-    if (phase_ == Phase::Repeating) CatchUp(cur_.size());
+    if (phase_ == Phase::Repeating && cur_.size() > startEnd_) CatchUp(cur_.size());
 }
 
 void FrameReuse::TextureChanging(const Texture* texture) {
-    if (phase_ == Phase::Repeating && std::find(used_.begin(), used_.end(), texture) != used_.end())
-        CatchUp(cur_.size());
+    if (std::find(used_.begin(), used_.end(), texture) != used_.end()) Settle();
 }
 
 void FrameReuse::EndFrame() {
