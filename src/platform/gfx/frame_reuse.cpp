@@ -133,7 +133,7 @@ size_t FrameReuse::Append(Op op, const void* a, size_t na, const void* b, size_t
 }
 
 // The call noted from `start` on against the last frame's at the same place.
-void FrameReuse::Compare(size_t start) {
+void FrameReuse::Compare(size_t start, const Box* drawBox) {
     if (cur_.size() > kMaxNotes && !overflow_) {
         if (phase_ == Phase::Repeating) CatchUp(start);
         overflow_ = true;
@@ -144,6 +144,7 @@ void FrameReuse::Compare(size_t start) {
         cursor_ += n;
         return;
     }
+    if (drawBox && TakeChangedDraw(start, *drawBox)) return;
     CatchUp(start);
 }
 
@@ -176,6 +177,7 @@ bool FrameReuse::HoldClear(uint32_t flags, Color color, float z) {
         vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height))
         cleanFrom_ = cur_.size();
     touched_ = true;
+    if (phase_ == Phase::Repeating) boxes_.push_back(HeldBox{start, ViewportBox()});
     Compare(start);
     return phase_ == Phase::Repeating;
 }
@@ -212,7 +214,13 @@ bool FrameReuse::HoldDraw(PrimitiveType type, uint32_t count, const void* vertic
                                 bytes, indexScratch_.data(), indexScratch_.size());
     if (cleanFrom_ != SIZE_MAX && firstDraw_ == SIZE_MAX) firstDraw_ = start;
     touched_ = true;
-    Compare(start);
+    if (phase_ != Phase::Repeating) {
+        Compare(start);
+        return false;
+    }
+    const Box box = DrawBox(vertices, n, stride, indices, index32);
+    boxes_.push_back(HeldBox{start, box});
+    Compare(start, &box);
     return phase_ == Phase::Repeating;
 }
 
@@ -222,11 +230,10 @@ void FrameReuse::Cleared(uint32_t flags, float z) {
         d.renderTarget->MarkChanged();
         return;
     }
-    const Viewport& vp = d.viewport;
-    Touch(int(std::min<uint32_t>(vp.x, uint32_t(d.width))), int(std::min<uint32_t>(vp.y, uint32_t(d.height))),
-          int(std::min<uint64_t>(uint64_t(vp.x) + vp.width, uint64_t(d.width))),
-          int(std::min<uint64_t>(uint64_t(vp.y) + vp.height, uint64_t(d.height))));
+    const Box b = ViewportBox();
+    Touch(b.left, b.top, b.right, b.bottom);
     if (!(flags & CLEAR_ZBUFFER)) return;
+    const Viewport& vp = d.viewport;
     depthFlat_ = vp.x == 0 && vp.y == 0 && vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height);
     depthValue_ = z;
 }
@@ -239,48 +246,66 @@ void FrameReuse::Drew(const void* vertices, uint32_t count, PrimitiveType type, 
         return;
     }
     if (d.rs[RS_ZENABLE] != 0 && d.rs[RS_ZWRITEENABLE] != 0) depthFlat_ = false;
-    // Where the call may have drawn: the viewport, or for screen-space vertices the box
-    // around them with a pixel to spare each side.
+    const Box b = count <= (1u << 24) ? DrawBox(vertices, IndexCount(type, count), stride, indices, index32) : ViewportBox();
+    Touch(b.left, b.top, b.right, b.bottom);
+}
+
+// The viewport within the back buffer.
+FrameReuse::Box FrameReuse::ViewportBox() const {
+    const Device::Impl& d = *device_.impl();
     const Viewport& vp = d.viewport;
-    int left = int(std::min<uint32_t>(vp.x, uint32_t(d.width))), top = int(std::min<uint32_t>(vp.y, uint32_t(d.height)));
-    int right = int(std::min<uint64_t>(uint64_t(vp.x) + vp.width, uint64_t(d.width)));
-    int bottom = int(std::min<uint64_t>(uint64_t(vp.y) + vp.height, uint64_t(d.height)));
-    const uint32_t n = IndexCount(type, count);
-    if ((d.fvf & 0x00E) == FVF_XYZRHW && vertices && stride >= 8 && n > 0 && count <= (1u << 24)) {
-        float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
-        bool finite = true;
-        for (uint32_t k = 0; k < n && finite; ++k) {
-            uint32_t i = k;
-            if (indices) i = index32 ? static_cast<const uint32_t*>(indices)[k] : static_cast<const uint16_t*>(indices)[k];
-            const uint8_t* v = static_cast<const uint8_t*>(vertices) + size_t(i) * stride;
-            float x, y;
-            std::memcpy(&x, v, 4);
-            std::memcpy(&y, v + 4, 4);
-            finite = std::fabs(x) < 1e7f && std::fabs(y) < 1e7f;
-            x0 = std::min(x0, x);
-            y0 = std::min(y0, y);
-            x1 = std::max(x1, x);
-            y1 = std::max(y1, y);
-        }
-        if (finite) {
-            left = std::max(left, int(std::floor(x0)) - 1);
-            top = std::max(top, int(std::floor(y0)) - 1);
-            right = std::min(right, int(std::ceil(x1)) + 2);
-            bottom = std::min(bottom, int(std::ceil(y1)) + 2);
-        }
+    return Box{int(std::min<uint32_t>(vp.x, uint32_t(d.width))), int(std::min<uint32_t>(vp.y, uint32_t(d.height))),
+               int(std::min<uint64_t>(uint64_t(vp.x) + vp.width, uint64_t(d.width))),
+               int(std::min<uint64_t>(uint64_t(vp.y) + vp.height, uint64_t(d.height)))};
+}
+
+// Where a draw with the current states may write: the viewport, or for screen-space
+// vertices the box around them with a pixel to spare each side.
+FrameReuse::Box FrameReuse::DrawBox(const void* vertices, uint32_t n, uint32_t stride, const void* indices,
+                                    bool index32) const {
+    Box b = ViewportBox();
+    if ((device_.impl()->fvf & 0x00E) != FVF_XYZRHW || !vertices || stride < 8 || n == 0) return b;
+    float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+    for (uint32_t k = 0; k < n; ++k) {
+        uint32_t i = k;
+        if (indices) i = index32 ? static_cast<const uint32_t*>(indices)[k] : static_cast<const uint16_t*>(indices)[k];
+        const uint8_t* v = static_cast<const uint8_t*>(vertices) + size_t(i) * stride;
+        float x, y;
+        std::memcpy(&x, v, 4);
+        std::memcpy(&y, v + 4, 4);
+        if (!(std::fabs(x) < 1e7f && std::fabs(y) < 1e7f)) return b;
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
     }
-    Touch(left, top, right, bottom);
+    b.left = std::max(b.left, int(std::floor(x0)) - 1);
+    b.top = std::max(b.top, int(std::floor(y0)) - 1);
+    b.right = std::min(b.right, int(std::ceil(x1)) + 2);
+    b.bottom = std::min(b.bottom, int(std::ceil(y1)) + 2);
+    return b;
+}
+
+void FrameReuse::Mark(std::vector<uint8_t>& tiles, const Box& b) const {
+    if (b.left >= b.right || b.top >= b.bottom) return;
+    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
+    for (int ty = b.top / kTile; ty <= (b.bottom - 1) / kTile; ++ty)
+        std::fill_n(tiles.begin() + ptrdiff_t(ty) * tilesX + b.left / kTile, (b.right - 1) / kTile - b.left / kTile + 1, 1);
+}
+
+bool FrameReuse::Meets(const std::vector<uint8_t>& tiles, const Box& b) const {
+    if (b.left >= b.right || b.top >= b.bottom) return false;
+    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
+    for (int ty = b.top / kTile; ty <= (b.bottom - 1) / kTile; ++ty)
+        for (int tx = b.left / kTile; tx <= (b.right - 1) / kTile; ++tx)
+            if (tiles[size_t(ty) * tilesX + tx]) return true;
+    return false;
 }
 
 // Marks the tiles of the back buffer that the box [left, right) x [top, bottom) meets.
 void FrameReuse::Touch(int left, int top, int right, int bottom) {
-    if (left >= right || top >= bottom) return;
-    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
-    for (int ty = top / kTile; ty <= (bottom - 1) / kTile; ++ty) {
-        const ptrdiff_t from = ptrdiff_t(ty) * tilesX + left / kTile, n = (right - 1) / kTile - left / kTile + 1;
-        std::fill_n(dirty_.begin() + from, n, 1);
-        std::fill_n(changed_.begin() + from, n, 1);
-    }
+    Mark(dirty_, Box{left, top, right, bottom});
+    Mark(changed_, Box{left, top, right, bottom});
 }
 
 const int32_t (*FrameReuse::ChangedRows())[2] {
@@ -313,8 +338,9 @@ void FrameReuse::TextureChanging(const Texture* texture) {
 void FrameReuse::EndFrame() {
     if (phase_ == Phase::Repeating) {
         // The whole frame repeated the last one from a whole clear: its picture stands.
-        if (cursor_ == prev_.size() && cleanFrom_ != SIZE_MAX) ++counts_.framesKept;
-        else CatchUp(cur_.size());
+        if (cursor_ != prev_.size() || cleanFrom_ == SIZE_MAX) CatchUp(cur_.size());
+        else if (changes_) Patch();
+        else ++counts_.framesKept;
     }
     prev_.swap(cur_);
     if (overflow_ || !enabled_) {
@@ -332,6 +358,9 @@ void FrameReuse::BeginFrame() {
     touched_ = false;
     overflow_ = false;
     startEnd_ = 0;
+    changes_ = 0;
+    patch_.assign(dirty_.size(), 0);
+    boxes_.clear();
     if (!enabled_) {
         phase_ = Phase::Off;
         return;
@@ -400,11 +429,16 @@ size_t FrameReuse::ApplyStart() {
 
 // Carries out the noted calls in [from, to); with `statesOnly` clears and draws are
 // passed over.
-void FrameReuse::Run(size_t from, size_t to, bool statesOnly) {
+void FrameReuse::Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only) {
     Device& dev = device_;
     for (size_t at = from; at < to;) {
         const uint8_t* p = cur_.data() + at;
         const Header h = Get<Header>(p);
+        // With `only`, the clears and draws noted elsewhere are passed over too.
+        if (only && (Op(h.op) == Op::Clear || Op(h.op) == Op::Draw) && !std::binary_search(only->begin(), only->end(), at)) {
+            at += sizeof(Header) + h.bytes;
+            continue;
+        }
         at += sizeof(Header) + h.bytes;
         switch (Op(h.op)) {
             case Op::Start: break;
@@ -508,37 +542,100 @@ void FrameReuse::Keep(size_t pos) {
     std::fill(dirty_.begin(), dirty_.end(), 0);
 }
 
-// Back to the kept copy: only what was drawn since it was kept differs from it.
-void FrameReuse::Restore() {
-    Device::Impl& d = *device_.impl();
-    const bool sameDepth =
-        keep_.depthFlat && depthFlat_ && std::memcmp(&depthValue_, &keep_.depthValue, sizeof(float)) == 0;
+// Calls f(offset, width) for each row of each run of marked tiles of the back buffer.
+template <class F>
+void FrameReuse::ForTileRows(const std::vector<uint8_t>& tiles, F f) const {
+    const Device::Impl& d = *device_.impl();
     const int tilesX = (d.width + kTile - 1) / kTile, tilesY = (d.height + kTile - 1) / kTile;
     for (int ty = 0; ty < tilesY; ++ty) {
-        const uint8_t* row = &dirty_[size_t(ty) * tilesX];
+        const uint8_t* row = &tiles[size_t(ty) * tilesX];
         for (int tx = 0; tx < tilesX;) {
             if (!row[tx]) {
                 ++tx;
                 continue;
             }
-            // A run of dirty tiles, copied row by row.
             int end = tx;
             while (end < tilesX && row[end]) ++end;
-            std::fill(changed_.begin() + ptrdiff_t(ty) * tilesX + tx, changed_.begin() + ptrdiff_t(ty) * tilesX + end, 1);
             const int x0 = tx * kTile, x1 = std::min(end * kTile, d.width);
-            const size_t w = size_t(x1 - x0);
-            for (int y = ty * kTile, y1 = std::min(y + kTile, d.height); y < y1; ++y) {
-                const size_t at = size_t(y) * d.width + x0;
-                std::memcpy(&d.color[at], &keep_.color[at], w * sizeof(uint32_t));
-                if (!keep_.depthFlat) std::memcpy(&d.depth[at], &keep_.depth[at], w * sizeof(float));
-                else if (!sameDepth) std::fill_n(&d.depth[at], w, keep_.depthValue);
-            }
+            for (int y = ty * kTile, y1 = std::min(y + kTile, d.height); y < y1; ++y)
+                f(size_t(y) * d.width + x0, size_t(x1 - x0));
             tx = end;
         }
     }
+}
+
+// The kept copy back on the marked tiles.
+void FrameReuse::RestoreTiles(const std::vector<uint8_t>& tiles) {
+    Device::Impl& d = *device_.impl();
+    const bool sameDepth =
+        keep_.depthFlat && depthFlat_ && std::memcmp(&depthValue_, &keep_.depthValue, sizeof(float)) == 0;
+    ForTileRows(tiles, [&](size_t at, size_t w) {
+        std::memcpy(&d.color[at], &keep_.color[at], w * sizeof(uint32_t));
+        if (!keep_.depthFlat) std::memcpy(&d.depth[at], &keep_.depth[at], w * sizeof(float));
+        else if (!sameDepth) std::fill_n(&d.depth[at], w, keep_.depthValue);
+    });
+    for (size_t i = 0; i < tiles.size(); ++i) changed_[i] |= tiles[i];
+    depthFlat_ = sameDepth;
+}
+
+// Back to the kept copy: only what was drawn since it was kept differs from it.
+void FrameReuse::Restore() {
+    RestoreTiles(dirty_);
     depthFlat_ = keep_.depthFlat;
     depthValue_ = keep_.depthValue;
     std::fill(dirty_.begin(), dirty_.end(), 0);
+}
+
+// A draw that differs from the last frame's at the same place only in its data: held
+// like the rest when the kept copy comes before it, its tiles (now and then) marked.
+bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
+    const size_t n = cur_.size() - start;
+    if (!keep_.valid || keep_.pos > start || cleanFrom_ == SIZE_MAX || cursor_ + n > prev_.size()) return false;
+    if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
+    const uint8_t* p = prev_.data() + cursor_ + sizeof(Header);
+    const auto before = Get<DrawNote>(p);
+    Mark(patch_, box);
+    Mark(patch_, DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
+                         before.indexed ? p + before.vertexBytes : nullptr, before.index32 != 0));
+    ++changes_;
+    cursor_ += n;
+    return true;
+}
+
+// A frame that repeats the last one but for some draws' data. Pixels are drawn one by
+// one, each from its own earlier value: off the tiles those draws fall on (now or
+// then), the last picture is this frame's. On them, the kept copy is put back and the
+// calls from it on that reach them are drawn; what these draw off those tiles is
+// undone from a copy of the last picture.
+void FrameReuse::Patch() {
+    Device::Impl& d = *device_.impl();
+    std::vector<size_t> only;
+    reach_.assign(patch_.size(), 0);
+    for (const HeldBox& h : boxes_)
+        if (h.pos >= keep_.pos && Meets(patch_, h.box)) {
+            only.push_back(h.pos);
+            Mark(reach_, h.box);
+        }
+    for (size_t i = 0; i < reach_.size(); ++i) reach_[i] &= uint8_t(!patch_[i]);
+    savedColor_.clear();
+    savedDepth_.clear();
+    ForTileRows(reach_, [&](size_t at, size_t w) {
+        savedColor_.insert(savedColor_.end(), &d.color[at], &d.color[at] + w);
+        savedDepth_.insert(savedDepth_.end(), &d.depth[at], &d.depth[at] + w);
+    });
+    phase_ = Phase::Replaying;
+    ApplyStart();
+    Run(startEnd_, keep_.pos, true);
+    RestoreTiles(patch_);
+    Run(keep_.pos, cur_.size(), false, &only);
+    size_t from = 0;
+    ForTileRows(reach_, [&](size_t at, size_t w) {
+        std::memcpy(&d.color[at], &savedColor_[from], w * sizeof(uint32_t));
+        std::memcpy(&d.depth[at], &savedDepth_[from], w * sizeof(float));
+        from += w;
+    });
+    phase_ = Phase::Live;
+    ++counts_.framesPatched;
 }
 
 }  // namespace gfx::detail

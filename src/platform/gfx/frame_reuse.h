@@ -64,11 +64,22 @@ public:
     struct Counts {
         uint64_t framesKept = 0;     // frames whose picture was the one before
         uint64_t framesResumed = 0;  // frames drawn from a kept copy of the back buffer
+        uint64_t framesPatched = 0;  // frames whose changed draws were drawn where they fall
     };
     const Counts& GetCounts() const { return counts_; }
 
 private:
     enum class Phase { Off, Repeating, Live, Replaying };
+
+    // A box of the back buffer [left, right) x [top, bottom), and where a call drawing
+    // (within) it is noted.
+    struct Box {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    struct HeldBox {
+        size_t pos;
+        Box box;
+    };
 
     // The back buffer part of the way through a frame: after the calls before `pos`.
     struct Checkpoint {
@@ -83,13 +94,22 @@ private:
     void BeginFrame();
     size_t Append(Op op, const void* a, size_t na, const void* b = nullptr, size_t nb = 0, const void* c = nullptr,
                   size_t nc = 0);
-    void Compare(size_t start);
+    void Compare(size_t start, const Box* drawBox = nullptr);
     void CatchUp(size_t upTo);
     void WriteStart();
     size_t ApplyStart();
-    void Run(size_t from, size_t to, bool statesOnly);
+    void Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only = nullptr);
     void Keep(size_t pos);
     void Restore();
+    void RestoreTiles(const std::vector<uint8_t>& tiles);
+    template <class F>
+    void ForTileRows(const std::vector<uint8_t>& tiles, F f) const;
+    void Patch();
+    bool TakeChangedDraw(size_t start, const Box& box);
+    Box ViewportBox() const;
+    Box DrawBox(const void* vertices, uint32_t indexCount, uint32_t stride, const void* indices, bool index32) const;
+    void Mark(std::vector<uint8_t>& tiles, const Box& b) const;
+    bool Meets(const std::vector<uint8_t>& tiles, const Box& b) const;
     void Uses(const Texture* texture);
     void Touch(int left, int top, int right, int bottom);
     bool Noting() const;
@@ -116,6 +136,13 @@ private:
     std::vector<uint8_t> dirty_;
     std::vector<uint8_t> changed_;  // tiles changed since the last Present, the same way
     std::vector<int32_t> spans_;
+    // Draws that differ from the last frame's but for their data (a colour, a place):
+    // the tiles they fall on, this frame and the last, and where each held call draws.
+    uint32_t changes_ = 0;
+    std::vector<uint8_t> patch_, reach_;
+    std::vector<HeldBox> boxes_;
+    std::vector<uint32_t> savedColor_;
+    std::vector<float> savedDepth_;
     Counts counts_;
 };
 

@@ -30,6 +30,7 @@ struct FrameCase {
 const FrameCase kFrames[] = {
     {"first"}, {"same"}, {"same again"},
     {"midway quad changes", 0x8000FF00}, {"midway quad changes back"}, {"same as before"},
+    {"midway quad changes again", 0x400000FF}, {"and back"},
     {"texture locked after a draw read it", 0x80FF0000, true, true}, {"after the lock"},
     {"picture read midway", 0x80FF0000, true, false, true},
     {"temporary texture", 0x80FF0000, true, false, false, true},
@@ -63,6 +64,7 @@ struct Scene {
         Quad(d, 0, 0, 64, 64, 0xC0FFFFFF);
         d.SetTexture(0, nullptr);
         Quad(d, 10, 12, 20, 18, f.highlight);
+        Quad(d, 24, 22, 30, 25, 0x60FFFFFF);  // over part of it
         if (f.lockAfterDraw) {
             texture.Lock()[9] = 0xFF00FF00u + uint32_t(frame);
             texture.Unlock();
@@ -116,10 +118,12 @@ TEST(FrameReuse, KeptAndResumedFramesGiveThePixelsOfDrawingEveryCall) {
         const std::vector<uint32_t> b(drawn.device.BackBuffer(), drawn.device.BackBuffer() + 64 * 64);
         ASSERT_EQ(a, b);
     }
-    // The repeated frames were left as they were; the changed ones drawn from a copy.
+    // The repeated frames were left as they were; the changed ones drawn from a copy,
+    // wholly or where they changed.
     const auto& counts = reused.device.impl()->reuse->GetCounts();
     EXPECT_GE(counts.framesKept, 3u);
     EXPECT_GE(counts.framesResumed, 1u);
+    EXPECT_GE(counts.framesPatched, 3u);
     EXPECT_EQ(drawn.device.impl()->reuse->GetCounts().framesKept, 0u);
 }
 
