@@ -604,36 +604,40 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
 
 // A frame that repeats the last one but for some draws' data. Pixels are drawn one by
 // one, each from its own earlier value: off the tiles those draws fall on (now or
-// then), the last picture is this frame's. On them, the kept copy is put back and the
-// calls from it on that reach them are drawn; what these draw off those tiles is
-// undone from a copy of the last picture.
+// then), the last picture is this frame's. The calls from the kept copy on that reach
+// those tiles are drawn on a spare buffer holding the kept copy there, and those tiles
+// are taken from it.
 void FrameReuse::Patch() {
     Device::Impl& d = *device_.impl();
     std::vector<size_t> only;
-    reach_.assign(patch_.size(), 0);
     for (const HeldBox& h : boxes_)
-        if (h.pos >= keep_.pos && Meets(patch_, h.box)) {
-            only.push_back(h.pos);
-            Mark(reach_, h.box);
-        }
-    for (size_t i = 0; i < reach_.size(); ++i) reach_[i] &= uint8_t(!patch_[i]);
-    savedColor_.clear();
-    savedDepth_.clear();
-    ForTileRows(reach_, [&](size_t at, size_t w) {
-        savedColor_.insert(savedColor_.end(), &d.color[at], &d.color[at] + w);
-        savedDepth_.insert(savedDepth_.end(), &d.depth[at], &d.depth[at] + w);
-    });
+        if (h.pos >= keep_.pos && Meets(patch_, h.box)) only.push_back(h.pos);
     phase_ = Phase::Replaying;
     ApplyStart();
     Run(startEnd_, keep_.pos, true);
+    const std::vector<uint8_t> dirty = dirty_, changed = changed_;
+    const bool flat = depthFlat_;
+    const float flatValue = depthValue_;
+    spareColor_.resize(d.color.size());
+    spareDepth_.resize(d.depth.size());
+    d.color.swap(spareColor_);
+    d.depth.swap(spareDepth_);
+    depthFlat_ = false;
     RestoreTiles(patch_);
     Run(keep_.pos, cur_.size(), false, &only);
-    size_t from = 0;
-    ForTileRows(reach_, [&](size_t at, size_t w) {
-        std::memcpy(&d.color[at], &savedColor_[from], w * sizeof(uint32_t));
-        std::memcpy(&d.depth[at], &savedDepth_[from], w * sizeof(float));
-        from += w;
+    d.color.swap(spareColor_);
+    d.depth.swap(spareDepth_);
+    ForTileRows(patch_, [&](size_t at, size_t w) {
+        std::memcpy(&d.color[at], &spareColor_[at], w * sizeof(uint32_t));
+        std::memcpy(&d.depth[at], &spareDepth_[at], w * sizeof(float));
     });
+    // Only the patched tiles changed.
+    for (size_t i = 0; i < patch_.size(); ++i) {
+        dirty_[i] = dirty[i] | patch_[i];
+        changed_[i] = changed[i] | patch_[i];
+    }
+    depthFlat_ = flat && std::none_of(patch_.begin(), patch_.end(), [](uint8_t t) { return t != 0; });
+    depthValue_ = flatValue;
     phase_ = Phase::Live;
     ++counts_.framesPatched;
 }

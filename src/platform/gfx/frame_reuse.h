@@ -139,10 +139,10 @@ private:
     // Draws that differ from the last frame's but for their data (a colour, a place):
     // the tiles they fall on, this frame and the last, and where each held call draws.
     uint32_t changes_ = 0;
-    std::vector<uint8_t> patch_, reach_;
+    std::vector<uint8_t> patch_;
     std::vector<HeldBox> boxes_;
-    std::vector<uint32_t> savedColor_;
-    std::vector<float> savedDepth_;
+    std::vector<uint32_t> spareColor_;  // drawn on while patching
+    std::vector<float> spareDepth_;
     Counts counts_;
 };
 
