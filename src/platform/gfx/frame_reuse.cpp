@@ -14,7 +14,7 @@ namespace gfx::detail {
 namespace {
 
 // A frame noting more than this (vertex data of a heavy scene) is drawn as it comes.
-constexpr size_t kMaxNotes = size_t(64) << 20;
+constexpr size_t kMaxNotes = size_t(16) << 20;
 
 struct Header {
     uint32_t op, bytes;
@@ -108,7 +108,10 @@ FrameReuse::FrameReuse(Device& device) : device_(device) {
     changed_ = dirty_;
     const char* env = std::getenv("VORMANT_FRAME_REUSE");
     enabled_ = !(env && env[0] == '0');
-    BeginFrame();
+    // Nothing is noted before the first Present: a device that never presents (a
+    // benchmark, a test reading its back buffer) draws as it comes, at no extra cost.
+    phase_ = Phase::Off;
+    patch_.assign(dirty_.size(), 0);
 }
 
 void FrameReuse::SetEnabled(bool on) {
