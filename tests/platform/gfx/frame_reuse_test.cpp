@@ -3,6 +3,7 @@
 // pictures are compared frame by frame (and where a frame reads its picture midway).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "gfx/device_impl.h"
 #include "gfx/texture.h"
 #include "gfx_test_util.h"
+#include "system.h"
 
 using namespace gfx;
 using namespace gfxtest;
@@ -125,6 +127,56 @@ TEST(FrameReuse, KeptAndResumedFramesGiveThePixelsOfDrawingEveryCall) {
     EXPECT_GE(counts.framesResumed, 1u);
     EXPECT_GE(counts.framesPatched, 3u);
     EXPECT_EQ(drawn.device.impl()->reuse->GetCounts().framesKept, 0u);
+}
+
+// The platform is told which parts of a frame may have changed: what it keeps as the
+// presented frame is the back buffer, frame after frame.
+TEST(FrameReuse, ThePresentedFrameIsTheBackBufferWhereverTheFrameWasDrawn) {
+    Scene scene(true);
+    int frame = 0;
+    for (const FrameCase& f : kFrames) {
+        SCOPED_TRACE(f.what);
+        scene.Draw(f, frame++);
+        const plat::Frame& shown = plat::LastPresentedFrame();
+        ASSERT_EQ(shown.pixels.size(), 64u * 64u);
+        EXPECT_TRUE(std::equal(shown.pixels.begin(), shown.pixels.end(), scene.device.BackBuffer()));
+    }
+}
+
+// A texture's stamp names its texels: new for every texture and every lock.
+TEST(FrameReuse, TextureStampsChangeWithEveryLockAndDifferBetweenTextures) {
+    Texture a(2, 2), b(2, 2);
+    EXPECT_NE(a.Stamp(), b.Stamp());
+    const uint64_t before = a.Stamp();
+    a.Lock();
+    const uint64_t locked = a.Stamp();
+    a.Unlock();
+    EXPECT_NE(locked, before);
+    EXPECT_NE(a.Stamp(), locked);
+    EXPECT_EQ(b.Stamp(), b.Stamp());
+}
+
+// Calls the device refuses draw nothing: between held calls they neither break the
+// comparison nor change the picture.
+TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
+    Scene reused(true), drawn(false);
+    const TL junk[4] = {};
+    for (int frame = 0; frame < 4; ++frame)
+        for (Scene* s : {&reused, &drawn}) {
+            Device& d = s->device;
+            d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            Quad(d, 4, 4, 20, 20, 0xFF804020);
+            d.SetFVF(0);  // no position: refused
+            EXPECT_EQ(d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, junk, sizeof(TL)), E_FAIL);
+            d.SetFVF(kFvfTL);
+            EXPECT_EQ(d.DrawPrimitiveUP(PrimitiveType(99), 2, junk, sizeof(TL)), E_INVALIDARG);
+            EXPECT_EQ(d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, nullptr, sizeof(TL)), E_INVALIDARG);
+            Quad(d, 30, 8, 10, 30, 0xFF2080FF);
+            d.Present();
+        }
+    EXPECT_TRUE(std::equal(reused.device.BackBuffer(), reused.device.BackBuffer() + 64 * 64,
+                           drawn.device.BackBuffer()));
+    EXPECT_GE(reused.device.impl()->reuse->GetCounts().framesKept, 1u);
 }
 
 }  // namespace
