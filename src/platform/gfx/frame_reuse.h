@@ -7,7 +7,10 @@
 // reads the picture, locks a texture the frame uses, or picks a render target), the
 // held calls are drawn after all: from the frame's starting states, or from a copy of
 // the back buffer kept where the last frame first differed, when the frame gets that
-// far.  A frame that agrees to its end, after a whole clear, leaves the last picture.
+// far.  A frame that agrees to its end, after a whole clear, leaves the last picture;
+// one that differs only in some draws' data (a colour, a place) is drawn again only on
+// the tiles those draws fall on, as each pixel is drawn from its own earlier value.
+// Nothing is noted before the first Present, nor with VORMANT_FRAME_REUSE=0.
 // The pixels are those of drawing every call, always: only work is saved.
 #include <cstddef>
 #include <cstdint>
