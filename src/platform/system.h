@@ -76,7 +76,9 @@ int ClientHeight();
 
 // Shows a finished frame (32-bit ARGB, one word per pixel, `pitch` in pixels).
 // Headless: kept in memory (see LastPresentedFrame) and counted as one frame.
-bool PresentFrame(const uint32_t* argb, int width, int height, int pitch);
+// `rowSpans`, when given, holds for each row the columns [left, right) outside which
+// the frame is known to equal the one presented before (an empty span: the whole row).
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2] = nullptr);
 
 struct Frame {
     int width = 0, height = 0;

@@ -49,8 +49,10 @@ void GetPointer(int& x, int& y);
 uint32_t HeldButtons();  // kMk* flags of the buttons currently held
 void SetHeldButtons(uint32_t flags);
 // Keeps the frame as the last presented one; returns the part that differs from the one
-// kept before (the whole frame when its size differs).
-FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch);
+// kept before (the whole frame when its size differs).  With `rowSpans` (see
+// PresentFrame) only the columns inside each row's span are compared.
+FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch,
+                       const int32_t (*rowSpans)[2] = nullptr);
 
 // Where a picture of picW x picH lands in an output of outW x outH pixels: 1:1 when it
 // is the same size; else scaled by the largest whole factor that fits, or by a

@@ -133,9 +133,9 @@ int ClientWidth() { return S().clientWidth; }
 int ClientHeight() { return S().clientHeight; }
 void* MainWindowHandle() { return S().hasWindow ? &S().windowToken : nullptr; }
 
-bool PresentFrame(const uint32_t* argb, int width, int height, int pitch) {
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2]) {
     if (!argb || width <= 0 || height <= 0 || pitch < width) return false;
-    detail::FrameChange changed = detail::StoreFrame(argb, width, height, pitch);
+    detail::FrameChange changed = detail::StoreFrame(argb, width, height, pitch, rowSpans);
     ++S().frames;
     if (!S().hasWindow) return true;
     // After a message box the display shows the box's picture, not the frame before.
@@ -332,7 +332,7 @@ void GetPointer(int& x, int& y) {
 uint32_t HeldButtons() { return S().buttons; }
 void SetHeldButtons(uint32_t flags) { S().buttons = flags; }
 
-FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch) {
+FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2]) {
     Frame& f = S().lastFrame;
     const size_t rowBytes = sizeof(uint32_t) * size_t(width);
     if (f.width != width || f.height != height || f.pixels.size() != size_t(width) * height) {
@@ -344,13 +344,17 @@ FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch) {
     }
     FrameChange changed{width, height, 0, 0};
     for (int y = 0; y < height; ++y) {
+        int left = 0, right = width;
+        if (rowSpans) {
+            left = std::clamp(rowSpans[y][0], 0, width);
+            right = std::clamp(rowSpans[y][1], left, width);
+        }
         uint32_t* kept = &f.pixels[size_t(y) * width];
         const uint32_t* row = argb + size_t(y) * pitch;
-        if (std::memcmp(kept, row, rowBytes) == 0) continue;
+        if (std::memcmp(kept + left, row + left, sizeof(uint32_t) * size_t(right - left)) == 0) continue;
         // The first and last pixels that differ, found a block at a time.
         constexpr int kBlock = 16;
-        int left = 0, right = width;
-        while (left + kBlock <= width && std::memcmp(kept + left, row + left, sizeof(uint32_t) * kBlock) == 0)
+        while (left + kBlock <= right && std::memcmp(kept + left, row + left, sizeof(uint32_t) * kBlock) == 0)
             left += kBlock;
         while (kept[left] == row[left]) ++left;
         while (right - kBlock >= left &&

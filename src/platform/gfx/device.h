@@ -212,8 +212,12 @@ public:
     HRESULT SetRenderTarget(Texture* target);
     Texture* GetRenderTarget() const;
 
-    // The back buffer (ARGB, Width() x Height()).
+    // The back buffer (ARGB, Width() x Height()), with every call so far drawn.
     const uint32_t* BackBuffer() const;
+
+    // Whether frames that repeat the last one's calls are drawn again (on unless the
+    // environment sets VORMANT_FRAME_REUSE=0; the pixels are the same either way).
+    void SetFrameReuse(bool on);
 
     struct Impl;
     Impl* impl() { return impl_.get(); }

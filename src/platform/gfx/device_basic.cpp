@@ -99,6 +99,7 @@ Device::Device(int width, int height) : impl_(std::make_unique<Impl>()) {
     impl_->viewport.width = width;
     impl_->viewport.height = height;
     impl_->SetDefaults();
+    impl_->reuse = std::make_unique<detail::FrameReuse>(*this);
     LiveDevices().push_back(impl_.get());
 }
 Device::~Device() {
@@ -109,6 +110,7 @@ Device::~Device() {
 namespace detail {
 void ForgetTextureInDevices(const Texture* texture) {
     for (Device::Impl* d : LiveDevices()) {
+        d->reuse->TextureChanging(texture);
         for (Texture*& t : d->textures)
             if (t == texture) t = nullptr;
         if (d->renderTarget == texture) {
@@ -119,18 +121,25 @@ void ForgetTextureInDevices(const Texture* texture) {
         }
     }
 }
+void OnTextureWrite(const Texture* texture) {
+    for (Device::Impl* d : LiveDevices()) d->reuse->TextureChanging(texture);
+}
 }  // namespace detail
+
+using Op = detail::FrameReuse::Op;
 
 int Device::Width() const { return impl_->width; }
 int Device::Height() const { return impl_->height; }
 
 HRESULT Device::BeginScene() {
     if (impl_->inScene) return E_FAIL;
+    impl_->reuse->NoteState(Op::BeginScene, nullptr, 0);
     impl_->inScene = true;
     return S_OK;
 }
 HRESULT Device::EndScene() {
     if (!impl_->inScene) return E_FAIL;
+    impl_->reuse->NoteState(Op::EndScene, nullptr, 0);
     impl_->inScene = false;
     return S_OK;
 }
@@ -176,6 +185,8 @@ void Fill32(void* dst, uint32_t value, size_t n) {
 
 HRESULT Device::Clear(uint32_t flags, Color color, float z, uint32_t) {
     Impl& d = *impl_;
+    if (d.reuse->HoldClear(flags, color, z)) return S_OK;
+    d.reuse->Cleared(flags, z);
     const int tw = d.TargetWidth(), th = d.TargetHeight();
     const int x0 = std::min<int>(d.viewport.x, tw), y0 = std::min<int>(d.viewport.y, th);
     const int x1 = std::min<int>(int(d.viewport.x + d.viewport.width), tw);
@@ -197,19 +208,32 @@ HRESULT Device::Clear(uint32_t flags, Color color, float z, uint32_t) {
     return S_OK;
 }
 HRESULT Device::Present() {
-    return plat::PresentFrame(impl_->color.data(), impl_->width, impl_->height, impl_->width) ? S_OK : E_FAIL;
+    Impl& d = *impl_;
+    d.reuse->EndFrame();
+    // Only the parts drawn since this device last presented can differ from the frame
+    // the platform keeps, when nothing else was presented in between.
+    const bool follows = d.presentedAs != 0 && plat::PresentedFrameCount() == d.presentedAs;
+    const int32_t(*spans)[2] = follows ? d.reuse->ChangedRows() : nullptr;
+    d.reuse->Presented();
+    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, spans);
+    d.presentedAs = plat::PresentedFrameCount();
+    return shown ? S_OK : E_FAIL;
 }
 // Our device is never lost; a reset keeps everything.
 HRESULT Device::Reset() { return S_OK; }
 
 HRESULT Device::SetRenderState(RenderState s, uint32_t v) {
     if (s < 0 || s >= RS_COUNT) return E_INVALIDARG;
+    const uint32_t note[2] = {uint32_t(s), v};
+    impl_->reuse->NoteState(Op::RenderState, note, sizeof note);
     impl_->rs[s] = v;
     return S_OK;
 }
 uint32_t Device::GetRenderState(RenderState s) const { return (s >= 0 && s < RS_COUNT) ? impl_->rs[s] : 0; }
 HRESULT Device::SetSamplerState(int i, SamplerState s, uint32_t v) {
     if (i < 0 || i >= 8 || s < 0 || s >= SAMP_COUNT) return E_INVALIDARG;
+    const uint32_t note[3] = {uint32_t(i), uint32_t(s), v};
+    impl_->reuse->NoteState(Op::SamplerState, note, sizeof note);
     impl_->samp[i][s] = v;
     return S_OK;
 }
@@ -263,6 +287,8 @@ HRESULT Device::SetTextureStageState(int i, TextureStageState s, uint32_t v) {
         else std::fprintf(stderr, "%s\n", line);
         return E_NOTIMPL;
     }
+    const uint32_t note[3] = {uint32_t(i), uint32_t(s), v};
+    impl_->reuse->NoteState(Op::StageState, note, sizeof note);
     impl_->tss[i][s] = v;
     return S_OK;
 }
@@ -270,6 +296,13 @@ uint32_t Device::GetTextureStageState(int i, TextureStageState s) const {
     return (i >= 0 && i < 8 && s >= 0 && s < TSS_COUNT) ? impl_->tss[i][s] : 0;
 }
 HRESULT Device::SetTransform(int s, const vm::Matrix& m) {
+    if (s == TS_VIEW || s == TS_PROJECTION || (s >= TS_WORLD && s < TS_WORLD + 4)) {
+        struct {
+            uint32_t state;
+            vm::Matrix m;
+        } note{uint32_t(s), m};
+        impl_->reuse->NoteState(Op::Transform, &note, sizeof note);
+    }
     if (s == TS_VIEW) impl_->view = m;
     else if (s == TS_PROJECTION) impl_->proj = m;
     else if (s >= TS_WORLD && s < TS_WORLD + 4) impl_->world[s - TS_WORLD] = m;
@@ -287,29 +320,38 @@ HRESULT Device::SetViewport(const Viewport& vp) {
     // clipped to the target), as on Windows; only sizes beyond any target are not.
     constexpr uint64_t kLimit = uint64_t(1) << 24;
     if (uint64_t(vp.x) + vp.width > kLimit || uint64_t(vp.y) + vp.height > kLimit) return E_INVALIDARG;
+    impl_->reuse->NoteState(Op::Viewport, &vp, sizeof vp);
     impl_->viewport = vp;
     return S_OK;
 }
 Viewport Device::GetViewport() const { return impl_->viewport; }
 
 HRESULT Device::SetFVF(uint32_t fvf) {
+    impl_->reuse->NoteState(Op::Fvf, &fvf, sizeof fvf);
     impl_->fvf = fvf;
     return S_OK;
 }
 uint32_t Device::GetFVF() const { return impl_->fvf; }
 HRESULT Device::SetTexture(int stage, Texture* texture) {
     if (stage < 0 || stage >= 8) return E_INVALIDARG;
+    impl_->reuse->NoteTexture(Op::Texture, uint32_t(stage), texture);
     impl_->textures[stage] = texture;
     return S_OK;
 }
 Texture* Device::GetTexture(int stage) const { return (stage >= 0 && stage < 8) ? impl_->textures[stage] : nullptr; }
 HRESULT Device::SetMaterial(const Material& m) {
+    impl_->reuse->NoteState(Op::Material, &m, sizeof m);
     impl_->material = m;
     return S_OK;
 }
 Material Device::GetMaterial() const { return impl_->material; }
 HRESULT Device::SetLight(int index, const Light& light) {
     if (index < 0 || index > 4096) return E_INVALIDARG;
+    struct {
+        uint32_t index;
+        Light light;
+    } note{uint32_t(index), light};
+    impl_->reuse->NoteState(Op::Light, &note, sizeof note);
     if (size_t(index) >= impl_->lights.size()) impl_->lights.resize(index + 1);
     impl_->lights[index].light = light;
     impl_->lights[index].set = true;
@@ -317,6 +359,8 @@ HRESULT Device::SetLight(int index, const Light& light) {
 }
 HRESULT Device::LightEnable(int index, bool enable) {
     if (index < 0 || index > 4096) return E_INVALIDARG;
+    const uint32_t note[2] = {uint32_t(index), uint32_t(enable)};
+    impl_->reuse->NoteState(Op::LightEnable, note, sizeof note);
     if (size_t(index) >= impl_->lights.size()) impl_->lights.resize(index + 1);
     LightSlot& slot = impl_->lights[index];
     if (!slot.set) {  // enabling a light never set gives the API's default white light
@@ -333,6 +377,9 @@ HRESULT Device::LightEnable(int index, bool enable) {
 // Setting a target resets the viewport to the whole of it.
 HRESULT Device::SetRenderTarget(Texture* target) {
     if (target && !target->IsRenderTarget()) return E_INVALIDARG;
+    // Drawing into a render target is drawn as it comes.
+    if (target) impl_->reuse->Settle();
+    impl_->reuse->NoteTexture(Op::RenderTarget, 0, target);
     impl_->renderTarget = target;
     Viewport vp;
     vp.width = impl_->TargetWidth();
@@ -342,16 +389,27 @@ HRESULT Device::SetRenderTarget(Texture* target) {
 }
 Texture* Device::GetRenderTarget() const { return impl_->renderTarget; }
 
-const uint32_t* Device::BackBuffer() const { return impl_->color.data(); }
+const uint32_t* Device::BackBuffer() const {
+    impl_->reuse->Settle();
+    return impl_->color.data();
+}
+
+void Device::SetFrameReuse(bool on) { impl_->reuse->SetEnabled(on); }
 
 HRESULT Device::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride) {
-    return impl_->Draw(type, primitiveCount, vertices, stride, nullptr, false, 0, 0);
+    if (impl_->reuse->HoldDraw(type, primitiveCount, vertices, stride, nullptr, false)) return S_OK;
+    const HRESULT hr = impl_->Draw(type, primitiveCount, vertices, stride, nullptr, false, 0, 0);
+    impl_->reuse->Drew(vertices, primitiveCount, type, stride, nullptr, false);
+    return hr;
 }
 HRESULT Device::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
                                        uint32_t primitiveCount, const void* indices, bool index32,
                                        const void* vertices, uint32_t stride) {
     if (!indices) return E_INVALIDARG;
-    return impl_->Draw(type, primitiveCount, vertices, stride, indices, index32, minIndex, numVertices);
+    if (impl_->reuse->HoldDraw(type, primitiveCount, vertices, stride, indices, index32)) return S_OK;
+    const HRESULT hr = impl_->Draw(type, primitiveCount, vertices, stride, indices, index32, minIndex, numVertices);
+    impl_->reuse->Drew(vertices, primitiveCount, type, stride, indices, index32);
+    return hr;
 }
 
 }  // namespace gfx

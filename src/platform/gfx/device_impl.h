@@ -2,9 +2,11 @@
 // Device internals shared by the state code and the rasterizer.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gfx/device.h"
+#include "gfx/frame_reuse.h"
 #include "gfx/raster_pixel.h"
 #include "gfx/texture.h"
 
@@ -40,6 +42,10 @@ struct Device::Impl {
     Material material;
     std::vector<LightSlot> lights;
     Texture* renderTarget = nullptr;
+
+    // Frames repeating the last one are not drawn again (see frame_reuse.h).
+    std::unique_ptr<detail::FrameReuse> reuse;
+    uint64_t presentedAs = 0;  // the platform's frame count after this device's last Present
 
     // Scratch space reused from draw to draw.
     std::vector<ProcVertex> procVerts;

@@ -75,15 +75,24 @@ void Sprite::SaveStates() {
     savedTexture_ = device_->GetTexture(0);
 }
 
+// Only the states the batch changed are set back (setting a state to the value it
+// holds changes nothing, and the device notes every call).
 void Sprite::RestoreStates() {
+    Device& d = *device_;
     if (savedRs_.size() == size_t(RS_COUNT))
-        for (int i = 0; i < RS_COUNT; ++i) device_->SetRenderState(RenderState(i), savedRs_[i]);
+        for (int i = 0; i < RS_COUNT; ++i)
+            if (d.GetRenderState(RenderState(i)) != savedRs_[i]) d.SetRenderState(RenderState(i), savedRs_[i]);
     if (savedSamp_.size() == size_t(SAMP_COUNT))
-        for (int i = 0; i < SAMP_COUNT; ++i) device_->SetSamplerState(0, SamplerState(i), savedSamp_[i]);
+        for (int i = 0; i < SAMP_COUNT; ++i)
+            if (d.GetSamplerState(0, SamplerState(i)) != savedSamp_[i])
+                d.SetSamplerState(0, SamplerState(i), savedSamp_[i]);
     if (savedTss_.size() == size_t(TSS_COUNT) * kSavedStages)
         for (int st = 0; st < kSavedStages; ++st)
-            for (int i = 0; i < TSS_COUNT; ++i)
-                device_->SetTextureStageState(st, TextureStageState(i), savedTss_[size_t(st) * TSS_COUNT + i]);
+            for (int i = 0; i < TSS_COUNT; ++i) {
+                const uint32_t v = savedTss_[size_t(st) * TSS_COUNT + i];
+                if (d.GetTextureStageState(st, TextureStageState(i)) != v)
+                    d.SetTextureStageState(st, TextureStageState(i), v);
+            }
     device_->SetFVF(savedFvf_);
     device_->SetTexture(0, savedTexture_);
 }

@@ -8,6 +8,7 @@
 #include <stb_image.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -15,17 +16,26 @@
 
 namespace gfx {
 
+namespace {
+std::atomic<uint64_t> g_nextStamp{1};
+}  // namespace
+
+void Texture::MarkChanged() { stamp_ = g_nextStamp.fetch_add(1, std::memory_order_relaxed); }
+
 Texture::Texture(int width, int height, Format format, bool renderTarget)
     : width_(std::max(width, 1)), height_(std::max(height, 1)), format_(format), renderTarget_(renderTarget) {
     pixels_.assign(size_t(width_) * height_, format == Format::X8R8G8B8 ? 0xFF000000u : 0u);
     if (renderTarget_) depth_.assign(size_t(width_) * height_, 1.0f);
+    MarkChanged();
 }
 
 Texture::~Texture() { detail::OnTextureDestroyed(this); }
 
 uint32_t* Texture::Lock(int* pitch) {
     if (locked_) return nullptr;
+    detail::OnTextureWrite(this);
     locked_ = true;
+    MarkChanged();
     if (pitch) *pitch = width_;
     return pixels_.data();
 }
@@ -33,6 +43,7 @@ uint32_t* Texture::Lock(int* pitch) {
 void Texture::Unlock() {
     if (!locked_) return;
     locked_ = false;
+    MarkChanged();
     if (format_ == Format::X8R8G8B8)
         for (uint32_t& p : pixels_) p |= 0xFF000000u;
 }

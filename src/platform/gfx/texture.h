@@ -32,6 +32,8 @@ namespace detail {
 // draw it first, and devices that have it bound (texture stage or render target)
 // let go of it.
 void OnTextureDestroyed(const Texture* texture);
+// Called as a texture is locked: devices holding back drawing that reads it draw first.
+void OnTextureWrite(const Texture* texture);
 }  // namespace detail
 
 // A texture may be destroyed while it is still bound or queued: the device and the
@@ -56,10 +58,18 @@ public:
     const uint32_t* Pixels() const { return pixels_.data(); }
     int Pitch() const { return width_; }  // in texels
 
-    // Direct access for writing; pitch in texels.  Lock does not nest.
+    // Direct access for writing; pitch in texels.  Lock does not nest.  Texels of a
+    // texture the device has drawn with are changed only between Lock and Unlock
+    // (writing through Pixels() is for filling a texture just made).
     uint32_t* Lock(int* pitch = nullptr);
     void Unlock();
     bool IsLocked() const { return locked_; }
+
+    // Names the texture and its texels as they are now: it changes whenever they may
+    // change (Lock, Unlock, drawing into the texture as a render target), and no two
+    // textures share one.  Equal stamps mean the same texels.
+    uint64_t Stamp() const { return stamp_; }
+    void MarkChanged();
 
     // Depth buffer of a render target (null for other textures).
     float* Depth() { return depth_.empty() ? nullptr : depth_.data(); }
@@ -90,6 +100,7 @@ private:
     Format format_ = Format::A8R8G8B8;
     bool renderTarget_ = false;
     bool locked_ = false;
+    uint64_t stamp_ = 0;
     std::vector<uint32_t> pixels_;
     std::vector<float> depth_;
 };

@@ -58,6 +58,16 @@ TEST(Placement, FrameChangeIsTheBoxAroundTheChangedPixels) {
         EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
                   std::tie(c.box.left, c.box.top, c.box.right, c.box.bottom));
     }
+    // Told where the frame may differ, only there is compared (and kept).
+    int32_t spans[h][2] = {};
+    spans[2][0] = 16, spans[2][1] = 48;
+    spans[5][0] = 60, spans[5][1] = 99;  // reaching past the row
+    frame[2 * w + 20] ^= 0x00FFFFFFu;
+    frame[5 * w + 63] ^= 0x00FFFFFFu;
+    const FrameChange told = StoreFrame(frame.data(), w, h, w, spans);
+    EXPECT_EQ(std::tie(told.left, told.top, told.right, told.bottom), std::make_tuple(20, 2, 64, 6));
+    const FrameChange again = StoreFrame(frame.data(), w, h, w);
+    EXPECT_EQ(std::tie(again.left, again.top, again.right, again.bottom), std::make_tuple(w, h, 0, 0));
 }
 
 }  // namespace

@@ -1,0 +1,648 @@
+// Frame reuse (see frame_reuse.h).
+#include "gfx/frame_reuse.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/device_impl.h"
+#include "gfx/texture.h"
+
+namespace gfx::detail {
+
+namespace {
+
+// A frame noting more than this (vertex data of a heavy scene) is drawn as it comes.
+constexpr size_t kMaxNotes = size_t(16) << 20;
+
+struct Header {
+    uint32_t op, bytes;
+};
+
+struct ClearNote {
+    uint32_t flags;
+    Color color;
+    float z;
+};
+
+struct DrawNote {
+    uint32_t type, count, stride, index32, indexed, vertexBytes, indexBytes, pad;
+    uint64_t textureStamp;  // texture stage 0 as the call draws
+};
+static_assert(sizeof(DrawNote) == 40);
+
+struct TextureNote {
+    uint32_t slot, pad;
+    uint64_t stamp;
+    const Texture* texture;
+};
+static_assert(sizeof(TextureNote) == 16 + sizeof(void*));
+
+// The bytes of each vertex the device reads for the vertex format (0: a format the
+// device refuses): the position with its blend weights, then normal, diffuse,
+// specular and one texture coordinate pair, where present.
+uint32_t VertexBytesRead(uint32_t fvf) {
+    static constexpr uint32_t kPositionBytes[8] = {0, 12, 16, 16, 20, 24, 28, 32};
+    uint32_t at = kPositionBytes[(fvf >> 1) & 7];
+    if (at == 0) return 0;
+    uint32_t end = at;
+    if (fvf & FVF_NORMAL) end = at += 12;
+    if (fvf & 0x020) at += 4;  // point size, not read
+    if (fvf & FVF_DIFFUSE) end = at += 4;
+    if (fvf & FVF_SPECULAR) end = at += 4;
+    if ((fvf >> 8) & 0xF) end = at + 8;
+    return end;
+}
+
+// Indices a call of `count` primitives reads; 0 for a type the device refuses.
+uint32_t IndexCount(PrimitiveType type, uint32_t count) {
+    switch (type) {
+        case PT_POINTLIST: return count;
+        case PT_LINELIST: return count * 2;
+        case PT_LINESTRIP: return count + 1;
+        case PT_TRIANGLELIST: return count * 3;
+        case PT_TRIANGLESTRIP:
+        case PT_TRIANGLEFAN: return count + 2;
+        default: return 0;
+    }
+}
+
+template <class T>
+void Put(std::vector<uint8_t>& out, const T& v) {
+    const auto* p = reinterpret_cast<const uint8_t*>(&v);
+    out.insert(out.end(), p, p + sizeof(T));
+}
+template <class T>
+T Get(const uint8_t*& p) {
+    T v;
+    std::memcpy(&v, p, sizeof(T));
+    p += sizeof(T);
+    return v;
+}
+
+template <class Index>
+void Rebase(const void* indices, uint32_t n, uint32_t lo, std::vector<uint8_t>& out) {
+    out.resize(size_t(n) * sizeof(Index));
+    const auto* in = static_cast<const Index*>(indices);
+    for (uint32_t k = 0; k < n; ++k) {
+        const Index v = Index(in[k] - lo);
+        std::memcpy(out.data() + size_t(k) * sizeof(Index), &v, sizeof(Index));
+    }
+}
+template <class Index>
+void IndexRange(const void* indices, uint32_t n, uint32_t& lo, uint32_t& hi) {
+    const auto* in = static_cast<const Index*>(indices);
+    lo = 0xFFFFFFFFu;
+    hi = 0;
+    for (uint32_t k = 0; k < n; ++k) {
+        lo = std::min<uint32_t>(lo, in[k]);
+        hi = std::max<uint32_t>(hi, in[k]);
+    }
+}
+}  // namespace
+
+FrameReuse::FrameReuse(Device& device) : device_(device) {
+    const Device::Impl& d = *device.impl();
+    dirty_.assign(size_t((d.width + kTile - 1) / kTile) * ((d.height + kTile - 1) / kTile), 1);
+    changed_ = dirty_;
+    const char* env = std::getenv("VORMANT_FRAME_REUSE");
+    enabled_ = !(env && env[0] == '0');
+    // Nothing is noted before the first Present: a device that never presents (a
+    // benchmark, a test reading its back buffer) draws as it comes, at no extra cost.
+    phase_ = Phase::Off;
+    patch_.assign(dirty_.size(), 0);
+}
+
+void FrameReuse::SetEnabled(bool on) {
+    if (on == enabled_) return;
+    Settle();
+    enabled_ = on;
+    prev_.clear();
+    keep_ = Checkpoint{};
+    BeginFrame();
+}
+
+size_t FrameReuse::Append(Op op, const void* a, size_t na, const void* b, size_t nb, const void* c, size_t nc) {
+    const size_t start = cur_.size();
+    Put(cur_, Header{uint32_t(op), uint32_t(na + nb + nc)});
+    const auto add = [this](const void* p, size_t n) {
+        if (n) cur_.insert(cur_.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+    };
+    add(a, na);
+    add(b, nb);
+    add(c, nc);
+    return start;
+}
+
+// The call noted from `start` on against the last frame's at the same place.
+void FrameReuse::Compare(size_t start, const Box* drawBox) {
+    if (cur_.size() > kMaxNotes && !overflow_) {
+        if (phase_ == Phase::Repeating) CatchUp(start);
+        overflow_ = true;
+    }
+    if (phase_ != Phase::Repeating) return;
+    const size_t n = cur_.size() - start;
+    if (cursor_ + n <= prev_.size() && std::memcmp(cur_.data() + start, prev_.data() + cursor_, n) == 0) {
+        cursor_ += n;
+        return;
+    }
+    if (drawBox && TakeChangedDraw(start, *drawBox)) return;
+    CatchUp(start);
+}
+
+void FrameReuse::Uses(const Texture* texture) {
+    if (texture && std::find(used_.begin(), used_.end(), texture) == used_.end()) used_.push_back(texture);
+}
+
+bool FrameReuse::Noting() const { return (phase_ == Phase::Repeating || phase_ == Phase::Live) && !overflow_; }
+
+void FrameReuse::NoteState(Op op, const void* payload, size_t bytes) {
+    if (!Noting()) return;
+    Compare(Append(op, payload, bytes));
+}
+
+void FrameReuse::NoteTexture(Op op, uint32_t slot, const Texture* texture) {
+    if (!Noting()) return;
+    const TextureNote note{slot, 0, texture ? texture->Stamp() : 0, texture};
+    Uses(texture);
+    Compare(Append(op, &note, sizeof note));
+}
+
+bool FrameReuse::HoldClear(uint32_t flags, Color color, float z) {
+    if (!Noting()) return false;
+    const Device::Impl& d = *device_.impl();
+    const ClearNote note{flags, color, z};
+    const size_t start = Append(Op::Clear, &note, sizeof note);
+    constexpr uint32_t kBoth = CLEAR_TARGET | CLEAR_ZBUFFER;
+    const Viewport& vp = d.viewport;
+    if (!touched_ && !d.renderTarget && (flags & kBoth) == kBoth && vp.x == 0 && vp.y == 0 &&
+        vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height))
+        cleanFrom_ = cur_.size();
+    touched_ = true;
+    if (phase_ == Phase::Repeating) boxes_.push_back(HeldBox{start, ViewportBox()});
+    Compare(start);
+    return phase_ == Phase::Repeating;
+}
+
+bool FrameReuse::HoldDraw(PrimitiveType type, uint32_t count, const void* vertices, uint32_t stride,
+                          const void* indices, bool index32) {
+    if (!Noting()) return false;
+    const Device::Impl& d = *device_.impl();
+    // Calls the device refuses draw nothing and are not noted.
+    const uint32_t vertexBytes = VertexBytesRead(d.fvf);
+    const uint32_t n = IndexCount(type, count);
+    if (!vertices || count == 0 || count > (1u << 24) || vertexBytes == 0 || stride == 0 || n == 0) return false;
+    uint32_t lo = 0, hi = n - 1;
+    if (indices) {
+        // Vertices from the lowest index on, the indices counted from it.
+        if (index32) IndexRange<uint32_t>(indices, n, lo, hi);
+        else IndexRange<uint16_t>(indices, n, lo, hi);
+        if (index32) Rebase<uint32_t>(indices, n, lo, indexScratch_);
+        else Rebase<uint16_t>(indices, n, lo, indexScratch_);
+    } else {
+        indexScratch_.clear();
+    }
+    DrawNote note{};
+    note.type = uint32_t(type);
+    note.count = count;
+    note.stride = stride;
+    note.index32 = index32;
+    note.indexed = indices != nullptr;
+    const size_t bytes = size_t(hi - lo) * stride + vertexBytes;
+    note.vertexBytes = uint32_t(bytes);
+    note.indexBytes = uint32_t(indexScratch_.size());
+    note.textureStamp = d.textures[0] ? d.textures[0]->Stamp() : 0;
+    const size_t start = Append(Op::Draw, &note, sizeof note, static_cast<const uint8_t*>(vertices) + size_t(lo) * stride,
+                                bytes, indexScratch_.data(), indexScratch_.size());
+    if (cleanFrom_ != SIZE_MAX && firstDraw_ == SIZE_MAX) firstDraw_ = start;
+    touched_ = true;
+    if (phase_ != Phase::Repeating) {
+        Compare(start);
+        return false;
+    }
+    const Box box = DrawBox(vertices, n, stride, indices, index32);
+    boxes_.push_back(HeldBox{start, box});
+    Compare(start, &box);
+    return phase_ == Phase::Repeating;
+}
+
+void FrameReuse::Cleared(uint32_t flags, float z) {
+    Device::Impl& d = *device_.impl();
+    if (d.renderTarget) {
+        d.renderTarget->MarkChanged();
+        return;
+    }
+    const Box b = ViewportBox();
+    Touch(b.left, b.top, b.right, b.bottom);
+    if (!(flags & CLEAR_ZBUFFER)) return;
+    const Viewport& vp = d.viewport;
+    depthFlat_ = vp.x == 0 && vp.y == 0 && vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height);
+    depthValue_ = z;
+}
+
+void FrameReuse::Drew(const void* vertices, uint32_t count, PrimitiveType type, uint32_t stride,
+                      const void* indices, bool index32) {
+    Device::Impl& d = *device_.impl();
+    if (d.renderTarget) {
+        d.renderTarget->MarkChanged();
+        return;
+    }
+    if (d.rs[RS_ZENABLE] != 0 && d.rs[RS_ZWRITEENABLE] != 0) depthFlat_ = false;
+    const Box b = count <= (1u << 24) ? DrawBox(vertices, IndexCount(type, count), stride, indices, index32) : ViewportBox();
+    Touch(b.left, b.top, b.right, b.bottom);
+}
+
+// The viewport within the back buffer.
+FrameReuse::Box FrameReuse::ViewportBox() const {
+    const Device::Impl& d = *device_.impl();
+    const Viewport& vp = d.viewport;
+    return Box{int(std::min<uint32_t>(vp.x, uint32_t(d.width))), int(std::min<uint32_t>(vp.y, uint32_t(d.height))),
+               int(std::min<uint64_t>(uint64_t(vp.x) + vp.width, uint64_t(d.width))),
+               int(std::min<uint64_t>(uint64_t(vp.y) + vp.height, uint64_t(d.height)))};
+}
+
+// Where a draw with the current states may write: the viewport, or for screen-space
+// vertices the box around them with a pixel to spare each side.
+FrameReuse::Box FrameReuse::DrawBox(const void* vertices, uint32_t n, uint32_t stride, const void* indices,
+                                    bool index32) const {
+    Box b = ViewportBox();
+    if ((device_.impl()->fvf & 0x00E) != FVF_XYZRHW || !vertices || stride < 8 || n == 0) return b;
+    float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+    for (uint32_t k = 0; k < n; ++k) {
+        uint32_t i = k;
+        if (indices) i = index32 ? static_cast<const uint32_t*>(indices)[k] : static_cast<const uint16_t*>(indices)[k];
+        const uint8_t* v = static_cast<const uint8_t*>(vertices) + size_t(i) * stride;
+        float x, y;
+        std::memcpy(&x, v, 4);
+        std::memcpy(&y, v + 4, 4);
+        if (!(std::fabs(x) < 1e7f && std::fabs(y) < 1e7f)) return b;
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    b.left = std::max(b.left, int(std::floor(x0)) - 1);
+    b.top = std::max(b.top, int(std::floor(y0)) - 1);
+    b.right = std::min(b.right, int(std::ceil(x1)) + 2);
+    b.bottom = std::min(b.bottom, int(std::ceil(y1)) + 2);
+    return b;
+}
+
+void FrameReuse::Mark(std::vector<uint8_t>& tiles, const Box& b) const {
+    if (b.left >= b.right || b.top >= b.bottom) return;
+    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
+    for (int ty = b.top / kTile; ty <= (b.bottom - 1) / kTile; ++ty)
+        std::fill_n(tiles.begin() + ptrdiff_t(ty) * tilesX + b.left / kTile, (b.right - 1) / kTile - b.left / kTile + 1, 1);
+}
+
+bool FrameReuse::Meets(const std::vector<uint8_t>& tiles, const Box& b) const {
+    if (b.left >= b.right || b.top >= b.bottom) return false;
+    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
+    for (int ty = b.top / kTile; ty <= (b.bottom - 1) / kTile; ++ty)
+        for (int tx = b.left / kTile; tx <= (b.right - 1) / kTile; ++tx)
+            if (tiles[size_t(ty) * tilesX + tx]) return true;
+    return false;
+}
+
+// Marks the tiles of the back buffer that the box [left, right) x [top, bottom) meets.
+void FrameReuse::Touch(int left, int top, int right, int bottom) {
+    Mark(dirty_, Box{left, top, right, bottom});
+    Mark(changed_, Box{left, top, right, bottom});
+}
+
+const int32_t (*FrameReuse::ChangedRows())[2] {
+    const Device::Impl& d = *device_.impl();
+    const int tilesX = (d.width + kTile - 1) / kTile;
+    spans_.assign(size_t(d.height) * 2, 0);
+    for (int y = 0; y < d.height; ++y) {
+        const uint8_t* row = &changed_[size_t(y / kTile) * tilesX];
+        int first = 0, last = tilesX;
+        while (first < tilesX && !row[first]) ++first;
+        while (last > first && !row[last - 1]) --last;
+        spans_[size_t(y) * 2] = first * kTile;
+        spans_[size_t(y) * 2 + 1] = std::min(last * kTile, d.width);
+    }
+    return reinterpret_cast<const int32_t(*)[2]>(spans_.data());
+}
+
+void FrameReuse::Presented() { std::fill(changed_.begin(), changed_.end(), 0); }
+
+// (With nothing held yet the back buffer is as it should be and the frame goes on
+// being compared.)
+void FrameReuse::Settle() {
+    if (phase_ == Phase::Repeating && cur_.size() > startEnd_) CatchUp(cur_.size());
+}
+
+void FrameReuse::TextureChanging(const Texture* texture) {
+    if (std::find(used_.begin(), used_.end(), texture) != used_.end()) Settle();
+}
+
+void FrameReuse::EndFrame() {
+    if (phase_ == Phase::Repeating) {
+        // The whole frame repeated the last one from a whole clear: its picture stands.
+        if (cursor_ != prev_.size() || cleanFrom_ == SIZE_MAX) CatchUp(cur_.size());
+        else if (changes_) Patch();
+        else ++counts_.framesKept;
+    }
+    prev_.swap(cur_);
+    if (overflow_ || !enabled_) {
+        prev_.clear();
+        keep_.valid = false;
+    }
+    BeginFrame();
+}
+
+void FrameReuse::BeginFrame() {
+    cur_.clear();
+    used_.clear();
+    cursor_ = 0;
+    cleanFrom_ = firstDraw_ = SIZE_MAX;
+    touched_ = false;
+    overflow_ = false;
+    startEnd_ = 0;
+    changes_ = 0;
+    patch_.assign(dirty_.size(), 0);
+    boxes_.clear();
+    if (!enabled_) {
+        phase_ = Phase::Off;
+        return;
+    }
+    phase_ = Phase::Repeating;
+    WriteStart();
+    // Drawing into a render target is drawn as it comes.
+    if (device_.impl()->renderTarget) CatchUp(startEnd_);
+    else Compare(0);
+}
+
+// The states the frame's calls build on, with the textures bound and their stamps.
+void FrameReuse::WriteStart() {
+    const Device::Impl& d = *device_.impl();
+    std::vector<uint8_t>& s = startScratch_;
+    s.clear();
+    Put(s, d.rs);
+    Put(s, d.samp);
+    Put(s, d.tss);
+    Put(s, d.view);
+    Put(s, d.proj);
+    Put(s, d.world);
+    Put(s, d.viewport);
+    Put(s, uint32_t(d.inScene));
+    Put(s, d.fvf);
+    for (const Texture* t : d.textures) {
+        Put(s, TextureNote{0, 0, t ? t->Stamp() : 0, t});
+        Uses(t);
+    }
+    Put(s, TextureNote{0, 0, d.renderTarget ? d.renderTarget->Stamp() : 0, d.renderTarget});
+    Uses(d.renderTarget);
+    Put(s, d.material);
+    Put(s, uint32_t(d.lights.size()));
+    for (const LightSlot& l : d.lights) {
+        Put(s, l.light);
+        Put(s, uint32_t(l.enabled) | uint32_t(l.set) << 1);
+    }
+    Append(Op::Start, s.data(), s.size());
+    startEnd_ = cur_.size();
+}
+
+size_t FrameReuse::ApplyStart() {
+    Device::Impl& d = *device_.impl();
+    const uint8_t* p = cur_.data() + sizeof(Header);
+    d.rs = Get<decltype(d.rs)>(p);
+    d.samp = Get<decltype(d.samp)>(p);
+    d.tss = Get<decltype(d.tss)>(p);
+    d.view = Get<vm::Matrix>(p);
+    d.proj = Get<vm::Matrix>(p);
+    for (auto& w : d.world) w = Get<vm::Matrix>(p);
+    d.viewport = Get<Viewport>(p);
+    d.inScene = Get<uint32_t>(p) != 0;
+    d.fvf = Get<uint32_t>(p);
+    for (Texture*& t : d.textures) t = const_cast<Texture*>(Get<TextureNote>(p).texture);
+    d.renderTarget = const_cast<Texture*>(Get<TextureNote>(p).texture);
+    d.material = Get<Material>(p);
+    d.lights.resize(Get<uint32_t>(p));
+    for (LightSlot& l : d.lights) {
+        l.light = Get<Light>(p);
+        const uint32_t flags = Get<uint32_t>(p);
+        l.enabled = flags & 1;
+        l.set = (flags & 2) != 0;
+    }
+    return startEnd_;
+}
+
+// Carries out the noted calls in [from, to); with `statesOnly` clears and draws are
+// passed over.
+void FrameReuse::Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only) {
+    Device& dev = device_;
+    for (size_t at = from; at < to;) {
+        const uint8_t* p = cur_.data() + at;
+        const Header h = Get<Header>(p);
+        // With `only`, the clears and draws noted elsewhere are passed over too.
+        if (only && (Op(h.op) == Op::Clear || Op(h.op) == Op::Draw) && !std::binary_search(only->begin(), only->end(), at)) {
+            at += sizeof(Header) + h.bytes;
+            continue;
+        }
+        at += sizeof(Header) + h.bytes;
+        switch (Op(h.op)) {
+            case Op::Start: break;
+            case Op::BeginScene: dev.BeginScene(); break;
+            case Op::EndScene: dev.EndScene(); break;
+            case Op::Clear: {
+                const auto c = Get<ClearNote>(p);
+                if (!statesOnly) dev.Clear(c.flags, c.color, c.z, 0);
+                break;
+            }
+            case Op::RenderState: {
+                const auto s = Get<uint32_t>(p);
+                dev.SetRenderState(RenderState(s), Get<uint32_t>(p));
+                break;
+            }
+            case Op::SamplerState:
+            case Op::StageState: {
+                const auto i = Get<uint32_t>(p);
+                const auto s = Get<uint32_t>(p);
+                const auto v = Get<uint32_t>(p);
+                if (Op(h.op) == Op::SamplerState) dev.SetSamplerState(int(i), SamplerState(s), v);
+                else dev.SetTextureStageState(int(i), TextureStageState(s), v);
+                break;
+            }
+            case Op::Transform: {
+                const auto s = Get<uint32_t>(p);
+                dev.SetTransform(int(s), Get<vm::Matrix>(p));
+                break;
+            }
+            case Op::Viewport: dev.SetViewport(Get<Viewport>(p)); break;
+            case Op::Fvf: dev.SetFVF(Get<uint32_t>(p)); break;
+            case Op::Texture: {
+                const auto t = Get<TextureNote>(p);
+                dev.SetTexture(int(t.slot), const_cast<Texture*>(t.texture));
+                break;
+            }
+            case Op::RenderTarget: dev.SetRenderTarget(const_cast<Texture*>(Get<TextureNote>(p).texture)); break;
+            case Op::Material: dev.SetMaterial(Get<Material>(p)); break;
+            case Op::Light: {
+                const auto i = Get<uint32_t>(p);
+                dev.SetLight(int(i), Get<Light>(p));
+                break;
+            }
+            case Op::LightEnable: {
+                const auto i = Get<uint32_t>(p);
+                dev.LightEnable(int(i), Get<uint32_t>(p) != 0);
+                break;
+            }
+            case Op::Draw: {
+                if (statesOnly) break;
+                const auto n = Get<DrawNote>(p);
+                const uint8_t* vertices = p;
+                const uint8_t* indices = p + n.vertexBytes;
+                if (n.indexed)
+                    dev.DrawIndexedPrimitiveUP(PrimitiveType(n.type), 0, n.vertexBytes / n.stride + 1, n.count, indices,
+                                               n.index32 != 0, vertices, n.stride);
+                else
+                    dev.DrawPrimitiveUP(PrimitiveType(n.type), n.count, vertices, n.stride);
+                break;
+            }
+        }
+    }
+}
+
+// Draws what was held back up to `upTo`, where the frame stops repeating the last one,
+// and goes on drawing as calls come.
+void FrameReuse::CatchUp(size_t upTo) {
+    phase_ = Phase::Replaying;
+    if (upTo <= startEnd_) {  // nothing held yet
+        keep_.valid = false;
+        phase_ = Phase::Live;
+        return;
+    }
+    const bool resume = keep_.valid && keep_.pos <= upTo;
+    ApplyStart();
+    size_t at = startEnd_;
+    if (resume) {
+        Run(at, keep_.pos, true);
+        Restore();
+        at = keep_.pos;
+        ++counts_.framesResumed;
+    }
+    Run(at, upTo, false);
+    // A copy where this frame leaves the last one, for the next frame to start from.
+    if (!(resume && keep_.pos == upTo)) {
+        if (cleanFrom_ != SIZE_MAX && firstDraw_ != SIZE_MAX && upTo > firstDraw_) Keep(upTo);
+        else keep_.valid = false;
+    }
+    phase_ = Phase::Live;
+}
+
+void FrameReuse::Keep(size_t pos) {
+    const Device::Impl& d = *device_.impl();
+    keep_.valid = true;
+    keep_.pos = pos;
+    keep_.color = d.color;
+    keep_.depthFlat = depthFlat_;
+    keep_.depthValue = depthValue_;
+    if (depthFlat_) keep_.depth.clear();
+    else keep_.depth = d.depth;
+    std::fill(dirty_.begin(), dirty_.end(), 0);
+}
+
+// Calls f(offset, width) for each row of each run of marked tiles of the back buffer.
+template <class F>
+void FrameReuse::ForTileRows(const std::vector<uint8_t>& tiles, F f) const {
+    const Device::Impl& d = *device_.impl();
+    const int tilesX = (d.width + kTile - 1) / kTile, tilesY = (d.height + kTile - 1) / kTile;
+    for (int ty = 0; ty < tilesY; ++ty) {
+        const uint8_t* row = &tiles[size_t(ty) * tilesX];
+        for (int tx = 0; tx < tilesX;) {
+            if (!row[tx]) {
+                ++tx;
+                continue;
+            }
+            int end = tx;
+            while (end < tilesX && row[end]) ++end;
+            const int x0 = tx * kTile, x1 = std::min(end * kTile, d.width);
+            for (int y = ty * kTile, y1 = std::min(y + kTile, d.height); y < y1; ++y)
+                f(size_t(y) * d.width + x0, size_t(x1 - x0));
+            tx = end;
+        }
+    }
+}
+
+// The kept copy back on the marked tiles.
+void FrameReuse::RestoreTiles(const std::vector<uint8_t>& tiles) {
+    Device::Impl& d = *device_.impl();
+    const bool sameDepth =
+        keep_.depthFlat && depthFlat_ && std::memcmp(&depthValue_, &keep_.depthValue, sizeof(float)) == 0;
+    ForTileRows(tiles, [&](size_t at, size_t w) {
+        std::memcpy(&d.color[at], &keep_.color[at], w * sizeof(uint32_t));
+        if (!keep_.depthFlat) std::memcpy(&d.depth[at], &keep_.depth[at], w * sizeof(float));
+        else if (!sameDepth) std::fill_n(&d.depth[at], w, keep_.depthValue);
+    });
+    for (size_t i = 0; i < tiles.size(); ++i) changed_[i] |= tiles[i];
+    depthFlat_ = sameDepth;
+}
+
+// Back to the kept copy: only what was drawn since it was kept differs from it.
+void FrameReuse::Restore() {
+    RestoreTiles(dirty_);
+    depthFlat_ = keep_.depthFlat;
+    depthValue_ = keep_.depthValue;
+    std::fill(dirty_.begin(), dirty_.end(), 0);
+}
+
+// A draw that differs from the last frame's at the same place only in its data: held
+// like the rest when the kept copy comes before it, its tiles (now and then) marked.
+bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
+    const size_t n = cur_.size() - start;
+    if (!keep_.valid || keep_.pos > start || cleanFrom_ == SIZE_MAX || cursor_ + n > prev_.size()) return false;
+    if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
+    const uint8_t* p = prev_.data() + cursor_ + sizeof(Header);
+    const auto before = Get<DrawNote>(p);
+    Mark(patch_, box);
+    Mark(patch_, DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
+                         before.indexed ? p + before.vertexBytes : nullptr, before.index32 != 0));
+    ++changes_;
+    cursor_ += n;
+    return true;
+}
+
+// A frame that repeats the last one but for some draws' data. Pixels are drawn one by
+// one, each from its own earlier value: off the tiles those draws fall on (now or
+// then), the last picture is this frame's. The calls from the kept copy on that reach
+// those tiles are drawn on a spare buffer holding the kept copy there, and those tiles
+// are taken from it.
+void FrameReuse::Patch() {
+    Device::Impl& d = *device_.impl();
+    std::vector<size_t> only;
+    for (const HeldBox& h : boxes_)
+        if (h.pos >= keep_.pos && Meets(patch_, h.box)) only.push_back(h.pos);
+    phase_ = Phase::Replaying;
+    ApplyStart();
+    Run(startEnd_, keep_.pos, true);
+    const std::vector<uint8_t> dirty = dirty_, changed = changed_;
+    const bool flat = depthFlat_;
+    const float flatValue = depthValue_;
+    spareColor_.resize(d.color.size());
+    spareDepth_.resize(d.depth.size());
+    d.color.swap(spareColor_);
+    d.depth.swap(spareDepth_);
+    depthFlat_ = false;
+    RestoreTiles(patch_);
+    Run(keep_.pos, cur_.size(), false, &only);
+    d.color.swap(spareColor_);
+    d.depth.swap(spareDepth_);
+    ForTileRows(patch_, [&](size_t at, size_t w) {
+        std::memcpy(&d.color[at], &spareColor_[at], w * sizeof(uint32_t));
+        std::memcpy(&d.depth[at], &spareDepth_[at], w * sizeof(float));
+    });
+    // Only the patched tiles changed.
+    for (size_t i = 0; i < patch_.size(); ++i) {
+        dirty_[i] = dirty[i] | patch_[i];
+        changed_[i] = changed[i] | patch_[i];
+    }
+    depthFlat_ = flat && std::none_of(patch_.begin(), patch_.end(), [](uint8_t t) { return t != 0; });
+    depthValue_ = flatValue;
+    phase_ = Phase::Live;
+    ++counts_.framesPatched;
+}
+
+}  // namespace gfx::detail

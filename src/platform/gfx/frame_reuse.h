@@ -1,0 +1,153 @@
+#pragma once
+// Frame reuse: most frames repeat the one before, wholly (an idle title) or up to some
+// call (an idle field whose hovered cell pulses over a still map).  The device notes
+// every call of a frame - states, clears, draws with their vertex data, and the stamp
+// of each texture read - and compares the notes with the last frame's as they come.
+// While they agree, clears and draws are held back.  When a call differs (or something
+// reads the picture, locks a texture the frame uses, or picks a render target), the
+// held calls are drawn after all: from the frame's starting states, or from a copy of
+// the back buffer kept where the last frame first differed, when the frame gets that
+// far.  A frame that agrees to its end, after a whole clear, leaves the last picture;
+// one that differs only in some draws' data (a colour, a place) is drawn again only on
+// the tiles those draws fall on, as each pixel is drawn from its own earlier value.
+// Nothing is noted before the first Present, nor with VORMANT_FRAME_REUSE=0.
+// The pixels are those of drawing every call, always: only work is saved.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "gfx/device.h"
+
+namespace gfx {
+class Texture;
+
+namespace detail {
+
+class FrameReuse {
+public:
+    enum class Op : uint32_t {
+        Start,  // the device's states as the frame begins
+        BeginScene, EndScene, Clear, RenderState, SamplerState, StageState, Transform, Viewport, Fvf, Texture,
+        Material, Light, LightEnable, RenderTarget, Draw,
+    };
+
+    explicit FrameReuse(Device& device);
+
+    void SetEnabled(bool on);
+    bool Enabled() const { return enabled_; }
+
+    // A state call, noted before the caller applies it.
+    void NoteState(Op op, const void* payload, size_t bytes);
+    void NoteTexture(Op op, uint32_t slot, const Texture* texture);
+    // Clears and draws: true when the call is held back (the caller draws nothing).
+    bool HoldClear(uint32_t flags, Color color, float z);
+    bool HoldDraw(PrimitiveType type, uint32_t count, const void* vertices, uint32_t stride, const void* indices,
+                  bool index32);
+    // After a clear or draw was carried out.
+    void Cleared(uint32_t flags, float z);
+    void Drew(const void* vertices, uint32_t count, PrimitiveType type, uint32_t stride, const void* indices,
+              bool index32);
+
+    // Something reads the picture or picks a render target: held calls are drawn now
+    // and the rest of the frame is drawn as it comes.
+    void Settle();
+    // A texture is about to change or go away.
+    void TextureChanging(const Texture* texture);
+
+    // Present: draws what is held unless the picture is already the frame's; then the
+    // next frame begins.
+    void EndFrame();
+
+    // For presenting: each row's columns [left, right) outside which the back buffer
+    // holds what it held at the last Present; `Presented` starts over.
+    const int32_t (*ChangedRows())[2];
+    void Presented();
+
+    // How the last frames went (for tests and measurements).
+    struct Counts {
+        uint64_t framesKept = 0;     // frames whose picture was the one before
+        uint64_t framesResumed = 0;  // frames drawn from a kept copy of the back buffer
+        uint64_t framesPatched = 0;  // frames whose changed draws were drawn where they fall
+    };
+    const Counts& GetCounts() const { return counts_; }
+
+private:
+    enum class Phase { Off, Repeating, Live, Replaying };
+
+    // A box of the back buffer [left, right) x [top, bottom), and where a call drawing
+    // (within) it is noted.
+    struct Box {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    struct HeldBox {
+        size_t pos;
+        Box box;
+    };
+
+    // The back buffer part of the way through a frame: after the calls before `pos`.
+    struct Checkpoint {
+        bool valid = false;
+        size_t pos = 0;
+        std::vector<uint32_t> color;
+        bool depthFlat = false;  // depth all one value (not kept in `depth`)
+        float depthValue = 1.0f;
+        std::vector<float> depth;
+    };
+
+    void BeginFrame();
+    size_t Append(Op op, const void* a, size_t na, const void* b = nullptr, size_t nb = 0, const void* c = nullptr,
+                  size_t nc = 0);
+    void Compare(size_t start, const Box* drawBox = nullptr);
+    void CatchUp(size_t upTo);
+    void WriteStart();
+    size_t ApplyStart();
+    void Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only = nullptr);
+    void Keep(size_t pos);
+    void Restore();
+    void RestoreTiles(const std::vector<uint8_t>& tiles);
+    template <class F>
+    void ForTileRows(const std::vector<uint8_t>& tiles, F f) const;
+    void Patch();
+    bool TakeChangedDraw(size_t start, const Box& box);
+    Box ViewportBox() const;
+    Box DrawBox(const void* vertices, uint32_t indexCount, uint32_t stride, const void* indices, bool index32) const;
+    void Mark(std::vector<uint8_t>& tiles, const Box& b) const;
+    bool Meets(const std::vector<uint8_t>& tiles, const Box& b) const;
+    void Uses(const Texture* texture);
+    void Touch(int left, int top, int right, int bottom);
+    bool Noting() const;
+
+    Device& device_;
+    bool enabled_ = true;
+    Phase phase_ = Phase::Off;
+    std::vector<uint8_t> prev_, cur_;
+    size_t startEnd_ = 0;         // past the frame's Start note
+    size_t cursor_ = 0;           // how much of prev_ the frame has repeated
+    size_t cleanFrom_ = SIZE_MAX;  // past the whole clear that came before any drawing
+    size_t firstDraw_ = SIZE_MAX;  // where the first draw after that clear is noted
+    bool touched_ = false;         // a clear or draw was noted this frame
+    bool overflow_ = false;        // too much to note: the frame is not compared next time
+    std::vector<uint8_t> indexScratch_, startScratch_;
+    std::vector<const Texture*> used_;
+    Checkpoint keep_;
+    // The back buffer's depth is all `depthValue_` (no depth written since a whole clear).
+    bool depthFlat_ = false;
+    float depthValue_ = 1.0f;
+    // Tiles of the back buffer (kTile pixels square, row by row) drawn since it last
+    // held the kept copy.
+    static constexpr int kTile = 16;
+    std::vector<uint8_t> dirty_;
+    std::vector<uint8_t> changed_;  // tiles changed since the last Present, the same way
+    std::vector<int32_t> spans_;
+    // Draws that differ from the last frame's but for their data (a colour, a place):
+    // the tiles they fall on, this frame and the last, and where each held call draws.
+    uint32_t changes_ = 0;
+    std::vector<uint8_t> patch_;
+    std::vector<HeldBox> boxes_;
+    std::vector<uint32_t> spareColor_;  // drawn on while patching
+    std::vector<float> spareDepth_;
+    Counts counts_;
+};
+
+}  // namespace detail
+}  // namespace gfx

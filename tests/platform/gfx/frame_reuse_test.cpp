@@ -1,0 +1,182 @@
+// Frames that repeat the last one, wholly or in part, give the pixels of drawing every
+// call: one device keeps and resumes frames, a second draws everything, and their
+// pictures are compared frame by frame (and where a frame reads its picture midway).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "gfx/device.h"
+#include "gfx/device_impl.h"
+#include "gfx/texture.h"
+#include "gfx_test_util.h"
+#include "system.h"
+
+using namespace gfx;
+using namespace gfxtest;
+
+namespace {
+
+struct FrameCase {
+    const char* what;
+    uint32_t highlight = 0x80FF0000;  // the quad drawn midway
+    bool clear = true;                // the frame starts with a whole clear
+    bool lockAfterDraw = false;       // the texture is written after a draw read it
+    bool readMidway = false;          // the picture is read before the frame ends
+    bool temporary = false;           // a texture drawn and destroyed within the frame
+    bool renderTarget = false;        // drawn into a target, then sampled
+    bool depth = false;               // depth-tested indexed triangles in 3D
+};
+
+const FrameCase kFrames[] = {
+    {"first"}, {"same"}, {"same again"},
+    {"midway quad changes", 0x8000FF00}, {"midway quad changes back"}, {"same as before"},
+    {"midway quad changes again", 0x400000FF}, {"and back"},
+    {"texture locked after a draw read it", 0x80FF0000, true, true}, {"after the lock"},
+    {"picture read midway", 0x80FF0000, true, false, true},
+    {"temporary texture", 0x80FF0000, true, false, false, true},
+    {"another temporary texture", 0x80FF0000, true, false, false, true},
+    {"render target", 0x80FF0000, true, false, false, false, true},
+    {"render target again", 0x80FF0000, true, false, false, false, true},
+    {"depth", 0x80FF0000, true, false, false, false, false, true},
+    {"depth again", 0x80FF0000, true, false, false, false, false, true},
+    {"no clear: adds up", 0x80FF0000, false}, {"no clear again", 0x80FF0000, false},
+    {"plain"}, {"plain again"},
+};
+
+struct Scene {
+    explicit Scene(bool reuse) : device(64, 64), texture(8, 8), target(16, 16, Format::A8R8G8B8, true) {
+        device.SetFrameReuse(reuse);
+        uint32_t* p = texture.Lock();
+        for (int i = 0; i < 64; ++i) p[i] = 0xFF000000u | uint32_t(i * 0x030507);
+        texture.Unlock();
+    }
+
+    // One frame; the pixels read midway, if any.
+    std::vector<uint32_t> Draw(const FrameCase& f, int frame) {
+        Device& d = device;
+        std::vector<uint32_t> midway;
+        if (f.clear) d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF101010, 1.0f, 0);
+        d.SetRenderState(RS_LIGHTING, 0);
+        d.SetRenderState(RS_ALPHABLENDENABLE, 1);
+        d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+        d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+        d.SetTexture(0, &texture);
+        Quad(d, 0, 0, 64, 64, 0xC0FFFFFF);
+        d.SetTexture(0, nullptr);
+        Quad(d, 10, 12, 20, 18, f.highlight);
+        Quad(d, 24, 22, 30, 25, 0x60FFFFFF);  // over part of it
+        if (f.lockAfterDraw) {
+            texture.Lock()[9] = 0xFF00FF00u + uint32_t(frame);
+            texture.Unlock();
+        }
+        if (f.temporary) {
+            Texture scratch(4, 4);
+            std::fill(scratch.Pixels(), scratch.Pixels() + 16, 0xFF2040FFu + uint32_t(frame));
+            d.SetTexture(0, &scratch);
+            Quad(d, 30, 30, 8, 8, 0xFFFFFFFF);
+        }
+        if (f.readMidway) midway.assign(d.BackBuffer(), d.BackBuffer() + 64 * 64);
+        if (f.renderTarget) {
+            d.SetRenderTarget(&target);
+            d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0x80000000u + uint32_t(frame), 1.0f, 0);
+            Quad(d, 2, 2, 6, 6, 0xFFFFFF00);
+            d.SetRenderTarget(nullptr);
+            d.SetTexture(0, &target);
+            Quad(d, 40, 40, 16, 16, 0xFFFFFFFF);
+        }
+        if (f.depth) {
+            // Indices from 2 on: the vertices before the lowest index are not read.
+            const V3 v[] = {{}, {},
+                            {-0.9f, -0.9f, 0.5f, 0, 0, 1, 0xFF00FFFF, 0, 0, 0}, {0.9f, -0.9f, 0.2f, 0, 0, 1, 0xFF00FFFF, 0, 0, 0},
+                            {0.0f, 0.9f, 0.8f, 0, 0, 1, 0xFFFF00FF, 0, 0, 0}, {-0.9f, 0.9f, 0.4f, 0, 0, 1, 0xFF0000FF, 0, 0, 0}};
+            const uint16_t idx[] = {2, 3, 4, 2, 4, 5};
+            d.SetRenderState(RS_ZWRITEENABLE, 1);
+            d.SetRenderState(RS_CULLMODE, CULL_NONE);
+            d.SetFVF(FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE | FVF_SPECULAR | FVF_TEX1);
+            d.DrawIndexedPrimitiveUP(PT_TRIANGLELIST, 2, 4, 2, idx, false, v, sizeof(V3));
+            d.DrawIndexedPrimitiveUP(PT_TRIANGLELIST, 0, 6, 1, idx + 3, false, v, sizeof(V3));
+        }
+        d.SetRenderState(RS_SRCBLEND, BLEND_ONE);
+        d.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+        Quad(d, 5, 40, 30, 10, 0xFF080808);
+        d.Present();
+        return midway;
+    }
+
+    Device device;
+    Texture texture, target;
+};
+
+TEST(FrameReuse, KeptAndResumedFramesGiveThePixelsOfDrawingEveryCall) {
+    Scene reused(true), drawn(false);
+    int frame = 0;
+    for (const FrameCase& f : kFrames) {
+        SCOPED_TRACE(f.what);
+        EXPECT_EQ(reused.Draw(f, frame), drawn.Draw(f, frame));
+        ++frame;
+        const std::vector<uint32_t> a(reused.device.BackBuffer(), reused.device.BackBuffer() + 64 * 64);
+        const std::vector<uint32_t> b(drawn.device.BackBuffer(), drawn.device.BackBuffer() + 64 * 64);
+        ASSERT_EQ(a, b);
+    }
+    // The repeated frames were left as they were; the changed ones drawn from a copy,
+    // wholly or where they changed.
+    const auto& counts = reused.device.impl()->reuse->GetCounts();
+    EXPECT_GE(counts.framesKept, 3u);
+    EXPECT_GE(counts.framesResumed, 1u);
+    EXPECT_GE(counts.framesPatched, 3u);
+    EXPECT_EQ(drawn.device.impl()->reuse->GetCounts().framesKept, 0u);
+}
+
+// The platform is told which parts of a frame may have changed: what it keeps as the
+// presented frame is the back buffer, frame after frame.
+TEST(FrameReuse, ThePresentedFrameIsTheBackBufferWhereverTheFrameWasDrawn) {
+    Scene scene(true);
+    int frame = 0;
+    for (const FrameCase& f : kFrames) {
+        SCOPED_TRACE(f.what);
+        scene.Draw(f, frame++);
+        const plat::Frame& shown = plat::LastPresentedFrame();
+        ASSERT_EQ(shown.pixels.size(), 64u * 64u);
+        EXPECT_TRUE(std::equal(shown.pixels.begin(), shown.pixels.end(), scene.device.BackBuffer()));
+    }
+}
+
+// A texture's stamp names its texels: new for every texture and every lock.
+TEST(FrameReuse, TextureStampsChangeWithEveryLockAndDifferBetweenTextures) {
+    Texture a(2, 2), b(2, 2);
+    EXPECT_NE(a.Stamp(), b.Stamp());
+    const uint64_t before = a.Stamp();
+    a.Lock();
+    const uint64_t locked = a.Stamp();
+    a.Unlock();
+    EXPECT_NE(locked, before);
+    EXPECT_NE(a.Stamp(), locked);
+    EXPECT_EQ(b.Stamp(), b.Stamp());
+}
+
+// Calls the device refuses draw nothing: between held calls they neither break the
+// comparison nor change the picture.
+TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
+    Scene reused(true), drawn(false);
+    const TL junk[4] = {};
+    for (int frame = 0; frame < 4; ++frame)
+        for (Scene* s : {&reused, &drawn}) {
+            Device& d = s->device;
+            d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            Quad(d, 4, 4, 20, 20, 0xFF804020);
+            d.SetFVF(0);  // no position: refused
+            EXPECT_EQ(d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, junk, sizeof(TL)), E_FAIL);
+            d.SetFVF(kFvfTL);
+            EXPECT_EQ(d.DrawPrimitiveUP(PrimitiveType(99), 2, junk, sizeof(TL)), E_INVALIDARG);
+            EXPECT_EQ(d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, nullptr, sizeof(TL)), E_INVALIDARG);
+            Quad(d, 30, 8, 10, 30, 0xFF2080FF);
+            d.Present();
+        }
+    EXPECT_TRUE(std::equal(reused.device.BackBuffer(), reused.device.BackBuffer() + 64 * 64,
+                           drawn.device.BackBuffer()));
+    EXPECT_GE(reused.device.impl()->reuse->GetCounts().framesKept, 1u);
+}
+
+}  // namespace
