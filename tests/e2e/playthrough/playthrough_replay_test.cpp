@@ -467,12 +467,12 @@ TEST(PlaythroughReplay, AMapLostShowsTheGameOverScreenAndReturnsToTheTitle) {
 
 // ---- chapter three's later turns ----------------------------------------------------
 
-// Sera, worn down to one hit point, in the camp south of the road beside the scouts
-// that came into it.
-constexpr int kSeraX = 6, kSeraY = 15;
+// Sera, worn down to one hit point, on the city's road beside the wyverns and their
+// priest.
+constexpr int kSeraX = 12, kSeraY = 10;
 
 // A field save of chapter three's first turn in slot 0: the four heroes in the camp,
-// the scouts among them, the wyverns over the city's road.
+// the scouts among them; Sera and the wyverns on the city's road.
 ::testing::AssertionResult WriteGateSave(const std::string& folder) {
     return testsupport::WriteFieldSave(
         folder,
@@ -484,14 +484,14 @@ constexpr int kSeraX = 6, kSeraY = 15;
             info.m_PersonList.SetHP(info.m_UnitList.GetMember(sera, 0), 1);
             // The script's scouts and wyverns come first in the list, then the map's
             // guards and Volg, who stay.
-            testsupport::MoveEnemies(info, {{kSeraX, kSeraY - 1}, {13, 9}, {8, 6}, {15, 6}, {12, 2}});
+            testsupport::MoveEnemies(info, {{6, 14}, {kSeraX + 1, kSeraY}, {8, 6}, {15, 6}, {12, 2}});
         },
         0, FieldSave, 3);
 }
 
 // "LOAD GAME", the first slot, "resume": the wyverns over the road raise Gard's line,
-// the scouts in the camp Sera's.  The minimap takes the camera to the camp (cell
-// (6, 16) in the middle); Sera attacks the scouts where she stands and falls to their
+// the scouts in the camp Sera's.  The minimap takes the camera to Sera; she attacks
+// the wyverns where she stands, their priest heals in the battle and she falls to the
 // counter: Leon's line.  The turn ended; the enemy's phase (Volg's line, a battle);
 // the second turn counts the gate down: Mina's line at the gate.
 std::string GateScript() {
@@ -499,26 +499,28 @@ std::string GateScript() {
     s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 100).Click(141, 215, 200);
     s.Shot(180, "g_wyverns.png").Click(200, 320, 20);
     s.Shot(225, "g_camp.png").Click(240, 320, 20);
-    s.Click(270, 425, 378);
+    s.Click(270, 491, 378);
     s.Event(280, "move 320 240");
-    s.Click(310, 376, 240).Click(350, 376, 240).Click(420, 242, 279);  // Sera, stays, ATTACK
-    s.Click(480, 376, 240).Click(580, 359, 296);                       // the scouts, OK
-    s.Shot(1020, "g_fallen.png").Click(1050, 320, 20);
-    s.EndTurn(1100);
-    s.Click(1250, 320, 20);
-    s.Shot(2520, "g_gate.png").Click(2560, 320, 20);
-    s.Event(2640, "quit");
+    s.Click(310, 320, 268).Click(350, 320, 268).Click(420, 242, 279);  // Sera, stays, ATTACK
+    s.Click(480, 376, 296).Click(580, 359, 296);                       // the wyverns, OK
+    s.Shot(800, "g_battle.png");
+    s.Shot(1100, "g_fallen.png").Click(1150, 320, 20);
+    s.EndTurn(1200);
+    s.Click(1350, 320, 20);
+    s.Shot(2560, "g_gate.png").Click(2600, 320, 20);
+    s.Event(2680, "quit");
     return Sorted(s.Text());
 }
 
 TEST(PlaythroughReplay, ChapterThreesLaterTurnsRaiseTheirEvents) {
     GameCopy game;
     ASSERT_TRUE(WriteGateSave(game.path()));
-    ASSERT_TRUE(PlaysCleanly(game, GateScript(), "chapter three's later turns", 2640));
+    ASSERT_TRUE(PlaysCleanly(game, GateScript(), "chapter three's later turns", 2680));
     // Each line in its window: a unit kind in an area, any enemy in an area, a hero
-    // fallen, a value counted down.
+    // fallen, a value counted down; the priest's healing in the battle.
     EXPECT_TRUE(game.Shot("g_wyverns.png", 0, 355, 640, 125, "chapter3_wyverns_line"));
     EXPECT_TRUE(game.Shot("g_camp.png", 0, 355, 640, 125, "chapter3_camp_line"));
+    EXPECT_TRUE(game.Shot("g_battle.png", 0, 320, 640, 160, "chapter3_priest_battle_panels"));
     EXPECT_TRUE(game.Shot("g_fallen.png", 0, 355, 640, 125, "chapter3_fallen_line"));
     EXPECT_TRUE(game.Shot("g_gate.png", 0, 355, 640, 125, "chapter3_gate_count_line"));
 }
