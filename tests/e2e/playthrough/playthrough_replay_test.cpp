@@ -487,6 +487,9 @@ constexpr int kSeraX = 12, kSeraY = 10;
             // The script's scouts and wyverns come first in the list, then the map's
             // guards and Volg, who stay.
             testsupport::MoveEnemies(info, {{6, 14}, {kSeraX + 1, kSeraY}, {8, 6}, {15, 6}, {12, 2}});
+            // Four enemies already down: the first battle from the second turn on
+            // raises Mina's call.
+            for (int i = 0; i < 4; ++i) info.m_UnitList.AddDefeated(0, 20);
         },
         0, FieldSave, 3);
 }
@@ -495,7 +498,8 @@ constexpr int kSeraX = 12, kSeraY = 10;
 // the scouts in the camp Sera's.  The minimap takes the camera to Sera; she attacks
 // the wyverns where she stands, their priest heals in the battle and she falls to the
 // counter: Leon's line.  The turn ended; the enemy's phase (Volg's line, a battle);
-// the second turn counts the gate down: Mina's line at the gate.
+// the second turn counts the gate down: Mina's line at the gate.  That turn ended, the
+// enemy's battle raises her call with four enemies down.
 std::string GateScript() {
     Script s;
     s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 100).Click(141, 215, 200);
@@ -510,20 +514,23 @@ std::string GateScript() {
     s.EndTurn(1200);
     s.Click(1350, 320, 20);
     s.Shot(2560, "g_gate.png").Click(2600, 320, 20);
-    s.Event(2680, "quit");
+    s.EndTurn(2820);
+    s.Shot(3480, "g_spirits.png").Click(3520, 320, 20);
+    s.Event(3600, "quit");
     return Sorted(s.Text());
 }
 
 TEST(PlaythroughReplay, ChapterThreesLaterTurnsRaiseTheirEvents) {
     GameCopy game;
     ASSERT_TRUE(WriteGateSave(game.path()));
-    ASSERT_TRUE(PlaysCleanly(game, GateScript(), "chapter three's later turns", 2680));
+    ASSERT_TRUE(PlaysCleanly(game, GateScript(), "chapter three's later turns", 3600));
     // Each line in its window: a unit kind in an area, any enemy in an area, a hero
-    // fallen, a value counted down.
+    // fallen, a value counted down, enemies fallen from the second turn on.
     const std::pair<const char*, const char*> lines[] = {{"g_wyverns.png", "chapter3_wyverns_line"},
                                                          {"g_camp.png", "chapter3_camp_line"},
                                                          {"g_fallen.png", "chapter3_fallen_line"},
-                                                         {"g_gate.png", "chapter3_gate_count_line"}};
+                                                         {"g_gate.png", "chapter3_gate_count_line"},
+                                                         {"g_spirits.png", "chapter3_spirits_line"}};
     for (const auto& [file, golden] : lines) EXPECT_TRUE(game.Shot(file, 0, 355, 640, 125, golden)) << file;
     // The priest's healing in the battle.
     EXPECT_TRUE(game.Shot("g_battle.png", 0, 320, 640, 160, "chapter3_priest_battle_panels"));
