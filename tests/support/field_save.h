@@ -66,12 +66,13 @@ inline std::vector<int> MemberHP(const C_FieldTaskInfo& info, int x, int y) {
 // generator, seeded first: the same save whichever test ran before in this process.
 template <class Arrange>
 ::testing::AssertionResult WriteFieldSave(const std::string& folder, Arrange arrange, int slot = 0,
-                                          const char* type = FieldSave) {
+                                          const char* type = FieldSave, int chapter = 0) {
     ScopedCurrentDir cd(folder);
     g_Rand.SetSeed(4357);
     CArchiveManager::DestroyInstance();
     CPartyData party;
     party.Reset();
+    party.nMap = chapter;
     SetDifficulty(party.Difficulty, 3);
     CStringMap record;
     {

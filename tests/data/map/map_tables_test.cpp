@@ -277,10 +277,12 @@ TEST(ContentMaps, TablesAndGridsLoadCleanlyAndCoverEveryTerrain) {
         }
     }
     EXPECT_EQ(sizes.size(), 2u);
-    // Every named terrain of the table stands somewhere on the demo maps.
+    // Every named terrain of the table stands somewhere on the demo maps, and its
+    // height is one the terrain window has a word for (0 to 3).
     for (int t = 0; t < terrain.GetCount(); ++t)
         if (!terrain.GetName(t).empty()) {
             EXPECT_TRUE(terrainsUsed.count(t)) << "terrain " << t;
+            EXPECT_LE(terrain.GetHeight(t), 3) << "terrain " << t;
         }
     EXPECT_TRUE(impassable);
     EXPECT_TRUE(classDiffers);

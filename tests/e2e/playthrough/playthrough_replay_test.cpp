@@ -10,6 +10,8 @@
 // two-line start question answered "はい"), its map (an attack with its 3D battle, the
 // cavalry through the gate), the ending's staff roll and back to the title.  A second
 // run loses a map: the last hero falls in a battle, the game-over screen, the title.
+// A third plays chapter three's later turns from a field save: the events of units in
+// areas, a fallen hero and the gate's count, and the wyverns' priest healing.
 //
 // The replays are timed and their speed printed (frames per wall second); the game
 // itself runs at 60 frames per second of its own clock.
@@ -463,6 +465,75 @@ TEST(PlaythroughReplay, AMapLostShowsTheGameOverScreenAndReturnsToTheTitle) {
     // The loss changes no save.
     EXPECT_EQ(game.Bytes("Save0.dat"), save);
     EXPECT_EQ(game.Bytes("SaveIndex.dat"), index);
+}
+
+// ---- chapter three's later turns ----------------------------------------------------
+
+// Sera, worn down to one hit point, on the city's road beside the wyverns and their
+// priest.
+constexpr int kSeraX = 12, kSeraY = 10;
+
+// A field save of chapter three's first turn in slot 0: the four heroes in the camp,
+// the scouts among them; Sera and the wyverns on the city's road.
+::testing::AssertionResult WriteGateSave(const std::string& folder) {
+    return testsupport::WriteFieldSave(
+        folder,
+        [](C_FieldTaskInfo& info) {
+            testsupport::AddUnit(info, {5}, 9, 4, 14);
+            testsupport::AddUnit(info, {4}, 8, 3, 15);
+            testsupport::AddUnit(info, {3}, 8, 2, 14);
+            const int sera = testsupport::AddUnit(info, {2}, 8, kSeraX, kSeraY);
+            info.m_PersonList.SetHP(info.m_UnitList.GetMember(sera, 0), 1);
+            // The script's scouts and wyverns come first in the list, then the map's
+            // guards and Volg, who stay.
+            testsupport::MoveEnemies(info, {{6, 14}, {kSeraX + 1, kSeraY}, {8, 6}, {15, 6}, {12, 2}});
+            // Four enemies already down: the first battle from the second turn on
+            // raises Mina's call.
+            for (int i = 0; i < 4; ++i) info.m_UnitList.AddDefeated(0, 20);
+        },
+        0, FieldSave, 3);
+}
+
+// "LOAD GAME", the first slot, "resume": the wyverns over the road raise Gard's line,
+// the scouts in the camp Sera's.  The minimap takes the camera to Sera; she attacks
+// the wyverns where she stands, their priest heals in the battle and she falls to the
+// counter: Leon's line.  The turn ended; the enemy's phase (Volg's line, a battle);
+// the second turn counts the gate down: Mina's line at the gate.  That turn ended, the
+// enemy's battle raises her call with four enemies down.
+std::string GateScript() {
+    Script s;
+    s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 100).Click(141, 215, 200);
+    s.Shot(180, "g_wyverns.png").Click(200, 320, 20);
+    s.Shot(225, "g_camp.png").Click(240, 320, 20);
+    s.Click(270, 491, 378);
+    s.Event(280, "move 320 240");
+    s.Click(310, 320, 268).Click(350, 320, 268).Click(420, 242, 279);  // Sera, stays, ATTACK
+    s.Click(480, 376, 296).Click(580, 359, 296);                       // the wyverns, OK
+    s.Shot(800, "g_battle.png");
+    s.Shot(1100, "g_fallen.png").Click(1150, 320, 20);
+    s.EndTurn(1200);
+    s.Click(1350, 320, 20);
+    s.Shot(2560, "g_gate.png").Click(2600, 320, 20);
+    s.EndTurn(2820);
+    s.Shot(3480, "g_spirits.png").Click(3520, 320, 20);
+    s.Event(3600, "quit");
+    return Sorted(s.Text());
+}
+
+TEST(PlaythroughReplay, ChapterThreesLaterTurnsRaiseTheirEvents) {
+    GameCopy game;
+    ASSERT_TRUE(WriteGateSave(game.path()));
+    ASSERT_TRUE(PlaysCleanly(game, GateScript(), "chapter three's later turns", 3600));
+    // Each line in its window: a unit kind in an area, any enemy in an area, a hero
+    // fallen, a value counted down, enemies fallen from the second turn on.
+    const std::pair<const char*, const char*> lines[] = {{"g_wyverns.png", "chapter3_wyverns_line"},
+                                                         {"g_camp.png", "chapter3_camp_line"},
+                                                         {"g_fallen.png", "chapter3_fallen_line"},
+                                                         {"g_gate.png", "chapter3_gate_count_line"},
+                                                         {"g_spirits.png", "chapter3_spirits_line"}};
+    for (const auto& [file, golden] : lines) EXPECT_TRUE(game.Shot(file, 0, 355, 640, 125, golden)) << file;
+    // The priest's healing in the battle.
+    EXPECT_TRUE(game.Shot("g_battle.png", 0, 320, 640, 160, "chapter3_priest_battle_panels"));
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ public:
 
     // Slot 0: a save between chapters, as the save scene writes it after a map was
     // won: chapter one after the prologue, or chapter three with all five heroes.
-    void WriteChapterSave(int chapter) const {
+    // `infantryLV`: the level of the first troop type (歩兵隊).
+    void WriteChapterSave(int chapter, int infantryLV = 1) const {
         testsupport::ScopedCurrentDir cd(dir_.path());
         CArchiveManager::DestroyInstance();
         CArchiveManager::CreateInstance();
@@ -64,6 +65,7 @@ public:
             party.AddHero(4, 5);
             party.AddHero(31, 5);  // Zaira, who stays at the pass in chapter three
         }
+        party.m_Troops.GetEntry(0).nLV = infantryLV;
         party.Backup();
         CArchiveManager* manager = CArchiveManager::GetInstance();
         manager->ClearArchives();
@@ -252,6 +254,29 @@ TEST(SortieReplay, ChapterThreesPreparationAsksItsTwoLineQuestionAndStartsTheBat
     EXPECT_TRUE(game.Shot("eight_cards.png", "eight_cards"));
     EXPECT_TRUE(game.Shot("question.png", "two_line_question"));
     EXPECT_FALSE(ShowsPreparation(game.path() + "started.png"));
+    EXPECT_EQ(game.Log(), "");
+}
+
+// Chapter three with the infantry at level 5: point A's second card opens the
+// formation list, where the sword dancer has joined the infantry's soldiers.
+std::string ChapterThreeSwordDancer() {
+    std::string s = "170 keydown LControl\n250 keyup LControl\n";
+    for (int f = 270; f <= 350; f += 20) s += Click(f, 600, 40);
+    for (int f = 460; f <= 500; f += 20) s += Click(f, 600, 40);
+    s += Click(550, 60, MainRow(0));                 // 編成
+    s += Click(575, 150, 32);                        // 出撃地点A
+    s += Click(595, 496, 170);                       // the second card
+    s += Shot(640, "dancer_list.png");
+    s += "650 quit\n";
+    return s;
+}
+
+TEST(SortieReplay, TheSwordDancerJoinsTheInfantrysSoldiersAtLevelFive) {
+    GameCopy game;
+    game.WriteChapterSave(3, 5);
+    RunResult r = game.Replay(LoadFromTitle(0) + ChapterThreeSwordDancer());
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(game.Shot("dancer_list.png", "sword_dancer_list"));
     EXPECT_EQ(game.Log(), "");
 }
 
