@@ -3,6 +3,7 @@
 // troop branch names a person type.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "../data_test_util.h"
@@ -137,6 +138,24 @@ TEST_F(ContentTables, TroopBranchesNamePersonTypes) {
     }
     EXPECT_TRUE(locked);
     EXPECT_TRUE(log.Lines().empty()) << log.All();
+}
+
+// Unit figures sit on the upper chip sheet: 16 classes a row, six colour rows, the
+// even rows friendly.  Every figure exists, every soldier a troop can hold wears a
+// friendly colour, and only the forms of one person (one short name) share a figure.
+TEST_F(ContentTables, PersonFiguresExistAndTroopSoldiersWearFriendlyColours) {
+    std::set<int> troopSoldiers;
+    for (int i = 0; i < troops.GetCount(); ++i)
+        for (const auto& branch : troops.GetEntry(i).m_vBranch) troopSoldiers.insert(branch.first);
+    std::map<int, std::string> wearer;
+    for (const auto& [type, person] : CPersonTypeTable::GetMap()) {
+        EXPECT_TRUE(person.icon >= 0 && person.icon < 96) << type << " figure " << person.icon;
+        if (troopSoldiers.count(type)) {
+            EXPECT_EQ(person.icon / 16 % 2, 0) << type;
+        }
+        const auto [it, added] = wearer.emplace(person.icon, person.s_name);
+        EXPECT_TRUE(added || it->second == person.s_name) << type << " shares figure " << person.icon;
+    }
 }
 
 }  // namespace
