@@ -18,7 +18,8 @@ constexpr int kCellMargin = 6;
 
 bool ByHitFrame(const AttackResult& a, const AttackResult& b) { return a.nHitFrame < b.nHitFrame; }
 
-std::string HpLine(int hp, int maxHp) { return FormatNumber(hp, 5) + "/" + FormatNumber(maxHp, 5); }
+// Seven digits a side fill the cell: larger numbers show as 9999999.
+std::string HpLine(int hp, int maxHp) { return FormatNumberCapped(hp, 5, 7) + "/" + FormatNumberCapped(maxHp, 5, 7); }
 
 }  // namespace
 

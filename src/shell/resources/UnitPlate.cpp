@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "PersonData.h"
+#include "menu/SelectMenu.h"
 #include "resources/GlobalResources.h"
 
 namespace {
@@ -12,6 +13,7 @@ namespace {
 constexpr int kNameRoom = 124;
 constexpr int kHPRoom = 99;
 constexpr int kMPRoom = 70;
+constexpr int kHPDigits = 7;
 }  // namespace
 
 void UnitPlate::Set(const PersonRecord& person, int px, int py, uint8_t alpha) {
@@ -36,9 +38,9 @@ void UnitPlate::Set(const PersonRecord& person, int px, int py, uint8_t alpha) {
 }
 
 void UnitPlate::SetHPText(int hp, int maxHp) {
-    char buf[20];
-    std::snprintf(buf, sizeof(buf), "%4d/%4d", hp, maxHp);
-    m_HPText.SetText(buf, 12, 0xFFFFFFFF);
+    // Seven digits a side fill the plate: larger numbers show as 9999999.
+    const std::string text = FormatNumberCapped(hp, 4, kHPDigits) + "/" + FormatNumberCapped(maxHp, 4, kHPDigits);
+    m_HPText.SetText(text, 12, 0xFFFFFFFF);
     m_HPText.SetMaxWidth(kHPRoom);
     m_HPText.Render();
     // A person without a maximum has no share of it to show.
