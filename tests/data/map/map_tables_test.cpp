@@ -93,6 +93,20 @@ TEST(FieldDataTable, BrokenRowsAreLoggedAndOutsideQueriesAreImpassable) {
     EXPECT_EQ(terrain.GetHeight(17), 0);
 }
 
+// A terrain table of its header alone (blank lines aside) says so once; one row is enough.
+TEST(FieldDataTable, AHeaderAloneIsLogged) {
+    const struct {
+        const char* text;
+        size_t lines;
+    } cases[] = {{"id,name,i_cost\n", 1}, {"id,name,i_cost\n\n\n", 1}, {"id,name,i_cost\n0,plain,1\n", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        LogCapture log;
+        CFieldDataTable terrain(false);
+        terrain.LoadTable(Table(c.text));
+        EXPECT_EQ(log.Lines().size(), c.lines) << c.text;
+    }
+}
+
 class MapDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
