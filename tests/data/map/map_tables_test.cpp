@@ -95,15 +95,11 @@ TEST(FieldDataTable, BrokenRowsAreLoggedAndOutsideQueriesAreImpassable) {
 
 // A terrain table of its header alone (blank lines aside) says so once; one row is enough.
 TEST(FieldDataTable, AHeaderAloneIsLogged) {
-    const struct {
-        const char* text;
-        size_t lines;
-    } cases[] = {{"id,name,i_cost\n", 1}, {"id,name,i_cost\n\n\n", 1}, {"id,name,i_cost\n0,plain,1\n", 0}, {"", 0}};
-    for (const auto& c : cases) {
+    for (const auto& [text, lines] : {std::pair{"id,name,i_cost\n", 1u}, {"id,name,i_cost\n\n\n", 1u},
+                                      {"id,name,i_cost\n0,plain,1\n", 0u}, {"", 0u}}) {
         LogCapture log;
-        CFieldDataTable terrain(false);
-        terrain.LoadTable(Table(c.text));
-        EXPECT_EQ(log.Lines().size(), c.lines) << c.text;
+        CFieldDataTable(false).LoadTable(Table(text));
+        EXPECT_EQ(log.Lines().size(), lines) << text;
     }
 }
 

@@ -4,7 +4,7 @@
 // window's edge, and the field's save of such a game loads back equal.
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <map>
 #include <sstream>
 
 #include "../battle/field_battle.h"
@@ -14,38 +14,30 @@ namespace {
 namespace fs = std::filesystem;
 using namespace fieldbattle;
 
-// The demo's person table with every name, short name and comment long and every stat,
-// cost and experience value at the int limit.
+// The demo's person table with long names and every stat, cost and experience value
+// at the int limit, its columns found by their headers.
 std::string ExtremePersonTable() {
+    auto repeat = [](const char* s, int n) {
+        std::string r;
+        while (n-- > 0) r += s;
+        return r;
+    };
+    std::map<std::string, std::string> extreme{{"name", repeat("長", 40)}, {"s_name", repeat("短", 20)}};
+    for (const char* h : {"HP", "MP", "str", "mag", "dex", "spd", "guard", "guardarrow", "guardmagic", "LocateCost", "EXP"})
+        extreme[h] = "2147483647";
     std::ifstream in(fs::path(VORMANT_GAME_DIR) / "gamedata" / "person.csv", std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    std::istringstream lines(text);
-    std::string line, out, header;
-    std::vector<std::string> columns;
-    while (std::getline(lines, line, '\n')) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> header;
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        std::stringstream row(line.substr(0, line.find('\r')));
         std::vector<std::string> cells;
-        std::stringstream row(line);
         for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-        if (columns.empty()) {
-            columns = cells;
-        } else if (cells.size() == columns.size()) {
-            for (size_t c = 0; c < cells.size(); ++c) {
-                const std::string& h = columns[c];
-                std::string repeat;
-                if (h == "name") repeat = "長";
-                if (h == "s_name") repeat = "短";
-                if (h == "comment") repeat = "説";
-                if (!repeat.empty()) {
-                    cells[c].clear();
-                    for (int k = 0; k < (h == "comment" ? 120 : h == "name" ? 40 : 20); ++k) cells[c] += repeat;
-                }
-                for (const char* big : {"HP", "MP", "str", "mag", "dex", "spd", "guard", "guardarrow", "guardmagic",
-                                        "LocateCost", "EXP"})
-                    if (h == big) cells[c] = "2147483647";
-            }
+        const bool isHeader = header.empty();
+        if (isHeader) header = cells;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const auto e = extreme.find(header[std::min(c, header.size() - 1)]);
+            out += (c ? "," : "") + (isHeader || e == extreme.end() ? cells[c] : e->second);
         }
-        for (size_t c = 0; c < cells.size(); ++c) out += (c ? "," : "") + cells[c];
         out += "\r\n";
     }
     return out;
@@ -90,3 +82,4 @@ TEST(LimitsReplay, LongNamesAndStatsAtTheIntLimitStayInTheirWindowsAndSaveBackEq
 }
 
 }  // namespace
+

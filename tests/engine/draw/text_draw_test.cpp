@@ -133,42 +133,6 @@ TEST(TextDraw, OneLineSplitterForMeasureAndDraw) {
     EXPECT_EQ(t.GetRenderTarget().GetTexture()->Width(), 1);
 }
 
-// A box's room cuts each line at whole characters; the drawn ink keeps within it.
-TEST(TextDraw, MaxWidthCutsLinesAtWholeCharacters) {
-    Dev dev(64, 64);
-    struct Case {
-        const char* text;
-        int height;
-        bool italic;
-        int room;
-        int width;  // measured after the cut
-    } const cases[] = {
-        {"短短短短短短短短短短短短短短短短短短短短", 11, false, 124, 121},  // 11 of 20 characters
-        {"AB日本", 12, false, 30, 24},                                         // "AB日": half "本" does not fit
-        {"AB日本", 12, false, 0, 36},                                          // no room given: whole
-        {"AB日本", 12, false, 36, 36},                                         // exactly fits
-        {"ABCD\r\nA日本語", 12, false, 20, 18},                              // each line on its own
-        {"ABCD", 12, true, 14, 9},                                             // the slant counts
-        {"日本", 12, false, 5, 0},                                             // not one character fits
-    };
-    for (const Case& c : cases) {
-        CD3DTextDraw t;
-        t.SetText(c.text, c.height, 0xFFFFFFFF);
-        t.SetItalic(c.italic);
-        t.SetMaxWidth(c.room);
-        int w = 0, h = 0;
-        t.GetTextSize(w, h);
-        EXPECT_EQ(w, c.width) << c.text << " in " << c.room;
-        EXPECT_EQ(t.GetText(), c.text);  // the text itself is kept whole
-        t.Render();
-        gfx::Texture* tex = t.GetRenderTarget().GetTexture();
-        ASSERT_NE(tex, nullptr);
-        for (int y = 0; y < tex->Height(); ++y)
-            for (int x = std::max(c.width, 0); x < tex->Width(); ++x)
-                ASSERT_EQ(tex->Pixels()[y * tex->Width() + x] >> 24, 0u) << c.text << " ink at " << x << "," << y;
-    }
-}
-
 // A Japanese and ASCII line at two heights, drawn to the screen from its texture.
 TEST(TextDraw, JapaneseAndAsciiAtTwoHeights) {
     Dev dev(160, 64);

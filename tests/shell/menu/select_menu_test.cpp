@@ -123,17 +123,4 @@ TEST(FormatNumber, RightAligned) {
     EXPECT_EQ(FormatNumber(5, 0), "5");
 }
 
-// A number longer than its place shows as the largest one that fits, either way.
-TEST(FormatNumber, CappedToTheDigitsOfItsPlace) {
-    struct Case {
-        int value, width, digits;
-        const char* text;
-    } const cases[] = {
-        {32, 4, 4, "  32"},           {9999, 4, 4, "9999"},       {10000, 4, 4, "9999"},
-        {2147483647, 4, 7, "9999999"}, {2147483647, 4, 10, "2147483647"}, {2147483647, 5, 12, "2147483647"},
-        {-2147483647 - 1, 3, 3, "-999"}, {-5, 3, 3, "  -5"},     {0, 1, 1, "0"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FormatNumberCapped(c.value, c.width, c.digits), c.text) << c.value;
-}
-
 }  // namespace

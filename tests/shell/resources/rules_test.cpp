@@ -271,22 +271,18 @@ TEST(StoryWindowRules, TooManyLinesAreCutAndLogged) {
     EXPECT_EQ(g.GetPlaceState().nLineCount, 3);
 }
 
-// A line longer than the screen is cut at whole characters where twice the screen's
-// width ends (lines are drawn at half size), in every window.
+// A line longer than the screen is cut at whole characters within twice its width
+// (lines are drawn at half size; 30 pixels a character), in every window.
 TEST(StoryWindowRules, LinesLongerThanTheScreenAreCutAtItsWidth) {
     CGlobalResources g;
     g.Load();
     std::string longLine;
     for (int i = 0; i < 300; ++i) longLine += "あ";
-    struct Case {
-        std::string line;
-        int halfWidth;  // 30 pixels a character at the window's font, drawn at half size
-    } const cases[] = {{longLine, 42 * 15}, {"ab" + longLine, (30 + 41 * 30) / 2}, {"short", 5 * 15 / 2}};
-    for (const Case& c : cases) {
-        g.SetMessage({c.line, "x"});
-        EXPECT_EQ(g.GetMessageState().nWidth, c.halfWidth) << c.line.size();
-        g.SetPlace({c.line});
-        EXPECT_EQ(g.GetPlaceState().nWidth, c.halfWidth) << c.line.size();
+    for (const auto& [line, halfWidth] : {std::pair{longLine, 42 * 15}, {"ab" + longLine, 42 * 15}, {"short", 37}}) {
+        g.SetMessage({line, "x"});
+        g.SetPlace({line});
+        EXPECT_EQ(g.GetMessageState().nWidth, halfWidth) << line.size();
+        EXPECT_EQ(g.GetPlaceState().nWidth, halfWidth) << line.size();
     }
 }
 
