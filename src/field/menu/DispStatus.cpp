@@ -32,8 +32,9 @@ const ValueLayout kValues[C_TaskDispStatus::kValueCount] = {
     {3, 14, 292, 100, 6},  {3, 14, 292, 124, 6},  {3, 14, 386, 100, 6},  {3, 14, 386, 124, 6},
     {3, 16, 498, 154, 10}, {3, 16, 516, 66, 10},  {3, 16, 516, 92, 10},  {3, 16, 516, 118, 10},
 };
-// The name stops at the right end of its band.
+// The name stops at the right end of its band, a skill row at the skill window's frame.
 constexpr int kNameRoom = 244;
+constexpr int kRowRoom = 300;
 
 void DrawText(CD3DTextDraw& text, int x, int y, const RECT* src = nullptr) {
     CD3DRTSquare& rt = text.GetRenderTarget();
@@ -94,6 +95,7 @@ C_TaskDispStatus::C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& pe
             const int s = lists[l][k];
             m_nRowSkill[m_nRowCount] = s;
             m_RowText[m_nRowCount].SetText(MakeStatusSkillRow(s), 12, kWhite);
+            m_RowText[m_nRowCount].SetMaxWidth(kRowRoom);
             m_nRowIcon[m_nRowCount] = GetSkillKindIcon(s);
             ++m_nRowCount;
         }
