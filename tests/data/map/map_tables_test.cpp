@@ -93,16 +93,6 @@ TEST(FieldDataTable, BrokenRowsAreLoggedAndOutsideQueriesAreImpassable) {
     EXPECT_EQ(terrain.GetHeight(17), 0);
 }
 
-// A terrain table of its header alone (blank lines aside) says so once; one row is enough.
-TEST(FieldDataTable, AHeaderAloneIsLogged) {
-    for (const auto& [text, lines] : {std::pair{"id,name,i_cost\n", 1u}, {"id,name,i_cost\n\n\n", 1u},
-                                      {"id,name,i_cost\n0,plain,1\n", 0u}, {"", 0u}}) {
-        LogCapture log;
-        CFieldDataTable(false).LoadTable(Table(text));
-        EXPECT_EQ(log.Lines().size(), lines) << text;
-    }
-}
-
 class MapDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
