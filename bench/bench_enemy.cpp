@@ -1,7 +1,8 @@
 // Enemy phase with its tasks: one whole phase on the largest demo map (map 02,
 // 40 x 40), the AI choosing every action and the move, charge and act tasks playing
 // them frame by frame (updates only; nothing is drawn, the walk along a path is
-// taken as done at once).  Reported: frames and actions of the phase.
+// taken as done at once).  Reported: frames and actions of the phase.  The AI's map
+// of open areas alone on open maps of growing size.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -117,6 +118,31 @@ void BM_EnemyPhaseMap02(benchmark::State& state) {
     state.counters["units"] = units;
 }
 BENCHMARK(BM_EnemyPhaseMap02)->Unit(benchmark::kMillisecond);
+
+// A sea chip of the demo's chip table (no unit passes it).
+constexpr uint8_t kSeaChip = 8;
+
+// An open grass map of w x h cells (map 02's own chips and tables stand beside it).
+void OpenMap(Field& field, int w, int h) {
+    CMapData& map = field.info.m_MapData;
+    map.m_xSize = w;
+    map.m_ySize = h;
+    map.m_byMapChip.assign(size_t(w) * h, 0);
+    field.info.m_vbRangeCell.assign(size_t(w) * h, false);
+}
+
+// The AI's map of open areas, built once a field at its first enemy phase, on an open
+// map of n x n cells with one wall across it: its cost grows with the cube of n.
+void BM_EnemyAreaMapOpenMap(benchmark::State& state) {
+    GameDir game;
+    const int n = int(state.range(0));
+    auto field = std::make_unique<Field>();
+    OpenMap(*field, n, n);
+    CMapData& map = field->info.m_MapData;
+    for (int x = 0; x < n - 1; ++x) map.m_byMapChip[size_t(n / 2) * n + x] = kSeaChip;
+    for (auto _ : state) field->info.m_AI.BuildAreaMap(field->info);
+}
+BENCHMARK(BM_EnemyAreaMapOpenMap)->Arg(40)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

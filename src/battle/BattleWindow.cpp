@@ -12,9 +12,14 @@
 
 namespace {
 
+// A cell of the window is 155 pixels wide; its texts stop a little short of its edge.
+constexpr int kCellWidth = 155;
+constexpr int kCellMargin = 6;
+
 bool ByHitFrame(const AttackResult& a, const AttackResult& b) { return a.nHitFrame < b.nHitFrame; }
 
-std::string HpLine(int hp, int maxHp) { return FormatNumber(hp, 5) + "/" + FormatNumber(maxHp, 5); }
+// Seven digits a side fill the cell: larger numbers show as 9999999.
+std::string HpLine(int hp, int maxHp) { return FormatNumberCapped(hp, 5, 7) + "/" + FormatNumberCapped(maxHp, 5, 7); }
 
 }  // namespace
 
@@ -50,6 +55,11 @@ void CBattleWindowRow::Setup(C_FieldTaskInfo& field, bool show, int slotCode, in
     nameText.SetText(name, 13, 0xFFFFFFFF);
     hpText.SetText(HpLine(hp, maxHp), 14, 0xFFFFFFFF);
     if (skill != -1) skillText.SetText("[" + g_SkillData.GetName(skill) + "]", 12, 0xFFFFFFFF);
+    // Each text keeps to the cell's right edge, however long the name or large the number.
+    nameText.SetMaxWidth(kCellWidth - 12 - kCellMargin);
+    hpText.SetMaxWidth(kCellWidth - 40 - kCellMargin);
+    skillText.SetMaxWidth(kCellWidth - 8 - kCellMargin);
+    amountText.SetMaxWidth(kCellWidth - 8 - kCellMargin);
     results.clear();
 }
 
@@ -89,7 +99,7 @@ void CBattleWindowRow::Draw(int frame) {
         rendered = false;
     }
     const int x = GetWindowColumnX(displaySlot), y = GetWindowRowY(displaySlot);
-    const RECT src = displaySlot < 4 ? RECT{0, 0, 155, 80} : RECT{0, 80, 155, 160};
+    const RECT src = displaySlot < 4 ? RECT{0, 0, kCellWidth, 80} : RECT{0, 80, kCellWidth, 160};
     cell.Draw(x, y, 255, &src);
     if (!rendered) {
         nameText.Render();

@@ -13,6 +13,7 @@
 #include "random/gvlRand.h"
 #include "save/ArchiveManager.h"
 #include "system.h"
+#include "util/ClampInt.h"
 
 // ---- tutorial input --------------------------------------------------------------------
 
@@ -80,7 +81,7 @@ void C_FieldTaskInfo::RecoverConditions() {
         for (int c = 1; c <= 4; ++c) {
             if (m_PersonList.HasCondition(i, c) && g_Rand.Get() % 100 < 30) m_PersonList.SetCondition(i, c, 0);
         }
-        m_PersonList.SetMP(i, m_PersonList.GetMP(i) + 2);
+        m_PersonList.SetMP(i, SaturatingAdd(m_PersonList.GetMP(i), 2));
     }
 }
 

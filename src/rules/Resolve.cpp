@@ -3,6 +3,7 @@
 // persons and units afterwards.
 #include <algorithm>
 
+#include "util/ClampInt.h"
 #include "FieldTaskInfo.h"
 #include "RulesInternal.h"
 #include "SkillData.h"
@@ -39,7 +40,7 @@ void C_FieldTaskInfo::ResolveAttack(AttackResult& result, int attackingUnit, int
     result.nEffect = effect;
     result.bMiss = miss ? 1 : 0;
     result.bCritical = critical ? 1 : 0;
-    result.bFall = (m_PersonList.GetHP(target) - amount - damageTaken <= 0) ? 1 : 0;
+    result.bFall = (int64_t(m_PersonList.GetHP(target)) - amount - damageTaken <= 0) ? 1 : 0;
 }
 
 void C_FieldTaskInfo::ResolveBattle(int unitA, int unitB, const int targets[8], const int skills[8]) {
@@ -134,7 +135,7 @@ namespace {
 // Pays a member's skill: its MP and the unit's charge (kept within 0..3).
 void PayCost(C_FieldTaskInfo& field, int unit, int slot, int skill) {
     const int person = field.m_UnitList.GetMember(unit, slot);
-    field.m_PersonList.SetMP(person, field.m_UnitList.GetMemberMP(unit, slot) - g_SkillData.GetMp(skill));
+    field.m_PersonList.SetMP(person, SaturatingSub(field.m_UnitList.GetMemberMP(unit, slot), g_SkillData.GetMp(skill)));
     const int charge = field.m_UnitList.GetCharge(unit) - g_SkillData.GetCharge(skill);
     field.m_UnitList.SetCharge(unit, std::min(std::max(charge, 0), kMaxCharge));
 }
@@ -164,7 +165,7 @@ void C_FieldTaskInfo::ApplyNextAction() {
     for (int m = 3; m >= 0; --m) {
         if (!m_UnitList.IsValidUnit(u) || m >= m_UnitList.GetMemberCount(u)) continue;
         const int p = m_UnitList.GetMember(u, m);
-        m_UnitList.SetMemberHP(u, m, m_PersonList.GetHP(p) - r.nDamage[m]);
+        m_UnitList.SetMemberHP(u, m, SaturatingSub(m_PersonList.GetHP(p), r.nDamage[m]));
         PersonRecord& person = m_PersonList.GetPerson(p);
         person.nCondition = (uint16_t)(person.nCondition | (uint16_t)(r.nEffect[m] & 0xFFFF));
         if (r.nSkill[m] != -1) PayCost(*this, u, m, r.nSkill[m]);

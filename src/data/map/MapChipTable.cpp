@@ -76,9 +76,11 @@ void CFieldDataTable::LoadTable(const CTableFile& table) {
     m_vRecord.assign(rows, std::vector<FieldDataRecord>(kMoveClassCount));
     if (rows == 0) return;
     const int columns = table.GetColumnCount(0);
+    int terrains = 0;
     for (int r = 1; r < rows; ++r) {
         const int cells = table.GetColumnCount(r);
         if (IsBlankRow(table, r)) continue;
+        ++terrains;
         const int t = CellInt(table, r, 0);
         if (t < 0 || t >= rows) {
             g_ErrorLog.Printf("map/field_data.csv の %d 行目の地形番号 %d は範囲外です。(0-%d)", r, t, rows - 1);
@@ -100,6 +102,8 @@ void CFieldDataTable::LoadTable(const CTableFile& table) {
             if (Contains(header, "c_i_guard")) rec[1].i_guard = value;
         }
     }
+    // A header alone leaves terrain 0 without costs: every grass cell costs nothing to enter.
+    if (terrains == 0) g_ErrorLog.Printf("map/field_data.csv には見出しの行しかありません。地形 0 の移動コストは 0 になります。");
 }
 
 uint8_t CFieldDataTable::GetMoveCost(int terrain, int moveClass) const {

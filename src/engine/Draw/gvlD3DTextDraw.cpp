@@ -36,6 +36,29 @@ std::vector<std::string> SplitLines(const std::string& text) {
 std::unique_ptr<gfx::Font> MakeFont(int height, bool italic) {
     return gfx::Font::Create(plat::Cp932ToUtf8(kFaceName), height, italic);
 }
+
+// The lines as drawn, each with its width: a line wider than maxWidth (when it is
+// above 0) loses characters from its end until it fits.  Italic lines measure
+// `slant` pixels wider.
+struct LaidLine {
+    std::u32string text;
+    int width = 0, height = 0;
+};
+std::vector<LaidLine> LayLines(gfx::Font& font, const std::string& text, int maxWidth, int slant) {
+    std::vector<LaidLine> lines;
+    for (const std::string& line : SplitLines(text)) {
+        LaidLine l;
+        l.text = plat::Cp932ToUtf32(line);
+        for (;;) {
+            font.MeasureLine(l.text, l.width, l.height);
+            l.width += slant;
+            if (maxWidth <= 0 || l.width <= maxWidth || l.text.empty()) break;
+            l.text.pop_back();
+        }
+        lines.push_back(std::move(l));
+    }
+    return lines;
+}
 }  // namespace
 
 CD3DTextDraw::CD3DTextDraw() = default;
@@ -62,16 +85,9 @@ void CD3DTextDraw::GetTextSize(int& width, int& height) {
     if (m_strText.empty()) return;
     std::unique_ptr<gfx::Font> font = MakeFont(m_nFontHeight, m_bItalic);
     if (!font) return;
-    const std::vector<std::string> lines = SplitLines(m_strText);
-    int lastHeight = 0;
-    for (const std::string& line : lines) {
-        int w = 0, h = 0;
-        font->MeasureLine(plat::Cp932ToUtf32(line), w, h);
-        if (m_bItalic) w += m_nFontHeight / 4;
-        width = std::max(width, w);
-        lastHeight = h;
-    }
-    height = m_nLineHeight * int(lines.size() - 1) + lastHeight;
+    const std::vector<LaidLine> lines = LayLines(*font, m_strText, m_nMaxWidth, m_bItalic ? m_nFontHeight / 4 : 0);
+    for (const LaidLine& line : lines) width = std::max(width, line.width);
+    height = m_nLineHeight * int(lines.size() - 1) + lines.back().height;
 }
 
 void CD3DTextDraw::Render() {
@@ -86,8 +102,8 @@ void CD3DTextDraw::Render() {
     m_RenderTarget.BeginTarget(true);
     if (!m_RenderTarget.IsBegun()) return;
     int y = 0;
-    for (const std::string& line : SplitLines(m_strText)) {
-        if (!line.empty()) font->DrawLine(g_pD3DDevice, plat::Cp932ToUtf32(line), 0, y, m_Color);
+    for (const LaidLine& line : LayLines(*font, m_strText, m_nMaxWidth, m_bItalic ? m_nFontHeight / 4 : 0)) {
+        if (!line.text.empty()) font->DrawLine(g_pD3DDevice, line.text, 0, y, m_Color);
         y += m_nLineHeight;
     }
     m_RenderTarget.EndTarget();

@@ -14,6 +14,9 @@ public:
     void SetText(const std::string& text, int height, uint32_t color);
     void SetLineHeight(int lineHeight);
     void SetItalic(bool italic) { m_bItalic = italic; }
+    // The room of the text's box in pixels: a longer line loses its last characters
+    // (whole ones), so that nothing is drawn past the box.  0 leaves lines whole.
+    void SetMaxWidth(int width) { m_nMaxWidth = width; }
     void GetTextSize(int& width, int& height);
     void Render();
 
@@ -34,6 +37,7 @@ protected:
     int m_nFontHeight = 12;
     int m_nLineHeight = 12;
     bool m_bItalic = false;
+    int m_nMaxWidth = 0;
     uint32_t m_Color = 0xFFFFFFFF;
     CD3DRTSquare m_RenderTarget;
 };

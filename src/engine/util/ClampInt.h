@@ -24,3 +24,6 @@ inline int32_t SaturatingAdd(int32_t a, int32_t b, bool* held = nullptr) {
     if (held) *held = result != sum;
     return result;
 }
+
+// a - b held at the int32 limits (hit and magic points at the table's limits).
+inline int32_t SaturatingSub(int32_t a, int32_t b) { return ClampToInt32(int64_t(a) - int64_t(b)); }

@@ -15,6 +15,8 @@
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
+// A row's texts keep within its 152-pixel box, whose text starts 3 pixels in.
+constexpr int kRowRoom = 148;
 
 void AddTask(C_FieldTaskInfo* info, C_TaskBase* task, int priority) {
     if (info && info->m_pTaskController)
@@ -300,8 +302,10 @@ void C_TaskConfBattleMenu::BuildRowPicture(C_FieldTaskInfo* info) {
         if (rows[k].empty()) continue;
         m_RowText[k].SetText(rows[k], 12, kWhite);
         m_RowText[k].SetLineHeight(16);
+        m_RowText[k].SetMaxWidth(kRowRoom);
         m_RowText[k].Render();
         m_SkillText[k].SetText(skills[k], 12, kWhite);
+        m_SkillText[k].SetMaxWidth(kRowRoom);
         m_SkillText[k].Render();
     }
     m_RowPicture.Create(512, 512, 0x00FFFFFF);

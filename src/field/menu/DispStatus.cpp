@@ -22,14 +22,19 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
+// `digits`: the most digits that fit before the next label, slash or frame line (a
+// maximum keeps to the digits of its current value, so that the pair reads true).
 struct ValueLayout {
-    int width, height, x, y;
+    int width, height, x, y, digits;
 };
 const ValueLayout kValues[C_TaskDispStatus::kValueCount] = {
-    {4, 16, 291, 34},  {4, 14, 271, 67},  {4, 16, 349, 34},  {4, 14, 304, 67},
-    {3, 14, 292, 100}, {3, 14, 292, 124}, {3, 14, 386, 100}, {3, 14, 386, 124},
-    {3, 16, 498, 154}, {3, 16, 516, 66},  {3, 16, 516, 92},  {3, 16, 516, 118},
+    {4, 16, 291, 34, 4},   {4, 14, 271, 67, 4},   {4, 16, 349, 34, 4},   {4, 14, 304, 67, 4},
+    {3, 14, 292, 100, 6},  {3, 14, 292, 124, 6},  {3, 14, 386, 100, 6},  {3, 14, 386, 124, 6},
+    {3, 16, 498, 154, 10}, {3, 16, 516, 66, 10},  {3, 16, 516, 92, 10},  {3, 16, 516, 118, 10},
 };
+// The name stops at the right end of its band, a skill row at the skill window's frame.
+constexpr int kNameRoom = 244;
+constexpr int kRowRoom = 300;
 
 void DrawText(CD3DTextDraw& text, int x, int y, const RECT* src = nullptr) {
     CD3DRTSquare& rt = text.GetRenderTarget();
@@ -68,11 +73,12 @@ C_TaskDispStatus::C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& pe
       m_Closed(closed) {
     m_Closed.Start(0);
     m_NameText.SetText(m_Person.name, 14, kWhite);
+    m_NameText.SetMaxWidth(kNameRoom);
     const int values[kValueCount] = {m_Person.nHP,  m_Person.nMP,  m_Person.nMaxHP, m_Person.nMaxMP,
                                      m_Person.nStr, m_Person.nMag, m_Person.nDex,   m_Person.nSpd,
                                      m_Person.nMove, m_Person.nGur, m_Person.nGurA,  m_Person.nGurM};
     for (int v = 0; v < kValueCount; ++v) {
-        std::string text = FormatNumber(values[v], kValues[v].width);
+        std::string text = FormatNumberCapped(values[v], kValues[v].width, kValues[v].digits);
         if (v == kMove) text += m_Person.m_type == 0 ? "/歩行" : "/騎馬";
         m_ValueText[v].SetText(text, kValues[v].height, kWhite);
     }
@@ -89,6 +95,7 @@ C_TaskDispStatus::C_TaskDispStatus(C_FieldTaskInfo* info, const PersonRecord& pe
             const int s = lists[l][k];
             m_nRowSkill[m_nRowCount] = s;
             m_RowText[m_nRowCount].SetText(MakeStatusSkillRow(s), 12, kWhite);
+            m_RowText[m_nRowCount].SetMaxWidth(kRowRoom);
             m_nRowIcon[m_nRowCount] = GetSkillKindIcon(s);
             ++m_nRowCount;
         }

@@ -8,6 +8,7 @@
 #include "input/gvlInputManager.h"
 #include "log/ErrorLog.h"
 #include "map/TaskDrawMap.h"
+#include "menu/SelectSkillMenu.h"
 #include "sortie/LocateUnitLVUP.h"
 #include "sortie/LocateUnitPrompts.h"
 #include "sortie/LocateUnitSortie.h"
@@ -21,6 +22,8 @@ namespace {
 // The briefing area, its tabs and the picture's parts.
 constexpr int kBriefLeft = 170, kBriefTop = 267, kBriefRight = 498, kBriefBottom = 463;
 constexpr int kTabTop = 244, kTabBottom = 263;
+// Room of the status texts from their left edge to the left panel's right edge.
+constexpr int kStatusRoom = 144;
 constexpr int kTabWidth = 52;  // tab p spans [238 + 52p, 290 + 52p): the marker's middle 52 pixels
 const RECT kBackgroundPart{0, 0, 800, 512};
 const RECT kPageMarkerPart{968, 0, 1024, 20};
@@ -77,8 +80,9 @@ std::string C_TaskLocateUnitMainMenu::MakeHeroListText(const C_FieldTaskInfo& in
     for (const HeroEntry& h : info.m_pPartyData->m_Heros) {
         char buf[96];
         const std::string name = CPersonTypeTable::Has(h.m_typeID) ? CPersonTypeTable::Get(h.m_typeID).s_name : "?";
-        std::snprintf(buf, sizeof buf, "%-12s", name.c_str());
-        text += buf;
+        // A name column of 12 bytes: a longer name is cut at a whole character, so the
+        // marks and the level stay in the panel.
+        text += PadBytes(name, 12, true);
         text += h.m_bForcePlaced ? "*" : "-";
         if (h.m_nPlaced >= 0 && h.m_nPlaced < 26)
             text += char('A' + h.m_nPlaced);
@@ -209,6 +213,8 @@ void C_TaskLocateUnitMainMenu::Update(C_FieldTaskInfo* info) {
 void C_TaskLocateUnitMainMenu::Draw(C_FieldTaskInfo* info) {
     CMapData& map = info->m_MapData;
     if (!m_bTextReady) {
+        // The status texts keep within the left panel, however long a name or number.
+        for (CD3DTextDraw* t : {&m_MoneyText, &m_CostText, &m_HeroNumText, &m_HeroListText}) t->SetMaxWidth(kStatusRoom);
         m_MoneyText.Render();
         m_CostText.Render();
         m_HeroNumText.Render();

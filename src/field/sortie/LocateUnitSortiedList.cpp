@@ -162,6 +162,7 @@ void C_TaskLocateUnitSortiedList2::BuildCards(C_FieldTaskInfo* info) {
         // 12 pixels: the smallest size at which the names stay readable.
         m_CardText[n].SetText(texts[n], 12, red ? 0xFFFF0000 : 0xFFFFFFFF);
         m_CardText[n].SetLineHeight(kLineHeight);
+        m_CardText[n].SetMaxWidth(kButtonLeft - 8);  // up to the card's delete button
         m_CardText[n].Render();
         if (m_CardText[n].GetRenderTarget().GetTexture()) m_CardText[n].GetRenderTarget().Draw(x + 8, y + 6);
     }

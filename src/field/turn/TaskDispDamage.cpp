@@ -104,8 +104,8 @@ void C_TaskDispFieldDamage::Update(C_FieldTaskInfo* info) {
             const PersonRecord& p = units.GetMemberPerson(m_nUnit, i);
             UnitPlate& plate = m_pPlates[k];
             plate.SetPoisonText((m_Entry[i].bPoisoned || (p.nCondition & 4)) ? 4 : 0);
-            if (m_Entry[i].nKind < 2) plate.SetHPText(p.nHP - m_Entry[i].nAmount, p.nMaxHP);
-            else plate.SetNumberText(p.nMP - m_Entry[i].nAmount);
+            if (m_Entry[i].nKind < 2) plate.SetHPText(SaturatingSub(p.nHP, m_Entry[i].nAmount), p.nMaxHP);
+            else plate.SetNumberText(SaturatingSub(p.nMP, m_Entry[i].nAmount));
         }
     }
     IInputManager* input = info->GetInputManager();
@@ -280,10 +280,10 @@ void C_TaskDispPoisonDamage::ApplyCurrent(C_FieldTaskInfo* info, int u) {
     for (int i = 0; i < members; ++i) {
         const FieldDamageEntry& e = m_Entry[i];
         if (e.nKind <= FieldDamageEntry::kHPRecovery) {
-            units.SetMemberHP(u, i, units.GetMemberHP(u, i) - e.nAmount);
+            units.SetMemberHP(u, i, SaturatingSub(units.GetMemberHP(u, i), e.nAmount));
         } else {
             const int person = units.GetMember(u, i);
-            info->m_PersonList.SetMP(person, info->m_PersonList.GetMP(person) - e.nAmount);
+            info->m_PersonList.SetMP(person, SaturatingSub(info->m_PersonList.GetMP(person), e.nAmount));
         }
     }
 }

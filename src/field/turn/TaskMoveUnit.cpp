@@ -107,6 +107,7 @@ void C_TaskMoveUnit::SetUp(C_FieldTaskInfo* info, int variant) {
     for (int m = 0; m < 4; ++m) {
         const std::string name = m < units.GetMemberCount(unit) ? units.GetMemberName(unit, m) : std::string();
         m_Name[m].SetText(name, 10, 0xFFFFFFFF);
+        m_Name[m].SetMaxWidth(140);  // the panel's width less its margins
         m_Name[m].Render();
     }
 }

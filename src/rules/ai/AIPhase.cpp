@@ -133,10 +133,22 @@ void C_AI::BuildAreaMap(C_FieldTaskInfo& info) {
     auto open = [&](int x, int y) {
         return passable[(size_t)y * w + x] && m_AreaMap.vnCell[(size_t)y * w + x] < 0;
     };
+    // The side of the largest passable square whose top-left corner is each cell.  A
+    // square that cannot be passable is passed over without looking at its cells:
+    // without this a large open map took minutes (the scans grew with the fifth
+    // power of its side).  Areas only ever take cells away, so the answer is the same.
+    std::vector<int> square((size_t)(w + 1) * (h + 1), 0);
+    for (int y = h - 1; y >= 0; --y)
+        for (int x = w - 1; x >= 0; --x)
+            if (passable[(size_t)y * w + x])
+                square[(size_t)y * (w + 1) + x] =
+                    1 + std::min({square[(size_t)y * (w + 1) + x + 1], square[(size_t)(y + 1) * (w + 1) + x],
+                                  square[(size_t)(y + 1) * (w + 1) + x + 1]});
 
     for (int s = std::min(w, h); s >= 1; --s) {
         for (int x0 = 0; x0 + s <= w; ++x0) {
             for (int y0 = 0; y0 + s <= h; ++y0) {
+                if (square[(size_t)y0 * (w + 1) + x0] < s || !open(x0, y0)) continue;
                 bool all = true;
                 for (int y = y0; y < y0 + s && all; ++y)
                     for (int x = x0; x < x0 + s && all; ++x) all = open(x, y);

@@ -2,6 +2,7 @@
 #include "menu/SelectMenu.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "input/gvlInputManager.h"
@@ -79,6 +80,13 @@ std::string FormatNumber(int value, int width) {
         }
     }
     return std::string(size_t(std::max(0, width - digits)), ' ') + text;
+}
+
+std::string FormatNumberCapped(int value, int width, int maxDigits) {
+    long long most = 1;
+    for (int k = 0; k < maxDigits && most <= INT32_MAX; ++k) most *= 10;
+    const long long held = std::clamp<long long>(value, -(most - 1), most - 1);
+    return FormatNumber(int(held), width);
 }
 
 void DrawTextAt(CD3DTextDraw& text, double x, double y, unsigned char alpha) {

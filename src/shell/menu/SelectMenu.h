@@ -61,6 +61,9 @@ std::string GetDifficultyName(int difficulty);
 // The decimal text right-aligned in `width` characters (a longer number is not cut;
 // the minus sign is not counted); width -1 gives the bare text.
 std::string FormatNumber(int value, int width);
+// FormatNumber of the value held within `maxDigits` digits either way: a number too
+// long for its place in a window shows as the largest one that fits (9999 for 4).
+std::string FormatNumberCapped(int value, int width, int maxDigits);
 
 // Draws a rendered text's picture with its top-left corner at (x, y).
 void DrawTextAt(CD3DTextDraw& text, double x, double y, unsigned char alpha = 255);

@@ -10,6 +10,9 @@ namespace {
 constexpr uint32_t kSerifColor = 0xFFFFEEDD;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr int kLineFont = 30;
+// Lines are drawn at half size: a line rendered wider than twice the screen could
+// never be seen whole, and its texture would outgrow what the device can hold.
+constexpr int kLineRoom = 2 * 640;
 
 int Cap(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 }  // namespace
@@ -60,6 +63,7 @@ void CGlobalResources::RenderLines(CD3DTextDraw* texts, int capacity, const std:
     if (halfWidth) *halfWidth = 0;
     for (int i = 0; i < capacity; ++i) {
         texts[i].SetText(i < int(lines.size()) ? lines[i] : std::string(), kLineFont, color);
+        texts[i].SetMaxWidth(kLineRoom);
         texts[i].Render();
         if (halfWidth && i < int(lines.size())) {
             int w = 0, h = 0;

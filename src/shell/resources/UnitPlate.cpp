@@ -4,12 +4,23 @@
 #include <cstdio>
 
 #include "PersonData.h"
+#include "menu/SelectMenu.h"
 #include "resources/GlobalResources.h"
+
+namespace {
+// Room of the plate's texts up to its right edge (or, on the detailed plate, up to
+// the column of small digits), so that long names and numbers stay on the plate.
+constexpr int kNameRoom = 124;
+constexpr int kHPRoom = 99;
+constexpr int kMPRoom = 70;
+constexpr int kHPDigits = 7;
+}  // namespace
 
 void UnitPlate::Set(const PersonRecord& person, int px, int py, uint8_t alpha) {
     bHero = person.hero;
     bForward = person.bForward;
     m_NameText.SetText(person.s_name, 11, 0xFFFFFFFF);
+    m_NameText.SetMaxWidth(kNameRoom);
     m_NameText.Render();
     SetHPText(person.nHP, person.nMaxHP);
     SetNumberText(person.nMP);
@@ -27,9 +38,10 @@ void UnitPlate::Set(const PersonRecord& person, int px, int py, uint8_t alpha) {
 }
 
 void UnitPlate::SetHPText(int hp, int maxHp) {
-    char buf[20];
-    std::snprintf(buf, sizeof(buf), "%4d/%4d", hp, maxHp);
-    m_HPText.SetText(buf, 12, 0xFFFFFFFF);
+    // Seven digits a side fill the plate: larger numbers show as 9999999.
+    const std::string text = FormatNumberCapped(hp, 4, kHPDigits) + "/" + FormatNumberCapped(maxHp, 4, kHPDigits);
+    m_HPText.SetText(text, 12, 0xFFFFFFFF);
+    m_HPText.SetMaxWidth(kHPRoom);
     m_HPText.Render();
     // A person without a maximum has no share of it to show.
     nHPPercent = maxHp > 0 ? int((long long)hp * 100 / maxHp) : 0;
@@ -41,6 +53,7 @@ void UnitPlate::SetNumberText(int value) {
     char buf[6];  // at most 5 characters
     std::snprintf(buf, sizeof(buf), "%3d", value);
     m_MPText.SetText(buf, 12, 0xFFFFFFFF);
+    m_MPText.SetMaxWidth(kMPRoom);
     m_MPText.Render();
 }
 

@@ -97,6 +97,18 @@ TEST_F(SortieWindows, CostLineKeepsThreeDigitsBelowALimitOfAThousand) {
     EXPECT_EQ(C_TaskLocateUnitMainMenu::MakeCostText(1000, 0), "出撃コスト：\r\n          1000/1000");
 }
 
+// The hero list's name column is 12 bytes whatever the name's length; a long name is
+// cut at a whole character and the marks and the level follow it.
+TEST_F(SortieWindows, HeroListNamesKeepTheirColumn) {
+    std::string& name = CPersonTypeTable::Get(party_.m_Heros[0].m_typeID).s_name;
+    const std::string kept = name;
+    for (const auto& [n, column] : {std::pair{"ab", "ab          "}, {"長長長長長長長", "長長長長長長"}, {"a長長長長長長", "a長長長長長 "}}) {
+        name = n;
+        EXPECT_EQ(C_TaskLocateUnitMainMenu::MakeHeroListText(*info_).substr(0, 17), std::string(column) + "*A Lv") << n;
+    }
+    name = kept;
+}
+
 TEST_F(SortieWindows, WithoutSortiePositionsFormationAndStrengtheningAreDim) {
     info_->m_MapData.m_vnSortiePos.clear();
     party_.m_Heros[0].m_nPlaced = -1;

@@ -338,6 +338,31 @@ TEST_F(Apply, CostsConditionsAndCharge) {
     EXPECT_EQ(f->m_UnitList.GetMemberCount(ua), 1);
 }
 
+// Heals, a cost that gives MP back and the turn's two MP on members at the int limit:
+// nobody falls from a heal, nobody's points wrap to nothing.
+TEST_F(Apply, HealsAndCostsAtTheIntLimitKeepMembersWhole) {
+    const std::string skills = std::string(kSkills) + "23,giveback,0,0,1,0,-2147483648,1,1,0,0,0,0,0,5,0,0,0,0,x\r\n";
+    CTableFile table;
+    table.LoadFromBytes(reinterpret_cast<const unsigned char*>(skills.data()), skills.size());
+    g_SkillData.LoadRows(table.m_vRows);
+    P full;
+    full.hp = full.mp = INT32_MAX;
+    const int ua = Unit(0, 0, true, {full, full, full}, 2);
+    AttackResult res;
+    f->ResolveAttack(res, ua, ua, 0, 1, 1, INT32_MIN);  // damage "taken" before: a heal
+    EXPECT_EQ(res.bFall, 0);
+    BattleActionRecord r;
+    r.nUnit = ua;
+    r.nSkill[0] = 23;
+    r.nDamage[0] = -30;
+    r.nDamage[1] = r.nDamage[2] = INT32_MIN;
+    for (int m = 0; m < 3; ++m) Member(ua, m).nMaxMP = INT32_MAX;
+    f->m_vBattleAction.push_back(r);
+    f->ApplyAllActions();
+    f->RecoverConditions();
+    for (int m = 0; m < 3; ++m) EXPECT_EQ(Member(ua, m).nHP + 0LL + Member(ua, m).nMP, 2LL * INT32_MAX) << m;
+}
+
 TEST_F(Apply, ChargeStaysWithinZeroAndThree) {
     P a;
     const int ua = Unit(0, 0, true, {a, a, a}, 2);

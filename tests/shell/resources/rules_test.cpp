@@ -271,6 +271,17 @@ TEST(StoryWindowRules, TooManyLinesAreCutAndLogged) {
     EXPECT_EQ(g.GetPlaceState().nLineCount, 3);
 }
 
+// A line longer than the screen is cut at whole characters within twice its width
+// (lines are drawn at half size; 15 pixels a half-width character).
+TEST(StoryWindowRules, LinesLongerThanTheScreenAreCutAtItsWidth) {
+    CGlobalResources g;
+    g.Load();
+    for (const auto& [line, halfWidth] : {std::pair{std::string(600, 'a'), 85 * 15 / 2}, {std::string(85, 'a'), 85 * 15 / 2}}) {
+        g.SetMessage({line});
+        EXPECT_EQ(g.GetMessageState().nWidth, halfWidth) << line.size();
+    }
+}
+
 // ---- panels ------------------------------------------------------------------------------------------
 
 TEST(PanelRules, SlideInCounterSaturates) {
