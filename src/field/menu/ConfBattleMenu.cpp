@@ -279,6 +279,14 @@ void C_TaskConfBattleMenu::UpdateTargetChoice(C_FieldTaskInfo* info, bool left, 
     }
 }
 
+namespace {
+// Five places each for HP and its maximum: a number too long for them shows as
+// 99999, so the row never shows the cut-off front of a larger number.
+std::string HpPair(const PersonRecord& person) {
+    return FormatNumberCapped(person.nHP, 5, 5) + "/" + FormatNumberCapped(person.nMaxHP, 5, 5);
+}
+}  // namespace
+
 void C_TaskConfBattleMenu::BuildRowPicture(C_FieldTaskInfo* info) {
     CUnitList& u = info->m_UnitList;
     std::string rows[8], skills[8];
@@ -286,16 +294,15 @@ void C_TaskConfBattleMenu::BuildRowPicture(C_FieldTaskInfo* info) {
         const int p = u.GetSlotPosition(m_nOwnUnit, i);
         if (p < 0 || p > 3) continue;
         const PersonRecord& person = u.GetMemberPerson(m_nOwnUnit, i);
-        rows[p] = u.GetMemberShortName(m_nOwnUnit, i) + "\r\n  HP:" + FormatNumber(person.nHP, 5) + "/" +
-                  FormatNumber(person.nMaxHP, 5) + " (MP:" + FormatNumber(person.nMP, 2) + ")";
+        rows[p] = u.GetMemberShortName(m_nOwnUnit, i) + "\r\n  HP:" + HpPair(person) + " (MP:" +
+                  FormatNumber(person.nMP, 2) + ")";
         skills[p] = m_nSkill[i] == -1 ? std::string("待機") : g_SkillData.GetName(m_nSkill[i]);
     }
     for (int j = 0; j < EnemyCount(info); ++j) {
         const int p = u.GetSlotPosition(m_nEnemyUnit, j);
         if (p < 0 || p > 3) continue;
         const PersonRecord& person = u.GetMemberPerson(m_nEnemyUnit, j);
-        rows[4 + p] = u.GetMemberShortName(m_nEnemyUnit, j) + "\r\n  HP:" + FormatNumber(person.nHP, 5) + "/" +
-                      FormatNumber(person.nMaxHP, 5);
+        rows[4 + p] = u.GetMemberShortName(m_nEnemyUnit, j) + "\r\n  HP:" + HpPair(person);
         skills[4 + p] = "    ----";
     }
     for (int k = 0; k < 8; ++k) {
