@@ -786,7 +786,10 @@ __attribute__((target("avx2"))) void FlatRows(const PipeState& s, const SpanSetu
                 out = _mm256_packus_epi16(cLo, cHi);
             }
             const __m256i sm = LaneMask(mask);
-            if (full) {
+            if (full && mask == 0xFFu) {  // every pixel of the window: nothing of it to keep
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(cp), out);
+                if (zWrite) _mm256_storeu_ps(zp, zc);
+            } else if (full) {
                 __m256i* const cv = reinterpret_cast<__m256i*>(cp);
                 _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv), out, sm));
                 if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
@@ -847,7 +850,11 @@ void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
     uint32_t argb = 0;
     if (!P && K == kKindNoTexDiffuse && FixedColourOf(sp, argb)) {
         switch (s.blendKind) {
-            case kBlendSrcOver: FlatRows<kBlendSrcOver>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+            case kBlendSrcOver:
+                // An opaque colour over the target is the colour itself (c * 255 / 255 + d * 0 / 255).
+                if ((argb >> 24) == 255) FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+                else FlatRows<kBlendSrcOver>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+                return;
             case kBlendGeneric: FlatRows<kBlendAdd>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
             default: FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
         }
