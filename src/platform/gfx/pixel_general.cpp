@@ -143,10 +143,12 @@ __attribute__((target("avx2"))) inline TexelShuffles MakeTexelShuffles() {
 }
 
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
-// writes them.
-template <int Kind, int BlendKind, bool Linear>
-__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool hasTex,
-                                                   bool zWrite, bool alphaTest) {
+// writes them. Usual: the general spans' usual state (a texture, depth writes, no
+// alpha test), known here rather than asked for every group.
+template <int Kind, int BlendKind, bool Linear, bool Usual>
+__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
+                                                   bool zWriteArg, bool alphaTestArg) {
+    const bool hasTex = Usual || texArg, zWrite = Usual || zWriteArg, alphaTest = !Usual && alphaTestArg;
     const uint32_t* const tex = s.tex;
     // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
     const int last = s.pitch * s.sy1 - 8;
@@ -510,12 +512,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (nB > 0) shade.template operator()<true>();
             else shade.template operator()<false>();
             if (nPending == kPending) {
-                FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                FinishGroups<Kind, BlendKind, Linear, Usual>(s, pending, nPending, hasTex, zWrite, alphaTest);
                 nPending = 0;
             }
         }
     }
-    FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+    FinishGroups<Kind, BlendKind, Linear, Usual>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------
