@@ -142,13 +142,18 @@ __attribute__((target("avx2"))) inline TexelShuffles MakeTexelShuffles() {
     return sh;
 }
 
+// The states the general spans know beforehand rather than ask for every group:
+// none, or the usual state of the 3D scenes (depth test "less or equal", no alpha
+// test, a texture of a power-of-two width) with depth writes or without them.
+enum : int { kStateAsked = 0, kStateUsual = 1, kStateUsualNoDepthWrites = 2 };
+
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
-// writes them. Usual: the general spans' usual state (a texture, depth writes, no
-// alpha test), known here rather than asked for every group.
-template <int Kind, int BlendKind, bool Linear, bool Usual>
+// writes them (Known: the states known beforehand, as above).
+template <int Kind, int BlendKind, bool Linear, int Known>
 __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
                                                    bool zWriteArg, bool alphaTestArg) {
-    const bool hasTex = Usual || texArg, zWrite = Usual || zWriteArg, alphaTest = !Usual && alphaTestArg;
+    const bool hasTex = Known != kStateAsked || texArg, alphaTest = Known == kStateAsked && alphaTestArg;
+    const bool zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
     const uint32_t* const tex = s.tex;
     // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
     const int last = s.pitch * s.sy1 - 8;
@@ -314,14 +319,13 @@ __attribute__((target("avx2"))) inline __m256 Attr2(const float* a0A, const floa
 }
 
 // Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
-// on the row is done once. Usual: the usual state of the 3D scenes, known here
-// rather than asked for every group (depth test "less or equal" with writes, no
-// alpha test, a texture of a power-of-two width).
+// on the row is done once. Known: the states known here rather than asked for every
+// group (see FinishGroups).
 //
 // The pixels of the rows are taken one after another, eight to a group: where a
 // row ends within a group, the next row's first pixels take the group's other lanes
 // (at most two rows to a group).
-template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
+template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
 __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
                                                       int nRows, const int* rx0, const int* rx1, bool varConst) {
     // An affine triangle whose colour does not change across it (the corners share
@@ -343,7 +347,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const __m256 dB = _mm256_set1_ps(d[kAttrB]), dA = _mm256_set1_ps(d[kAttrA]);
     static_assert(kAttrSR == 8);  // specular is not used on this path
     const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
-    const bool zWrite = Usual || s.zWrite, alphaTest = !Usual && s.alphaTest;
+    constexpr bool Usual = Known != kStateAsked;
+    const bool zWrite = Known == kStateUsual || (!Usual && s.zWrite), alphaTest = !Usual && s.alphaTest;
     // Depth functions that pass everything run without reading the depth.
     const uint32_t zFunc = Usual ? uint32_t(CMP_LESSEQUAL) : s.zFunc;
     const bool zTest = Usual || (s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS);
@@ -512,12 +517,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (nB > 0) shade.template operator()<true>();
             else shade.template operator()<false>();
             if (nPending == kPending) {
-                FinishGroups<Kind, BlendKind, Linear, Usual>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
                 nPending = 0;
             }
         }
     }
-    FinishGroups<Kind, BlendKind, Linear, Usual>(s, pending, nPending, hasTex, zWrite, alphaTest);
+    FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------
@@ -832,19 +837,22 @@ void FixedColourPick(const PipeState& s, const SpanSetup& sp, const Rows& r, uin
 template <bool P, int K, int B>
 void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (K == kKindNoTexDiffuse) {  // no texture read
-        GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        GeneralSpanAvx2<P, K, B, false, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     } else if (linear) {
-        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && s.zWrite && !s.alphaTest && s.tex && s.twPow2;
-        if (usual) {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && !s.alphaTest && s.tex && s.twPow2;
+        if (usual && s.zWrite) {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsual>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, kStateUsual>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        } else if (usual) {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsualNoDepthWrites>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, kStateUsualNoDepthWrites>(s, sp, r.y, r.n, r.x0, r.x1, cc);
         } else {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
         }
     } else {
-        wrap ? GeneralSpanAvx2<P, K, B, false, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+             : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     }
 }
 template <bool P, int K>
