@@ -496,13 +496,15 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
         }
     }
     const __m256i none = _mm256_setzero_si256();
+    // (A depth test or depth writes come with a depth buffer: no need to ask for it.)
+    constexpr bool kDepth = DepthMode != kDepthNone || ZWrite;
     int x = x0, g = 0;
     for (; x + 8 <= x1; x += 8, g += 2)
-        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, zb ? zb + x : nullptr,
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, kDepth ? zb + x : nullptr,
                                                                               top + g, bot + g, none);
     if (x < x1) {
         const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, zb ? zb + x : nullptr,
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, kDepth ? zb + x : nullptr,
                                                                              top + g, bot + g, inside);
     }
 }

@@ -108,6 +108,7 @@ struct alignas(32) Group {
 __attribute__((target("avx2"))) inline __m256i LoadTwo(const void* buf, int atA, int atB, __m256i bm, bool inBuf,
                                                       unsigned used) {
     const int* const b = static_cast<const int*>(buf);
+    if (inBuf && atA == atB) return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + atA));
     if (inBuf)
         return _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + atA)),
                                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + atB)), bm);
@@ -141,11 +142,18 @@ __attribute__((target("avx2"))) inline TexelShuffles MakeTexelShuffles() {
     return sh;
 }
 
+// The states the general spans know beforehand rather than ask for every group:
+// none, or the usual state of the 3D scenes (depth test "less or equal", no alpha
+// test, a texture of a power-of-two width) with depth writes or without them.
+enum : int { kStateAsked = 0, kStateUsual = 1, kStateUsualNoDepthWrites = 2 };
+
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
-// writes them.
-template <int Kind, int BlendKind, bool Linear>
-__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool hasTex,
-                                                   bool zWrite, bool alphaTest) {
+// writes them (Known: the states known beforehand, as above).
+template <int Kind, int BlendKind, bool Linear, int Known>
+__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
+                                                   bool zWriteArg, bool alphaTestArg) {
+    const bool hasTex = Known != kStateAsked || texArg, alphaTest = Known == kStateAsked && alphaTestArg;
+    const bool zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
     const uint32_t* const tex = s.tex;
     // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
     const int last = s.pitch * s.sy1 - 8;
@@ -240,6 +248,21 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
         // Only the passing lanes change, each row's in its window (the other pixels of
         // a window that lies in the buffers are rewritten as they are).
         const __m256i out = _mm256_packus_epi16(cLo, cHi);
+        if (g.inBuf && !(mask & g.bLanes)) {
+            // Only the first window changes: the second is left alone, and a window
+            // whose every pixel passes is written without reading it.
+            __m256i* const ca = reinterpret_cast<__m256i*>(s.cbuf + g.atA);
+            float* const za = At(s.zbuf, g.atA);
+            if (mask == 0xFFu) {
+                _mm256_storeu_si256(ca, out);
+                if (zWrite) _mm256_storeu_ps(za, g.zc);
+            } else {
+                const __m256i sm = LaneMask(mask);
+                _mm256_storeu_si256(ca, _mm256_blendv_epi8(_mm256_loadu_si256(ca), out, sm));
+                if (zWrite) _mm256_storeu_ps(za, _mm256_blendv_ps(_mm256_loadu_ps(za), g.zc, _mm256_castsi256_ps(sm)));
+            }
+            continue;
+        }
         const __m256i sm = LaneMask(mask), bm = LaneMask(g.bLanes);
         const __m256i smA = _mm256_andnot_si256(bm, sm), smB = _mm256_and_si256(bm, sm);
         if (g.inBuf) {
@@ -280,28 +303,29 @@ __attribute__((target("avx2"))) inline void TexelPair(__m256i i, __m256i m, __m2
 // Attribute k at the group's lanes: each lane's row start value (the first row's
 // in the lanes of bm's clear lanes, the second row's in its set ones) plus d * t, t
 // being the lane's distance from its row's first pixel.
+template <bool Two = true>
 __attribute__((target("avx2"))) inline __m256 Plane2(const float* a0A, const float* a0B, int k, __m256 bm, __m256 d,
                                                     __m256 t) {
+    if (!Two) return _mm256_add_ps(_mm256_broadcast_ss(a0A + k), _mm256_mul_ps(d, t));  // one row's lanes
     return _mm256_add_ps(_mm256_blendv_ps(_mm256_broadcast_ss(a0A + k), _mm256_broadcast_ss(a0B + k), bm),
                          _mm256_mul_ps(d, t));
 }
 // The same times w, or without w for affine spans.
-template <bool Persp>
+template <bool Persp, bool Two>
 __attribute__((target("avx2"))) inline __m256 Attr2(const float* a0A, const float* a0B, int k, __m256 bm, __m256 d,
                                                    __m256 t, __m256 w) {
-    const __m256 v = Plane2(a0A, a0B, k, bm, d, t);
+    const __m256 v = Plane2<Two>(a0A, a0B, k, bm, d, t);
     return Persp ? _mm256_mul_ps(v, w) : v;
 }
 
 // Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
-// on the row is done once. Usual: the usual state of the 3D scenes, known here
-// rather than asked for every group (depth test "less or equal" with writes, no
-// alpha test, a texture of a power-of-two width).
+// on the row is done once. Known: the states known here rather than asked for every
+// group (see FinishGroups).
 //
 // The pixels of the rows are taken one after another, eight to a group: where a
 // row ends within a group, the next row's first pixels take the group's other lanes
 // (at most two rows to a group).
-template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, bool Usual>
+template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
 __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
                                                       int nRows, const int* rx0, const int* rx1, bool varConst) {
     // An affine triangle whose colour does not change across it (the corners share
@@ -323,7 +347,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const __m256 dB = _mm256_set1_ps(d[kAttrB]), dA = _mm256_set1_ps(d[kAttrA]);
     static_assert(kAttrSR == 8);  // specular is not used on this path
     const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
-    const bool zWrite = Usual || s.zWrite, alphaTest = !Usual && s.alphaTest;
+    constexpr bool Usual = Known != kStateAsked;
+    const bool zWrite = Known == kStateUsual || (!Usual && s.zWrite), alphaTest = !Usual && s.alphaTest;
     // Depth functions that pass everything run without reading the depth.
     const uint32_t zFunc = Usual ? uint32_t(CMP_LESSEQUAL) : s.zFunc;
     const bool zTest = Usual || (s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS);
@@ -422,76 +447,82 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             const __m256 bm = _mm256_castsi256_ps(bmi);
             const bool inBuf = fits & (unsigned(atA) <= lastU) & (unsigned(atB) <= lastU);
             Group& g = pending[nPending];
-            // Each lane's distance from its own row's first pixel.
-            const __m256 t = _mm256_cvtepi32_ps(
-                _mm256_add_epi32(laneIdx, _mm256_blendv_epi8(_mm256_set1_epi32(tA), _mm256_set1_epi32(tB), bmi)));
-            const __m256 z = Plane2(a0A, a0B, kAttrZ, bm, dZ, t);
-            const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
-            unsigned mask = (1u << lanes) - 1;
-            if (zTest) {
-                const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
-                mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
-                                               : DepthMask8(zFunc, zc, old);
-                if (!mask) continue;
-            }
-            ++nPending;
-            g.zc = zc;
-            g.mask = mask;
-            g.atA = atA;
-            g.atB = atB;
-            g.bLanes = bLanes;
-            g.inBuf = inBuf;
-            __m256 w = one8;
-            if (Persp) w = _mm256_div_ps(one8, Plane2(a0A, a0B, kAttrRhw, bm, dRhw, t));
-            // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-            if (constColor) {
-                if (rowColour) {
-                    const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
-                                       (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
-                    g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
+            // A group of one row takes each attribute from that row's start alone.
+            const auto shade = [&]<bool Two>() __attribute__((target("avx2"), always_inline)) {
+                // Each lane's distance from its own row's first pixel.
+                const __m256i tAB =
+                    Two ? _mm256_blendv_epi8(_mm256_set1_epi32(tA), _mm256_set1_epi32(tB), bmi) : _mm256_set1_epi32(tA);
+                const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, tAB));
+                const __m256 z = Plane2<Two>(a0A, a0B, kAttrZ, bm, dZ, t);
+                const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
+                unsigned mask = (1u << lanes) - 1;
+                if (zTest) {
+                    const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
+                    mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
+                                                   : DepthMask8(zFunc, zc, old);
+                    if (!mask) return;
+                }
+                ++nPending;
+                g.zc = zc;
+                g.mask = mask;
+                g.atA = atA;
+                g.atB = atB;
+                g.bLanes = bLanes;
+                g.inBuf = inBuf;
+                __m256 w = one8;
+                if (Persp) w = _mm256_div_ps(one8, Plane2<Two>(a0A, a0B, kAttrRhw, bm, dRhw, t));
+                // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
+                if (constColor) {
+                    if (rowColour) {
+                        const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
+                                           (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
+                        g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
+                    } else {
+                        g.difLo = g.difHi = constDif;
+                    }
                 } else {
-                    g.difLo = g.difHi = constDif;
+                    const __m256i bb = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w));
+                    const __m256i gg = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
+                    const __m256i rr = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w));
+                    const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
+                    const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
+                    const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
+                    g.difLo = _mm256_unpacklo_epi32(bg, ra);
+                    g.difHi = _mm256_unpackhi_epi32(bg, ra);
                 }
-            } else {
-                const __m256i bb = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrB, bm, dB, t, w));
-                const __m256i gg = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrG, bm, dG, t, w));
-                const __m256i rr = ByteOf8(Attr2<Persp>(a0A, a0B, kAttrR, bm, dR, t, w));
-                const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
-                const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
-                const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
-                g.difLo = _mm256_unpacklo_epi32(bg, ra);
-                g.difHi = _mm256_unpackhi_epi32(bg, ra);
-            }
-            if (hasTex) {
-                __m256i fu = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
-                __m256i fv = FixedOf8(Attr2<Persp>(a0A, a0B, kAttrV, bm, dV, t, w), fth);
-                if (Linear) {
-                    fu = _mm256_sub_epi32(fu, i128);
-                    fv = _mm256_sub_epi32(fv, i128);
+                if (hasTex) {
+                    __m256i fu = FixedOf8(Attr2<Persp, Two>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
+                    __m256i fv = FixedOf8(Attr2<Persp, Two>(a0A, a0B, kAttrV, bm, dV, t, w), fth);
+                    if (Linear) {
+                        fu = _mm256_sub_epi32(fu, i128);
+                        fv = _mm256_sub_epi32(fv, i128);
+                    }
+                    const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
+                    __m256i xa, xb, ya, yb;  // (the second ones serve the filter only)
+                    TexelPair<Wrap>(xi, mx, xa, xb);
+                    TexelPair<Wrap>(yi, my, ya, yb);
+                    const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
+                    g.ia = _mm256_add_epi32(rowA, xa);
+                    if (Linear) {
+                        const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
+                        g.ib = _mm256_add_epi32(rowB, xa);
+                        g.dxb = _mm256_sub_epi32(xb, xa);
+                        g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                        // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
+                        g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
+                                               _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
+                    }
                 }
-                const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
-                __m256i xa, xb, ya, yb;  // (the second ones serve the filter only)
-                TexelPair<Wrap>(xi, mx, xa, xb);
-                TexelPair<Wrap>(yi, my, ya, yb);
-                const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-                g.ia = _mm256_add_epi32(rowA, xa);
-                if (Linear) {
-                    const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
-                    g.ib = _mm256_add_epi32(rowB, xa);
-                    g.dxb = _mm256_sub_epi32(xb, xa);
-                    g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
-                    // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
-                    g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
-                                           _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
-                }
-            }
+            };
+            if (nB > 0) shade.template operator()<true>();
+            else shade.template operator()<false>();
             if (nPending == kPending) {
-                FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
                 nPending = 0;
             }
         }
     }
-    FinishGroups<Kind, BlendKind, Linear>(s, pending, nPending, hasTex, zWrite, alphaTest);
+    FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
 }
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------
@@ -762,7 +793,10 @@ __attribute__((target("avx2"))) void FlatRows(const PipeState& s, const SpanSetu
                 out = _mm256_packus_epi16(cLo, cHi);
             }
             const __m256i sm = LaneMask(mask);
-            if (full) {
+            if (full && mask == 0xFFu) {  // every pixel of the window: nothing of it to keep
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(cp), out);
+                if (zWrite) _mm256_storeu_ps(zp, zc);
+            } else if (full) {
                 __m256i* const cv = reinterpret_cast<__m256i*>(cp);
                 _mm256_storeu_si256(cv, _mm256_blendv_epi8(BlendKind != kBlendNone ? old : _mm256_loadu_si256(cv), out, sm));
                 if (zWrite) _mm256_storeu_ps(zp, _mm256_blendv_ps(_mm256_loadu_ps(zp), zc, _mm256_castsi256_ps(sm)));
@@ -803,19 +837,22 @@ void FixedColourPick(const PipeState& s, const SpanSetup& sp, const Rows& r, uin
 template <bool P, int K, int B>
 void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     if (K == kKindNoTexDiffuse) {  // no texture read
-        GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        GeneralSpanAvx2<P, K, B, false, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     } else if (linear) {
-        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && s.zWrite && !s.alphaTest && s.tex && s.twPow2;
-        if (usual) {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, true>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, true>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && !s.alphaTest && s.tex && s.twPow2;
+        if (usual && s.zWrite) {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsual>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, kStateUsual>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        } else if (usual) {
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsualNoDepthWrites>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, kStateUsualNoDepthWrites>(s, sp, r.y, r.n, r.x0, r.x1, cc);
         } else {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+                 : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
         }
     } else {
-        wrap ? GeneralSpanAvx2<P, K, B, false, true, false>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, false, false, false>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc)
+             : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
     }
 }
 template <bool P, int K>
@@ -823,7 +860,11 @@ void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
     uint32_t argb = 0;
     if (!P && K == kKindNoTexDiffuse && FixedColourOf(sp, argb)) {
         switch (s.blendKind) {
-            case kBlendSrcOver: FlatRows<kBlendSrcOver>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
+            case kBlendSrcOver:
+                // An opaque colour over the target is the colour itself (c * 255 / 255 + d * 0 / 255).
+                if ((argb >> 24) == 255) FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+                else FlatRows<kBlendSrcOver>(s, sp, r.y, r.n, r.x0, r.x1, argb);
+                return;
             case kBlendGeneric: FlatRows<kBlendAdd>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
             default: FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
         }

@@ -531,3 +531,34 @@ TEST(GeneralSpans, NanTextureCoordinatesMatchOneByOne) {
         }
     SetSimdEnabled(true);
 }
+
+// Untextured rectangles of one colour blended source-over, opaque and see-through, with
+// and without depth writes, overlapping at several depths in widths that end inside a
+// window of eight pixels and at the target's last pixels: the same colours and depths
+// as one by one.
+TEST(GeneralSpans, BlendedRectanglesOfOneColourMatchOneByOne) {
+    for (uint32_t c : {0xFF8040C0u, 0x80FF2010u, 0x00FFFFFFu})
+        for (int zWrite = 0; zWrite < 2; ++zWrite) {
+            Image img[2];
+            for (int simd = 0; simd < 2; ++simd) {
+                SetSimdEnabled(simd == 1);
+                Device d(37, 23);
+                Texture target(37, 23, Format::A8R8G8B8, true);
+                d.SetRenderTarget(&target);
+                d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF102030u, 0.5f, 0);
+                d.SetTexture(0, nullptr);
+                d.SetRenderState(RS_ALPHABLENDENABLE, 1);
+                d.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+                d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+                d.SetRenderState(RS_ZWRITEENABLE, uint32_t(zWrite));
+                for (int w = 1; w <= 37; w += 3)
+                    Quad(d, float(37 - w), float(w % 20), float(w), 4, c, 0, 0, 1, 1, 0.1f * float(w % 8));
+                img[simd].color.assign(target.Pixels(), target.Pixels() + 37 * 23);
+                img[simd].depth.assign(target.Depth(), target.Depth() + 37 * 23);
+                d.SetRenderTarget(nullptr);
+            }
+            SetSimdEnabled(true);
+            EXPECT_EQ(img[0].color, img[1].color) << std::hex << c << " zwrite " << zWrite;
+            EXPECT_EQ(img[0].depth, img[1].depth) << std::hex << c << " zwrite " << zWrite;
+        }
+}
