@@ -12,6 +12,8 @@
 namespace {
 
 constexpr float kPi = 3.1415927f;
+// The top of the battle window's black panel.
+constexpr int kPanelTop = 320;
 
 // The preloaded unit mesh of that number, when it is loaded.
 CD3DSkinnedMesh* UnitMesh(CPreloadBlock* block, int number) {
@@ -84,6 +86,13 @@ void C_TaskBattle::Draw(C_FieldTaskInfo* field) {
     EndSpriteBatch();
     d->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0x00424B79, 1.0f, 0);
 
+    // The opaque black bottom panel drawn last hides everything under it: the scene is
+    // drawn above it only (and, when the panel covers the whole screen, nowhere, every
+    // call still made for the states it leaves).
+    const bool panelOnly = m_pController->QueryState();
+    d->SetScissorRect(gfx::Rect{0, 0, 640, panelOnly ? 0 : kPanelTop});
+    d->SetRenderState(gfx::RS_SCISSORTESTENABLE, 1);
+
     // One white directional light along the view.
     gfx::Light light;
     light.type = gfx::LIGHT_DIRECTIONAL;
@@ -106,7 +115,7 @@ void C_TaskBattle::Draw(C_FieldTaskInfo* field) {
     const uint32_t colour = m_pController->m_Effects.GetTint();
     if (colour >> 24) {
         d->SetRenderState(gfx::RS_ZWRITEENABLE, 0);
-        tint.SetSize(640, 320, colour);
+        tint.SetSize(640, kPanelTop, colour);
         tint.Draw(0, 0);
         d->SetRenderState(gfx::RS_ZWRITEENABLE, 1);
     }
@@ -117,10 +126,11 @@ void C_TaskBattle::Draw(C_FieldTaskInfo* field) {
     m_pController->m_Effects.Draw(d, g_pSkinMeshVertexShader, g_pSkinnedMeshEffect, &m_PassThrough, m_nFrame);
     for (BattleMember& m : m_pController->m_Member) m.m_Popups.Update(m_nFrame, m_pController->m_Formation);
     EndSpriteBatch();
+    d->SetRenderState(gfx::RS_SCISSORTESTENABLE, 0);
 
-    if (!m_pController->QueryState()) {
-        m_Bottom.SetSize(640, 160, 0xFF000000);
-        m_Bottom.Draw(0, 320);
+    if (!panelOnly) {
+        m_Bottom.SetSize(640, 480 - kPanelTop, 0xFF000000);
+        m_Bottom.Draw(0, kPanelTop);
         for (BattleMember& m : m_pController->m_Member) m.m_WindowRow.Draw(m_nFrame);
     } else {
         m_Bottom.SetSize(640, 480, 0xFF000000);

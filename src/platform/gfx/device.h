@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "gfx/texture.h"
 #include "hresult.h"
 #include "math/vmath.h"
 
@@ -49,6 +50,7 @@ enum RenderState : int {
     RS_EMISSIVEMATERIALSOURCE = 148,
     RS_VERTEXBLEND = 151,
     RS_BLENDOP = 171,
+    RS_SCISSORTESTENABLE = 174,
     RS_COUNT = 256,
 };
 
@@ -188,6 +190,11 @@ public:
     vm::Matrix GetTransform(int state) const;
     HRESULT SetViewport(const Viewport& vp);
     Viewport GetViewport() const;
+    // With RS_SCISSORTESTENABLE on, triangles, lines and points are drawn only within
+    // this rectangle of the target (and the viewport); clears are not limited by it.
+    // It is the whole target until set, and again whenever a target is picked.
+    HRESULT SetScissorRect(const Rect& rect);
+    Rect GetScissorRect() const;
 
     // Fixed-function pipeline inputs.
     HRESULT SetFVF(uint32_t fvf);

@@ -27,6 +27,13 @@ uint32_t FloatBits(float f) {
 }
 }  // namespace
 
+void Device::Impl::WholeTarget() {
+    viewport = Viewport{};
+    viewport.width = uint32_t(TargetWidth());
+    viewport.height = uint32_t(TargetHeight());
+    scissor = Rect{0, 0, TargetWidth(), TargetHeight()};
+}
+
 // The values the 3D API documents for a freshly created device.
 void Device::Impl::SetDefaults() {
     rs.fill(0);
@@ -96,8 +103,7 @@ Device::Device(int width, int height) : impl_(std::make_unique<Impl>()) {
     impl_->height = height;
     impl_->color.assign(size_t(width) * height, 0);
     impl_->depth.assign(size_t(width) * height, 1.0f);
-    impl_->viewport.width = width;
-    impl_->viewport.height = height;
+    impl_->WholeTarget();
     impl_->SetDefaults();
     impl_->reuse = std::make_unique<detail::FrameReuse>(*this);
     LiveDevices().push_back(impl_.get());
@@ -115,9 +121,7 @@ void ForgetTextureInDevices(const Texture* texture) {
             if (t == texture) t = nullptr;
         if (d->renderTarget == texture) {
             d->renderTarget = nullptr;
-            d->viewport = Viewport{};
-            d->viewport.width = uint32_t(d->width);
-            d->viewport.height = uint32_t(d->height);
+            d->WholeTarget();
         }
     }
 }
@@ -325,6 +329,12 @@ HRESULT Device::SetViewport(const Viewport& vp) {
     return S_OK;
 }
 Viewport Device::GetViewport() const { return impl_->viewport; }
+HRESULT Device::SetScissorRect(const Rect& rect) {
+    impl_->reuse->NoteState(Op::Scissor, &rect, sizeof rect);
+    impl_->scissor = rect;
+    return S_OK;
+}
+Rect Device::GetScissorRect() const { return impl_->scissor; }
 
 HRESULT Device::SetFVF(uint32_t fvf) {
     impl_->reuse->NoteState(Op::Fvf, &fvf, sizeof fvf);
@@ -374,17 +384,14 @@ HRESULT Device::LightEnable(int index, bool enable) {
     return S_OK;
 }
 
-// Setting a target resets the viewport to the whole of it.
+// Setting a target resets the viewport and the scissor rectangle to the whole of it.
 HRESULT Device::SetRenderTarget(Texture* target) {
     if (target && !target->IsRenderTarget()) return E_INVALIDARG;
     // Drawing into a render target is drawn as it comes.
     if (target) impl_->reuse->Settle();
     impl_->reuse->NoteTexture(Op::RenderTarget, 0, target);
     impl_->renderTarget = target;
-    Viewport vp;
-    vp.width = impl_->TargetWidth();
-    vp.height = impl_->TargetHeight();
-    impl_->viewport = vp;
+    impl_->WholeTarget();
     return S_OK;
 }
 Texture* Device::GetRenderTarget() const { return impl_->renderTarget; }

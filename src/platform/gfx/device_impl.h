@@ -36,6 +36,7 @@ struct Device::Impl {
     std::array<std::array<uint32_t, TSS_COUNT>, 8> tss{};
     vm::Matrix view, proj, world[4];
     Viewport viewport;
+    Rect scissor;
     bool inScene = false;
     uint32_t fvf = 0;
     Texture* textures[8] = {};
@@ -58,6 +59,8 @@ struct Device::Impl {
     int TargetWidth() const { return renderTarget ? renderTarget->Width() : width; }
     int TargetHeight() const { return renderTarget ? renderTarget->Height() : height; }
 
+    // The viewport and scissor rectangle back to the whole of the current target.
+    void WholeTarget();
     void SetDefaults();
     HRESULT Draw(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride,
                  const void* indices, bool index32, uint32_t minIndex, uint32_t numVertices);

@@ -249,7 +249,7 @@ void FrameReuse::Drew(const void* vertices, uint32_t count, PrimitiveType type, 
         return;
     }
     if (d.rs[RS_ZENABLE] != 0 && d.rs[RS_ZWRITEENABLE] != 0) depthFlat_ = false;
-    const Box b = count <= (1u << 24) ? DrawBox(vertices, IndexCount(type, count), stride, indices, index32) : ViewportBox();
+    const Box b = count <= (1u << 24) ? DrawBox(vertices, IndexCount(type, count), stride, indices, index32) : RasterBox();
     Touch(b.left, b.top, b.right, b.bottom);
 }
 
@@ -262,11 +262,26 @@ FrameReuse::Box FrameReuse::ViewportBox() const {
                int(std::min<uint64_t>(uint64_t(vp.y) + vp.height, uint64_t(d.height)))};
 }
 
-// Where a draw with the current states may write: the viewport, or for screen-space
-// vertices the box around them with a pixel to spare each side.
+// Where draws may land: the viewport, within the scissor rectangle when that is on
+// (clears are not limited by it).
+FrameReuse::Box FrameReuse::RasterBox() const {
+    const Device::Impl& d = *device_.impl();
+    Box b = ViewportBox();
+    if (d.rs[RS_SCISSORTESTENABLE] != 0) {
+        const Rect& r = d.scissor;
+        b.left = std::max(b.left, r.left);
+        b.top = std::max(b.top, r.top);
+        b.right = std::min(b.right, r.right);
+        b.bottom = std::min(b.bottom, r.bottom);
+    }
+    return b;
+}
+
+// Where a draw with the current states may write: the box above, or for screen-space
+// vertices the box around them with a pixel to spare each side, within it.
 FrameReuse::Box FrameReuse::DrawBox(const void* vertices, uint32_t n, uint32_t stride, const void* indices,
                                     bool index32) const {
-    Box b = ViewportBox();
+    Box b = RasterBox();
     if ((device_.impl()->fvf & 0x00E) != FVF_XYZRHW || !vertices || stride < 8 || n == 0) return b;
     float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
     for (uint32_t k = 0; k < n; ++k) {
@@ -387,6 +402,7 @@ void FrameReuse::WriteStart() {
     Put(s, d.proj);
     Put(s, d.world);
     Put(s, d.viewport);
+    Put(s, d.scissor);
     Put(s, uint32_t(d.inScene));
     Put(s, d.fvf);
     for (const Texture* t : d.textures) {
@@ -415,6 +431,7 @@ size_t FrameReuse::ApplyStart() {
     d.proj = Get<vm::Matrix>(p);
     for (auto& w : d.world) w = Get<vm::Matrix>(p);
     d.viewport = Get<Viewport>(p);
+    d.scissor = Get<Rect>(p);
     d.inScene = Get<uint32_t>(p) != 0;
     d.fvf = Get<uint32_t>(p);
     for (Texture*& t : d.textures) t = const_cast<Texture*>(Get<TextureNote>(p).texture);
@@ -472,6 +489,7 @@ void FrameReuse::Run(size_t from, size_t to, bool statesOnly, const std::vector<
                 break;
             }
             case Op::Viewport: dev.SetViewport(Get<Viewport>(p)); break;
+            case Op::Scissor: dev.SetScissorRect(Get<Rect>(p)); break;
             case Op::Fvf: dev.SetFVF(Get<uint32_t>(p)); break;
             case Op::Texture: {
                 const auto t = Get<TextureNote>(p);

@@ -28,7 +28,7 @@ public:
     enum class Op : uint32_t {
         Start,  // the device's states as the frame begins
         BeginScene, EndScene, Clear, RenderState, SamplerState, StageState, Transform, Viewport, Fvf, Texture,
-        Material, Light, LightEnable, RenderTarget, Draw,
+        Material, Light, LightEnable, RenderTarget, Draw, Scissor,
     };
 
     explicit FrameReuse(Device& device);
@@ -110,6 +110,7 @@ private:
     void Patch();
     bool TakeChangedDraw(size_t start, const Box& box);
     Box ViewportBox() const;
+    Box RasterBox() const;
     Box DrawBox(const void* vertices, uint32_t indexCount, uint32_t stride, const void* indices, bool index32) const;
     void Mark(std::vector<uint8_t>& tiles, const Box& b) const;
     bool Meets(const std::vector<uint8_t>& tiles, const Box& b) const;

@@ -506,6 +506,14 @@ void BuildPipe(Device::Impl& d, PipeState& s) {
     s.sy0 = std::min<int>(vp.y, d.TargetHeight());
     s.sx1 = std::min<int>(int(vp.x + vp.width), d.TargetWidth());
     s.sy1 = std::min<int>(int(vp.y + vp.height), d.TargetHeight());
+    if (rs[RS_SCISSORTESTENABLE] != 0) {
+        // (An empty or inverted rectangle leaves sx0 >= sx1 or sy0 >= sy1: nothing is drawn.)
+        const Rect& r = d.scissor;
+        s.sx0 = std::max(s.sx0, r.left);
+        s.sy0 = std::max(s.sy0, r.top);
+        s.sx1 = std::min(s.sx1, r.right);
+        s.sy1 = std::min(s.sy1, r.bottom);
+    }
     s.zTest = rs[RS_ZENABLE] != 0 && s.zbuf != nullptr;
     s.zWrite = s.zTest && rs[RS_ZWRITEENABLE] != 0;
     s.zFunc = rs[RS_ZFUNC];
@@ -1063,6 +1071,10 @@ HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* verti
         default: return E_INVALIDARG;
     }
     if (count > (1u << 24)) return E_INVALIDARG;
+    // Nothing of the target can be drawn on: the vertices are not even processed.
+    PipeState s;
+    BuildPipe(*this, s);
+    if (s.sx0 >= s.sx1 || s.sy0 >= s.sy1) return S_OK;
     auto index = [&](uint32_t k) -> uint32_t {
         if (!indices) return k;
         return index32 ? static_cast<const uint32_t*>(indices)[k] : static_cast<const uint16_t*>(indices)[k];
@@ -1084,9 +1096,6 @@ HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* verti
     VertexProcessor vp(*this, L);
     for (uint32_t i = 0; i < nv; ++i) vp.Process(base + size_t(lo + i) * stride, procVerts[i]);
 
-    PipeState s;
-    BuildPipe(*this, s);
-    if (s.sx0 >= s.sx1 || s.sy0 >= s.sy1) return S_OK;
 
     Assembler as{s, L.rhw, {}, procVerts, procFlags, screenVerts};
     as.vx.ox = float(viewport.x);

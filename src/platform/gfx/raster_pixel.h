@@ -21,7 +21,8 @@ struct PipeState {
     uint32_t* cbuf = nullptr;
     float* zbuf = nullptr;
     int pitch = 0;
-    int sx0 = 0, sy0 = 0, sx1 = 0, sy1 = 0;  // scissor: the viewport within the target
+    int sx0 = 0, sy0 = 0, sx1 = 0, sy1 = 0;  // where drawing may land: the viewport within the target
+                                             // (and the scissor rectangle, when on)
     bool zTest = false, zWrite = false;
     uint32_t zFunc = 4;
     bool alphaTest = false;
