@@ -27,6 +27,7 @@ struct FrameCase {
     bool temporary = false;           // a texture drawn and destroyed within the frame
     bool renderTarget = false;        // drawn into a target, then sampled
     bool depth = false;               // depth-tested indexed triangles in 3D
+    Rect scissor{};                   // the midway quads drawn within it (when not empty)
 };
 
 const FrameCase kFrames[] = {
@@ -43,6 +44,11 @@ const FrameCase kFrames[] = {
     {"depth again", 0x80FF0000, true, false, false, false, false, true},
     {"no clear: adds up", 0x80FF0000, false}, {"no clear again", 0x80FF0000, false},
     {"plain"}, {"plain again"},
+    {"scissor", 0x80FF0000, true, false, false, false, false, false, {8, 8, 40, 30}},
+    {"scissor again", 0x80FF0000, true, false, false, false, false, false, {8, 8, 40, 30}},
+    {"scissor moves", 0x80FF0000, true, false, false, false, false, false, {0, 20, 64, 40}},
+    {"scissor stays, the quad changes", 0x8000FF00, true, false, false, false, false, false, {0, 20, 64, 40}},
+    {"scissor off"}, {"scissor off again"},
 };
 
 struct Scene {
@@ -65,8 +71,13 @@ struct Scene {
         d.SetTexture(0, &texture);
         Quad(d, 0, 0, 64, 64, 0xC0FFFFFF);
         d.SetTexture(0, nullptr);
+        const bool scissor = f.scissor.right > f.scissor.left;
+        if (scissor) d.SetScissorRect(f.scissor);
+        d.SetRenderState(RS_SCISSORTESTENABLE, scissor);
         Quad(d, 10, 12, 20, 18, f.highlight);
         Quad(d, 24, 22, 30, 25, 0x60FFFFFF);  // over part of it
+        d.SetRenderState(RS_SCISSORTESTENABLE, 0);
+        d.SetScissorRect(Rect{0, 0, 64, 64});
         if (f.lockAfterDraw) {
             texture.Lock()[9] = 0xFF00FF00u + uint32_t(frame);
             texture.Unlock();
