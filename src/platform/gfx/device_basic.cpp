@@ -116,7 +116,7 @@ Device::~Device() {
 namespace detail {
 void ForgetTextureInDevices(const Texture* texture) {
     for (Device::Impl* d : LiveDevices()) {
-        d->reuse->TextureChanging(texture);
+        d->reuse->TextureGone(texture);
         for (Texture*& t : d->textures)
             if (t == texture) t = nullptr;
         if (d->renderTarget == texture) {

@@ -167,6 +167,43 @@ TEST(FrameReuse, TextureStampsChangeWithEveryLockAndDifferBetweenTextures) {
     EXPECT_EQ(b.Stamp(), b.Stamp());
 }
 
+// A texture still bound when a frame is presented goes before the next frame notes
+// anything (a scene ends): the next frames draw without it, as drawing every call does,
+// whether its memory stays free or a new texture takes its place there.
+TEST(FrameReuse, ATextureDestroyedWhileBoundIsNotBoundAgainByTheNextFrame) {
+    for (bool takeItsPlace : {false, true}) {
+        SCOPED_TRACE(takeItsPlace ? "a new texture at its address" : "freed");
+        struct Run {
+            Device device{64, 64};
+            std::unique_ptr<Texture> texture;
+            const Texture* gone = nullptr;
+        } runs[2];
+        runs[1].device.SetFrameReuse(false);
+        auto frame = [](Run& r) {
+            Device& d = r.device;
+            d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            Quad(d, 4, 4, 24, 24, 0xFFFFFFFF);  // with what is bound from the frame before
+            d.SetTexture(0, r.texture.get());
+            Quad(d, 36, 4, 24, 24, 0xFFFFFFFF);
+            d.Present();
+        };
+        for (Run& r : runs) r.texture.reset(Pattern(8, 8, 1));
+        for (int n = 0; n < 3; ++n)
+            for (Run& r : runs) frame(r);
+        for (Run& r : runs) {
+            r.gone = r.texture.get();
+            r.texture.reset();
+            if (takeItsPlace) r.texture.reset(Pattern(8, 8, 2));
+        }
+        if (takeItsPlace && runs[0].texture.get() != runs[0].gone) GTEST_LOG_(INFO) << "the memory was not reused";
+        for (int n = 0; n < 2; ++n) {
+            for (Run& r : runs) frame(r);
+            EXPECT_TRUE(std::equal(runs[0].device.BackBuffer(), runs[0].device.BackBuffer() + 64 * 64,
+                                   runs[1].device.BackBuffer()));
+        }
+    }
+}
+
 // Calls the device refuses draw nothing: between held calls they neither break the
 // comparison nor change the picture.
 TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
