@@ -213,9 +213,9 @@ TEST(FrameReuse, ATextureDestroyedWhileBoundIsNotBoundAgainByTheNextFrame) {
     return ::testing::AssertionSuccess();
 }
 
-// Draws that move a quarter pixel a frame across tile edges (a quad, a line strip and
-// points, depth-tested and writing depth over a still background): each frame, drawn
-// again only where they fall now and fell before, is the frame drawn whole. Then the
+// Draws that move to and fro across tile edges by whole and quarter pixels (a quad, a
+// line strip and points, depth-tested and writing depth over a still background): each
+// frame, drawn again only where they fall now and fell before, is the frame drawn whole. Then the
 // same with a state that changes before them, so each frame goes on from the copy kept
 // after the background, whose depth the moved quads are tested against.
 TEST(FrameReuse, MovingDrawsGiveThePixelsAndDepthOfDrawingEveryCall) {
@@ -224,7 +224,9 @@ TEST(FrameReuse, MovingDrawsGiveThePixelsAndDepthOfDrawingEveryCall) {
         Device reused(64, 64), drawn(64, 64);
         drawn.SetFrameReuse(false);
         for (int frame = 0; frame < 28; ++frame) {
-            const float at = 12.0f + 0.25f * float(std::max(frame - 2, 0));  // still for the first frames
+            // Still for the first frames, then to and fro across tile edges, drifting a
+            // quarter pixel a frame.
+            const float at = frame < 3 ? 12.0f : 12.0f + 0.25f * float(frame) + float(frame % 2) * 9.0f;
             for (Device* d : {&reused, &drawn}) {
                 d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
                 d->SetRenderState(RS_LIGHTING, 0);
