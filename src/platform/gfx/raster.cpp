@@ -537,7 +537,7 @@ void BuildPipe(Device::Impl& d, PipeState& s) {
     s.alphaArg1 = t0[TSS_ALPHAARG1];
     s.alphaArg2 = t0[TSS_ALPHAARG2];
     Texture* tex = d.textures[0];
-    if (tex == d.renderTarget) tex = nullptr;  // sampling the target being drawn reads white
+    if (tex == d.renderTarget) tex = nullptr;  // the target being drawn is not sampled: as no texture
     const bool usesTex = PipeUsesTexture(s);
     if (tex && usesTex) {
         s.tex = tex->Pixels();
