@@ -37,10 +37,12 @@ struct FvfLayout {
     int numBetas = 0;
     bool rhw = false;
     int offNormal = -1, offDiffuse = -1, offSpecular = -1, offTex = -1;
+    int texFloats = 0;  // of the coordinate set read
     bool valid = false;
 };
 
-FvfLayout ParseFvf(uint32_t fvf) {
+// `texSet`: the texture coordinate set stage 0 reads; a vertex without it reads (0, 0).
+FvfLayout ParseFvf(uint32_t fvf, uint32_t texSet) {
     FvfLayout l;
     switch (fvf & 0x00E) {
         case FVF_XYZ: l.posSize = 12; break;
@@ -57,7 +59,10 @@ FvfLayout ParseFvf(uint32_t fvf) {
     if (fvf & 0x020) off += 4;  // point size
     if (fvf & FVF_DIFFUSE) { l.offDiffuse = off; off += 4; }
     if (fvf & FVF_SPECULAR) { l.offSpecular = off; off += 4; }
-    if ((fvf >> 8) & 0xF) l.offTex = off;
+    if (texSet < TexSets(fvf)) {
+        l.offTex = off + int(TexSetBytes(fvf, texSet));
+        l.texFloats = TexSetFloats(fvf, texSet);
+    }
     l.valid = true;
     return l;
 }
@@ -716,7 +721,7 @@ struct VertexProcessor {
         const uint32_t vhighlight = hasS ? RdU(p + L.offSpecular) : 0u;
         if (L.offTex >= 0) {
             out.u = RdF(p + L.offTex);
-            out.v = RdF(p + L.offTex + 4);
+            out.v = L.texFloats > 1 ? RdF(p + L.offTex + 4) : 0.0f;
         } else {
             out.u = out.v = 0;
         }
@@ -1058,7 +1063,7 @@ bool TryQuad(const PipeState& s, const ScreenVertex* const* tri1, const ScreenVe
 HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* vertices, uint32_t stride,
                            const void* indices, bool index32, uint32_t, uint32_t) {
     if (!vertices || count == 0) return vertices ? S_OK : E_INVALIDARG;
-    const FvfLayout L = ParseFvf(fvf);
+    const FvfLayout L = ParseFvf(fvf, tss[0][TSS_TEXCOORDINDEX]);
     if (!L.valid || stride == 0) return E_FAIL;
     uint32_t nIdx;
     switch (type) {

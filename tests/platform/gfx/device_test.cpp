@@ -241,7 +241,11 @@ TEST(DeviceTexture, RefusesStagesItDoesNotBuild) {
         {0, TSS_ALPHAARG2, TA_DIFFUSE | 0x40, false},
         {1, TSS_COLOROP, TOP_DISABLE, true},         {1, TSS_COLOROP, TOP_MODULATE, false},
         {1, TSS_ALPHAOP, TOP_SELECTARG1, false},     {1, TSS_COLORARG1, TA_TEXTURE, true},
-        {0, TSS_TEXCOORDINDEX, 3, true},
+        {0, TSS_TEXCOORDINDEX, 3, true},             {0, TSS_TEXCOORDINDEX, 8, false},
+        {0, TSS_TEXCOORDINDEX, 0x10000, false},      {0, TSS_TEXCOORDINDEX, 0x40001, false},  // generated
+        {0, TSS_TEXTURETRANSFORMFLAGS, 0, true},     {0, TSS_TEXTURETRANSFORMFLAGS, 2, false},
+        {0, TSS_TEXTURETRANSFORMFLAGS, 0x100, false},
+        {0, TSS_RESULTARG, TA_CURRENT, true},        {0, TSS_RESULTARG, 5, false},  // temp
     };
     SetDeviceLog([](const char* line) { g_deviceLogLines += std::string(line) + "\n"; });
     for (const Case& c : cases) {
@@ -258,6 +262,46 @@ TEST(DeviceTexture, RefusesStagesItDoesNotBuild) {
     d.SetTextureStageState(0, TSS_ALPHAARG1, 5);
     EXPECT_NE(g_deviceLogLines.find("ALPHAARG1"), std::string::npos) << g_deviceLogLines;
     SetDeviceLog(nullptr);
+}
+
+// Stage 0 reads the coordinate set its index names, past sets of any size; a set the
+// vertex does not have reads (0, 0). A 3 x 1 texture: u 0 reads texel 0, set 0 holds
+// u 0.5 (texel 1), set 1 u 0.9 (texel 2).
+TEST(DeviceTexture, ReadsTheCoordinateSetItsIndexNames) {
+    struct Vertex {
+        float x, y, z, rhw;
+        uint32_t diffuse;
+        float f[5];
+    };
+    constexpr uint32_t kThreeFloatSet0 = 1u << 16;
+    const struct {
+        uint32_t fvf, index;
+        float f[5];
+        int texel;
+    } cases[] = {
+        {FVF_TEX2, 0, {0.5f, 0.5f, 0.9f, 0.5f, 0}, 1},
+        {FVF_TEX2, 1, {0.5f, 0.5f, 0.9f, 0.5f, 0}, 2},
+        {FVF_TEX2 | kThreeFloatSet0, 1, {0.5f, 0.5f, 0, 0.9f, 0.5f}, 2},
+        {FVF_TEX1, 1, {0.5f, 0.5f, 0, 0, 0}, 0},
+    };
+    Texture tex(3, 1);
+    for (int i = 0; i < 3; ++i) tex.Pixels()[i] = 0xFF000000u | (0x40u << (8 * i));
+    for (const auto& c : cases) {
+        Device d(4, 4);
+        Plain2D(d);
+        d.SetTexture(0, &tex);
+        d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+        d.SetTextureStageState(0, TSS_TEXCOORDINDEX, c.index);
+        Vertex q[4];
+        const float xy[4][2] = {{-0.5f, -0.5f}, {3.5f, -0.5f}, {-0.5f, 3.5f}, {3.5f, 3.5f}};
+        for (int k = 0; k < 4; ++k) {
+            q[k] = {xy[k][0], xy[k][1], 0, 1, ~0u, {}};
+            std::copy(c.f, c.f + 5, q[k].f);
+        }
+        d.SetFVF(FVF_XYZRHW | FVF_DIFFUSE | c.fvf);
+        d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(Vertex));
+        EXPECT_EQ(Px(d, 1, 1), tex.Pixels()[c.texel]) << std::hex << c.fvf << " " << c.index;
+    }
 }
 
 // Untextured geometry under the battle's states over a striped ground: alpha
