@@ -185,6 +185,17 @@ int C_TaskLocateUnitMenuBase::FittingHeight() {
     return top + rows + 25 + (m_bTitle ? m_nTitleHeight : 0) + (m_bPaging ? m_nRowHeight : 0);
 }
 
+void C_TaskLocateUnitMenuBase::FitWidthToRows() {
+    if (!m_bFitWidth) return;
+    constexpr int kScreenWidth = 640;
+    int widest = 0;
+    for (CMenuItem& item : m_vItem) {
+        item.Prepare();
+        widest = std::max(widest, item.m_nTextWidth);
+    }
+    m_nWinWidth = std::max(m_nWinWidth, std::min(widest + 24, kScreenWidth - m_nWinX));
+}
+
 bool C_TaskLocateUnitMenuBase::HasSeveralPages() const {
     return m_bPaging && !(m_nPageTop == 0 && m_nPageBottom + 1 == (int)m_vItem.size());
 }
@@ -258,6 +269,9 @@ bool C_TaskLocateUnitMenuBase::MoveCursor(C_FieldTaskInfo* info) {
 }
 
 void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
+    // The width is settled before anything is laid out: the rows' places and hit
+    // areas below and the pointer tracking of the next update follow from it.
+    FitWidthToRows();
     const int x = m_nWinX, y = m_nWinY, W = m_nWinWidth, H = m_nWinHeight;
     const double ratio = m_nOpenFrames > 0 ? double(m_nFrame) / double(m_nOpenFrames) : 1.0;
     g_GlobalResources.DrawWindowEx(x, y, W, H, float(ratio), 0x95000000, 0.0);
