@@ -107,6 +107,11 @@ public:
     // A window that fits its width grows to its widest row (as far as the screen's
     // right edge), so that no row is cut into pieces.
     void FitWidthToRows();
+    // Puts a row at `rowY` of the window, its hit area as wide as the window's text
+    // column: the drawing and the pointer tracking place rows only through this.
+    void PlaceRow(CMenuItem& item, int rowY) const;
+    // The top of the page's first row, under the title.
+    int FirstRowY() const;
 
     int32_t m_nSelect = 0;
     int32_t m_nPageTop = 0;
