@@ -2,6 +2,7 @@
 // the sound streams expect, and the same bytes on every run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -223,6 +224,84 @@ TEST_F(Generated, ASecondRunGivesTheSameBytes) {
         ASSERT_TRUE(fs::exists(Game() + f)) << f << " is missing from the runnable folder: re-run the build";
         EXPECT_TRUE(ReadAll(again.path() + f) == ReadAll(Game() + f)) << f;
     }
+}
+
+// A picture of the runnable folder as RGBA texels.
+struct Picture {
+    explicit Picture(const std::string& path) { rgba = stbi_load(path.c_str(), &w, &h, &n, 4); }
+    ~Picture() { stbi_image_free(rgba); }
+    const unsigned char* At(int x, int y) const { return rgba + 4 * (size_t(y) * w + x); }
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgba = nullptr;
+};
+
+// Where the screen shows a colour with a meaning, the sheet holds that colour: the
+// mean of the drawn texels of the region leans to blue or to red.
+TEST_F(Generated, HighlightsWearTheColoursTheGameNamesThem) {
+    struct Region {
+        const char* what;
+        int x, y, w, h;
+        bool blue;  // else red
+    };
+    const Region kRegions[] = {
+        {"move range (highlight kind 1), blue as the tutorial says", 896, 728, 112, 56, true},
+        {"skill reach (highlight kind 2), the enemy's red", 896, 784, 112, 56, false},
+        {"sortie positions, the prologue's blue cells", 0, 952, 896, 56, true},
+    };
+    Picture sheet(Game() + "graphics/mapchip2.png");
+    ASSERT_NE(sheet.rgba, nullptr);
+    for (const Region& r : kRegions) {
+        double sum[3] = {0, 0, 0}, weight = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                const unsigned char* t = sheet.At(x, y);
+                for (int k = 0; k < 3; ++k) sum[k] += t[k] * t[3];
+                weight += t[3];
+            }
+        ASSERT_GT(weight, 0) << r.what;
+        const double red = sum[0] / weight, green = sum[1] / weight, blue = sum[2] / weight;
+        if (r.blue) {
+            EXPECT_TRUE(blue > red && blue > green) << r.what << ": " << red << " " << green << " " << blue;
+        } else {
+            EXPECT_TRUE(red > 2 * green && red > 2 * blue) << r.what << ": " << red << " " << green << " " << blue;
+        }
+    }
+}
+
+// The information strip is a window over (0, 460)-(640, 480) with its texts of 12
+// pixels at y 466 from x 30.  Its bottom frame pieces lie over the window's last six
+// rows (474-479), the edge stretched over the whole width and the corners at both
+// ends: their rows that fall on the texts (474-477) hold nothing from x 30 to the
+// right corner's rivet.
+TEST_F(Generated, TheStripsFrameLeavesItsTextRowsClear) {
+    struct Piece {
+        const char* what;
+        int left, width;  // on the sheet, rows 0-5
+        int x, screenWidth;
+    };
+    const Piece kPieces[] = {
+        {"left corner", 0, 50, 0, 50},
+        {"edge", 50, 100, 0, 640},
+        {"right corner", 150, 50, 590, 50},
+    };
+    constexpr int kTextLeft = 30, kTextRight = 632, kTextRows = 478 - 474;
+    Picture sheet(Game() + "graphics/sys.png");
+    ASSERT_NE(sheet.rgba, nullptr);
+    for (const Piece& p : kPieces)
+        for (int sx = std::max(p.x, kTextLeft); sx < std::min(p.x + p.screenWidth, kTextRight); ++sx)
+            for (int row = 0; row < kTextRows; ++row) {
+                const int u = p.left + (sx - p.x) * p.width / p.screenWidth;
+                ASSERT_EQ(sheet.At(u, row)[3], 0) << p.what << " at x " << sx << ", y " << 474 + row;
+            }
+}
+
+// The game-over picture is drawn at (0, 224) and ends at x 512 in mid-screen: nothing
+// of it may reach its last columns, where it would be cut off.
+TEST_F(Generated, TheGameOverPictureEndsBeforeItsRightEdge) {
+    Picture over(Game() + "graphics/GameOver.png");
+    ASSERT_NE(over.rgba, nullptr);
+    for (int y = 0; y < over.h; ++y)
+        for (int x = over.w - 16; x < over.w; ++x) ASSERT_EQ(over.At(x, y)[3], 0) << x << ", " << y;
 }
 
 TEST(Canvas, BlendAndShapesStayInside) {
