@@ -165,35 +165,25 @@ TEST_F(ContentTables, PersonFiguresExistAndTroopSoldiersWearFriendlyColours) {
 // player's side and an enemy colour (odd row) on the enemy's.
 TEST_F(ContentTables, EveryPersonOnTheFieldWearsItsSidesColour) {
     std::vector<std::pair<int, bool>> fielded;  // person type, friendly
-    const std::filesystem::path content = std::filesystem::path(VORMANT_SOURCE_DIR) / "content";
-    for (const auto& file : std::filesystem::directory_iterator(content / "map")) {
-        const std::string name = file.path().filename().string();
-        if (name.size() < 11 || name.compare(name.size() - 11, 11, "_person.csv") != 0) continue;
-        std::istringstream rows(datatest::ReadFile(file.path().string()));
-        std::string row;
-        std::getline(rows, row);  // ptype,LV,operate,friend
-        int type = 0, level = 0, operate = 0, isFriend = 0;
-        while (std::getline(rows, row))
-            if (std::sscanf(row.c_str(), "%d,%d,%d,%d", &type, &level, &operate, &isFriend) == 4)
-                fielded.emplace_back(type, isFriend != 0);
-    }
-    for (const auto& file : std::filesystem::directory_iterator(content / "script")) {
-        std::istringstream lines(datatest::ReadFile(file.path().string()));
-        std::string line;
-        int a[11];
-        while (std::getline(lines, line)) {
-            if (std::sscanf(line.c_str(), "CreateUnit(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d)", &a[0], &a[1], &a[2], &a[3],
-                            &a[4], &a[5], &a[6], &a[7], &a[8], &a[9], &a[10]) != 11)
-                continue;
-            for (int k = 4; k <= 10; k += 2)
-                if (a[k - 1] != -1 && a[k] != -1) fielded.emplace_back(a[k], a[2] != 0);
+    const std::string content = std::string(VORMANT_SOURCE_DIR) + "/content/";
+    for (const char* folder : {"map", "script"})
+        for (const auto& file : std::filesystem::directory_iterator(content + folder)) {
+            const bool persons = file.path().string().find("_person.csv") != std::string::npos;
+            std::istringstream lines(datatest::ReadFile(file.path().string()));
+            int a[11];
+            for (std::string line; std::getline(lines, line);) {
+                if (persons && std::sscanf(line.c_str(), "%d,%d,%d,%d", &a[0], &a[1], &a[2], &a[3]) == 4)
+                    fielded.emplace_back(a[0], a[3] != 0);  // ptype,LV,operate,friend
+                if (std::sscanf(line.c_str(), "CreateUnit(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d)", &a[0], &a[1], &a[2],
+                                &a[3], &a[4], &a[5], &a[6], &a[7], &a[8], &a[9], &a[10]) == 11)
+                    for (int k = 4; k <= 10; k += 2)  // x, y, friend, then level and type of each member
+                        if (a[k - 1] != -1 && a[k] != -1) fielded.emplace_back(a[k], a[2] != 0);
+            }
         }
-    }
     EXPECT_GT(fielded.size(), 40u);
     for (const auto& [type, isFriend] : fielded) {
         ASSERT_TRUE(CPersonTypeTable::GetMap().count(type)) << type;
-        EXPECT_EQ(CPersonTypeTable::Get(type).icon / 16 % 2, isFriend ? 0 : 1)
-            << "type " << type << (isFriend ? " fights for the player" : " fights for the enemy");
+        EXPECT_EQ(CPersonTypeTable::Get(type).icon / 16 % 2, isFriend ? 0 : 1) << type << " friend " << isFriend;
     }
 }
 
