@@ -1,7 +1,9 @@
 #pragma once
-// Shared by the targets that play a save: the fuzzed bytes are the older unmasked
-// slot file "Sav0.dat" (its numbers are text, so mutations reach them), loaded the
-// way a load at the title loads one, with the party taken from it; the field scene
+// Shared by the targets that play a save: the fuzzed bytes are a save's stream (its
+// numbers are text, so mutations reach them), written as the older unmasked slot file
+// "Sav0.dat" or, masked, as the current "Save0.dat" (whose field record is read in
+// its current form), and loaded the way a load at the title loads one, with the
+// party taken from it; the field scene
 // then starts from it as a save of the kind the target names and plays a few frames
 // (updated and drawn through the software device) while the pointer clicks around.
 // The scratch folder sees the built game folder's files (linked).
@@ -10,11 +12,13 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "Draw/gvlD3DObjectBase.h"
 #include "FieldScene.h"
 #include "PartyData.h"
 #include "PersonData.h"
+#include "SkillData.h"
 #include "fake_input.h"
 #include "framework/gvlDXAppBase.h"
 #include "fuzz_util.h"
@@ -40,7 +44,8 @@ struct Click {
 
 // Once per run: the game folder's files linked into the scratch folder (the folder
 // VORMANT_FUZZ_GAME names, else the build's), the device, the shared pictures and
-// fonts, the person table, and the pointer the scenes read.
+// fonts, the skill and person tables (as the game loads them at its start), and the
+// pointer the scenes read.
 inline FakeInput& FieldWorld() {
     static FakeInput* input = [] {
         Init();
@@ -61,6 +66,7 @@ inline FakeInput& FieldWorld() {
         InitDrawObjects(g_pD3DDevice);
         SetFixedDeviceState(g_pD3DDevice);
         g_GlobalResources.Load();
+        g_SkillData.Load("gamedata/skill.csv");
         CPersonTypeTable::LoadCsv();
         auto* in = new FakeInput;
         g_pInputManager = in;
@@ -77,11 +83,33 @@ inline FakeInput& FieldWorld() {
     return *input;
 }
 
+// One frame as the game plays it: updated, then drawn through the software device,
+// and the pointer's pushes end.  The next scene, or -1 to stay.
+inline int PlayFrame(C_FieldScene& scene, FakeInput& input) {
+    const int next = scene.Update();
+    EndSpriteBatch();
+    g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    scene.Draw();
+    EndSpriteBatch();
+    input.Step();
+    return next;
+}
+
+enum class SlotFile { Older, Current };
+
 // Loads `data` as slot 0 and plays the field scene from it as a save of kind `kind`,
-// one frame per click.
-inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const Click* clicks, size_t frames) {
+// one frame per click; then `after(scene, input)` plays on while the scene stays
+// (it returns the next scene or -1).
+template <class After>
+inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const Click* clicks, size_t frames,
+                     SlotFile file, After after) {
     FakeInput& input = FieldWorld();
-    WriteFile("Sav0.dat", data, size);
+    if (file == SlotFile::Current) {
+        const std::vector<unsigned char> masked = CArchiveManager::MaskStream(std::vector<unsigned char>(data, data + size));
+        WriteFile("Save0.dat", masked.data(), masked.size());
+    } else {
+        WriteFile("Sav0.dat", data, size);
+    }
     CArchiveManager::DestroyInstance();
     CArchiveManager::CreateInstance();
     CArchiveManager* manager = CArchiveManager::GetInstance();
@@ -99,19 +127,20 @@ inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const C
                 if (next >= 0) break;
                 if (clicks[f].left) input.ClickLeft();
                 if (clicks[f].right) input.ClickRight();
-                next = scene.Update();
-                EndSpriteBatch();
-                g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-                scene.Draw();
-                EndSpriteBatch();
-                input.Step();
+                next = PlayFrame(scene, input);
             }
+            if (next < 0) after(scene, input);
         }
     }
     CArchiveManager::DestroyInstance();
     RemoveFile("Sav0.dat");
+    RemoveFile("Save0.dat");
     RemoveFile("ErrorLog.txt");
     EndInput();
+}
+
+inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const Click* clicks, size_t frames) {
+    PlaySave(data, size, kind, clicks, frames, SlotFile::Older, [](C_FieldScene&, FakeInput&) { return -1; });
 }
 
 }  // namespace fuzz

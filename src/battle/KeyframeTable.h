@@ -10,9 +10,10 @@
 // "id,kind,value,value,..." with kind one of time, x, y, z, rx, ry, rz, motion,
 // m_time; key i is in column i + 2; the first row of an id fixes its key count.
 //
-// A keyframe id is a member's base id (100 + 40 x model) plus a motion number; a
-// motion the tables do not hold falls back to the base's standing motion, with one
-// line in the error log.
+// A keyframe id is a member's base id (100 + 40 x model) plus a motion number.  A
+// motion the animation table does not hold falls back to the base's standing motion;
+// one the data table does not hold has length 0 and hits at its first frame.  Either
+// writes one line in the error log.
 #include <map>
 #include <string>
 #include <vector>
@@ -26,8 +27,8 @@ public:
     static int Load(CTableFile& table);
 
     // The cell of the id's first row in the column that row 0 names `name`, as an
-    // integer.  A missing column answers 0; a missing id answers its standing
-    // motion's value (0 when that is missing too); both are logged once.
+    // integer.  A missing column or a missing id answers 0 (not the standing
+    // motion's value); both are logged once.
     static int GetInt(const CTableFile& table, int id, const std::string& name);
     // The same on the preloaded table (0 when nothing is preloaded).
     static int GetInt(int id, const std::string& name);

@@ -217,7 +217,7 @@ public:
 
     // Resolution of blows and exchanges into m_vBattleAction.
     void ResolveAttack(AttackResult& result, int attackingUnit, int targetUnit, int attackerCode, int targetCode,
-                       int skill, int damageTaken);
+                       int skill, int64_t damageTaken);
     void ResolveBattle(int unitA, int unitB, const int targets[8], const int skills[8]);
     void ResolveSkillOnUnit(int castingUnit, int targetUnit, int skill);
 

@@ -48,10 +48,13 @@ struct BattleActionRecord {
     uint8_t bMiss[4] = {};
     uint8_t bCritical[4] = {};
     uint8_t bFall[4] = {};                    // the member falls in this exchange
-    int32_t nDamage[4] = {};                  // total amount taken
+    int64_t nDamage[4] = {};                  // total amount taken (see below)
     int32_t nEffect[4] = {};                  // OR of the effect values laid on the member
     uint8_t bHitMissed[4] = {};               // all-target blow on the member missed
     uint8_t bHitCritical[4] = {};             // all-target blow on the member was critical
+    // A blow is held to 2e9 either way and a member takes at most one blow from each
+    // of the four members facing it, so a total never leaves +-8e9: wide enough here,
+    // while a few blows at the stat limits would wrap an int.
 };
 
 // Battle category of a skill: 0 none (id -1), 1 melee, 2 melee with back attack,

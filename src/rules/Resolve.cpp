@@ -19,7 +19,7 @@ constexpr int kMaxCharge = 3;
 }  // namespace
 
 void C_FieldTaskInfo::ResolveAttack(AttackResult& result, int attackingUnit, int targetUnit, int attackerCode,
-                                    int targetCode, int skill, int damageTaken) {
+                                    int targetCode, int skill, int64_t damageTaken) {
     const int attacker = m_UnitList.GetMember(attackingUnit, attackerCode % 4);
     const int target = m_UnitList.GetMember(targetUnit, targetCode % 4);
 
@@ -165,7 +165,7 @@ void C_FieldTaskInfo::ApplyNextAction() {
     for (int m = 3; m >= 0; --m) {
         if (!m_UnitList.IsValidUnit(u) || m >= m_UnitList.GetMemberCount(u)) continue;
         const int p = m_UnitList.GetMember(u, m);
-        m_UnitList.SetMemberHP(u, m, SaturatingSub(m_PersonList.GetHP(p), r.nDamage[m]));
+        m_UnitList.SetMemberHP(u, m, ClampToInt32(m_PersonList.GetHP(p) - r.nDamage[m]));
         PersonRecord& person = m_PersonList.GetPerson(p);
         person.nCondition = (uint16_t)(person.nCondition | (uint16_t)(r.nEffect[m] & 0xFFFF));
         if (r.nSkill[m] != -1) PayCost(*this, u, m, r.nSkill[m]);

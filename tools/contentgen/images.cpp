@@ -176,20 +176,24 @@ void UnitPlateBack(Canvas& c, int x, int y, int w, bool detailed) {
 Canvas MakeSystemSheet() {
     Canvas c(1024, 1024);
 
-    // Window frame pieces, row 0-6: left corner, top edge, right corner, side edge.
-    const Rgba rows[6] = {kInk, kGold, kBone, kGold, kAmber, kInk};
-    for (int y = 0; y < 6; ++y) c.FillRect(0, y, 200, 1, rows[y], true);
-    for (int y = 0; y < 6; ++y) {
-        c.FillRect(0, y, 2, 1, kInk, true);
-        c.FillRect(198, y, 2, 1, kInk, true);
+    // Window frame pieces, rows 0-5: left corner (0-49), top and bottom edge (50-149),
+    // right corner (150-199), side edge (200-207).  The edge pieces are drawn the same
+    // way up at a window's top and bottom, and the bottom one lies over the last six
+    // rows of the body, where the information strip's text still runs: so the rule sits
+    // in the last two rows and the four above stay clear.  The side edge, stretched down
+    // the window, keeps its rule in the middle columns; a rivet at each end of a
+    // corner piece covers the meeting of the rules.
+    for (int x = 0; x < 200; ++x) {
+        c.Set(x, 4, kGold);
+        c.Set(x, 5, kAmber);
     }
-    for (float gx : {10.0f, 190.0f}) {
-        c.FillRect(static_cast<int>(gx) - 6, 0, 12, 6, kInk, true);
-        c.FillRect(static_cast<int>(gx) - 5, 1, 10, 4, kEmber, true);
-        c.FillRect(static_cast<int>(gx) - 2, 1, 4, 2, kBone, true);
+    for (int x : {0, 192}) {
+        c.FillRect(x, 0, 8, 6, kInk, true);
+        c.FillRect(x + 1, 1, 6, 4, kEmber, true);
+        c.FillRect(x + 2, 1, 2, 2, kBone, true);
     }
-    const Rgba cols[8] = {kInk, kGold, kBone, kAmber, kAmber, kBone, kGold, kInk};
-    for (int x = 0; x < 8; ++x) c.FillRect(200 + x, 0, 1, 6, cols[x], true);
+    c.FillRect(203, 0, 1, 6, kGold, true);
+    c.FillRect(204, 0, 1, 6, kAmber, true);
 
     // Small icons n at (16(13+n), 0).
     for (int n = 0; n < 20; ++n) SmallIcon(c, 16 * (13 + n), 0, n);
@@ -816,14 +820,14 @@ void Figure(Canvas& c, int ox, int oy, int n) {
     }
 }
 
-void CellHighlight(Canvas& c, int ox, int oy, Rgba col, uint8_t fillAlpha) {
+void CellHighlight(Canvas& c, int ox, int oy, Rgba fill, uint8_t fillAlpha, Rgba rim) {
     Canvas cell(112, 56);
-    cell.FillRect(0, 0, 112, 56, WithAlpha(col, fillAlpha), true);
+    cell.FillRect(0, 0, 112, 56, WithAlpha(fill, fillAlpha), true);
     // A brighter rim a few pixels wide.
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 112; ++x) {
             float d = std::fabs(x + 0.5f - 56) / 56 + std::fabs(y + 0.5f - 28) / 28;
-            if (d > 0.86f) cell.Set(x, y, WithAlpha(col, 230));
+            if (d > 0.86f) cell.Set(x, y, WithAlpha(rim, 230));
         }
     cell.ClipDiamond(0, 0, 112, 56);
     c.Blit(cell, 0, 0, 112, 56, ox, oy);
@@ -851,11 +855,14 @@ Canvas MakeUpperSheet() {
     UnitBase(c, 896, 616, kSky);
     UnitBase(c, 896, 864, Shade(kSky, 0.6f));
     UnitBase(c, 896, 920, Shade(kEmber, 0.6f));
-    // Cell highlights 0-2 at (896, 672 + 56k): move range, attack range, cursor; 0 is
-    // white so that tinted highlights take their colour from the square.
-    CellHighlight(c, 896, 672, kBone, 110);
-    CellHighlight(c, 896, 728, kEmber, 110);
-    CellHighlight(c, 896, 784, kGold, 60);
+    // Cell highlights of kinds 0-2 at (896, 672 + 56k): 0 the cell under the pointer,
+    // white so that the tinted highlights (kinds 3 and 4) take their colour from the
+    // square; 1 where a unit can move, blue as the tutorial calls it (also a cannon's
+    // blast and the cell struck); 2 what a unit can reach with its skills, in the
+    // enemy's ember, for what threatens.
+    CellHighlight(c, 896, 672, kBone, 110, kBone);
+    CellHighlight(c, 896, 728, kSea, 255, kSky);
+    CellHighlight(c, 896, 784, kEmber, 110, kEmber);
     // Acted icon (896, 840)-(936, 864); moved icons, enemy (936, 840), friend (976, 840).
     c.Panel(896, 840, 40, 24, kSlate, kMist, kInk, kInk);
     c.Text(900, 849, "DONE", 1, kBone);
@@ -874,14 +881,11 @@ Canvas MakeUpperSheet() {
     c.FrameRect(1013, 0, 7, 7, kInk, 1);
     c.FillRect(1013, 14, 7, 7, kSea, true);
     c.FrameRect(1013, 14, 7, 7, kInk, 1);
-    // Sortie positions i at (112 i, 896)-(112 i + 112, 1008).
+    // Sortie positions i at (112 i, 896)-(112 i + 112, 1008): a glowing blue cell, as the
+    // prologue's preparation names them, with the position's number and a flag.
     for (int i = 0; i < 8; ++i) {
         Canvas cell(112, 112);
-        int ox = 0, oy = 56;
-        Canvas d(112, 56);
-        d.FillRect(0, 0, 112, 56, WithAlpha(kGold, 80), true);
-        d.ClipDiamond(0, 0, 112, 56);
-        cell.Blit(d, 0, 0, 112, 56, ox, oy);
+        CellHighlight(cell, 0, 56, kSky, 110, kBone);
         cell.TextCentered(56, 76, std::to_string(i + 1), 2, kBone, kInk);
         cell.Line(56, 56, 56, 20, 2, kEarth);
         cell.FillPolygon({{57, 20}, {82, 27}, {57, 34}}, kGold);

@@ -104,14 +104,18 @@ Canvas MakeBattleWindow() {
 
 Canvas MakeGameOver() {
     Canvas c(512, 256);
-    // Drawn at (0, 224) as (0, 0)-(512, 256).
+    // Drawn at (0, 224) as (0, 0)-(512, 256): on the screen it runs from the left edge
+    // to x 512, so it is a banner that comes in from the left and has faded out by
+    // x 496, with the words in its middle.
     for (int x = 0; x < 512; ++x) {
-        float e = std::min(x, 511 - x) / 120.0f;
+        float e = std::max(0, 495 - x) / 110.0f;
         uint8_t a = static_cast<uint8_t>(220 * std::min(1.0f, e));
         c.GradientV(x, 40, 1, 120, WithAlpha(kWine, a), WithAlpha(kInk, a), true);
+        c.Set(x, 40, WithAlpha(kGold, static_cast<uint8_t>(a * 0.8f)));
+        c.Set(x, 159, WithAlpha(kGold, static_cast<uint8_t>(a * 0.8f)));
     }
-    c.TextCentered(320 - 0, 70, "GAME OVER", 7, kEmber, kInk);
-    c.TextCentered(320, 134, "THE BANNER HAS FALLEN", 2, kBone, kInk);
+    c.TextCentered(236, 70, "GAME OVER", 7, kEmber, kInk);
+    c.TextCentered(236, 134, "THE BANNER HAS FALLEN", 2, kBone, kInk);
     return c;
 }
 

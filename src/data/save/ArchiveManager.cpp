@@ -1,6 +1,7 @@
 #include "save/ArchiveManager.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "archive/gvlSerialize.h"
@@ -21,6 +22,10 @@ constexpr char kIndexFileName[] = "SaveIndex.dat";
 void ShowError(const char* text) { plat::MessageBox(text, "エラー", plat::kMbIconError); }
 
 bool IsValidSlot(int slot) { return slot >= 0 && slot < kSaveSlotCount; }
+
+// The five difficulties, "Novice" to "Chaotic".
+constexpr int64_t kEasiestDifficulty = 1;
+constexpr int64_t kHardestDifficulty = 5;
 
 }  // namespace
 
@@ -238,6 +243,40 @@ bool CArchiveManager::Load(int slot) {
         ShowError("不正なセーブファイルです。");
         return false;
     }
+    if (!HoldsOnlyWrittenValues(&why)) {
+        // A kind the title cannot route, or a difficulty the party would quietly
+        // clamp: the file was not written by the game as it stands.
+        g_ErrorLog.Printf("File %d のセーブファイルにゲームが書かない値があります: %s", slot + 1, why.c_str());
+        ClearArchives();
+        ClearCurrentArchive();
+        ShowError("不正なセーブファイルです。");
+        return false;
+    }
+    return true;
+}
+
+bool CArchiveManager::HoldsOnlyWrittenValues(std::string* why) {
+    std::string kind;
+    if (m_CurrentArchive.FindString(SaveFileTypeKey, kind) == 0 && kind != ChapterSave && kind != IntermissionSave &&
+        kind != FieldSave) {
+        if (why) *why = std::string(SaveFileTypeKey) + " \"" + kind + "\"";
+        return false;
+    }
+    auto party = std::find_if(m_vArchive.begin(), m_vArchive.end(),
+                              [](const NamedArchive& a) { return a.name == PartyDataKey; });
+    const std::pair<CStringMap*, const char*> difficulties[] = {
+        {&m_CurrentArchive, SaveFileDiffKey},
+        {party == m_vArchive.end() ? nullptr : &party->archive, "Difficulty"},
+        {party == m_vArchive.end() ? nullptr : &party->archive, "BackupParty.Difficulty"}};
+    for (const auto& [archive, key] : difficulties) {
+        std::string text;
+        int64_t value = 0;
+        if (!archive || archive->FindString(key, text) != 0) continue;
+        if (archive->FindInt(key, value) != 0 || value < kEasiestDifficulty || value > kHardestDifficulty) {
+            if (why) *why = std::string(key) + " \"" + text + "\"";
+            return false;
+        }
+    }
     return true;
 }
 
@@ -282,10 +321,16 @@ void CArchiveManager::SyncWithFiles() {
     bool mended = false;
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
         SaveSlotInfo fromFile;
-        const int state = ReadSlotSummary(slot, fromFile);
-        if (state < 0)
-            g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、セーブファイルからは読み直せません。", slot + 1);
-        if (state < 0) continue;  // a file that cannot be read: the index's word stands
+        size_t contents = 0;
+        const int state = ReadSlotSummary(slot, fromFile, &contents);
+        if (state < 0) {
+            if (m_DamageLogged[slot] != contents)
+                g_ErrorLog.Printf("File %d のセーブファイルは壊れているため、セーブファイルからは読み直せません。",
+                                  slot + 1);
+            m_DamageLogged[slot] = contents;
+            continue;  // a file that cannot be read: the index's word stands
+        }
+        m_DamageLogged[slot].reset();
         SaveSlotInfo& info = m_SlotInfo[slot];
         if (state == 0 && info.nChapter != -1)
             g_ErrorLog.Printf("File %d のセーブファイルがないため、空きスロットとして扱います。", slot + 1);
@@ -299,7 +344,7 @@ void CArchiveManager::SyncWithFiles() {
         g_ErrorLog.Printf("%s の内容をセーブファイルから読み直しました。", kIndexFileName);
 }
 
-int CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& out) {
+int CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& out, size_t* contents) {
     out = SaveSlotInfo();
     std::string bytes;
     std::vector<unsigned char> stream;
@@ -310,6 +355,7 @@ int CArchiveManager::ReadSlotSummary(int slot, SaveSlotInfo& out) {
     } else {
         return 0;  // no save in this slot
     }
+    if (contents) *contents = std::hash<std::string>{}(bytes);
     CSerialize reader;
     reader.SetMode(false);
     reader.GetBuffer() = std::move(stream);

@@ -8,6 +8,8 @@
 // an int count of named archives, then per archive its name (0-terminated) and the
 // archive.  The older "Sav<n>.dat" holds the same stream unmasked without the lead
 // byte and counts as format version 1.
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,7 +75,8 @@ public:
     bool Save(int slot);
     // Reads the slot's file into the archives.  A missing or unreadable file shows
     // "セーブファイルを開けませんでした。", a damaged one (also one whose header and
-    // party disagree) "不正なセーブファイルです。";
+    // party disagree, or that holds a kind of save or a difficulty the game never
+    // writes) "不正なセーブファイルです。";
     // the archives are then left empty and false is returned, so that the caller
     // stays where the load was asked for.
     bool Load(int slot);
@@ -81,6 +84,10 @@ public:
     // written from (a value missing on either side is not compared); `why` says
     // where they differ.
     bool HeaderMatchesParty(std::string* why);
+    // The kind of save is one the game writes, and every difficulty of the header and
+    // of the party (and its backup) is one of the five (a value missing is not
+    // judged); `why` names the first that is not.
+    bool HoldsOnlyWrittenValues(std::string* why);
 
     // The stream of the archives as Save writes it (before masking).
     std::vector<unsigned char> BuildStream();
@@ -101,7 +108,8 @@ public:
     // keeps the index's summary.
     void SyncWithFiles();
     // The summary in the slot's save file: 1 read, 0 no save there, -1 unreadable.
-    static int ReadSlotSummary(int slot, SaveSlotInfo& out);
+    // `contents`, when given, gets a hash of the file's bytes.
+    static int ReadSlotSummary(int slot, SaveSlotInfo& out, size_t* contents = nullptr);
     // The bytes of "SaveIndex.dat" for these six summaries.
     static std::vector<unsigned char> BuildIndexBytes(const SaveSlotInfo* slots);
     // Writes the six summaries; false (logged) when the file could not be written.
@@ -115,4 +123,7 @@ private:
     std::vector<NamedArchive> m_vArchive;
     CStringMap m_CurrentArchive;
     SaveSlotInfo m_SlotInfo[kSaveSlotCount];
+    // The hash of each slot's unreadable file that the log has named, so that the
+    // slot screen names it once, not on every look, and again once it changes.
+    std::optional<size_t> m_DamageLogged[kSaveSlotCount];
 };

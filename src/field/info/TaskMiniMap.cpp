@@ -23,6 +23,10 @@ constexpr int kPictureHeight = 200;
 constexpr int kLowerChipHeight = 64;
 constexpr int kUpperChipRise = 28;
 
+// The icon sheet holds the sortie marks A to F; a map with more points shows the last
+// of them for the rest rather than reading past the sheet's end.
+constexpr int kSortieMarkCount = 6;
+
 // A cursor task exists: clicks on the minimap count only then.
 bool CursorActive() { return g_bFieldCursorActive; }
 
@@ -128,7 +132,8 @@ void RenderSortieMarkers(CMapData& map, CD3DDrawTexture& iconTexture) {
         for (int i = 0; i < (int)map.m_vnSortiePos.size(); ++i) {
             const CSortiePosition& p = map.m_vnSortiePos[i];
             const float X = float(MiniMapFullX(p.x, p.y)), Y = float(MiniMapFullY(p.x, p.y));
-            const RECT src{64 + 32 * i, 0, 96 + 32 * i, 32};
+            const int mark = std::min(i, kSortieMarkCount - 1);
+            const RECT src{64 + 32 * mark, 0, 96 + 32 * mark, 32};
             iconTexture.DrawScaled(PictureX(map, X - 55.0f), PictureY(map, Y - 34.0f), 6.0 * kx, 6.0 * ky, 0, 0,
                                    255, &src);
         }

@@ -32,6 +32,10 @@ RECT SortieMarker(int i) {
 
 namespace {
 
+// The layers the ground task owns.
+constexpr int kUpperPriority = 10;
+constexpr int kMiniMapPriority = 11;
+
 // One rectangle of the bound sheet at (x, y).
 void DrawBoundRect(CD3DDrawSquare& square, const CD3DDrawTexture& sheet, int x, int y, const RECT& rc, int alpha) {
     square.SetSourceRect(rc, sheet.GetWidth(), sheet.GetHeight());
@@ -72,16 +76,16 @@ void DrawUpperChip(CMapChipTextureBase* sheet, int n, int x, int y, int alpha) {
 
 C_TaskDrawMap::C_TaskDrawMap(C_FieldTaskInfo* info) : m_pFieldTaskInfo(info) {
     if (!info || !info->m_pTaskController) return;
-    info->m_pTaskController->KillTask(10);
-    info->m_pTaskController->KillTask(11);
-    info->m_pTaskController->AddTask(new C_TaskDrawMap_Upper(), 10);
-    info->m_pTaskController->AddTask(new C_TaskFieldMiniMap(), 11);
+    info->m_pTaskController->KillTask(kUpperPriority);
+    info->m_pTaskController->KillTask(kMiniMapPriority);
+    info->m_pTaskController->AddTask(new C_TaskDrawMap_Upper(), kUpperPriority);
+    info->m_pTaskController->AddTask(new C_TaskFieldMiniMap(), kMiniMapPriority);
 }
 
 C_TaskDrawMap::~C_TaskDrawMap() {
     if (!m_pFieldTaskInfo || !m_pFieldTaskInfo->m_pTaskController) return;
-    m_pFieldTaskInfo->m_pTaskController->KillTask(10);
-    m_pFieldTaskInfo->m_pTaskController->KillTask(11);
+    m_pFieldTaskInfo->m_pTaskController->KillTask(kUpperPriority);
+    m_pFieldTaskInfo->m_pTaskController->KillTask(kMiniMapPriority);
 }
 
 void C_TaskDrawMap::VisitGroundCells(const C_FieldTaskInfo& info, std::vector<std::pair<int, int>>& cells) {
@@ -142,9 +146,9 @@ std::vector<UnitDrawOrder> OrderUnitsForDrawing(const C_FieldTaskInfo& info, int
 }
 
 void C_TaskDrawMap_Upper::Draw(C_FieldTaskInfo* info) {
-    if (!info || !GridUsable(*info)) return;
+    if (!info) return;
     CD3DDrawTexture* sheet = info->m_UpperChipTexture.GetTexture();
-    if (!BindSheet(sheet)) {
+    if (!GridUsable(*info) || !BindSheet(sheet)) {
         // Nothing can be drawn, but a walking unit must still arrive.
         StepMove(info);
         return;
@@ -259,6 +263,13 @@ void C_TaskDrawMap_Upper::StepMove(C_FieldTaskInfo* info) {
         path.erase(path.begin());
     }
     if (path.size() == 1) path.clear();
+}
+
+bool C_TaskDrawMap_Upper::WalkOver(C_FieldTaskInfo* info) {
+    std::vector<FieldCell>& path = info->m_vMovePath;
+    const C_TaskController* tasks = info->m_pTaskController;
+    if (!path.empty() && (tasks == nullptr || !tasks->HasTask(kUpperPriority))) path.clear();
+    return path.empty();
 }
 
 void C_TaskDrawMap_Upper::DrawUnit(C_FieldTaskInfo* info, int unit, int x, int y, int alpha) {

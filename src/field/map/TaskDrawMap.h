@@ -84,6 +84,10 @@ public:
     void DrawUnitMarks(C_FieldTaskInfo* info, int unit, int x, int y);
     // The walking unit's step: camera along the path, path shortened.
     void StepMove(C_FieldTaskInfo* info);
+    // Whether the walk along the field state's move path is over.  This layer walks
+    // the path as it draws it; while the field has no upper layer (a chapter event
+    // has taken the map display away) nothing would, and the unit arrives at once.
+    static bool WalkOver(C_FieldTaskInfo* info);
 
     int32_t m_nStepFrames = 12;
     int32_t m_nPulse = 0;

@@ -174,7 +174,7 @@ void C_TaskLocateUnitMenuBase::SetItemText(int i, std::string text) {
 }
 
 int C_TaskLocateUnitMenuBase::FittingHeight() {
-    const int top = 15 + (m_bTitle ? m_nTitleHeight : 0);
+    const int top = FirstRowY() - m_nWinY;
     int rows = 0;
     for (int i = std::max(0, m_nPageTop); i < (int)m_vItem.size(); ++i) {
         m_vItem[i].Prepare();
@@ -183,6 +183,24 @@ int C_TaskLocateUnitMenuBase::FittingHeight() {
     // The rows must end above the page label and the margin the title takes off the
     // bottom as well as off the top.
     return top + rows + 25 + (m_bTitle ? m_nTitleHeight : 0) + (m_bPaging ? m_nRowHeight : 0);
+}
+
+void C_TaskLocateUnitMenuBase::FitWidthToRows() {
+    if (!m_bFitWidth) return;
+    constexpr int kScreenWidth = 640;
+    int widest = 0;
+    for (CMenuItem& item : m_vItem) {
+        item.Prepare();
+        widest = std::max(widest, item.m_nTextWidth);
+    }
+    m_nWinWidth = std::max(m_nWinWidth, std::min(widest + 24, kScreenWidth - m_nWinX));
+}
+
+int C_TaskLocateUnitMenuBase::FirstRowY() const { return m_nWinY + 15 + (m_bTitle ? m_nTitleHeight : 0); }
+
+void C_TaskLocateUnitMenuBase::PlaceRow(CMenuItem& item, int rowY) const {
+    item.m_nDrawWidth = std::max(item.m_nTextWidth, m_nWinWidth - 24);
+    item.SetPosition(m_nWinX + 12, rowY);
 }
 
 bool C_TaskLocateUnitMenuBase::HasSeveralPages() const {
@@ -232,11 +250,10 @@ bool C_TaskLocateUnitMenuBase::MoveCursor(C_FieldTaskInfo* info) {
     IInputManager* in = Input(info);
     const int before = m_nSelect;
     const int count = (int)m_vItem.size();
-    int rowY = m_nWinY + 15 + (m_bTitle ? m_nTitleHeight : 0);
+    int rowY = FirstRowY();
     for (int i = std::max(0, m_nPageTop); i < count; ++i) {
         CMenuItem& item = m_vItem[i];
-        item.m_nDrawWidth = std::max(item.m_nTextWidth, m_nWinWidth - 24);
-        item.SetPosition(m_nWinX + 12, rowY);
+        PlaceRow(item, rowY);
         rowY += item.m_nDrawHeight;
         if (in && item.m_bShown && RectContainsMouse(item.m_rcHit, *in)) m_nSelect = i;
     }
@@ -258,6 +275,9 @@ bool C_TaskLocateUnitMenuBase::MoveCursor(C_FieldTaskInfo* info) {
 }
 
 void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
+    // The width is settled before anything is laid out: the rows' places and hit
+    // areas below and the pointer tracking of the next update follow from it.
+    FitWidthToRows();
     const int x = m_nWinX, y = m_nWinY, W = m_nWinWidth, H = m_nWinHeight;
     const double ratio = m_nOpenFrames > 0 ? double(m_nFrame) / double(m_nOpenFrames) : 1.0;
     g_GlobalResources.DrawWindowEx(x, y, W, H, float(ratio), 0x95000000, 0.0);
@@ -268,7 +288,7 @@ void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
     const RECT clip{x, clipTop, x + W, clipTop + int(H * t) - 12};
 
     const int count = (int)m_vItem.size();
-    int rowY = y + 15 + (m_bTitle ? m_nTitleHeight : 0);
+    int rowY = FirstRowY();
     const int limit = y + H - 15 - (m_bPaging ? m_nRowHeight : 0) - (m_bTitle ? m_nTitleHeight : 0);
     for (int i = 0; i < std::min(m_nPageTop, count); ++i) m_vItem[i].m_bShown = false;
     int selectedY = -1;
@@ -284,7 +304,7 @@ void C_TaskLocateUnitMenuBase::Draw(C_FieldTaskInfo* info) {
             for (int j = i; j < count; ++j) m_vItem[j].m_bShown = false;
             break;
         }
-        item.SetPosition(x + 12, rowY);
+        PlaceRow(item, rowY);
         const bool notFit = item.Draw(W - 24, y + H - 15 - rowY, true, IsActive(), clip);
         if (i == m_nSelect && !notFit) selectedY = rowY;
         rowY += item.m_nDrawHeight;

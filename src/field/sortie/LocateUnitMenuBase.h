@@ -104,6 +104,14 @@ public:
     // The height that shows every row from the top of the page: what a window that
     // sizes itself takes.
     int FittingHeight();
+    // A window that fits its width grows to its widest row (as far as the screen's
+    // right edge), so that no row is cut into pieces.
+    void FitWidthToRows();
+    // Puts a row at `rowY` of the window, its hit area as wide as the window's text
+    // column: the drawing and the pointer tracking place rows only through this.
+    void PlaceRow(CMenuItem& item, int rowY) const;
+    // The top of the page's first row, under the title.
+    int FirstRowY() const;
 
     int32_t m_nSelect = 0;
     int32_t m_nPageTop = 0;
@@ -113,6 +121,7 @@ public:
     int32_t m_nWinWidth = 140;
     int32_t m_nWinHeight = 150;
     bool m_bAutoHeight = false;
+    bool m_bFitWidth = false;  // the width grows to the widest row
     int32_t m_nRowHeight = 14;
     uint32_t m_dwCursorColor = 0x60FFFFFF;
     bool m_bPaging = false;

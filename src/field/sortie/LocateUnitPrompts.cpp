@@ -56,6 +56,7 @@ C_TaskLocateUnitMenuYesNo::C_TaskLocateUnitMenuYesNo() {
     AddItem("いいえ", true);
     m_dwCursorColor = 0x800080FF;
     m_bAutoHeight = true;
+    m_bFitWidth = true;  // a question of two lines keeps them whole
     m_nWinHeight = 80;
 }
 
@@ -91,6 +92,7 @@ C_TaskLocateUnitMenuAlert::C_TaskLocateUnitMenuAlert(bool callOnOk) : m_bCallOnO
     AddItem("ＯＫ", true);
     m_dwCursorColor = 0x800080FF;
     m_bAutoHeight = true;
+    m_bFitWidth = true;
     m_nWinHeight = 80;
 }
 

@@ -180,7 +180,7 @@ void C_TaskMoveEnemy::Update(C_FieldTaskInfo* info) {
         return;
     }
     case Stage::Walking:
-        if (info->m_vMovePath.empty()) Arrive(info);
+        if (C_TaskDrawMap_Upper::WalkOver(info)) Arrive(info);
         return;
     case Stage::Pause:
         if (m_nFrame > kPauseFrames) {

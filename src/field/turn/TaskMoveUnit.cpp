@@ -150,7 +150,7 @@ void C_TaskMoveUnit::Update(C_FieldTaskInfo* info) {
         }
         return;
     case Stage::Walking:
-        if (info->m_vMovePath.empty()) FinishMove(info);
+        if (C_TaskDrawMap_Upper::WalkOver(info)) FinishMove(info);
         return;
     }
 }

@@ -73,6 +73,8 @@ enum TextureStageState : int {
     TSS_ALPHAARG1 = 5,
     TSS_ALPHAARG2 = 6,
     TSS_TEXCOORDINDEX = 11,
+    TSS_TEXTURETRANSFORMFLAGS = 24,
+    TSS_RESULTARG = 28,
     TSS_COUNT = 33,
 };
 
@@ -98,9 +100,11 @@ enum : uint32_t {
     TA_COMPLEMENT = 0x10, TA_ALPHAREPLICATE = 0x20,  // modifiers of an argument
 };
 // The device builds texture stage 0 only, with the operations up to TOP_ADDSMOOTH and
-// the arguments up to TA_SPECULAR (with either modifier): other operations, arguments
-// and a stage 1 that is not disabled are refused (E_NOTIMPL and one line in the
-// device's log), as by a device without those capabilities.
+// the arguments up to TA_SPECULAR (with either modifier), the result going to the
+// current colour, and the vertex's own texture coordinates (any of its eight sets,
+// untransformed): other operations, arguments, results, generated or transformed
+// coordinates and a stage 1 that is not disabled are refused (E_NOTIMPL and one line
+// in the device's log), as by a device without those capabilities.
 constexpr int kBuiltTextureStages = 1;
 
 enum TransformState : int {

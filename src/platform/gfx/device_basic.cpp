@@ -87,6 +87,7 @@ void Device::Impl::SetDefaults() {
         t[TSS_ALPHAARG1] = TA_TEXTURE;
         t[TSS_ALPHAARG2] = TA_CURRENT;
         t[TSS_TEXCOORDINDEX] = i;
+        t[TSS_RESULTARG] = TA_CURRENT;
     }
     view = proj = vm::Matrix{};
     for (auto& w : world) w = vm::Matrix{};
@@ -262,6 +263,11 @@ const char* StageStateRefusal(int stage, TextureStageState s, uint32_t v) {
             if ((v & ~uint32_t(0xF | TA_COMPLEMENT | TA_ALPHAREPLICATE)) != 0 || (v & 0xF) > TA_SPECULAR)
                 return "argument not supported";
             return nullptr;
+        case TSS_RESULTARG: return v != TA_CURRENT ? "result argument not supported" : nullptr;
+        case TSS_TEXCOORDINDEX:
+            if (v >> 16) return "generated texture coordinates not supported";
+            return v > 7 ? "no vertex has that coordinate set" : nullptr;
+        case TSS_TEXTURETRANSFORMFLAGS: return v != 0 ? "texture coordinate transforms not supported" : nullptr;
         default: return nullptr;
     }
 }
@@ -274,6 +280,9 @@ const char* StageStateName(TextureStageState s) {
         case TSS_ALPHAOP: return "ALPHAOP";
         case TSS_ALPHAARG1: return "ALPHAARG1";
         case TSS_ALPHAARG2: return "ALPHAARG2";
+        case TSS_TEXCOORDINDEX: return "TEXCOORDINDEX";
+        case TSS_TEXTURETRANSFORMFLAGS: return "TEXTURETRANSFORMFLAGS";
+        case TSS_RESULTARG: return "RESULTARG";
         default: return "?";
     }
 }
@@ -284,7 +293,7 @@ void SetDeviceLog(DeviceLogFn log) { g_deviceLog = log; }
 HRESULT Device::SetTextureStageState(int i, TextureStageState s, uint32_t v) {
     if (i < 0 || i >= 8 || s < 0 || s >= TSS_COUNT) return E_INVALIDARG;
     if (const char* why = StageStateRefusal(i, s, v)) {
-        char line[96];
+        char line[160];
         std::snprintf(line, sizeof line, "device: texture stage %d %s = %u refused (%s)", i, StageStateName(s),
                       unsigned(v), why);
         if (g_deviceLog) g_deviceLog(line);

@@ -1,5 +1,6 @@
 #pragma once
 // Device internals shared by the state code and the rasterizer.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -20,6 +21,20 @@ struct ProcVertex {
     float sr = 0, sg = 0, sb = 0;      // specular, 0..255
     float u = 0, v = 0;
 };
+
+// Texture coordinate sets of vertex format `fvf` (at most eight), and the floats of
+// set k: two, or one, three or four as the set's size bits say.
+inline uint32_t TexSets(uint32_t fvf) { return std::min((fvf >> 8) & 0xFu, 8u); }
+inline int TexSetFloats(uint32_t fvf, uint32_t k) {
+    const uint32_t code = (fvf >> (16 + 2 * k)) & 3;
+    return code == 0 ? 2 : code == 3 ? 1 : int(code) + 2;
+}
+// Bytes of sets 0 .. n-1.
+inline uint32_t TexSetBytes(uint32_t fvf, uint32_t n) {
+    uint32_t bytes = 0;
+    for (uint32_t k = 0; k < n && k < 8; ++k) bytes += 4 * uint32_t(TexSetFloats(fvf, k));
+    return bytes;
+}
 
 struct LightSlot {
     Light light;

@@ -42,7 +42,7 @@ static_assert(sizeof(TextureNote) == 16 + sizeof(void*));
 
 // The bytes of each vertex the device reads for the vertex format (0: a format the
 // device refuses): the position with its blend weights, then normal, diffuse,
-// specular and one texture coordinate pair, where present.
+// specular and the texture coordinate sets, where present.
 uint32_t VertexBytesRead(uint32_t fvf) {
     static constexpr uint32_t kPositionBytes[8] = {0, 12, 16, 16, 20, 24, 28, 32};
     uint32_t at = kPositionBytes[(fvf >> 1) & 7];
@@ -52,7 +52,7 @@ uint32_t VertexBytesRead(uint32_t fvf) {
     if (fvf & 0x020) at += 4;  // point size, not read
     if (fvf & FVF_DIFFUSE) end = at += 4;
     if (fvf & FVF_SPECULAR) end = at += 4;
-    if ((fvf >> 8) & 0xF) end = at + 8;
+    if (TexSets(fvf)) end = at + TexSetBytes(fvf, TexSets(fvf));
     return end;
 }
 

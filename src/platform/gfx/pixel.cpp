@@ -218,6 +218,17 @@ bool PipeUsesTexture(const PipeState& s) {
 void PreparePipe(PipeState& s) {
     s.twPow2 = (s.tw & (s.tw - 1)) == 0;
     s.thPow2 = (s.th & (s.th - 1)) == 0;
+    // A stage with no texture bound: each operation that reads the texture (through an
+    // argument it uses) gives the current colour instead, the diffuse at this stage,
+    // and an operation that does not read it keeps its own result.  So the default
+    // stage, MODULATE(TEXTURE, CURRENT) and SELECTARG1(TEXTURE), passes an untextured
+    // quad's colour and alpha through (fades and alpha tests work), while
+    // SELECTARG1(DIFFUSE | ALPHAREPLICATE) for colour still spreads the diffuse alpha
+    // over the colour beside an alpha operation that reads the texture.
+    if (!s.tex) {
+        if (OpReadsTexture(s.colorOp, s.colorArg1, s.colorArg2)) s.colorOp = TOP_SELECTARG1, s.colorArg1 = TA_CURRENT;
+        if (OpReadsTexture(s.alphaOp, s.alphaArg1, s.alphaArg2)) s.alphaOp = TOP_SELECTARG1, s.alphaArg1 = TA_CURRENT;
+    }
     auto isDiffuse = [](uint32_t a) { return a == TA_DIFFUSE || a == TA_CURRENT; };
     const bool modColor = s.colorOp == TOP_MODULATE &&
                           ((s.colorArg1 == TA_TEXTURE && isDiffuse(s.colorArg2)) ||
@@ -228,19 +239,9 @@ void PreparePipe(PipeState& s) {
     const bool texAlpha = (s.alphaOp == TOP_SELECTARG1 && s.alphaArg1 == TA_TEXTURE) ||
                           (s.alphaOp == TOP_SELECTARG2 && s.alphaArg2 == TA_TEXTURE);
     s.wrapPow2 = s.tex && s.twPow2 && s.thPow2 && s.addrU == TADDRESS_WRAP && s.addrV == TADDRESS_WRAP;
-    // A stage with no texture bound, as the Windows drivers draw it:
-    //  * when its alpha operation reads the texture, the whole stage passes the diffuse
-    //    colour and alpha through, whatever the colour operation is (an untextured quad
-    //    under the default stage, MODULATE(TEXTURE, CURRENT) and SELECTARG1(TEXTURE),
-    //    keeps its colour and its alpha, so fades and alpha tests work);
-    //  * otherwise the texture reads as opaque white and each operation keeps its own
-    //    result (SELECTARG1(TEXTURE) for colour and SELECTARG1(DIFFUSE) for alpha over
-    //    a diffuse of 0x00000000 gives 0x00FFFFFF).
-    // (CombineGeneric reads white where s.tex is null.)
-    if (!s.tex && AlphaReadsTexture(s)) s.kind = kKindNoTexDiffuse;
-    else if (modColor && modAlpha) s.kind = kKindModulate;
+    if (modColor && modAlpha) s.kind = kKindModulate;
     else if (modColor && texAlpha) s.kind = kKindModulateAlphaTex;
-    else if (!s.tex && !PipeUsesTexture(s) && (s.colorOp == TOP_DISABLE ||
+    else if (!s.tex && (s.colorOp == TOP_DISABLE ||
              ((s.colorOp == TOP_SELECTARG1 && isDiffuse(s.colorArg1)) ||
               (s.colorOp == TOP_SELECTARG2 && isDiffuse(s.colorArg2)))) &&
              (s.colorOp == TOP_DISABLE || s.alphaOp == TOP_DISABLE ||

@@ -37,10 +37,12 @@ struct FvfLayout {
     int numBetas = 0;
     bool rhw = false;
     int offNormal = -1, offDiffuse = -1, offSpecular = -1, offTex = -1;
+    int texFloats = 0;  // of the coordinate set read
     bool valid = false;
 };
 
-FvfLayout ParseFvf(uint32_t fvf) {
+// `texSet`: the texture coordinate set stage 0 reads; a vertex without it reads (0, 0).
+FvfLayout ParseFvf(uint32_t fvf, uint32_t texSet) {
     FvfLayout l;
     switch (fvf & 0x00E) {
         case FVF_XYZ: l.posSize = 12; break;
@@ -57,7 +59,10 @@ FvfLayout ParseFvf(uint32_t fvf) {
     if (fvf & 0x020) off += 4;  // point size
     if (fvf & FVF_DIFFUSE) { l.offDiffuse = off; off += 4; }
     if (fvf & FVF_SPECULAR) { l.offSpecular = off; off += 4; }
-    if ((fvf >> 8) & 0xF) l.offTex = off;
+    if (texSet < TexSets(fvf)) {
+        l.offTex = off + int(TexSetBytes(fvf, texSet));
+        l.texFloats = TexSetFloats(fvf, texSet);
+    }
     l.valid = true;
     return l;
 }
@@ -72,8 +77,36 @@ inline Rgba FromArgb(uint32_t c) {
 }
 inline Rgba FromCv(const ColorValue& c) { return {c.r, c.g, c.b, c.a}; }
 
-// Inverse transpose of the upper 3x3 (for normals).
+// The 3x3 determinant of `m` without row `r` and column `c`.
+float Minor(const vm::Matrix& m, int r, int c) {
+    int rows[3], cols[3];
+    for (int i = 0, n = 0; i < 4; ++i)
+        if (i != r) rows[n++] = i;
+    for (int j = 0, n = 0; j < 4; ++j)
+        if (j != c) cols[n++] = j;
+    auto at = [&](int i, int j) { return m.m[rows[i]][cols[j]]; };
+    return at(0, 0) * (at(1, 1) * at(2, 2) - at(1, 2) * at(2, 1)) -
+           at(0, 1) * (at(1, 0) * at(2, 2) - at(1, 2) * at(2, 0)) +
+           at(0, 2) * (at(1, 0) * at(2, 1) - at(1, 1) * at(2, 0));
+}
+
+// The matrix normals are carried by: the upper 3x3 of the inverse transpose of the
+// world-view matrix (normals are planes through the vertex, and planes go by the
+// inverse transpose).  For an affine matrix that is the inverse transpose of its upper
+// 3x3; a matrix with a projective last column takes the whole 4x4 inverse, which can
+// flatten a normal to nothing (the quad is then unlit).  A singular matrix keeps the
+// cofactors unscaled.
 void NormalMatrix(const vm::Matrix& m, float out[3][3]) {
+    if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] != 1.0f) {
+        float cof[3][3];
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) cof[i][j] = ((i + j) & 1 ? -1.0f : 1.0f) * Minor(m, i, j);
+        float det = m.m[0][0] * cof[0][0] + m.m[0][1] * cof[0][1] + m.m[0][2] * cof[0][2] - m.m[0][3] * Minor(m, 0, 3);
+        if (std::fabs(det) < 1e-30f) det = 1.0f;
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) out[i][j] = cof[i][j] / det;
+        return;
+    }
     const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
     const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
     const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
@@ -537,7 +570,7 @@ void BuildPipe(Device::Impl& d, PipeState& s) {
     s.alphaArg1 = t0[TSS_ALPHAARG1];
     s.alphaArg2 = t0[TSS_ALPHAARG2];
     Texture* tex = d.textures[0];
-    if (tex == d.renderTarget) tex = nullptr;  // sampling the target being drawn reads white
+    if (tex == d.renderTarget) tex = nullptr;  // the target being drawn is not sampled: as no texture
     const bool usesTex = PipeUsesTexture(s);
     if (tex && usesTex) {
         s.tex = tex->Pixels();
@@ -716,7 +749,7 @@ struct VertexProcessor {
         const uint32_t vhighlight = hasS ? RdU(p + L.offSpecular) : 0u;
         if (L.offTex >= 0) {
             out.u = RdF(p + L.offTex);
-            out.v = RdF(p + L.offTex + 4);
+            out.v = L.texFloats > 1 ? RdF(p + L.offTex + 4) : 0.0f;
         } else {
             out.u = out.v = 0;
         }
@@ -1058,7 +1091,7 @@ bool TryQuad(const PipeState& s, const ScreenVertex* const* tri1, const ScreenVe
 HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* vertices, uint32_t stride,
                            const void* indices, bool index32, uint32_t, uint32_t) {
     if (!vertices || count == 0) return vertices ? S_OK : E_INVALIDARG;
-    const FvfLayout L = ParseFvf(fvf);
+    const FvfLayout L = ParseFvf(fvf, tss[0][TSS_TEXCOORDINDEX]);
     if (!L.valid || stride == 0) return E_FAIL;
     uint32_t nIdx;
     switch (type) {

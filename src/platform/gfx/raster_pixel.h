@@ -35,7 +35,7 @@ struct PipeState {
     bool xrgbTarget = false;
     uint32_t tfactor = 0xFFFFFFFF;
     uint32_t colorOp = 4, colorArg1 = 2, colorArg2 = 1, alphaOp = 2, alphaArg1 = 2, alphaArg2 = 1;
-    const uint32_t* tex = nullptr;  // null: the texture reads opaque white
+    const uint32_t* tex = nullptr;  // null: no texture (PreparePipe gives the stage its stand-in)
     int tw = 1, th = 1;
     uint32_t addrU = 1, addrV = 1, border = 0;
     bool magLinear = false, minLinear = false;

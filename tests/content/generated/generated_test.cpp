@@ -2,6 +2,7 @@
 // the sound streams expect, and the same bytes on every run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -223,6 +224,61 @@ TEST_F(Generated, ASecondRunGivesTheSameBytes) {
         ASSERT_TRUE(fs::exists(Game() + f)) << f << " is missing from the runnable folder: re-run the build";
         EXPECT_TRUE(ReadAll(again.path() + f) == ReadAll(Game() + f)) << f;
     }
+}
+
+// A picture of the runnable folder as RGBA texels.
+struct Picture {
+    explicit Picture(const std::string& path) { rgba = stbi_load(path.c_str(), &w, &h, &n, 4); }
+    ~Picture() { stbi_image_free(rgba); }
+    const unsigned char* At(int x, int y) const { return rgba + 4 * (size_t(y) * w + x); }
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgba = nullptr;
+};
+
+// The cell highlights and sortie cells wear the colours the game's texts give them:
+// the mean of a region's drawn texels leans to blue, or is plainly red.
+TEST_F(Generated, HighlightsWearTheColoursTheGameNamesThem) {
+    const struct {
+        const char* what;
+        int x, y, w;
+        bool blue;
+    } kRegions[] = {{"move range (kind 1), blue as the tutorial says", 896, 728, 112, true},
+                    {"skill reach (kind 2), the enemy's red", 896, 784, 112, false},
+                    {"sortie positions, the prologue's blue cells", 0, 952, 896, true}};
+    Picture sheet(Game() + "graphics/mapchip2.png");
+    ASSERT_NE(sheet.rgba, nullptr);
+    for (const auto& r : kRegions) {
+        double rgb[3] = {0, 0, 0}, weight = 0;
+        for (int y = r.y; y < r.y + 56; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                for (int k = 0; k < 3; ++k) rgb[k] += sheet.At(x, y)[k] * sheet.At(x, y)[3];
+                weight += sheet.At(x, y)[3];
+            }
+        const bool ok = r.blue ? rgb[2] > std::max(rgb[0], rgb[1]) : rgb[0] > 2 * std::max(rgb[1], rgb[2]);
+        EXPECT_TRUE(weight > 0 && ok) << r.what << ": " << rgb[0] / weight << " " << rgb[1] / weight << " "
+                                      << rgb[2] / weight;
+    }
+}
+
+// The information strip is a 20-pixel window at y 460 with its texts of 12 pixels at
+// y 466 from x 30.  Its bottom frame pieces lie over its last six rows, 474-479: the
+// edge (sheet columns 50-149) stretched over the whole width, the corners as they are
+// at both ends.  Their first four rows, over the texts, hold nothing from column 30 of
+// the left corner to the right corner's rivet (column 192, x 632).
+TEST_F(Generated, TheStripsFrameLeavesItsTextRowsClear) {
+    Picture sheet(Game() + "graphics/sys.png");
+    ASSERT_NE(sheet.rgba, nullptr);
+    for (int u = 30; u < 192; ++u)
+        for (int row = 0; row < 478 - 474; ++row) ASSERT_EQ(sheet.At(u, row)[3], 0) << u << ", " << row;
+}
+
+// The game-over picture is drawn at (0, 224) and ends at x 512 in mid-screen: nothing
+// of it may reach its last columns, where it would be cut off.
+TEST_F(Generated, TheGameOverPictureEndsBeforeItsRightEdge) {
+    Picture over(Game() + "graphics/GameOver.png");
+    ASSERT_NE(over.rgba, nullptr);
+    for (int y = 0; y < over.h; ++y)
+        for (int x = over.w - 16; x < over.w; ++x) ASSERT_EQ(over.At(x, y)[3], 0) << x << ", " << y;
 }
 
 TEST(Canvas, BlendAndShapesStayInside) {

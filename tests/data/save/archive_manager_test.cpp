@@ -567,3 +567,50 @@ TEST_F(IndexRebuildTest, TheLogNamesADamagedSaveAsTheScreenDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Saves holding a kind or a difficulty the game never writes are refused as damaged,
+// through the load a title's slot choice makes; the bounds and every kind the game
+// writes load.  A null value leaves the key out (older saves may lack it).
+TEST_F(ArchiveManagerTest, AKindOrDifficultyTheGameNeverWritesIsRefused) {
+    struct Case {
+        const char *kind, *header, *party, *backup;
+        bool loads;
+    };
+    const Case cases[] = {
+        {ChapterSave, "1", "1", "1", true},          {IntermissionSave, "5", "5", "3", true},
+        {FieldSave, "3", "3", "3", true},            {FieldSave, nullptr, nullptr, nullptr, true},
+        {"Bogus", "3", "3", "3", false},             {"", "3", "3", "3", false},
+        {"fieldsave", "3", "3", "3", false},         {ChapterSave, "0", "0", "0", false},
+        {ChapterSave, "6", "6", "6", false},         {FieldSave, "-1", nullptr, "2", false},
+        {FieldSave, "4294967298", nullptr, "2", false}, {FieldSave, "hard", nullptr, "2", false},
+        {IntermissionSave, nullptr, "9", "2", false}, {ChapterSave, "2", "2", "7", false},
+    };
+    CArchiveManager m;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + (c.header ? c.header : "-") + " " + (c.party ? c.party : "-") + " " +
+                     (c.backup ? c.backup : "-"));
+        m.ClearArchives();
+        m.ClearCurrentArchive();
+        CStringMap party = Archive({{"nMap", "4"}});
+        if (c.party) party.SetString("Difficulty", c.party);
+        if (c.backup) party.SetString("BackupParty.Difficulty", c.backup);
+        m.SetArchive(PartyDataKey, party);
+        m.SetString(SaveFileChapterKey, "4");
+        if (c.header) m.SetString(SaveFileDiffKey, c.header);
+        m.SetString(SaveFileTypeKey, c.kind);
+        ASSERT_TRUE(m.Save(2));
+        const size_t boxes = MessageCount(), lines = log.Lines().size();
+        EXPECT_EQ(m.Load(2), c.loads);
+        EXPECT_EQ(m.HasArchive(PartyDataKey), c.loads);
+        EXPECT_EQ(MessageCount(), boxes + (c.loads ? 0 : 1));
+        if (!c.loads) {
+            EXPECT_EQ(LastMessage(), "不正なセーブファイルです。");
+            ASSERT_EQ(log.Lines().size(), lines + 1);
+            EXPECT_NE(log.Lines().back().find("File 3 "), std::string::npos) << log.All();
+        }
+    }
+}
+
+}  // namespace

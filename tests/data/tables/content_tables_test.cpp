@@ -3,8 +3,10 @@
 // troop branch names a person type.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "../data_test_util.h"
 #include "PersonData.h"
@@ -155,6 +157,33 @@ TEST_F(ContentTables, PersonFiguresExistAndTroopSoldiersWearFriendlyColours) {
         }
         const auto [it, added] = wearer.emplace(person.icon, person.s_name);
         EXPECT_TRUE(added || it->second == person.s_name) << type << " shares figure " << person.icon;
+    }
+}
+
+// Each side wears its own colours: every person that a map's person list or a
+// script's "CreateUnit" puts on the field wears a friendly colour (even row) on the
+// player's side and an enemy colour (odd row) on the enemy's.
+TEST_F(ContentTables, EveryPersonOnTheFieldWearsItsSidesColour) {
+    std::vector<std::pair<int, bool>> fielded;  // person type, friendly
+    const std::string content = std::string(VORMANT_SOURCE_DIR) + "/content/";
+    for (const char* folder : {"map", "script"})
+        for (const auto& file : std::filesystem::directory_iterator(content + folder)) {
+            const bool persons = file.path().string().find("_person.csv") != std::string::npos;
+            std::istringstream lines(datatest::ReadFile(file.path().string()));
+            int a[11];
+            for (std::string line; std::getline(lines, line);) {
+                if (persons && std::sscanf(line.c_str(), "%d,%d,%d,%d", &a[0], &a[1], &a[2], &a[3]) == 4)
+                    fielded.emplace_back(a[0], a[3] != 0);  // ptype,LV,operate,friend
+                if (std::sscanf(line.c_str(), "CreateUnit(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d)", &a[0], &a[1], &a[2],
+                                &a[3], &a[4], &a[5], &a[6], &a[7], &a[8], &a[9], &a[10]) == 11)
+                    for (int k = 4; k <= 10; k += 2)  // x, y, friend, then level and type of each member
+                        if (a[k - 1] != -1 && a[k] != -1) fielded.emplace_back(a[k], a[2] != 0);
+            }
+        }
+    EXPECT_GT(fielded.size(), 40u);
+    for (const auto& [type, isFriend] : fielded) {
+        ASSERT_TRUE(CPersonTypeTable::GetMap().count(type)) << type;
+        EXPECT_EQ(CPersonTypeTable::Get(type).icon / 16 % 2, isFriend ? 0 : 1) << type << " friend " << isFriend;
     }
 }
 

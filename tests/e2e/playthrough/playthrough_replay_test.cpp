@@ -123,6 +123,10 @@ std::string Sorted(const std::string& text) {
 // The hub's command rows and the formation list's rows, by their middles.
 int MainRow(int i) { return 112 + 14 * i; }
 int TroopRow(int i) { return 165 + 12 * i; }
+// "はい" under the start question: one line (the first maps) or two (the later ones,
+// which count the units; the box grows to their first line, so the row stays put
+// whatever the counts).
+constexpr int kYesY = 126, kYesUnderTwoLinesY = 140;
 
 // "LOAD GAME", the slot on row `slotY`, the chapter's story fast-forwarded until
 // frame `storyEnd`.
@@ -141,7 +145,7 @@ void SortieWithSera(Script& s, int f) {
     s.Click(f + 60, 270, TroopRow(1));        // セラ
     s.RightClick(f + 90, 600, 470).RightClick(f + 105, 600, 470);
     s.Click(f + 125, 60, MainRow(4));         // 作戦開始
-    s.Click(f + 155, 300, 126);               // はい
+    s.Click(f + 155, 300, kYesY);             // はい
 }
 
 // New game to the save between chapters.  The opening is cut short, "NEW GAME",
@@ -260,8 +264,8 @@ std::string ChapterThreeScript() {
     s.Shot(435, "e_hub.png");
     s.Click(445, 60, MainRow(4));
     s.Shot(470, "e_question.png");
-    s.Click(475, 300, 140);
-    // Turn 1: the heroes come on, Mina's line.  The camera is on Volg at the gate: the
+    s.Click(475, 300, kYesUnderTwoLinesY);
+    // Turn 1: the heroes come on, Leon's line.  The camera is on Volg at the gate: the
     // minimap takes it to the camp (cell (5, 11) in the middle).  Leon two cells
     // north-east along the road, next to the scouts; his attack, the target, OK.
     s.Shot(570, "e_field.png");
@@ -275,7 +279,7 @@ std::string ChapterThreeScript() {
     s.Click(1070, 359, 296);
     s.Shot(1270, "e_battle.png");
     // The struck unit's range cleared; the minimap to the road (cell (11, 8) in the
-    // middle); Mina seven cells up the road into the gate; her menu closed: her line,
+    // middle); Mina seven cells up the road into the gate; her menu closed: Leon's line,
     // the map is won, the story after it.
     s.RightClick(1450, 200, 150);
     s.Click(1480, 497, 369);
@@ -391,10 +395,10 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     // start question on two lines over its answers.
     EXPECT_TRUE(game.Shot("e_hub.png", 0, 240, 165, 150, "chapter3_hub_cost"));
     EXPECT_TRUE(game.Shot("e_question.png", 160, 88, 300, 104, "chapter3_question"));
-    // The field as the first turn begins: the heroes on their points, Mina's line.
+    // The field as the first turn begins: the heroes on their points, Leon's line.
     EXPECT_TRUE(game.Shot("e_field.png", 0, 0, 640, 480, "chapter3_field"));
     EXPECT_TRUE(game.Shot("e_battle.png", 0, 320, 640, 160, "chapter3_battle_panels"));
-    // Mina through the gate: her line as the map is won.
+    // Mina on the gate: Leon's line as the map is won.
     EXPECT_TRUE(game.Shot("e_gate.png", 0, 0, 640, 480, "chapter3_gate"));
     EXPECT_TRUE(game.Shot("e_continued.png", 0, 440, 240, 40, "to_be_continued"));
     EXPECT_TRUE(game.Shot("e_roll.png", 160, 0, 320, 480, "staff_roll"));
@@ -488,18 +492,19 @@ constexpr int kSeraX = 12, kSeraY = 10;
             // guards and Volg, who stay.
             testsupport::MoveEnemies(info, {{6, 14}, {kSeraX + 1, kSeraY}, {8, 6}, {15, 6}, {12, 2}});
             // Four enemies already down: the first battle from the second turn on
-            // raises Mina's call.
+            // raises Leon's call.
             for (int i = 0; i < 4; ++i) info.m_UnitList.AddDefeated(0, 20);
         },
         0, FieldSave, 3);
 }
 
-// "LOAD GAME", the first slot, "resume": the wyverns over the road raise Gard's line,
-// the scouts in the camp Sera's.  The minimap takes the camera to Sera; she attacks
-// the wyverns where she stands, their priest heals in the battle and she falls to the
-// counter: Leon's line.  The turn ended; the enemy's phase (Volg's line, a battle);
-// the second turn counts the gate down: Mina's line at the gate.  That turn ended, the
-// enemy's battle raises her call with four enemies down.
+// "LOAD GAME", the first slot, "resume": the wyverns over the road raise a line of
+// Leon's (the one hero sure to be on the field), the scouts in the camp another.  The
+// minimap takes the camera to Sera; she attacks the wyverns where she stands, their
+// priest heals in the battle and she falls to the counter: Leon's line.  The turn
+// ended; the enemy's phase (Volg's line, a battle); the second turn counts the gate
+// down: Leon's line at the gate.  That turn ended, the enemy's battle raises his call
+// with four enemies down.
 std::string GateScript() {
     Script s;
     s.Click(61, 300, 300).Click(100, 500, 330).Click(121, 320, 100).Click(141, 215, 200);

@@ -107,6 +107,9 @@ int MainRow(int i) { return 112 + 14 * i; }
 int TroopRow(int i) { return 165 + 12 * i; }
 int LvupRow(int i) { return 46 + 14 * i; }
 constexpr int kYesY = 126, kNoY = 140;
+// "はい" under the two-line start question of the later maps: the box grows to the
+// question's first line, so the row stays there whatever the counts.
+constexpr int kYesUnderTwoLinesY = 140;
 
 // Chapter one's preparation: briefing pages, the too-few-heroes alert, a troop
 // formed place by place, its removal (first declined, then confirmed), a hero
@@ -215,7 +218,7 @@ std::string ChapterThreePreparation() {
     s += RightClick(f + 10, 600, 470) + RightClick(f + 25, 600, 470);
     s += Click(f + 45, 60, MainRow(4));              // 作戦開始
     s += Shot(f + 70, "question.png");
-    s += Click(f + 75, 300, 140);                    // はい
+    s += Click(f + 75, 300, kYesUnderTwoLinesY);     // はい
     s += Shot(f + 160, "started.png");
     s += std::to_string(f + 170) + " quit\n";
     return s;

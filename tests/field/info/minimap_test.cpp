@@ -1,5 +1,7 @@
 // The minimap: its scale, the cell a click stands for, the glide of the camera, the
-// fold and unfold, the clicks it ignores and its picture.
+// fold and unfold, the clicks it ignores and its picture; the sortie marks of the
+// game's maps.
+#include "FieldEvent.h"
 #include "info/TaskMiniMap.h"
 #include "info_fixture.h"
 
@@ -27,6 +29,36 @@ protected:
         in_.ClickLeft();
         Frame();
     }
+    // The sortie marks picture (400 x 200) of the first `count` points.
+    std::vector<uint32_t> Marks(size_t count) {
+        CMapData& map = field_->m_MapData;
+        const std::vector<CSortiePosition> all = map.m_vnSortiePos;
+        map.m_vnSortiePos.resize(count);
+        if (!icons_) icons_ = std::make_unique<CD3DDrawTexture>("./graphics/MiniMapIcon.png");
+        RenderSortieMarkers(map, *icons_);
+        EndSpriteBatch();
+        map.m_vnSortiePos = all;
+        const uint32_t* p = map.m_MiniMapSortie.GetTexture()->Pixels();
+        return std::vector<uint32_t>(p, p + 400 * 200);
+    }
+    // Whether `a` and `b` agree within `half` pixels of the middle of what `b` adds to
+    // `base` (false when it adds nothing).
+    static bool SameAroundAdded(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b,
+                                const std::vector<uint32_t>& base, int half) {
+        int l = 400, t = 200, r = -1, bottom = -1;
+        for (int i = 0; i < 400 * 200; ++i)
+            if (b[i] != base[i]) l = std::min(l, i % 400), r = std::max(r, i % 400), t = std::min(t, i / 400), bottom = i / 400;
+        if (r < 0) return false;
+        for (int y = std::max(0, (t + bottom) / 2 - half); y <= std::min(199, (t + bottom) / 2 + half); ++y)
+            for (int x = std::max(0, (l + r) / 2 - half); x <= std::min(399, (l + r) / 2 + half); ++x)
+                if (a[size_t(y) * 400 + x] != b[size_t(y) * 400 + x]) return false;
+        return true;
+    }
+    void TearDown() override {
+        icons_.reset();
+        InfoTest::TearDown();
+    }
+    std::unique_ptr<CD3DDrawTexture> icons_;
 };
 
 TEST_F(MiniMapTest, ScaleOfTheWholeMapAndAnEmptyOne) {
@@ -195,6 +227,38 @@ TEST_F(MiniMapTest, Picture) {
         for (int x = rc.left - 4; x < rc.right + 4; ++x) crop.push_back(Pixel(x, y));
     EXPECT_TRUE(testsupport::MatchesGolden("field/info/minimap", crop.data(), rc.right - rc.left + 8,
                                            rc.bottom - rc.top + 8));
+}
+
+// Each chapter's points as its script sets them: a mark can be seen when the middle of
+// it, where its letter stands, looks the same under the later points' marks.
+TEST_F(MiniMapTest, EveryChaptersSortieMarksCanBeSeen) {
+    for (int chapter : {0, 1, 2, 3}) {
+        ASSERT_TRUE(field_->m_MapData.LoadMapCsv(chapter));
+        field_->Reset();
+        RunFieldInitialize(*field_, chapter, false);
+        const size_t points = field_->m_MapData.m_vnSortiePos.size();
+        const std::vector<uint32_t> whole = Marks(points);
+        std::vector<uint32_t> below = Marks(0);
+        for (size_t i = 0; i < points; ++i) {
+            const std::vector<uint32_t> top = Marks(i + 1);  // mark i drawn last
+            EXPECT_TRUE(SameAroundAdded(whole, top, below, 5)) << "chapter " << chapter << ", mark " << char('A' + i);
+            below = top;
+        }
+    }
+}
+
+// The icon sheet has six marks: a seventh and an eighth point show the last, F.
+TEST_F(MiniMapTest, PointsPastTheSheetsMarksShowItsLast) {
+    CMapData& map = field_->m_MapData;
+    for (int i = 0; i < 5; ++i) map.AddSortiePosition(i, 12);
+    map.AddSortiePosition(17, 2);
+    const std::vector<uint32_t> f = Marks(6);
+    map.m_vnSortiePos[5].x = 10;  // F elsewhere, G on F's cell
+    map.AddSortiePosition(17, 2);
+    EXPECT_TRUE(SameAroundAdded(f, Marks(7), Marks(6), 16));
+    map.m_vnSortiePos[6].x = 12;  // G elsewhere, H on F's cell
+    map.AddSortiePosition(17, 2);
+    EXPECT_TRUE(SameAroundAdded(f, Marks(8), Marks(7), 16));
 }
 
 }  // namespace

@@ -209,6 +209,30 @@ TEST_F(SortieMenuBase, WindowsThatSizeThemselvesShowEveryRow) {
     }
 }
 
+// The start question keeps its two lines whole whatever the counts: the box grows to
+// the wider first line, "はい" follows the message at once (no band of a cut line
+// between them) and lies where the replays click it, at y 140 in the box at (160, 90).
+TEST_F(SortieMenuBase, TheStartQuestionKeepsItsLinesWholeForAnyCounts) {
+    for (const char* counts : {"英雄:2、兵士：1", "英雄:3、兵士：16", "英雄:4、兵士：192"}) {
+        SCOPED_TRACE(counts);
+        auto* box = new C_TaskLocateUnitMenuYesNo();
+        box->SetWidth(300);
+        box->SetX(160);
+        box->SetMessage(std::string("出撃ユニット数は、") + counts + "です。\r\nターン開始しますか？");
+        box->SetActive(true);
+        tc_.AddTask(box, 206);
+        Frames(12);
+        const CMenuItem& message = box->m_vItem[0];
+        const RECT yes = box->m_vItem[1].m_rcHit;
+        EXPECT_EQ(message.m_nDrawHeight, message.m_nTextHeight);
+        EXPECT_GE(box->m_nWinWidth, message.m_nTextWidth + 24);
+        EXPECT_EQ(yes.top, message.m_rcHit.bottom + 1);
+        EXPECT_TRUE(yes.top <= 140 && 140 <= yes.bottom) << yes.top << ".." << yes.bottom;
+        tc_.KillTaskRange(0, 1000);
+        Frame();
+    }
+}
+
 // The two-line question takes "はい", "いいえ" and the right button; its message is no answer.
 TEST_F(SortieMenuBase, TheTwoLineStartQuestionIsAnsweredByItsRows) {
     struct Press {

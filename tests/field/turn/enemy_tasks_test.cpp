@@ -1,7 +1,7 @@
-// The enemy phase's tasks: how long a move area is shown (and hurried), the pause
-// after a move, joining a unit, the charge, the attack and cannon waits, a shot that
-// hits nobody, a whole phase that hands back to the player's next turn, also when an
-// event takes its action task away.
+// The enemy phase's tasks: how long a move area is shown (and hurried), the walk with
+// the map display and without it, the pause after a move, joining a unit, the charge,
+// the attack and cannon waits, a shot that hits nobody, a whole phase that hands back
+// to the player's next turn, also when an event takes its action task and the map away.
 #include <filesystem>
 #include <fstream>
 
@@ -23,13 +23,21 @@ protected:
     void SetUp() override {
         TurnField::SetUp();
         OpenMap(10, 10);
+        ShowMap();
     }
-    // Frames until the done flag is set; the path is walked at once.
+    // Frames until the done flag is set.
     int RunUntilDone(const uint8_t& done, int limit = 1000) {
         for (int i = 1; i <= limit; ++i) {
             Frame();
-            f->m_vMovePath.clear();
             if (done) return i;
+        }
+        return -1;
+    }
+    // Frames until unit u stands on (x, y).
+    int WalkTo(int u, int x, int y, int limit = 1000) {
+        for (int i = 1; i <= limit; ++i) {
+            Frame();
+            if (f->m_UnitList.GetX(u) == x && f->m_UnitList.GetY(u) == y) return i;
         }
         return -1;
     }
@@ -48,10 +56,7 @@ TEST_F(EnemyTasks, MoveShowsItsAreaFor30FramesThenPausesFor15) {
     }
     EXPECT_EQ(shown, 31);  // the area is removed by the 31st update
     EXPECT_FALSE(f->m_vMovePath.empty());
-    f->m_vMovePath.clear();
-    Frame();  // arrives
-    EXPECT_EQ(f->m_UnitList.GetX(u), 4);
-    EXPECT_EQ(f->m_UnitList.GetY(u), 3);
+    ASSERT_GT(WalkTo(u, 4, 3), 0);
     EXPECT_TRUE(f->m_UnitList.IsMoveEnd(u));
     EXPECT_EQ(Member(u, 0).nRestMove, 2);
     int pause = 0;
@@ -60,6 +65,28 @@ TEST_F(EnemyTasks, MoveShowsItsAreaFor30FramesThenPausesFor15) {
         ++pause;
     }
     EXPECT_EQ(pause, 16);
+}
+
+// The map's upper layer walks the unit, 13 frames a cell; with the map display taken
+// away (as "BlackScreen" and "GameOver" take it) nothing draws the walk, and the unit
+// arrives in the first frame of it.
+TEST_F(EnemyTasks, TheMapWalksTheUnitAndWithoutTheMapItArrivesAtOnce) {
+    struct Row {
+        bool mapShown;
+        int walkFrames;
+    } rows[] = {{true, 39}, {false, 1}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.mapShown ? "map shown" : "map taken away");
+        if (!r.mapShown) controller.KillTaskRange(1, 20);
+        const int u = Unit(2, 2, false, {P{}});
+        const bool all[4] = {true, false, false, false};
+        controller.AddTask(new C_TaskMoveEnemy(&done, u, 4, 3, all, f.get()), 9);
+        Frames(31);  // the area, then the walk starts
+        EXPECT_EQ(WalkTo(u, 4, 3), r.walkFrames);
+        EXPECT_GT(RunUntilDone(done), 0);
+        TearDown();
+        SetUp();
+    }
 }
 
 TEST_F(EnemyTasks, HoldingTheLeftButtonHurriesTheMove) {
@@ -239,11 +266,11 @@ protected:
     // task's start.
     int Run(uint32_t seed, std::vector<std::string>& log) {
         Build();
+        ShowMap();
         g_Rand.SetSeed(seed);
         controller.AddTask(new C_TaskOperateEnemy(f.get()), 105);
         for (int frame = 1; frame <= 20000; ++frame) {
             Frame();
-            f->m_vMovePath.clear();
             if (Find<C_TaskOperateEnemy>() == nullptr) return frame;
             std::string line = std::to_string(frame) + ":";
             for (int u = 0; u < f->m_UnitList.GetCount(); ++u) {
@@ -273,7 +300,8 @@ TEST_F(EnemyPhase, SameSeedSameFramesAndHandsBackToTheNextTurn) {
 
 // An event of an attack ("FirstFight") that blanks the screen or shows the game-over
 // picture in a section that does not end the map takes the map display away, the
-// acting enemy's task with it: the phase goes on and hands back to the next turn.
+// acting enemy's task with it: the phase goes on, the other enemy walks without the
+// map, and the phase hands back to the next turn.
 TEST_F(EnemyPhase, AnEventThatTakesTheActionTaskAwayDoesNotLeaveThePhaseWaiting) {
     for (const char* command : {"BlackScreen()", "GameOver()"}) {
         SCOPED_TRACE(command);
@@ -286,19 +314,21 @@ TEST_F(EnemyPhase, AnEventThatTakesTheActionTaskAwayDoesNotLeaveThePhaseWaiting)
         P sword;
         const int enemy = Unit(2, 1, false, {sword});
         Unit(3, 1, true, {sword});
+        const int walker = Unit(0, 3, false, {sword});
         f->m_nTurn = 1;
+        ShowMap();
         controller.AddTask(new C_TaskOperateEnemy(f.get()), 105);
         bool acted = false;
         int frame = 0;
         for (; frame < 6000 && Find<C_TaskOperateEnemy>() != nullptr; ++frame) {
             acted = acted || Find<C_TaskActEnemy>() != nullptr;
             Frame();
-            f->m_vMovePath.clear();
         }
         EXPECT_TRUE(acted);
         EXPECT_EQ(Find<C_TaskOperateEnemy>(), nullptr) << "still waiting after " << frame << " frames";
         EXPECT_NE(Find<C_TaskStartTurn>(), nullptr);
         EXPECT_TRUE(f->m_UnitList.IsValidUnit(enemy));
+        EXPECT_TRUE(f->m_UnitList.IsMoveEnd(walker));  // its walk ended, with or without the map
         TearDown();
         SetUp();
     }

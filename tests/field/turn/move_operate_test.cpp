@@ -27,6 +27,7 @@ protected:
     void SetUp() override {
         TurnField::SetUp();
         OpenMap(8, 8);
+        ShowMap();
     }
     UnitState State(int u) {
         UnitState s{};
@@ -66,8 +67,9 @@ protected:
         t->m_nMenuAnswer = 1;
         Frame();  // the move starts
     }
+    // Frames until the map has walked the unit to its cell, and the one it arrives in.
     void Walk() {
-        f->m_vMovePath.clear();
+        for (int i = 0; i < 1000 && !f->m_vMovePath.empty(); ++i) Frame();
         Frame();
     }
 

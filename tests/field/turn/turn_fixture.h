@@ -9,6 +9,7 @@
 #include "../../rules/rules_fixture.h"
 #include "../../support/fake_input.h"
 #include "PartyData.h"
+#include "map/TaskDrawMap.h"
 #include "task/TaskController.h"
 
 namespace turntest {
@@ -55,6 +56,9 @@ protected:
     void Frames(int n) {
         for (int i = 0; i < n; ++i) Frame();
     }
+    // The map display as the field shows it (ground, upper layer, minimap): the upper
+    // layer walks a moving unit along its path.
+    void ShowMap() { controller.AddTask(new C_TaskDrawMap(f.get()), 2); }
 
     template <class T>
     T* Find() {

@@ -153,19 +153,64 @@ TEST(DeviceTexture, LinearMagnificationAndWrapClamp) {
     EXPECT_TRUE(testsupport::MatchesGolden("platform/gfx/linear_wrap_clamp", d.BackBuffer(), 64, 32));
 }
 
-// A stage with no texture bound: an alpha operation reading the texture passes the
-// whole stage's diffuse through; otherwise the texture reads opaque white and each
-// operation keeps its own result (the first row the measured Windows pixel).
-TEST(DeviceTexture, MissingTextureFollowsTheDriversRule) {
+// A stage with no texture bound, as measured on Windows (the public Direct3D 9
+// conformance tests' expected pixels, read back with the alpha masked off): an
+// untransformed quad over identity matrices, the centre pixel read.
+//  1. SELECTARG1(TEXTURE) for colour and the default alpha, SELECTARG1(TEXTURE), a
+//     diffuse of 0x4000FF00 blended SRCALPHA / INVSRCALPHA over a clear of 0x80FF0000.
+//  2. Lighting on, no light on, the material's diffuse (0, 0, 0, 1) as the diffuse,
+//     SELECTARG1(DIFFUSE | ALPHAREPLICATE) for colour and the default alpha.
+//  3. The same stage unlit, a vertex diffuse of alpha 0x80.
+TEST(DeviceTexture, MissingTextureAsMeasuredOnWindows) {
+    struct Vertex {
+        float x, y, z;
+        uint32_t diffuse;
+    };
+    const struct {
+        bool lit, blend;
+        uint32_t colorArg1, diffuse, clear, expect;
+    } cases[] = {
+        {false, true, TA_TEXTURE, 0x4000FF00, 0x80FF0000, 0x00BF4000},
+        {true, false, TA_DIFFUSE | TA_ALPHAREPLICATE, 0x8000FF00, 0xFFFFFFFF, 0x00FFFFFF},
+        {false, false, TA_DIFFUSE | TA_ALPHAREPLICATE, 0x80FF00FF, 0xFFFFFFFF, 0x00808080},
+    };
+    for (const auto& c : cases) {
+        Device d(8, 8);
+        d.SetRenderState(RS_ZENABLE, 0);
+        d.SetRenderState(RS_CULLMODE, CULL_NONE);
+        d.SetRenderState(RS_LIGHTING, c.lit);
+        d.SetTransform(TS_PROJECTION, vm::Identity());
+        d.Clear(CLEAR_TARGET, c.clear, 1.0f, 0);
+        d.SetTexture(0, nullptr);
+        if (c.lit) {  // (no light is on)
+            Material m;
+            m.diffuse = {0, 0, 0, 1};
+            d.SetMaterial(m);
+            d.SetRenderState(RS_DIFFUSEMATERIALSOURCE, MCS_MATERIAL);
+            d.SetRenderState(RS_SPECULARMATERIALSOURCE, MCS_MATERIAL);
+        }
+        if (c.blend) SetSourceOver(d);
+        d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+        d.SetTextureStageState(0, TSS_COLORARG1, c.colorArg1);
+        const Vertex q[4] = {{-1, -1, 0.1f, c.diffuse}, {1, -1, 0.1f, c.diffuse}, {-1, 1, 0.1f, c.diffuse},
+                             {1, 1, 0.1f, c.diffuse}};
+        d.SetFVF(FVF_XYZ | FVF_DIFFUSE);
+        d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(Vertex));
+        EXPECT_EQ(Px(d, 4, 4) & 0x00FFFFFF, c.expect) << std::hex << c.colorArg1 << " " << c.diffuse;
+    }
+}
+
+// The same rule for other stages: each operation reading the missing texture gives
+// the diffuse, each other keeps its own result.
+TEST(DeviceTexture, MissingTextureGivesTheDiffuseToEachOperationReadingIt) {
     constexpr uint32_t kAlphaRep = TA_DIFFUSE | TA_ALPHAREPLICATE;
     struct Case { uint32_t colorOp, colorArg1, alphaOp, alphaArg1, diffuse, expect; } cases[] = {
-        {TOP_SELECTARG1, TA_TEXTURE, TOP_SELECTARG1, kAlphaRep, 0x00000000, 0x00FFFFFF},
         {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_TEXTURE, 0x80402010, 0x80402010},  // the defaults
         {TOP_MODULATE, TA_TEXTURE, TOP_MODULATE, TA_TEXTURE, 0x80402010, 0x80402010},
-        {TOP_SELECTARG1, kAlphaRep, TOP_SELECTARG1, TA_TEXTURE, 0x80402010, 0x80402010},
         {TOP_MODULATE, TA_TEXTURE, TOP_SELECTARG1, TA_DIFFUSE, 0x80402010, 0x80402010},
-        {TOP_ADD, TA_TEXTURE, TOP_SELECTARG1, TA_DIFFUSE, 0x80402010, 0x80FFFFFF},
-        {TOP_SELECTARG1, TA_TEXTURE | TA_COMPLEMENT, TOP_SELECTARG1, TA_TFACTOR, 0x80402010, 0x40000000},
+        {TOP_ADD, TA_TEXTURE, TOP_SELECTARG1, TA_TFACTOR, 0x80402010, 0x40402010},
+        {TOP_SELECTARG1, TA_TEXTURE | TA_COMPLEMENT, TOP_SELECTARG1, TA_TFACTOR, 0x80402010, 0x40402010},
+        {TOP_SELECTARG1, TA_TFACTOR, TOP_MODULATE, TA_TEXTURE, 0x80402010, 0x80C0C0C0},
         {TOP_SELECTARG1, kAlphaRep, TOP_DISABLE, TA_TEXTURE, 0x80402010, 0x80808080},
     };
     for (const Case& c : cases) {
@@ -196,7 +241,11 @@ TEST(DeviceTexture, RefusesStagesItDoesNotBuild) {
         {0, TSS_ALPHAARG2, TA_DIFFUSE | 0x40, false},
         {1, TSS_COLOROP, TOP_DISABLE, true},         {1, TSS_COLOROP, TOP_MODULATE, false},
         {1, TSS_ALPHAOP, TOP_SELECTARG1, false},     {1, TSS_COLORARG1, TA_TEXTURE, true},
-        {0, TSS_TEXCOORDINDEX, 3, true},
+        {0, TSS_TEXCOORDINDEX, 3, true},             {0, TSS_TEXCOORDINDEX, 8, false},
+        {0, TSS_TEXCOORDINDEX, 0x10000, false},      {0, TSS_TEXCOORDINDEX, 0x40001, false},  // generated
+        {0, TSS_TEXTURETRANSFORMFLAGS, 0, true},     {0, TSS_TEXTURETRANSFORMFLAGS, 2, false},
+        {0, TSS_TEXTURETRANSFORMFLAGS, 0x100, false},
+        {0, TSS_RESULTARG, TA_CURRENT, true},        {0, TSS_RESULTARG, 5, false},  // temp
     };
     SetDeviceLog([](const char* line) { g_deviceLogLines += std::string(line) + "\n"; });
     for (const Case& c : cases) {
@@ -213,6 +262,46 @@ TEST(DeviceTexture, RefusesStagesItDoesNotBuild) {
     d.SetTextureStageState(0, TSS_ALPHAARG1, 5);
     EXPECT_NE(g_deviceLogLines.find("ALPHAARG1"), std::string::npos) << g_deviceLogLines;
     SetDeviceLog(nullptr);
+}
+
+// Stage 0 reads the coordinate set its index names, past sets of any size; a set the
+// vertex does not have reads (0, 0). A 3 x 1 texture: u 0 reads texel 0, set 0 holds
+// u 0.5 (texel 1), set 1 u 0.9 (texel 2).
+TEST(DeviceTexture, ReadsTheCoordinateSetItsIndexNames) {
+    struct Vertex {
+        float x, y, z, rhw;
+        uint32_t diffuse;
+        float f[5];
+    };
+    constexpr uint32_t kThreeFloatSet0 = 1u << 16;
+    const struct {
+        uint32_t fvf, index;
+        float f[5];
+        int texel;
+    } cases[] = {
+        {FVF_TEX2, 0, {0.5f, 0.5f, 0.9f, 0.5f, 0}, 1},
+        {FVF_TEX2, 1, {0.5f, 0.5f, 0.9f, 0.5f, 0}, 2},
+        {FVF_TEX2 | kThreeFloatSet0, 1, {0.5f, 0.5f, 0, 0.9f, 0.5f}, 2},
+        {FVF_TEX1, 1, {0.5f, 0.5f, 0, 0, 0}, 0},
+    };
+    Texture tex(3, 1);
+    for (int i = 0; i < 3; ++i) tex.Pixels()[i] = 0xFF000000u | (0x40u << (8 * i));
+    for (const auto& c : cases) {
+        Device d(4, 4);
+        Plain2D(d);
+        d.SetTexture(0, &tex);
+        d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+        d.SetTextureStageState(0, TSS_TEXCOORDINDEX, c.index);
+        Vertex q[4];
+        const float xy[4][2] = {{-0.5f, -0.5f}, {3.5f, -0.5f}, {-0.5f, 3.5f}, {3.5f, 3.5f}};
+        for (int k = 0; k < 4; ++k) {
+            q[k] = {xy[k][0], xy[k][1], 0, 1, ~0u, {}};
+            std::copy(c.f, c.f + 5, q[k].f);
+        }
+        d.SetFVF(FVF_XYZRHW | FVF_DIFFUSE | c.fvf);
+        d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(Vertex));
+        EXPECT_EQ(Px(d, 1, 1), tex.Pixels()[c.texel]) << std::hex << c.fvf << " " << c.index;
+    }
 }
 
 // Untextured geometry under the battle's states over a striped ground: alpha

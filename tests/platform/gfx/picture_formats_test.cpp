@@ -97,6 +97,50 @@ TEST(PictureFormats, EachFormatGivesItsPixels) {
     }
 }
 
+// A 3 x 2 picture as a BMP of `bits` a pixel, written the way painting programs write
+// them: file header, 40-byte info header (for 32 bits the 124-byte one with channel
+// masks, alpha included), a whole palette up to 8 bits, rows padded to four bytes,
+// bottom row first or, under a negative height, top row first.  Pixel i takes colour
+// i % n of the n a palette holds (two at 1 bit, else six); `picture` gets the pixels.
+std::vector<unsigned char> Bmp(int bits, bool topDown, std::vector<uint32_t>& picture) {
+    static const uint32_t kColours[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000, 0x80FF00FF};
+    const int w = 3, h = 2, colours = bits == 1 ? 2 : 6, header = bits == 32 ? 124 : 40;
+    const int stride = (w * bits + 31) / 32 * 4, offset = 14 + header + (bits <= 8 ? 4 << bits : 0);
+    std::vector<unsigned char> f(size_t(offset + stride * h), 0);
+    auto put = [&](int at, uint32_t v, int n) {
+        for (int k = 0; k < n; ++k) f[size_t(at + k)] |= uint8_t(v >> (8 * k));
+    };
+    put(0, 'B' | 'M' << 8, 2), put(2, uint32_t(f.size()), 4), put(10, uint32_t(offset), 4);
+    put(14, uint32_t(header), 4), put(18, w, 4), put(22, uint32_t(topDown ? -h : h), 4), put(26, 1, 2);
+    put(28, uint32_t(bits), 2), put(30, bits == 32 ? 3 : 0, 4), put(34, uint32_t(stride * h), 4);
+    put(38, 2835, 4), put(42, 2835, 4);  // 72 dots an inch
+    if (bits == 32) put(54, 0xFF0000, 4), put(58, 0xFF00, 4), put(62, 0xFF, 4), put(66, 0xFF000000, 4);
+    for (int k = 0; k < colours && bits <= 8; ++k) put(14 + header + 4 * k, kColours[k] & 0xFFFFFF, 3);
+    picture.clear();
+    for (int i = 0; i < w * h; ++i) {
+        const uint32_t index = uint32_t(i % colours), c = kColours[index] | (bits == 32 ? 0 : 0xFF000000u);
+        picture.push_back(c);
+        const int x = i % w, row = offset + stride * (topDown ? i / w : h - 1 - i / w);
+        if (bits <= 8) put(row + x * bits / 8, index << (8 - bits - x * bits % 8), 1);
+        else if (bits == 16) put(row + 2 * x, (c >> 9 & 0x7C00) | (c >> 6 & 0x3E0) | (c >> 3 & 0x1F), 2);
+        else put(row + x * bits / 8, c, bits / 8);
+    }
+    return f;
+}
+
+// Every depth the reader takes, in both row orders.
+TEST(PictureFormats, BmpOfEachDepthInEitherRowOrder) {
+    for (int bits : {1, 4, 8, 16, 24, 32})
+        for (bool topDown : {false, true}) {
+            std::vector<uint32_t> picture;
+            std::string why;
+            auto t = Read(Bmp(bits, topDown, picture), &why);
+            ASSERT_TRUE(t) << bits << " bits, top row first " << topDown << ": " << why;
+            EXPECT_EQ(std::vector<uint32_t>(t->Pixels(), t->Pixels() + 6), picture)
+                << bits << " bits, top row first " << topDown;
+        }
+}
+
 // A copy of `bytes` with a 16-bit value written at `at` (JPEG: after `marker`, big-endian).
 std::vector<unsigned char> Patched(std::vector<unsigned char> bytes, size_t at, uint16_t v, int marker = -1) {
     if (marker >= 0) {
@@ -131,6 +175,9 @@ TEST(PictureFormats, DamagedOversizedAndCutFilesAreRefusedWithAReason) {
         {"DDS masks beyond the texel", Dds(DdsFormat{nullptr, 0x40, 16, {0x1F0000, 0x7E0, 0x1F}}, 1, 1, 1, {0, 0}),
          "masks"},
         {"BMP wider than the device", Patched(bmp, 18, 5000), "5000 x 8"},
+        {"BMP taller than the device, top row first", Patched(Patched(bmp, 22, uint16_t(-5000)), 24, 0xFFFF),
+         "8 x 5000"},
+        {"BMP of the most negative height", Patched(Patched(bmp, 22, 0), 24, 0x8000), "outside 1 to 4096"},
         {"TGA wider than the device", Patched(tga, 12, 4097), "4097 x 8"},
         {"JPEG taller than the device", Patched(jpeg, 5, 4097, 0xC0), "JPEG picture of more than 4096"},
         // More codes than a table holds: the reader would write past its tables.

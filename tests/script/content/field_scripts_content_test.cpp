@@ -2,6 +2,8 @@
 // use every field trigger and every field command, their headers carry the arguments
 // their triggers test, and each chapter's map plays through its events on its own map
 // data (initialised, the sortie brought on, won and lost) without an error line.
+// Chapter three is won at its gate only while the gate stands open, and every hero who
+// joins the party has a price.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "golden.h"
 #include "input/gvlInputManager.h"
 #include "paths.h"
+#include "sortie/SortieRules.h"
 #include "task/TaskController.h"
 
 namespace {
@@ -233,6 +236,55 @@ TEST_F(GameFieldScripts, EachMapPlaysFromTheSortieToItsEnd) {
         EXPECT_EQ(party.nMap, chapter);
     }
     EXPECT_EQ(ErrorLines(), std::vector<std::string>());
+}
+
+// A friendly hero on a cell by the gate in the player's phase of a turn, then the
+// unit-selection event that follows every action.  The gate (11, 4) and (12, 4) stands
+// open on the first two turns and is wall from the third; the towers (10, 4) and
+// (13, 4) beside it stay passable.
+TEST_F(GameFieldScripts, ChapterThreeIsWonAtTheGateOnlyWhileItIsOpen) {
+    const struct {
+        int x, y, turn;
+        bool wins;
+    } steps[] = {{11, 4, 2, true},  {12, 4, 1, true},  {10, 4, 2, false}, {13, 4, 2, false},
+                 {10, 4, 3, false}, {13, 4, 3, false}, {10, 3, 3, false}, {12, 3, 3, false}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(::testing::Message() << "(" << s.x << ", " << s.y << ") on turn " << s.turn);
+        StartField(3);
+        for (int t = 1; t <= s.turn; ++t)
+            for (bool player : {true, false})
+                if (t < s.turn || player) {
+                    field->m_nTurn = t;
+                    field->m_bPlayerPhase = player;
+                    Raise(3, "PhaseStart");
+                }
+        EXPECT_TRUE(field->m_MapData.IsPassable(s.x, s.y));
+        EXPECT_EQ(field->m_MapData.IsPassable(11, 4), s.turn < 3);
+        field->m_UnitList.AddUnitAt(field->m_PersonList.AddPerson(PersonRecord::CreateFromType(5, 5, 1, 1, 1, 0)), s.x,
+                                    s.y);
+        Raise(3, "UnitPosition");
+        EXPECT_EQ(field->m_nExitState, s.wins ? 5 : 0);  // the win runs on to the game's end
+    }
+}
+
+// Every hero the chapters bring into the party (and the one Leon becomes) costs
+// something to sortie and to strengthen below the highest level.
+TEST_F(GameFieldScripts, NoHeroOfThePartyIsPricedZero) {
+    std::vector<int> heroes;
+    for (const char* name : kChapters) {
+        C_ScenarioScript s;
+        s.Parse(ReadAll(kGame + "/script/" + name), name);
+        for (const ScriptSection& sec : s.GetSections())
+            for (const ScriptCommand& c : sec.vCommands) {
+                if (c.nCommandID == 37) heroes.push_back(c.vInt.at(0));  // AddHero
+                if (c.nCommandID == 53) heroes.push_back(c.vInt.at(1));  // ChangeHero
+            }
+    }
+    EXPECT_EQ(heroes.size(), 6u);
+    for (int type : heroes) {
+        EXPECT_GT(sortie::LocateCostOf(type), 0) << type;
+        for (int level = 1; level < sortie::kMaxLevel; ++level) EXPECT_GT(sortie::LevelUpCost(type, level), 0) << type;
+    }
 }
 
 }  // namespace

@@ -321,6 +321,36 @@ TEST_F(TitleMenuTest, DamagedSlotShowsTheMessageAndStaysOnTheTitle) {
     EXPECT_EQ(info_.nExitCode, kTitleExitQuit);
 }
 
+// A damaged slot is named in the log once, however often the load window is opened,
+// and again once its file has changed.
+TEST_F(TitleMenuTest, ADamagedSlotIsLoggedOncePerFile) {
+    auto damage = [](const char* bytes) { std::ofstream("Save4.dat", std::ios::binary | std::ios::trunc) << bytes; };
+    auto logged = [] {
+        std::ifstream in("ErrorLog.txt", std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        size_t n = 0;
+        for (size_t at = text.find("File 5 のセーブファイルは壊れている"); at != std::string::npos;
+             at = text.find("File 5 のセーブファイルは壊れている", at + 1))
+            ++n;
+        return n;
+    };
+    auto openAndClose = [&] {
+        ClickAt(500, 330);  // load
+        Frame();            // the rows are built
+        in_.ClickRight();
+        Frame();
+    };
+    damage("\x0A\x01\x02 broken");
+    Frame();
+    openAndClose();
+    openAndClose();
+    EXPECT_EQ(logged(), 1u);
+    damage("\x0A\x05\x06 broken again");
+    openAndClose();
+    openAndClose();
+    EXPECT_EQ(logged(), 2u);
+}
+
 class TitleSceneRouting : public SceneTest {
 protected:
     void TearDown() override {
