@@ -63,7 +63,7 @@ detail::BackendOps& B() {
 }  // namespace
 
 // ---- start and stop ---------------------------------------------------------------------
-bool Init(const InitOptions& options) {
+bool Init(const InitOptions& options, std::string* failure) {
     State& s = S();
     Shutdown();
     std::string error;
@@ -71,7 +71,8 @@ bool Init(const InitOptions& options) {
                                                       ? detail::CreateLiveBackend(options, error)
                                                       : detail::CreateHeadlessBackend(options, error);
     if (!backend) {
-        std::fprintf(stderr, "platform: %s\n", error.c_str());
+        std::fprintf(stderr, "vormant: %s\n", error.c_str());
+        if (failure) *failure = error;
         return false;
     }
     s.backend = std::move(backend);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -470,11 +471,46 @@ private:
     bool active_ = true;
 };
 
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// SDL's display drivers that can show a window, in SDL's order. The off-screen and
+// dummy drivers draw into memory only: a player without a display would get a game
+// running where nobody sees it. Wayland is left out where there is no compositor to
+// ask for (no socket named, no runtime folder to find the usual one in), so that its
+// library does not print a complaint of its own.
+std::string VisibleDrivers() {
+    const bool wayland = !Environment("WAYLAND_DISPLAY").empty() || !Environment("XDG_RUNTIME_DIR").empty();
+    std::string list;
+    for (int i = 0, n = SDL_GetNumVideoDrivers(); i < n; ++i) {
+        const std::string name = SDL_GetVideoDriver(i);
+        if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+        if (name == "wayland" && !wayland) continue;
+        list += (list.empty() ? "" : ",") + name;
+    }
+    return list;
+}
+
+// One line for a player whose machine shows no window, with the way to play anyway.
+std::string NoDisplayText() {
+    const std::string x11 = Environment("DISPLAY"), wayland = Environment("WAYLAND_DISPLAY");
+    std::string why = "no display";
+    if (x11.empty() && wayland.empty()) why += " (DISPLAY and WAYLAND_DISPLAY are not set)";
+    else why += " answers at " + (x11.empty() ? "WAYLAND_DISPLAY=" + wayland : "DISPLAY=" + x11);
+    return why + "; run the game under a virtual one: xvfb-run -s \"-screen 0 800x600x24\" ./vormant";
+}
+
 }  // namespace
 
 std::unique_ptr<BackendOps> CreateLiveBackend(const InitOptions&, std::string& error) {
+    // A driver the user named (SDL_VIDEODRIVER) is taken as asked, even one that
+    // draws off screen.
+    const bool chosen = !Environment("SDL_VIDEODRIVER").empty();
+    if (!chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, VisibleDrivers().c_str());
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        error = std::string("cannot start the display: ") + SDL_GetError();
+        error = chosen ? std::string("cannot start the display: ") + SDL_GetError() : NoDisplayText();
         return nullptr;
     }
     return std::make_unique<SdlBackend>();
