@@ -71,6 +71,9 @@ bool Init(const InitOptions& options, std::string* failure) {
                                                       ? detail::CreateLiveBackend(options, error)
                                                       : detail::CreateHeadlessBackend(options, error);
     if (!backend) {
+        // Still the kind of program that was asked for: a live one that logs why it
+        // cannot start dates the line by the real clock, not the virtual one.
+        s.kind = options.backend;
         std::fprintf(stderr, "vormant: %s\n", error.c_str());
         if (failure) *failure = error;
         return false;

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -45,6 +46,11 @@ TEST(NoDisplay, TheGameSaysSoInOneLineAndEnds) {
         EXPECT_EQ(output, line);
         std::ifstream log(dir.path() + "ErrorLog.txt");
         std::string logged((std::istreambuf_iterator<char>(log)), {});
+        // Dated today, as every line of the live program's log.
+        std::time_t now = std::time(nullptr);
+        char today[16];
+        std::strftime(today, sizeof today, "%m/%d/%y", std::localtime(&now));
+        EXPECT_EQ(logged.substr(0, 8), today) << logged;
         EXPECT_NE(logged.find(line.substr(9, line.size() - 10)), std::string::npos) << logged;
     }
 }
