@@ -24,6 +24,7 @@ vormant_install_missing() {
   rm -f "$log"
   echo " done ($((SECONDS - start)) s)"
 }
+
 # The compiler launcher for cmake: ccache where it is installed (none with
 # CCACHE_DISABLE set), so that a build with a kept cache compiles only what changed.
 vormant_launcher() {
