@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -493,13 +494,31 @@ std::string VisibleDrivers() {
     return list;
 }
 
-// One line for a player whose machine shows no window, with the way to play anyway.
+// A word for the shell: as it is, or in single quotes.
+std::string ForShell(const std::string& word) {
+    const bool plain = std::all_of(word.begin(), word.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+:@", c);
+    });
+    if (plain && !word.empty()) return word;
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// One line for a player whose machine shows no window, with the command that starts
+// this program the same way (same folder, where its data is) under a virtual display.
 std::string NoDisplayText() {
     const std::string x11 = Environment("DISPLAY"), wayland = Environment("WAYLAND_DISPLAY");
     std::string why = "no display";
     if (x11.empty() && wayland.empty()) why += " (DISPLAY and WAYLAND_DISPLAY are not set)";
     else why += " answers at " + (x11.empty() ? "WAYLAND_DISPLAY=" + wayland : "DISPLAY=" + x11);
-    return why + "; run the game under a virtual one: xvfb-run -s \"-screen 0 800x600x24\" ./vormant";
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string run = "./vormant";
+    if (!program.empty()) run = program.parent_path() == here ? "./" + program.filename().string() : program.string();
+    return why + "; to play under a virtual one: cd " + ForShell(here.string()) +
+           " && xvfb-run -s \"-screen 0 800x600x24\" " + ForShell(run);
 }
 
 }  // namespace

@@ -40,8 +40,10 @@ TEST(NoDisplay, TheGameSaysSoInOneLineAndEnds) {
         char buf[512];
         while (std::fgets(buf, sizeof buf, p)) output += buf;
         int status = ::pclose(p);
-        std::string line = std::string("vormant: ") + c.reason +
-                           "; run the game under a virtual one: xvfb-run -s \"-screen 0 800x600x24\" ./vormant\n";
+        // The command given runs this program in this folder, as it was started.
+        std::string folder = dir.path().substr(0, dir.path().size() - 1);
+        std::string line = std::string("vormant: ") + c.reason + "; to play under a virtual one: cd " + folder +
+                           " && xvfb-run -s \"-screen 0 800x600x24\" " + VORMANT_GAME_DIR + "/vormant\n";
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.display << ": " << status;
         EXPECT_EQ(output, line);
         std::ifstream log(dir.path() + "ErrorLog.txt");
