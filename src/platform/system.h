@@ -58,7 +58,9 @@ struct InitOptions {
     std::string replayScript;  // headless: input script to play (may be empty)
 };
 
-bool Init(const InitOptions& options);
+// Prints why the back end cannot start on standard error, and hands that line to
+// `failure` when given (the program keeps it in its own log).
+bool Init(const InitOptions& options, std::string* failure = nullptr);
 void Shutdown();
 Backend CurrentBackend();
 bool IsHeadless();
