@@ -5,6 +5,6 @@ cd "$(dirname "$0")"
 . tools/common.sh
 vormant_install_missing
 mkdir -p build
-vormant_build
+vormant_build play
 cd build/game
 exec ./vormant

@@ -2,19 +2,27 @@
 PACKAGES="build-essential cmake pkg-config git libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
 libmpg123-dev libvorbis-dev libmp3lame-dev libstb-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth"
 
-# Installs the game's packages, or those named as arguments, where missing.
+# Installs the game's packages, or those named as arguments, where missing.  One line
+# says what and how long; apt's own talk is shown only when it fails.
 vormant_install_missing() {
-  local missing=""
+  local missing="" start=$SECONDS
   for p in ${*:-$PACKAGES}; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
   done
   [ -z "$missing" ] && return 0
-  echo "Installing:$missing"
-  local sudo=""
+  printf 'Installing:%s ...' "$missing"
+  local sudo="" log
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  log=$(mktemp)
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq >/dev/null
-  $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  if ! { $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends $missing; } >"$log" 2>&1; then
+    echo " failed:"
+    cat "$log"
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
+  echo " done ($((SECONDS - start)) s)"
 }
 
 # The compiler launcher for cmake: ccache where it is installed (none with
@@ -25,15 +33,35 @@ vormant_launcher() {
   fi
 }
 
+# Reads a build's or a test run's output into the file $2 and shows its progress on
+# one line, "$1 10% 20% ... 100%", a step each time another tenth is done (make's
+# "[ 42%]" lines, ctest's "12/212 Test" lines).
+vormant_progress() {
+  awk -v title="$1" -v out="$2" '
+    BEGIN { printf "%s", title; fflush() }
+    {
+      print > out
+      p = -1
+      if (match($0, /^\[ *[0-9]+%\]/)) p = substr($0, RSTART + 1, RLENGTH - 3) + 0
+      else if (match($0, /^ *[0-9]+\/[0-9]+ Test/)) { split(substr($0, RSTART, RLENGTH), n, "/"); p = 100 * n[1] / (n[2] + 0) }
+      while (shown + 10 <= p) { shown += 10; printf " %d%%", shown; fflush() }
+    }'
+}
+
+# Builds build/ (the target $1 only, when given; everything by default) with the
+# progress on one line.  Sets VORMANT_WARNINGS to the count of warnings printed.
 vormant_build() {
-  local jobs
+  local jobs start=$SECONDS status=0
   jobs=$(nproc 2>/dev/null || echo 2)
   mkdir -p build
   # shellcheck disable=SC2046
   cmake -S . -B build -DCMAKE_BUILD_TYPE=${VORMANT_BUILD_TYPE:-Release} -DVORMANT_PACK_CONTENT=ON $(vormant_launcher) \
     >build/cmake.log 2>&1 ||
     { cat build/cmake.log; return 1; }
-  if ! cmake --build build -j"$jobs" >build/build.log 2>&1; then
+  cmake --build build -j"$jobs" ${1:+--target "$1"} 2>&1 | vormant_progress "Building:" build/build.log
+  status=${PIPESTATUS[0]}
+  echo " ($((SECONDS - start)) s)"
+  if [ "$status" -ne 0 ]; then
     grep -E "error|Error" build/build.log | head -40
     echo "Build failed; the whole log is build/build.log"
     return 1
@@ -53,7 +81,10 @@ vormant_build() {
 vormant_ctest() {
   local jobs=$1 lines=$2 status=0
   shift 2
-  ctest -j"$jobs" "$@" >test.log 2>&1 || status=$?
+  local start=$SECONDS
+  ctest -j"$jobs" "$@" 2>&1 | vormant_progress "Testing:" test.log
+  status=${PIPESTATUS[0]}
+  echo " ($((SECONDS - start)) s)"
   sed -n '/tests passed/,$p' test.log | grep -v "^$" || tail -n 20 test.log
   if [ "$status" -ne 0 ]; then
     echo

@@ -1,13 +1,21 @@
 // The game: the live platform (window, sound, input) around the shared entry.
 #include <cstdio>
+#include <string>
 
 #include "app/D3DApp.h"
+#include "log/ErrorLog.h"
 #include "system.h"
 
 int main() {
     plat::InitOptions options;
     options.backend = plat::Backend::Live;
-    if (!plat::Init(options)) return 1;
+    std::string failure;
+    if (!plat::Init(options, &failure)) {
+        // No display (or none that answers): said on standard error and in the log,
+        // since there is no window to show a box in.
+        g_ErrorLog.Write(failure);
+        return 1;
+    }
     static int instanceToken = 0;
     int result = GameMain(&instanceToken, 1);
     plat::Shutdown();

@@ -62,7 +62,9 @@ struct InitOptions {
     std::string frameHashes;
 };
 
-bool Init(const InitOptions& options);
+// Prints why the back end cannot start on standard error, and hands that line to
+// `failure` when given (the program keeps it in its own log).
+bool Init(const InitOptions& options, std::string* failure = nullptr);
 void Shutdown();
 Backend CurrentBackend();
 bool IsHeadless();

@@ -99,7 +99,7 @@ void WriteFrameHashes(FILE* out, const uint32_t* argb, const float* depth, int w
 }  // namespace
 
 // ---- start and stop ---------------------------------------------------------------------
-bool Init(const InitOptions& options) {
+bool Init(const InitOptions& options, std::string* failure) {
     State& s = S();
     Shutdown();
     std::string error;
@@ -107,7 +107,11 @@ bool Init(const InitOptions& options) {
                                                       ? detail::CreateLiveBackend(options, error)
                                                       : detail::CreateHeadlessBackend(options, error);
     if (!backend) {
-        std::fprintf(stderr, "platform: %s\n", error.c_str());
+        // Still the kind of program that was asked for: a live one that logs why it
+        // cannot start dates the line by the real clock, not the virtual one.
+        s.kind = options.backend;
+        std::fprintf(stderr, "vormant: %s\n", error.c_str());
+        if (failure) *failure = error;
         return false;
     }
     if (!options.frameHashes.empty()) {

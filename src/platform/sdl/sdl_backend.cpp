@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -470,11 +472,64 @@ private:
     bool active_ = true;
 };
 
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// SDL's display drivers that can show a window, in SDL's order. The off-screen and
+// dummy drivers draw into memory only: a player without a display would get a game
+// running where nobody sees it. Wayland is left out where there is no compositor to
+// ask for (no socket named, no runtime folder to find the usual one in), so that its
+// library does not print a complaint of its own.
+std::string VisibleDrivers() {
+    const bool wayland = !Environment("WAYLAND_DISPLAY").empty() || !Environment("XDG_RUNTIME_DIR").empty();
+    std::string list;
+    for (int i = 0, n = SDL_GetNumVideoDrivers(); i < n; ++i) {
+        const std::string name = SDL_GetVideoDriver(i);
+        if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+        if (name == "wayland" && !wayland) continue;
+        list += (list.empty() ? "" : ",") + name;
+    }
+    return list;
+}
+
+// A word for the shell: as it is, or in single quotes.
+std::string ForShell(const std::string& word) {
+    const bool plain = std::all_of(word.begin(), word.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+:@", c);
+    });
+    if (plain && !word.empty()) return word;
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// One line for a player whose machine shows no window, with the command that starts
+// this program the same way (same folder, where its data is) under a virtual display.
+std::string NoDisplayText() {
+    const std::string x11 = Environment("DISPLAY"), wayland = Environment("WAYLAND_DISPLAY");
+    std::string why = "no display";
+    if (x11.empty() && wayland.empty()) why += " (DISPLAY and WAYLAND_DISPLAY are not set)";
+    else why += " answers at " + (x11.empty() ? "WAYLAND_DISPLAY=" + wayland : "DISPLAY=" + x11);
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string run = "./vormant";
+    if (!program.empty()) run = program.parent_path() == here ? "./" + program.filename().string() : program.string();
+    return why + "; to play under a virtual one: cd " + ForShell(here.string()) +
+           " && xvfb-run -s \"-screen 0 800x600x24\" " + ForShell(run);
+}
+
 }  // namespace
 
 std::unique_ptr<BackendOps> CreateLiveBackend(const InitOptions&, std::string& error) {
+    // A driver the user named (SDL_VIDEODRIVER) is taken as asked, even one that
+    // draws off screen.
+    const bool chosen = !Environment("SDL_VIDEODRIVER").empty();
+    if (!chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, VisibleDrivers().c_str());
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        error = std::string("cannot start the display: ") + SDL_GetError();
+        error = chosen ? std::string("cannot start the display: ") + SDL_GetError() : NoDisplayText();
         return nullptr;
     }
     return std::make_unique<SdlBackend>();
