@@ -270,6 +270,7 @@ namespace {
 TEST_F(HeadlessTest, FrameHashesNameEachFramesColourAndDepth) {
     testsupport::TempDir dir;
     plat::InitOptions o;
+    o.backend = plat::Backend::Headless;
     o.frameHashes = dir.path() + "hashes.txt";
     ASSERT_TRUE(plat::Init(o));
     std::vector<uint32_t> color(5 * 3, 0xFF102030);  // pitch 5, width 4
