@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,6 +54,31 @@ struct Outcome {
 };
 
 using testsupport::MemberHP;
+
+// Gives the copied game folder the demo's person table with the named columns (found by
+// their headers) overwritten in every row; the other data files stay the game's own.
+inline void ReplacePersonColumns(const std::string& folder, const std::map<std::string, std::string>& columns) {
+    namespace fs = std::filesystem;
+    const fs::path data = fs::path(folder) / "gamedata";
+    fs::remove(data);
+    fs::create_directory(data);
+    for (const auto& e : fs::directory_iterator(fs::path(VORMANT_GAME_DIR) / "gamedata"))
+        if (e.path().filename() != "person.csv") fs::create_symlink(e.path(), data / e.path().filename());
+    std::ifstream in(fs::path(VORMANT_GAME_DIR) / "gamedata" / "person.csv", std::ios::binary);
+    std::vector<std::string> header, cells;
+    std::string out;
+    for (std::string line; std::getline(in, line); out += "\r\n", cells.clear()) {
+        std::stringstream row(line.substr(0, line.find('\r')));
+        for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+        const bool isHeader = header.empty();
+        if (isHeader) header = cells;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const auto e = columns.find(!isHeader && c < header.size() ? header[c] : "");
+            out += (c ? "," : "") + (e == columns.end() ? cells[c] : e->second);
+        }
+    }
+    std::ofstream(data / "person.csv", std::ios::binary) << out;
+}
 
 // Writes the field save of `layout` into slot 1 of `folder` and gives the HP as saved.
 inline Outcome WriteSave(const std::string& folder, const Layout& layout) {

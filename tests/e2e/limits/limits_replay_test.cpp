@@ -1,48 +1,26 @@
 // A battle from the field on a person table at its limits (names of 40 and 20
 // characters, stats at the int limit): the plates, the battle confirmation and the
 // battle window keep every text in its box, and the save afterwards loads back equal.
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "../battle/field_battle.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace fieldbattle;
 
-// The demo's person table with those columns, found by their headers, overwritten.
-std::string ExtremePersonTable() {
+// Names of 40 and 20 characters and stats at the int limit.
+std::map<std::string, std::string> ExtremeColumns() {
     std::map<std::string, std::string> extreme;
     for (int k = 0; k < 40; ++k) extreme["name"] += "長", extreme["s_name"] += k < 20 ? "短" : "";
     for (const char* h : {"HP", "MP", "str", "mag", "dex", "spd", "guard", "guardarrow", "guardmagic", "LocateCost", "EXP"})
         extreme[h] = "2147483647";
-    std::ifstream in(fs::path(VORMANT_GAME_DIR) / "gamedata" / "person.csv", std::ios::binary);
-    std::vector<std::string> header, cells;
-    std::string out;
-    for (std::string line; std::getline(in, line); out += "\r\n", cells.clear()) {
-        std::stringstream row(line.substr(0, line.find('\r')));
-        for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-        const bool isHeader = header.empty();
-        if (isHeader) header = cells;
-        for (size_t c = 0; c < cells.size(); ++c) {
-            const auto e = extreme.find(!isHeader && c < header.size() ? header[c] : "");
-            out += (c ? "," : "") + (e == extreme.end() ? cells[c] : e->second);
-        }
-    }
-    return out;
+    return extreme;
 }
 
 TEST(LimitsReplay, LongNamesAndStatsAtTheIntLimitStayInTheirWindowsAndSaveBackEqual) {
-    GameCopy game;  // its person table replaced by the extreme one
-    const fs::path data = fs::path(game.path()) / "gamedata";
-    fs::remove(data);
-    fs::create_directory(data);
-    for (const auto& e : fs::directory_iterator(fs::path(VORMANT_GAME_DIR) / "gamedata"))
-        if (e.path().filename() != "person.csv") fs::create_symlink(e.path(), data / e.path().filename());
-    std::ofstream(data / "person.csv", std::ios::binary) << ExtremePersonTable();
+    GameCopy game;
+    ReplacePersonColumns(game.path(), ExtremeColumns());
 
     const Case c{"limits", {{1, 2, 3, 4}}, Command::Attack, 0, false, 560};
     WriteSave(game.path(), c.layout);
