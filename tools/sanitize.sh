@@ -26,6 +26,9 @@ fi
 # program with an error so that its test fails.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The replays are compared with frame reuse on and off in the test step; here each
+# is played once.
+export VORMANT_REPLAY_REUSE_CHECK=0
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 cd build-asan
 status=0

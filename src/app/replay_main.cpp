@@ -1,19 +1,27 @@
 // The game played headless from an input script: the same application, the same
 // frame loop, with a virtual clock and scripted input.  Prints the number of
-// presented frames and exits with the program's own result.
+// presented frames and exits with the program's own result.  With --frame-hashes
+// each presented frame's colour and depth are hashed into FILE, a line a frame.
 #include <cstdio>
+#include <cstring>
 
 #include "app/D3DApp.h"
 #include "system.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vormant-replay SCRIPT\n(run it in the game folder; see the README)\n");
-        return 2;
-    }
     plat::InitOptions options;
     options.backend = plat::Backend::Headless;
-    options.replayScript = argv[1];
+    int at = 1;
+    if (argc == 4 && std::strcmp(argv[1], "--frame-hashes") == 0) {
+        options.frameHashes = argv[2];
+        at = 3;
+    }
+    if (argc != at + 1) {
+        std::fprintf(stderr,
+                     "usage: vormant-replay [--frame-hashes FILE] SCRIPT\n(run it in the game folder; see the README)\n");
+        return 2;
+    }
+    options.replayScript = argv[at];
     if (!plat::Init(options)) return 2;
     static int instanceToken = 0;
     int result = GameMain(&instanceToken, 1);

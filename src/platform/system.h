@@ -56,6 +56,10 @@ enum class Backend { Live, Headless };
 struct InitOptions {
     Backend backend = Backend::Live;
     std::string replayScript;  // headless: input script to play (may be empty)
+    // When named: each presented frame adds a line to this file, the hashes of its
+    // colour and of its depth (see PresentFrame), so that two runs can be compared
+    // frame by frame.
+    std::string frameHashes;
 };
 
 // Prints why the back end cannot start on standard error, and hands that line to
@@ -80,7 +84,10 @@ int ClientHeight();
 // Headless: kept in memory (see LastPresentedFrame) and counted as one frame.
 // `rowSpans`, when given, holds for each row the columns [left, right) outside which
 // the frame is known to equal the one presented before (an empty span: the whole row).
-bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2] = nullptr);
+// `depth`, when given, is the depth buffer behind the frame (laid out as the colour),
+// hashed with it when frame hashes are wanted.
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2] = nullptr,
+                  const float* depth = nullptr);
 
 struct Frame {
     int width = 0, height = 0;

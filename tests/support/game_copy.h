@@ -3,7 +3,6 @@
 // pictures: the end-to-end tests play the real program in it through vormant-replay.
 // Header-only, because the game folder's place is known to the test programs alone.
 #include <stb_image.h>
-#include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,13 +14,9 @@
 #include <vector>
 
 #include "golden.h"
+#include "replay_run.h"
 
 namespace testsupport {
-
-struct ReplayResult {
-    int exitCode = -1;
-    std::string output;  // what the program printed (standard output and error)
-};
 
 // Pixels that differ between two pictures of one size (-1 when the sizes differ).
 inline int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
@@ -64,18 +59,11 @@ public:
     const std::string& path() const { return dir_.path(); }
     bool Has(const std::string& file) const { return std::filesystem::exists(dir_.path() + file); }
 
-    // Plays the script with vormant-replay in this folder.
+    // Plays the script with vormant-replay in this folder (checked against drawing
+    // every call, see RunReplay).
     ReplayResult Replay(const std::string& scriptText) const {
         std::ofstream(dir_.path() + "input.txt") << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        ReplayResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+        return RunReplay(dir_.path(), "input.txt");
     }
 
     // A picture the replay wrote, as 0xRRGGBB values (empty when it cannot be read).

@@ -40,6 +40,7 @@ struct State {
     int raisedPeriods = 0;
     int windowToken = 0;  // its address is the window handle
     bool terminatePassedOn = false;  // a terminate signal has become a close request
+    FILE* frameHashes = nullptr;     // see InitOptions::frameHashes
 };
 
 State& S() {
@@ -60,6 +61,41 @@ detail::BackendOps& B() {
     return *s.backend;
 }
 
+// A 64-bit hash of `bytes` bytes continuing from `h`: four lanes of multiply and
+// shift, so that hashing a frame costs about as much as copying it.
+uint64_t HashBytes(const void* data, size_t bytes, uint64_t h) {
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const auto* p = static_cast<const unsigned char*>(data);
+    uint64_t lane[4] = {h, h ^ 1, h ^ 2, h ^ 3};
+    const auto mix = [](uint64_t& l, uint64_t w) {
+        l = (l ^ w) * kMul;
+        l ^= l >> 29;
+    };
+    size_t i = 0;
+    for (; i + 32 <= bytes; i += 32)
+        for (int k = 0; k < 4; ++k) {
+            uint64_t w;
+            std::memcpy(&w, p + i + 8 * k, 8);
+            mix(lane[k], w);
+        }
+    for (; i < bytes; i += 8) {
+        uint64_t w = 0;
+        std::memcpy(&w, p + i, std::min<size_t>(8, bytes - i));
+        mix(lane[0], w);
+    }
+    mix(lane[0], bytes);
+    return ((lane[0] * kMul ^ lane[1]) * kMul ^ lane[2]) * kMul ^ lane[3];
+}
+
+void WriteFrameHashes(FILE* out, const uint32_t* argb, const float* depth, int width, int height, int pitch) {
+    uint64_t color = 0, z = 0;
+    for (int y = 0; y < height; ++y) {
+        color = HashBytes(argb + size_t(y) * pitch, size_t(width) * 4, color);
+        if (depth) z = HashBytes(depth + size_t(y) * pitch, size_t(width) * 4, z);
+    }
+    std::fprintf(out, "%016llx %016llx\n", static_cast<unsigned long long>(color), static_cast<unsigned long long>(z));
+}
+
 }  // namespace
 
 // ---- start and stop ---------------------------------------------------------------------
@@ -77,6 +113,13 @@ bool Init(const InitOptions& options, std::string* failure) {
         std::fprintf(stderr, "vormant: %s\n", error.c_str());
         if (failure) *failure = error;
         return false;
+    }
+    if (!options.frameHashes.empty()) {
+        s.frameHashes = std::fopen(options.frameHashes.c_str(), "w");
+        if (!s.frameHashes) {
+            std::fprintf(stderr, "platform: cannot write the frame hashes to \"%s\"\n", options.frameHashes.c_str());
+            return false;
+        }
     }
     s.backend = std::move(backend);
     s.kind = options.backend;
@@ -104,6 +147,8 @@ void Shutdown() {
     s.frames = 0;
     s.boxes.clear();
     s.terminatePassedOn = false;
+    if (s.frameHashes) std::fclose(s.frameHashes);
+    s.frameHashes = nullptr;
 }
 
 Backend CurrentBackend() { return S().kind; }
@@ -137,8 +182,10 @@ int ClientWidth() { return S().clientWidth; }
 int ClientHeight() { return S().clientHeight; }
 void* MainWindowHandle() { return S().hasWindow ? &S().windowToken : nullptr; }
 
-bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2]) {
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2],
+                  const float* depth) {
     if (!argb || width <= 0 || height <= 0 || pitch < width) return false;
+    if (S().frameHashes) WriteFrameHashes(S().frameHashes, argb, depth, width, height, pitch);
     detail::FrameChange changed = detail::StoreFrame(argb, width, height, pitch, rowSpans);
     ++S().frames;
     if (!S().hasWindow) return true;

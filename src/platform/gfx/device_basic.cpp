@@ -117,7 +117,7 @@ Device::~Device() {
 namespace detail {
 void ForgetTextureInDevices(const Texture* texture) {
     for (Device::Impl* d : LiveDevices()) {
-        d->reuse->TextureChanging(texture);
+        d->reuse->TextureGone(texture);
         for (Texture*& t : d->textures)
             if (t == texture) t = nullptr;
         if (d->renderTarget == texture) {
@@ -220,7 +220,7 @@ HRESULT Device::Present() {
     const bool follows = d.presentedAs != 0 && plat::PresentedFrameCount() == d.presentedAs;
     const int32_t(*spans)[2] = follows ? d.reuse->ChangedRows() : nullptr;
     d.reuse->Presented();
-    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, spans);
+    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, spans, d.depth.data());
     d.presentedAs = plat::PresentedFrameCount();
     return shown ? S_OK : E_FAIL;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "gfx/device_impl.h"
 #include "gfx/texture.h"
@@ -353,6 +354,33 @@ void FrameReuse::TextureChanging(const Texture* texture) {
     if (std::find(used_.begin(), used_.end(), texture) != used_.end()) Settle();
 }
 
+void FrameReuse::TextureGone(const Texture* texture) {
+    const auto it = std::find(used_.begin(), used_.end(), texture);
+    if (it == used_.end()) return;  // the frame's notes name only the textures it used
+    Settle();
+    used_.erase(it);
+    // Notes are drawn from later only while the frame repeats the last one, and then
+    // only its Start note is left to draw from (Settle drew anything held); the others
+    // are rewritten all the same. The last frame's notes are only compared with, and
+    // their stamps match no texture made later.
+    const auto forget = [&](size_t at) {
+        TextureNote note;
+        std::memcpy(&note, cur_.data() + at, sizeof note);
+        if (note.texture != texture) return;
+        note.texture = nullptr;
+        note.stamp = 0;
+        std::memcpy(cur_.data() + at, &note, sizeof note);
+    };
+    if (startEnd_ != 0)  // the stages' textures, then the target
+        for (size_t k = 0; k <= std::extent_v<decltype(Device::Impl::textures)>; ++k) forget(startTextures_ + k * sizeof(TextureNote));
+    for (size_t at = startEnd_; at < cur_.size();) {
+        const uint8_t* p = cur_.data() + at;
+        const Header h = Get<Header>(p);
+        if (Op(h.op) == Op::Texture || Op(h.op) == Op::RenderTarget) forget(at + sizeof(Header));
+        at += sizeof(Header) + h.bytes;
+    }
+}
+
 void FrameReuse::EndFrame() {
     if (phase_ == Phase::Repeating) {
         // The whole frame repeated the last one from a whole clear: its picture stands.
@@ -405,6 +433,7 @@ void FrameReuse::WriteStart() {
     Put(s, d.scissor);
     Put(s, uint32_t(d.inScene));
     Put(s, d.fvf);
+    startTextures_ = sizeof(Header) + s.size();
     for (const Texture* t : d.textures) {
         Put(s, TextureNote{0, 0, t ? t->Stamp() : 0, t});
         Uses(t);

@@ -51,8 +51,11 @@ public:
     // Something reads the picture or picks a render target: held calls are drawn now
     // and the rest of the frame is drawn as it comes.
     void Settle();
-    // A texture is about to change or go away.
+    // A texture is about to change.
     void TextureChanging(const Texture* texture);
+    // A texture is about to go away: what is held is drawn while it is still there, and
+    // the frame's notes stop naming it, so nothing drawn from them later binds it again.
+    void TextureGone(const Texture* texture);
 
     // Present: draws what is held unless the picture is already the frame's; then the
     // next frame begins.
@@ -123,6 +126,7 @@ private:
     Phase phase_ = Phase::Off;
     std::vector<uint8_t> prev_, cur_;
     size_t startEnd_ = 0;         // past the frame's Start note
+    size_t startTextures_ = 0;    // where its textures are noted (the stages', then the target)
     size_t cursor_ = 0;           // how much of prev_ the frame has repeated
     size_t cleanFrom_ = SIZE_MAX;  // past the whole clear that came before any drawing
     size_t firstDraw_ = SIZE_MAX;  // where the first draw after that clear is noted

@@ -30,7 +30,7 @@ class Texture;
 namespace detail {
 // Called by every texture as it goes away: open sprite batches that still hold it
 // draw it first, and devices that have it bound (texture stage or render target)
-// let go of it.
+// let go of it, in the calls they noted for frame reuse too.
 void OnTextureDestroyed(const Texture* texture);
 // Called as a texture is locked: devices holding back drawing that reads it draw first.
 void OnTextureWrite(const Texture* texture);

@@ -2,15 +2,13 @@
 // shows the same frames as the loose folder and misses no file.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "golden.h"
+#include "replay_run.h"
 
 namespace {
 
@@ -25,9 +23,7 @@ int RunIn(const std::string& gameDir, const testsupport::TempDir& scratch, const
         fs::create_symlink(e.path(), scratch.path() + name);
     }
     std::ofstream(scratch.path() + "input.txt") << script;
-    const std::string cmd = "cd '" + scratch.path() + "' && ./vormant-replay input.txt >/dev/null 2>&1";
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testsupport::RunReplay(scratch.path(), "input.txt").exitCode;
 }
 
 std::string ReadAll(const std::string& path) {

@@ -1,8 +1,6 @@
 // The whole program played headless from a script, as a developer runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,26 +9,14 @@
 #include <stb_image.h>
 
 #include "golden.h"
+#include "replay_run.h"
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
 // Runs vormant-replay on `script` in the runnable folder.
-RunResult Replay(const std::string& script) {
-    std::string cmd = std::string("cd '") + VORMANT_GAME_DIR + "' && ./vormant-replay '" + script + "' 2>&1";
-    RunResult r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-    int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+RunResult Replay(const std::string& script) { return testsupport::RunReplay(VORMANT_GAME_DIR, script); }
 
 long FramesOf(const std::string& output) {
     size_t at = output.rfind("frames: ");
@@ -85,13 +71,9 @@ TEST(Replay, FrameRateCounterShowsSixty) {
     std::string shot = dir.path() + "fps.png";
     std::string script = dir.path() + "run.txt";
     std::ofstream(script) << "90 screenshot " << shot << "\n91 quit\n";
-    std::string cmd = "cd '" + dir.path() + "' && ./vormant-replay run.txt 2>&1";
-    FILE* p = ::popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string output;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) output += buf;
-    ASSERT_EQ(::pclose(p), 0) << output;
+    const RunResult r = testsupport::RunReplay(dir.path(), "run.txt");
+    const std::string& output = r.output;
+    ASSERT_EQ(r.exitCode, 0) << output;
 
     int w = 0, h = 0, n = 0;
     unsigned char* data = stbi_load(shot.c_str(), &w, &h, &n, 4);

@@ -3,9 +3,6 @@
 // map; then loading a chapter save from the title, and a damaged save.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,16 +13,14 @@
 #include "PartyData.h"
 #include "PersonData.h"
 #include "golden.h"
+#include "replay_run.h"
 #include "save/ArchiveManager.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+using RunResult = testsupport::ReplayResult;
 
 // A folder that sees the runnable game's files (linked) and keeps its own saves.
 class GameCopy {
@@ -47,17 +42,8 @@ public:
     }
     const std::string& path() const { return dir_.path(); }
     RunResult Replay(const std::string& scriptText) const {
-        const std::string script = dir_.path() + "input.txt";
-        std::ofstream(script) << scriptText;
-        const std::string cmd = "cd '" + dir_.path() + "' && ./vormant-replay input.txt 2>&1";
-        RunResult r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-        const int status = ::pclose(p);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+        std::ofstream(dir_.path() + "input.txt") << scriptText;
+        return testsupport::RunReplay(dir_.path(), "input.txt");
     }
     ::testing::AssertionResult Shot(const std::string& file, const std::string& golden) const {
         int w = 0, h = 0, n = 0;

@@ -263,3 +263,34 @@ TEST(KeyNames, ScanCodesAndVirtualKeys) {
 }
 
 }  // namespace
+
+namespace {
+// Frame hashes: a line a presented frame, the colour's hash then the depth's; one
+// pixel changed in either changes that hash only, and the file is complete at Shutdown.
+TEST_F(HeadlessTest, FrameHashesNameEachFramesColourAndDepth) {
+    testsupport::TempDir dir;
+    plat::InitOptions o;
+    o.backend = plat::Backend::Headless;
+    o.frameHashes = dir.path() + "hashes.txt";
+    ASSERT_TRUE(plat::Init(o));
+    std::vector<uint32_t> color(5 * 3, 0xFF102030);  // pitch 5, width 4
+    std::vector<float> depth(5 * 3, 1.0f);
+    plat::PresentFrame(color.data(), 4, 3, 5, nullptr, depth.data());
+    color[6] = 0xFF102031;
+    plat::PresentFrame(color.data(), 4, 3, 5, nullptr, depth.data());
+    depth[6] = 0.5f;
+    plat::PresentFrame(color.data(), 4, 3, 5, nullptr, depth.data());
+    color[4] = depth[4] = 0;  // beyond the width
+    plat::PresentFrame(color.data(), 4, 3, 5, nullptr, depth.data());
+    plat::Shutdown();
+    std::ifstream in(o.frameHashes);
+    std::vector<std::pair<std::string, std::string>> f;
+    for (std::string c, z; in >> c >> z;) f.emplace_back(c, z);
+    ASSERT_EQ(f.size(), 4u);
+    EXPECT_NE(f[1].first, f[0].first);
+    EXPECT_EQ(f[1].second, f[0].second);
+    EXPECT_EQ(f[2].first, f[1].first);
+    EXPECT_NE(f[2].second, f[1].second);
+    EXPECT_EQ(f[3], f[2]);
+}
+}  // namespace

@@ -167,6 +167,88 @@ TEST(FrameReuse, TextureStampsChangeWithEveryLockAndDifferBetweenTextures) {
     EXPECT_EQ(b.Stamp(), b.Stamp());
 }
 
+// A texture still bound when a frame is presented goes before the next frame notes
+// anything (a scene ends): the next frames draw without it, as drawing every call does,
+// whether its memory stays free or a new texture takes its place there.
+TEST(FrameReuse, ATextureDestroyedWhileBoundIsNotBoundAgainByTheNextFrame) {
+    for (bool takeItsPlace : {false, true}) {
+        SCOPED_TRACE(takeItsPlace ? "a new texture at its address" : "freed");
+        struct Run {
+            Device device{64, 64};
+            std::unique_ptr<Texture> texture;
+            const Texture* gone = nullptr;
+        } runs[2];
+        runs[1].device.SetFrameReuse(false);
+        auto frame = [](Run& r) {
+            Device& d = r.device;
+            d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            Quad(d, 4, 4, 24, 24, 0xFFFFFFFF);  // with what is bound from the frame before
+            d.SetTexture(0, r.texture.get());
+            Quad(d, 36, 4, 24, 24, 0xFFFFFFFF);
+            d.Present();
+        };
+        for (Run& r : runs) r.texture.reset(Pattern(8, 8, 1));
+        for (int n = 0; n < 3; ++n)
+            for (Run& r : runs) frame(r);
+        for (Run& r : runs) {
+            r.gone = r.texture.get();
+            r.texture.reset();
+            if (takeItsPlace) r.texture.reset(Pattern(8, 8, 2));
+        }
+        if (takeItsPlace && runs[0].texture.get() != runs[0].gone) GTEST_LOG_(INFO) << "the memory was not reused";
+        for (int n = 0; n < 2; ++n) {
+            for (Run& r : runs) frame(r);
+            EXPECT_TRUE(std::equal(runs[0].device.BackBuffer(), runs[0].device.BackBuffer() + 64 * 64,
+                                   runs[1].device.BackBuffer()));
+        }
+    }
+}
+
+// The two devices hold the same picture and depth (the reusing one drawn up to date).
+::testing::AssertionResult SamePictureAndDepth(Device& reused, Device& drawn) {
+    reused.BackBuffer();
+    const Device::Impl &a = *reused.impl(), &b = *drawn.impl();
+    if (a.color != b.color) return ::testing::AssertionFailure() << "the colours differ";
+    if (a.depth != b.depth) return ::testing::AssertionFailure() << "the depths differ";
+    return ::testing::AssertionSuccess();
+}
+
+// Draws that move to and fro across tile edges by whole and quarter pixels (a quad, a
+// line strip and points, depth-tested and writing depth over a still background): each
+// frame, drawn again only where they fall now and fell before, is the frame drawn whole. Then the
+// same with a state that changes before them, so each frame goes on from the copy kept
+// after the background, whose depth the moved quads are tested against.
+TEST(FrameReuse, MovingDrawsGiveThePixelsAndDepthOfDrawingEveryCall) {
+    for (bool resumed : {false, true}) {
+        SCOPED_TRACE(resumed ? "resumed from the kept copy" : "drawn where the draws fall");
+        Device reused(64, 64), drawn(64, 64);
+        drawn.SetFrameReuse(false);
+        for (int frame = 0; frame < 28; ++frame) {
+            // Still for the first frames, then to and fro across tile edges, drifting a
+            // quarter pixel a frame.
+            const float at = frame < 3 ? 12.0f : 12.0f + 0.25f * float(frame) + float(frame % 2) * 9.0f;
+            for (Device* d : {&reused, &drawn}) {
+                d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                d->SetRenderState(RS_LIGHTING, 0);
+                Quad(*d, 0, 0, 64, 40, 0xFF204060, 0, 0, 1, 1, 0.5f);
+                d->SetRenderState(RS_TEXTUREFACTOR, resumed ? uint32_t(frame) : 0u);
+                Quad(*d, at, at, 20.25f, 3.5f, 0xFFFF8000, 0, 0, 1, 1, 0.3f);
+                const TL strip[3] = {V(at + 3.5f, at + 8.25f, 0xFF00FF00, 0, 0, 0.2f),
+                                     V(at + 19.75f, at + 9.5f, 0xFF00FF00, 0, 0, 0.2f),
+                                     V(at + 4.0f, at + 20.25f, 0xFF00FF00, 0, 0, 0.2f)};
+                d->DrawPrimitiveUP(PT_LINESTRIP, 2, strip, sizeof(TL));
+                d->DrawPrimitiveUP(PT_POINTLIST, 3, strip, sizeof(TL));
+                Quad(*d, 0, 0, 64, 64, 0x80FFFFFF, 0, 0, 1, 1, 0.4f);  // behind the moved ones
+                d->SetRenderState(RS_TEXTUREFACTOR, 0);
+                d->Present();
+            }
+            ASSERT_TRUE(SamePictureAndDepth(reused, drawn)) << "frame " << frame;
+        }
+        const auto& counts = reused.impl()->reuse->GetCounts();
+        EXPECT_GE(resumed ? counts.framesResumed : counts.framesPatched, 20u);
+    }
+}
+
 // Calls the device refuses draw nothing: between held calls they neither break the
 // comparison nor change the picture.
 TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
