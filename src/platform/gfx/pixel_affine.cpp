@@ -199,6 +199,7 @@ struct alignas(32) Vec256 {
 };
 struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
+    std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
     std::vector<int32_t> colX, colR, colW;  // FixedColourColumns' columns
@@ -216,6 +217,7 @@ struct FilterBlock {
     const __m256i* ctrl = nullptr;
     const __m256i* wx = nullptr;
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
+    int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
     // Groups with a pair split by the texture's edge (wrapped or clamped), and their
@@ -227,6 +229,8 @@ struct FilterBlock {
     FilteredRowFn fn = nullptr;
     short alo = 0, ahi = 0;
     bool aflip = false;
+    // Rows of black (see BlackRowAvx2) instead, when set.
+    FilteredRowFn blackFn = nullptr;
 };
 
 // Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
@@ -243,6 +247,9 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
         t.lerp[1].resize(size_t(groups));
         t.base.resize(size_t(groups));
         t.idx.resize(size_t(groups) * 4);
+        // (Black rows read sixteen alphas at a time, past the last column too.)
+        t.alpha[0].resize(size_t(groups) * 4 + 16);
+        t.alpha[1].resize(size_t(groups) * 4 + 16);
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
@@ -284,6 +291,8 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.wx = &t.wx[0].v;
     fb.lerp[0] = &t.lerp[0][0].v;
     fb.lerp[1] = &t.lerp[1][0].v;
+    fb.alpha[0] = t.alpha[0].data();
+    fb.alpha[1] = t.alpha[1].data();
     fb.tag[0] = fb.tag[1] = -1;
     fb.uLo = std::max(0, uLo);
     fb.uHi = std::min(tw - 1, uHi);
@@ -358,6 +367,8 @@ enum : int { kDepthNone = 0, kDepthLessEqual = 1, kDepthOther = 2 };
 struct FilteredRowArgs {
     const __m256i* top;
     const __m256i* bot;
+    const int16_t* topA;  // their alphas alone (black rows)
+    const int16_t* botA;
     int y, x0, x1;
     short fy;  // weight of the lower texture row, of 256
     float z;
@@ -372,6 +383,22 @@ struct FilteredRowConsts {
     __m256 zc8;
     uint32_t zFunc;
 };
+
+// The depth test of eight pixels at one depth: a mask of those that pass.
+template <int DepthMode>
+__attribute__((target("avx2"), always_inline)) inline __m256 DepthPass(uint32_t zFunc, __m256 zc8, __m256 zOld) {
+    if constexpr (DepthMode == kDepthLessEqual) return _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
+    switch (zFunc) {
+        case CMP_NEVER: return _mm256_setzero_ps();
+        case CMP_LESS: return _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ);
+        case CMP_EQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ);
+        case CMP_LESSEQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
+        case CMP_GREATER: return _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ);
+        case CMP_NOTEQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ);
+        case CMP_GREATEREQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ);
+        default: return _mm256_castsi256_ps(_mm256_set1_epi32(-1));
+    }
+}
 
 // Eight pixels from the two horizontally blended texture rows.  The last pixels of a
 // row (Tail) come with a mask of the lanes inside it: the others are neither read
@@ -399,21 +426,7 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
     __m256 zOld = k.zc8;
     if constexpr (DepthMode != kDepthNone) {
         zOld = Tail ? _mm256_maskload_ps(zb, inside) : _mm256_loadu_ps(zb);
-        const __m256 zc8 = k.zc8;
-        __m256 zp;
-        if constexpr (DepthMode == kDepthLessEqual) zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
-        else
-            switch (k.zFunc) {
-                case CMP_NEVER: zp = _mm256_setzero_ps(); break;
-                case CMP_LESS: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ); break;
-                case CMP_EQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ); break;
-                case CMP_LESSEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ); break;
-                case CMP_GREATER: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ); break;
-                case CMP_NOTEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ); break;
-                case CMP_GREATEREQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ); break;
-                default: zp = _mm256_castsi256_ps(_mm256_set1_epi32(-1)); break;
-            }
-        pass = _mm256_castps_si256(zp);
+        pass = _mm256_castps_si256(DepthPass<DepthMode>(k.zFunc, k.zc8, zOld));
     }
     if constexpr (AlphaMode != kAlphaNone) {
         __m256i m0 = _mm256_cmpgt_epi16(a0, k.vlo), m1 = _mm256_cmpgt_epi16(a1, k.vlo);
@@ -464,6 +477,20 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
     (void)old, (void)zOld;
 }
 
+// The target's rows (colour and depth) a few rows below a filtered row are most likely
+// wanted soon: asked for early when the rows are short (long rows the processor follows
+// by itself, and asking costs more than it saves).
+inline void PrefetchRowsBelow(const PipeState& s, const FilteredRowArgs& r, const uint32_t* cb, const float* zb) {
+    constexpr int kAhead = 4;
+    if (r.x1 - r.x0 <= kShortRow && r.y + kAhead < s.sy1) {
+        const size_t off = size_t(kAhead) * s.pitch;
+        for (int px = r.x0; px < r.x1 + 16; px += 16) {
+            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
+            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
+        }
+    }
+}
+
 // A filtered row eight pixels at a time.
 template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
 __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
@@ -484,17 +511,7 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
                               6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
     k.vlo = _mm256_set1_epi16(r.alo), k.vhi = _mm256_set1_epi16(r.ahi);
     k.flip = r.aflip ? _mm256_set1_epi16(-1) : _mm256_setzero_si256();
-    // The target's rows (colour and depth) a few rows down are most likely wanted soon:
-    // ask for them early when the rows are short (long rows the processor follows
-    // by itself, and asking costs more than it saves).
-    constexpr int kAhead = 4;
-    if (x1 - x0 <= kShortRow && r.y + kAhead < s.sy1) {
-        const size_t off = size_t(kAhead) * s.pitch;
-        for (int px = x0; px < x1 + 16; px += 16) {
-            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
-            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
-        }
-    }
+    PrefetchRowsBelow(s, r, cb, zb);
     const __m256i none = _mm256_setzero_si256();
     // (A depth test or depth writes come with a depth buffer: no need to ask for it.)
     constexpr bool kDepth = DepthMode != kDepthNone || ZWrite;
@@ -506,6 +523,95 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
         const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, kDepth ? zb + x : nullptr,
                                                                              top + g, bot + g, inside);
+    }
+}
+
+// ---- Filtered rows of black ----------------------------------------------------------
+// Dark smoke: the texture modulated by black (a colour of alpha alone), blended
+// source-over without depth writes or alpha test. Every colour channel of the source
+// is then 0, so a pixel becomes d * (255 - a) / 255 in its colour channels and
+// a * a / 255 + d * (255 - a) / 255 in alpha, a being the modulated alpha: only the
+// texture's alpha needs filtering, sixteen pixels to a vector, from the blended texture
+// rows kept as their alphas alone. Every value is FilteredGroup's, channel for channel.
+//
+// Sixteen alphas lie in a vector as packing four groups leaves them: pixels
+// [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15], so that the two 128-bit halves of the
+// vector of four pixels' channels ([0 1 | 2 3]) find their pixels' alphas in their own
+// half.
+constexpr int kBlackChunk = 16;
+
+// The alphas of a horizontally blended texture row, sixteen pixels at a time.
+__attribute__((target("avx2"))) void AlphasOfRow(const FilterBlock& fb, const __m256i* row, int16_t* out) {
+    auto alphas = [row](int g) __attribute__((target("avx2"))) {
+        return _mm256_packus_epi32(_mm256_srli_epi64(row[g], 48), _mm256_srli_epi64(row[g + 1], 48));
+    };
+    // (The last sixteen may take two groups only: their number is even.)
+    for (int g = 0; g < fb.groups; g += 4)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * g),
+                            _mm256_packus_epi32(alphas(g), g + 2 < fb.groups ? alphas(g + 2) : alphas(g)));
+}
+
+// The alphas of elements P and P + 1 of each half spread over the four channels of
+// their pixels (Alpha: into the alpha channel alone, the others 0).
+template <int P, bool Alpha>
+__attribute__((target("avx2"), always_inline)) inline __m256i SpreadAlphas(__m256i v) {
+    constexpr char a = 2 * P, b = 2 * P + 1, c = 2 * P + 2, d = 2 * P + 3;
+    constexpr char x = Alpha ? -1 : a, y = Alpha ? -1 : b, z = Alpha ? -1 : c, w = Alpha ? -1 : d;
+    return _mm256_shuffle_epi8(v, _mm256_setr_epi8(x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d,  //
+                                                   x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d));
+}
+
+// Eight pixels of a black row (pixels 8H to 8H + 7 of its sixteen) at cb, zb, n of them
+// inside the row, from their modulated alphas' complements f and squares e.
+template <int DepthMode, int H>
+__attribute__((target("avx2"), always_inline)) inline void BlackGroup(const PipeState& s, uint32_t* cb, float* zb,
+                                                                     int n, __m256 zc8, __m256i f, __m256i e) {
+    const bool tail = n < 8;
+    const __m256i inside =
+        tail ? _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)) : _mm256_set1_epi32(-1);
+    __m256i pass = inside;
+    if constexpr (DepthMode != kDepthNone) {
+        const __m256 zOld = tail ? _mm256_maskload_ps(zb, inside) : _mm256_loadu_ps(zb);
+        pass = _mm256_and_si256(pass, _mm256_castps_si256(DepthPass<DepthMode>(s.zFunc, zc8, zOld)));
+    }
+    const __m256i d = tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside)
+                           : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
+    const __m256i d0 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(d));
+    const __m256i d1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(d, 1));
+    // (Pixels 8H to 8H + 3 are elements 4H and 4H + 1 of each half, the next four 4H + 2 and 4H + 3.)
+    const __m256i c0 = _mm256_add_epi16(Mul255y(d0, SpreadAlphas<4 * H, false>(f)), SpreadAlphas<4 * H, true>(e));
+    const __m256i c1 = _mm256_add_epi16(Mul255y(d1, SpreadAlphas<4 * H + 2, false>(f)), SpreadAlphas<4 * H + 2, true>(e));
+    const __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
+    if (tail) _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
+    else if constexpr (DepthMode != kDepthNone)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(d, out, pass));
+    else _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), out);
+}
+
+// A black row sixteen pixels at a time.
+template <int DepthMode>
+__attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
+    uint32_t* const cb = s.cbuf + size_t(r.y) * s.pitch;
+    float* const zb = DepthMode != kDepthNone ? s.zbuf + size_t(r.y) * s.pitch : nullptr;
+    const __m256 zc8 = _mm256_set1_ps(r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z));
+    const __m256i wy7 = _mm256_set1_epi16(short(r.fy << 7)), alpha = _mm256_set1_epi16(short(r.diffuse >> 24));
+    const __m256i c255 = _mm256_set1_epi16(255);
+    // The lanes of the first eight pixels of sixteen, and of the second.
+    const __m256i ones = _mm256_set1_epi64x(-1LL);
+    const __m256i first = _mm256_srli_si256(ones, 8), second = _mm256_slli_si256(ones, 8);
+    PrefetchRowsBelow(s, r, cb, zb);
+    for (int x = r.x0; x < r.x1; x += kBlackChunk) {
+        const int j = x - r.x0;
+        const __m256i a = Mul255y(LerpW(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.topA + j)),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.botA + j)), wy7),
+                                  alpha);
+        const __m256i f = _mm256_sub_epi16(c255, a), e = Mul255y(a, a);
+        // Eight pixels of no alpha keep their colours (c * 0 + d * 255 / 255 is d).
+        if (!_mm256_testz_si256(a, first))
+            BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, r.x1 - x, zc8, f, e);
+        if (x + 8 < r.x1 && !_mm256_testz_si256(a, second))
+            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, r.x1 - x - 8, zc8,
+                                     f, e);
     }
 }
 
@@ -568,6 +674,11 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
         default: fb.fn = PickFilteredRow<kBlendNone>(alphaMode, depthMode, s.zWrite, white); break;
     }
     fb.alo = lo, fb.ahi = hi, fb.aflip = flip;
+    fb.blackFn = nullptr;
+    if (blendKind == kBlendSrcOver && alphaMode == kAlphaNone && !s.zWrite && (diffuse & 0x00FFFFFFu) == 0)
+        fb.blackFn = depthMode == kDepthNone        ? BlackRowAvx2<kDepthNone>
+                     : depthMode == kDepthLessEqual ? BlackRowAvx2<kDepthLessEqual>
+                                                    : BlackRowAvx2<kDepthOther>;
 }
 
 // One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0),
@@ -576,6 +687,7 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
 void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
                    uint32_t diffuse) {
     const __m256i* rows[2];
+    const int16_t* alphas[2];
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
     const int wanted = fy != 0 ? 2 : 1;
     for (int k = 0; k < wanted; ++k) {
@@ -584,6 +696,7 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         if (slot < 0) {
             slot = fb.tag[0] == other ? 1 : 0;  // keep the other row wanted
             LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            if (fb.blackFn) AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
             fb.tag[slot] = want;
             // Texture rows a little further down are most likely wanted soon (rows of
             // a sprite sheet lie far apart in memory); long rows the processor follows
@@ -596,10 +709,12 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
             }
         }
         rows[k] = fb.lerp[slot];
+        alphas[k] = fb.alpha[slot];
     }
-    if (wanted == 1) rows[1] = rows[0];
-    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(fy), z, diffuse, fb.alo, fb.ahi, fb.aflip};
-    fb.fn(s, args);
+    if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0];
+    const FilteredRowArgs args{rows[0], rows[1], alphas[0], alphas[1], y, x0, x1, short(fy), z, diffuse,
+                               fb.alo, fb.ahi, fb.aflip};
+    (fb.blackFn ? fb.blackFn : fb.fn)(s, args);
 }
 
 // The same for the 16.16 texel row coordinate fv (the rows fv falls between).

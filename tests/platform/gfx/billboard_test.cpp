@@ -51,7 +51,8 @@ std::vector<Square> Squares() {
         const float s = sizes[k % 5];
         const float off = 0.37f * float(k % 7) - 0.9f;
         v.push_back({3.0f + off + float(k % 3), 2.0f - off, s, -0.3f + 0.05f * float(k % 4), 1.2f + 0.1f * float(k % 3),
-                     (k & 1) ? 1.1f : 0.0f, (k & 1) ? -0.2f : 1.0f, uint32_t(0x30 + 11 * k) << 24 | 0xFFC080, 0.1f});
+                     (k & 1) ? 1.1f : 0.0f, (k & 1) ? -0.2f : 1.0f,
+                     uint32_t(0x30 + 11 * k) << 24 | (k % 3 == 2 ? 0 : 0xFFC080), 0.1f});  // some smoke black
     }
     return v;
 }
