@@ -202,7 +202,7 @@ struct FilterScratch {
     std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
-    std::vector<int32_t> colX, colR, colW;  // FixedColourColumns' columns
+    std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
 };
 thread_local FilterScratch t_filter;
 
@@ -364,14 +364,29 @@ enum : int { kAlphaNone = 0, kAlphaAbove = 1, kAlphaRange = 2 };
 // Depth test of filtered rows: none (or "always"), less-equal, any other function.
 enum : int { kDepthNone = 0, kDepthLessEqual = 1, kDepthOther = 2 };
 
+// A row whose own texel columns may differ from its block's (a triangle's rows start
+// at different columns, and a row's start value of u differs with its start): each of
+// its groups is checked against the block's coordinates, and one that differs takes
+// its own texels.
+struct ColumnCheck {
+    const int32_t* fu;       // the block's 8.8 texel coordinates at the row's pixels
+    float u0, du;            // the row's own u at its first pixel, and its step
+    float size256;           // the texture's width times 256
+    const uint32_t* rowA;    // the row's two texture rows
+    const uint32_t* rowB;
+    int tw;
+    bool wrap;
+};
+
 struct FilteredRowArgs {
-    const __m256i* top;
+    const __m256i* top;  // (at the row's first pixel: 8 bytes a pixel, not always 32-byte aligned)
     const __m256i* bot;
     const int16_t* topA;  // their alphas alone (black rows)
     const int16_t* botA;
+    const ColumnCheck* check;  // null: the block's columns are the row's
     int y, x0, x1;
     short fy;  // weight of the lower texture row, of 256
-    float z;
+    float z, dz;  // depth at the row's first pixel, and its step along the row
     uint32_t diffuse;
     short alo, ahi;  // alphas that pass: above alo (and below ahi)
     bool aflip;      // ... or, flipped, those that do not
@@ -407,7 +422,9 @@ template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White, 
 __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const FilteredRowConsts& k, uint32_t* cb,
                                                                         float* zb, const __m256i* top,
                                                                         const __m256i* bot, __m256i inside) {
-    __m256i c0 = LerpW(top[0], bot[0], k.wy7), c1 = LerpW(top[1], bot[1], k.wy7);  // [0 1 | 2 3], [4 5 | 6 7]
+    const __m256i t0 = _mm256_loadu_si256(top), t1 = _mm256_loadu_si256(top + 1);
+    const __m256i b0 = _mm256_loadu_si256(bot), b1 = _mm256_loadu_si256(bot + 1);
+    __m256i c0 = LerpW(t0, b0, k.wy7), c1 = LerpW(t1, b1, k.wy7);  // [0 1 | 2 3], [4 5 | 6 7]
     if constexpr (!White) {
         c0 = Mul255y(c0, k.dif);
         c1 = Mul255y(c1, k.dif);
@@ -491,6 +508,47 @@ inline void PrefetchRowsBelow(const PipeState& s, const FilteredRowArgs& r, cons
     }
 }
 
+// The horizontal blends of the row's own texels at pixels j to j + 7 (of its first n),
+// as own[0 1] (upper texture row) and own[2 3] (lower), laid out as LerpTextureRow lays
+// them; false (nothing written) when the block's coordinates there are the row's.
+__attribute__((target("avx2"))) bool OwnColumns(const ColumnCheck& c, int j, int n, __m256i* own) {
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // The row's coordinates as FixedColourRows works them out.
+    const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
+    const __m256i fu = _mm256_sub_epi32(
+        FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
+        _mm256_set1_epi32(128));
+    const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
+    const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
+    if ((unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside) return false;
+    // The pair wrapped or clamped, as TexelPair does.
+    const __m256i xi = _mm256_srai_epi32(fu, 8), xn = _mm256_add_epi32(xi, _mm256_set1_epi32(1));
+    const __m256i mx = _mm256_set1_epi32(c.tw - 1), z = _mm256_setzero_si256();
+    const __m256i xa = c.wrap ? _mm256_and_si256(xi, mx) : _mm256_min_epi32(_mm256_max_epi32(xi, z), mx);
+    const __m256i xb = c.wrap ? _mm256_and_si256(xn, mx) : _mm256_min_epi32(_mm256_max_epi32(xn, z), mx);
+    alignas(32) int32_t ia[8], ib[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ia), xa);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ib), xb);
+    auto fetch = [&](const uint32_t* row, const int32_t* i) __attribute__((target("avx2"))) {
+        // In the order [0 1 4 5 | 2 3 6 7]: unpacking gives [0 1 | 2 3] and [4 5 | 6 7].
+        return _mm256_setr_epi32(int(row[i[0]]), int(row[i[1]]), int(row[i[4]]), int(row[i[5]]), int(row[i[2]]),
+                                 int(row[i[3]]), int(row[i[6]]), int(row[i[7]]));
+    };
+    // Each pixel's weight (fraction << 7) over its four channels, in the same order.
+    const __m256i w7 = _mm256_permute4x64_epi64(_mm256_slli_epi32(_mm256_and_si256(fu, _mm256_set1_epi32(255)), 7), 0xD8);
+    const __m256i wLo = _mm256_shuffle_epi8(w7, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                                                  0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5));
+    const __m256i wHi = _mm256_shuffle_epi8(w7, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
+                                                                  8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13));
+    const uint32_t* rows[2] = {c.rowA, c.rowB};
+    for (int k = 0; k < 2; ++k) {
+        const __m256i l = fetch(rows[k], ia), r = fetch(rows[k], ib);
+        own[2 * k] = LerpW(_mm256_unpacklo_epi8(l, z), _mm256_unpacklo_epi8(r, z), wLo);
+        own[2 * k + 1] = LerpW(_mm256_unpackhi_epi8(l, z), _mm256_unpackhi_epi8(r, z), wHi);
+    }
+    return true;
+}
+
 // A filtered row eight pixels at a time.
 template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
 __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
@@ -515,14 +573,29 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
     const __m256i none = _mm256_setzero_si256();
     // (A depth test or depth writes come with a depth buffer: no need to ask for it.)
     constexpr bool kDepth = DepthMode != kDepthNone || ZWrite;
+    alignas(32) __m256i own[4];
+    // Depth changing along the row: z + dz * t clamped at each pixel, as FixedColourRows has it.
+    const bool slope = r.dz != 0.0f;
+    const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
+    auto depthAt = [&](int x) __attribute__((target("avx2"))) {
+        const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                                             _mm256_set1_epi32(x - x0)));
+        k.zc8 = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
+                              _mm256_set1_ps(1.0f));
+    };
     int x = x0, g = 0;
-    for (; x + 8 <= x1; x += 8, g += 2)
-        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, kDepth ? zb + x : nullptr,
-                                                                              top + g, bot + g, none);
+    for (; x + 8 <= x1; x += 8, g += 2) {
+        if (slope) depthAt(x);
+        const bool mine = r.check && OwnColumns(*r.check, x - x0, 8, own);
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(
+            k, cb + x, kDepth ? zb + x : nullptr, mine ? own : top + g, mine ? own + 2 : bot + g, none);
+    }
     if (x < x1) {
         const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, kDepth ? zb + x : nullptr,
-                                                                             top + g, bot + g, inside);
+        if (slope) depthAt(x);
+        const bool mine = r.check && OwnColumns(*r.check, x - x0, x1 - x, own);
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(
+            k, cb + x, kDepth ? zb + x : nullptr, mine ? own : top + g, mine ? own + 2 : bot + g, inside);
     }
 }
 
@@ -684,8 +757,10 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
 // One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0),
 // between texture rows rowA and rowB with weight fy (of 256) on rowB: each texture
 // row's horizontal blend is worked out once and kept while the rows below use it.
+// The row may start `at` columns into the block, checked by `check` when its own
+// columns may differ from the block's.
 void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
-                   uint32_t diffuse) {
+                   uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
@@ -712,9 +787,13 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         alphas[k] = fb.alpha[slot];
     }
     if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0];
-    const FilteredRowArgs args{rows[0], rows[1], alphas[0], alphas[1], y, x0, x1, short(fy), z, diffuse,
-                               fb.alo, fb.ahi, fb.aflip};
-    (fb.blackFn ? fb.blackFn : fb.fn)(s, args);
+    auto from = [at](const __m256i* row) {  // 8 bytes a pixel
+        return reinterpret_cast<const __m256i*>(reinterpret_cast<const char*>(row) + 8 * size_t(at));
+    };
+    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0], alphas[1], check, y, x0, x1, short(fy), z, dz,
+                               diffuse, fb.alo, fb.ahi, fb.aflip};
+    // (Black rows read their alphas sixteen at a time from the block's first column, at one depth.)
+    (fb.blackFn && at == 0 && !check && dz == 0.0f ? fb.blackFn : fb.fn)(s, args);
 }
 
 // The same for the 16.16 texel row coordinate fv (the rows fv falls between).
@@ -1048,48 +1127,58 @@ inline int64_t RoundHalfAway(double d) {
 }  // namespace
 
 // Rows of an affine triangle or rectangle of one colour, filtered (the general spans'
-// FixedColourRows) that all start at one column, with u the same down the columns
-// (dady of u is 0) and v and depth the same along the rows: u at a column is then the
-// same float in every row (the row's start value does not change), so every row has
-// the same texel columns and weights. They are worked out once, and each texture
-// row's horizontal blend once for the rows that use it, as for screen rectangles;
-// every value is FixedColourRows', lane for lane. False (nothing drawn) for rows of
+// FixedColourRows), with v the same along the rows. Rows that start at one column,
+// with u the same down the columns (dady of u is 0), have the same u at each column
+// (the row's start value does not change), so the same texel columns and weights:
+// they are worked out once, and each texture row's horizontal blend once for the rows
+// that use it, as for screen rectangles. Rows that start elsewhere (a triangle's), or
+// whose u moves a hair down the columns (a square turned a rounding error off the
+// screen's axes), work their start value out from their own start: their groups are
+// checked against the block's columns and take their own texels where these differ
+// (see OwnColumns). Depth is worked out at every pixel when it changes along the rows.
+// Every value is FixedColourRows', lane for lane. False (nothing drawn) for rows of
 // another kind.
 __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, const SpanSetup& sp, const Rows& r,
                                                          uint32_t diffuse, int blendKind, bool wrap) {
-    if (!HasAvx2() || sp.dady[kAttrU] != 0.0f || sp.dadx[kAttrV] != 0.0f || sp.dadx[kAttrZ] != 0.0f) return false;
-    int x0 = 0, w = 0, first = -1;
+    if (!HasAvx2() || sp.dadx[kAttrV] != 0.0f) return false;
+    int x0 = 0, xl = INT_MAX, xr = INT_MIN, first = -1;
     for (int i = 0; i < r.n; ++i) {
         if (r.x0[i] >= r.x1[i]) continue;
         if (first < 0) first = i, x0 = r.x0[i];
-        if (r.x0[i] != x0) return false;
-        w = std::max(w, r.x1[i] - x0);
+        xl = std::min(xl, r.x0[i]);
+        xr = std::max(xr, r.x1[i]);
     }
     constexpr int kMinWidth = 16;  // narrower rows are not worth the set-up
-    if (w < kMinWidth) return false;
+    if (first < 0 || xr - xl < kMinWidth) return false;
+    // The block's columns [xl, xr) follow the first row.
+    const int w = xr - xl, lead = x0 - xl;
     const int tw = s.tw, th = s.th;
     const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
     const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
     const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
     const __m256i i128 = _mm256_set1_epi32(128), laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256 fxs = _mm256_set1_ps(float(x0) - sp.x0);
-    // The attributes at a row's first pixel, as FixedColourRows evaluates them.
+    // The attributes at a row's first pixel, as FixedColourRows evaluates them (v does
+    // not change along the rows: the same whatever the row's start).
+    auto rowStart = [&](int x, int y, float* a0) __attribute__((target("avx2"))) {
+        _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(float(x) - sp.x0))),
+                                           _mm256_mul_ps(spDy, _mm256_set1_ps(float(y) - sp.y0))));
+    };
     float a0[8];
-    _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, fxs)),
-                                       _mm256_mul_ps(spDy, _mm256_set1_ps(float(r.y + first) - sp.y0))));
-    // Each column's texel and weight; every pair must lie inside the texture (then
-    // neither wrap nor clamp moves it).
+    rowStart(x0, r.y + first, a0);
+    // Each column's texel pair and weight.
     FilterScratch& t = t_filter;
-    t.colX.resize(size_t(w) + 8);
-    t.colR.resize(size_t(w) + 8);
-    t.colW.resize(size_t(w) + 8);
+    t.colX.resize(size_t(w) + 16);
+    t.colR.resize(size_t(w) + 16);
+    t.colW.resize(size_t(w) + 16);
+    t.colFu.resize(size_t(w) + 16);
     int32_t* const colX = t.colX.data();
     int32_t* const colR = t.colR.data();
     int32_t* const colW = t.colW.data();
+    int32_t* const colFu = t.colFu.data();
     const __m256 u0 = _mm256_set1_ps(a0[kAttrU]), dU = _mm256_set1_ps(sp.dadx[kAttrU]);
     const __m256i mx = _mm256_set1_epi32(tw - 1), one = _mm256_set1_epi32(1), z256 = _mm256_setzero_si256();
     for (int j = 0; j < w; j += 8) {
-        const __m256 tj = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(j)));
+        const __m256 tj = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(j - lead)));
         const __m256i fu = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(u0, _mm256_mul_ps(dU, tj)), ftw), i128);
         const __m256i xi = _mm256_srai_epi32(fu, 8), xn = _mm256_add_epi32(xi, one);
         // The pair wrapped or clamped, as TexelPair does.
@@ -1098,6 +1187,7 @@ __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, cons
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(colX + j), xa);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(colR + j), xb);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(colW + j), _mm256_and_si256(fu, _mm256_set1_epi32(255)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(colFu + j), fu);
     }
     FilterBlock fb;
     PrepareFilterColumns(fb, tw, w, [colX, colR, colW](int j, int& xi, int& xr, int& fx) {
@@ -1105,11 +1195,17 @@ __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, cons
     });
     StartFilterBlock(fb, s, diffuse, blendKind);
     const __m256 dV = _mm256_set1_ps(sp.dadx[kAttrV]), dZ = _mm256_set1_ps(sp.dadx[kAttrZ]);
+    const float dz = sp.dadx[kAttrZ];
+    const bool slide = sp.dady[kAttrU] != 0.0f;  // u moves down the columns
+    ColumnCheck check;
+    check.du = sp.dadx[kAttrU];
+    check.size256 = float(tw) * 256.0f;
+    check.tw = tw;
+    check.wrap = wrap;
     for (int i = first; i < r.n; ++i) {
         if (r.x0[i] >= r.x1[i]) continue;
         const int y = r.y + i;
-        _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, fxs)),
-                                           _mm256_mul_ps(spDy, _mm256_set1_ps(float(y) - sp.y0))));
+        rowStart(x0, y, a0);
         const int fv = _mm256_cvtsi256_si32(
             _mm256_sub_epi32(FixedOf8(_mm256_add_ps(_mm256_set1_ps(a0[kAttrV]), _mm256_mul_ps(dV, zero8)), fth), i128));
         const float zc = _mm_cvtss_f32(_mm256_castps256_ps128(
@@ -1118,7 +1214,20 @@ __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, cons
         const int yi = fv >> 8;
         const int ya = wrap ? (yi & (th - 1)) : std::clamp(yi, 0, th - 1);
         const int yb = wrap ? ((yi + 1) & (th - 1)) : std::clamp(yi + 1, 0, th - 1);
-        FilteredRowOf(s, fb, y, x0, r.x1[i], ya, yb, fv & 255, zc, diffuse);
+        const int at = r.x0[i] - xl;
+        if (r.x0[i] == x0 && !slide && dz == 0.0f) {
+            FilteredRowOf(s, fb, y, r.x0[i], r.x1[i], ya, yb, fv & 255, zc, diffuse, at);
+            continue;
+        }
+        float own[8];
+        rowStart(r.x0[i], y, own);
+        check.fu = colFu + at;
+        check.u0 = own[kAttrU];
+        check.rowA = s.tex + size_t(ya) * tw;
+        check.rowB = s.tex + size_t(yb) * tw;
+        const bool same = r.x0[i] == x0 && !slide;  // the block's columns are the row's
+        FilteredRowOf(s, fb, y, r.x0[i], r.x1[i], ya, yb, fv & 255, dz == 0.0f ? zc : own[kAttrZ], diffuse, at,
+                      same ? nullptr : &check, dz);
     }
     return true;
 }
