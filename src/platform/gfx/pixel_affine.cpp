@@ -219,6 +219,7 @@ struct FilterBlock {
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
     int tag[2] = {-1, -1};                  // and which texture row each holds
+    int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
     // Groups with a pair split by the texture's edge (wrapped or clamped), and their
     // eight texels as [L0 L1 R0 R1 | L2 L3 R2 R3].
@@ -294,6 +295,7 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.alpha[0] = t.alpha[0].data();
     fb.alpha[1] = t.alpha[1].data();
     fb.tag[0] = fb.tag[1] = -1;
+    fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
     fb.uHi = std::min(tw - 1, uHi);
     fb.nApart = int(t.apart.size() / 9);
@@ -508,19 +510,9 @@ inline void PrefetchRowsBelow(const PipeState& s, const FilteredRowArgs& r, cons
     }
 }
 
-// The horizontal blends of the row's own texels at pixels j to j + 7 (of its first n),
-// as own[0 1] (upper texture row) and own[2 3] (lower), laid out as LerpTextureRow lays
-// them; false (nothing written) when the block's coordinates there are the row's.
-__attribute__((target("avx2"))) bool OwnColumns(const ColumnCheck& c, int j, int n, __m256i* own) {
-    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    // The row's coordinates as FixedColourRows works them out.
-    const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
-    const __m256i fu = _mm256_sub_epi32(
-        FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
-        _mm256_set1_epi32(128));
-    const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
-    const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
-    if ((unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside) return false;
+// The horizontal blends of the row's own texels at the 8.8 texel coordinates fu, as
+// own[0 1] (upper texture row) and own[2 3] (lower), laid out as LerpTextureRow lays them.
+__attribute__((target("avx2"), noinline)) void OwnTexels(const ColumnCheck& c, __m256i fu, __m256i* own) {
     // The pair wrapped or clamped, as TexelPair does.
     const __m256i xi = _mm256_srai_epi32(fu, 8), xn = _mm256_add_epi32(xi, _mm256_set1_epi32(1));
     const __m256i mx = _mm256_set1_epi32(c.tw - 1), z = _mm256_setzero_si256();
@@ -546,6 +538,23 @@ __attribute__((target("avx2"))) bool OwnColumns(const ColumnCheck& c, int j, int
         own[2 * k] = LerpW(_mm256_unpacklo_epi8(l, z), _mm256_unpacklo_epi8(r, z), wLo);
         own[2 * k + 1] = LerpW(_mm256_unpackhi_epi8(l, z), _mm256_unpackhi_epi8(r, z), wHi);
     }
+}
+
+// The row's own horizontal blends at pixels j to j + 7 (of its first n) in own, as
+// OwnTexels gives them; false (nothing written) when the block's coordinates there are
+// the row's.
+__attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
+                                                                     __m256i* own) {
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // The row's coordinates as FixedColourRows works them out.
+    const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
+    const __m256i fu = _mm256_sub_epi32(
+        FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
+        _mm256_set1_epi32(128));
+    const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
+    const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
+    if ((unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside) return false;
+    OwnTexels(c, fu, own);
     return true;
 }
 
@@ -673,17 +682,20 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
     const __m256i ones = _mm256_set1_epi64x(-1LL);
     const __m256i first = _mm256_srli_si256(ones, 8), second = _mm256_slli_si256(ones, 8);
     PrefetchRowsBelow(s, r, cb, zb);
-    for (int x = r.x0; x < r.x1; x += kBlackChunk) {
-        const int j = x - r.x0;
-        const __m256i a = Mul255y(LerpW(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.topA + j)),
-                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.botA + j)), wy7),
+    // (Held here rather than read through r again after every store.)
+    const int16_t* const topA = r.topA;
+    const int16_t* const botA = r.botA;
+    const int x0 = r.x0, x1 = r.x1;
+    for (int x = x0; x < x1; x += kBlackChunk) {
+        const __m256i a = Mul255y(LerpW(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0))),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0))), wy7),
                                   alpha);
         const __m256i f = _mm256_sub_epi16(c255, a), e = Mul255y(a, a);
         // Eight pixels of no alpha keep their colours (c * 0 + d * 255 / 255 is d).
         if (!_mm256_testz_si256(a, first))
-            BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, r.x1 - x, zc8, f, e);
-        if (x + 8 < r.x1 && !_mm256_testz_si256(a, second))
-            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, r.x1 - x - 8, zc8,
+            BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, x1 - x, zc8, f, e);
+        if (x + 8 < x1 && !_mm256_testz_si256(a, second))
+            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, x1 - x - 8, zc8,
                                      f, e);
     }
 }
@@ -763,6 +775,8 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
                    uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
+    // (Black rows read their alphas sixteen at a time from the block's first column, at one depth.)
+    const bool black = fb.blackFn && at == 0 && !check && dz == 0.0f;
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
     const int wanted = fy != 0 ? 2 : 1;
     for (int k = 0; k < wanted; ++k) {
@@ -771,7 +785,6 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         if (slot < 0) {
             slot = fb.tag[0] == other ? 1 : 0;  // keep the other row wanted
             LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
-            if (fb.blackFn) AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
             fb.tag[slot] = want;
             // Texture rows a little further down are most likely wanted soon (rows of
             // a sprite sheet lie far apart in memory); long rows the processor follows
@@ -783,6 +796,10 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
                 for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
             }
         }
+        if (black && fb.alphaTag[slot] != want) {
+            AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
+            fb.alphaTag[slot] = want;
+        }
         rows[k] = fb.lerp[slot];
         alphas[k] = fb.alpha[slot];
     }
@@ -792,8 +809,7 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
     };
     const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0], alphas[1], check, y, x0, x1, short(fy), z, dz,
                                diffuse, fb.alo, fb.ahi, fb.aflip};
-    // (Black rows read their alphas sixteen at a time from the block's first column, at one depth.)
-    (fb.blackFn && at == 0 && !check && dz == 0.0f ? fb.blackFn : fb.fn)(s, args);
+    (black ? fb.blackFn : fb.fn)(s, args);
 }
 
 // The same for the 16.16 texel row coordinate fv (the rows fv falls between).
