@@ -558,6 +558,36 @@ __attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const Colu
     return true;
 }
 
+// A filtered row whose groups are checked (see ColumnCheck), or whose depth changes
+// along it (z + dz * t clamped at each pixel, as FixedColourRows has it), with the
+// row's constants k and its place in the target (cb, zb at pixel 0).
+template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
+__attribute__((target("avx2"), noinline)) void CheckedRow(const FilteredRowArgs& r, FilteredRowConsts k, uint32_t* cb,
+                                                          float* zb) {
+    const int x0 = r.x0, x1 = r.x1;
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const bool slope = r.dz != 0.0f;
+    const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
+    alignas(32) __m256i own[4];
+    for (int x = x0, g = 0; x < x1; x += 8, g += 2) {
+        const int n = std::min(8, x1 - x);
+        if (slope) {
+            const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(x - x0)));
+            k.zc8 = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
+                                  _mm256_set1_ps(1.0f));
+        }
+        const bool mine = r.check && OwnColumns(*r.check, x - x0, n, own);
+        const __m256i* const top = mine ? own : r.top + g;
+        const __m256i* const bot = mine ? own + 2 : r.bot + g;
+        if (n == 8)
+            FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, zb ? zb + x : nullptr, top,
+                                                                                  bot, _mm256_setzero_si256());
+        else
+            FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(
+                k, cb + x, zb ? zb + x : nullptr, top, bot, _mm256_cmpgt_epi32(_mm256_set1_epi32(n), lane));
+    }
+}
+
 // A filtered row eight pixels at a time.
 template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
 __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
@@ -582,29 +612,18 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
     const __m256i none = _mm256_setzero_si256();
     // (A depth test or depth writes come with a depth buffer: no need to ask for it.)
     constexpr bool kDepth = DepthMode != kDepthNone || ZWrite;
-    alignas(32) __m256i own[4];
-    // Depth changing along the row: z + dz * t clamped at each pixel, as FixedColourRows has it.
-    const bool slope = r.dz != 0.0f;
-    const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
-    auto depthAt = [&](int x) __attribute__((target("avx2"))) {
-        const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
-                                                             _mm256_set1_epi32(x - x0)));
-        k.zc8 = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
-                              _mm256_set1_ps(1.0f));
-    };
-    int x = x0, g = 0;
-    for (; x + 8 <= x1; x += 8, g += 2) {
-        if (slope) depthAt(x);
-        const bool mine = r.check && OwnColumns(*r.check, x - x0, 8, own);
-        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(
-            k, cb + x, kDepth ? zb + x : nullptr, mine ? own : top + g, mine ? own + 2 : bot + g, none);
+    if (r.check || r.dz != 0.0f) {
+        CheckedRow<BlendKind, AlphaMode, DepthMode, ZWrite, White>(r, k, cb, kDepth ? zb : nullptr);
+        return;
     }
+    int x = x0, g = 0;
+    for (; x + 8 <= x1; x += 8, g += 2)
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, kDepth ? zb + x : nullptr,
+                                                                              top + g, bot + g, none);
     if (x < x1) {
         const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        if (slope) depthAt(x);
-        const bool mine = r.check && OwnColumns(*r.check, x - x0, x1 - x, own);
-        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(
-            k, cb + x, kDepth ? zb + x : nullptr, mine ? own : top + g, mine ? own + 2 : bot + g, inside);
+        FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, kDepth ? zb + x : nullptr,
+                                                                             top + g, bot + g, inside);
     }
 }
 
