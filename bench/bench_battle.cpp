@@ -2,7 +2,16 @@
 // field's ground and background, the battle window and damage numbers.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
 #include "../tests/battle/battle_scene.h"
+#include "EffectSelect.h"
 #include "effects/BattleEffects.h"
 #include "random/gvlRand.h"
 
@@ -115,5 +124,138 @@ void BM_BattleFramePoisonAll2(benchmark::State& state) {
 }
 BENCHMARK(BM_BattleFramePoisonAll2)->Unit(benchmark::kMillisecond);
 
+// ---- every effect over its whole life: its slowest frame ----
+
+// Every registered effect in each look the game asks for by skill (a name no skill
+// table gives is swept in its first look).
+std::vector<std::pair<std::string, int>> SweptEffects() {
+    std::set<std::pair<std::string, int>> looks;
+    for (int skill = 0; skill < 1000; ++skill) {
+        int flag = 0;
+        looks.insert({SingleMagicEffectName(skill), 0});
+        const char* area = AreaEffectName(skill, &flag);
+        looks.insert({area, flag});
+        const char* cannon = CannonEffectName(skill, &flag);
+        looks.insert({cannon, flag});
+    }
+    std::vector<std::pair<std::string, int>> out;
+    for (const std::string& name : BattleEffectNames()) {
+        bool any = false;
+        for (const auto& look : looks)
+            if (look.first == name) out.push_back(look), any = true;
+        if (!any) out.push_back({name, 0});
+    }
+    return out;
+}
+
+// Starts the effect `age` frames into its life at the battle's `frame`: member 0
+// casting at the other side (member 4 alone for single targets), the generator
+// seeded as in EffectFrame. False when its life is over by then.
+bool StartAtAge(C_MeshController& m, int frame, const std::string& name, int flag, int age) {
+    m.m_Effects.Clear();
+    // The stage tint the last run left fades out first (it moves one step a frame).
+    for (int i = 0; i < 64 && m.m_Effects.GetTint() != 0; ++i) m.m_Effects.Update(frame);
+    static const AttackResult kFirst{};
+    BattleEffectArgs a;
+    a.start = frame - age;
+    a.caster = &m.m_Member[0].m_World;
+    a.target = &m.m_Member[4].m_World;
+    a.targets = Side1(m);
+    a.hits = NoBlows();
+    a.first = &kFirst;
+    a.keyframeId = m.m_Member[0].m_nKeyframeBase;
+    a.flag = flag;
+    g_Rand.SetSeed(1);
+    if (!AddBattleEffect(m.m_Effects, name, a)) return false;
+    for (int f = frame - age; f <= frame; ++f) m.m_Effects.Update(f);
+    const auto& live = m.m_Effects.GetEffects();
+    return std::any_of(live.begin(), live.end(), [](const CBattleEffectBase* e) { return e->IsAlive(); });
+}
+
+// The slowest age of each effect and how long it lives, found once (the harness
+// calls a benchmark more than once), and the last timing of that age's frame.
+struct SlowestFrame {
+    int age = 0, ages = 0;
+    double ms = 0;
+};
+std::map<std::string, SlowestFrame> g_slowest;
+
+// The processor time of this thread, in seconds (time spent waiting for the shared
+// processor does not count).
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Draws the battle frame with the effect at every age of its life (the quickest of
+// three draws each), then times the slowest age's frame as BM_BattleFrame does.
+void EffectSweep(benchmark::State& state, const std::string& name, int flag, const std::string& label) {
+    BattleStage s;
+    EightMembers(s);
+    s.Start();
+    s.RunTo(200);
+    C_TaskBattle* task = s.Task();
+    if (!task || !task->GetController()) {
+        state.SkipWithError("the battle ended early");
+        return;
+    }
+    C_MeshController& m = *task->GetController();
+    const int frame = task->GetFrame();
+    auto draw = [&] {
+        task->Draw(&s.Field());
+        EndSpriteBatch();
+    };
+    auto found = g_slowest.find(label);
+    if (found == g_slowest.end()) {
+        constexpr int kMaxAge = 2000;
+        SlowestFrame sweep;
+        double slowSeconds = -1;
+        for (; sweep.ages < kMaxAge && StartAtAge(m, frame, name, flag, sweep.ages); ++sweep.ages) {
+            double best = 1e9;
+            for (int k = 0; k < 3; ++k) {
+                const double t0 = ThreadSeconds();
+                draw();
+                best = std::min(best, ThreadSeconds() - t0);
+            }
+            if (best > slowSeconds) slowSeconds = best, sweep.age = sweep.ages;
+        }
+        if (sweep.ages == 0 || sweep.ages == kMaxAge) {
+            state.SkipWithError(sweep.ages == 0 ? "the effect was not made" : "the effect does not end");
+            return;
+        }
+        found = g_slowest.emplace(label, sweep).first;
+    }
+    StartAtAge(m, frame, name, flag, found->second.age);
+    const double t0 = ThreadSeconds();
+    for (auto _ : state) draw();
+    found->second.ms = (ThreadSeconds() - t0) * 1e3 / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+    state.counters["age"] = found->second.age;
+    state.counters["ages"] = found->second.ages;
+}
+
+void RegisterEffectSweeps() {
+    for (const auto& [name, flag] : SweptEffects()) {
+        std::string label = name.rfind("CBattleEffect_", 0) == 0 ? name.substr(14) : name;
+        if (flag != 0) label += "/look" + std::to_string(flag);
+        benchmark::RegisterBenchmark(("BM_EffectSweep/" + label).c_str(),
+                                     [name, flag, label](benchmark::State& st) { EffectSweep(st, name, flag, label); })
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
 }  // namespace
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    RegisterEffectSweeps();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const auto worst = std::max_element(g_slowest.begin(), g_slowest.end(),
+                                        [](const auto& a, const auto& b) { return a.second.ms < b.second.ms; });
+    if (worst != g_slowest.end())
+        std::printf("Slowest effect frame: %s at age %d, %.3f ms of processor time\n", worst->first.c_str(),
+                    worst->second.age, worst->second.ms);
+    return 0;
+}

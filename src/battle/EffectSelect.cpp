@@ -32,6 +32,13 @@ bool IsBattleEffectKnown(const std::string& name) {
     return Makers().count(name) != 0;
 }
 
+std::vector<std::string> BattleEffectNames() {
+    EnsureBuiltIns();
+    std::vector<std::string> names;
+    for (const auto& entry : Makers()) names.push_back(entry.first);
+    return names;
+}
+
 CBattleEffectBase* MakeBattleEffect(const std::string& name, const BattleEffectArgs& args) {
     EnsureBuiltIns();
     auto it = Makers().find(name);

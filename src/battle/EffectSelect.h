@@ -28,6 +28,8 @@ using BattleEffectMaker = CBattleEffectBase* (*)(const BattleEffectArgs&);
 void RegisterBattleEffect(const std::string& name, BattleEffectMaker maker);
 // Whether the factory can make the name.
 bool IsBattleEffectKnown(const std::string& name);
+// Every name the factory can make, in alphabetical order.
+std::vector<std::string> BattleEffectNames();
 // A new effect of that class, or null (an unknown name is logged once).
 CBattleEffectBase* MakeBattleEffect(const std::string& name, const BattleEffectArgs& args);
 // Makes the effect and hands it to the controller; false when nothing was made.

@@ -199,9 +199,10 @@ struct alignas(32) Vec256 {
 };
 struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
+    std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
-    std::vector<int32_t> colX, colR, colW;  // FixedColourColumns' columns
+    std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
 };
 thread_local FilterScratch t_filter;
 
@@ -216,7 +217,9 @@ struct FilterBlock {
     const __m256i* ctrl = nullptr;
     const __m256i* wx = nullptr;
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
+    int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
     int tag[2] = {-1, -1};                  // and which texture row each holds
+    int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
     // Groups with a pair split by the texture's edge (wrapped or clamped), and their
     // eight texels as [L0 L1 R0 R1 | L2 L3 R2 R3].
@@ -227,6 +230,8 @@ struct FilterBlock {
     FilteredRowFn fn = nullptr;
     short alo = 0, ahi = 0;
     bool aflip = false;
+    // Rows of black (see BlackRowAvx2) instead, when set.
+    FilteredRowFn blackFn = nullptr;
 };
 
 // Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
@@ -243,6 +248,9 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
         t.lerp[1].resize(size_t(groups));
         t.base.resize(size_t(groups));
         t.idx.resize(size_t(groups) * 4);
+        // (Black rows read sixteen alphas at a time, past the last column too.)
+        t.alpha[0].resize(size_t(groups) * 4 + 16);
+        t.alpha[1].resize(size_t(groups) * 4 + 16);
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
@@ -284,7 +292,10 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.wx = &t.wx[0].v;
     fb.lerp[0] = &t.lerp[0][0].v;
     fb.lerp[1] = &t.lerp[1][0].v;
+    fb.alpha[0] = t.alpha[0].data();
+    fb.alpha[1] = t.alpha[1].data();
     fb.tag[0] = fb.tag[1] = -1;
+    fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
     fb.uHi = std::min(tw - 1, uHi);
     fb.nApart = int(t.apart.size() / 9);
@@ -355,12 +366,29 @@ enum : int { kAlphaNone = 0, kAlphaAbove = 1, kAlphaRange = 2 };
 // Depth test of filtered rows: none (or "always"), less-equal, any other function.
 enum : int { kDepthNone = 0, kDepthLessEqual = 1, kDepthOther = 2 };
 
+// A row whose own texel columns may differ from its block's (a triangle's rows start
+// at different columns, and a row's start value of u differs with its start): each of
+// its groups is checked against the block's coordinates, and one that differs takes
+// its own texels.
+struct ColumnCheck {
+    const int32_t* fu;       // the block's 8.8 texel coordinates at the row's pixels
+    float u0, du;            // the row's own u at its first pixel, and its step
+    float size256;           // the texture's width times 256
+    const uint32_t* rowA;    // the row's two texture rows
+    const uint32_t* rowB;
+    int tw;
+    bool wrap;
+};
+
 struct FilteredRowArgs {
-    const __m256i* top;
+    const __m256i* top;  // (at the row's first pixel: 8 bytes a pixel, not always 32-byte aligned)
     const __m256i* bot;
+    const int16_t* topA;  // their alphas alone (black rows)
+    const int16_t* botA;
+    const ColumnCheck* check;  // null: the block's columns are the row's
     int y, x0, x1;
     short fy;  // weight of the lower texture row, of 256
-    float z;
+    float z, dz;  // depth at the row's first pixel, and its step along the row
     uint32_t diffuse;
     short alo, ahi;  // alphas that pass: above alo (and below ahi)
     bool aflip;      // ... or, flipped, those that do not
@@ -373,6 +401,22 @@ struct FilteredRowConsts {
     uint32_t zFunc;
 };
 
+// The depth test of eight pixels at one depth: a mask of those that pass.
+template <int DepthMode>
+__attribute__((target("avx2"), always_inline)) inline __m256 DepthPass(uint32_t zFunc, __m256 zc8, __m256 zOld) {
+    if constexpr (DepthMode == kDepthLessEqual) return _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
+    switch (zFunc) {
+        case CMP_NEVER: return _mm256_setzero_ps();
+        case CMP_LESS: return _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ);
+        case CMP_EQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ);
+        case CMP_LESSEQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
+        case CMP_GREATER: return _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ);
+        case CMP_NOTEQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ);
+        case CMP_GREATEREQUAL: return _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ);
+        default: return _mm256_castsi256_ps(_mm256_set1_epi32(-1));
+    }
+}
+
 // Eight pixels from the two horizontally blended texture rows.  The last pixels of a
 // row (Tail) come with a mask of the lanes inside it: the others are neither read
 // nor written.
@@ -380,7 +424,9 @@ template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White, 
 __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const FilteredRowConsts& k, uint32_t* cb,
                                                                         float* zb, const __m256i* top,
                                                                         const __m256i* bot, __m256i inside) {
-    __m256i c0 = LerpW(top[0], bot[0], k.wy7), c1 = LerpW(top[1], bot[1], k.wy7);  // [0 1 | 2 3], [4 5 | 6 7]
+    const __m256i t0 = _mm256_loadu_si256(top), t1 = _mm256_loadu_si256(top + 1);
+    const __m256i b0 = _mm256_loadu_si256(bot), b1 = _mm256_loadu_si256(bot + 1);
+    __m256i c0 = LerpW(t0, b0, k.wy7), c1 = LerpW(t1, b1, k.wy7);  // [0 1 | 2 3], [4 5 | 6 7]
     if constexpr (!White) {
         c0 = Mul255y(c0, k.dif);
         c1 = Mul255y(c1, k.dif);
@@ -399,21 +445,7 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
     __m256 zOld = k.zc8;
     if constexpr (DepthMode != kDepthNone) {
         zOld = Tail ? _mm256_maskload_ps(zb, inside) : _mm256_loadu_ps(zb);
-        const __m256 zc8 = k.zc8;
-        __m256 zp;
-        if constexpr (DepthMode == kDepthLessEqual) zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ);
-        else
-            switch (k.zFunc) {
-                case CMP_NEVER: zp = _mm256_setzero_ps(); break;
-                case CMP_LESS: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LT_OQ); break;
-                case CMP_EQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_EQ_OQ); break;
-                case CMP_LESSEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_LE_OQ); break;
-                case CMP_GREATER: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GT_OQ); break;
-                case CMP_NOTEQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_NEQ_UQ); break;
-                case CMP_GREATEREQUAL: zp = _mm256_cmp_ps(zc8, zOld, _CMP_GE_OQ); break;
-                default: zp = _mm256_castsi256_ps(_mm256_set1_epi32(-1)); break;
-            }
-        pass = _mm256_castps_si256(zp);
+        pass = _mm256_castps_si256(DepthPass<DepthMode>(k.zFunc, k.zc8, zOld));
     }
     if constexpr (AlphaMode != kAlphaNone) {
         __m256i m0 = _mm256_cmpgt_epi16(a0, k.vlo), m1 = _mm256_cmpgt_epi16(a1, k.vlo);
@@ -464,6 +496,98 @@ __attribute__((target("avx2"), always_inline)) inline void FilteredGroup(const F
     (void)old, (void)zOld;
 }
 
+// The target's rows (colour and depth) a few rows below a filtered row are most likely
+// wanted soon: asked for early when the rows are short (long rows the processor follows
+// by itself, and asking costs more than it saves).
+inline void PrefetchRowsBelow(const PipeState& s, const FilteredRowArgs& r, const uint32_t* cb, const float* zb) {
+    constexpr int kAhead = 4;
+    if (r.x1 - r.x0 <= kShortRow && r.y + kAhead < s.sy1) {
+        const size_t off = size_t(kAhead) * s.pitch;
+        for (int px = r.x0; px < r.x1 + 16; px += 16) {
+            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
+            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
+        }
+    }
+}
+
+// The horizontal blends of the row's own texels at the 8.8 texel coordinates fu, as
+// own[0 1] (upper texture row) and own[2 3] (lower), laid out as LerpTextureRow lays them.
+__attribute__((target("avx2"), noinline)) void OwnTexels(const ColumnCheck& c, __m256i fu, __m256i* own) {
+    // The pair wrapped or clamped, as TexelPair does.
+    const __m256i xi = _mm256_srai_epi32(fu, 8), xn = _mm256_add_epi32(xi, _mm256_set1_epi32(1));
+    const __m256i mx = _mm256_set1_epi32(c.tw - 1), z = _mm256_setzero_si256();
+    const __m256i xa = c.wrap ? _mm256_and_si256(xi, mx) : _mm256_min_epi32(_mm256_max_epi32(xi, z), mx);
+    const __m256i xb = c.wrap ? _mm256_and_si256(xn, mx) : _mm256_min_epi32(_mm256_max_epi32(xn, z), mx);
+    alignas(32) int32_t ia[8], ib[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ia), xa);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ib), xb);
+    auto fetch = [&](const uint32_t* row, const int32_t* i) __attribute__((target("avx2"))) {
+        // In the order [0 1 4 5 | 2 3 6 7]: unpacking gives [0 1 | 2 3] and [4 5 | 6 7].
+        return _mm256_setr_epi32(int(row[i[0]]), int(row[i[1]]), int(row[i[4]]), int(row[i[5]]), int(row[i[2]]),
+                                 int(row[i[3]]), int(row[i[6]]), int(row[i[7]]));
+    };
+    // Each pixel's weight (fraction << 7) over its four channels, in the same order.
+    const __m256i w7 = _mm256_permute4x64_epi64(_mm256_slli_epi32(_mm256_and_si256(fu, _mm256_set1_epi32(255)), 7), 0xD8);
+    const __m256i wLo = _mm256_shuffle_epi8(w7, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                                                  0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5));
+    const __m256i wHi = _mm256_shuffle_epi8(w7, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13,  //
+                                                                  8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13));
+    const uint32_t* rows[2] = {c.rowA, c.rowB};
+    for (int k = 0; k < 2; ++k) {
+        const __m256i l = fetch(rows[k], ia), r = fetch(rows[k], ib);
+        own[2 * k] = LerpW(_mm256_unpacklo_epi8(l, z), _mm256_unpacklo_epi8(r, z), wLo);
+        own[2 * k + 1] = LerpW(_mm256_unpackhi_epi8(l, z), _mm256_unpackhi_epi8(r, z), wHi);
+    }
+}
+
+// The row's own horizontal blends at pixels j to j + 7 (of its first n) in own, as
+// OwnTexels gives them; false (nothing written) when the block's coordinates there are
+// the row's.
+__attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
+                                                                     __m256i* own) {
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // The row's coordinates as FixedColourRows works them out.
+    const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
+    const __m256i fu = _mm256_sub_epi32(
+        FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
+        _mm256_set1_epi32(128));
+    const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
+    const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
+    if ((unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside) return false;
+    OwnTexels(c, fu, own);
+    return true;
+}
+
+// A filtered row whose groups are checked (see ColumnCheck), or whose depth changes
+// along it (z + dz * t clamped at each pixel, as FixedColourRows has it), with the
+// row's constants k and its place in the target (cb, zb at pixel 0).
+template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
+__attribute__((target("avx2"), noinline)) void CheckedRow(const FilteredRowArgs& r, FilteredRowConsts k, uint32_t* cb,
+                                                          float* zb) {
+    const int x0 = r.x0, x1 = r.x1;
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const bool slope = r.dz != 0.0f;
+    const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
+    alignas(32) __m256i own[4];
+    for (int x = x0, g = 0; x < x1; x += 8, g += 2) {
+        const int n = std::min(8, x1 - x);
+        if (slope) {
+            const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(x - x0)));
+            k.zc8 = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
+                                  _mm256_set1_ps(1.0f));
+        }
+        const bool mine = r.check && OwnColumns(*r.check, x - x0, n, own);
+        const __m256i* const top = mine ? own : r.top + g;
+        const __m256i* const bot = mine ? own + 2 : r.bot + g;
+        if (n == 8)
+            FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, zb ? zb + x : nullptr, top,
+                                                                                  bot, _mm256_setzero_si256());
+        else
+            FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(
+                k, cb + x, zb ? zb + x : nullptr, top, bot, _mm256_cmpgt_epi32(_mm256_set1_epi32(n), lane));
+    }
+}
+
 // A filtered row eight pixels at a time.
 template <int BlendKind, int AlphaMode, int DepthMode, bool ZWrite, bool White>
 __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
@@ -484,20 +608,14 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
                               6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
     k.vlo = _mm256_set1_epi16(r.alo), k.vhi = _mm256_set1_epi16(r.ahi);
     k.flip = r.aflip ? _mm256_set1_epi16(-1) : _mm256_setzero_si256();
-    // The target's rows (colour and depth) a few rows down are most likely wanted soon:
-    // ask for them early when the rows are short (long rows the processor follows
-    // by itself, and asking costs more than it saves).
-    constexpr int kAhead = 4;
-    if (x1 - x0 <= kShortRow && r.y + kAhead < s.sy1) {
-        const size_t off = size_t(kAhead) * s.pitch;
-        for (int px = x0; px < x1 + 16; px += 16) {
-            _mm_prefetch(reinterpret_cast<const char*>(cb + off + px), _MM_HINT_T0);
-            if (zb) _mm_prefetch(reinterpret_cast<const char*>(zb + off + px), _MM_HINT_T0);
-        }
-    }
+    PrefetchRowsBelow(s, r, cb, zb);
     const __m256i none = _mm256_setzero_si256();
     // (A depth test or depth writes come with a depth buffer: no need to ask for it.)
     constexpr bool kDepth = DepthMode != kDepthNone || ZWrite;
+    if (r.check || r.dz != 0.0f) {
+        CheckedRow<BlendKind, AlphaMode, DepthMode, ZWrite, White>(r, k, cb, kDepth ? zb : nullptr);
+        return;
+    }
     int x = x0, g = 0;
     for (; x + 8 <= x1; x += 8, g += 2)
         FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, false>(k, cb + x, kDepth ? zb + x : nullptr,
@@ -506,6 +624,98 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
         const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         FilteredGroup<BlendKind, AlphaMode, DepthMode, ZWrite, White, true>(k, cb + x, kDepth ? zb + x : nullptr,
                                                                              top + g, bot + g, inside);
+    }
+}
+
+// ---- Filtered rows of black ----------------------------------------------------------
+// Dark smoke: the texture modulated by black (a colour of alpha alone), blended
+// source-over without depth writes or alpha test. Every colour channel of the source
+// is then 0, so a pixel becomes d * (255 - a) / 255 in its colour channels and
+// a * a / 255 + d * (255 - a) / 255 in alpha, a being the modulated alpha: only the
+// texture's alpha needs filtering, sixteen pixels to a vector, from the blended texture
+// rows kept as their alphas alone. Every value is FilteredGroup's, channel for channel.
+//
+// Sixteen alphas lie in a vector as packing four groups leaves them: pixels
+// [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15], so that the two 128-bit halves of the
+// vector of four pixels' channels ([0 1 | 2 3]) find their pixels' alphas in their own
+// half.
+constexpr int kBlackChunk = 16;
+
+// The alphas of a horizontally blended texture row, sixteen pixels at a time.
+__attribute__((target("avx2"))) void AlphasOfRow(const FilterBlock& fb, const __m256i* row, int16_t* out) {
+    auto alphas = [row](int g) __attribute__((target("avx2"))) {
+        return _mm256_packus_epi32(_mm256_srli_epi64(row[g], 48), _mm256_srli_epi64(row[g + 1], 48));
+    };
+    // (The last sixteen may take two groups only: their number is even.)
+    for (int g = 0; g < fb.groups; g += 4)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * g),
+                            _mm256_packus_epi32(alphas(g), g + 2 < fb.groups ? alphas(g + 2) : alphas(g)));
+}
+
+// The alphas of elements P and P + 1 of each half spread over the four channels of
+// their pixels (Alpha: into the alpha channel alone, the others 0).
+template <int P, bool Alpha>
+__attribute__((target("avx2"), always_inline)) inline __m256i SpreadAlphas(__m256i v) {
+    constexpr char a = 2 * P, b = 2 * P + 1, c = 2 * P + 2, d = 2 * P + 3;
+    constexpr char x = Alpha ? -1 : a, y = Alpha ? -1 : b, z = Alpha ? -1 : c, w = Alpha ? -1 : d;
+    return _mm256_shuffle_epi8(v, _mm256_setr_epi8(x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d,  //
+                                                   x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d));
+}
+
+// Eight pixels of a black row (pixels 8H to 8H + 7 of its sixteen) at cb, zb, n of them
+// inside the row, from their modulated alphas' complements f and squares e.
+template <int DepthMode, int H>
+__attribute__((target("avx2"), always_inline)) inline void BlackGroup(const PipeState& s, uint32_t* cb, float* zb,
+                                                                     int n, __m256 zc8, __m256i f, __m256i e) {
+    const bool tail = n < 8;
+    const __m256i inside =
+        tail ? _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)) : _mm256_set1_epi32(-1);
+    __m256i pass = inside;
+    if constexpr (DepthMode != kDepthNone) {
+        const __m256 zOld = tail ? _mm256_maskload_ps(zb, inside) : _mm256_loadu_ps(zb);
+        pass = _mm256_and_si256(pass, _mm256_castps_si256(DepthPass<DepthMode>(s.zFunc, zc8, zOld)));
+    }
+    const __m256i d = tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside)
+                           : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
+    const __m256i d0 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(d));
+    const __m256i d1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(d, 1));
+    // (Pixels 8H to 8H + 3 are elements 4H and 4H + 1 of each half, the next four 4H + 2 and 4H + 3.)
+    const __m256i c0 = _mm256_add_epi16(Mul255y(d0, SpreadAlphas<4 * H, false>(f)), SpreadAlphas<4 * H, true>(e));
+    const __m256i c1 = _mm256_add_epi16(Mul255y(d1, SpreadAlphas<4 * H + 2, false>(f)), SpreadAlphas<4 * H + 2, true>(e));
+    const __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
+    if (tail) _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
+    else if constexpr (DepthMode != kDepthNone)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(d, out, pass));
+    else _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), out);
+}
+
+// A black row sixteen pixels at a time.
+template <int DepthMode>
+__attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
+    uint32_t* const cb = s.cbuf + size_t(r.y) * s.pitch;
+    float* const zb = DepthMode != kDepthNone ? s.zbuf + size_t(r.y) * s.pitch : nullptr;
+    const __m256 zc8 = _mm256_set1_ps(r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z));
+    const __m256i wy7 = _mm256_set1_epi16(short(r.fy << 7)), alpha = _mm256_set1_epi16(short(r.diffuse >> 24));
+    const __m256i c255 = _mm256_set1_epi16(255);
+    // The lanes of the first eight pixels of sixteen, and of the second.
+    const __m256i ones = _mm256_set1_epi64x(-1LL);
+    const __m256i first = _mm256_srli_si256(ones, 8), second = _mm256_slli_si256(ones, 8);
+    PrefetchRowsBelow(s, r, cb, zb);
+    // (Held here rather than read through r again after every store.)
+    const int16_t* const topA = r.topA;
+    const int16_t* const botA = r.botA;
+    const int x0 = r.x0, x1 = r.x1;
+    for (int x = x0; x < x1; x += kBlackChunk) {
+        const __m256i a = Mul255y(LerpW(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0))),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0))), wy7),
+                                  alpha);
+        const __m256i f = _mm256_sub_epi16(c255, a), e = Mul255y(a, a);
+        // Eight pixels of no alpha keep their colours (c * 0 + d * 255 / 255 is d).
+        if (!_mm256_testz_si256(a, first))
+            BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, x1 - x, zc8, f, e);
+        if (x + 8 < x1 && !_mm256_testz_si256(a, second))
+            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, x1 - x - 8, zc8,
+                                     f, e);
     }
 }
 
@@ -568,14 +778,24 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
         default: fb.fn = PickFilteredRow<kBlendNone>(alphaMode, depthMode, s.zWrite, white); break;
     }
     fb.alo = lo, fb.ahi = hi, fb.aflip = flip;
+    fb.blackFn = nullptr;
+    if (blendKind == kBlendSrcOver && alphaMode == kAlphaNone && !s.zWrite && (diffuse & 0x00FFFFFFu) == 0)
+        fb.blackFn = depthMode == kDepthNone        ? BlackRowAvx2<kDepthNone>
+                     : depthMode == kDepthLessEqual ? BlackRowAvx2<kDepthLessEqual>
+                                                    : BlackRowAvx2<kDepthOther>;
 }
 
 // One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0),
 // between texture rows rowA and rowB with weight fy (of 256) on rowB: each texture
 // row's horizontal blend is worked out once and kept while the rows below use it.
+// The row may start `at` columns into the block, checked by `check` when its own
+// columns may differ from the block's.
 void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
-                   uint32_t diffuse) {
+                   uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
     const __m256i* rows[2];
+    const int16_t* alphas[2];
+    // (Black rows read their alphas sixteen at a time from the block's first column, at one depth.)
+    const bool black = fb.blackFn && at == 0 && !check && dz == 0.0f;
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
     const int wanted = fy != 0 ? 2 : 1;
     for (int k = 0; k < wanted; ++k) {
@@ -595,11 +815,20 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
                 for (const char* q = from; q <= to; q += 64) _mm_prefetch(q, _MM_HINT_T0);
             }
         }
+        if (black && fb.alphaTag[slot] != want) {
+            AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
+            fb.alphaTag[slot] = want;
+        }
         rows[k] = fb.lerp[slot];
+        alphas[k] = fb.alpha[slot];
     }
-    if (wanted == 1) rows[1] = rows[0];
-    const FilteredRowArgs args{rows[0], rows[1], y, x0, x1, short(fy), z, diffuse, fb.alo, fb.ahi, fb.aflip};
-    fb.fn(s, args);
+    if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0];
+    auto from = [at](const __m256i* row) {  // 8 bytes a pixel
+        return reinterpret_cast<const __m256i*>(reinterpret_cast<const char*>(row) + 8 * size_t(at));
+    };
+    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0], alphas[1], check, y, x0, x1, short(fy), z, dz,
+                               diffuse, fb.alo, fb.ahi, fb.aflip};
+    (black ? fb.blackFn : fb.fn)(s, args);
 }
 
 // The same for the 16.16 texel row coordinate fv (the rows fv falls between).
@@ -933,48 +1162,58 @@ inline int64_t RoundHalfAway(double d) {
 }  // namespace
 
 // Rows of an affine triangle or rectangle of one colour, filtered (the general spans'
-// FixedColourRows) that all start at one column, with u the same down the columns
-// (dady of u is 0) and v and depth the same along the rows: u at a column is then the
-// same float in every row (the row's start value does not change), so every row has
-// the same texel columns and weights. They are worked out once, and each texture
-// row's horizontal blend once for the rows that use it, as for screen rectangles;
-// every value is FixedColourRows', lane for lane. False (nothing drawn) for rows of
+// FixedColourRows), with v the same along the rows. Rows that start at one column,
+// with u the same down the columns (dady of u is 0), have the same u at each column
+// (the row's start value does not change), so the same texel columns and weights:
+// they are worked out once, and each texture row's horizontal blend once for the rows
+// that use it, as for screen rectangles. Rows that start elsewhere (a triangle's), or
+// whose u moves a hair down the columns (a square turned a rounding error off the
+// screen's axes), work their start value out from their own start: their groups are
+// checked against the block's columns and take their own texels where these differ
+// (see OwnColumns). Depth is worked out at every pixel when it changes along the rows.
+// Every value is FixedColourRows', lane for lane. False (nothing drawn) for rows of
 // another kind.
 __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, const SpanSetup& sp, const Rows& r,
                                                          uint32_t diffuse, int blendKind, bool wrap) {
-    if (!HasAvx2() || sp.dady[kAttrU] != 0.0f || sp.dadx[kAttrV] != 0.0f || sp.dadx[kAttrZ] != 0.0f) return false;
-    int x0 = 0, w = 0, first = -1;
+    if (!HasAvx2() || sp.dadx[kAttrV] != 0.0f) return false;
+    int x0 = 0, xl = INT_MAX, xr = INT_MIN, first = -1;
     for (int i = 0; i < r.n; ++i) {
         if (r.x0[i] >= r.x1[i]) continue;
         if (first < 0) first = i, x0 = r.x0[i];
-        if (r.x0[i] != x0) return false;
-        w = std::max(w, r.x1[i] - x0);
+        xl = std::min(xl, r.x0[i]);
+        xr = std::max(xr, r.x1[i]);
     }
     constexpr int kMinWidth = 16;  // narrower rows are not worth the set-up
-    if (w < kMinWidth) return false;
+    if (first < 0 || xr - xl < kMinWidth) return false;
+    // The block's columns [xl, xr) follow the first row.
+    const int w = xr - xl, lead = x0 - xl;
     const int tw = s.tw, th = s.th;
     const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
     const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
     const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
     const __m256i i128 = _mm256_set1_epi32(128), laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256 fxs = _mm256_set1_ps(float(x0) - sp.x0);
-    // The attributes at a row's first pixel, as FixedColourRows evaluates them.
+    // The attributes at a row's first pixel, as FixedColourRows evaluates them (v does
+    // not change along the rows: the same whatever the row's start).
+    auto rowStart = [&](int x, int y, float* a0) __attribute__((target("avx2"))) {
+        _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(float(x) - sp.x0))),
+                                           _mm256_mul_ps(spDy, _mm256_set1_ps(float(y) - sp.y0))));
+    };
     float a0[8];
-    _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, fxs)),
-                                       _mm256_mul_ps(spDy, _mm256_set1_ps(float(r.y + first) - sp.y0))));
-    // Each column's texel and weight; every pair must lie inside the texture (then
-    // neither wrap nor clamp moves it).
+    rowStart(x0, r.y + first, a0);
+    // Each column's texel pair and weight.
     FilterScratch& t = t_filter;
-    t.colX.resize(size_t(w) + 8);
-    t.colR.resize(size_t(w) + 8);
-    t.colW.resize(size_t(w) + 8);
+    t.colX.resize(size_t(w) + 16);
+    t.colR.resize(size_t(w) + 16);
+    t.colW.resize(size_t(w) + 16);
+    t.colFu.resize(size_t(w) + 16);
     int32_t* const colX = t.colX.data();
     int32_t* const colR = t.colR.data();
     int32_t* const colW = t.colW.data();
+    int32_t* const colFu = t.colFu.data();
     const __m256 u0 = _mm256_set1_ps(a0[kAttrU]), dU = _mm256_set1_ps(sp.dadx[kAttrU]);
     const __m256i mx = _mm256_set1_epi32(tw - 1), one = _mm256_set1_epi32(1), z256 = _mm256_setzero_si256();
     for (int j = 0; j < w; j += 8) {
-        const __m256 tj = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(j)));
+        const __m256 tj = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, _mm256_set1_epi32(j - lead)));
         const __m256i fu = _mm256_sub_epi32(FixedOf8(_mm256_add_ps(u0, _mm256_mul_ps(dU, tj)), ftw), i128);
         const __m256i xi = _mm256_srai_epi32(fu, 8), xn = _mm256_add_epi32(xi, one);
         // The pair wrapped or clamped, as TexelPair does.
@@ -983,6 +1222,7 @@ __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, cons
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(colX + j), xa);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(colR + j), xb);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(colW + j), _mm256_and_si256(fu, _mm256_set1_epi32(255)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(colFu + j), fu);
     }
     FilterBlock fb;
     PrepareFilterColumns(fb, tw, w, [colX, colR, colW](int j, int& xi, int& xr, int& fx) {
@@ -990,11 +1230,17 @@ __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, cons
     });
     StartFilterBlock(fb, s, diffuse, blendKind);
     const __m256 dV = _mm256_set1_ps(sp.dadx[kAttrV]), dZ = _mm256_set1_ps(sp.dadx[kAttrZ]);
+    const float dz = sp.dadx[kAttrZ];
+    const bool slide = sp.dady[kAttrU] != 0.0f;  // u moves down the columns
+    ColumnCheck check;
+    check.du = sp.dadx[kAttrU];
+    check.size256 = float(tw) * 256.0f;
+    check.tw = tw;
+    check.wrap = wrap;
     for (int i = first; i < r.n; ++i) {
         if (r.x0[i] >= r.x1[i]) continue;
         const int y = r.y + i;
-        _mm256_storeu_ps(a0, _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, fxs)),
-                                           _mm256_mul_ps(spDy, _mm256_set1_ps(float(y) - sp.y0))));
+        rowStart(x0, y, a0);
         const int fv = _mm256_cvtsi256_si32(
             _mm256_sub_epi32(FixedOf8(_mm256_add_ps(_mm256_set1_ps(a0[kAttrV]), _mm256_mul_ps(dV, zero8)), fth), i128));
         const float zc = _mm_cvtss_f32(_mm256_castps256_ps128(
@@ -1003,7 +1249,20 @@ __attribute__((target("avx2"))) bool FixedColourColumns(const PipeState& s, cons
         const int yi = fv >> 8;
         const int ya = wrap ? (yi & (th - 1)) : std::clamp(yi, 0, th - 1);
         const int yb = wrap ? ((yi + 1) & (th - 1)) : std::clamp(yi + 1, 0, th - 1);
-        FilteredRowOf(s, fb, y, x0, r.x1[i], ya, yb, fv & 255, zc, diffuse);
+        const int at = r.x0[i] - xl;
+        if (r.x0[i] == x0 && !slide && dz == 0.0f) {
+            FilteredRowOf(s, fb, y, r.x0[i], r.x1[i], ya, yb, fv & 255, zc, diffuse, at);
+            continue;
+        }
+        float own[8];
+        rowStart(r.x0[i], y, own);
+        check.fu = colFu + at;
+        check.u0 = own[kAttrU];
+        check.rowA = s.tex + size_t(ya) * tw;
+        check.rowB = s.tex + size_t(yb) * tw;
+        const bool same = r.x0[i] == x0 && !slide;  // the block's columns are the row's
+        FilteredRowOf(s, fb, y, r.x0[i], r.x1[i], ya, yb, fv & 255, dz == 0.0f ? zc : own[kAttrZ], diffuse, at,
+                      same ? nullptr : &check, dz);
     }
     return true;
 }

@@ -51,7 +51,8 @@ std::vector<Square> Squares() {
         const float s = sizes[k % 5];
         const float off = 0.37f * float(k % 7) - 0.9f;
         v.push_back({3.0f + off + float(k % 3), 2.0f - off, s, -0.3f + 0.05f * float(k % 4), 1.2f + 0.1f * float(k % 3),
-                     (k & 1) ? 1.1f : 0.0f, (k & 1) ? -0.2f : 1.0f, uint32_t(0x30 + 11 * k) << 24 | 0xFFC080, 0.1f});
+                     (k & 1) ? 1.1f : 0.0f, (k & 1) ? -0.2f : 1.0f,
+                     uint32_t(0x30 + 11 * k) << 24 | (k % 3 == 2 ? 0 : 0xFFC080), 0.1f});  // some smoke black
     }
     return v;
 }
@@ -93,6 +94,54 @@ TEST(Billboards, RowsSharingTexelColumnsMatchOneByOne) {
                     SetSimdEnabled(true);
                     ASSERT_EQ(image[0], image[1]) << "address " << address << " blend " << blend << " z " << zFunc
                                                   << " alpha test " << alphaTest;
+                }
+}
+
+// Triangles of one colour with a level edge (v the same along their rows) whose rows
+// start at different columns, whose u moves a hair down the columns, or whose depth
+// changes along the rows, as the turned squares of the smoke give them: shaded from
+// shared texel columns where their own agree, they give the one-by-one path's colours
+// and depths exactly.
+TEST(Billboards, SlantedRowsMatchOneByOne) {
+    std::unique_ptr<Texture> tex(Pattern(32, 16, 5));
+    for (int i = 0; i < 32 * 16; ++i)
+        tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | (i % 32 < 8 ? 0u : uint32_t(i * 53 % 256) << 24);
+    struct Case {
+        float lean;   // x moved per pixel down the triangle's slanted edge
+        float skew;   // u moved per pixel down the columns
+        float slope;  // depth moved along the rows, per pixel
+    };
+    const Case cases[] = {{0.6f, 0.0f, 0.0f}, {-1.7f, 0.0f, 0.0f}, {0.0f, 3e-7f, 0.0f}, {0.0f, 0.0f, 2e-9f},
+                          {0.35f, -2e-7f, 1e-4f}};
+    for (const Case& c : cases)
+        for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
+            for (int blend : {1, 2})
+                for (uint32_t zFunc : {CMP_LESSEQUAL, CMP_LESS}) {
+                    std::vector<uint32_t> image[2];
+                    for (int simd = 0; simd < 2; ++simd) {
+                        SetSimdEnabled(simd == 1);
+                        Device d(96, 80);
+                        d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF304050, 0.6f, 0);
+                        Prepare(d, tex.get(), address, blend, zFunc, false);
+                        for (int k = 0; k < 6; ++k) {
+                            const float x = 2.3f + 13.0f * float(k % 3), y = 1.6f + 37.0f * float(k / 3), h = 35.0f;
+                            const float w = 40.0f, u0 = -0.4f + 0.1f * float(k), du = 1.3f / w;
+                            const uint32_t colour = uint32_t(0x40 + 30 * k) << 24 | (k % 2 ? 0 : 0xC0FF80);
+                            // A level top edge, the left edge slanted by `lean`.
+                            const float xb = x + c.lean * h;
+                            const TL a{x, y, 0.3f, 0.1f, colour, u0, 0.1f};
+                            const TL b{x + w, y, 0.3f + c.slope * w, 0.1f, colour, u0 + du * w, 0.1f};
+                            const TL e{xb, y + h, 0.3f + c.slope * (xb - x), 0.1f, colour,
+                                       u0 + du * (xb - x) + c.skew * h, 1.2f};
+                            const TL tri[3] = {a, b, e};
+                            d.SetFVF(kFvfTL);
+                            d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, tri, sizeof(TL));
+                        }
+                        image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
+                    }
+                    SetSimdEnabled(true);
+                    ASSERT_EQ(image[0], image[1]) << "lean " << c.lean << " skew " << c.skew << " slope " << c.slope
+                                                  << " address " << address << " blend " << blend << " z " << zFunc;
                 }
 }
 
