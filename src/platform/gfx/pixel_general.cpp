@@ -387,8 +387,9 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                                                            (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
     // The rows that have pixels, with their start and end, their offset in the
     // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
-    // the one-by-one path evaluates them). Their depth and colour are asked for now,
-    // so the reads from the outer caches overlap.
+    // the one-by-one path evaluates them). (Their depth and colour are not fetched
+    // ahead: a triangle's rows lie beside its neighbours', which have just brought
+    // them in, and the prefetches cost more than they saved.)
     constexpr int kMaxRows = 64;
     alignas(32) float rowA0[kMaxRows][kAttrSR];
     int rowX0[kMaxRows], rowX1[kMaxRows], rowOff[kMaxRows];
@@ -406,8 +407,6 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             rowX0[m] = x0;
             rowX1[m] = rx1[r];
             rowOff[m] = y * pitch;
-            if (zTest) _mm_prefetch(reinterpret_cast<const char*>(s.zbuf + rowOff[m] + x0), _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(s.cbuf + rowOff[m] + x0), _MM_HINT_T0);
             ++m;
         }
         int k = 0;                     // the current row

@@ -469,15 +469,19 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             const int n = std::min(kBatch - batchN, yTo - y + 1);
             int* const o0 = bx0 + batchN;
             int* const o1 = bx1 + batchN;
+            // (Both edges stepped in locals, which stay in registers.)
+            EdgeStep el2 = l, er2 = r;
             for (int i = 0; i < n; ++i) {
-                int64_t xl = std::max(sxl, l.q);
-                const int64_t xr = std::min(sxr, r.q);
-                l.Step();
-                r.Step();
+                int64_t xl = std::max(sxl, el2.q);
+                const int64_t xr = std::min(sxr, er2.q);
+                el2.Step();
+                er2.Step();
                 if (xl > xr) xl = xr + 1;
                 o0[i] = int(xl);
                 o1[i] = int(xr) + 1;
             }
+            l = el2;
+            r = er2;
             batchN += n;
             y += n;
         }
@@ -1029,9 +1033,10 @@ bool TryRectangle(const PipeState& s, const std::vector<ScreenVertex>& v) {
 // are the two triangles': the rectangle's sides are their snapped edges and the
 // diagonal splits it without gap or overlap. False when they are not such a pair.
 bool TryQuad(const PipeState& s, const ScreenVertex* const* tri1, const ScreenVertex* const* tri2) {
-    // (The triangles of a mesh mostly differ in colour or depth at once.)
+    // (The triangles of a mesh mostly differ in depth or colour at once: depth, the
+    // cheaper test, first.)
     for (int k = 1; k < 3; ++k)
-        if (!SameColour(*tri1[0], *tri1[k]) || tri1[k]->z != tri1[0]->z) return false;
+        if (tri1[k]->z != tri1[0]->z || !SameColour(*tri1[0], *tri1[k])) return false;
     // The second triangle's corner that is not one of the first's.
     const ScreenVertex* extra = nullptr;
     const ScreenVertex* shared[2];
