@@ -244,8 +244,10 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     if (t.ctrl.size() < size_t(groups)) {
         t.ctrl.resize(size_t(groups));
         t.wx.resize(size_t(groups));
-        t.lerp[0].resize(size_t(groups));
-        t.lerp[1].resize(size_t(groups));
+        // (A row that starts inside the block at a column not a multiple of eight reads
+        // its last group up to seven pixels past the block's end: one group more.)
+        t.lerp[0].resize(size_t(groups) + 2);
+        t.lerp[1].resize(size_t(groups) + 2);
         t.base.resize(size_t(groups));
         t.idx.resize(size_t(groups) * 4);
         // (Black rows read sixteen alphas at a time, past the last column too.)
