@@ -200,6 +200,7 @@ struct alignas(32) Vec256 {
 struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
     std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
+    std::vector<int16_t> alphaW;            // and their weights (see AlphasOfTextureRow)
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
     std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
@@ -218,6 +219,7 @@ struct FilterBlock {
     const __m256i* wx = nullptr;
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
+    const __m256i* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
@@ -251,6 +253,7 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
         // (Black rows read sixteen alphas at a time, past the last column too.)
         t.alpha[0].resize(size_t(groups) * 4 + 16);
         t.alpha[1].resize(size_t(groups) * 4 + 16);
+        t.alphaW.resize(size_t(groups) * 4 + 16);
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
@@ -281,6 +284,12 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
                                     xi[2] - b, xi[3] - b, xi[2] + 1 - b, xi[3] + 1 - b};
         alignas(32) int16_t wv[16];
         for (int k = 0; k < 16; ++k) wv[k] = int16_t(fx[k / 4] << 7);
+        // The weights of alphas alone: the sixteen columns of four groups as
+        // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15].
+        for (int k = 0; k < 4; ++k) {
+            const int q = 4 * (g % 4) + k;
+            t.alphaW[size_t(g / 4) * 16 + size_t((q % 4 < 2 ? 0 : 8) + 2 * (q / 4) + q % 2)] = int16_t(fx[k] << 7);
+        }
         std::memcpy(&t.ctrl[size_t(g)], c, sizeof c);
         std::memcpy(&t.wx[size_t(g)], wv, sizeof wv);
     }
@@ -294,6 +303,7 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.lerp[1] = &t.lerp[1][0].v;
     fb.alpha[0] = t.alpha[0].data();
     fb.alpha[1] = t.alpha[1].data();
+    fb.alphaW = reinterpret_cast<const __m256i*>(t.alphaW.data());
     fb.tag[0] = fb.tag[1] = -1;
     fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
@@ -659,6 +669,43 @@ __attribute__((target("avx2"))) inline __m128i AlphasOfOwn(const __m256i* own) {
     return _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(p, _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0)));
 }
 
+// The alphas alone of a texture row's horizontal blend at every column of a block whose
+// pairs lie within eight neighbouring texels (as LerpTextureRow's, alpha for alpha), in
+// column order.
+__attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, const uint32_t* row, int16_t* out) {
+    const int groups = fb.groups;
+    const int32_t* const base = fb.base;
+    const __m256i* const ctrl = fb.ctrl;
+    // A group's pairs' alphas as [L0 L1 R0 R1 | L2 L3 R2 R3].
+    auto pairs = [&](int g) __attribute__((target("avx2"))) {
+        return _mm256_srli_epi32(_mm256_permutevar8x32_epi32(
+                                     _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + base[g])), ctrl[g]),
+                                 24);
+    };
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    for (int g = 0; g < groups; g += 4) {
+        // (The last sixteen may take two groups only: their number is even.)
+        const int h = g + 2 < groups ? g + 2 : g;
+        // [L0 L1 R0 R1 L4 L5 R4 R5 | L2 L3 R2 R3 L6 L7 R6 R7] and the same for pixels 8 to 15,
+        // with each half's left alphas moved before its right ones.
+        const __m256i x = _mm256_shuffle_epi32(_mm256_packus_epi32(pairs(g), pairs(g + 1)), 0xD8);
+        const __m256i y = _mm256_shuffle_epi32(_mm256_packus_epi32(pairs(h), pairs(h + 1)), 0xD8);
+        // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15]
+        const __m256i a = LerpW(_mm256_unpacklo_epi64(x, y), _mm256_unpackhi_epi64(x, y), fb.alphaW[g / 4]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * g), _mm256_permutevar8x32_epi32(a, order));
+    }
+    // The groups whose pairs the texture's edge splits, texel by texel.
+    for (int k = 0; k < fb.nApart; ++k) {
+        const int32_t* a = fb.apart + 9 * k;
+        const int16_t* w = reinterpret_cast<const int16_t*>(fb.wx + a[0]);
+        const int left[4] = {a[1], a[2], a[5], a[6]}, right[4] = {a[3], a[4], a[7], a[8]};
+        for (int p = 0; p < 4; ++p) {
+            const int l = int(row[left[p]] >> 24), r = int(row[right[p]] >> 24);
+            out[4 * a[0] + p] = int16_t(l + (((r - l) * w[4 * p] + 0x4000) >> 15));  // LerpW's rounding
+        }
+    }
+}
+
 // The alphas of elements P and P + 1 of each half spread over the four channels of
 // their pixels (Alpha: into the alpha channel alone, the others 0).
 template <int P, bool Alpha>
@@ -847,7 +894,13 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
         if (slot < 0) {
             slot = fb.tag[0] == other ? 1 : 0;  // keep the other row wanted
-            LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            // (Black rows of close columns want the texture row's alphas alone.)
+            if (black && fb.contiguous) {
+                AlphasOfTextureRow(fb, s.tex + size_t(want) * s.tw, fb.alpha[slot]);
+                fb.alphaTag[slot] = want;
+            } else {
+                LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            }
             fb.tag[slot] = want;
             // Texture rows a little further down are most likely wanted soon (rows of
             // a sprite sheet lie far apart in memory); long rows the processor follows
