@@ -784,10 +784,9 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
             }
         }
         const __m256i a = Mul255y(LerpW(top, bot, wy7), alpha);
-        // Pixels of no alpha keep their colours (c * 0 + d * 255 / 255 is d): sixteen of
-        // them are left alone. (Telling eight apart costs more in guesses the processor
-        // gets wrong at the edges of the smoke than it saves.)
-        if (_mm256_testz_si256(a, a)) continue;
+        // (Pixels of no alpha keep their colours, c * 0 + d * 255 / 255 being d, but are
+        // written all the same: leaving them alone costs more in branches the processor
+        // guesses wrong at the edges of the smoke than it saves.)
         const __m256i f = _mm256_permute4x64_epi64(_mm256_sub_epi16(c255, a), 0xD8);
         const __m256i e = _mm256_permute4x64_epi64(Mul255y(a, a), 0xD8);
         if (slope) zc8 = slopedDepth(x);
