@@ -200,6 +200,7 @@ struct alignas(32) Vec256 {
 struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
     std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
+    std::vector<int16_t> alphaW;            // and their weights (see AlphasOfTextureRow)
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
     std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
@@ -218,6 +219,7 @@ struct FilterBlock {
     const __m256i* wx = nullptr;
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
+    const __m256i* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
@@ -230,8 +232,8 @@ struct FilterBlock {
     FilteredRowFn fn = nullptr;
     short alo = 0, ahi = 0;
     bool aflip = false;
-    // Rows of black (see BlackRowAvx2) instead, when set.
-    FilteredRowFn blackFn = nullptr;
+    // Rows of black (see BlackRowAvx2) instead, when set, and those checked or sloped.
+    FilteredRowFn blackFn = nullptr, blackCheckedFn = nullptr;
 };
 
 // Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
@@ -253,6 +255,7 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
         // (Black rows read sixteen alphas at a time, past the last column too.)
         t.alpha[0].resize(size_t(groups) * 4 + 16);
         t.alpha[1].resize(size_t(groups) * 4 + 16);
+        t.alphaW.resize(size_t(groups) * 4 + 16);
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
@@ -283,6 +286,12 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
                                     xi[2] - b, xi[3] - b, xi[2] + 1 - b, xi[3] + 1 - b};
         alignas(32) int16_t wv[16];
         for (int k = 0; k < 16; ++k) wv[k] = int16_t(fx[k / 4] << 7);
+        // The weights of alphas alone: the sixteen columns of four groups as
+        // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15].
+        for (int k = 0; k < 4; ++k) {
+            const int q = 4 * (g % 4) + k;
+            t.alphaW[size_t(g / 4) * 16 + size_t((q % 4 < 2 ? 0 : 8) + 2 * (q / 4) + q % 2)] = int16_t(fx[k] << 7);
+        }
         std::memcpy(&t.ctrl[size_t(g)], c, sizeof c);
         std::memcpy(&t.wx[size_t(g)], wv, sizeof wv);
     }
@@ -296,6 +305,7 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.lerp[1] = &t.lerp[1][0].v;
     fb.alpha[0] = t.alpha[0].data();
     fb.alpha[1] = t.alpha[1].data();
+    fb.alphaW = reinterpret_cast<const __m256i*>(t.alphaW.data());
     fb.tag[0] = fb.tag[1] = -1;
     fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
@@ -632,26 +642,70 @@ __attribute__((target("avx2"))) void FilteredRowAvx2(const PipeState& s, const F
 // ---- Filtered rows of black ----------------------------------------------------------
 // Dark smoke: the texture modulated by black (a colour of alpha alone), blended
 // source-over without depth writes or alpha test. Every colour channel of the source
-// is then 0, so a pixel becomes d * (255 - a) / 255 in its colour channels and
-// a * a / 255 + d * (255 - a) / 255 in alpha, a being the modulated alpha: only the
+// is 0, so a pixel is the target's scaled by the complement of the modulated alpha: only the
 // texture's alpha needs filtering, sixteen pixels to a vector, from the blended texture
-// rows kept as their alphas alone. Every value is FilteredGroup's, channel for channel.
-//
-// Sixteen alphas lie in a vector as packing four groups leaves them: pixels
-// [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15], so that the two 128-bit halves of the
-// vector of four pixels' channels ([0 1 | 2 3]) find their pixels' alphas in their own
-// half.
+// rows kept as their alphas alone, one per column. Every value is FilteredGroup's,
+// channel for channel.
 constexpr int kBlackChunk = 16;
 
-// The alphas of a horizontally blended texture row, sixteen pixels at a time.
+// The alphas of a horizontally blended texture row, sixteen pixels at a time in column
+// order.
 __attribute__((target("avx2"))) void AlphasOfRow(const FilterBlock& fb, const __m256i* row, int16_t* out) {
+    // Packing four groups' alphas leaves pixels [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15].
     auto alphas = [row](int g) __attribute__((target("avx2"))) {
         return _mm256_packus_epi32(_mm256_srli_epi64(row[g], 48), _mm256_srli_epi64(row[g + 1], 48));
     };
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     // (The last sixteen may take two groups only: their number is even.)
     for (int g = 0; g < fb.groups; g += 4)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * g),
-                            _mm256_packus_epi32(alphas(g), g + 2 < fb.groups ? alphas(g + 2) : alphas(g)));
+                            _mm256_permutevar8x32_epi32(
+                                _mm256_packus_epi32(alphas(g), g + 2 < fb.groups ? alphas(g + 2) : alphas(g)), order));
+}
+
+// The eight alphas of a row's own horizontal blends (two groups, as OwnTexels gives
+// them) in column order.
+__attribute__((target("avx2"))) inline __m128i AlphasOfOwn(const __m256i* own) {
+    const __m256i a = _mm256_packus_epi32(_mm256_srli_epi64(own[0], 48), _mm256_srli_epi64(own[1], 48));
+    const __m256i p = _mm256_packus_epi32(a, a);  // [0 1 4 5 . . . . | 2 3 6 7 . . . .]
+    return _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(p, _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0)));
+}
+
+// The alphas alone of a texture row's horizontal blend at every column of a block whose
+// pairs lie within eight neighbouring texels (as LerpTextureRow's, alpha for alpha), in
+// column order.
+__attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, const uint32_t* row, int16_t* out) {
+    const int groups = fb.groups;
+    const int32_t* const base = fb.base;
+    const __m256i* const ctrl = fb.ctrl;
+    // A group's pairs' alphas as [L0 L1 R0 R1 | L2 L3 R2 R3].
+    auto pairs = [&](int g) __attribute__((target("avx2"))) {
+        return _mm256_srli_epi32(_mm256_permutevar8x32_epi32(
+                                     _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + base[g])), ctrl[g]),
+                                 24);
+    };
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    for (int g = 0; g < groups; g += 4) {
+        // (The last sixteen may take two groups only: their number is even.)
+        const int h = g + 2 < groups ? g + 2 : g;
+        // [L0 L1 R0 R1 L4 L5 R4 R5 | L2 L3 R2 R3 L6 L7 R6 R7] and the same for pixels 8 to 15,
+        // with each half's left alphas moved before its right ones.
+        const __m256i x = _mm256_shuffle_epi32(_mm256_packus_epi32(pairs(g), pairs(g + 1)), 0xD8);
+        const __m256i y = _mm256_shuffle_epi32(_mm256_packus_epi32(pairs(h), pairs(h + 1)), 0xD8);
+        // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15]
+        const __m256i a = LerpW(_mm256_unpacklo_epi64(x, y), _mm256_unpackhi_epi64(x, y), fb.alphaW[g / 4]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * g), _mm256_permutevar8x32_epi32(a, order));
+    }
+    // The groups whose pairs the texture's edge splits, texel by texel.
+    for (int k = 0; k < fb.nApart; ++k) {
+        const int32_t* a = fb.apart + 9 * k;
+        const int16_t* w = reinterpret_cast<const int16_t*>(fb.wx + a[0]);
+        const int left[4] = {a[1], a[2], a[5], a[6]}, right[4] = {a[3], a[4], a[7], a[8]};
+        for (int p = 0; p < 4; ++p) {
+            const int l = int(row[left[p]] >> 24), r = int(row[right[p]] >> 24);
+            out[4 * a[0] + p] = int16_t(l + (((r - l) * w[4 * p] + 0x4000) >> 15));  // LerpW's rounding
+        }
+    }
 }
 
 // The alphas of elements P and P + 1 of each half spread over the four channels of
@@ -665,7 +719,9 @@ __attribute__((target("avx2"), always_inline)) inline __m256i SpreadAlphas(__m25
 }
 
 // Eight pixels of a black row (pixels 8H to 8H + 7 of its sixteen) at cb, zb, n of them
-// inside the row, from their modulated alphas' complements f and squares e.
+// inside the row, from their modulated alphas' complements f and squares e, laid out
+// as [0-3 8-11 | 4-7 12-15] so that each half of the target's pixels widened to 16
+// bits ([0 1 | 4 5] and [2 3 | 6 7]) finds its alphas in its own half.
 template <int DepthMode, int H>
 __attribute__((target("avx2"), always_inline)) inline void BlackGroup(const PipeState& s, uint32_t* cb, float* zb,
                                                                      int n, __m256 zc8, __m256i f, __m256i e) {
@@ -679,46 +735,78 @@ __attribute__((target("avx2"), always_inline)) inline void BlackGroup(const Pipe
     }
     const __m256i d = tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside)
                            : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
-    const __m256i d0 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(d));
-    const __m256i d1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(d, 1));
-    // (Pixels 8H to 8H + 3 are elements 4H and 4H + 1 of each half, the next four 4H + 2 and 4H + 3.)
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i d0 = _mm256_unpacklo_epi8(d, zero), d1 = _mm256_unpackhi_epi8(d, zero);
+    // (Pixels [0 1 | 4 5] of the eight are elements 4H and 4H + 1 of each half, [2 3 | 6 7] 4H + 2 and 4H + 3.)
     const __m256i c0 = _mm256_add_epi16(Mul255y(d0, SpreadAlphas<4 * H, false>(f)), SpreadAlphas<4 * H, true>(e));
     const __m256i c1 = _mm256_add_epi16(Mul255y(d1, SpreadAlphas<4 * H + 2, false>(f)), SpreadAlphas<4 * H + 2, true>(e));
-    const __m256i out = _mm256_permute4x64_epi64(_mm256_packus_epi16(c0, c1), 0xD8);
+    const __m256i out = _mm256_packus_epi16(c0, c1);
     if (tail) _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
     else if constexpr (DepthMode != kDepthNone)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(d, out, pass));
     else _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), out);
 }
 
-// A black row sixteen pixels at a time.
-template <int DepthMode>
+// A black row sixteen pixels at a time. Checked rows (see ColumnCheck) take their own
+// alphas where their columns differ from the block's, and rows whose depth changes
+// along them work it out at every pixel, as CheckedRow does.
+template <int DepthMode, bool Checked>
 __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const FilteredRowArgs& r) {
     uint32_t* const cb = s.cbuf + size_t(r.y) * s.pitch;
     float* const zb = DepthMode != kDepthNone ? s.zbuf + size_t(r.y) * s.pitch : nullptr;
-    const __m256 zc8 = _mm256_set1_ps(r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z));
+    __m256 zc8 = _mm256_set1_ps(r.z < 0.0f ? 0.0f : (r.z > 1.0f ? 1.0f : r.z));
     const __m256i wy7 = _mm256_set1_epi16(short(r.fy << 7)), alpha = _mm256_set1_epi16(short(r.diffuse >> 24));
     const __m256i c255 = _mm256_set1_epi16(255);
-    // The lanes of the first eight pixels of sixteen, and of the second.
-    const __m256i ones = _mm256_set1_epi64x(-1LL);
-    const __m256i first = _mm256_srli_si256(ones, 8), second = _mm256_slli_si256(ones, 8);
     PrefetchRowsBelow(s, r, cb, zb);
     // (Held here rather than read through r again after every store.)
     const int16_t* const topA = r.topA;
     const int16_t* const botA = r.botA;
     const int x0 = r.x0, x1 = r.x1;
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
+    // The depths of pixels x to x + 7 of a sloped row.
+    auto slopedDepth = [&](int x) __attribute__((target("avx2"))) {
+        const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(x - x0)));
+        return _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
+                             _mm256_set1_ps(1.0f));
+    };
+    const bool slope = Checked && r.dz != 0.0f;
     for (int x = x0; x < x1; x += kBlackChunk) {
-        const __m256i a = Mul255y(LerpW(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0))),
-                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0))), wy7),
-                                  alpha);
-        const __m256i f = _mm256_sub_epi16(c255, a), e = Mul255y(a, a);
-        // Eight pixels of no alpha keep their colours (c * 0 + d * 255 / 255 is d).
-        if (!_mm256_testz_si256(a, first))
-            BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, x1 - x, zc8, f, e);
-        if (x + 8 < x1 && !_mm256_testz_si256(a, second))
+        __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0)));
+        __m256i bot = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0)));
+        if constexpr (Checked) {
+            if (r.check) {
+                alignas(32) __m256i own[4];
+                for (int h = 0; h < 2 && x + 8 * h < x1; ++h) {
+                    if (!OwnColumns(*r.check, x + 8 * h - x0, std::min(8, x1 - x - 8 * h), own)) continue;
+                    const __m128i t = AlphasOfOwn(own), b = AlphasOfOwn(own + 2);
+                    top = h == 0 ? _mm256_inserti128_si256(top, t, 0) : _mm256_inserti128_si256(top, t, 1);
+                    bot = h == 0 ? _mm256_inserti128_si256(bot, b, 0) : _mm256_inserti128_si256(bot, b, 1);
+                }
+            }
+        }
+        const __m256i a = Mul255y(LerpW(top, bot, wy7), alpha);
+        // (Pixels of no alpha keep their colours, c * 0 + d * 255 / 255 being d, but are
+        // written all the same: leaving them alone costs more in branches the processor
+        // guesses wrong at the edges of the smoke than it saves.)
+        const __m256i f = _mm256_permute4x64_epi64(_mm256_sub_epi16(c255, a), 0xD8);
+        const __m256i e = _mm256_permute4x64_epi64(Mul255y(a, a), 0xD8);
+        if (slope) zc8 = slopedDepth(x);
+        BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, x1 - x, zc8, f, e);
+        if (x + 8 < x1) {
+            if (slope) zc8 = slopedDepth(x + 8);
             BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, x1 - x - 8, zc8,
                                      f, e);
+        }
     }
+}
+
+// The black row function for a depth test, rows checked or sloped or not.
+template <bool Checked>
+FilteredRowFn PickBlackRow(int depthMode) {
+    return depthMode == kDepthNone        ? BlackRowAvx2<kDepthNone, Checked>
+           : depthMode == kDepthLessEqual ? BlackRowAvx2<kDepthLessEqual, Checked>
+                                          : BlackRowAvx2<kDepthOther, Checked>;
 }
 
 template <int BlendKind, int AlphaMode, int DepthMode>
@@ -780,11 +868,11 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
         default: fb.fn = PickFilteredRow<kBlendNone>(alphaMode, depthMode, s.zWrite, white); break;
     }
     fb.alo = lo, fb.ahi = hi, fb.aflip = flip;
-    fb.blackFn = nullptr;
-    if (blendKind == kBlendSrcOver && alphaMode == kAlphaNone && !s.zWrite && (diffuse & 0x00FFFFFFu) == 0)
-        fb.blackFn = depthMode == kDepthNone        ? BlackRowAvx2<kDepthNone>
-                     : depthMode == kDepthLessEqual ? BlackRowAvx2<kDepthLessEqual>
-                                                    : BlackRowAvx2<kDepthOther>;
+    fb.blackFn = fb.blackCheckedFn = nullptr;
+    if (blendKind == kBlendSrcOver && alphaMode == kAlphaNone && !s.zWrite && (diffuse & 0x00FFFFFFu) == 0) {
+        fb.blackFn = PickBlackRow<false>(depthMode);
+        fb.blackCheckedFn = PickBlackRow<true>(depthMode);
+    }
 }
 
 // One filtered row [x0, x1) of a block set up by StartFilterBlock (the same x0),
@@ -796,8 +884,7 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
                    uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
-    // (Black rows read their alphas sixteen at a time from the block's first column, at one depth.)
-    const bool black = fb.blackFn && at == 0 && !check && dz == 0.0f;
+    const bool black = fb.blackFn != nullptr;
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
     const int wanted = fy != 0 ? 2 : 1;
     for (int k = 0; k < wanted; ++k) {
@@ -805,7 +892,13 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         int slot = fb.tag[0] == want ? 0 : fb.tag[1] == want ? 1 : -1;
         if (slot < 0) {
             slot = fb.tag[0] == other ? 1 : 0;  // keep the other row wanted
-            LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            // (Black rows of close columns want the texture row's alphas alone.)
+            if (black && fb.contiguous) {
+                AlphasOfTextureRow(fb, s.tex + size_t(want) * s.tw, fb.alpha[slot]);
+                fb.alphaTag[slot] = want;
+            } else {
+                LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
+            }
             fb.tag[slot] = want;
             // Texture rows a little further down are most likely wanted soon (rows of
             // a sprite sheet lie far apart in memory); long rows the processor follows
@@ -828,9 +921,9 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
     auto from = [at](const __m256i* row) {  // 8 bytes a pixel
         return reinterpret_cast<const __m256i*>(reinterpret_cast<const char*>(row) + 8 * size_t(at));
     };
-    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0], alphas[1], check, y, x0, x1, short(fy), z, dz,
-                               diffuse, fb.alo, fb.ahi, fb.aflip};
-    (black ? fb.blackFn : fb.fn)(s, args);
+    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0] + at, alphas[1] + at, check, y, x0, x1, short(fy),
+                               z, dz, diffuse, fb.alo, fb.ahi, fb.aflip};
+    (!black ? fb.fn : check || dz != 0.0f ? fb.blackCheckedFn : fb.blackFn)(s, args);
 }
 
 // The same for the 16.16 texel row coordinate fv (the rows fv falls between).

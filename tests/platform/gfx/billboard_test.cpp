@@ -111,8 +111,9 @@ TEST(Billboards, SlantedRowsMatchOneByOne) {
         float skew;   // u moved per pixel down the columns
         float slope;  // depth moved along the rows, per pixel
     };
+    // (The last crosses the cleared depth along its rows: part of each row is hidden.)
     const Case cases[] = {{0.6f, 0.0f, 0.0f}, {-1.7f, 0.0f, 0.0f}, {0.0f, 3e-7f, 0.0f}, {0.0f, 0.0f, 2e-9f},
-                          {0.35f, -2e-7f, 1e-4f}};
+                          {0.35f, -2e-7f, 1e-4f}, {0.2f, 0.0f, 0.011f}};
     for (const Case& c : cases)
         for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
             for (int blend : {1, 2})
