@@ -71,18 +71,24 @@ BENCHMARK(BM_BattleWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 using MakeEffect = CBattleEffectBase* (*)(C_MeshController& m, int start);
 
-// The battle at frame 200 (camera settled) with the effect brought `age` frames into
-// its life; then one drawn frame at a time, as BM_BattleFrame.
-void EffectFrame(benchmark::State& state, MakeEffect make, int age) {
-    BattleStage s;
+// The eight members' battle at frame 200 (camera settled), or none (the run skipped)
+// when it ended before then.
+C_TaskBattle* SettledBattle(benchmark::State& state, BattleStage& s) {
     EightMembers(s);
     s.Start();
     s.RunTo(200);
     C_TaskBattle* task = s.Task();
-    if (!task || !task->GetController()) {
-        state.SkipWithError("the battle ended early");
-        return;
-    }
+    if (task && task->GetController()) return task;
+    state.SkipWithError("the battle ended early");
+    return nullptr;
+}
+
+// The battle at frame 200 (camera settled) with the effect brought `age` frames into
+// its life; then one drawn frame at a time, as BM_BattleFrame.
+void EffectFrame(benchmark::State& state, MakeEffect make, int age) {
+    BattleStage s;
+    C_TaskBattle* task = SettledBattle(state, s);
+    if (!task) return;
     C_MeshController& m = *task->GetController();
     const int frame = task->GetFrame();
     g_Rand.SetSeed(1);
@@ -192,14 +198,8 @@ double ThreadSeconds() {
 // three draws each), then times the slowest age's frame as BM_BattleFrame does.
 void EffectSweep(benchmark::State& state, const std::string& name, int flag, const std::string& label) {
     BattleStage s;
-    EightMembers(s);
-    s.Start();
-    s.RunTo(200);
-    C_TaskBattle* task = s.Task();
-    if (!task || !task->GetController()) {
-        state.SkipWithError("the battle ended early");
-        return;
-    }
+    C_TaskBattle* task = SettledBattle(state, s);
+    if (!task) return;
     C_MeshController& m = *task->GetController();
     const int frame = task->GetFrame();
     auto draw = [&] {
