@@ -219,7 +219,7 @@ struct FilterBlock {
     const __m256i* wx = nullptr;
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
-    const __m256i* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
+    const int16_t* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
@@ -305,7 +305,7 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.lerp[1] = &t.lerp[1][0].v;
     fb.alpha[0] = t.alpha[0].data();
     fb.alpha[1] = t.alpha[1].data();
-    fb.alphaW = reinterpret_cast<const __m256i*>(t.alphaW.data());
+    fb.alphaW = t.alphaW.data();
     fb.tag[0] = fb.tag[1] = -1;
     fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
@@ -693,7 +693,9 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
         const __m256i x = _mm256_shuffle_epi32(_mm256_packus_epi32(pairs(g), pairs(g + 1)), 0xD8);
         const __m256i y = _mm256_shuffle_epi32(_mm256_packus_epi32(pairs(h), pairs(h + 1)), 0xD8);
         // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15]
-        const __m256i a = LerpW(_mm256_unpacklo_epi64(x, y), _mm256_unpackhi_epi64(x, y), fb.alphaW[g / 4]);
+        // (The weights lie in a plain array: read unaligned.)
+        const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fb.alphaW + 4 * g));
+        const __m256i a = LerpW(_mm256_unpacklo_epi64(x, y), _mm256_unpackhi_epi64(x, y), w);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * g), _mm256_permutevar8x32_epi32(a, order));
     }
     // The groups whose pairs the texture's edge splits, texel by texel.
