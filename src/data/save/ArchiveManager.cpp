@@ -233,20 +233,17 @@ bool CArchiveManager::Load(int slot) {
         ShowError("不正なセーブファイルです。");
         return false;
     }
+    // Every save the game writes takes its header from the party it holds (a save whose
+    // two halves disagree would show one chapter and play another), and holds only kinds
+    // the title can route and difficulties the party would not quietly clamp.
     std::string why;
-    if (!HeaderMatchesParty(&why)) {
-        // Every save the game writes takes its header from the party it holds: a save
-        // whose two halves disagree would show one chapter and play another.
-        g_ErrorLog.Printf("File %d のセーブファイルの見出しと中身が合いません: %s", slot + 1, why.c_str());
-        ClearArchives();
-        ClearCurrentArchive();
-        ShowError("不正なセーブファイルです。");
-        return false;
-    }
-    if (!HoldsOnlyWrittenValues(&why)) {
-        // A kind the title cannot route, or a difficulty the party would quietly
-        // clamp: the file was not written by the game as it stands.
-        g_ErrorLog.Printf("File %d のセーブファイルにゲームが書かない値があります: %s", slot + 1, why.c_str());
+    const char* fault = nullptr;
+    if (!HeaderMatchesParty(&why))
+        fault = "の見出しと中身が合いません";
+    else if (!HoldsOnlyWrittenValues(&why))
+        fault = "にゲームが書かない値があります";
+    if (fault) {
+        g_ErrorLog.Printf("File %d のセーブファイル%s: %s", slot + 1, fault, why.c_str());
         ClearArchives();
         ClearCurrentArchive();
         ShowError("不正なセーブファイルです。");
