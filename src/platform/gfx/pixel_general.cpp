@@ -92,7 +92,7 @@ __attribute__((target("avx2"))) inline __m256i LaneMask(unsigned m) {
 // row has atB = atA and no lanes in the second). The colour halves as "lo"/"hi".
 struct alignas(32) Group {
     __m256 zc;                // depth
-    __m256i difLo, difHi;     // diffuse
+    __m256i difLo, difHi;     // diffuse (unless one colour serves every group)
     __m256i ia, ib;           // texel indices: rows A and B at column A
     __m256i dxb;              // column B - column A
     __m256i w7;               // filter weights << 7: x in the low 16 bits, y in the high
@@ -100,8 +100,11 @@ struct alignas(32) Group {
     unsigned bLanes;          // the lanes of the second row
     unsigned mask;            // pixels that still pass
     bool inBuf;               // both windows lie wholly in the buffers
-    bool adjacent;            // every texel pair side by side
+    int pairs;                // how the texel pairs lie (kPairs... below)
 };
+// A group's texel pairs: each lane's two texels side by side in memory (in the bits of
+// kPairsAdjacent), and row B the texture row after row A (ib = ia + width) too (every bit).
+constexpr int kPairsAdjacent = 0x00FF00FF, kPairsBelow = -1;
 
 // Eight words of a group's two windows, each row's lanes from its own window.
 // Windows that lie in the buffers are read whole; otherwise only the lanes of `used`.
@@ -151,7 +154,7 @@ enum : int { kStateAsked = 0, kStateUsual = 1, kStateUsualNoDepthWrites = 2 };
 // writes them (Known: the states known beforehand, as above).
 template <int Kind, int BlendKind, bool Linear, int Known>
 __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
-                                                   bool zWriteArg, bool alphaTestArg) {
+                                                   bool zWriteArg, bool alphaTestArg, const __m256i* oneColour) {
     const bool hasTex = Known != kStateAsked || texArg, alphaTest = Known == kStateAsked && alphaTestArg;
     const bool zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
     const uint32_t* const tex = s.tex;
@@ -161,12 +164,17 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
     const TexelShuffles sh = MakeTexelShuffles();
     const __m256i spreadXLo = sh.spreadXLo, spreadXHi = sh.spreadXHi, spreadYLo = sh.spreadYLo, spreadYHi = sh.spreadYHi;
     const __m256i selL = sh.selL, selR = sh.selR;
+    const uint32_t* const below = hasTex ? tex + s.tw : nullptr;  // the texture row after a texel's
+    const __m256i colour = oneColour ? *oneColour : z256;
+    uint32_t* const cbuf = s.cbuf;  // (kept here: the writes below could otherwise change them)
+    float* const zbuf = s.zbuf;
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
+        const __m256i difLo = oneColour ? colour : g.difLo, difHi = oneColour ? colour : g.difHi;
         __m256i cLo, cHi;
         if (!hasTex) {
-            cLo = g.difLo;
-            cHi = g.difHi;
+            cLo = difLo;
+            cHi = difHi;
             if (Kind == kKindModulateAlphaTex) {  // white texture alpha
                 cLo = _mm256_blend_epi16(cLo, c255, 0x88);
                 cHi = _mm256_blend_epi16(cHi, c255, 0x88);
@@ -180,10 +188,22 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
                 const __m256i wxLo = _mm256_shuffle_epi8(g.w7, spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, spreadXHi);
                 const __m256i wyLo = _mm256_shuffle_epi8(g.w7, spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, spreadYHi);
                 __m256i topLo, topHi, botLo, botHi;
-                if (g.adjacent) {
-                    // Each pixel's two texels side by side in memory: one 64-bit load per
-                    // row, its index read straight from the waiting group (plain loads
-                    // beat the hardware gather on this processor).
+                if (g.pairs == kPairsBelow) {
+                    // Each pixel's two texels side by side in memory, and the two below
+                    // them one texture row on: one 64-bit load per row, its index read
+                    // straight from the waiting group (plain loads beat the hardware
+                    // gather on this processor), the same index serving both rows.
+                    const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
+                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
+                    const __m256i r1Lo = Load2x64(below + pa[0], below + pa[1], below + pa[4], below + pa[5]);
+                    const __m256i r1Hi = Load2x64(below + pa[2], below + pa[3], below + pa[6], below + pa[7]);
+                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
+                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
+                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
+                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
+                } else if ((g.pairs & kPairsAdjacent) == kPairsAdjacent) {
+                    // Side by side, but row B elsewhere (across the wrap): its own indices.
                     const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
                     const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
                     const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
@@ -206,11 +226,11 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
                 cHi = LerpW(topHi, botHi, wyHi);
             }
             if (Kind == kKindModulate) {
-                cLo = Mul255y(cLo, g.difLo);
-                cHi = Mul255y(cHi, g.difHi);
+                cLo = Mul255y(cLo, difLo);
+                cHi = Mul255y(cHi, difHi);
             } else {  // alpha from the texture
-                cLo = _mm256_blend_epi16(Mul255y(cLo, g.difLo), cLo, 0x88);
-                cHi = _mm256_blend_epi16(Mul255y(cHi, g.difHi), cHi, 0x88);
+                cLo = _mm256_blend_epi16(Mul255y(cLo, difLo), cLo, 0x88);
+                cHi = _mm256_blend_epi16(Mul255y(cHi, difHi), cHi, 0x88);
             }
         }
         unsigned mask = g.mask;
@@ -228,7 +248,7 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
         if (BlendKind == kBlendAdd) {
             // Source times its alpha plus the target, each channel (alpha too) saturated
             // at 255 by the packing below.
-            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
+            const __m256i old = LoadTwo(cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
             const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
             const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
             const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
@@ -238,7 +258,7 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
         // Opaque pixels simply replace the target (c * 255 / 255 + d * 0 / 255 is c).
         if (BlendKind == kBlendSrcOver &&
             (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), c255)) & 0xC0C0C0C0) != 0xC0C0C0C0) {
-            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
+            const __m256i old = LoadTwo(cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
             const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
             const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
             const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
@@ -251,8 +271,8 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
         if (g.inBuf && !(mask & g.bLanes)) {
             // Only the first window changes: the second is left alone, and a window
             // whose every pixel passes is written without reading it.
-            __m256i* const ca = reinterpret_cast<__m256i*>(s.cbuf + g.atA);
-            float* const za = At(s.zbuf, g.atA);
+            __m256i* const ca = reinterpret_cast<__m256i*>(cbuf + g.atA);
+            float* const za = At(zbuf, g.atA);
             if (mask == 0xFFu) {
                 _mm256_storeu_si256(ca, out);
                 if (zWrite) _mm256_storeu_ps(za, g.zc);
@@ -266,22 +286,22 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
         const __m256i sm = LaneMask(mask), bm = LaneMask(g.bLanes);
         const __m256i smA = _mm256_andnot_si256(bm, sm), smB = _mm256_and_si256(bm, sm);
         if (g.inBuf) {
-            __m256i* const ca = reinterpret_cast<__m256i*>(s.cbuf + g.atA);
+            __m256i* const ca = reinterpret_cast<__m256i*>(cbuf + g.atA);
             _mm256_storeu_si256(ca, _mm256_blendv_epi8(_mm256_loadu_si256(ca), out, smA));
-            __m256i* const cb = reinterpret_cast<__m256i*>(s.cbuf + g.atB);
+            __m256i* const cb = reinterpret_cast<__m256i*>(cbuf + g.atB);
             _mm256_storeu_si256(cb, _mm256_blendv_epi8(_mm256_loadu_si256(cb), out, smB));
             if (zWrite) {
-                float* const za = s.zbuf + g.atA;
+                float* const za = zbuf + g.atA;
                 _mm256_storeu_ps(za, _mm256_blendv_ps(_mm256_loadu_ps(za), g.zc, _mm256_castsi256_ps(smA)));
-                float* const zb = s.zbuf + g.atB;
+                float* const zb = zbuf + g.atB;
                 _mm256_storeu_ps(zb, _mm256_blendv_ps(_mm256_loadu_ps(zb), g.zc, _mm256_castsi256_ps(smB)));
             }
         } else {
-            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(s.cbuf), g.atA), smA, out);
-            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(s.cbuf), g.atB), smB, out);
+            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(cbuf), g.atA), smA, out);
+            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(cbuf), g.atB), smB, out);
             if (zWrite) {
-                _mm256_maskstore_ps(At(s.zbuf, g.atA), smA, g.zc);
-                _mm256_maskstore_ps(At(s.zbuf, g.atB), smB, g.zc);
+                _mm256_maskstore_ps(At(zbuf, g.atA), smA, g.zc);
+                _mm256_maskstore_ps(At(zbuf, g.atB), smB, g.zc);
             }
         }
     }
@@ -369,6 +389,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const int last = pitch * s.sy1 - 8;
     const unsigned lastU = last >= 0 ? unsigned(last) : 0u;
     const bool fits = last >= 0;
+    const float* const zbuf = s.zbuf;
     // Groups that passed the depth test wait here for their texels: the texture
     // reads of several groups are then in flight together rather than each group's
     // long chain of arithmetic and reads waiting for the one before.
@@ -385,14 +406,17 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     else if (fixedColour)
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int((ToByte(sp.a0[kAttrA]) << 24) | (ToByte(sp.a0[kAttrR]) << 16) |
                                                            (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
+    // One colour for every group: the waiting groups do not each keep a copy.
+    const __m256i* const oneColour = fixedColour ? &constDif : nullptr;
     // The rows that have pixels, with their start and end, their offset in the
     // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
     // the one-by-one path evaluates them). (Their depth and colour are not fetched
     // ahead: a triangle's rows lie beside its neighbours', which have just brought
     // them in, and the prefetches cost more than they saved.)
     constexpr int kMaxRows = 64;
-    alignas(32) float rowA0[kMaxRows][kAttrSR];
-    int rowX0[kMaxRows], rowX1[kMaxRows], rowOff[kMaxRows];
+    // (Two empty rows follow the last: a group that ends a row looks at the next.)
+    alignas(32) float rowA0[kMaxRows + 1][kAttrSR];
+    int rowX0[kMaxRows + 2], rowX1[kMaxRows + 2], rowOff[kMaxRows + 1];
     for (int r0 = 0; r0 < nRows; r0 += kMaxRows) {
         // (Batches of more rows, from callers other than the triangles, go by parts.)
         const int rEnd = std::min(nRows, r0 + kMaxRows);
@@ -409,36 +433,32 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             rowOff[m] = y * pitch;
             ++m;
         }
-        int k = 0;                     // the current row
-        int x = m > 0 ? rowX0[0] : 0;  // where it continues
+        for (int e = m; e < m + 2; ++e) rowX0[e] = rowX1[e] = 0;
+        int k = 0;           // the current row
+        int x = rowX0[0];    // where it continues
         while (k < m) {
-            const int x0 = rowX0[k], x1 = rowX1[k];
+            const int x0 = rowX0[k], rem = rowX1[k] - x;
             const float* const a0A = rowA0[k];
             // The first row's lanes: [0, nA).
-            const int nA = std::min(8, x1 - x);
+            const int nA = std::min(8, rem);
             const int atA = rowOff[k] + x;
             const int tA = x - x0;
-            x += nA;
             // The second row's lanes: [nA, nA + nB), from its first pixel.
-            int nB = 0, atB = atA, tB = 0;
-            const float* a0B = a0A;
-            if (x >= x1) {
-                ++k;
-                if (k < m) {
-                    x = rowX0[k];
-                    if (nA < 8 && !rowColour) {
-                        nB = std::min(8 - nA, rowX1[k] - x);
-                        atB = rowOff[k] + x - nA;
-                        tB = -nA;
-                        a0B = rowA0[k];
-                        x += nB;
-                        if (x >= rowX1[k]) {
-                            // The second row ends here too: the next group starts afresh.
-                            ++k;
-                            if (k < m) x = rowX0[k];
-                        }
-                    }
-                }
+            int nB = 0, atB = atA;
+            const int tB = -nA;
+            const float* const a0B = rowA0[k + 1];
+            if (rem > 8) {
+                x += 8;
+            } else {
+                // The row ends in this group: the next row's first pixels take the
+                // other lanes (none after the last row), and where that row ends here
+                // too, the next group starts afresh with the row after it.
+                const int xb = rowX0[k + 1], lenB = rowX1[k + 1] - xb;
+                nB = rowColour ? 0 : std::min(8 - nA, lenB);
+                if (nB > 0) atB = rowOff[k + 1] + xb - nA;
+                const bool bEnds = nB == lenB;
+                k += bEnds ? 2 : 1;
+                x = bEnds ? rowX0[k] : xb + nB;
             }
             const int lanes = nA + nB;
             const unsigned bLanes = (0xFFu << nA) & 0xFFu;  // (lanes past `lanes` never pass)
@@ -456,7 +476,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
                 unsigned mask = (1u << lanes) - 1;
                 if (zTest) {
-                    const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
+                    const __m256 old = _mm256_castsi256_ps(LoadTwo(zbuf, atA, atB, bmi, inBuf, mask));
                     mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
                                                    : DepthMask8(zFunc, zc, old);
                     if (!mask) return;
@@ -471,15 +491,11 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 __m256 w = one8;
                 if (Persp) w = _mm256_div_ps(one8, Plane2<Two>(a0A, a0B, kAttrRhw, bm, dRhw, t));
                 // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-                if (constColor) {
-                    if (rowColour) {
-                        const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
-                                           (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
-                        g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
-                    } else {
-                        g.difLo = g.difHi = constDif;
-                    }
-                } else {
+                if (rowColour) {
+                    const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
+                                       (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
+                    g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
+                } else if (!constColor) {
                     const __m256i bb = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w));
                     const __m256i gg = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
                     const __m256i rr = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w));
@@ -506,7 +522,10 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                         const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
                         g.ib = _mm256_add_epi32(rowB, xa);
                         g.dxb = _mm256_sub_epi32(xb, xa);
-                        g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                        // (Packed to 16 bits: the pairs' lanes in bytes 0-7 and 16-23 of
+                        // the mask, the rows' in 8-15 and 24-31.)
+                        g.pairs = _mm256_movemask_epi8(_mm256_packs_epi32(
+                            _mm256_cmpeq_epi32(g.dxb, one), _mm256_cmpeq_epi32(_mm256_sub_epi32(rowB, rowA), vtw)));
                         // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
                         g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
                                                _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
@@ -516,12 +535,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (nB > 0) shade.template operator()<true>();
             else shade.template operator()<false>();
             if (nPending == kPending) {
-                FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
                 nPending = 0;
             }
         }
     }
-    FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
+    FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
 }
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------
