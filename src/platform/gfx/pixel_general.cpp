@@ -4,6 +4,13 @@
 namespace gfx {
 
 namespace pix {
+
+bool g_laneMasksEnabled = true;
+const bool g_hasLaneMasks = (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") &&
+                                                       __builtin_cpu_supports("avx512vl") &&
+                                                       __builtin_cpu_supports("avx512bw"));
+void SetLaneMasksEnabled(bool enabled) { g_laneMasksEnabled = enabled; }
+
 namespace {
 
 // ---- General spans, eight pixels at a time ---------------------------------------------
@@ -150,124 +157,160 @@ __attribute__((target("avx2"))) inline TexelShuffles MakeTexelShuffles() {
 // test, a texture of a power-of-two width) with depth writes or without them.
 enum : int { kStateAsked = 0, kStateUsual = 1, kStateUsualNoDepthWrites = 2 };
 
+// What the second step needs of the draw's state, worked out once for a batch of
+// waiting groups (Known: the states known beforehand, as above).
+struct FinishState {
+    bool hasTex, alphaTest, zWrite, oneColour;
+    const uint32_t* tex;
+    const uint32_t* below;  // the texture row after a texel's
+    uint32_t* cbuf;         // (kept here: the writes could otherwise change them)
+    float* zbuf;
+    __m256i colour;         // the one colour of every group, when oneColour
+    __m256i spreadXLo, spreadXHi, spreadYLo, spreadYHi, selL, selR;
+};
+
+template <int Known>
+__attribute__((target("avx2"), always_inline)) inline FinishState MakeFinishState(const PipeState& s, bool texArg,
+                                                                                  bool zWriteArg, bool alphaTestArg,
+                                                                                  const __m256i* oneColour) {
+    FinishState f;
+    f.hasTex = Known != kStateAsked || texArg;
+    f.alphaTest = Known == kStateAsked && alphaTestArg;
+    f.zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
+    f.oneColour = oneColour != nullptr;
+    f.tex = s.tex;
+    f.below = f.hasTex ? s.tex + s.tw : nullptr;
+    f.cbuf = s.cbuf;
+    f.zbuf = s.zbuf;
+    f.colour = oneColour ? *oneColour : _mm256_setzero_si256();
+    const TexelShuffles sh = MakeTexelShuffles();
+    f.spreadXLo = sh.spreadXLo, f.spreadXHi = sh.spreadXHi, f.spreadYLo = sh.spreadYLo, f.spreadYHi = sh.spreadYHi;
+    f.selL = sh.selL, f.selR = sh.selR;
+    return f;
+}
+
+// Reads a waiting group's texels, filters, modulates, alpha-tests and blends them:
+// the colours of its eight pixels (packed, in their own order) in `out`, and the mask
+// of the pixels to write (none: 0).
+template <int Kind, int BlendKind, bool Linear, int Known>
+__attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(const PipeState& s, const FinishState& f,
+                                                                            const Group& g, __m256i& out) {
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i difLo = f.oneColour ? f.colour : g.difLo, difHi = f.oneColour ? f.colour : g.difHi;
+    __m256i cLo, cHi;
+    if (!f.hasTex) {
+        cLo = difLo;
+        cHi = difHi;
+        if (Kind == kKindModulateAlphaTex) {  // white texture alpha
+            cLo = _mm256_blend_epi16(cLo, c255, 0x88);
+            cHi = _mm256_blend_epi16(cHi, c255, 0x88);
+        }
+    } else {
+        if (!Linear) {
+            const __m256i tx = Fetch8(f.tex, g.ia);
+            cLo = _mm256_unpacklo_epi8(tx, z256);
+            cHi = _mm256_unpackhi_epi8(tx, z256);
+        } else {
+            const __m256i wxLo = _mm256_shuffle_epi8(g.w7, f.spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, f.spreadXHi);
+            const __m256i wyLo = _mm256_shuffle_epi8(g.w7, f.spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, f.spreadYHi);
+            __m256i topLo, topHi, botLo, botHi;
+            if (g.pairs == kPairsBelow) {
+                // Each pixel's two texels side by side in memory, and the two f.below
+                // them one texture row on: one 64-bit load per row, its index read
+                // straight from the waiting group (plain loads beat the hardware
+                // gather on this processor), the same index serving both rows.
+                const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
+                const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
+                const __m256i r1Lo = Load2x64(f.below + pa[0], f.below + pa[1], f.below + pa[4], f.below + pa[5]);
+                const __m256i r1Hi = Load2x64(f.below + pa[2], f.below + pa[3], f.below + pa[6], f.below + pa[7]);
+                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
+                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
+                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
+                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+            } else if ((g.pairs & kPairsAdjacent) == kPairsAdjacent) {
+                // Side by side, but row B elsewhere (across the wrap): its own indices.
+                const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
+                const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
+                const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
+                const __m256i r1Lo = Load2x64(f.tex + pb[0], f.tex + pb[1], f.tex + pb[4], f.tex + pb[5]);
+                const __m256i r1Hi = Load2x64(f.tex + pb[2], f.tex + pb[3], f.tex + pb[6], f.tex + pb[7]);
+                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
+                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
+                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
+                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+            } else {
+                const __m256i t00 = Fetch8(f.tex, g.ia), t10 = Fetch8(f.tex, _mm256_add_epi32(g.ia, g.dxb));
+                const __m256i t01 = Fetch8(f.tex, g.ib), t11 = Fetch8(f.tex, _mm256_add_epi32(g.ib, g.dxb));
+                topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
+                topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
+                botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
+                botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+            }
+            cLo = LerpW(topLo, botLo, wyLo);
+            cHi = LerpW(topHi, botHi, wyHi);
+        }
+        if (Kind == kKindModulate) {
+            cLo = Mul255y(cLo, difLo);
+            cHi = Mul255y(cHi, difHi);
+        } else {  // alpha from the texture
+            cLo = _mm256_blend_epi16(Mul255y(cLo, difLo), cLo, 0x88);
+            cHi = _mm256_blend_epi16(Mul255y(cHi, difHi), cHi, 0x88);
+        }
+    }
+    unsigned mask = g.mask;
+    if (f.alphaTest) {
+        mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
+        if (!mask) return 0;
+    }
+    // Blended pixels of no alpha leave the target as it is: without depth writes
+    // they need not be written.
+    if (BlendKind != kBlendNone && !f.zWrite) {
+        const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
+        mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
+        if (!mask) return 0;
+    }
+    if (BlendKind == kBlendAdd) {
+        // Source times its alpha plus the target, each channel (alpha too) saturated
+        // at 255 by the packing f.below.
+        const __m256i old = LoadTwo(f.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
+        const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+        const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+        const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+        cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
+        cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
+    }
+    // Opaque pixels simply replace the target (c * 255 / 255 + d * 0 / 255 is c).
+    if (BlendKind == kBlendSrcOver &&
+        (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), c255)) & 0xC0C0C0C0) != 0xC0C0C0C0) {
+        const __m256i old = LoadTwo(f.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
+        const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+        const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+        const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+        cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
+        cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
+    }
+    out = _mm256_packus_epi16(cLo, cHi);
+    return mask;
+}
+
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
-// writes them (Known: the states known beforehand, as above).
+// writes them.
 template <int Kind, int BlendKind, bool Linear, int Known>
 __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
                                                    bool zWriteArg, bool alphaTestArg, const __m256i* oneColour) {
-    const bool hasTex = Known != kStateAsked || texArg, alphaTest = Known == kStateAsked && alphaTestArg;
-    const bool zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
-    const uint32_t* const tex = s.tex;
-    // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
-    const int last = s.pitch * s.sy1 - 8;
-    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
-    const TexelShuffles sh = MakeTexelShuffles();
-    const __m256i spreadXLo = sh.spreadXLo, spreadXHi = sh.spreadXHi, spreadYLo = sh.spreadYLo, spreadYHi = sh.spreadYHi;
-    const __m256i selL = sh.selL, selR = sh.selR;
-    const uint32_t* const below = hasTex ? tex + s.tw : nullptr;  // the texture row after a texel's
-    const __m256i colour = oneColour ? *oneColour : z256;
-    uint32_t* const cbuf = s.cbuf;  // (kept here: the writes below could otherwise change them)
-    float* const zbuf = s.zbuf;
+    const FinishState f = MakeFinishState<Known>(s, texArg, zWriteArg, alphaTestArg, oneColour);
+    const bool zWrite = f.zWrite;
+    uint32_t* const cbuf = f.cbuf;
+    float* const zbuf = f.zbuf;
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
-        const __m256i difLo = oneColour ? colour : g.difLo, difHi = oneColour ? colour : g.difHi;
-        __m256i cLo, cHi;
-        if (!hasTex) {
-            cLo = difLo;
-            cHi = difHi;
-            if (Kind == kKindModulateAlphaTex) {  // white texture alpha
-                cLo = _mm256_blend_epi16(cLo, c255, 0x88);
-                cHi = _mm256_blend_epi16(cHi, c255, 0x88);
-            }
-        } else {
-            if (!Linear) {
-                const __m256i tx = Fetch8(tex, g.ia);
-                cLo = _mm256_unpacklo_epi8(tx, z256);
-                cHi = _mm256_unpackhi_epi8(tx, z256);
-            } else {
-                const __m256i wxLo = _mm256_shuffle_epi8(g.w7, spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, spreadXHi);
-                const __m256i wyLo = _mm256_shuffle_epi8(g.w7, spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, spreadYHi);
-                __m256i topLo, topHi, botLo, botHi;
-                if (g.pairs == kPairsBelow) {
-                    // Each pixel's two texels side by side in memory, and the two below
-                    // them one texture row on: one 64-bit load per row, its index read
-                    // straight from the waiting group (plain loads beat the hardware
-                    // gather on this processor), the same index serving both rows.
-                    const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
-                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
-                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
-                    const __m256i r1Lo = Load2x64(below + pa[0], below + pa[1], below + pa[4], below + pa[5]);
-                    const __m256i r1Hi = Load2x64(below + pa[2], below + pa[3], below + pa[6], below + pa[7]);
-                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
-                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
-                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
-                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
-                } else if ((g.pairs & kPairsAdjacent) == kPairsAdjacent) {
-                    // Side by side, but row B elsewhere (across the wrap): its own indices.
-                    const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
-                    const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
-                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
-                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
-                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
-                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
-                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
-                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
-                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
-                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
-                } else {
-                    const __m256i t00 = Fetch8(tex, g.ia), t10 = Fetch8(tex, _mm256_add_epi32(g.ia, g.dxb));
-                    const __m256i t01 = Fetch8(tex, g.ib), t11 = Fetch8(tex, _mm256_add_epi32(g.ib, g.dxb));
-                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
-                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
-                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
-                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
-                }
-                cLo = LerpW(topLo, botLo, wyLo);
-                cHi = LerpW(topHi, botHi, wyHi);
-            }
-            if (Kind == kKindModulate) {
-                cLo = Mul255y(cLo, difLo);
-                cHi = Mul255y(cHi, difHi);
-            } else {  // alpha from the texture
-                cLo = _mm256_blend_epi16(Mul255y(cLo, difLo), cLo, 0x88);
-                cHi = _mm256_blend_epi16(Mul255y(cHi, difHi), cHi, 0x88);
-            }
-        }
-        unsigned mask = g.mask;
-        if (alphaTest) {
-            mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
-            if (!mask) continue;
-        }
-        // Blended pixels of no alpha leave the target as it is: without depth writes
-        // they need not be written.
-        if (BlendKind != kBlendNone && !zWrite) {
-            const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
-            mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
-            if (!mask) continue;
-        }
-        if (BlendKind == kBlendAdd) {
-            // Source times its alpha plus the target, each channel (alpha too) saturated
-            // at 255 by the packing below.
-            const __m256i old = LoadTwo(cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
-            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
-            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
-            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
-        }
-        // Opaque pixels simply replace the target (c * 255 / 255 + d * 0 / 255 is c).
-        if (BlendKind == kBlendSrcOver &&
-            (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), c255)) & 0xC0C0C0C0) != 0xC0C0C0C0) {
-            const __m256i old = LoadTwo(cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
-            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
-            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
-            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
-        }
+        __m256i out;
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Known>(s, f, g, out);
+        if (!mask) continue;
         // Only the passing lanes change, each row's in its window (the other pixels of
         // a window that lies in the buffers are rewritten as they are).
-        const __m256i out = _mm256_packus_epi16(cLo, cHi);
         if (g.inBuf && !(mask & g.bLanes)) {
             // Only the first window changes: the second is left alone, and a window
             // whose every pixel passes is written without reading it.
@@ -303,6 +346,31 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
                 _mm256_maskstore_ps(At(zbuf, g.atA), smA, g.zc);
                 _mm256_maskstore_ps(At(zbuf, g.atB), smB, g.zc);
             }
+        }
+    }
+}
+
+// The same with the lanes of the two windows written through lane masks (512-bit
+// instruction set on 256-bit lanes): no window is read to be written back.
+template <int Kind, int BlendKind, bool Linear, int Known>
+__attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) void FinishGroupsMasked(const PipeState& s,
+                                                                                  const Group* groups, int n,
+                                                                                  bool texArg, bool zWriteArg,
+                                                                                  bool alphaTestArg,
+                                                                                  const __m256i* oneColour) {
+    const FinishState f = MakeFinishState<Known>(s, texArg, zWriteArg, alphaTestArg, oneColour);
+    for (int k = 0; k < n; ++k) {
+        const Group& g = groups[k];
+        __m256i out;
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Known>(s, f, g, out);
+        if (!mask) continue;
+        // (Lanes that do not pass are not touched, even where a window reaches past the buffers.)
+        const __mmask8 inA = __mmask8(mask & ~g.bLanes), inB = __mmask8(mask & g.bLanes);
+        _mm256_mask_storeu_epi32(At(f.cbuf, g.atA), inA, out);
+        _mm256_mask_storeu_epi32(At(f.cbuf, g.atB), inB, out);
+        if (f.zWrite) {
+            _mm256_mask_storeu_ps(At(f.zbuf, g.atA), inA, g.zc);
+            _mm256_mask_storeu_ps(At(f.zbuf, g.atB), inB, g.zc);
         }
     }
 }
@@ -406,6 +474,10 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     else if (fixedColour)
         constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int((ToByte(sp.a0[kAttrA]) << 24) | (ToByte(sp.a0[kAttrR]) << 16) |
                                                            (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
+    // The second step, with the windows' lanes written through lane masks where the
+    // processor has them.
+    const auto finish = HasLaneMasks() ? &FinishGroupsMasked<Kind, BlendKind, Linear, Known>
+                                       : &FinishGroups<Kind, BlendKind, Linear, Known>;
     // One colour for every group: the waiting groups do not each keep a copy.
     const __m256i* const oneColour = fixedColour ? &constDif : nullptr;
     // The rows that have pixels, with their start and end, their offset in the
@@ -535,12 +607,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (nB > 0) shade.template operator()<true>();
             else shade.template operator()<false>();
             if (nPending == kPending) {
-                FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
+                finish(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
                 nPending = 0;
             }
         }
     }
-    FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
+    finish(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
 }
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------
