@@ -101,7 +101,7 @@ struct alignas(32) Group {
     __m256 zc;                // depth
     __m256i difLo, difHi;     // diffuse (unless one colour serves every group)
     __m256i ia, ib;           // texel indices: rows A and B at column A
-    __m256i dxb;              // column B - column A
+    __m256i dxb;              // column B - column A (ib and dxb: for clamped addressing only)
     __m256i w7;               // filter weights << 7: x in the low 16 bits, y in the high
     int atA, atB;             // where the two windows begin in the buffers
     unsigned bLanes;          // the lanes of the second row
@@ -166,6 +166,8 @@ struct FinishState {
     uint32_t* cbuf;         // (kept here: the writes could otherwise change them)
     float* zbuf;
     __m256i colour;         // the one colour of every group, when oneColour
+    __m256i mx, my;         // the texture's width and height - 1
+    __m128i twShift;        // log2 of the width (wrapped addressing: a power of two)
     __m256i spreadXLo, spreadXHi, spreadYLo, spreadYHi, selL, selR;
 };
 
@@ -183,16 +185,36 @@ __attribute__((target("avx2"), always_inline)) inline FinishState MakeFinishStat
     f.cbuf = s.cbuf;
     f.zbuf = s.zbuf;
     f.colour = oneColour ? *oneColour : _mm256_setzero_si256();
+    f.mx = _mm256_set1_epi32(s.tw - 1);
+    f.my = _mm256_set1_epi32(s.th - 1);
+    f.twShift = _mm_cvtsi32_si128(s.tw > 0 ? __builtin_ctz(unsigned(s.tw)) : 0);
     const TexelShuffles sh = MakeTexelShuffles();
     f.spreadXLo = sh.spreadXLo, f.spreadXHi = sh.spreadXHi, f.spreadYLo = sh.spreadYLo, f.spreadYHi = sh.spreadYHi;
     f.selL = sh.selL, f.selR = sh.selR;
     return f;
 }
 
+// A group's texel indices of row B at column A, and column B - column A: kept in the
+// group for clamped addressing; for wrapped addressing (power-of-two sizes) they
+// follow from the indices of row A (ia = (ya << log2 width) + xa).
+template <bool Wrap>
+__attribute__((target("avx2"), always_inline)) inline __m256i RowB(const FinishState& f, const Group& g) {
+    if (!Wrap) return g.ib;
+    const __m256i one = _mm256_set1_epi32(1), xa = _mm256_and_si256(g.ia, f.mx);
+    const __m256i yb = _mm256_and_si256(_mm256_add_epi32(_mm256_srl_epi32(g.ia, f.twShift), one), f.my);
+    return _mm256_add_epi32(_mm256_sll_epi32(yb, f.twShift), xa);
+}
+template <bool Wrap>
+__attribute__((target("avx2"), always_inline)) inline __m256i ColumnStep(const FinishState& f, const Group& g) {
+    if (!Wrap) return g.dxb;
+    const __m256i xa = _mm256_and_si256(g.ia, f.mx);
+    return _mm256_sub_epi32(_mm256_and_si256(_mm256_add_epi32(xa, _mm256_set1_epi32(1)), f.mx), xa);
+}
+
 // Reads a waiting group's texels, filters, modulates, alpha-tests and blends them:
 // the colours of its eight pixels (packed, in their own order) in `out`, and the mask
 // of the pixels to write (none: 0).
-template <int Kind, int BlendKind, bool Linear, int Known>
+template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
 __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(const PipeState& s, const FinishState& f,
                                                                             const Group& g, __m256i& out) {
     const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
@@ -231,7 +253,8 @@ __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(cons
             } else if ((g.pairs & kPairsAdjacent) == kPairsAdjacent) {
                 // Side by side, but row B elsewhere (across the wrap): its own indices.
                 const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
-                const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
+                alignas(32) int32_t pb[8];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(pb), RowB<Wrap>(f, g));
                 const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
                 const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
                 const __m256i r1Lo = Load2x64(f.tex + pb[0], f.tex + pb[1], f.tex + pb[4], f.tex + pb[5]);
@@ -241,8 +264,9 @@ __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(cons
                 botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
                 botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
             } else {
-                const __m256i t00 = Fetch8(f.tex, g.ia), t10 = Fetch8(f.tex, _mm256_add_epi32(g.ia, g.dxb));
-                const __m256i t01 = Fetch8(f.tex, g.ib), t11 = Fetch8(f.tex, _mm256_add_epi32(g.ib, g.dxb));
+                const __m256i ib = RowB<Wrap>(f, g), dxb = ColumnStep<Wrap>(f, g);
+                const __m256i t00 = Fetch8(f.tex, g.ia), t10 = Fetch8(f.tex, _mm256_add_epi32(g.ia, dxb));
+                const __m256i t01 = Fetch8(f.tex, ib), t11 = Fetch8(f.tex, _mm256_add_epi32(ib, dxb));
                 topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
                 topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
                 botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
@@ -297,7 +321,7 @@ __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(cons
 
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
 // writes them.
-template <int Kind, int BlendKind, bool Linear, int Known>
+template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
 __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
                                                    bool zWriteArg, bool alphaTestArg, const __m256i* oneColour) {
     const FinishState f = MakeFinishState<Known>(s, texArg, zWriteArg, alphaTestArg, oneColour);
@@ -307,7 +331,7 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
         __m256i out;
-        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Known>(s, f, g, out);
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, out);
         if (!mask) continue;
         // Only the passing lanes change, each row's in its window (the other pixels of
         // a window that lies in the buffers are rewritten as they are).
@@ -352,7 +376,7 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
 
 // The same with the lanes of the two windows written through lane masks (512-bit
 // instruction set on 256-bit lanes): no window is read to be written back.
-template <int Kind, int BlendKind, bool Linear, int Known>
+template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
 __attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) void FinishGroupsMasked(const PipeState& s,
                                                                                   const Group* groups, int n,
                                                                                   bool texArg, bool zWriteArg,
@@ -362,7 +386,7 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) void FinishGroupsMaske
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
         __m256i out;
-        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Known>(s, f, g, out);
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, out);
         if (!mask) continue;
         // (Lanes that do not pass are not touched, even where a window reaches past the buffers.)
         const __mmask8 inA = __mmask8(mask & ~g.bLanes), inB = __mmask8(mask & g.bLanes);
@@ -476,8 +500,8 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                                                            (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
     // The second step, with the windows' lanes written through lane masks where the
     // processor has them.
-    const auto finish = HasLaneMasks() ? &FinishGroupsMasked<Kind, BlendKind, Linear, Known>
-                                       : &FinishGroups<Kind, BlendKind, Linear, Known>;
+    const auto finish = HasLaneMasks() ? &FinishGroupsMasked<Kind, BlendKind, Linear, Wrap, Known>
+                                       : &FinishGroups<Kind, BlendKind, Linear, Wrap, Known>;
     // One colour for every group: the waiting groups do not each keep a copy.
     const __m256i* const oneColour = fixedColour ? &constDif : nullptr;
     // The rows that have pixels, with their start and end, their offset in the
@@ -590,14 +614,21 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                     TexelPair<Wrap>(yi, my, ya, yb);
                     const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
                     g.ia = _mm256_add_epi32(rowA, xa);
-                    if (Linear) {
+                    if (Linear && Wrap) {
+                        // A wrapped pair lies side by side unless its first texel is the
+                        // row's last, and row B is the next unless row A is the last.
+                        // (Packed to 16 bits: the pairs' lanes in bytes 0-7 and 16-23 of
+                        // the mask, the rows' in 8-15 and 24-31.)
+                        g.pairs = ~_mm256_movemask_epi8(
+                            _mm256_packs_epi32(_mm256_cmpeq_epi32(xa, mx), _mm256_cmpeq_epi32(ya, my)));
+                    } else if (Linear) {
                         const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
                         g.ib = _mm256_add_epi32(rowB, xa);
                         g.dxb = _mm256_sub_epi32(xb, xa);
-                        // (Packed to 16 bits: the pairs' lanes in bytes 0-7 and 16-23 of
-                        // the mask, the rows' in 8-15 and 24-31.)
                         g.pairs = _mm256_movemask_epi8(_mm256_packs_epi32(
                             _mm256_cmpeq_epi32(g.dxb, one), _mm256_cmpeq_epi32(_mm256_sub_epi32(rowB, rowA), vtw)));
+                    }
+                    if (Linear) {
                         // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
                         g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
                                                _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
