@@ -32,9 +32,15 @@ namespace {
 // their texels are read, filtered and written one group after another. The reads
 // of many groups are then in flight together.
 
-__attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, eight at a time
-    const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
-    return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+// ToByte of two channels of eight pixels, as 16-bit lanes: a's four pixels of each
+// half, then b's (the packing's order). int(v + 0.5) as the conversion gives it
+// (0x80000000 for a number too large or none at all), then the packing's saturation
+// takes what lies below 0 to 0 and the minimum what lies above 255 to 255.
+__attribute__((target("avx2"))) inline __m256i BytesOf2x8(__m256 a, __m256 b) {
+    const __m256 half = _mm256_set1_ps(0.5f);
+    return _mm256_min_epu16(_mm256_packus_epi32(_mm256_cvttps_epi32(_mm256_add_ps(a, half)),
+                                                _mm256_cvttps_epi32(_mm256_add_ps(b, half))),
+                            _mm256_set1_epi16(255));
 }
 // Eight texels by index (plain loads; used where a pixel's texel pair is split by the
 // texture's edge, and for point sampling).
@@ -592,14 +598,15 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                                        (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
                     g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
                 } else if (!constColor) {
-                    const __m256i bb = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w));
-                    const __m256i gg = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
-                    const __m256i rr = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w));
-                    const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
-                    const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
-                    const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
-                    g.difLo = _mm256_unpacklo_epi32(bg, ra);
-                    g.difHi = _mm256_unpackhi_epi32(bg, ra);
+                    // [b0-3 g0-3 | b4-7 g4-7] and [r a], then [b r] and [g a] pairs, then [b g r a].
+                    const __m256i bg = BytesOf2x8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w),
+                                                  Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
+                    const __m256 r = Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w);
+                    const __m256i ra = kDiffuseAlpha ? BytesOf2x8(r, Attr2<Persp, Two>(a0A, a0B, kAttrA, bm, dA, t, w))
+                                                     : BytesOf2x8(r, zero8);
+                    const __m256i br = _mm256_unpacklo_epi16(bg, ra), ga = _mm256_unpackhi_epi16(bg, ra);
+                    g.difLo = _mm256_unpacklo_epi16(br, ga);
+                    g.difHi = _mm256_unpackhi_epi16(br, ga);
                 }
                 if (hasTex) {
                     __m256i fu = FixedOf8(Attr2<Persp, Two>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);

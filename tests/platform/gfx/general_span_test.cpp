@@ -458,7 +458,7 @@ TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
     const int w = 61, h = 170;
     std::vector<uint32_t> tex(32 * 16);
     for (size_t i = 0; i < tex.size(); ++i) tex[i] = uint32_t(i * 2654435761u) | 0x40000000u;
-    for (int variant = 0; variant < 4; ++variant) {
+    for (int variant = 0; variant < 6; ++variant) {
         std::vector<int> x0(160), x1(160);
         std::mt19937 rng(5 + variant);
         for (size_t i = 0; i < x0.size(); ++i) {
@@ -499,7 +499,16 @@ TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
                 sp.dadx[k] = dx[k];
                 sp.dady[k] = dy[k];
             }
-            sp.constColor = variant >= 2;  // colour taken at each row's start
+            if (variant >= 4) {
+                // Colours far past both ends of 0..255 along the rows, and none at all
+                // in one channel: each channel as ToByte takes it.
+                for (int k = kAttrR; k <= kAttrA; ++k) {
+                    sp.a0[k] = 300.0f - 150.0f * float(k - kAttrR);
+                    sp.dadx[k] = k % 2 ? 45.0f : -37.0f;
+                }
+                if (variant == 5) sp.dadx[kAttrG] = std::numeric_limits<float>::quiet_NaN();
+            }
+            sp.constColor = variant == 2 || variant == 3;  // colour taken at each row's start
             SetSimdEnabled(pass == 0);
             if (pass == 0) ShadeRows(s, sp, 3, int(x0.size()), x0.data(), x1.data());
             else
