@@ -217,15 +217,15 @@ __attribute__((target("avx2"), always_inline)) inline __m256i ColumnStep(const F
     return _mm256_sub_epi32(_mm256_and_si256(_mm256_add_epi32(xa, _mm256_set1_epi32(1)), f.mx), xa);
 }
 
-// Reads a waiting group's texels, filters, modulates, alpha-tests and blends them:
-// the colours of its eight pixels (packed, in their own order) in `out`, and the mask
-// of the pixels to write (none: 0).
+// Reads a waiting group's texels, filters, modulates and alpha-tests them: the
+// colours of its eight pixels before blending (in halves) in cLo and cHi, and the
+// mask of the pixels to write (none: 0).
 template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
 __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(const PipeState& s, const FinishState& f,
-                                                                            const Group& g, __m256i& out) {
+                                                                            const Group& g, __m256i& cLo,
+                                                                            __m256i& cHi) {
     const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
     const __m256i difLo = f.oneColour ? f.colour : g.difLo, difHi = f.oneColour ? f.colour : g.difHi;
-    __m256i cLo, cHi;
     if (!f.hasTex) {
         cLo = difLo;
         cHi = difHi;
@@ -301,28 +301,34 @@ __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(cons
         mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
         if (!mask) return 0;
     }
+    return mask;
+}
+
+// Whether blending a group's colours reads the target: added ones always, those
+// over the target unless every pixel is opaque (c * 255 / 255 + d * 0 / 255 is c).
+template <int BlendKind>
+__attribute__((target("avx2"), always_inline)) inline bool ReadsTarget(__m256i cLo, __m256i cHi) {
+    if (BlendKind == kBlendAdd) return true;
+    if (BlendKind != kBlendSrcOver) return false;
+    const __m256i opaque = _mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), _mm256_set1_epi16(255));
+    return (_mm256_movemask_epi8(opaque) & 0xC0C0C0C0) != 0xC0C0C0C0;
+}
+// Blends a group's colours onto the target's (`old`, packed): added, the source times
+// its alpha plus the target, each channel (alpha too) saturated at 255 by the packing
+// that follows; or over it.
+template <int BlendKind>
+__attribute__((target("avx2"), always_inline)) inline void BlendOnto(__m256i& cLo, __m256i& cHi, __m256i old) {
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+    const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+    const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
     if (BlendKind == kBlendAdd) {
-        // Source times its alpha plus the target, each channel (alpha too) saturated
-        // at 255 by the packing f.below.
-        const __m256i old = LoadTwo(f.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
-        const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-        const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-        const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
         cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
         cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
-    }
-    // Opaque pixels simply replace the target (c * 255 / 255 + d * 0 / 255 is c).
-    if (BlendKind == kBlendSrcOver &&
-        (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), c255)) & 0xC0C0C0C0) != 0xC0C0C0C0) {
-        const __m256i old = LoadTwo(f.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
-        const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-        const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-        const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+    } else {
         cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
         cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
     }
-    out = _mm256_packus_epi16(cLo, cHi);
-    return mask;
 }
 
 // Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
@@ -336,9 +342,12 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
     float* const zbuf = f.zbuf;
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
-        __m256i out;
-        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, out);
+        __m256i cLo, cHi;
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, cLo, cHi);
         if (!mask) continue;
+        if (ReadsTarget<BlendKind>(cLo, cHi))
+            BlendOnto<BlendKind>(cLo, cHi, LoadTwo(cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask));
+        const __m256i out = _mm256_packus_epi16(cLo, cHi);
         // Only the passing lanes change, each row's in its window (the other pixels of
         // a window that lies in the buffers are rewritten as they are).
         if (g.inBuf && !(mask & g.bLanes)) {
@@ -391,11 +400,16 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) void FinishGroupsMaske
     const FinishState f = MakeFinishState<Known>(s, texArg, zWriteArg, alphaTestArg, oneColour);
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
-        __m256i out;
-        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, out);
+        __m256i cLo, cHi;
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, cLo, cHi);
         if (!mask) continue;
-        // (Lanes that do not pass are not touched, even where a window reaches past the buffers.)
+        // (Lanes that do not pass are neither read nor written, even where a window
+        // reaches past the buffers.)
         const __mmask8 inA = __mmask8(mask & ~g.bLanes), inB = __mmask8(mask & g.bLanes);
+        if (ReadsTarget<BlendKind>(cLo, cHi))
+            BlendOnto<BlendKind>(cLo, cHi, _mm256_mask_loadu_epi32(_mm256_maskz_loadu_epi32(inA, At(f.cbuf, g.atA)),
+                                                                   inB, At(f.cbuf, g.atB)));
+        const __m256i out = _mm256_packus_epi16(cLo, cHi);
         _mm256_mask_storeu_epi32(At(f.cbuf, g.atA), inA, out);
         _mm256_mask_storeu_epi32(At(f.cbuf, g.atB), inB, out);
         if (f.zWrite) {
