@@ -1,4 +1,6 @@
 // The general spans of the 3D scenes, eight pixels at a time.
+#include <cstddef>
+
 #include "gfx/pixel_internal.h"
 
 namespace gfx {
@@ -32,6 +34,13 @@ namespace {
 // their texels are read, filtered and written one group after another. The reads
 // of many groups are then in flight together.
 
+// One colour for eight pixels, from its channels r g b a at `rgba` (ToByte of each):
+// [b g r a] in 16-bit lanes four times over, as the colour halves hold their pixels.
+__attribute__((target("avx2"))) inline __m256i ColourOf(const float* rgba) {
+    const __m128 v = _mm_add_ps(_mm_loadu_ps(rgba), _mm_set1_ps(0.5f));
+    const __m128i i = _mm_cvttps_epi32(_mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 0, 1, 2)));
+    return _mm256_broadcastsi128_si256(_mm_min_epu16(_mm_packus_epi32(i, i), _mm_set1_epi16(255)));
+}
 // ToByte of two channels of eight pixels, as 16-bit lanes: a's four pixels of each
 // half, then b's (the packing's order). int(v + 0.5) as the conversion gives it
 // (0x80000000 for a number too large or none at all), then the packing's saturation
@@ -511,13 +520,11 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     // A constant colour: flat shading's is the same in every row; otherwise it is
     // taken at each row's start, and a group then holds one row only.
     const bool rowColour = constColor && !fixedColour;
+    static_assert(kAttrG == kAttrR + 1 && kAttrB == kAttrR + 2 && kAttrA == kAttrR + 3 &&
+                  offsetof(SpanSetup, flatA) == offsetof(SpanSetup, flatR) + 3 * sizeof(float));
     __m256i constDif = _mm256_setzero_si256();
-    if (sp.flat)
-        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(
-            int((ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB))));
-    else if (fixedColour)
-        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int((ToByte(sp.a0[kAttrA]) << 24) | (ToByte(sp.a0[kAttrR]) << 16) |
-                                                           (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
+    if (sp.flat) constDif = ColourOf(&sp.flatR);  // (flatR flatG flatB flatA one after another)
+    else if (fixedColour) constDif = ColourOf(sp.a0 + kAttrR);
     // The second step, with the windows' lanes written through lane masks where the
     // processor has them.
     const auto finish = HasLaneMasks() ? &FinishGroupsMasked<Kind, BlendKind, Linear, Wrap, Known>
@@ -608,9 +615,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 if (Persp) w = _mm256_div_ps(one8, Plane2<Two>(a0A, a0B, kAttrRhw, bm, dRhw, t));
                 // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
                 if (rowColour) {
-                    const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
-                                       (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
-                    g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
+                    g.difLo = g.difHi = ColourOf(a0A + kAttrR);
                 } else if (!constColor) {
                     // [b0-3 g0-3 | b4-7 g4-7] and [r a], then [b r] and [g a] pairs, then [b g r a].
                     const __m256i bg = BytesOf2x8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w),
