@@ -252,7 +252,7 @@ __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(cons
             const __m256i wyLo = _mm256_shuffle_epi8(g.w7, f.spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, f.spreadYHi);
             __m256i topLo, topHi, botLo, botHi;
             if (g.pairs == kPairsBelow) {
-                // Each pixel's two texels side by side in memory, and the two f.below
+                // Each pixel's two texels side by side in memory, and the two below
                 // them one texture row on: one 64-bit load per row, its index read
                 // straight from the waiting group (plain loads beat the hardware
                 // gather on this processor), the same index serving both rows.
