@@ -1,9 +1,18 @@
 // The general spans of the 3D scenes, eight pixels at a time.
+#include <cstddef>
+
 #include "gfx/pixel_internal.h"
 
 namespace gfx {
 
 namespace pix {
+
+bool g_laneMasksEnabled = true;
+const bool g_hasLaneMasks = (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") &&
+                                                       __builtin_cpu_supports("avx512vl") &&
+                                                       __builtin_cpu_supports("avx512bw"));
+void SetLaneMasksEnabled(bool enabled) { g_laneMasksEnabled = enabled; }
+
 namespace {
 
 // ---- General spans, eight pixels at a time ---------------------------------------------
@@ -25,9 +34,22 @@ namespace {
 // their texels are read, filtered and written one group after another. The reads
 // of many groups are then in flight together.
 
-__attribute__((target("avx2"))) inline __m256i ByteOf8(__m256 v) {  // ToByte, eight at a time
-    const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
-    return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+// One colour for eight pixels, from its channels r g b a at `rgba` (ToByte of each):
+// [b g r a] in 16-bit lanes four times over, as the colour halves hold their pixels.
+__attribute__((target("avx2"))) inline __m256i ColourOf(const float* rgba) {
+    const __m128 v = _mm_add_ps(_mm_loadu_ps(rgba), _mm_set1_ps(0.5f));
+    const __m128i i = _mm_cvttps_epi32(_mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 0, 1, 2)));
+    return _mm256_broadcastsi128_si256(_mm_min_epu16(_mm_packus_epi32(i, i), _mm_set1_epi16(255)));
+}
+// ToByte of two channels of eight pixels, as 16-bit lanes: a's four pixels of each
+// half, then b's (the packing's order). int(v + 0.5) as the conversion gives it
+// (0x80000000 for a number too large or none at all), then the packing's saturation
+// takes what lies below 0 to 0 and the minimum what lies above 255 to 255.
+__attribute__((target("avx2"))) inline __m256i BytesOf2x8(__m256 a, __m256 b) {
+    const __m256 half = _mm256_set1_ps(0.5f);
+    return _mm256_min_epu16(_mm256_packus_epi32(_mm256_cvttps_epi32(_mm256_add_ps(a, half)),
+                                                _mm256_cvttps_epi32(_mm256_add_ps(b, half))),
+                            _mm256_set1_epi16(255));
 }
 // Eight texels by index (plain loads; used where a pixel's texel pair is split by the
 // texture's edge, and for point sampling).
@@ -92,16 +114,19 @@ __attribute__((target("avx2"))) inline __m256i LaneMask(unsigned m) {
 // row has atB = atA and no lanes in the second). The colour halves as "lo"/"hi".
 struct alignas(32) Group {
     __m256 zc;                // depth
-    __m256i difLo, difHi;     // diffuse
+    __m256i difLo, difHi;     // diffuse (unless one colour serves every group)
     __m256i ia, ib;           // texel indices: rows A and B at column A
-    __m256i dxb;              // column B - column A
+    __m256i dxb;              // column B - column A (ib and dxb: for clamped addressing only)
     __m256i w7;               // filter weights << 7: x in the low 16 bits, y in the high
     int atA, atB;             // where the two windows begin in the buffers
     unsigned bLanes;          // the lanes of the second row
     unsigned mask;            // pixels that still pass
     bool inBuf;               // both windows lie wholly in the buffers
-    bool adjacent;            // every texel pair side by side
+    int pairs;                // how the texel pairs lie (kPairs... below)
 };
+// A group's texel pairs: each lane's two texels side by side in memory (in the bits of
+// kPairsAdjacent), and row B the texture row after row A (ib = ia + width) too (every bit).
+constexpr int kPairsAdjacent = 0x00FF00FF, kPairsBelow = -1;
 
 // Eight words of a group's two windows, each row's lanes from its own window.
 // Windows that lie in the buffers are read whole; otherwise only the lanes of `used`.
@@ -147,112 +172,198 @@ __attribute__((target("avx2"))) inline TexelShuffles MakeTexelShuffles() {
 // test, a texture of a power-of-two width) with depth writes or without them.
 enum : int { kStateAsked = 0, kStateUsual = 1, kStateUsualNoDepthWrites = 2 };
 
-// Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
-// writes them (Known: the states known beforehand, as above).
-template <int Kind, int BlendKind, bool Linear, int Known>
-__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
-                                                   bool zWriteArg, bool alphaTestArg) {
-    const bool hasTex = Known != kStateAsked || texArg, alphaTest = Known == kStateAsked && alphaTestArg;
-    const bool zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
-    const uint32_t* const tex = s.tex;
-    // The last window start that lies wholly in the buffers (rows up to the viewport's bottom).
-    const int last = s.pitch * s.sy1 - 8;
-    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+// What the second step needs of the draw's state, worked out once for a batch of
+// waiting groups (Known: the states known beforehand, as above).
+struct FinishState {
+    bool hasTex, alphaTest, zWrite, oneColour;
+    const uint32_t* tex;
+    const uint32_t* below;  // the texture row after a texel's
+    uint32_t* cbuf;         // (kept here: the writes could otherwise change them)
+    float* zbuf;
+    __m256i colour;         // the one colour of every group, when oneColour
+    __m256i mx, my;         // the texture's width and height - 1
+    __m128i twShift;        // log2 of the width (wrapped addressing: a power of two)
+    __m256i spreadXLo, spreadXHi, spreadYLo, spreadYHi, selL, selR;
+};
+
+template <int Known>
+__attribute__((target("avx2"), always_inline)) inline FinishState MakeFinishState(const PipeState& s, bool texArg,
+                                                                                  bool zWriteArg, bool alphaTestArg,
+                                                                                  const __m256i* oneColour) {
+    FinishState f;
+    f.hasTex = Known != kStateAsked || texArg;
+    f.alphaTest = Known == kStateAsked && alphaTestArg;
+    f.zWrite = Known == kStateUsual || (Known == kStateAsked && zWriteArg);
+    f.oneColour = oneColour != nullptr;
+    f.tex = s.tex;
+    f.below = f.hasTex ? s.tex + s.tw : nullptr;
+    f.cbuf = s.cbuf;
+    f.zbuf = s.zbuf;
+    f.colour = oneColour ? *oneColour : _mm256_setzero_si256();
+    f.mx = _mm256_set1_epi32(s.tw - 1);
+    f.my = _mm256_set1_epi32(s.th - 1);
+    f.twShift = _mm_cvtsi32_si128(s.tw > 0 ? __builtin_ctz(unsigned(s.tw)) : 0);
     const TexelShuffles sh = MakeTexelShuffles();
-    const __m256i spreadXLo = sh.spreadXLo, spreadXHi = sh.spreadXHi, spreadYLo = sh.spreadYLo, spreadYHi = sh.spreadYHi;
-    const __m256i selL = sh.selL, selR = sh.selR;
+    f.spreadXLo = sh.spreadXLo, f.spreadXHi = sh.spreadXHi, f.spreadYLo = sh.spreadYLo, f.spreadYHi = sh.spreadYHi;
+    f.selL = sh.selL, f.selR = sh.selR;
+    return f;
+}
+
+// A group's texel indices of row B at column A, and column B - column A: kept in the
+// group for clamped addressing; for wrapped addressing (power-of-two sizes) they
+// follow from the indices of row A (ia = (ya << log2 width) + xa).
+template <bool Wrap>
+__attribute__((target("avx2"), always_inline)) inline __m256i RowB(const FinishState& f, const Group& g) {
+    if (!Wrap) return g.ib;
+    const __m256i one = _mm256_set1_epi32(1), xa = _mm256_and_si256(g.ia, f.mx);
+    const __m256i yb = _mm256_and_si256(_mm256_add_epi32(_mm256_srl_epi32(g.ia, f.twShift), one), f.my);
+    return _mm256_add_epi32(_mm256_sll_epi32(yb, f.twShift), xa);
+}
+template <bool Wrap>
+__attribute__((target("avx2"), always_inline)) inline __m256i ColumnStep(const FinishState& f, const Group& g) {
+    if (!Wrap) return g.dxb;
+    const __m256i xa = _mm256_and_si256(g.ia, f.mx);
+    return _mm256_sub_epi32(_mm256_and_si256(_mm256_add_epi32(xa, _mm256_set1_epi32(1)), f.mx), xa);
+}
+
+// Reads a waiting group's texels, filters, modulates and alpha-tests them: the
+// colours of its eight pixels before blending (in halves) in cLo and cHi, and the
+// mask of the pixels to write (none: 0).
+template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
+__attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(const PipeState& s, const FinishState& f,
+                                                                            const Group& g, __m256i& cLo,
+                                                                            __m256i& cHi) {
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i difLo = f.oneColour ? f.colour : g.difLo, difHi = f.oneColour ? f.colour : g.difHi;
+    if (!f.hasTex) {
+        cLo = difLo;
+        cHi = difHi;
+        if (Kind == kKindModulateAlphaTex) {  // white texture alpha
+            cLo = _mm256_blend_epi16(cLo, c255, 0x88);
+            cHi = _mm256_blend_epi16(cHi, c255, 0x88);
+        }
+    } else {
+        if (!Linear) {
+            const __m256i tx = Fetch8(f.tex, g.ia);
+            cLo = _mm256_unpacklo_epi8(tx, z256);
+            cHi = _mm256_unpackhi_epi8(tx, z256);
+        } else {
+            const __m256i wxLo = _mm256_shuffle_epi8(g.w7, f.spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, f.spreadXHi);
+            const __m256i wyLo = _mm256_shuffle_epi8(g.w7, f.spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, f.spreadYHi);
+            __m256i topLo, topHi, botLo, botHi;
+            if (g.pairs == kPairsBelow) {
+                // Each pixel's two texels side by side in memory, and the two below
+                // them one texture row on: one 64-bit load per row, its index read
+                // straight from the waiting group (plain loads beat the hardware
+                // gather on this processor), the same index serving both rows.
+                const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
+                const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
+                const __m256i r1Lo = Load2x64(f.below + pa[0], f.below + pa[1], f.below + pa[4], f.below + pa[5]);
+                const __m256i r1Hi = Load2x64(f.below + pa[2], f.below + pa[3], f.below + pa[6], f.below + pa[7]);
+                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
+                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
+                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
+                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+            } else if ((g.pairs & kPairsAdjacent) == kPairsAdjacent) {
+                // Side by side, but row B elsewhere (across the wrap): its own indices.
+                const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
+                alignas(32) int32_t pb[8];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(pb), RowB<Wrap>(f, g));
+                const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
+                const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
+                const __m256i r1Lo = Load2x64(f.tex + pb[0], f.tex + pb[1], f.tex + pb[4], f.tex + pb[5]);
+                const __m256i r1Hi = Load2x64(f.tex + pb[2], f.tex + pb[3], f.tex + pb[6], f.tex + pb[7]);
+                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
+                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
+                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
+                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+            } else {
+                const __m256i ib = RowB<Wrap>(f, g), dxb = ColumnStep<Wrap>(f, g);
+                const __m256i t00 = Fetch8(f.tex, g.ia), t10 = Fetch8(f.tex, _mm256_add_epi32(g.ia, dxb));
+                const __m256i t01 = Fetch8(f.tex, ib), t11 = Fetch8(f.tex, _mm256_add_epi32(ib, dxb));
+                topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
+                topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
+                botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
+                botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
+            }
+            cLo = LerpW(topLo, botLo, wyLo);
+            cHi = LerpW(topHi, botHi, wyHi);
+        }
+        if (Kind == kKindModulate) {
+            cLo = Mul255y(cLo, difLo);
+            cHi = Mul255y(cHi, difHi);
+        } else {  // alpha from the texture
+            cLo = _mm256_blend_epi16(Mul255y(cLo, difLo), cLo, 0x88);
+            cHi = _mm256_blend_epi16(Mul255y(cHi, difHi), cHi, 0x88);
+        }
+    }
+    unsigned mask = g.mask;
+    if (f.alphaTest) {
+        mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
+        if (!mask) return 0;
+    }
+    // Blended pixels of no alpha leave the target as it is: without depth writes
+    // they need not be written.
+    if (BlendKind != kBlendNone && !f.zWrite) {
+        const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
+        mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
+        if (!mask) return 0;
+    }
+    return mask;
+}
+
+// Whether blending a group's colours reads the target: added ones always, those
+// over the target unless every pixel is opaque (c * 255 / 255 + d * 0 / 255 is c).
+template <int BlendKind>
+__attribute__((target("avx2"), always_inline)) inline bool ReadsTarget(__m256i cLo, __m256i cHi) {
+    if (BlendKind == kBlendAdd) return true;
+    if (BlendKind != kBlendSrcOver) return false;
+    const __m256i opaque = _mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), _mm256_set1_epi16(255));
+    return (_mm256_movemask_epi8(opaque) & 0xC0C0C0C0) != 0xC0C0C0C0;
+}
+// Blends a group's colours onto the target's (`old`, packed): added, the source times
+// its alpha plus the target, each channel (alpha too) saturated at 255 by the packing
+// that follows; or over it.
+template <int BlendKind>
+__attribute__((target("avx2"), always_inline)) inline void BlendOnto(__m256i& cLo, __m256i& cHi, __m256i old) {
+    const __m256i z256 = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
+    const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
+    const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
+    if (BlendKind == kBlendAdd) {
+        cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
+        cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
+    } else {
+        cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
+        cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
+    }
+}
+
+// Reads the texels of waiting groups, filters, modulates, alpha-tests, blends and
+// writes them.
+template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
+__attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Group* groups, int n, bool texArg,
+                                                   bool zWriteArg, bool alphaTestArg, const __m256i* oneColour) {
+    const FinishState f = MakeFinishState<Known>(s, texArg, zWriteArg, alphaTestArg, oneColour);
+    const bool zWrite = f.zWrite;
+    uint32_t* const cbuf = f.cbuf;
+    float* const zbuf = f.zbuf;
     for (int k = 0; k < n; ++k) {
         const Group& g = groups[k];
         __m256i cLo, cHi;
-        if (!hasTex) {
-            cLo = g.difLo;
-            cHi = g.difHi;
-            if (Kind == kKindModulateAlphaTex) {  // white texture alpha
-                cLo = _mm256_blend_epi16(cLo, c255, 0x88);
-                cHi = _mm256_blend_epi16(cHi, c255, 0x88);
-            }
-        } else {
-            if (!Linear) {
-                const __m256i tx = Fetch8(tex, g.ia);
-                cLo = _mm256_unpacklo_epi8(tx, z256);
-                cHi = _mm256_unpackhi_epi8(tx, z256);
-            } else {
-                const __m256i wxLo = _mm256_shuffle_epi8(g.w7, spreadXLo), wxHi = _mm256_shuffle_epi8(g.w7, spreadXHi);
-                const __m256i wyLo = _mm256_shuffle_epi8(g.w7, spreadYLo), wyHi = _mm256_shuffle_epi8(g.w7, spreadYHi);
-                __m256i topLo, topHi, botLo, botHi;
-                if (g.adjacent) {
-                    // Each pixel's two texels side by side in memory: one 64-bit load per
-                    // row, its index read straight from the waiting group (plain loads
-                    // beat the hardware gather on this processor).
-                    const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
-                    const int32_t* const pb = reinterpret_cast<const int32_t*>(&g.ib);
-                    const __m256i r0Lo = Load2x64(tex + pa[0], tex + pa[1], tex + pa[4], tex + pa[5]);
-                    const __m256i r0Hi = Load2x64(tex + pa[2], tex + pa[3], tex + pa[6], tex + pa[7]);
-                    const __m256i r1Lo = Load2x64(tex + pb[0], tex + pb[1], tex + pb[4], tex + pb[5]);
-                    const __m256i r1Hi = Load2x64(tex + pb[2], tex + pb[3], tex + pb[6], tex + pb[7]);
-                    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, selL), _mm256_shuffle_epi8(r0Lo, selR), wxLo);
-                    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, selL), _mm256_shuffle_epi8(r0Hi, selR), wxHi);
-                    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, selL), _mm256_shuffle_epi8(r1Lo, selR), wxLo);
-                    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, selL), _mm256_shuffle_epi8(r1Hi, selR), wxHi);
-                } else {
-                    const __m256i t00 = Fetch8(tex, g.ia), t10 = Fetch8(tex, _mm256_add_epi32(g.ia, g.dxb));
-                    const __m256i t01 = Fetch8(tex, g.ib), t11 = Fetch8(tex, _mm256_add_epi32(g.ib, g.dxb));
-                    topLo = LerpW(_mm256_unpacklo_epi8(t00, z256), _mm256_unpacklo_epi8(t10, z256), wxLo);
-                    topHi = LerpW(_mm256_unpackhi_epi8(t00, z256), _mm256_unpackhi_epi8(t10, z256), wxHi);
-                    botLo = LerpW(_mm256_unpacklo_epi8(t01, z256), _mm256_unpacklo_epi8(t11, z256), wxLo);
-                    botHi = LerpW(_mm256_unpackhi_epi8(t01, z256), _mm256_unpackhi_epi8(t11, z256), wxHi);
-                }
-                cLo = LerpW(topLo, botLo, wyLo);
-                cHi = LerpW(topHi, botHi, wyHi);
-            }
-            if (Kind == kKindModulate) {
-                cLo = Mul255y(cLo, g.difLo);
-                cHi = Mul255y(cHi, g.difHi);
-            } else {  // alpha from the texture
-                cLo = _mm256_blend_epi16(Mul255y(cLo, g.difLo), cLo, 0x88);
-                cHi = _mm256_blend_epi16(Mul255y(cHi, g.difHi), cHi, 0x88);
-            }
-        }
-        unsigned mask = g.mask;
-        if (alphaTest) {
-            mask &= AlphaMask8(s.alphaFunc, s.alphaRef, _mm256_packus_epi16(cLo, cHi));
-            if (!mask) continue;
-        }
-        // Blended pixels of no alpha leave the target as it is: without depth writes
-        // they need not be written.
-        if (BlendKind != kBlendNone && !zWrite) {
-            const __m256i a = _mm256_srli_epi32(_mm256_packus_epi16(cLo, cHi), 24);
-            mask &= ~BitsOf(_mm256_cmpeq_epi32(a, z256)) & 0xFFu;
-            if (!mask) continue;
-        }
-        if (BlendKind == kBlendAdd) {
-            // Source times its alpha plus the target, each channel (alpha too) saturated
-            // at 255 by the packing below.
-            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
-            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
-            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
-            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
-        }
-        // Opaque pixels simply replace the target (c * 255 / 255 + d * 0 / 255 is c).
-        if (BlendKind == kBlendSrcOver &&
-            (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(cLo, cHi), c255)) & 0xC0C0C0C0) != 0xC0C0C0C0) {
-            const __m256i old = LoadTwo(s.cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask);
-            const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-            const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-            const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
-            cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
-            cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
-        }
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, cLo, cHi);
+        if (!mask) continue;
+        if (ReadsTarget<BlendKind>(cLo, cHi))
+            BlendOnto<BlendKind>(cLo, cHi, LoadTwo(cbuf, g.atA, g.atB, LaneMask(g.bLanes), g.inBuf, mask));
+        const __m256i out = _mm256_packus_epi16(cLo, cHi);
         // Only the passing lanes change, each row's in its window (the other pixels of
         // a window that lies in the buffers are rewritten as they are).
-        const __m256i out = _mm256_packus_epi16(cLo, cHi);
         if (g.inBuf && !(mask & g.bLanes)) {
             // Only the first window changes: the second is left alone, and a window
             // whose every pixel passes is written without reading it.
-            __m256i* const ca = reinterpret_cast<__m256i*>(s.cbuf + g.atA);
-            float* const za = At(s.zbuf, g.atA);
+            __m256i* const ca = reinterpret_cast<__m256i*>(cbuf + g.atA);
+            float* const za = At(zbuf, g.atA);
             if (mask == 0xFFu) {
                 _mm256_storeu_si256(ca, out);
                 if (zWrite) _mm256_storeu_ps(za, g.zc);
@@ -266,23 +377,53 @@ __attribute__((target("avx2"))) void FinishGroups(const PipeState& s, const Grou
         const __m256i sm = LaneMask(mask), bm = LaneMask(g.bLanes);
         const __m256i smA = _mm256_andnot_si256(bm, sm), smB = _mm256_and_si256(bm, sm);
         if (g.inBuf) {
-            __m256i* const ca = reinterpret_cast<__m256i*>(s.cbuf + g.atA);
+            __m256i* const ca = reinterpret_cast<__m256i*>(cbuf + g.atA);
             _mm256_storeu_si256(ca, _mm256_blendv_epi8(_mm256_loadu_si256(ca), out, smA));
-            __m256i* const cb = reinterpret_cast<__m256i*>(s.cbuf + g.atB);
+            __m256i* const cb = reinterpret_cast<__m256i*>(cbuf + g.atB);
             _mm256_storeu_si256(cb, _mm256_blendv_epi8(_mm256_loadu_si256(cb), out, smB));
             if (zWrite) {
-                float* const za = s.zbuf + g.atA;
+                float* const za = zbuf + g.atA;
                 _mm256_storeu_ps(za, _mm256_blendv_ps(_mm256_loadu_ps(za), g.zc, _mm256_castsi256_ps(smA)));
-                float* const zb = s.zbuf + g.atB;
+                float* const zb = zbuf + g.atB;
                 _mm256_storeu_ps(zb, _mm256_blendv_ps(_mm256_loadu_ps(zb), g.zc, _mm256_castsi256_ps(smB)));
             }
         } else {
-            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(s.cbuf), g.atA), smA, out);
-            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(s.cbuf), g.atB), smB, out);
+            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(cbuf), g.atA), smA, out);
+            _mm256_maskstore_epi32(At(reinterpret_cast<int*>(cbuf), g.atB), smB, out);
             if (zWrite) {
-                _mm256_maskstore_ps(At(s.zbuf, g.atA), smA, g.zc);
-                _mm256_maskstore_ps(At(s.zbuf, g.atB), smB, g.zc);
+                _mm256_maskstore_ps(At(zbuf, g.atA), smA, g.zc);
+                _mm256_maskstore_ps(At(zbuf, g.atB), smB, g.zc);
             }
+        }
+    }
+}
+
+// The same with the lanes of the two windows written through lane masks (512-bit
+// instruction set on 256-bit lanes): no window is read to be written back.
+template <int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
+__attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) void FinishGroupsMasked(const PipeState& s,
+                                                                                  const Group* groups, int n,
+                                                                                  bool texArg, bool zWriteArg,
+                                                                                  bool alphaTestArg,
+                                                                                  const __m256i* oneColour) {
+    const FinishState f = MakeFinishState<Known>(s, texArg, zWriteArg, alphaTestArg, oneColour);
+    for (int k = 0; k < n; ++k) {
+        const Group& g = groups[k];
+        __m256i cLo, cHi;
+        const unsigned mask = ShadeWaiting<Kind, BlendKind, Linear, Wrap, Known>(s, f, g, cLo, cHi);
+        if (!mask) continue;
+        // (Lanes that do not pass are neither read nor written, even where a window
+        // reaches past the buffers.)
+        const __mmask8 inA = __mmask8(mask & ~g.bLanes), inB = __mmask8(mask & g.bLanes);
+        if (ReadsTarget<BlendKind>(cLo, cHi))
+            BlendOnto<BlendKind>(cLo, cHi, _mm256_mask_loadu_epi32(_mm256_maskz_loadu_epi32(inA, At(f.cbuf, g.atA)),
+                                                                   inB, At(f.cbuf, g.atB)));
+        const __m256i out = _mm256_packus_epi16(cLo, cHi);
+        _mm256_mask_storeu_epi32(At(f.cbuf, g.atA), inA, out);
+        _mm256_mask_storeu_epi32(At(f.cbuf, g.atB), inB, out);
+        if (f.zWrite) {
+            _mm256_mask_storeu_ps(At(f.zbuf, g.atA), inA, g.zc);
+            _mm256_mask_storeu_ps(At(f.zbuf, g.atB), inB, g.zc);
         }
     }
 }
@@ -369,6 +510,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     const int last = pitch * s.sy1 - 8;
     const unsigned lastU = last >= 0 ? unsigned(last) : 0u;
     const bool fits = last >= 0;
+    const float* const zbuf = s.zbuf;
     // Groups that passed the depth test wait here for their texels: the texture
     // reads of several groups are then in flight together rather than each group's
     // long chain of arithmetic and reads waiting for the one before.
@@ -378,21 +520,26 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
     // A constant colour: flat shading's is the same in every row; otherwise it is
     // taken at each row's start, and a group then holds one row only.
     const bool rowColour = constColor && !fixedColour;
+    static_assert(kAttrG == kAttrR + 1 && kAttrB == kAttrR + 2 && kAttrA == kAttrR + 3 &&
+                  offsetof(SpanSetup, flatA) == offsetof(SpanSetup, flatR) + 3 * sizeof(float));
     __m256i constDif = _mm256_setzero_si256();
-    if (sp.flat)
-        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(
-            int((ToByte(sp.flatA) << 24) | (ToByte(sp.flatR) << 16) | (ToByte(sp.flatG) << 8) | ToByte(sp.flatB))));
-    else if (fixedColour)
-        constDif = _mm256_cvtepu8_epi16(_mm_set1_epi32(int((ToByte(sp.a0[kAttrA]) << 24) | (ToByte(sp.a0[kAttrR]) << 16) |
-                                                           (ToByte(sp.a0[kAttrG]) << 8) | ToByte(sp.a0[kAttrB]))));
+    if (sp.flat) constDif = ColourOf(&sp.flatR);  // (flatR flatG flatB flatA one after another)
+    else if (fixedColour) constDif = ColourOf(sp.a0 + kAttrR);
+    // The second step, with the windows' lanes written through lane masks where the
+    // processor has them.
+    const auto finish = HasLaneMasks() ? &FinishGroupsMasked<Kind, BlendKind, Linear, Wrap, Known>
+                                       : &FinishGroups<Kind, BlendKind, Linear, Wrap, Known>;
+    // One colour for every group: the waiting groups do not each keep a copy.
+    const __m256i* const oneColour = fixedColour ? &constDif : nullptr;
     // The rows that have pixels, with their start and end, their offset in the
     // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
     // the one-by-one path evaluates them). (Their depth and colour are not fetched
     // ahead: a triangle's rows lie beside its neighbours', which have just brought
     // them in, and the prefetches cost more than they saved.)
     constexpr int kMaxRows = 64;
-    alignas(32) float rowA0[kMaxRows][kAttrSR];
-    int rowX0[kMaxRows], rowX1[kMaxRows], rowOff[kMaxRows];
+    // (Two empty rows follow the last: a group that ends a row looks at the next.)
+    alignas(32) float rowA0[kMaxRows + 1][kAttrSR];
+    int rowX0[kMaxRows + 2], rowX1[kMaxRows + 2], rowOff[kMaxRows + 1];
     for (int r0 = 0; r0 < nRows; r0 += kMaxRows) {
         // (Batches of more rows, from callers other than the triangles, go by parts.)
         const int rEnd = std::min(nRows, r0 + kMaxRows);
@@ -409,36 +556,32 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             rowOff[m] = y * pitch;
             ++m;
         }
-        int k = 0;                     // the current row
-        int x = m > 0 ? rowX0[0] : 0;  // where it continues
+        for (int e = m; e < m + 2; ++e) rowX0[e] = rowX1[e] = 0;
+        int k = 0;           // the current row
+        int x = rowX0[0];    // where it continues
         while (k < m) {
-            const int x0 = rowX0[k], x1 = rowX1[k];
+            const int x0 = rowX0[k], rem = rowX1[k] - x;
             const float* const a0A = rowA0[k];
             // The first row's lanes: [0, nA).
-            const int nA = std::min(8, x1 - x);
+            const int nA = std::min(8, rem);
             const int atA = rowOff[k] + x;
             const int tA = x - x0;
-            x += nA;
             // The second row's lanes: [nA, nA + nB), from its first pixel.
-            int nB = 0, atB = atA, tB = 0;
-            const float* a0B = a0A;
-            if (x >= x1) {
-                ++k;
-                if (k < m) {
-                    x = rowX0[k];
-                    if (nA < 8 && !rowColour) {
-                        nB = std::min(8 - nA, rowX1[k] - x);
-                        atB = rowOff[k] + x - nA;
-                        tB = -nA;
-                        a0B = rowA0[k];
-                        x += nB;
-                        if (x >= rowX1[k]) {
-                            // The second row ends here too: the next group starts afresh.
-                            ++k;
-                            if (k < m) x = rowX0[k];
-                        }
-                    }
-                }
+            int nB = 0, atB = atA;
+            const int tB = -nA;
+            const float* const a0B = rowA0[k + 1];
+            if (rem > 8) {
+                x += 8;
+            } else {
+                // The row ends in this group: the next row's first pixels take the
+                // other lanes (none after the last row), and where that row ends here
+                // too, the next group starts afresh with the row after it.
+                const int xb = rowX0[k + 1], lenB = rowX1[k + 1] - xb;
+                nB = rowColour ? 0 : std::min(8 - nA, lenB);
+                if (nB > 0) atB = rowOff[k + 1] + xb - nA;
+                const bool bEnds = nB == lenB;
+                k += bEnds ? 2 : 1;
+                x = bEnds ? rowX0[k] : xb + nB;
             }
             const int lanes = nA + nB;
             const unsigned bLanes = (0xFFu << nA) & 0xFFu;  // (lanes past `lanes` never pass)
@@ -456,7 +599,7 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
                 unsigned mask = (1u << lanes) - 1;
                 if (zTest) {
-                    const __m256 old = _mm256_castsi256_ps(LoadTwo(s.zbuf, atA, atB, bmi, inBuf, mask));
+                    const __m256 old = _mm256_castsi256_ps(LoadTwo(zbuf, atA, atB, bmi, inBuf, mask));
                     mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
                                                    : DepthMask8(zFunc, zc, old);
                     if (!mask) return;
@@ -471,23 +614,18 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                 __m256 w = one8;
                 if (Persp) w = _mm256_div_ps(one8, Plane2<Two>(a0A, a0B, kAttrRhw, bm, dRhw, t));
                 // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-                if (constColor) {
-                    if (rowColour) {
-                        const uint32_t c = (ToByte(a0A[kAttrA]) << 24) | (ToByte(a0A[kAttrR]) << 16) |
-                                           (ToByte(a0A[kAttrG]) << 8) | ToByte(a0A[kAttrB]);
-                        g.difLo = g.difHi = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(c)));
-                    } else {
-                        g.difLo = g.difHi = constDif;
-                    }
-                } else {
-                    const __m256i bb = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w));
-                    const __m256i gg = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
-                    const __m256i rr = ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w));
-                    const __m256i aa = kDiffuseAlpha ? ByteOf8(Attr2<Persp, Two>(a0A, a0B, kAttrA, bm, dA, t, w)) : z256;
-                    const __m256i bg = _mm256_or_si256(bb, _mm256_slli_epi32(gg, 16));
-                    const __m256i ra = _mm256_or_si256(rr, _mm256_slli_epi32(aa, 16));
-                    g.difLo = _mm256_unpacklo_epi32(bg, ra);
-                    g.difHi = _mm256_unpackhi_epi32(bg, ra);
+                if (rowColour) {
+                    g.difLo = g.difHi = ColourOf(a0A + kAttrR);
+                } else if (!constColor) {
+                    // [b0-3 g0-3 | b4-7 g4-7] and [r a], then [b r] and [g a] pairs, then [b g r a].
+                    const __m256i bg = BytesOf2x8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w),
+                                                  Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
+                    const __m256 r = Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w);
+                    const __m256i ra = kDiffuseAlpha ? BytesOf2x8(r, Attr2<Persp, Two>(a0A, a0B, kAttrA, bm, dA, t, w))
+                                                     : BytesOf2x8(r, zero8);
+                    const __m256i br = _mm256_unpacklo_epi16(bg, ra), ga = _mm256_unpackhi_epi16(bg, ra);
+                    g.difLo = _mm256_unpacklo_epi16(br, ga);
+                    g.difHi = _mm256_unpackhi_epi16(br, ga);
                 }
                 if (hasTex) {
                     __m256i fu = FixedOf8(Attr2<Persp, Two>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
@@ -502,11 +640,21 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
                     TexelPair<Wrap>(yi, my, ya, yb);
                     const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
                     g.ia = _mm256_add_epi32(rowA, xa);
-                    if (Linear) {
+                    if (Linear && Wrap) {
+                        // A wrapped pair lies side by side unless its first texel is the
+                        // row's last, and row B is the next unless row A is the last.
+                        // (Packed to 16 bits: the pairs' lanes in bytes 0-7 and 16-23 of
+                        // the mask, the rows' in 8-15 and 24-31.)
+                        g.pairs = ~_mm256_movemask_epi8(
+                            _mm256_packs_epi32(_mm256_cmpeq_epi32(xa, mx), _mm256_cmpeq_epi32(ya, my)));
+                    } else if (Linear) {
                         const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
                         g.ib = _mm256_add_epi32(rowB, xa);
                         g.dxb = _mm256_sub_epi32(xb, xa);
-                        g.adjacent = _mm256_movemask_epi8(_mm256_cmpeq_epi32(g.dxb, one)) == -1;
+                        g.pairs = _mm256_movemask_epi8(_mm256_packs_epi32(
+                            _mm256_cmpeq_epi32(g.dxb, one), _mm256_cmpeq_epi32(_mm256_sub_epi32(rowB, rowA), vtw)));
+                    }
+                    if (Linear) {
                         // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
                         g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
                                                _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
@@ -516,12 +664,12 @@ __attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const S
             if (nB > 0) shade.template operator()<true>();
             else shade.template operator()<false>();
             if (nPending == kPending) {
-                FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
+                finish(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
                 nPending = 0;
             }
         }
     }
-    FinishGroups<Kind, BlendKind, Linear, Known>(s, pending, nPending, hasTex, zWrite, alphaTest);
+    finish(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
 }
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------

@@ -171,6 +171,13 @@ constexpr int kBlendAdd = 3;
 extern bool g_simdEnabled;
 extern const bool g_hasAvx2;
 inline bool HasAvx2() { return g_hasAvx2 && g_simdEnabled; }
+// The general spans' writes through lane masks (the 512-bit instruction set on
+// 256-bit lanes): on when the processor has them and they have not been switched off
+// (the tests compare both ways).
+extern bool g_laneMasksEnabled;
+extern const bool g_hasLaneMasks;
+inline bool HasLaneMasks() { return g_hasLaneMasks && g_laneMasksEnabled; }
+void SetLaneMasksEnabled(bool enabled);
 
 // (t + (t >> 8)) >> 8 equals (t * 257) >> 16 for every 16-bit t.
 __attribute__((target("avx2"))) inline __m256i Mul255y(__m256i a, __m256i b) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "gfx/device.h"
+#include "gfx/pixel_internal.h"
 #include "gfx/raster_pixel.h"
 #include "gfx/texture.h"
 #include "gfx_test_util.h"
@@ -84,8 +85,9 @@ struct TLR {  // pre-transformed, with its own 1/w
     float u, v;
 };
 
-Image Render(bool simd, const Config& cfg) {
+Image Render(bool simd, const Config& cfg, bool laneMasks = true) {
     SetSimdEnabled(simd);
+    pix::SetLaneMasksEnabled(laneMasks);
     Device d(32, 32);
     Texture target(cfg.width, cfg.height, Format::A8R8G8B8, true);
     d.SetRenderTarget(&target);
@@ -143,6 +145,7 @@ Image Render(bool simd, const Config& cfg) {
     d.DrawPrimitiveUP(PT_TRIANGLELIST, 3, tris, sizeof(TLR));
 
     SetSimdEnabled(true);
+    pix::SetLaneMasksEnabled(true);
     Image img;
     img.color.assign(target.Pixels(), target.Pixels() + size_t(cfg.width) * cfg.height);
     img.depth.assign(target.Depth(), target.Depth() + size_t(cfg.width) * cfg.height);
@@ -150,22 +153,27 @@ Image Render(bool simd, const Config& cfg) {
     return img;
 }
 
+// (On processors with lane masks, the spans are compared written with them and without.)
 void ExpectSame(const Config& cfg) {
-    const Image a = Render(true, cfg), b = Render(false, cfg);
-    size_t colorDiffs = 0, depthDiffs = 0, first = 0;
-    for (size_t i = 0; i < a.color.size(); ++i) {
-        if (a.color[i] != b.color[i] && colorDiffs++ == 0 && depthDiffs == 0) first = i;
-        if (std::memcmp(&a.depth[i], &b.depth[i], sizeof(float)) != 0 && depthDiffs++ == 0 && colorDiffs == 0)
-            first = i;
+    const Image b = Render(false, cfg);
+    for (bool laneMasks : {true, false}) {
+        const Image a = Render(true, cfg, laneMasks);
+        size_t colorDiffs = 0, depthDiffs = 0, first = 0;
+        for (size_t i = 0; i < a.color.size(); ++i) {
+            if (a.color[i] != b.color[i] && colorDiffs++ == 0 && depthDiffs == 0) first = i;
+            if (std::memcmp(&a.depth[i], &b.depth[i], sizeof(float)) != 0 && depthDiffs++ == 0 && colorDiffs == 0)
+                first = i;
+        }
+        EXPECT_EQ(colorDiffs, 0u) << cfg.Name() << " lane masks " << laneMasks << " first at " << first % cfg.width
+                                  << "," << first / cfg.width << std::hex << " " << a.color[first] << " vs "
+                                  << b.color[first];
+        EXPECT_EQ(depthDiffs, 0u) << cfg.Name() << " lane masks " << laneMasks << " first at " << first % cfg.width
+                                  << "," << first / cfg.width << " " << a.depth[first] << " vs " << b.depth[first];
+        // The scene must actually draw something of the second mesh.
+        size_t drawn = 0;
+        for (uint32_t c : a.color) drawn += c != 0xFF203040u;
+        EXPECT_GT(drawn, a.color.size() / 2) << cfg.Name();
     }
-    EXPECT_EQ(colorDiffs, 0u) << cfg.Name() << " first at " << first % cfg.width << "," << first / cfg.width
-                              << std::hex << " " << a.color[first] << " vs " << b.color[first];
-    EXPECT_EQ(depthDiffs, 0u) << cfg.Name() << " first at " << first % cfg.width << "," << first / cfg.width << " "
-                              << a.depth[first] << " vs " << b.depth[first];
-    // The scene must actually draw something of the second mesh.
-    size_t drawn = 0;
-    for (uint32_t c : a.color) drawn += c != 0xFF203040u;
-    EXPECT_GT(drawn, a.color.size() / 2) << cfg.Name();
 }
 
 TEST(GeneralSpans, FiltersAddressingBlendAndKindsMatchOneByOne) {
@@ -380,9 +388,10 @@ TEST(GeneralSpans, ShortRowsSharingGroupsMatchOneByOne) {
     for (const auto& sz : sizes)
         for (int variant = 0; variant < 6; ++variant) {
             const int W = sz[0], H = sz[1];
-            Image img[2];
-            for (int pass = 0; pass < 2; ++pass) {
-                SetSimdEnabled(pass == 0);
+            Image img[3];  // eight at a time, one by one, eight at a time without lane masks
+            for (int pass = 0; pass < 3; ++pass) {
+                SetSimdEnabled(pass != 1);
+                pix::SetLaneMasksEnabled(pass == 0);
                 Device d(8, 8);
                 Texture target(W, H, Format::A8R8G8B8, true);
                 d.SetRenderTarget(&target);
@@ -430,12 +439,15 @@ TEST(GeneralSpans, ShortRowsSharingGroupsMatchOneByOne) {
                 d.SetRenderTarget(nullptr);
             }
             SetSimdEnabled(true);
-            for (int i = 0; i < W * H; ++i) {
-                ASSERT_EQ(img[0].color[i], img[1].color[i])
-                    << "target " << W << "x" << H << " variant " << variant << " at " << i % W << "," << i / W;
-                ASSERT_EQ(std::memcmp(&img[0].depth[i], &img[1].depth[i], sizeof(float)), 0)
-                    << "target " << W << "x" << H << " variant " << variant << " at " << i % W << "," << i / W;
-            }
+            pix::SetLaneMasksEnabled(true);
+            for (int p : {0, 2})
+                for (int i = 0; i < W * H; ++i) {
+                    ASSERT_EQ(img[p].color[i], img[1].color[i]) << "target " << W << "x" << H << " variant " << variant
+                                                                << " pass " << p << " at " << i % W << "," << i / W;
+                    ASSERT_EQ(std::memcmp(&img[p].depth[i], &img[1].depth[i], sizeof(float)), 0)
+                        << "target " << W << "x" << H << " variant " << variant << " pass " << p << " at " << i % W
+                        << "," << i / W;
+                }
         }
 }
 
@@ -446,7 +458,7 @@ TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
     const int w = 61, h = 170;
     std::vector<uint32_t> tex(32 * 16);
     for (size_t i = 0; i < tex.size(); ++i) tex[i] = uint32_t(i * 2654435761u) | 0x40000000u;
-    for (int variant = 0; variant < 4; ++variant) {
+    for (int variant = 0; variant < 6; ++variant) {
         std::vector<int> x0(160), x1(160);
         std::mt19937 rng(5 + variant);
         for (size_t i = 0; i < x0.size(); ++i) {
@@ -487,7 +499,16 @@ TEST(GeneralSpans, ManyRowsAtOnceMatchOneByOne) {
                 sp.dadx[k] = dx[k];
                 sp.dady[k] = dy[k];
             }
-            sp.constColor = variant >= 2;  // colour taken at each row's start
+            if (variant >= 4) {
+                // Colours far past both ends of 0..255 along the rows, and none at all
+                // in one channel: each channel as ToByte takes it.
+                for (int k = kAttrR; k <= kAttrA; ++k) {
+                    sp.a0[k] = 300.0f - 150.0f * float(k - kAttrR);
+                    sp.dadx[k] = k % 2 ? 45.0f : -37.0f;
+                }
+                if (variant == 5) sp.dadx[kAttrG] = std::numeric_limits<float>::quiet_NaN();
+            }
+            sp.constColor = variant == 2 || variant == 3;  // colour taken at each row's start
             SetSimdEnabled(pass == 0);
             if (pass == 0) ShadeRows(s, sp, 3, int(x0.size()), x0.data(), x1.data());
             else
