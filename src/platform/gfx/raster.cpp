@@ -144,12 +144,12 @@ inline float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
 namespace {
 
-inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
-    int64_t q = a / b;
-    if ((a % b != 0) && (a < 0)) --q;
-    return q;
+// a / b rounded down, and the remainder 0 <= r < b, without a branch.
+inline void FloorDivMod(int64_t a, int64_t b, int64_t& q, int64_t& r) {  // b > 0
+    const int64_t q0 = a / b, r0 = a % b, neg = r0 >> 63;  // r0 takes a's sign
+    q = q0 + neg;
+    r = r0 + (b & neg);
 }
-inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 // The same by the sub-pixel steps per pixel, a power of two: a shift of a signed
 // value rounds down.
 static_assert(kSub == 256);
@@ -318,24 +318,20 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     const float fx2 = float(X[2]) / kSub - fx0, fy2 = float(Y[2]) / kSub - fy0;
     const float det = fx1 * fy2 - fx2 * fy1;
     const float inv = 1.0f / det;
-    SpanSetup sp;
+    SpanSetup sp{SpanSetup::PlanesToFill{}};
     sp.persp = persp;
     {
-        static_assert(kAttrCount <= 12);
+        static_assert(kAttrLanes == 12);
         __m128 A[3][3];
         for (int i = 0; i < 3; ++i) AttrsOf4(*v[i], persp, A[i]);
         const __m128 vfx1 = _mm_set1_ps(fx1), vfy1 = _mm_set1_ps(fy1), vfx2 = _mm_set1_ps(fx2),
                      vfy2 = _mm_set1_ps(fy2), vinv = _mm_set1_ps(inv);
-        alignas(16) float a0[12], dx[12], dy[12];
         for (int k = 0; k < 3; ++k) {
             const __m128 d1 = _mm_sub_ps(A[1][k], A[0][k]), d2 = _mm_sub_ps(A[2][k], A[0][k]);
-            _mm_store_ps(dx + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vfy2), _mm_mul_ps(d2, vfy1)), vinv));
-            _mm_store_ps(dy + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vfx1), _mm_mul_ps(d1, vfx2)), vinv));
-            _mm_store_ps(a0 + 4 * k, A[0][k]);
+            _mm_store_ps(sp.dadx + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vfy2), _mm_mul_ps(d2, vfy1)), vinv));
+            _mm_store_ps(sp.dady + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vfx1), _mm_mul_ps(d1, vfx2)), vinv));
+            _mm_store_ps(sp.a0 + 4 * k, A[0][k]);
         }
-        std::memcpy(sp.a0, a0, sizeof(sp.a0));
-        std::memcpy(sp.dadx, dx, sizeof(sp.dadx));
-        std::memcpy(sp.dady, dy, sizeof(sp.dady));
     }
     sp.x0 = fx0;
     sp.y0 = fy0;
@@ -371,16 +367,17 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
 
     // Per edge, the x limit of each row as an exact integer quotient stepped from row
     // to row (no division inside the loop).
+    // The limit q and remainder r (0 <= r < d) step by cq and cr a row, and the
+    // remainder carries into the limit when it reaches d. Kept as cq + 1 and cr - d.
     struct EdgeStep {
-        int64_t q, r, d, cq, cr;
+        int64_t q, r, d, cq1, crd;
         void Step() {
-            q += cq;
-            r += cr;
             // Carry without a branch (its outcome follows the edge's slope, which
-            // a predictor cannot guess).
-            const int64_t carry = r >= d ? 1 : 0;
-            q += carry;
-            r -= d & -carry;
+            // a predictor cannot guess): `back` is all ones when r + cr - d is
+            // below zero (no carry), and then gives d back.
+            const int64_t over = r + crd, back = over >> 63;
+            q += cq1 + back;
+            r = over + (d & back);
         }
     };
     // Edge i's limit from row y on.
@@ -398,10 +395,11 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             n = K - bias[i];
             c = stepK;
         }
-        e.q = FloorDiv(n, e.d);
-        e.r = n - e.q * e.d;
-        e.cq = FloorDiv(c, e.d);
-        e.cr = c - e.cq * e.d;
+        FloorDivMod(n, e.d, e.q, e.r);
+        int64_t cq, cr;
+        FloorDivMod(c, e.d, cq, cr);
+        e.cq1 = cq + 1;
+        e.crd = cr - e.d;
         return e;
     };
     // A triangle has one edge on one side and one or two on the other (or one on
@@ -444,10 +442,30 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilSub(split), yTop));
     EdgeStep el = edgeFrom(left[0], yTop), er = edgeFrom(right[0], yTop);
     const int64_t sxl = s.sx0, sxr = s.sx1 - 1;
+    // A triangle whose columns all lie where drawing may land has every row's limits
+    // there already: each row's limit lies on an edge whose height range holds the row,
+    // so between that edge's ends.
+    const bool within = CeilSub(minX) >= sxl && FloorSub(maxX) <= sxr;
     // Rows are handed to the pixel pipeline in batches.
     constexpr int kBatch = 64;
     int bx0[kBatch], bx1[kBatch];
     int batchY = yTop, batchN = 0;
+    // n rows from the two edges (stepped in locals, which stay in registers); Clip: the
+    // limits are kept to where drawing may land.
+    const auto walk = [&]<bool Clip>(EdgeStep& l, EdgeStep& r, int n, int* o0, int* o1) {
+        EdgeStep el2 = l, er2 = r;
+        for (int i = 0; i < n; ++i) {
+            int64_t xl = Clip ? std::max(sxl, el2.q) : el2.q;
+            const int64_t xr = Clip ? std::min(sxr, er2.q) : er2.q;
+            el2.Step();
+            er2.Step();
+            if (xl > xr) xl = xr + 1;
+            o0[i] = int(xl);
+            o1[i] = int(xr) + 1;
+        }
+        l = el2;
+        r = er2;
+    };
     // Down to the row before the turn of the two-edge side, then on with its second
     // edge. An empty row gets x0 = x1.
     for (int part = 0; part < 2; ++part) {
@@ -467,21 +485,8 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
                 batchN = 0;
             }
             const int n = std::min(kBatch - batchN, yTo - y + 1);
-            int* const o0 = bx0 + batchN;
-            int* const o1 = bx1 + batchN;
-            // (Both edges stepped in locals, which stay in registers.)
-            EdgeStep el2 = l, er2 = r;
-            for (int i = 0; i < n; ++i) {
-                int64_t xl = std::max(sxl, el2.q);
-                const int64_t xr = std::min(sxr, er2.q);
-                el2.Step();
-                er2.Step();
-                if (xl > xr) xl = xr + 1;
-                o0[i] = int(xl);
-                o1[i] = int(xr) + 1;
-            }
-            l = el2;
-            r = er2;
+            if (within) walk.template operator()<false>(l, r, n, bx0 + batchN, bx1 + batchN);
+            else walk.template operator()<true>(l, r, n, bx0 + batchN, bx1 + batchN);
             batchN += n;
             y += n;
         }

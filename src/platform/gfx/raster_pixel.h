@@ -8,6 +8,9 @@ namespace gfx {
 enum : int {
     kAttrZ, kAttrRhw, kAttrU, kAttrV, kAttrR, kAttrG, kAttrB, kAttrA, kAttrSR, kAttrSG, kAttrSB, kAttrCount
 };
+// The attributes rounded up to whole vectors of four (the set-up writes them four at a time).
+constexpr int kAttrLanes = 12;
+static_assert(kAttrCount <= kAttrLanes && kAttrLanes % 4 == 0);
 
 struct ScreenVertex {
     float x = 0, y = 0, z = 0, rhw = 1;
@@ -49,10 +52,16 @@ struct PipeState {
 
 // Per-triangle (or per-rectangle) interpolation set-up.
 struct SpanSetup {
+    SpanSetup() : a0{}, dadx{}, dady{} {}
+    // The planes left for the caller to fill, every lane of them (the triangles' set-up
+    // writes them whole, four at a time, and need not clear them first).
+    struct PlanesToFill {};
+    explicit SpanSetup(PlanesToFill) {}
+
     float x0 = 0, y0 = 0;  // where a0 holds
-    float a0[kAttrCount] = {};
-    float dadx[kAttrCount] = {};
-    float dady[kAttrCount] = {};
+    alignas(16) float a0[kAttrLanes];
+    alignas(16) float dadx[kAttrLanes];
+    alignas(16) float dady[kAttrLanes];
     bool persp = false;
     bool flat = false;
     bool constColor = false;  // colours the same everywhere (use a0)
