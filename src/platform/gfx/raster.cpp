@@ -168,6 +168,34 @@ inline int64_t Snap(float v) {
     return t;
 }
 
+// The corners' positions snapped, as Snap does it, four lanes at a time. Corners
+// within +-2^22 pixels (clipped triangles lie within +-kMaxCoord) take the lanes: v *
+// 256 is then exact in float too, below 2^31 (a 32-bit conversion takes it), its
+// part toward zero is a float and the fraction left is exact.
+inline void SnapCorners(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t* X, int64_t* Y) {
+    const __m128 f = _mm_mul_ps(_mm_setr_ps(a.x, b.x, c.x, a.y), _mm_set1_ps(float(kSub)));
+    const __m128 g = _mm_mul_ps(_mm_setr_ps(b.y, c.y, 0.0f, 0.0f), _mm_set1_ps(float(kSub)));
+    const __m128 limit = _mm_set1_ps(1073741824.0f);
+    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    if (_mm_movemask_ps(_mm_and_ps(_mm_cmplt_ps(_mm_and_ps(f, absMask), limit),
+                                   _mm_cmplt_ps(_mm_and_ps(g, absMask), limit))) != 0xF) {
+        X[0] = Snap(a.x), X[1] = Snap(b.x), X[2] = Snap(c.x);
+        Y[0] = Snap(a.y), Y[1] = Snap(b.y), Y[2] = Snap(c.y);
+        return;
+    }
+    const auto round = [](__m128 v) {
+        __m128i t = _mm_cvttps_epi32(v);  // toward zero
+        const __m128 frac = _mm_sub_ps(v, _mm_cvtepi32_ps(t));
+        t = _mm_sub_epi32(t, _mm_castps_si128(_mm_cmpge_ps(frac, _mm_set1_ps(0.5f))));
+        return _mm_add_epi32(t, _mm_castps_si128(_mm_cmple_ps(frac, _mm_set1_ps(-0.5f))));
+    };
+    alignas(16) int32_t p[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(p), round(f));
+    _mm_store_si128(reinterpret_cast<__m128i*>(p + 4), round(g));
+    X[0] = p[0], X[1] = p[1], X[2] = p[2];
+    Y[0] = p[3], Y[1] = p[4], Y[2] = p[5];
+}
+
 // Builds the attribute planes of a triangle (in screen space, snapped positions)
 // and shades the rows of [yTop, yBottom] between the given x limits function.
 struct TriSetup {
@@ -277,8 +305,8 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
 
 void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
                            const ScreenVertex* flatFrom) {
-    int64_t X[3] = {Snap(va->x), Snap(vb->x), Snap(vc->x)};
-    int64_t Y[3] = {Snap(va->y), Snap(vb->y), Snap(vc->y)};
+    int64_t X[3], Y[3];
+    SnapCorners(*va, *vb, *vc, X, Y);
     const ScreenVertex* v[3] = {va, vb, vc};
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
     if (area == 0) return;
@@ -360,7 +388,11 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         float dv = std::fabs(sp.dadx[kAttrV]) + std::fabs(sp.dady[kAttrV]);
         if (persp) {
             const float rhwMid = (v[0]->rhw + v[1]->rhw + v[2]->rhw) / 3.0f;
-            if (rhwMid > 0) { du /= rhwMid; dv /= rhwMid; }
+            if (rhwMid > 0) {  // (both quotients by one instruction)
+                const __m128 q = _mm_div_ps(_mm_setr_ps(du, dv, 0.0f, 0.0f), _mm_set1_ps(rhwMid));
+                du = _mm_cvtss_f32(q);
+                dv = _mm_cvtss_f32(_mm_shuffle_ps(q, q, 1));
+            }
         }
         sp.minify = std::max(du * s.tw, dv * s.th) > 1.0001f;
     }

@@ -19,6 +19,13 @@ struct ScreenVertex {
     float u = 0, v = 0;
 };
 
+struct PipeState;
+struct SpanSetup;
+// Shades the spans [x0[i], x1[i]) of rows y + i for i < n; `constColor`: the colour
+// taken at each row's start.
+using ShadeRowsFn = void (*)(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1,
+                             bool constColor);
+
 // Everything a span needs, taken from the device states once per draw.
 struct PipeState {
     uint32_t* cbuf = nullptr;
@@ -48,6 +55,9 @@ struct PipeState {
     bool addBlend = false;  // source alpha added to the target (a generic blend the general spans take)
     bool twPow2 = false, thPow2 = false;
     bool wrapPow2 = false;  // wrap addressing on power-of-two sizes
+    // The span of the rows of this draw's perspective triangles when the general
+    // spans take them, by filter (point, linear); null otherwise.
+    ShadeRowsFn perspectiveRows[2] = {nullptr, nullptr};
 };
 
 // Per-triangle (or per-rectangle) interpolation set-up.
