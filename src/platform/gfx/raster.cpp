@@ -929,6 +929,10 @@ struct Assembler {
     // Triangles i and j as one rectangle when they make one (see TryQuad); vertices
     // the clipping would touch are left to Triangle.
     bool Quad(const uint32_t* i, const uint32_t* j) {
+        // (The first triangle of a pair from a mesh mostly has corners of different
+        // depths: told here, before the corners are gathered for TryQuad.)
+        const float z = screen[i[0]].z;
+        if (screen[i[1]].z != z || screen[i[2]].z != z) return false;
         if (!pre)
             for (int k = 0; k < 3; ++k)
                 if (codes[i[k]] || codes[j[k]]) return false;
