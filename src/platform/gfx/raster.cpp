@@ -485,21 +485,27 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     const bool within = CeilSub(minX) >= sxl && FloorSub(maxX) <= sxr;
     // Rows are handed to the pixel pipeline in batches.
     constexpr int kBatch = 64;
-    int bx0[kBatch], bx1[kBatch];
+    // The rows' first pixels, then the ends (one past the last pixel) kBatch further on.
+    int bx[2 * kBatch];
+    int* const bx0 = bx;
+    int* const bx1 = bx + kBatch;
     int batchY = yTop, batchN = 0;
-    // n rows from the two edges (stepped in locals, which stay in registers); Clip: the
-    // limits are kept to where drawing may land.
-    const auto walk = [&]<bool Clip>(EdgeStep& l, EdgeStep& r, int n, int* o0, int* o1) {
+    // n rows from the two edges (stepped in locals, which stay in registers) into o
+    // (and o + kBatch); Clip: the limits are kept to where drawing may land. The right
+    // edge is stepped one past its limit, the row's end: a row whose first pixel would
+    // lie past it starts there.
+    const auto walk = [&]<bool Clip>(EdgeStep& l, EdgeStep& r, int n, int* o) {
         EdgeStep el2 = l, er2 = r;
+        ++er2.q;
         for (int i = 0; i < n; ++i) {
-            int64_t xl = Clip ? std::max(sxl, el2.q) : el2.q;
-            const int64_t xr = Clip ? std::min(sxr, er2.q) : er2.q;
+            const int64_t xl = Clip ? std::max(sxl, el2.q) : el2.q;
+            const int64_t end = Clip ? std::min(sxr + 1, er2.q) : er2.q;
             el2.Step();
             er2.Step();
-            if (xl > xr) xl = xr + 1;
-            o0[i] = int(xl);
-            o1[i] = int(xr) + 1;
+            o[i] = int(std::min(xl, end));
+            o[i + kBatch] = int(end);
         }
+        --er2.q;
         l = el2;
         r = er2;
     };
@@ -522,8 +528,8 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
                 batchN = 0;
             }
             const int n = std::min(kBatch - batchN, yTo - y + 1);
-            if (within) walk.template operator()<false>(l, r, n, bx0 + batchN, bx1 + batchN);
-            else walk.template operator()<true>(l, r, n, bx0 + batchN, bx1 + batchN);
+            if (within) walk.template operator()<false>(l, r, n, bx + batchN);
+            else walk.template operator()<true>(l, r, n, bx + batchN);
             batchN += n;
             y += n;
         }
