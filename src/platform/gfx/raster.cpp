@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include <emmintrin.h>
 
@@ -274,6 +275,17 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
 // with non-finite coordinates are dropped.
 void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
                     const ScreenVertex* flatFrom) {
+    // (Finite and inside, the usual case, told four coordinates at a time: x, y, z
+    // and 1/w lie one after another, and x and y within kMaxCoord and z finite are
+    // all that is asked; a coordinate that is not a number fails each test.)
+    static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8 && offsetof(ScreenVertex, rhw) == 12);
+    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 limit = _mm_setr_ps(kMaxCoord, kMaxCoord, std::numeric_limits<float>::max(), 0.0f);
+    const auto usual = [&](const ScreenVertex& v) { return _mm_cmple_ps(_mm_and_ps(_mm_loadu_ps(&v.x), absMask), limit); };
+    if ((_mm_movemask_ps(_mm_and_ps(_mm_and_ps(usual(*va), usual(*vb)), usual(*vc))) & 7) == 7) {
+        RasterTriangleSnapped(s, va, vb, vc, flatFrom);
+        return;
+    }
     if (!Finite(*va) || !Finite(*vb) || !Finite(*vc)) return;
     if (Inside(*va) && Inside(*vb) && Inside(*vc)) {
         RasterTriangleSnapped(s, va, vb, vc, flatFrom);
