@@ -174,21 +174,13 @@ inline int64_t Snap(float v) {
     return t;
 }
 
-// The corners' positions snapped, as Snap does it, four lanes at a time. Corners
-// within +-2^22 pixels (clipped triangles lie within +-kMaxCoord) take the lanes: v *
-// 256 is then exact in float too, below 2^31 (a 32-bit conversion takes it), its
-// part toward zero is a float and the fraction left is exact.
+// The corners' positions snapped, as Snap does it, four lanes at a time, for corners
+// within the clipping square (+-kMaxCoord, a little more where the clipping rounds):
+// v * 256 is then exact in float too, far below 2^31 (a 32-bit conversion takes it),
+// its part toward zero is a float and the fraction left is exact.
 inline void SnapCorners(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t* X, int64_t* Y) {
     const __m128 f = _mm_mul_ps(_mm_setr_ps(a.x, b.x, c.x, a.y), _mm_set1_ps(float(kSub)));
     const __m128 g = _mm_mul_ps(_mm_setr_ps(b.y, c.y, 0.0f, 0.0f), _mm_set1_ps(float(kSub)));
-    const __m128 limit = _mm_set1_ps(1073741824.0f);
-    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
-    if (_mm_movemask_ps(_mm_and_ps(_mm_cmplt_ps(_mm_and_ps(f, absMask), limit),
-                                   _mm_cmplt_ps(_mm_and_ps(g, absMask), limit))) != 0xF) {
-        X[0] = Snap(a.x), X[1] = Snap(b.x), X[2] = Snap(c.x);
-        Y[0] = Snap(a.y), Y[1] = Snap(b.y), Y[2] = Snap(c.y);
-        return;
-    }
     const auto round = [](__m128 v) {
         __m128i t = _mm_cvttps_epi32(v);  // toward zero
         const __m128 frac = _mm_sub_ps(v, _mm_cvtepi32_ps(t));
@@ -239,6 +231,7 @@ inline void AttrsOf4(const ScreenVertex& v, bool persp, __m128* out) {
 
 namespace {
 constexpr float kMaxCoord = 1.0e6f;  // screen coordinates beyond this are clipped first
+static_assert(kMaxCoord * kSub < 1073741824.0f);  // (SnapCorners takes them in 32-bit lanes)
 
 inline bool Finite(const ScreenVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
