@@ -297,7 +297,8 @@ void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int*
     if (n <= 0) return;
     // (The span GeneralDispatch would take, chosen for the draw.)
     if (sp.persp && s.perspectiveRows[0] && g_simdEnabled) {
-        s.perspectiveRows[(sp.minify ? s.minLinear : s.magLinear) ? 1 : 0](s, sp, y, n, x0, x1, sp.constColor || sp.flat);
+        const bool linear = sp.minify ? s.minLinear : s.magLinear;
+        s.perspectiveRows[linear ? 1 : 0](s, sp, y, n, x0, x1, sp.constColor || sp.flat);
         return;
     }
     if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {

@@ -846,9 +846,11 @@ ShadeRowsFn PickSpan(const PipeState& s, bool linear, bool wrap) {
         if (usual)
             return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsualNoDepthWrites>
                         : GeneralSpanAvx2<P, K, B, true, false, kStateUsualNoDepthWrites>;
-        return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked> : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>;
+        return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked>
+                    : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>;
     }
-    return wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked> : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>;
+    return wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked>
+                : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>;
 }
 template <bool P, int K>
 ShadeRowsFn PickSpanB(const PipeState& s, bool linear, bool wrap) {

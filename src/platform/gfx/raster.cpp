@@ -75,8 +75,8 @@ struct Rgba { float r, g, b, a; };
 static_assert(sizeof(Rgba) == 16);
 // (The four quotients by one instruction: the same as one at a time.)
 inline Rgba FromArgb(uint32_t c) {
-    const __m128 q = _mm_div_ps(_mm_setr_ps(float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF), float(c >> 24)),
-                                _mm_set1_ps(255.0f));
+    const __m128 bytes = _mm_setr_ps(float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF), float(c >> 24));
+    const __m128 q = _mm_div_ps(bytes, _mm_set1_ps(255.0f));
     Rgba out;
     _mm_storeu_ps(&out.r, q);
     return out;
@@ -271,10 +271,13 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
     // (Finite and inside, the usual case, told four coordinates at a time: x, y, z
     // and 1/w lie one after another, and x and y within kMaxCoord and z finite are
     // all that is asked; a coordinate that is not a number fails each test.)
-    static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8 && offsetof(ScreenVertex, rhw) == 12);
+    static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8 &&
+                  offsetof(ScreenVertex, rhw) == 12);
     const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
     const __m128 limit = _mm_setr_ps(kMaxCoord, kMaxCoord, std::numeric_limits<float>::max(), 0.0f);
-    const auto usual = [&](const ScreenVertex& v) { return _mm_cmple_ps(_mm_and_ps(_mm_loadu_ps(&v.x), absMask), limit); };
+    const auto usual = [&](const ScreenVertex& v) {
+        return _mm_cmple_ps(_mm_and_ps(_mm_loadu_ps(&v.x), absMask), limit);
+    };
     if ((_mm_movemask_ps(_mm_and_ps(_mm_and_ps(usual(*va), usual(*vb)), usual(*vc))) & 7) == 7) {
         RasterTriangleSnapped(s, va, vb, vc, flatFrom);
         return;
@@ -1176,7 +1179,7 @@ HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* verti
     };
     uint32_t lo = 0, hi = nIdx - 1;
     if (indices) {
-        // (A loop for each width of index, which the compiler runs many at a time.)
+        // (A loop for each width of index, rather than the width asked at each index.)
         const auto range = [&](const auto* idx) {
             lo = 0xFFFFFFFFu;
             hi = 0;

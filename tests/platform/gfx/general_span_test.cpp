@@ -42,8 +42,8 @@ struct Config {
     int width = 97, height = 61;
 
     std::string Name() const {
-        return "filter " + std::to_string(filter) + "/" + std::to_string(minFilter) + " address " + std::to_string(address) + " blend " +
-               std::to_string(blend) + " kind " + std::to_string(kind) + " zfunc " + std::to_string(zFunc) +
+        return "filter " + std::to_string(filter) + "/" + std::to_string(minFilter) + " address " +
+               std::to_string(address) + " blend " + std::to_string(blend) + " kind " + std::to_string(kind) + " zfunc " + std::to_string(zFunc) +
                " zwrite " + std::to_string(zWrite) + " alphatest " + std::to_string(alphaTest) + "/" +
                std::to_string(alphaFunc) + " flat " + std::to_string(flat) + " opaque " + std::to_string(opaqueTexture) + " tex " + std::to_string(texW) + "x" +
                std::to_string(texH) + " grid " + std::to_string(grid) + " target " + std::to_string(width) + "x" +
