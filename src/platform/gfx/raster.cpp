@@ -266,11 +266,12 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
 // Triangles with absurd screen coordinates (pre-transformed input) are clipped to a
 // large square first, so the fixed-point edge arithmetic cannot overflow; triangles
 // with non-finite coordinates are dropped.
-void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
-                    const ScreenVertex* flatFrom) {
-    // (Finite and inside, the usual case, told four coordinates at a time: x, y, z
-    // and 1/w lie one after another, and x and y within kMaxCoord and z finite are
-    // all that is asked; a coordinate that is not a number fails each test.)
+namespace {
+// Corners finite and inside the clipping square, the usual case, told four
+// coordinates at a time: x, y, z and 1/w lie one after another, and x and y within
+// kMaxCoord and z finite are all that is asked; a coordinate that is not a number
+// fails each test.
+inline bool UsualCorners(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8 &&
                   offsetof(ScreenVertex, rhw) == 12);
     const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
@@ -278,7 +279,13 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
     const auto usual = [&](const ScreenVertex& v) {
         return _mm_cmple_ps(_mm_and_ps(_mm_loadu_ps(&v.x), absMask), limit);
     };
-    if ((_mm_movemask_ps(_mm_and_ps(_mm_and_ps(usual(*va), usual(*vb)), usual(*vc))) & 7) == 7) {
+    return (_mm_movemask_ps(_mm_and_ps(_mm_and_ps(usual(a), usual(b)), usual(c))) & 7) == 7;
+}
+}  // namespace
+
+void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
+                    const ScreenVertex* flatFrom) {
+    if (UsualCorners(*va, *vb, *vc)) {
         RasterTriangleSnapped(s, va, vb, vc, flatFrom);
         return;
     }
@@ -960,16 +967,23 @@ struct Assembler {
         return TryQuad(s, t1, t2);
     }
 
+    // Corners of the screen as RasterTriangle takes them (the usual ones straight
+    // to the set-up).
+    void Raster(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const ScreenVertex* flatFrom) {
+        if (UsualCorners(a, b, c)) RasterTriangleSnapped(s, &a, &b, &c, flatFrom);
+        else RasterTriangle(s, &a, &b, &c, flatFrom);
+    }
+
     void Triangle(uint32_t i0, uint32_t i1, uint32_t i2) {
         const bool flat = s.flatShade;
         if (pre) {
-            RasterTriangle(s, &screen[i0], &screen[i1], &screen[i2], flat ? &screen[i0] : nullptr);
+            Raster(screen[i0], screen[i1], screen[i2], flat ? &screen[i0] : nullptr);
             return;
         }
         const uint8_t c0 = codes[i0], c1 = codes[i1], c2 = codes[i2];
         if (c0 & c1 & c2) return;
         if ((c0 | c1 | c2) == 0) {
-            RasterTriangle(s, &screen[i0], &screen[i1], &screen[i2], flat ? &screen[i0] : nullptr);
+            Raster(screen[i0], screen[i1], screen[i2], flat ? &screen[i0] : nullptr);
             return;
         }
         // Clip the polygon against every plane it crosses.
