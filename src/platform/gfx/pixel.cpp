@@ -254,6 +254,9 @@ void PreparePipe(PipeState& s) {
         s.blendKind = kBlendSrcOver;
     else s.blendKind = kBlendGeneric;
     s.addBlend = s.blend && s.srcBlend == BLEND_SRCALPHA && s.dstBlend == BLEND_ONE && s.blendOp == BLENDOP_ADD;
+    const bool general = g_hasAvx2 && GeneralSimdStates(s);
+    s.perspectiveRows[0] = general ? PerspectiveSpan(s, false) : nullptr;
+    s.perspectiveRows[1] = general ? PerspectiveSpan(s, true) : nullptr;
 }
 
 void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
@@ -292,6 +295,12 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
 
 void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {
     if (n <= 0) return;
+    // (The span GeneralDispatch would take, chosen for the draw.)
+    if (sp.persp && s.perspectiveRows[0] && g_simdEnabled) {
+        const bool linear = sp.minify ? s.minLinear : s.magLinear;
+        s.perspectiveRows[linear ? 1 : 0](s, sp, y, n, x0, x1, sp.constColor || sp.flat);
+        return;
+    }
     if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
         GeneralDispatch(s, sp, Rows{y, n, x0, x1});
         return;

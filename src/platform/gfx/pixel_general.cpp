@@ -981,31 +981,45 @@ void FixedColourPick(const PipeState& s, const SpanSetup& sp, const Rows& r, uin
     }
 }
 
+// The general span for rows of this draw: perspective or not (P), texture stage kind
+// and blending (K, B) taken from the states, the filter the rows' triangle asks for.
 template <bool P, int K, int B>
-void GeneralDispatchLW(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
-    if (K == kKindNoTexDiffuse) {  // no texture read
-        GeneralSpanAvx2<P, K, B, false, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
-    } else if (linear) {
+ShadeRowsFn PickSpan(const PipeState& s, bool linear, bool wrap) {
+    if (K == kKindNoTexDiffuse) return GeneralSpanAvx2<P, K, B, false, false, kStateAsked>;  // no texture read
+    if (linear) {
         const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && !s.alphaTest && s.tex && s.twPow2;
-        if (usual && s.zWrite) {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsual>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, kStateUsual>(s, sp, r.y, r.n, r.x0, r.x1, cc);
-        } else if (usual) {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsualNoDepthWrites>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, kStateUsualNoDepthWrites>(s, sp, r.y, r.n, r.x0, r.x1, cc);
-        } else {
-            wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-                 : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
-        }
-    } else {
-        wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc)
-             : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        if (usual && s.zWrite)
+            return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsual>
+                        : GeneralSpanAvx2<P, K, B, true, false, kStateUsual>;
+        if (usual)
+            return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsualNoDepthWrites>
+                        : GeneralSpanAvx2<P, K, B, true, false, kStateUsualNoDepthWrites>;
+        return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked>
+                    : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>;
     }
+    return wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked>
+                : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>;
 }
 template <bool P, int K>
-void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
+ShadeRowsFn PickSpanB(const PipeState& s, bool linear, bool wrap) {
+    if (s.blendKind == kBlendSrcOver) return PickSpan<P, K, kBlendSrcOver>(s, linear, wrap);
+    if (s.blendKind == kBlendGeneric) return PickSpan<P, K, kBlendAdd>(s, linear, wrap);
+    return PickSpan<P, K, kBlendNone>(s, linear, wrap);
+}
+template <bool P>
+ShadeRowsFn PickSpanK(const PipeState& s, bool linear, bool wrap) {
+    switch (s.kind) {
+        case kKindModulate: return PickSpanB<P, kKindModulate>(s, linear, wrap);
+        case kKindModulateAlphaTex: return PickSpanB<P, kKindModulateAlphaTex>(s, linear, wrap);
+        default: return PickSpanB<P, kKindNoTexDiffuse>(s, linear, wrap);
+    }
+}
+
+// Affine rows: those of one colour take spans of their own first.
+template <int K>
+void AffineDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
     uint32_t argb = 0;
-    if (!P && K == kKindNoTexDiffuse && FixedColourOf(sp, argb)) {
+    if (K == kKindNoTexDiffuse && FixedColourOf(sp, argb)) {
         switch (s.blendKind) {
             case kBlendSrcOver:
                 // An opaque colour over the target is the colour itself (c * 255 / 255 + d * 0 / 255).
@@ -1016,7 +1030,7 @@ void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
             default: FlatRows<kBlendNone>(s, sp, r.y, r.n, r.x0, r.x1, argb); return;
         }
     }
-    if (!P && K == kKindModulate && linear && s.tex && FixedColourOf(sp, argb)) {
+    if (K == kKindModulate && linear && s.tex && FixedColourOf(sp, argb)) {
         const bool constV = sp.dadx[kAttrV] == 0.0f;
         const int blend = s.blendKind == kBlendSrcOver ? kBlendSrcOver : s.blendKind == kBlendGeneric ? kBlendAdd : kBlendNone;
         if (constV && FixedColourColumns(s, sp, r, argb, blend, wrap)) return;
@@ -1026,17 +1040,7 @@ void GeneralDispatchB(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
             default: FixedColourPick<kBlendNone>(s, sp, r, argb, wrap, constV); return;
         }
     }
-    if (s.blendKind == kBlendSrcOver) GeneralDispatchLW<P, K, kBlendSrcOver>(s, sp, r, cc, linear, wrap);
-    else if (s.blendKind == kBlendGeneric) GeneralDispatchLW<P, K, kBlendAdd>(s, sp, r, cc, linear, wrap);
-    else GeneralDispatchLW<P, K, kBlendNone>(s, sp, r, cc, linear, wrap);
-}
-template <bool P>
-void GeneralDispatchK(const PipeState& s, const SpanSetup& sp, const Rows& r, bool cc, bool linear, bool wrap) {
-    switch (s.kind) {
-        case kKindModulate: GeneralDispatchB<P, kKindModulate>(s, sp, r, cc, linear, wrap); break;
-        case kKindModulateAlphaTex: GeneralDispatchB<P, kKindModulateAlphaTex>(s, sp, r, cc, linear, wrap); break;
-        default: GeneralDispatchB<P, kKindNoTexDiffuse>(s, sp, r, cc, linear, wrap); break;
-    }
+    PickSpanB<false, K>(s, linear, wrap)(s, sp, r.y, r.n, r.x0, r.x1, cc);
 }
 
 }  // namespace
@@ -1045,9 +1049,18 @@ void GeneralDispatchK(const PipeState& s, const SpanSetup& sp, const Rows& r, bo
 void GeneralDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r) {
     const bool cc = sp.constColor || sp.flat;
     const bool linear = sp.minify ? s.minLinear : s.magLinear;
-    sp.persp ? GeneralDispatchK<true>(s, sp, r, cc, linear, s.wrapPow2)
-             : GeneralDispatchK<false>(s, sp, r, cc, linear, s.wrapPow2);
+    if (sp.persp) {
+        PickSpanK<true>(s, linear, s.wrapPow2)(s, sp, r.y, r.n, r.x0, r.x1, cc);
+        return;
+    }
+    switch (s.kind) {
+        case kKindModulate: AffineDispatch<kKindModulate>(s, sp, r, cc, linear, s.wrapPow2); break;
+        case kKindModulateAlphaTex: AffineDispatch<kKindModulateAlphaTex>(s, sp, r, cc, linear, s.wrapPow2); break;
+        default: AffineDispatch<kKindNoTexDiffuse>(s, sp, r, cc, linear, s.wrapPow2); break;
+    }
 }
+
+ShadeRowsFn PerspectiveSpan(const PipeState& s, bool linear) { return PickSpanK<true>(s, linear, s.wrapPow2); }
 
 }  // namespace pix
 }  // namespace gfx

@@ -240,20 +240,27 @@ inline bool AffineCandidate(const PipeState& s, const SpanSetup& sp) {
            !s.xrgbTarget && s.blendKind != kBlendGeneric;
 }
 
-// Spans of this draw and triangle that the four-pixel general path shades.
-inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
-    if (!(g_simdEnabled && !s.specular && !s.xrgbTarget && (s.blendKind != kBlendGeneric || s.addBlend) &&
-          (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse) && HasAvx2()))
+// Draws whose states the general spans take (on processors that have them).
+inline bool GeneralSimdStates(const PipeState& s) {
+    if (!(!s.specular && !s.xrgbTarget && (s.blendKind != kBlendGeneric || s.addBlend) &&
+          (s.kind == kKindModulate || s.kind == kKindModulateAlphaTex || s.kind == kKindNoTexDiffuse)))
         return false;
     const bool clamp = s.addrU == TADDRESS_CLAMP && s.addrV == TADDRESS_CLAMP;
-    (void)sp;
     return !s.tex || s.wrapPow2 || clamp;
+}
+// Spans of this draw and triangle that the four-pixel general path shades.
+inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
+    (void)sp;
+    return HasAvx2() && GeneralSimdStates(s);
 }
 
 // Fast paths (pixel_affine.cpp, pixel_general.cpp).
 bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
 void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
 void GeneralDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r);
+// The span GeneralDispatch takes for the rows of perspective triangles of this draw
+// (of either filter), chosen once for the draw.
+ShadeRowsFn PerspectiveSpan(const PipeState& s, bool linear);
 // Filtered rows of one colour that share their texel columns; false when the rows
 // are not of that kind (see pixel_affine.cpp).
 bool FixedColourColumns(const PipeState& s, const SpanSetup& sp, const Rows& r, uint32_t diffuse, int blendKind,

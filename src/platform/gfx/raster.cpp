@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include <emmintrin.h>
 
@@ -71,9 +72,14 @@ inline float RdF(const uint8_t* p) { float f; std::memcpy(&f, p, 4); return f; }
 inline uint32_t RdU(const uint8_t* p) { uint32_t u; std::memcpy(&u, p, 4); return u; }
 
 struct Rgba { float r, g, b, a; };
+static_assert(sizeof(Rgba) == 16);
+// (The four quotients by one instruction: the same as one at a time.)
 inline Rgba FromArgb(uint32_t c) {
-    return {float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f, float(c & 0xFF) / 255.0f,
-            float(c >> 24) / 255.0f};
+    const __m128 bytes = _mm_setr_ps(float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF), float(c >> 24));
+    const __m128 q = _mm_div_ps(bytes, _mm_set1_ps(255.0f));
+    Rgba out;
+    _mm_storeu_ps(&out.r, q);
+    return out;
 }
 inline Rgba FromCv(const ColorValue& c) { return {c.r, c.g, c.b, c.a}; }
 
@@ -144,12 +150,12 @@ inline float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
 namespace {
 
-inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
-    int64_t q = a / b;
-    if ((a % b != 0) && (a < 0)) --q;
-    return q;
+// a / b rounded down, and the remainder 0 <= r < b, without a branch.
+inline void FloorDivMod(int64_t a, int64_t b, int64_t& q, int64_t& r) {  // b > 0
+    const int64_t q0 = a / b, r0 = a % b, neg = r0 >> 63;  // r0 takes a's sign
+    q = q0 + neg;
+    r = r0 + (b & neg);
 }
-inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 // The same by the sub-pixel steps per pixel, a power of two: a shift of a signed
 // value rounds down.
 static_assert(kSub == 256);
@@ -166,6 +172,26 @@ inline int64_t Snap(float v) {
     t += frac >= 0.5 ? 1 : 0;
     t -= frac <= -0.5 ? 1 : 0;
     return t;
+}
+
+// The corners' positions snapped, as Snap does it, four lanes at a time, for corners
+// within the clipping square (+-kMaxCoord, a little more where the clipping rounds):
+// v * 256 is then exact in float too, far below 2^31 (a 32-bit conversion takes it),
+// its part toward zero is a float and the fraction left is exact.
+inline void SnapCorners(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t* X, int64_t* Y) {
+    const __m128 f = _mm_mul_ps(_mm_setr_ps(a.x, b.x, c.x, a.y), _mm_set1_ps(float(kSub)));
+    const __m128 g = _mm_mul_ps(_mm_setr_ps(b.y, c.y, 0.0f, 0.0f), _mm_set1_ps(float(kSub)));
+    const auto round = [](__m128 v) {
+        __m128i t = _mm_cvttps_epi32(v);  // toward zero
+        const __m128 frac = _mm_sub_ps(v, _mm_cvtepi32_ps(t));
+        t = _mm_sub_epi32(t, _mm_castps_si128(_mm_cmpge_ps(frac, _mm_set1_ps(0.5f))));
+        return _mm_add_epi32(t, _mm_castps_si128(_mm_cmple_ps(frac, _mm_set1_ps(-0.5f))));
+    };
+    alignas(16) int32_t p[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(p), round(f));
+    _mm_store_si128(reinterpret_cast<__m128i*>(p + 4), round(g));
+    X[0] = p[0], X[1] = p[1], X[2] = p[2];
+    Y[0] = p[3], Y[1] = p[4], Y[2] = p[5];
 }
 
 // Builds the attribute planes of a triangle (in screen space, snapped positions)
@@ -205,6 +231,7 @@ inline void AttrsOf4(const ScreenVertex& v, bool persp, __m128* out) {
 
 namespace {
 constexpr float kMaxCoord = 1.0e6f;  // screen coordinates beyond this are clipped first
+static_assert(kMaxCoord * kSub < 1073741824.0f);  // (SnapCorners takes them in 32-bit lanes)
 
 inline bool Finite(const ScreenVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -239,8 +266,29 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
 // Triangles with absurd screen coordinates (pre-transformed input) are clipped to a
 // large square first, so the fixed-point edge arithmetic cannot overflow; triangles
 // with non-finite coordinates are dropped.
+namespace {
+// Corners finite and inside the clipping square, the usual case, told four
+// coordinates at a time: x, y, z and 1/w lie one after another, and x and y within
+// kMaxCoord and z finite are all that is asked; a coordinate that is not a number
+// fails each test.
+inline bool UsualCorners(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8 &&
+                  offsetof(ScreenVertex, rhw) == 12);
+    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 limit = _mm_setr_ps(kMaxCoord, kMaxCoord, std::numeric_limits<float>::max(), 0.0f);
+    const auto usual = [&](const ScreenVertex& v) {
+        return _mm_cmple_ps(_mm_and_ps(_mm_loadu_ps(&v.x), absMask), limit);
+    };
+    return (_mm_movemask_ps(_mm_and_ps(_mm_and_ps(usual(a), usual(b)), usual(c))) & 7) == 7;
+}
+}  // namespace
+
 void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
                     const ScreenVertex* flatFrom) {
+    if (UsualCorners(*va, *vb, *vc)) {
+        RasterTriangleSnapped(s, va, vb, vc, flatFrom);
+        return;
+    }
     if (!Finite(*va) || !Finite(*vb) || !Finite(*vc)) return;
     if (Inside(*va) && Inside(*vb) && Inside(*vc)) {
         RasterTriangleSnapped(s, va, vb, vc, flatFrom);
@@ -277,8 +325,8 @@ void RasterTriangle(const PipeState& s, const ScreenVertex* va, const ScreenVert
 
 void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const ScreenVertex* vb, const ScreenVertex* vc,
                            const ScreenVertex* flatFrom) {
-    int64_t X[3] = {Snap(va->x), Snap(vb->x), Snap(vc->x)};
-    int64_t Y[3] = {Snap(va->y), Snap(vb->y), Snap(vc->y)};
+    int64_t X[3], Y[3];
+    SnapCorners(*va, *vb, *vc, X, Y);
     const ScreenVertex* v[3] = {va, vb, vc};
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
     if (area == 0) return;
@@ -318,24 +366,20 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     const float fx2 = float(X[2]) / kSub - fx0, fy2 = float(Y[2]) / kSub - fy0;
     const float det = fx1 * fy2 - fx2 * fy1;
     const float inv = 1.0f / det;
-    SpanSetup sp;
+    SpanSetup sp{SpanSetup::PlanesToFill{}};
     sp.persp = persp;
     {
-        static_assert(kAttrCount <= 12);
+        static_assert(kAttrLanes == 12);
         __m128 A[3][3];
         for (int i = 0; i < 3; ++i) AttrsOf4(*v[i], persp, A[i]);
         const __m128 vfx1 = _mm_set1_ps(fx1), vfy1 = _mm_set1_ps(fy1), vfx2 = _mm_set1_ps(fx2),
                      vfy2 = _mm_set1_ps(fy2), vinv = _mm_set1_ps(inv);
-        alignas(16) float a0[12], dx[12], dy[12];
         for (int k = 0; k < 3; ++k) {
             const __m128 d1 = _mm_sub_ps(A[1][k], A[0][k]), d2 = _mm_sub_ps(A[2][k], A[0][k]);
-            _mm_store_ps(dx + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vfy2), _mm_mul_ps(d2, vfy1)), vinv));
-            _mm_store_ps(dy + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vfx1), _mm_mul_ps(d1, vfx2)), vinv));
-            _mm_store_ps(a0 + 4 * k, A[0][k]);
+            _mm_store_ps(sp.dadx + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vfy2), _mm_mul_ps(d2, vfy1)), vinv));
+            _mm_store_ps(sp.dady + 4 * k, _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vfx1), _mm_mul_ps(d1, vfx2)), vinv));
+            _mm_store_ps(sp.a0 + 4 * k, A[0][k]);
         }
-        std::memcpy(sp.a0, a0, sizeof(sp.a0));
-        std::memcpy(sp.dadx, dx, sizeof(sp.dadx));
-        std::memcpy(sp.dady, dy, sizeof(sp.dady));
     }
     sp.x0 = fx0;
     sp.y0 = fy0;
@@ -364,23 +408,28 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
         float dv = std::fabs(sp.dadx[kAttrV]) + std::fabs(sp.dady[kAttrV]);
         if (persp) {
             const float rhwMid = (v[0]->rhw + v[1]->rhw + v[2]->rhw) / 3.0f;
-            if (rhwMid > 0) { du /= rhwMid; dv /= rhwMid; }
+            if (rhwMid > 0) {  // (both quotients by one instruction)
+                const __m128 q = _mm_div_ps(_mm_setr_ps(du, dv, 0.0f, 0.0f), _mm_set1_ps(rhwMid));
+                du = _mm_cvtss_f32(q);
+                dv = _mm_cvtss_f32(_mm_shuffle_ps(q, q, 1));
+            }
         }
         sp.minify = std::max(du * s.tw, dv * s.th) > 1.0001f;
     }
 
     // Per edge, the x limit of each row as an exact integer quotient stepped from row
     // to row (no division inside the loop).
+    // The limit q and remainder r (0 <= r < d) step by cq and cr a row, and the
+    // remainder carries into the limit when it reaches d. Kept as cq + 1 and cr - d.
     struct EdgeStep {
-        int64_t q, r, d, cq, cr;
+        int64_t q, r, d, cq1, crd;
         void Step() {
-            q += cq;
-            r += cr;
             // Carry without a branch (its outcome follows the edge's slope, which
-            // a predictor cannot guess).
-            const int64_t carry = r >= d ? 1 : 0;
-            q += carry;
-            r -= d & -carry;
+            // a predictor cannot guess): `back` is all ones when r + cr - d is
+            // below zero (no carry), and then gives d back.
+            const int64_t over = r + crd, back = over >> 63;
+            q += cq1 + back;
+            r = over + (d & back);
         }
     };
     // Edge i's limit from row y on.
@@ -398,10 +447,11 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
             n = K - bias[i];
             c = stepK;
         }
-        e.q = FloorDiv(n, e.d);
-        e.r = n - e.q * e.d;
-        e.cq = FloorDiv(c, e.d);
-        e.cr = c - e.cq * e.d;
+        FloorDivMod(n, e.d, e.q, e.r);
+        int64_t cq, cr;
+        FloorDivMod(c, e.d, cq, cr);
+        e.cq1 = cq + 1;
+        e.crd = cr - e.d;
         return e;
     };
     // A triangle has one edge on one side and one or two on the other (or one on
@@ -444,10 +494,36 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
     const int ySplit = split == INT64_MAX ? INT32_MAX : int(std::max<int64_t>(CeilSub(split), yTop));
     EdgeStep el = edgeFrom(left[0], yTop), er = edgeFrom(right[0], yTop);
     const int64_t sxl = s.sx0, sxr = s.sx1 - 1;
+    // A triangle whose columns all lie where drawing may land has every row's limits
+    // there already: each row's limit lies on an edge whose height range holds the row,
+    // so between that edge's ends.
+    const bool within = CeilSub(minX) >= sxl && FloorSub(maxX) <= sxr;
     // Rows are handed to the pixel pipeline in batches.
     constexpr int kBatch = 64;
-    int bx0[kBatch], bx1[kBatch];
+    // The rows' first pixels, then the ends (one past the last pixel) kBatch further on.
+    int bx[2 * kBatch];
+    int* const bx0 = bx;
+    int* const bx1 = bx + kBatch;
     int batchY = yTop, batchN = 0;
+    // n rows from the two edges (stepped in locals, which stay in registers) into o
+    // (and o + kBatch); Clip: the limits are kept to where drawing may land. The right
+    // edge is stepped one past its limit, the row's end: a row whose first pixel would
+    // lie past it starts there.
+    const auto walk = [&]<bool Clip>(EdgeStep& l, EdgeStep& r, int n, int* o) {
+        EdgeStep el2 = l, er2 = r;
+        ++er2.q;
+        for (int i = 0; i < n; ++i) {
+            const int64_t xl = Clip ? std::max(sxl, el2.q) : el2.q;
+            const int64_t end = Clip ? std::min(sxr + 1, er2.q) : er2.q;
+            el2.Step();
+            er2.Step();
+            o[i] = int(std::min(xl, end));
+            o[i + kBatch] = int(end);
+        }
+        --er2.q;
+        l = el2;
+        r = er2;
+    };
     // Down to the row before the turn of the two-edge side, then on with its second
     // edge. An empty row gets x0 = x1.
     for (int part = 0; part < 2; ++part) {
@@ -467,21 +543,8 @@ void RasterTriangleSnapped(const PipeState& s, const ScreenVertex* va, const Scr
                 batchN = 0;
             }
             const int n = std::min(kBatch - batchN, yTo - y + 1);
-            int* const o0 = bx0 + batchN;
-            int* const o1 = bx1 + batchN;
-            // (Both edges stepped in locals, which stay in registers.)
-            EdgeStep el2 = l, er2 = r;
-            for (int i = 0; i < n; ++i) {
-                int64_t xl = std::max(sxl, el2.q);
-                const int64_t xr = std::min(sxr, er2.q);
-                el2.Step();
-                er2.Step();
-                if (xl > xr) xl = xr + 1;
-                o0[i] = int(xl);
-                o1[i] = int(xr) + 1;
-            }
-            l = el2;
-            r = er2;
+            if (within) walk.template operator()<false>(l, r, n, bx + batchN);
+            else walk.template operator()<true>(l, r, n, bx + batchN);
             batchN += n;
             y += n;
         }
@@ -892,6 +955,10 @@ struct Assembler {
     // Triangles i and j as one rectangle when they make one (see TryQuad); vertices
     // the clipping would touch are left to Triangle.
     bool Quad(const uint32_t* i, const uint32_t* j) {
+        // (The first triangle of a pair from a mesh mostly has corners of different
+        // depths: told here, before the corners are gathered for TryQuad.)
+        const float z = screen[i[0]].z;
+        if (screen[i[1]].z != z || screen[i[2]].z != z) return false;
         if (!pre)
             for (int k = 0; k < 3; ++k)
                 if (codes[i[k]] || codes[j[k]]) return false;
@@ -900,16 +967,23 @@ struct Assembler {
         return TryQuad(s, t1, t2);
     }
 
+    // Corners of the screen as RasterTriangle takes them (the usual ones straight
+    // to the set-up).
+    void Raster(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const ScreenVertex* flatFrom) {
+        if (UsualCorners(a, b, c)) RasterTriangleSnapped(s, &a, &b, &c, flatFrom);
+        else RasterTriangle(s, &a, &b, &c, flatFrom);
+    }
+
     void Triangle(uint32_t i0, uint32_t i1, uint32_t i2) {
         const bool flat = s.flatShade;
         if (pre) {
-            RasterTriangle(s, &screen[i0], &screen[i1], &screen[i2], flat ? &screen[i0] : nullptr);
+            Raster(screen[i0], screen[i1], screen[i2], flat ? &screen[i0] : nullptr);
             return;
         }
         const uint8_t c0 = codes[i0], c1 = codes[i1], c2 = codes[i2];
         if (c0 & c1 & c2) return;
         if ((c0 | c1 | c2) == 0) {
-            RasterTriangle(s, &screen[i0], &screen[i1], &screen[i2], flat ? &screen[i0] : nullptr);
+            Raster(screen[i0], screen[i1], screen[i2], flat ? &screen[i0] : nullptr);
             return;
         }
         // Clip the polygon against every plane it crosses.
@@ -1119,13 +1193,17 @@ HRESULT Device::Impl::Draw(PrimitiveType type, uint32_t count, const void* verti
     };
     uint32_t lo = 0, hi = nIdx - 1;
     if (indices) {
-        lo = 0xFFFFFFFFu;
-        hi = 0;
-        for (uint32_t k = 0; k < nIdx; ++k) {
-            const uint32_t i = index(k);
-            lo = std::min(lo, i);
-            hi = std::max(hi, i);
-        }
+        // (A loop for each width of index, rather than the width asked at each index.)
+        const auto range = [&](const auto* idx) {
+            lo = 0xFFFFFFFFu;
+            hi = 0;
+            for (uint32_t k = 0; k < nIdx; ++k) {
+                lo = std::min<uint32_t>(lo, idx[k]);
+                hi = std::max<uint32_t>(hi, idx[k]);
+            }
+        };
+        if (index32) range(static_cast<const uint32_t*>(indices));
+        else range(static_cast<const uint16_t*>(indices));
     }
     const uint32_t nv = hi - lo + 1;
     procVerts.resize(nv);

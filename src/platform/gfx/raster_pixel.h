@@ -8,6 +8,9 @@ namespace gfx {
 enum : int {
     kAttrZ, kAttrRhw, kAttrU, kAttrV, kAttrR, kAttrG, kAttrB, kAttrA, kAttrSR, kAttrSG, kAttrSB, kAttrCount
 };
+// The attributes rounded up to whole vectors of four (the set-up writes them four at a time).
+constexpr int kAttrLanes = 12;
+static_assert(kAttrCount <= kAttrLanes && kAttrLanes % 4 == 0);
 
 struct ScreenVertex {
     float x = 0, y = 0, z = 0, rhw = 1;
@@ -15,6 +18,13 @@ struct ScreenVertex {
     float sr = 0, sg = 0, sb = 0;
     float u = 0, v = 0;
 };
+
+struct PipeState;
+struct SpanSetup;
+// Shades the spans [x0[i], x1[i]) of rows y + i for i < n; `constColor`: the colour
+// taken at each row's start.
+using ShadeRowsFn = void (*)(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1,
+                             bool constColor);
 
 // Everything a span needs, taken from the device states once per draw.
 struct PipeState {
@@ -45,14 +55,23 @@ struct PipeState {
     bool addBlend = false;  // source alpha added to the target (a generic blend the general spans take)
     bool twPow2 = false, thPow2 = false;
     bool wrapPow2 = false;  // wrap addressing on power-of-two sizes
+    // The span of the rows of this draw's perspective triangles when the general
+    // spans take them, by filter (point, linear); null otherwise.
+    ShadeRowsFn perspectiveRows[2] = {nullptr, nullptr};
 };
 
 // Per-triangle (or per-rectangle) interpolation set-up.
 struct SpanSetup {
+    SpanSetup() : a0{}, dadx{}, dady{} {}
+    // The planes left for the caller to fill, every lane of them (the triangles' set-up
+    // writes them whole, four at a time, and need not clear them first).
+    struct PlanesToFill {};
+    explicit SpanSetup(PlanesToFill) {}
+
     float x0 = 0, y0 = 0;  // where a0 holds
-    float a0[kAttrCount] = {};
-    float dadx[kAttrCount] = {};
-    float dady[kAttrCount] = {};
+    alignas(16) float a0[kAttrLanes];
+    alignas(16) float dadx[kAttrLanes];
+    alignas(16) float dady[kAttrLanes];
     bool persp = false;
     bool flat = false;
     bool constColor = false;  // colours the same everywhere (use a0)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -725,6 +726,12 @@ TEST(DeviceClip, HugeAndNonFiniteScreenCoordinates) {
     TL bad[3] = {V(nan, 0, 0xFF00FF00), V(10, 0, 0xFF00FF00), V(0, 10, 0xFF00FF00)};
     d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, bad, sizeof(TL));
     EXPECT_EQ(Px(d, 1, 1), 0xFFFF0000u);
+    // A depth that is not finite drops the triangle as well.
+    for (float z : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(), nan}) {
+        TL badZ[3] = {V(0, 0, 0xFF00FF00), V(10, 0, 0xFF00FF00, 0, 0, z), V(0, 10, 0xFF00FF00)};
+        d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, badZ, sizeof(TL));
+        EXPECT_EQ(Px(d, 1, 1), 0xFFFF0000u) << z;
+    }
     TL line[2] = {V(-3e9f, 8, 0xFF0000FF), V(3e9f, 8, 0xFF0000FF)};
     d.DrawPrimitiveUP(PT_LINELIST, 1, line, sizeof(TL));
     for (int x = 0; x < 16; ++x) EXPECT_EQ(Px(d, x, 8), 0xFF0000FFu) << x;

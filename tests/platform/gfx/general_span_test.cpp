@@ -28,6 +28,7 @@ namespace {
 
 struct Config {
     uint32_t filter = TEXF_LINEAR;
+    uint32_t minFilter = 0;  // the filter of minified triangles when not `filter`
     uint32_t address = TADDRESS_WRAP;
     bool blend = false;
     int kind = 0;  // 0 modulate colour and alpha, 1 alpha from the texture, 2 no texture
@@ -42,8 +43,8 @@ struct Config {
     int width = 97, height = 61;
 
     std::string Name() const {
-        return "filter " + std::to_string(filter) + " address " + std::to_string(address) + " blend " +
-               std::to_string(blend) + " kind " + std::to_string(kind) + " zfunc " + std::to_string(zFunc) +
+        return "filter " + std::to_string(filter) + "/" + std::to_string(minFilter) + " address " +
+               std::to_string(address) + " blend " + std::to_string(blend) + " kind " + std::to_string(kind) + " zfunc " + std::to_string(zFunc) +
                " zwrite " + std::to_string(zWrite) + " alphatest " + std::to_string(alphaTest) + "/" +
                std::to_string(alphaFunc) + " flat " + std::to_string(flat) + " opaque " + std::to_string(opaqueTexture) + " tex " + std::to_string(texW) + "x" +
                std::to_string(texH) + " grid " + std::to_string(grid) + " target " + std::to_string(width) + "x" +
@@ -102,6 +103,7 @@ Image Render(bool simd, const Config& cfg, bool laneMasks = true) {
     d.SetRenderState(RS_COLORVERTEX, 1);
     d.SetRenderState(RS_DIFFUSEMATERIALSOURCE, MCS_COLOR1);
     SetSampling(d, cfg.filter, cfg.address);
+    if (cfg.minFilter) d.SetSamplerState(0, SAMP_MINFILTER, cfg.minFilter);
     if (cfg.kind == 2) {
         d.SetTexture(0, nullptr);
         d.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);
@@ -191,6 +193,22 @@ TEST(GeneralSpans, FiltersAddressingBlendAndKindsMatchOneByOne) {
                     c.opaqueTexture = true;
                     if (blend && kind == 0) ExpectSame(c);
                 }
+}
+
+// A draw's near triangles are magnified and its far ones minified: each takes its own
+// filter, also when the two differ.
+TEST(GeneralSpans, MagnifiedAndMinifiedTrianglesOfOneDrawTakeTheirOwnFilter) {
+    const uint32_t filters[][2] = {{TEXF_POINT, TEXF_LINEAR}, {TEXF_LINEAR, TEXF_POINT}};
+    for (const auto& f : filters)
+        for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
+            for (bool blend : {false, true}) {
+                Config c;
+                c.filter = f[0];
+                c.minFilter = f[1];
+                c.address = address;
+                c.blend = blend;
+                ExpectSame(c);
+            }
 }
 
 TEST(GeneralSpans, EveryDepthFunctionWithAndWithoutWritesMatchesOneByOne) {
