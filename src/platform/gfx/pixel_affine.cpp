@@ -222,6 +222,7 @@ struct FilterBlock {
     const int16_t* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
+    int seenLo[2] = {0, 0}, seenHi[2] = {0, 0};  // and the columns where those show (see SeenColumns)
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
     // Groups with a pair split by the texture's edge (wrapped or clamped), and their
     // eight texels as [L0 L1 R0 R1 | L2 L3 R2 R3].
@@ -234,6 +235,7 @@ struct FilterBlock {
     bool aflip = false;
     // Rows of black (see BlackRowAvx2) instead, when set, and those checked or sloped.
     FilteredRowFn blackFn = nullptr, blackCheckedFn = nullptr;
+    short blackUnseen = 0;  // blended alphas up to this one darken nothing (see UnseenAlpha)
 };
 
 // Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
@@ -399,6 +401,7 @@ struct FilteredRowArgs {
     const int16_t* botA;
     const ColumnCheck* check;  // null: the block's columns are the row's
     int y, x0, x1;
+    int xs, xe;  // black rows: pixels outside [xs, xe) keep their colours (see SeenColumns)
     short fy;  // weight of the lower texture row, of 256
     float z, dz;  // depth at the row's first pixel, and its step along the row
     uint32_t diffuse;
@@ -710,6 +713,37 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
     }
 }
 
+// The largest blended alpha that the smoke's own alpha `alpha` turns into no alpha at
+// all (a * alpha / 255 rounds to 0 while a * alpha < 128): a pixel of it keeps its
+// colours, c * 0 + d * 255 / 255 being d.
+inline short UnseenAlpha(uint32_t alpha) { return short(alpha == 0 ? 255 : std::min<uint32_t>(255, 127 / alpha)); }
+
+// The columns [lo, hi) of the first n of a row of blended alphas outside which every
+// alpha is at most `unseen` (n and 0 when all of them are).  An alpha blended from two
+// rows lies between theirs, so a target row darkens nothing outside its two texture
+// rows' columns.
+__attribute__((target("avx2"))) void SeenColumns(const int16_t* a, int n, short unseen, int& lo, int& hi) {
+    const __m256i u = _mm256_set1_epi16(unseen);
+    // Sixteen columns' "seen" bits, two bits a column, those past n cleared.
+    auto seen = [&](int j) __attribute__((target("avx2"))) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + j));
+        const unsigned m = unsigned(_mm256_movemask_epi8(_mm256_cmpgt_epi16(v, u)));
+        return n - j >= 16 ? m : m & ((1u << (2 * (n - j))) - 1);
+    };
+    lo = n, hi = 0;
+    int j = 0;
+    unsigned m = 0;
+    for (; j < n; j += 16)
+        if ((m = seen(j)) != 0) break;
+    if (j >= n) return;
+    lo = j + __builtin_ctz(m) / 2;
+    for (int k = (n - 1) & ~15; k >= j; k -= 16)
+        if ((m = seen(k)) != 0) {
+            hi = k + (31 - __builtin_clz(m)) / 2 + 1;
+            return;
+        }
+}
+
 // The alphas of elements P and P + 1 of each half spread over the four channels of
 // their pixels (Alpha: into the alpha channel alone, the others 0).
 template <int P, bool Alpha>
@@ -773,7 +807,9 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
                              _mm256_set1_ps(1.0f));
     };
     const bool slope = Checked && r.dz != 0.0f;
-    for (int x = x0; x < x1; x += kBlackChunk) {
+    // (Pixels outside [xs, xe) keep their colours.)
+    const int xe = r.xe;
+    for (int x = r.xs; x < xe; x += kBlackChunk) {
         __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0)));
         __m256i bot = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0)));
         if constexpr (Checked) {
@@ -794,10 +830,10 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
         const __m256i f = _mm256_permute4x64_epi64(_mm256_sub_epi16(c255, a), 0xD8);
         const __m256i e = _mm256_permute4x64_epi64(Mul255y(a, a), 0xD8);
         if (slope) zc8 = slopedDepth(x);
-        BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, x1 - x, zc8, f, e);
-        if (x + 8 < x1) {
+        BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, xe - x, zc8, f, e);
+        if (x + 8 < xe) {
             if (slope) zc8 = slopedDepth(x + 8);
-            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, x1 - x - 8, zc8,
+            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, xe - x - 8, zc8,
                                      f, e);
         }
     }
@@ -874,6 +910,7 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
     if (blendKind == kBlendSrcOver && alphaMode == kAlphaNone && !s.zWrite && (diffuse & 0x00FFFFFFu) == 0) {
         fb.blackFn = PickBlackRow<false>(depthMode);
         fb.blackCheckedFn = PickBlackRow<true>(depthMode);
+        fb.blackUnseen = UnseenAlpha(diffuse >> 24);
     }
 }
 
@@ -886,6 +923,7 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
                    uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
+    int slots[2] = {0, 0};
     const bool black = fb.blackFn != nullptr;
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
     const int wanted = fy != 0 ? 2 : 1;
@@ -898,6 +936,7 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
             if (black && fb.contiguous) {
                 AlphasOfTextureRow(fb, s.tex + size_t(want) * s.tw, fb.alpha[slot]);
                 fb.alphaTag[slot] = want;
+                SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
             } else {
                 LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
             }
@@ -915,16 +954,28 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         if (black && fb.alphaTag[slot] != want) {
             AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
             fb.alphaTag[slot] = want;
+            SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
         }
+        slots[k] = slot;
         rows[k] = fb.lerp[slot];
         alphas[k] = fb.alpha[slot];
     }
-    if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0];
+    if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0], slots[1] = slots[0];
+    // Black rows darken only the columns their texture rows show (a row that takes its
+    // own texels may show others: all of its pixels are worked out).
+    int xs = x0, xe = x1;
+    if (black && !check) {
+        const int lo = std::min(fb.seenLo[slots[0]], fb.seenLo[slots[1]]) - at;
+        const int hi = std::max(fb.seenHi[slots[0]], fb.seenHi[slots[1]]) - at;
+        xs = x0 + std::clamp(lo, 0, x1 - x0);
+        xe = x0 + std::clamp(hi, 0, x1 - x0);
+        if (xs >= xe) return;
+    }
     auto from = [at](const __m256i* row) {  // 8 bytes a pixel
         return reinterpret_cast<const __m256i*>(reinterpret_cast<const char*>(row) + 8 * size_t(at));
     };
-    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0] + at, alphas[1] + at, check, y, x0, x1, short(fy),
-                               z, dz, diffuse, fb.alo, fb.ahi, fb.aflip};
+    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0] + at, alphas[1] + at, check, y, x0, x1, xs, xe,
+                               short(fy), z, dz, diffuse, fb.alo, fb.ahi, fb.aflip};
     (!black ? fb.fn : check || dz != 0.0f ? fb.blackCheckedFn : fb.blackFn)(s, args);
 }
 
