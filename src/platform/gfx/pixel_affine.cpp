@@ -744,20 +744,13 @@ __attribute__((target("avx2"))) void SeenColumns(const int16_t* a, int n, short 
         }
 }
 
-// The alphas of elements P and P + 1 of each half spread over the four channels of
-// their pixels (Alpha: into the alpha channel alone, the others 0).
-template <int P, bool Alpha>
-__attribute__((target("avx2"), always_inline)) inline __m256i SpreadAlphas(__m256i v) {
-    constexpr char a = 2 * P, b = 2 * P + 1, c = 2 * P + 2, d = 2 * P + 3;
-    constexpr char x = Alpha ? -1 : a, y = Alpha ? -1 : b, z = Alpha ? -1 : c, w = Alpha ? -1 : d;
-    return _mm256_shuffle_epi8(v, _mm256_setr_epi8(x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d,  //
-                                                   x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d));
-}
-
 // Eight pixels of a black row (pixels 8H to 8H + 7 of its sixteen) at cb, zb, n of them
 // inside the row, from their modulated alphas' complements f and squares e, laid out
-// as [0-3 8-11 | 4-7 12-15] so that each half of the target's pixels widened to 16
-// bits ([0 1 | 4 5] and [2 3 | 6 7]) finds its alphas in its own half.
+// as [0-3 8-11 | 4-7 12-15]: interleaved with themselves, each half's first or last
+// four give one 32-bit lane a pixel.  The target's channels are blended two to a
+// 32-bit lane, blue and red ([b r]) apart from green and alpha ([g a]); the square
+// goes to alpha alone (no channel passes 255: d * (255 - a) / 255 + a * a / 255 never
+// does, rounded or not).
 template <int DepthMode, int H>
 __attribute__((target("avx2"), always_inline)) inline void BlackGroup(const PipeState& s, uint32_t* cb, float* zb,
                                                                      int n, __m256 zc8, __m256i f, __m256i e) {
@@ -772,11 +765,11 @@ __attribute__((target("avx2"), always_inline)) inline void BlackGroup(const Pipe
     const __m256i d = tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside)
                            : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i d0 = _mm256_unpacklo_epi8(d, zero), d1 = _mm256_unpackhi_epi8(d, zero);
-    // (Pixels [0 1 | 4 5] of the eight are elements 4H and 4H + 1 of each half, [2 3 | 6 7] 4H + 2 and 4H + 3.)
-    const __m256i c0 = _mm256_add_epi16(Mul255y(d0, SpreadAlphas<4 * H, false>(f)), SpreadAlphas<4 * H, true>(e));
-    const __m256i c1 = _mm256_add_epi16(Mul255y(d1, SpreadAlphas<4 * H + 2, false>(f)), SpreadAlphas<4 * H + 2, true>(e));
-    const __m256i out = _mm256_packus_epi16(c0, c1);
+    const __m256i f2 = H == 0 ? _mm256_unpacklo_epi16(f, f) : _mm256_unpackhi_epi16(f, f);
+    const __m256i e2 = H == 0 ? _mm256_unpacklo_epi16(zero, e) : _mm256_unpackhi_epi16(zero, e);
+    const __m256i br = Mul255y(_mm256_and_si256(d, _mm256_set1_epi16(0xFF)), f2);
+    const __m256i ga = _mm256_add_epi16(Mul255y(_mm256_srli_epi16(d, 8), f2), e2);
+    const __m256i out = _mm256_or_si256(br, _mm256_slli_epi16(ga, 8));
     if (tail) _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
     else if constexpr (DepthMode != kDepthNone)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(d, out, pass));
