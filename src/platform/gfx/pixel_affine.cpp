@@ -242,7 +242,7 @@ struct FilterBlock {
 // texture's edge) with weight fx (of 256) on the right one, as column(j, xi, xr, fx)
 // gives them; columns past w repeat the last one (their pixels are never stored).
 template <typename ColumnFn>
-void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
+__attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     FilterScratch& t = t_filter;
     const int groups = ((w + 7) / 8) * 2;
     if (t.ctrl.size() < size_t(groups)) {
@@ -262,40 +262,43 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
     t.apart.clear();
+    // Pairs as [L0 L1 R0 R1 | L2 L3 R2 R3]: bytes widen to [L0 L1 | L2 L3] and
+    // [R0 R1 | R2 R3]; and each pixel's weight over its four channels.
+    const __m256i pairOf = _mm256_setr_epi32(0, 1, 0, 1, 2, 3, 2, 3), rightOf = _mm256_setr_epi32(0, 0, 1, 1, 0, 0, 1, 1);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                            8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m128i one = _mm_set1_epi32(1);
     for (int g = 0; g < groups; ++g) {
-        int xi[4], xr[4], fx[4];
-        bool apart = false;
-        for (int k = 0; k < 4; ++k) {
-            column(std::min(4 * g + k, w - 1), xi[k], xr[k], fx[k]);
-            apart = apart || xr[k] != xi[k] + 1;
-        }
-        if (apart) {
+        alignas(16) int32_t xi[4], xr[4], fx[4];
+        for (int k = 0; k < 4; ++k) column(std::min(4 * g + k, w - 1), xi[k], xr[k], fx[k]);
+        __m128i vxi = _mm_load_si128(reinterpret_cast<const __m128i*>(xi));
+        const __m128i vxr = _mm_load_si128(reinterpret_cast<const __m128i*>(xr));
+        if (_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(vxr, _mm_add_epi32(vxi, one)))) != 0xF) {
             // Read on their own (LerpTextureRow); the shared loads take texel 0.
             t.apart.insert(t.apart.end(), {g, xi[0], xi[1], xr[0], xr[1], xi[2], xi[3], xr[2], xr[3]});
-            for (int k = 0; k < 4; ++k) xi[k] = 0;
+            vxi = _mm_setzero_si128();
         }
-        for (int k = 0; k < 4; ++k) t.idx[size_t(g) * 4 + size_t(k)] = xi[k];
-        const int lo = std::min(std::min(xi[0], xi[1]), std::min(xi[2], xi[3]));
-        const int hi = std::max(std::max(xi[0], xi[1]), std::max(xi[2], xi[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&t.idx[size_t(g) * 4]), vxi);
+        __m128i mn = _mm_min_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E)), mxv = _mm_max_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E));
+        mn = _mm_min_epi32(mn, _mm_shuffle_epi32(mn, 0xB1));
+        mxv = _mm_max_epi32(mxv, _mm_shuffle_epi32(mxv, 0xB1));
+        const int lo = _mm_cvtsi128_si32(mn), hi = _mm_cvtsi128_si32(mxv);
         if (hi + 1 - lo > 7) contiguous = false;
         uLo = std::min(uLo, lo);
         uHi = std::max(uHi, hi + 1);
         const int b = contiguous ? std::min(lo, tw - 8) : 0;
         t.base[size_t(g)] = b;
-        // Pairs as [L0 L1 R0 R1 | L2 L3 R2 R3]: bytes widen to [L0 L1 | L2 L3] and
-        // [R0 R1 | R2 R3].
-        alignas(32) int32_t c[8] = {xi[0] - b, xi[1] - b, xi[0] + 1 - b, xi[1] + 1 - b,
-                                    xi[2] - b, xi[3] - b, xi[2] + 1 - b, xi[3] + 1 - b};
-        alignas(32) int16_t wv[16];
-        for (int k = 0; k < 16; ++k) wv[k] = int16_t(fx[k / 4] << 7);
+        t.ctrl[size_t(g)].v = _mm256_sub_epi32(
+            _mm256_add_epi32(_mm256_permutevar8x32_epi32(_mm256_castsi128_si256(vxi), pairOf), rightOf), _mm256_set1_epi32(b));
+        const __m128i w7 = _mm_slli_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(fx)), 7);
+        t.wx[size_t(g)].v = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(w7), spread);
         // The weights of alphas alone: the sixteen columns of four groups as
         // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15].
-        for (int k = 0; k < 4; ++k) {
-            const int q = 4 * (g % 4) + k;
-            t.alphaW[size_t(g / 4) * 16 + size_t((q % 4 < 2 ? 0 : 8) + 2 * (q / 4) + q % 2)] = int16_t(fx[k] << 7);
-        }
-        std::memcpy(&t.ctrl[size_t(g)], c, sizeof c);
-        std::memcpy(&t.wx[size_t(g)], wv, sizeof wv);
+        const __m128i w16 = _mm_packs_epi32(w7, w7);
+        int16_t* const aw = &t.alphaW[size_t(g / 4) * 16 + size_t(2 * (g % 4))];
+        const int32_t w01 = _mm_cvtsi128_si32(w16), w23 = _mm_extract_epi32(w16, 1);
+        std::memcpy(aw, &w01, 4);
+        std::memcpy(aw + 8, &w23, 4);
     }
     fb.groups = groups;
     fb.contiguous = contiguous;
