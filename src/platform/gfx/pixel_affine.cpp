@@ -561,17 +561,27 @@ __attribute__((target("avx2"), noinline)) void OwnTexels(const ColumnCheck& c, _
 // The row's own horizontal blends at pixels j to j + 7 (of its first n) in own, as
 // OwnTexels gives them; false (nothing written) when the block's coordinates there are
 // the row's.
-__attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
-                                                                     __m256i* own) {
+// The row's own 8.8 texel coordinates at pixels j to j + 7, as FixedColourRows works
+// them out.
+__attribute__((target("avx2"), always_inline)) inline __m256i OwnFu(const ColumnCheck& c, int j) {
     const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    // The row's coordinates as FixedColourRows works them out.
     const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
-    const __m256i fu = _mm256_sub_epi32(
+    return _mm256_sub_epi32(
         FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
         _mm256_set1_epi32(128));
+}
+
+// Whether the row's coordinates fu at pixels j to j + 7 (of its first n) are the block's.
+__attribute__((target("avx2"), always_inline)) inline bool SameColumns(const ColumnCheck& c, int j, int n, __m256i fu) {
     const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
     const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
-    if ((unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside) return false;
+    return (unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside;
+}
+
+__attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
+                                                                     __m256i* own) {
+    const __m256i fu = OwnFu(c, j);
+    if (SameColumns(c, j, n, fu)) return false;
     OwnTexels(c, fu, own);
     return true;
 }
@@ -716,6 +726,19 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
     }
 }
 
+// The sixteen alphas (of the first n) of a checked black row from pixel j on, the row's
+// own where its columns differ from the block's, replacing those in top and bot.
+__attribute__((target("avx2"), noinline)) void OwnAlphas(const ColumnCheck& c, int j, int n, __m256i& top,
+                                                         __m256i& bot) {
+    alignas(32) __m256i own[4];
+    for (int h = 0; h < 2 && 8 * h < n; ++h) {
+        if (!OwnColumns(c, j + 8 * h, std::min(8, n - 8 * h), own)) continue;
+        const __m128i t = AlphasOfOwn(own), b = AlphasOfOwn(own + 2);
+        top = h == 0 ? _mm256_inserti128_si256(top, t, 0) : _mm256_inserti128_si256(top, t, 1);
+        bot = h == 0 ? _mm256_inserti128_si256(bot, b, 0) : _mm256_inserti128_si256(bot, b, 1);
+    }
+}
+
 // The largest blended alpha that the smoke's own alpha `alpha` turns into no alpha at
 // all (a * alpha / 255 rounds to 0 while a * alpha < 128): a pixel of it keeps its
 // colours, c * 0 + d * 255 / 255 being d.
@@ -809,15 +832,11 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
         __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0)));
         __m256i bot = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0)));
         if constexpr (Checked) {
-            if (r.check) {
-                alignas(32) __m256i own[4];
-                for (int h = 0; h < 2 && x + 8 * h < x1; ++h) {
-                    if (!OwnColumns(*r.check, x + 8 * h - x0, std::min(8, x1 - x - 8 * h), own)) continue;
-                    const __m128i t = AlphasOfOwn(own), b = AlphasOfOwn(own + 2);
-                    top = h == 0 ? _mm256_inserti128_si256(top, t, 0) : _mm256_inserti128_si256(top, t, 1);
-                    bot = h == 0 ? _mm256_inserti128_si256(bot, b, 0) : _mm256_inserti128_si256(bot, b, 1);
-                }
-            }
+            // (Both halves checked before any is fetched: the fetching is seldom wanted.)
+            const ColumnCheck* const c = r.check;
+            if (c && !(SameColumns(*c, x - x0, x1 - x, OwnFu(*c, x - x0)) &&
+                       (x + 8 >= x1 || SameColumns(*c, x + 8 - x0, x1 - x - 8, OwnFu(*c, x + 8 - x0)))))
+                OwnAlphas(*c, x - x0, x1 - x, top, bot);
         }
         const __m256i a = Mul255y(LerpW(top, bot, wy7), alpha);
         // (Pixels of no alpha keep their colours, c * 0 + d * 255 / 255 being d, but are
@@ -915,7 +934,7 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
 // row's horizontal blend is worked out once and kept while the rows below use it.
 // The row may start `at` columns into the block, checked by `check` when its own
 // columns may differ from the block's.
-void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
+__attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
                    uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
