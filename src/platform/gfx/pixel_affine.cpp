@@ -201,6 +201,10 @@ struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
     std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
     std::vector<int16_t> alphaW;            // and their weights (see AlphasOfTextureRow)
+    std::vector<int16_t> alphaWc;           // the same in column order
+    std::vector<Vec256> nearCtrl;           // sixteen columns' picks of sixteen texels (see NearbyColumns)
+    std::vector<int32_t> nearBase;
+    std::vector<uint8_t> apartOf;
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
     std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
@@ -220,6 +224,12 @@ struct FilterBlock {
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
     const int16_t* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
+    const int16_t* alphaWc = nullptr;        // (and in column order)
+    // Every sixteen columns read sixteen neighbouring texels from nearBase on, left and
+    // right ones picked by nearCtrl (see NearbyColumns), when set.
+    bool nearby = false;
+    const int32_t* nearBase = nullptr;
+    const __m256i* nearCtrl = nullptr;
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
     int seenLo[2] = {0, 0}, seenHi[2] = {0, 0};  // and the columns where those show (see SeenColumns)
@@ -237,6 +247,36 @@ struct FilterBlock {
     FilteredRowFn blackFn = nullptr, blackCheckedFn = nullptr;
     short blackUnseen = 0;  // blended alphas up to this one darken nothing (see UnseenAlpha)
 };
+
+// Whether every sixteen columns of a block (its groups' left texels in t.idx, those
+// past the last group repeating its last) read within sixteen neighbouring texels: if
+// so, where those start (nearBase) and, for pshufb over their alphas as bytes, each
+// column's left and right one as a 16-bit lane (nearCtrl, two per sixteen).  Groups
+// split by the texture's edge pick texel 0 (they are read on their own).
+inline bool NearbyColumns(FilterScratch& t, int tw, int groups) {
+    if (tw < 16) return false;
+    const int n = groups * 4;
+    for (int c = 0; c < (groups + 3) / 4; ++c) {
+        int xi[16], lo = INT_MAX, hi = INT_MIN;
+        for (int k = 0; k < 16; ++k) {
+            const int col = std::min(16 * c + k, n - 1);
+            xi[k] = t.apartOf[size_t(col / 4)] ? -1 : t.idx[size_t(col)];
+            if (xi[k] >= 0) lo = std::min(lo, xi[k]), hi = std::max(hi, xi[k] + 1);
+        }
+        const int b = lo == INT_MAX ? 0 : std::min(lo, tw - 16);
+        if (lo != INT_MAX && hi - b > 15) return false;
+        alignas(32) int8_t pick[2][32];
+        for (int k = 0; k < 16; ++k) {
+            const int at = 16 * (k / 8) + 2 * (k % 8);
+            pick[0][at] = int8_t(xi[k] < 0 ? 0 : xi[k] - b), pick[0][at + 1] = -1;
+            pick[1][at] = int8_t(xi[k] < 0 ? 0 : xi[k] + 1 - b), pick[1][at + 1] = -1;
+        }
+        t.nearBase[size_t(c)] = b;
+        std::memcpy(&t.nearCtrl[size_t(2 * c)], pick[0], 32);
+        std::memcpy(&t.nearCtrl[size_t(2 * c + 1)], pick[1], 32);
+    }
+    return true;
+}
 
 // Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
 // texture's edge) with weight fx (of 256) on the right one, as column(j, xi, xr, fx)
@@ -258,6 +298,10 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
         t.alpha[0].resize(size_t(groups) * 4 + 16);
         t.alpha[1].resize(size_t(groups) * 4 + 16);
         t.alphaW.resize(size_t(groups) * 4 + 16);
+        t.alphaWc.resize(size_t(groups) * 4 + 16);
+        t.nearCtrl.resize(size_t(groups + 3) / 4 * 2);
+        t.nearBase.resize(size_t(groups + 3) / 4);
+        t.apartOf.resize(size_t(groups));
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
@@ -273,7 +317,9 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
         for (int k = 0; k < 4; ++k) column(std::min(4 * g + k, w - 1), xi[k], xr[k], fx[k]);
         __m128i vxi = _mm_load_si128(reinterpret_cast<const __m128i*>(xi));
         const __m128i vxr = _mm_load_si128(reinterpret_cast<const __m128i*>(xr));
-        if (_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(vxr, _mm_add_epi32(vxi, one)))) != 0xF) {
+        const bool apart = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(vxr, _mm_add_epi32(vxi, one)))) != 0xF;
+        t.apartOf[size_t(g)] = apart;
+        if (apart) {
             // Read on their own (LerpTextureRow); the shared loads take texel 0.
             t.apart.insert(t.apart.end(), {g, xi[0], xi[1], xr[0], xr[1], xi[2], xi[3], xr[2], xr[3]});
             vxi = _mm_setzero_si128();
@@ -299,7 +345,9 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
         const int32_t w01 = _mm_cvtsi128_si32(w16), w23 = _mm_extract_epi32(w16, 1);
         std::memcpy(aw, &w01, 4);
         std::memcpy(aw + 8, &w23, 4);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&t.alphaWc[size_t(g) * 4]), w16);
     }
+    fb.nearby = contiguous && NearbyColumns(t, tw, groups);
     fb.groups = groups;
     fb.contiguous = contiguous;
     fb.base = t.base.data();
@@ -311,6 +359,9 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
     fb.alpha[0] = t.alpha[0].data();
     fb.alpha[1] = t.alpha[1].data();
     fb.alphaW = t.alphaW.data();
+    fb.alphaWc = t.alphaWc.data();
+    fb.nearBase = t.nearBase.data();
+    fb.nearCtrl = &t.nearCtrl[0].v;
     fb.tag[0] = fb.tag[1] = -1;
     fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
@@ -701,7 +752,21 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
                                  24);
     };
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-    for (int g = 0; g < groups; g += 4) {
+    if (fb.nearby) {
+        // Sixteen texels' alphas as bytes, [0-15 | 0-15], and each column's pair picked out.
+        const __m256i twice = _mm256_setr_epi32(0, 4, 1, 5, 0, 4, 1, 5);
+        for (int c = 0; 4 * c < groups; ++c) {
+            const uint32_t* const p = row + fb.nearBase[c];
+            const __m256i a = _mm256_packus_epi32(_mm256_srli_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), 24),
+                                                  _mm256_srli_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 8)), 24));
+            const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(a, a), twice);
+            const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fb.alphaWc + 16 * c));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * c),
+                                LerpW(_mm256_shuffle_epi8(bytes, fb.nearCtrl[2 * c]),
+                                      _mm256_shuffle_epi8(bytes, fb.nearCtrl[2 * c + 1]), w));
+        }
+    }
+    for (int g = 0; g < groups && !fb.nearby; g += 4) {
         // (The last sixteen may take two groups only: their number is even.)
         const int h = g + 2 < groups ? g + 2 : g;
         // [L0 L1 R0 R1 L4 L5 R4 R5 | L2 L3 R2 R3 L6 L7 R6 R7] and the same for pixels 8 to 15,
