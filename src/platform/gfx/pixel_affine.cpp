@@ -1016,7 +1016,8 @@ __attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, Fil
             if (black && fb.contiguous) {
                 AlphasOfTextureRow(fb, s.tex + size_t(want) * s.tw, fb.alpha[slot]);
                 fb.alphaTag[slot] = want;
-                SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
+                if (fb.blackUnseen > 0)
+                    SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
             } else {
                 LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
             }
@@ -1034,17 +1035,19 @@ __attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, Fil
         if (black && fb.alphaTag[slot] != want) {
             AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
             fb.alphaTag[slot] = want;
-            SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
+            if (fb.blackUnseen > 0)
+                SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
         }
         slots[k] = slot;
         rows[k] = fb.lerp[slot];
         alphas[k] = fb.alpha[slot];
     }
     if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0], slots[1] = slots[0];
-    // Black rows darken only the columns their texture rows show (a row that takes its
-    // own texels may show others: all of its pixels are worked out).
+    // Faint black rows darken only the columns their texture rows show (a row that
+    // takes its own texels may show others: all of its pixels are worked out).  Rows of
+    // smoke dark enough for every alpha but 0 to show are not worth the looking.
     int xs = x0, xe = x1;
-    if (black && !check) {
+    if (black && !check && fb.blackUnseen > 0) {
         const int lo = std::min(fb.seenLo[slots[0]], fb.seenLo[slots[1]]) - at;
         const int hi = std::max(fb.seenHi[slots[0]], fb.seenHi[slots[1]]) - at;
         xs = x0 + std::clamp(lo, 0, x1 - x0);
