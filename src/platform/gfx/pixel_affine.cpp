@@ -202,9 +202,9 @@ struct FilterScratch {
     std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
     std::vector<int16_t> alphaW;            // and their weights (see AlphasOfTextureRow)
     std::vector<int16_t> alphaWc;           // the same in column order
-    std::vector<Vec256> nearCtrl;           // sixteen columns' picks of sixteen texels (see NearbyColumns)
+    std::vector<Vec256> nearCtrl;           // picks of sixteen texels (see NearbyColumns)
     std::vector<int32_t> nearBase;
-    std::vector<uint8_t> apartOf;
+    std::vector<uint8_t> apartOf;           // whether each group is one of `apart`
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
     std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
@@ -232,7 +232,7 @@ struct FilterBlock {
     const __m256i* nearCtrl = nullptr;
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
-    int seenLo[2] = {0, 0}, seenHi[2] = {0, 0};  // and the columns where those show (see SeenColumns)
+    int seenLo[2] = {0, 0}, seenHi[2] = {0, 0};  // and where those show (see SeenColumns)
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
     // Groups with a pair split by the texture's edge (wrapped or clamped), and their
     // eight texels as [L0 L1 R0 R1 | L2 L3 R2 R3].
@@ -308,7 +308,8 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
     t.apart.clear();
     // Pairs as [L0 L1 R0 R1 | L2 L3 R2 R3]: bytes widen to [L0 L1 | L2 L3] and
     // [R0 R1 | R2 R3]; and each pixel's weight over its four channels.
-    const __m256i pairOf = _mm256_setr_epi32(0, 1, 0, 1, 2, 3, 2, 3), rightOf = _mm256_setr_epi32(0, 0, 1, 1, 0, 0, 1, 1);
+    const __m256i pairOf = _mm256_setr_epi32(0, 1, 0, 1, 2, 3, 2, 3);
+    const __m256i rightOf = _mm256_setr_epi32(0, 0, 1, 1, 0, 0, 1, 1);
     const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
                                             8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
     const __m128i one = _mm_set1_epi32(1);
@@ -325,7 +326,8 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
             vxi = _mm_setzero_si128();
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(&t.idx[size_t(g) * 4]), vxi);
-        __m128i mn = _mm_min_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E)), mxv = _mm_max_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E));
+        __m128i mn = _mm_min_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E));
+        __m128i mxv = _mm_max_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E));
         mn = _mm_min_epi32(mn, _mm_shuffle_epi32(mn, 0xB1));
         mxv = _mm_max_epi32(mxv, _mm_shuffle_epi32(mxv, 0xB1));
         const int lo = _mm_cvtsi128_si32(mn), hi = _mm_cvtsi128_si32(mxv);
@@ -334,8 +336,9 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
         uHi = std::max(uHi, hi + 1);
         const int b = contiguous ? std::min(lo, tw - 8) : 0;
         t.base[size_t(g)] = b;
-        t.ctrl[size_t(g)].v = _mm256_sub_epi32(
-            _mm256_add_epi32(_mm256_permutevar8x32_epi32(_mm256_castsi128_si256(vxi), pairOf), rightOf), _mm256_set1_epi32(b));
+        const __m256i pairs =
+            _mm256_add_epi32(_mm256_permutevar8x32_epi32(_mm256_castsi128_si256(vxi), pairOf), rightOf);
+        t.ctrl[size_t(g)].v = _mm256_sub_epi32(pairs, _mm256_set1_epi32(b));
         const __m128i w7 = _mm_slli_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(fx)), 7);
         t.wx[size_t(g)].v = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(w7), spread);
         // The weights of alphas alone: the sixteen columns of four groups as
@@ -347,7 +350,7 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
         std::memcpy(aw + 8, &w23, 4);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(&t.alphaWc[size_t(g) * 4]), w16);
     }
-    fb.nearby = contiguous && NearbyColumns(t, tw, groups);
+    fb.nearby = false;  // (black rows ask, see StartFilterBlock)
     fb.groups = groups;
     fb.contiguous = contiguous;
     fb.base = t.base.data();
@@ -609,9 +612,6 @@ __attribute__((target("avx2"), noinline)) void OwnTexels(const ColumnCheck& c, _
     }
 }
 
-// The row's own horizontal blends at pixels j to j + 7 (of its first n) in own, as
-// OwnTexels gives them; false (nothing written) when the block's coordinates there are
-// the row's.
 // The row's own 8.8 texel coordinates at pixels j to j + 7, as FixedColourRows works
 // them out.
 __attribute__((target("avx2"), always_inline)) inline __m256i OwnFu(const ColumnCheck& c, int j) {
@@ -629,6 +629,9 @@ __attribute__((target("avx2"), always_inline)) inline bool SameColumns(const Col
     return (unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside;
 }
 
+// The row's own horizontal blends at pixels j to j + 7 (of its first n) in own, as
+// OwnTexels gives them; false (nothing written) when the block's coordinates there are
+// the row's.
 __attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
                                                                      __m256i* own) {
     const __m256i fu = OwnFu(c, j);
@@ -757,8 +760,9 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
         const __m256i twice = _mm256_setr_epi32(0, 4, 1, 5, 0, 4, 1, 5);
         for (int c = 0; 4 * c < groups; ++c) {
             const uint32_t* const p = row + fb.nearBase[c];
-            const __m256i a = _mm256_packus_epi32(_mm256_srli_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), 24),
-                                                  _mm256_srli_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 8)), 24));
+            const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+            const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 8));
+            const __m256i a = _mm256_packus_epi32(_mm256_srli_epi32(lo, 24), _mm256_srli_epi32(hi, 24));
             const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(a, a), twice);
             const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fb.alphaWc + 16 * c));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * c),
@@ -991,6 +995,7 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
         fb.blackFn = PickBlackRow<false>(depthMode);
         fb.blackCheckedFn = PickBlackRow<true>(depthMode);
         fb.blackUnseen = UnseenAlpha(diffuse >> 24);
+        fb.nearby = fb.contiguous && NearbyColumns(t_filter, s.tw, fb.groups);
     }
 }
 
@@ -999,8 +1004,11 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
 // row's horizontal blend is worked out once and kept while the rows below use it.
 // The row may start `at` columns into the block, checked by `check` when its own
 // columns may differ from the block's.
-__attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
-                   uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
+// (Worked out where it is called: a row's many arguments are not worth passing.)
+__attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1,
+                                                         int rowA, int rowB, int fy, float z, uint32_t diffuse,
+                                                         int at = 0, const ColumnCheck* check = nullptr,
+                                                         float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
     int slots[2] = {0, 0};
