@@ -253,27 +253,46 @@ struct FilterBlock {
 // so, where those start (nearBase) and, for pshufb over their alphas as bytes, each
 // column's left and right one as a 16-bit lane (nearCtrl, two per sixteen).  Groups
 // split by the texture's edge pick texel 0 (they are read on their own).
-inline bool NearbyColumns(FilterScratch& t, int tw, int groups) {
+__attribute__((target("avx2"))) bool NearbyColumns(FilterScratch& t, int tw, int groups) {
     if (tw < 16) return false;
     const int n = groups * 4;
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), far = _mm256_set1_epi32(INT_MAX / 2);
+    const __m256i high = _mm256_set1_epi16(int16_t(0xFF00)), one = _mm256_set1_epi32(1);
     for (int c = 0; c < (groups + 3) / 4; ++c) {
-        int xi[16], lo = INT_MAX, hi = INT_MIN;
-        for (int k = 0; k < 16; ++k) {
-            const int col = std::min(16 * c + k, n - 1);
-            xi[k] = t.apartOf[size_t(col / 4)] ? -1 : t.idx[size_t(col)];
-            if (xi[k] >= 0) lo = std::min(lo, xi[k]), hi = std::max(hi, xi[k] + 1);
+        // The sixteen columns' left texels (far off for split groups, which pick 0).
+        __m256i xi[2], use[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m256i col = _mm256_min_epi32(_mm256_add_epi32(lane, _mm256_set1_epi32(16 * c + 8 * h)),
+                                                 _mm256_set1_epi32(n - 1));
+            const __m256i split = _mm256_and_si256(
+                _mm256_i32gather_epi32(reinterpret_cast<const int*>(t.apartOf.data()), _mm256_srli_epi32(col, 2), 1),
+                _mm256_set1_epi32(0xFF));
+            use[h] = _mm256_cmpeq_epi32(split, _mm256_setzero_si256());
+            xi[h] = _mm256_and_si256(_mm256_i32gather_epi32(t.idx.data(), col, 4), use[h]);
         }
-        const int b = lo == INT_MAX ? 0 : std::min(lo, tw - 16);
-        if (lo != INT_MAX && hi - b > 15) return false;
-        alignas(32) int8_t pick[2][32];
-        for (int k = 0; k < 16; ++k) {
-            const int at = 16 * (k / 8) + 2 * (k % 8);
-            pick[0][at] = int8_t(xi[k] < 0 ? 0 : xi[k] - b), pick[0][at + 1] = -1;
-            pick[1][at] = int8_t(xi[k] < 0 ? 0 : xi[k] + 1 - b), pick[1][at + 1] = -1;
-        }
+        __m256i lo = _mm256_min_epi32(_mm256_blendv_epi8(far, xi[0], use[0]), _mm256_blendv_epi8(far, xi[1], use[1]));
+        __m256i hi = _mm256_max_epi32(_mm256_blendv_epi8(_mm256_sub_epi32(_mm256_setzero_si256(), far), xi[0], use[0]),
+                                      _mm256_blendv_epi8(_mm256_sub_epi32(_mm256_setzero_si256(), far), xi[1], use[1]));
+        lo = _mm256_min_epi32(lo, _mm256_permute2x128_si256(lo, lo, 1));
+        hi = _mm256_max_epi32(hi, _mm256_permute2x128_si256(hi, hi, 1));
+        lo = _mm256_min_epi32(lo, _mm256_shuffle_epi32(lo, 0x4E));
+        hi = _mm256_max_epi32(hi, _mm256_shuffle_epi32(hi, 0x4E));
+        lo = _mm256_min_epi32(lo, _mm256_shuffle_epi32(lo, 0xB1));
+        hi = _mm256_max_epi32(hi, _mm256_shuffle_epi32(hi, 0xB1));
+        const int l = _mm256_cvtsi256_si32(lo), r = _mm256_cvtsi256_si32(hi) + 1;
+        const bool none = l == INT_MAX / 2;
+        const int b = none ? 0 : std::min(l, tw - 16);
+        if (!none && r - b > 15) return false;
+        // Each column's pick as a 16-bit lane, [0-7 | 8-15]: the texel's place below,
+        // 0xFF above (which picks nothing).
+        const __m256i vb = _mm256_set1_epi32(b);
+        const __m256i l0 = _mm256_and_si256(_mm256_sub_epi32(xi[0], vb), use[0]);
+        const __m256i l1 = _mm256_and_si256(_mm256_sub_epi32(xi[1], vb), use[1]);
+        const __m256i r0 = _mm256_and_si256(_mm256_add_epi32(l0, one), use[0]);
+        const __m256i r1 = _mm256_and_si256(_mm256_add_epi32(l1, one), use[1]);
         t.nearBase[size_t(c)] = b;
-        std::memcpy(&t.nearCtrl[size_t(2 * c)], pick[0], 32);
-        std::memcpy(&t.nearCtrl[size_t(2 * c + 1)], pick[1], 32);
+        t.nearCtrl[size_t(2 * c)].v = _mm256_or_si256(_mm256_permute4x64_epi64(_mm256_packs_epi32(l0, l1), 0xD8), high);
+        t.nearCtrl[size_t(2 * c + 1)].v = _mm256_or_si256(_mm256_permute4x64_epi64(_mm256_packs_epi32(r0, r1), 0xD8), high);
     }
     return true;
 }
@@ -301,7 +320,7 @@ __attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int t
         t.alphaWc.resize(size_t(groups) * 4 + 16);
         t.nearCtrl.resize(size_t(groups + 3) / 4 * 2);
         t.nearBase.resize(size_t(groups + 3) / 4);
-        t.apartOf.resize(size_t(groups));
+        t.apartOf.resize(size_t(groups) + 4);  // (read four bytes at a time)
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
