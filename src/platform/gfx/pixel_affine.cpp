@@ -290,9 +290,12 @@ __attribute__((target("avx2"))) bool NearbyColumns(FilterScratch& t, int tw, int
         const __m256i l1 = _mm256_and_si256(_mm256_sub_epi32(xi[1], vb), use[1]);
         const __m256i r0 = _mm256_and_si256(_mm256_add_epi32(l0, one), use[0]);
         const __m256i r1 = _mm256_and_si256(_mm256_add_epi32(l1, one), use[1]);
+        auto picks = [high](__m256i p, __m256i q) __attribute__((target("avx2"))) {
+            return _mm256_or_si256(_mm256_permute4x64_epi64(_mm256_packs_epi32(p, q), 0xD8), high);
+        };
         t.nearBase[size_t(c)] = b;
-        t.nearCtrl[size_t(2 * c)].v = _mm256_or_si256(_mm256_permute4x64_epi64(_mm256_packs_epi32(l0, l1), 0xD8), high);
-        t.nearCtrl[size_t(2 * c + 1)].v = _mm256_or_si256(_mm256_permute4x64_epi64(_mm256_packs_epi32(r0, r1), 0xD8), high);
+        t.nearCtrl[size_t(2 * c)].v = picks(l0, l1);
+        t.nearCtrl[size_t(2 * c + 1)].v = picks(r0, r1);
     }
     return true;
 }
