@@ -636,9 +636,8 @@ __attribute__((target("avx2"), noinline)) void OwnTexels(const ColumnCheck& c, _
 
 // The row's own 8.8 texel coordinates at pixels j to j + 7, as FixedColourRows works
 // them out.
-__attribute__((target("avx2"), always_inline)) inline __m256i OwnFu(const ColumnCheck& c, int j) {
-    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
+// (t: the pixels' places j to j + 7 as floats.)
+__attribute__((target("avx2"), always_inline)) inline __m256i OwnFu(const ColumnCheck& c, __m256 t) {
     return _mm256_sub_epi32(
         FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
         _mm256_set1_epi32(128));
@@ -656,7 +655,8 @@ __attribute__((target("avx2"), always_inline)) inline bool SameColumns(const Col
 // the row's.
 __attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
                                                                      __m256i* own) {
-    const __m256i fu = OwnFu(c, j);
+    const __m256i fu = OwnFu(c, _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                                                    _mm256_set1_epi32(j))));
     if (SameColumns(c, j, n, fu)) return false;
     OwnTexels(c, fu, own);
     return true;
@@ -910,23 +910,26 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
     const int x0 = r.x0, x1 = r.x1;
     const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
-    // The depths of pixels x to x + 7 of a sloped row.
-    auto slopedDepth = [&](int x) __attribute__((target("avx2"))) {
-        const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(x - x0)));
+    // The depths of a sloped row's pixels at places t (as floats).
+    auto slopedDepth = [&](__m256 t) __attribute__((target("avx2"))) {
         return _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
                              _mm256_set1_ps(1.0f));
     };
     const bool slope = Checked && r.dz != 0.0f;
-    // (Pixels outside [xs, xe) keep their colours.)
+    // (Pixels outside [xs, xe) keep their colours.)  The places x - x0 to x - x0 + 7 of
+    // the pixels, and the next eight's, as floats (whole numbers: stepped exactly).
     const int xe = r.xe;
-    for (int x = r.xs; x < xe; x += kBlackChunk) {
+    __m256 t0 = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(r.xs - x0)));
+    const __m256 eight = _mm256_set1_ps(8.0f), sixteen = _mm256_set1_ps(16.0f);
+    for (int x = r.xs; x < xe; x += kBlackChunk, t0 = _mm256_add_ps(t0, sixteen)) {
+        const __m256 t1 = _mm256_add_ps(t0, eight);
         __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0)));
         __m256i bot = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0)));
         if constexpr (Checked) {
             // (Both halves checked before any is fetched: the fetching is seldom wanted.)
             const ColumnCheck* const c = r.check;
-            if (c && !(SameColumns(*c, x - x0, x1 - x, OwnFu(*c, x - x0)) &&
-                       (x + 8 >= x1 || SameColumns(*c, x + 8 - x0, x1 - x - 8, OwnFu(*c, x + 8 - x0)))))
+            if (c && !(SameColumns(*c, x - x0, x1 - x, OwnFu(*c, t0)) &&
+                       (x + 8 >= x1 || SameColumns(*c, x + 8 - x0, x1 - x - 8, OwnFu(*c, t1)))))
                 OwnAlphas(*c, x - x0, x1 - x, top, bot);
         }
         const __m256i a = Mul255y(LerpW(top, bot, wy7), alpha);
@@ -935,10 +938,10 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
         // guesses wrong at the edges of the smoke than it saves.)
         const __m256i f = _mm256_permute4x64_epi64(_mm256_sub_epi16(c255, a), 0xD8);
         const __m256i e = _mm256_permute4x64_epi64(Mul255y(a, a), 0xD8);
-        if (slope) zc8 = slopedDepth(x);
+        if (slope) zc8 = slopedDepth(t0);
         BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, xe - x, zc8, f, e);
         if (x + 8 < xe) {
-            if (slope) zc8 = slopedDepth(x + 8);
+            if (slope) zc8 = slopedDepth(t1);
             BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, xe - x - 8, zc8,
                                      f, e);
         }
