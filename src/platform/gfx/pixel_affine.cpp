@@ -201,6 +201,10 @@ struct FilterScratch {
     std::vector<Vec256> ctrl, wx, lerp[2];
     std::vector<int16_t> alpha[2];          // the blended rows' alphas alone (black rows)
     std::vector<int16_t> alphaW;            // and their weights (see AlphasOfTextureRow)
+    std::vector<int16_t> alphaWc;           // the same in column order
+    std::vector<Vec256> nearCtrl;           // picks of sixteen texels (see NearbyColumns)
+    std::vector<int32_t> nearBase;
+    std::vector<uint8_t> apartOf;           // whether each group is one of `apart`
     std::vector<int32_t> base, idx;
     std::vector<int32_t> apart;       // groups whose pairs are split by the texture's edge
     std::vector<int32_t> colX, colR, colW, colFu;  // FixedColourColumns' columns
@@ -220,8 +224,15 @@ struct FilterBlock {
     __m256i* lerp[2] = {nullptr, nullptr};  // horizontally blended texture rows
     int16_t* alpha[2] = {nullptr, nullptr};  // and their alphas alone, for black rows
     const int16_t* alphaW = nullptr;         // (their weights, sixteen columns to a vector)
+    const int16_t* alphaWc = nullptr;        // (and in column order)
+    // Every sixteen columns read sixteen neighbouring texels from nearBase on, left and
+    // right ones picked by nearCtrl (see NearbyColumns), when set.
+    bool nearby = false;
+    const int32_t* nearBase = nullptr;
+    const __m256i* nearCtrl = nullptr;
     int tag[2] = {-1, -1};                  // and which texture row each holds
     int alphaTag[2] = {-1, -1};             // and whose alphas alone each holds
+    int seenLo[2] = {0, 0}, seenHi[2] = {0, 0};  // and where those show (see SeenColumns)
     int uLo = 0, uHi = 0;                   // the texels the block reads in each row
     // Groups with a pair split by the texture's edge (wrapped or clamped), and their
     // eight texels as [L0 L1 R0 R1 | L2 L3 R2 R3].
@@ -234,13 +245,66 @@ struct FilterBlock {
     bool aflip = false;
     // Rows of black (see BlackRowAvx2) instead, when set, and those checked or sloped.
     FilteredRowFn blackFn = nullptr, blackCheckedFn = nullptr;
+    short blackUnseen = 0;  // blended alphas up to this one darken nothing (see UnseenAlpha)
 };
+
+// Whether every sixteen columns of a block (its groups' left texels in t.idx, those
+// past the last group repeating its last) read within sixteen neighbouring texels: if
+// so, where those start (nearBase) and, for pshufb over their alphas as bytes, each
+// column's left and right one as a 16-bit lane (nearCtrl, two per sixteen).  Groups
+// split by the texture's edge pick texel 0 (they are read on their own).
+__attribute__((target("avx2"))) bool NearbyColumns(FilterScratch& t, int tw, int groups) {
+    if (tw < 16) return false;
+    const int n = groups * 4;
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), far = _mm256_set1_epi32(INT_MAX / 2);
+    const __m256i high = _mm256_set1_epi16(int16_t(0xFF00)), one = _mm256_set1_epi32(1);
+    for (int c = 0; c < (groups + 3) / 4; ++c) {
+        // The sixteen columns' left texels (far off for split groups, which pick 0).
+        __m256i xi[2], use[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m256i col = _mm256_min_epi32(_mm256_add_epi32(lane, _mm256_set1_epi32(16 * c + 8 * h)),
+                                                 _mm256_set1_epi32(n - 1));
+            const __m256i split = _mm256_and_si256(
+                _mm256_i32gather_epi32(reinterpret_cast<const int*>(t.apartOf.data()), _mm256_srli_epi32(col, 2), 1),
+                _mm256_set1_epi32(0xFF));
+            use[h] = _mm256_cmpeq_epi32(split, _mm256_setzero_si256());
+            xi[h] = _mm256_and_si256(_mm256_i32gather_epi32(t.idx.data(), col, 4), use[h]);
+        }
+        __m256i lo = _mm256_min_epi32(_mm256_blendv_epi8(far, xi[0], use[0]), _mm256_blendv_epi8(far, xi[1], use[1]));
+        __m256i hi = _mm256_max_epi32(_mm256_blendv_epi8(_mm256_sub_epi32(_mm256_setzero_si256(), far), xi[0], use[0]),
+                                      _mm256_blendv_epi8(_mm256_sub_epi32(_mm256_setzero_si256(), far), xi[1], use[1]));
+        lo = _mm256_min_epi32(lo, _mm256_permute2x128_si256(lo, lo, 1));
+        hi = _mm256_max_epi32(hi, _mm256_permute2x128_si256(hi, hi, 1));
+        lo = _mm256_min_epi32(lo, _mm256_shuffle_epi32(lo, 0x4E));
+        hi = _mm256_max_epi32(hi, _mm256_shuffle_epi32(hi, 0x4E));
+        lo = _mm256_min_epi32(lo, _mm256_shuffle_epi32(lo, 0xB1));
+        hi = _mm256_max_epi32(hi, _mm256_shuffle_epi32(hi, 0xB1));
+        const int l = _mm256_cvtsi256_si32(lo), r = _mm256_cvtsi256_si32(hi) + 1;
+        const bool none = l == INT_MAX / 2;
+        const int b = none ? 0 : std::min(l, tw - 16);
+        if (!none && r - b > 15) return false;
+        // Each column's pick as a 16-bit lane, [0-7 | 8-15]: the texel's place below,
+        // 0xFF above (which picks nothing).
+        const __m256i vb = _mm256_set1_epi32(b);
+        const __m256i l0 = _mm256_and_si256(_mm256_sub_epi32(xi[0], vb), use[0]);
+        const __m256i l1 = _mm256_and_si256(_mm256_sub_epi32(xi[1], vb), use[1]);
+        const __m256i r0 = _mm256_and_si256(_mm256_add_epi32(l0, one), use[0]);
+        const __m256i r1 = _mm256_and_si256(_mm256_add_epi32(l1, one), use[1]);
+        auto picks = [high](__m256i p, __m256i q) __attribute__((target("avx2"))) {
+            return _mm256_or_si256(_mm256_permute4x64_epi64(_mm256_packs_epi32(p, q), 0xD8), high);
+        };
+        t.nearBase[size_t(c)] = b;
+        t.nearCtrl[size_t(2 * c)].v = picks(l0, l1);
+        t.nearCtrl[size_t(2 * c + 1)].v = picks(r0, r1);
+    }
+    return true;
+}
 
 // Columns [0, w) of a block whose column j reads texels xi and xr (xi + 1 but at the
 // texture's edge) with weight fx (of 256) on the right one, as column(j, xi, xr, fx)
 // gives them; columns past w repeat the last one (their pixels are never stored).
 template <typename ColumnFn>
-void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
+__attribute__((target("avx2"))) void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     FilterScratch& t = t_filter;
     const int groups = ((w + 7) / 8) * 2;
     if (t.ctrl.size() < size_t(groups)) {
@@ -256,45 +320,59 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
         t.alpha[0].resize(size_t(groups) * 4 + 16);
         t.alpha[1].resize(size_t(groups) * 4 + 16);
         t.alphaW.resize(size_t(groups) * 4 + 16);
+        t.alphaWc.resize(size_t(groups) * 4 + 16);
+        t.nearCtrl.resize(size_t(groups + 3) / 4 * 2);
+        t.nearBase.resize(size_t(groups + 3) / 4);
+        t.apartOf.resize(size_t(groups) + 4);  // (read four bytes at a time)
     }
     bool contiguous = tw >= 8;
     int uLo = tw, uHi = 0;
     t.apart.clear();
+    // Pairs as [L0 L1 R0 R1 | L2 L3 R2 R3]: bytes widen to [L0 L1 | L2 L3] and
+    // [R0 R1 | R2 R3]; and each pixel's weight over its four channels.
+    const __m256i pairOf = _mm256_setr_epi32(0, 1, 0, 1, 2, 3, 2, 3);
+    const __m256i rightOf = _mm256_setr_epi32(0, 0, 1, 1, 0, 0, 1, 1);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,  //
+                                            8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m128i one = _mm_set1_epi32(1);
     for (int g = 0; g < groups; ++g) {
-        int xi[4], xr[4], fx[4];
-        bool apart = false;
-        for (int k = 0; k < 4; ++k) {
-            column(std::min(4 * g + k, w - 1), xi[k], xr[k], fx[k]);
-            apart = apart || xr[k] != xi[k] + 1;
-        }
+        alignas(16) int32_t xi[4], xr[4], fx[4];
+        for (int k = 0; k < 4; ++k) column(std::min(4 * g + k, w - 1), xi[k], xr[k], fx[k]);
+        __m128i vxi = _mm_load_si128(reinterpret_cast<const __m128i*>(xi));
+        const __m128i vxr = _mm_load_si128(reinterpret_cast<const __m128i*>(xr));
+        const bool apart = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(vxr, _mm_add_epi32(vxi, one)))) != 0xF;
+        t.apartOf[size_t(g)] = apart;
         if (apart) {
             // Read on their own (LerpTextureRow); the shared loads take texel 0.
             t.apart.insert(t.apart.end(), {g, xi[0], xi[1], xr[0], xr[1], xi[2], xi[3], xr[2], xr[3]});
-            for (int k = 0; k < 4; ++k) xi[k] = 0;
+            vxi = _mm_setzero_si128();
         }
-        for (int k = 0; k < 4; ++k) t.idx[size_t(g) * 4 + size_t(k)] = xi[k];
-        const int lo = std::min(std::min(xi[0], xi[1]), std::min(xi[2], xi[3]));
-        const int hi = std::max(std::max(xi[0], xi[1]), std::max(xi[2], xi[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&t.idx[size_t(g) * 4]), vxi);
+        __m128i mn = _mm_min_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E));
+        __m128i mxv = _mm_max_epi32(vxi, _mm_shuffle_epi32(vxi, 0x4E));
+        mn = _mm_min_epi32(mn, _mm_shuffle_epi32(mn, 0xB1));
+        mxv = _mm_max_epi32(mxv, _mm_shuffle_epi32(mxv, 0xB1));
+        const int lo = _mm_cvtsi128_si32(mn), hi = _mm_cvtsi128_si32(mxv);
         if (hi + 1 - lo > 7) contiguous = false;
         uLo = std::min(uLo, lo);
         uHi = std::max(uHi, hi + 1);
         const int b = contiguous ? std::min(lo, tw - 8) : 0;
         t.base[size_t(g)] = b;
-        // Pairs as [L0 L1 R0 R1 | L2 L3 R2 R3]: bytes widen to [L0 L1 | L2 L3] and
-        // [R0 R1 | R2 R3].
-        alignas(32) int32_t c[8] = {xi[0] - b, xi[1] - b, xi[0] + 1 - b, xi[1] + 1 - b,
-                                    xi[2] - b, xi[3] - b, xi[2] + 1 - b, xi[3] + 1 - b};
-        alignas(32) int16_t wv[16];
-        for (int k = 0; k < 16; ++k) wv[k] = int16_t(fx[k / 4] << 7);
+        const __m256i pairs =
+            _mm256_add_epi32(_mm256_permutevar8x32_epi32(_mm256_castsi128_si256(vxi), pairOf), rightOf);
+        t.ctrl[size_t(g)].v = _mm256_sub_epi32(pairs, _mm256_set1_epi32(b));
+        const __m128i w7 = _mm_slli_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(fx)), 7);
+        t.wx[size_t(g)].v = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(w7), spread);
         // The weights of alphas alone: the sixteen columns of four groups as
         // [0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15].
-        for (int k = 0; k < 4; ++k) {
-            const int q = 4 * (g % 4) + k;
-            t.alphaW[size_t(g / 4) * 16 + size_t((q % 4 < 2 ? 0 : 8) + 2 * (q / 4) + q % 2)] = int16_t(fx[k] << 7);
-        }
-        std::memcpy(&t.ctrl[size_t(g)], c, sizeof c);
-        std::memcpy(&t.wx[size_t(g)], wv, sizeof wv);
+        const __m128i w16 = _mm_packs_epi32(w7, w7);
+        int16_t* const aw = &t.alphaW[size_t(g / 4) * 16 + size_t(2 * (g % 4))];
+        const int32_t w01 = _mm_cvtsi128_si32(w16), w23 = _mm_extract_epi32(w16, 1);
+        std::memcpy(aw, &w01, 4);
+        std::memcpy(aw + 8, &w23, 4);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&t.alphaWc[size_t(g) * 4]), w16);
     }
+    fb.nearby = false;  // (black rows ask, see StartFilterBlock)
     fb.groups = groups;
     fb.contiguous = contiguous;
     fb.base = t.base.data();
@@ -306,6 +384,9 @@ void PrepareFilterColumns(FilterBlock& fb, int tw, int w, ColumnFn column) {
     fb.alpha[0] = t.alpha[0].data();
     fb.alpha[1] = t.alpha[1].data();
     fb.alphaW = t.alphaW.data();
+    fb.alphaWc = t.alphaWc.data();
+    fb.nearBase = t.nearBase.data();
+    fb.nearCtrl = &t.nearCtrl[0].v;
     fb.tag[0] = fb.tag[1] = -1;
     fb.alphaTag[0] = fb.alphaTag[1] = -1;
     fb.uLo = std::max(0, uLo);
@@ -399,6 +480,7 @@ struct FilteredRowArgs {
     const int16_t* botA;
     const ColumnCheck* check;  // null: the block's columns are the row's
     int y, x0, x1;
+    int xs, xe;  // black rows: pixels outside [xs, xe) keep their colours (see SeenColumns)
     short fy;  // weight of the lower texture row, of 256
     float z, dz;  // depth at the row's first pixel, and its step along the row
     uint32_t diffuse;
@@ -552,20 +634,30 @@ __attribute__((target("avx2"), noinline)) void OwnTexels(const ColumnCheck& c, _
     }
 }
 
+// The row's own 8.8 texel coordinates at pixels j to j + 7, as FixedColourRows works
+// them out.
+// (t: the pixels' places j to j + 7 as floats.)
+__attribute__((target("avx2"), always_inline)) inline __m256i OwnFu(const ColumnCheck& c, __m256 t) {
+    return _mm256_sub_epi32(
+        FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
+        _mm256_set1_epi32(128));
+}
+
+// Whether the row's coordinates fu at pixels j to j + 7 (of its first n) are the block's.
+__attribute__((target("avx2"), always_inline)) inline bool SameColumns(const ColumnCheck& c, int j, int n, __m256i fu) {
+    const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
+    const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
+    return (unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside;
+}
+
 // The row's own horizontal blends at pixels j to j + 7 (of its first n) in own, as
 // OwnTexels gives them; false (nothing written) when the block's coordinates there are
 // the row's.
 __attribute__((target("avx2"), always_inline)) inline bool OwnColumns(const ColumnCheck& c, int j, int n,
                                                                      __m256i* own) {
-    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    // The row's coordinates as FixedColourRows works them out.
-    const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(j)));
-    const __m256i fu = _mm256_sub_epi32(
-        FixedOf8(_mm256_add_ps(_mm256_set1_ps(c.u0), _mm256_mul_ps(_mm256_set1_ps(c.du), t)), _mm256_set1_ps(c.size256)),
-        _mm256_set1_epi32(128));
-    const unsigned inside = n >= 8 ? 0xFFu : (1u << n) - 1;
-    const __m256i same = _mm256_cmpeq_epi32(fu, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.fu + j)));
-    if ((unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(same))) & inside) == inside) return false;
+    const __m256i fu = OwnFu(c, _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                                                    _mm256_set1_epi32(j))));
+    if (SameColumns(c, j, n, fu)) return false;
     OwnTexels(c, fu, own);
     return true;
 }
@@ -685,7 +777,22 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
                                  24);
     };
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-    for (int g = 0; g < groups; g += 4) {
+    if (fb.nearby) {
+        // Sixteen texels' alphas as bytes, [0-15 | 0-15], and each column's pair picked out.
+        const __m256i twice = _mm256_setr_epi32(0, 4, 1, 5, 0, 4, 1, 5);
+        for (int c = 0; 4 * c < groups; ++c) {
+            const uint32_t* const p = row + fb.nearBase[c];
+            const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+            const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 8));
+            const __m256i a = _mm256_packus_epi32(_mm256_srli_epi32(lo, 24), _mm256_srli_epi32(hi, 24));
+            const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(a, a), twice);
+            const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fb.alphaWc + 16 * c));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * c),
+                                LerpW(_mm256_shuffle_epi8(bytes, fb.nearCtrl[2 * c]),
+                                      _mm256_shuffle_epi8(bytes, fb.nearCtrl[2 * c + 1]), w));
+        }
+    }
+    for (int g = 0; g < groups && !fb.nearby; g += 4) {
         // (The last sixteen may take two groups only: their number is even.)
         const int h = g + 2 < groups ? g + 2 : g;
         // [L0 L1 R0 R1 L4 L5 R4 R5 | L2 L3 R2 R3 L6 L7 R6 R7] and the same for pixels 8 to 15,
@@ -710,20 +817,57 @@ __attribute__((target("avx2"))) void AlphasOfTextureRow(const FilterBlock& fb, c
     }
 }
 
-// The alphas of elements P and P + 1 of each half spread over the four channels of
-// their pixels (Alpha: into the alpha channel alone, the others 0).
-template <int P, bool Alpha>
-__attribute__((target("avx2"), always_inline)) inline __m256i SpreadAlphas(__m256i v) {
-    constexpr char a = 2 * P, b = 2 * P + 1, c = 2 * P + 2, d = 2 * P + 3;
-    constexpr char x = Alpha ? -1 : a, y = Alpha ? -1 : b, z = Alpha ? -1 : c, w = Alpha ? -1 : d;
-    return _mm256_shuffle_epi8(v, _mm256_setr_epi8(x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d,  //
-                                                   x, y, x, y, x, y, a, b, z, w, z, w, z, w, c, d));
+// The sixteen alphas (of the first n) of a checked black row from pixel j on, the row's
+// own where its columns differ from the block's, replacing those in top and bot.
+__attribute__((target("avx2"), noinline)) void OwnAlphas(const ColumnCheck& c, int j, int n, __m256i& top,
+                                                         __m256i& bot) {
+    alignas(32) __m256i own[4];
+    for (int h = 0; h < 2 && 8 * h < n; ++h) {
+        if (!OwnColumns(c, j + 8 * h, std::min(8, n - 8 * h), own)) continue;
+        const __m128i t = AlphasOfOwn(own), b = AlphasOfOwn(own + 2);
+        top = h == 0 ? _mm256_inserti128_si256(top, t, 0) : _mm256_inserti128_si256(top, t, 1);
+        bot = h == 0 ? _mm256_inserti128_si256(bot, b, 0) : _mm256_inserti128_si256(bot, b, 1);
+    }
+}
+
+// The largest blended alpha that the smoke's own alpha `alpha` turns into no alpha at
+// all (a * alpha / 255 rounds to 0 while a * alpha < 128): a pixel of it keeps its
+// colours, c * 0 + d * 255 / 255 being d.
+inline short UnseenAlpha(uint32_t alpha) { return short(alpha == 0 ? 255 : std::min<uint32_t>(255, 127 / alpha)); }
+
+// The columns [lo, hi) of the first n of a row of blended alphas outside which every
+// alpha is at most `unseen` (n and 0 when all of them are).  An alpha blended from two
+// rows lies between theirs, so a target row darkens nothing outside its two texture
+// rows' columns.
+__attribute__((target("avx2"))) void SeenColumns(const int16_t* a, int n, short unseen, int& lo, int& hi) {
+    const __m256i u = _mm256_set1_epi16(unseen);
+    // Sixteen columns' "seen" bits, two bits a column, those past n cleared.
+    auto seen = [&](int j) __attribute__((target("avx2"))) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + j));
+        const unsigned m = unsigned(_mm256_movemask_epi8(_mm256_cmpgt_epi16(v, u)));
+        return n - j >= 16 ? m : m & ((1u << (2 * (n - j))) - 1);
+    };
+    lo = n, hi = 0;
+    int j = 0;
+    unsigned m = 0;
+    for (; j < n; j += 16)
+        if ((m = seen(j)) != 0) break;
+    if (j >= n) return;
+    lo = j + __builtin_ctz(m) / 2;
+    for (int k = (n - 1) & ~15; k >= j; k -= 16)
+        if ((m = seen(k)) != 0) {
+            hi = k + (31 - __builtin_clz(m)) / 2 + 1;
+            return;
+        }
 }
 
 // Eight pixels of a black row (pixels 8H to 8H + 7 of its sixteen) at cb, zb, n of them
 // inside the row, from their modulated alphas' complements f and squares e, laid out
-// as [0-3 8-11 | 4-7 12-15] so that each half of the target's pixels widened to 16
-// bits ([0 1 | 4 5] and [2 3 | 6 7]) finds its alphas in its own half.
+// as [0-3 8-11 | 4-7 12-15]: interleaved with themselves, each half's first or last
+// four give one 32-bit lane a pixel.  The target's channels are blended two to a
+// 32-bit lane, blue and red ([b r]) apart from green and alpha ([g a]); the square
+// goes to alpha alone (no channel passes 255: d * (255 - a) / 255 + a * a / 255 never
+// does, rounded or not).
 template <int DepthMode, int H>
 __attribute__((target("avx2"), always_inline)) inline void BlackGroup(const PipeState& s, uint32_t* cb, float* zb,
                                                                      int n, __m256 zc8, __m256i f, __m256i e) {
@@ -738,11 +882,11 @@ __attribute__((target("avx2"), always_inline)) inline void BlackGroup(const Pipe
     const __m256i d = tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), inside)
                            : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb));
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i d0 = _mm256_unpacklo_epi8(d, zero), d1 = _mm256_unpackhi_epi8(d, zero);
-    // (Pixels [0 1 | 4 5] of the eight are elements 4H and 4H + 1 of each half, [2 3 | 6 7] 4H + 2 and 4H + 3.)
-    const __m256i c0 = _mm256_add_epi16(Mul255y(d0, SpreadAlphas<4 * H, false>(f)), SpreadAlphas<4 * H, true>(e));
-    const __m256i c1 = _mm256_add_epi16(Mul255y(d1, SpreadAlphas<4 * H + 2, false>(f)), SpreadAlphas<4 * H + 2, true>(e));
-    const __m256i out = _mm256_packus_epi16(c0, c1);
+    const __m256i f2 = H == 0 ? _mm256_unpacklo_epi16(f, f) : _mm256_unpackhi_epi16(f, f);
+    const __m256i e2 = H == 0 ? _mm256_unpacklo_epi16(zero, e) : _mm256_unpackhi_epi16(zero, e);
+    const __m256i br = Mul255y(_mm256_and_si256(d, _mm256_set1_epi16(0xFF)), f2);
+    const __m256i ga = _mm256_add_epi16(Mul255y(_mm256_srli_epi16(d, 8), f2), e2);
+    const __m256i out = _mm256_or_si256(br, _mm256_slli_epi16(ga, 8));
     if (tail) _mm256_maskstore_epi32(reinterpret_cast<int*>(cb), pass, out);
     else if constexpr (DepthMode != kDepthNone)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb), _mm256_blendv_epi8(d, out, pass));
@@ -766,26 +910,27 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
     const int x0 = r.x0, x1 = r.x1;
     const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 z8 = _mm256_set1_ps(r.z), dz8 = _mm256_set1_ps(r.dz);
-    // The depths of pixels x to x + 7 of a sloped row.
-    auto slopedDepth = [&](int x) __attribute__((target("avx2"))) {
-        const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(x - x0)));
+    // The depths of a sloped row's pixels at places t (as floats).
+    auto slopedDepth = [&](__m256 t) __attribute__((target("avx2"))) {
         return _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(z8, _mm256_mul_ps(dz8, t)), _mm256_setzero_ps()),
                              _mm256_set1_ps(1.0f));
     };
     const bool slope = Checked && r.dz != 0.0f;
-    for (int x = x0; x < x1; x += kBlackChunk) {
+    // (Pixels outside [xs, xe) keep their colours.)  The places x - x0 to x - x0 + 7 of
+    // the pixels, and the next eight's, as floats (whole numbers: stepped exactly).
+    const int xe = r.xe;
+    __m256 t0 = _mm256_cvtepi32_ps(_mm256_add_epi32(lane, _mm256_set1_epi32(r.xs - x0)));
+    const __m256 eight = _mm256_set1_ps(8.0f), sixteen = _mm256_set1_ps(16.0f);
+    for (int x = r.xs; x < xe; x += kBlackChunk, t0 = _mm256_add_ps(t0, sixteen)) {
+        const __m256 t1 = _mm256_add_ps(t0, eight);
         __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(topA + (x - x0)));
         __m256i bot = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(botA + (x - x0)));
         if constexpr (Checked) {
-            if (r.check) {
-                alignas(32) __m256i own[4];
-                for (int h = 0; h < 2 && x + 8 * h < x1; ++h) {
-                    if (!OwnColumns(*r.check, x + 8 * h - x0, std::min(8, x1 - x - 8 * h), own)) continue;
-                    const __m128i t = AlphasOfOwn(own), b = AlphasOfOwn(own + 2);
-                    top = h == 0 ? _mm256_inserti128_si256(top, t, 0) : _mm256_inserti128_si256(top, t, 1);
-                    bot = h == 0 ? _mm256_inserti128_si256(bot, b, 0) : _mm256_inserti128_si256(bot, b, 1);
-                }
-            }
+            // (Both halves checked before any is fetched: the fetching is seldom wanted.)
+            const ColumnCheck* const c = r.check;
+            if (c && !(SameColumns(*c, x - x0, x1 - x, OwnFu(*c, t0)) &&
+                       (x + 8 >= x1 || SameColumns(*c, x + 8 - x0, x1 - x - 8, OwnFu(*c, t1)))))
+                OwnAlphas(*c, x - x0, x1 - x, top, bot);
         }
         const __m256i a = Mul255y(LerpW(top, bot, wy7), alpha);
         // (Pixels of no alpha keep their colours, c * 0 + d * 255 / 255 being d, but are
@@ -793,11 +938,11 @@ __attribute__((target("avx2"))) void BlackRowAvx2(const PipeState& s, const Filt
         // guesses wrong at the edges of the smoke than it saves.)
         const __m256i f = _mm256_permute4x64_epi64(_mm256_sub_epi16(c255, a), 0xD8);
         const __m256i e = _mm256_permute4x64_epi64(Mul255y(a, a), 0xD8);
-        if (slope) zc8 = slopedDepth(x);
-        BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, x1 - x, zc8, f, e);
-        if (x + 8 < x1) {
-            if (slope) zc8 = slopedDepth(x + 8);
-            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, x1 - x - 8, zc8,
+        if (slope) zc8 = slopedDepth(t0);
+        BlackGroup<DepthMode, 0>(s, cb + x, DepthMode != kDepthNone ? zb + x : nullptr, xe - x, zc8, f, e);
+        if (x + 8 < xe) {
+            if (slope) zc8 = slopedDepth(t1);
+            BlackGroup<DepthMode, 1>(s, cb + x + 8, DepthMode != kDepthNone ? zb + x + 8 : nullptr, xe - x - 8, zc8,
                                      f, e);
         }
     }
@@ -874,6 +1019,8 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
     if (blendKind == kBlendSrcOver && alphaMode == kAlphaNone && !s.zWrite && (diffuse & 0x00FFFFFFu) == 0) {
         fb.blackFn = PickBlackRow<false>(depthMode);
         fb.blackCheckedFn = PickBlackRow<true>(depthMode);
+        fb.blackUnseen = UnseenAlpha(diffuse >> 24);
+        fb.nearby = fb.contiguous && NearbyColumns(t_filter, s.tw, fb.groups);
     }
 }
 
@@ -882,10 +1029,14 @@ void StartFilterBlock(FilterBlock& fb, const PipeState& s, uint32_t diffuse, int
 // row's horizontal blend is worked out once and kept while the rows below use it.
 // The row may start `at` columns into the block, checked by `check` when its own
 // columns may differ from the block's.
-void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int rowA, int rowB, int fy, float z,
-                   uint32_t diffuse, int at = 0, const ColumnCheck* check = nullptr, float dz = 0.0f) {
+// (Worked out where it is called: a row's many arguments are not worth passing.)
+__attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1,
+                                                         int rowA, int rowB, int fy, float z, uint32_t diffuse,
+                                                         int at = 0, const ColumnCheck* check = nullptr,
+                                                         float dz = 0.0f) {
     const __m256i* rows[2];
     const int16_t* alphas[2];
+    int slots[2] = {0, 0};
     const bool black = fb.blackFn != nullptr;
     // With no weight on the lower row (1:1 down the rows) the upper row is all there is.
     const int wanted = fy != 0 ? 2 : 1;
@@ -898,6 +1049,8 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
             if (black && fb.contiguous) {
                 AlphasOfTextureRow(fb, s.tex + size_t(want) * s.tw, fb.alpha[slot]);
                 fb.alphaTag[slot] = want;
+                if (fb.blackUnseen > 0)
+                    SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
             } else {
                 LerpTextureRow(fb, s.tex + size_t(want) * s.tw, fb.lerp[slot]);
             }
@@ -915,16 +1068,30 @@ void FilteredRowOf(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, i
         if (black && fb.alphaTag[slot] != want) {
             AlphasOfRow(fb, fb.lerp[slot], fb.alpha[slot]);
             fb.alphaTag[slot] = want;
+            if (fb.blackUnseen > 0)
+                SeenColumns(fb.alpha[slot], 4 * fb.groups, fb.blackUnseen, fb.seenLo[slot], fb.seenHi[slot]);
         }
+        slots[k] = slot;
         rows[k] = fb.lerp[slot];
         alphas[k] = fb.alpha[slot];
     }
-    if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0];
+    if (wanted == 1) rows[1] = rows[0], alphas[1] = alphas[0], slots[1] = slots[0];
+    // Faint black rows darken only the columns their texture rows show (a row that
+    // takes its own texels may show others: all of its pixels are worked out).  Rows of
+    // smoke dark enough for every alpha but 0 to show are not worth the looking.
+    int xs = x0, xe = x1;
+    if (black && !check && fb.blackUnseen > 0) {
+        const int lo = std::min(fb.seenLo[slots[0]], fb.seenLo[slots[1]]) - at;
+        const int hi = std::max(fb.seenHi[slots[0]], fb.seenHi[slots[1]]) - at;
+        xs = x0 + std::clamp(lo, 0, x1 - x0);
+        xe = x0 + std::clamp(hi, 0, x1 - x0);
+        if (xs >= xe) return;
+    }
     auto from = [at](const __m256i* row) {  // 8 bytes a pixel
         return reinterpret_cast<const __m256i*>(reinterpret_cast<const char*>(row) + 8 * size_t(at));
     };
-    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0] + at, alphas[1] + at, check, y, x0, x1, short(fy),
-                               z, dz, diffuse, fb.alo, fb.ahi, fb.aflip};
+    const FilteredRowArgs args{from(rows[0]), from(rows[1]), alphas[0] + at, alphas[1] + at, check, y, x0, x1, xs, xe,
+                               short(fy), z, dz, diffuse, fb.alo, fb.ahi, fb.aflip};
     (!black ? fb.fn : check || dz != 0.0f ? fb.blackCheckedFn : fb.blackFn)(s, args);
 }
 

@@ -4,6 +4,7 @@
 // the texture's edges (wrap and clamp), for every blend the effects use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -99,22 +100,38 @@ TEST(Billboards, RowsSharingTexelColumnsMatchOneByOne) {
 
 // Triangles of one colour with a level edge (v the same along their rows) whose rows
 // start at different columns, whose u moves a hair down the columns, or whose depth
-// changes along the rows, as the turned squares of the smoke give them: shaded from
-// shared texel columns where their own agree, they give the one-by-one path's colours
-// and depths exactly.
+// changes along the rows, as the turned squares of the smoke give them.
+struct Slant {
+    float lean;   // x moved per pixel down the triangle's slanted edge
+    float skew;   // u moved per pixel down the columns
+    float slope;  // depth moved along the rows, per pixel
+};
+// (The last crosses the cleared depth along its rows: part of each row is hidden.)
+const Slant kSlants[] = {{0.6f, 0.0f, 0.0f}, {-1.7f, 0.0f, 0.0f}, {0.0f, 3e-7f, 0.0f}, {0.0f, 0.0f, 2e-9f},
+                         {0.35f, -2e-7f, 1e-4f}, {0.2f, 0.0f, 0.011f}};
+
+// Triangle k of six, in two rows of three over a 96 x 80 target.
+void DrawSlanted(Device& d, const Slant& c, int k, uint32_t colour) {
+    const float x = 2.3f + 13.0f * float(k % 3), y = 1.6f + 37.0f * float(k / 3), h = 35.0f;
+    const float w = 40.0f, u0 = -0.4f + 0.1f * float(k), du = 1.3f / w;
+    // A level top edge, the left edge slanted by `lean`.
+    const float xb = x + c.lean * h;
+    const TL a{x, y, 0.3f, 0.1f, colour, u0, 0.1f};
+    const TL b{x + w, y, 0.3f + c.slope * w, 0.1f, colour, u0 + du * w, 0.1f};
+    const TL e{xb, y + h, 0.3f + c.slope * (xb - x), 0.1f, colour, u0 + du * (xb - x) + c.skew * h, 1.2f};
+    const TL tri[3] = {a, b, e};
+    d.SetFVF(kFvfTL);
+    d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, tri, sizeof(TL));
+}
+
+// Shaded from shared texel columns where their own agree, the slanted triangles give
+// the one-by-one path's colours and depths exactly.
 TEST(Billboards, SlantedRowsMatchOneByOne) {
     std::unique_ptr<Texture> tex(Pattern(32, 16, 5));
     for (int i = 0; i < 32 * 16; ++i)
         tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | (i % 32 < 8 ? 0u : uint32_t(i * 53 % 256) << 24);
-    struct Case {
-        float lean;   // x moved per pixel down the triangle's slanted edge
-        float skew;   // u moved per pixel down the columns
-        float slope;  // depth moved along the rows, per pixel
-    };
-    // (The last crosses the cleared depth along its rows: part of each row is hidden.)
-    const Case cases[] = {{0.6f, 0.0f, 0.0f}, {-1.7f, 0.0f, 0.0f}, {0.0f, 3e-7f, 0.0f}, {0.0f, 0.0f, 2e-9f},
-                          {0.35f, -2e-7f, 1e-4f}, {0.2f, 0.0f, 0.011f}};
-    for (const Case& c : cases)
+    const auto& cases = kSlants;
+    for (const Slant& c : cases)
         for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
             for (int blend : {1, 2})
                 for (uint32_t zFunc : {CMP_LESSEQUAL, CMP_LESS}) {
@@ -124,26 +141,48 @@ TEST(Billboards, SlantedRowsMatchOneByOne) {
                         Device d(96, 80);
                         d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF304050, 0.6f, 0);
                         Prepare(d, tex.get(), address, blend, zFunc, false);
-                        for (int k = 0; k < 6; ++k) {
-                            const float x = 2.3f + 13.0f * float(k % 3), y = 1.6f + 37.0f * float(k / 3), h = 35.0f;
-                            const float w = 40.0f, u0 = -0.4f + 0.1f * float(k), du = 1.3f / w;
-                            const uint32_t colour = uint32_t(0x40 + 30 * k) << 24 | (k % 2 ? 0 : 0xC0FF80);
-                            // A level top edge, the left edge slanted by `lean`.
-                            const float xb = x + c.lean * h;
-                            const TL a{x, y, 0.3f, 0.1f, colour, u0, 0.1f};
-                            const TL b{x + w, y, 0.3f + c.slope * w, 0.1f, colour, u0 + du * w, 0.1f};
-                            const TL e{xb, y + h, 0.3f + c.slope * (xb - x), 0.1f, colour,
-                                       u0 + du * (xb - x) + c.skew * h, 1.2f};
-                            const TL tri[3] = {a, b, e};
-                            d.SetFVF(kFvfTL);
-                            d.DrawPrimitiveUP(PT_TRIANGLELIST, 1, tri, sizeof(TL));
-                        }
+                        for (int k = 0; k < 6; ++k)
+                            DrawSlanted(d, c, k, uint32_t(0x40 + 30 * k) << 24 | (k % 2 ? 0 : 0xC0FF80));
                         image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
                     }
                     SetSimdEnabled(true);
                     ASSERT_EQ(image[0], image[1]) << "lean " << c.lean << " skew " << c.skew << " slope " << c.slope
                                                   << " address " << address << " blend " << blend << " z " << zFunc;
                 }
+}
+
+// Faint black smoke over a bright target: where a texel's alpha times the smoke's
+// rounds to nothing the target keeps its colours, and only there (a pixel of a bright
+// channel darkens by one step at the first alpha that does not). Squares and slanted
+// triangles of a soft round puff give the one-by-one path's pixels at every faint
+// alpha, across the texture's edges.
+TEST(Billboards, FaintSmokeMatchesOneByOne) {
+    std::unique_ptr<Texture> tex(Pattern(32, 32, 9));
+    for (int i = 0; i < 32 * 32; ++i) {
+        const float dx = float(i % 32) - 15.5f, dy = float(i / 32) - 15.5f;
+        const int a = std::max(0, 300 - int(1.2f * (dx * dx + dy * dy)));
+        tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | uint32_t(std::min(a, 255)) << 24;
+    }
+    for (uint32_t alpha : {0u, 1u, 2u, 3u, 7u, 18u, 64u})
+        for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
+            for (uint32_t zFunc : {CMP_ALWAYS, CMP_LESSEQUAL, CMP_GREATER}) {
+                std::vector<uint32_t> image[2];
+                for (int simd = 0; simd < 2; ++simd) {
+                    SetSimdEnabled(simd == 1);
+                    Device d(96, 80);
+                    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFFFFF0C8, 0.6f, 0);
+                    Prepare(d, tex.get(), address, 1, zFunc, false);
+                    d.SetRenderState(RS_ZWRITEENABLE, 0);
+                    for (Square q : Squares()) {
+                        q.colour = alpha << 24;
+                        DrawSquare(d, q, true);
+                    }
+                    for (int k = 0; k < 6; ++k) DrawSlanted(d, kSlants[k], k, alpha << 24);
+                    image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
+                }
+                SetSimdEnabled(true);
+                ASSERT_EQ(image[0], image[1]) << "alpha " << alpha << " address " << address << " z " << zFunc;
+            }
 }
 
 // A square of one colour covers the very pixels of its two triangles drawn apart,
