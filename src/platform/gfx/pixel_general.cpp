@@ -459,218 +459,38 @@ __attribute__((target("avx2"))) inline __m256 Attr2(const float* a0A, const floa
     return Persp ? _mm256_mul_ps(v, w) : v;
 }
 
-// Shades the spans [rx0[i], rx1[i]) of rows y + i; the set-up that does not depend
-// on the row is done once. Known: the states known here rather than asked for every
-// group (see FinishGroups).
-//
-// The pixels of the rows are taken one after another, eight to a group: where a
-// row ends within a group, the next row's first pixels take the group's other lanes
-// (at most two rows to a group).
-template <bool Persp, int Kind, int BlendKind, bool Linear, bool Wrap, int Known>
-__attribute__((target("avx2"))) void GeneralSpanAvx2(const PipeState& s, const SpanSetup& sp, int yFirst,
-                                                      int nRows, const int* rx0, const int* rx1, bool varConst) {
-    // An affine triangle whose colour does not change across it (the corners share
-    // one colour) has its first corner's colour at every pixel: a0 + 0 * t is a0.
-    bool fixedColour = sp.flat;
-    if (!Persp && !sp.flat) {
-        fixedColour = true;
-        for (int k = kAttrR; k <= kAttrA; ++k)
-            fixedColour = fixedColour && sp.dadx[k] == 0.0f && sp.dady[k] == 0.0f && std::isfinite(sp.a0[k]);
-    }
-    const bool constColor = varConst || fixedColour;
-    // The alpha of the diffuse colour is not used when the texture gives the alpha
-    // (without a texture the alpha is then opaque).
-    constexpr bool kDiffuseAlpha = Kind != kKindModulateAlphaTex;
-    const float* const d = sp.dadx;
-    const __m256 dZ = _mm256_set1_ps(d[kAttrZ]), dRhw = _mm256_set1_ps(d[kAttrRhw]);
-    const __m256 dU = _mm256_set1_ps(d[kAttrU]), dV = _mm256_set1_ps(d[kAttrV]);
-    const __m256 dR = _mm256_set1_ps(d[kAttrR]), dG = _mm256_set1_ps(d[kAttrG]);
-    const __m256 dB = _mm256_set1_ps(d[kAttrB]), dA = _mm256_set1_ps(d[kAttrA]);
-    static_assert(kAttrSR == 8);  // specular is not used on this path
-    const __m256 spA = _mm256_loadu_ps(sp.a0), spDx = _mm256_loadu_ps(sp.dadx), spDy = _mm256_loadu_ps(sp.dady);
-    constexpr bool Usual = Known != kStateAsked;
-    const bool zWrite = Known == kStateUsual || (!Usual && s.zWrite), alphaTest = !Usual && s.alphaTest;
-    // Depth functions that pass everything run without reading the depth.
-    const uint32_t zFunc = Usual ? uint32_t(CMP_LESSEQUAL) : s.zFunc;
-    const bool zTest = Usual || (s.zTest && zFunc >= CMP_NEVER && zFunc < CMP_ALWAYS);
-    const bool hasTex = Kind != kKindNoTexDiffuse && (Usual || s.tex != nullptr);
-    const int tw = s.tw, th = s.th;
-    // Row offsets by shifting when the width is a power of two.
-    const bool rowShift = Usual || (tw & (tw - 1)) == 0;
-    const int twLog = rowShift ? __builtin_ctz(unsigned(tw)) : 0;
-    const __m128i twShift = _mm_cvtsi32_si128(twLog);
-    const __m256 ftw = _mm256_set1_ps(float(tw) * 256.0f), fth = _mm256_set1_ps(float(th) * 256.0f);
-    const __m256 zero8 = _mm256_setzero_ps(), one8 = _mm256_set1_ps(1.0f);
-    const __m256i mx = _mm256_set1_epi32(tw - 1), my = _mm256_set1_epi32(th - 1), vtw = _mm256_set1_epi32(tw);
-    const __m256i z256 = _mm256_setzero_si256(), i255 = _mm256_set1_epi32(255), i128 = _mm256_set1_epi32(128);
-    const __m256i one = _mm256_set1_epi32(1);
-    const __m256i laneIdx = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const int pitch = s.pitch;
-    // The last window start that lies wholly in the buffers.
-    const int last = pitch * s.sy1 - 8;
-    const unsigned lastU = last >= 0 ? unsigned(last) : 0u;
-    const bool fits = last >= 0;
-    const float* const zbuf = s.zbuf;
-    // Groups that passed the depth test wait here for their texels: the texture
-    // reads of several groups are then in flight together rather than each group's
-    // long chain of arithmetic and reads waiting for the one before.
-    constexpr int kPending = 64;
-    Group pending[kPending];
-    int nPending = 0;
-    // A constant colour: flat shading's is the same in every row; otherwise it is
-    // taken at each row's start, and a group then holds one row only.
-    const bool rowColour = constColor && !fixedColour;
-    static_assert(kAttrG == kAttrR + 1 && kAttrB == kAttrR + 2 && kAttrA == kAttrR + 3 &&
-                  offsetof(SpanSetup, flatA) == offsetof(SpanSetup, flatR) + 3 * sizeof(float));
-    __m256i constDif = _mm256_setzero_si256();
-    if (sp.flat) constDif = ColourOf(&sp.flatR);  // (flatR flatG flatB flatA one after another)
-    else if (fixedColour) constDif = ColourOf(sp.a0 + kAttrR);
-    // The second step, with the windows' lanes written through lane masks where the
-    // processor has them.
-    const auto finish = HasLaneMasks() ? &FinishGroupsMasked<Kind, BlendKind, Linear, Wrap, Known>
-                                       : &FinishGroups<Kind, BlendKind, Linear, Wrap, Known>;
-    // One colour for every group: the waiting groups do not each keep a copy.
-    const __m256i* const oneColour = fixedColour ? &constDif : nullptr;
-    // The rows that have pixels, with their start and end, their offset in the
-    // buffers and the attributes at their first pixel (a0 + dadx * dx + dady * dy, as
-    // the one-by-one path evaluates them). (Their depth and colour are not fetched
-    // ahead: a triangle's rows lie beside its neighbours', which have just brought
-    // them in, and the prefetches cost more than they saved.)
-    constexpr int kMaxRows = 64;
-    // (Two empty rows follow the last: a group that ends a row looks at the next.)
-    alignas(32) float rowA0[kMaxRows + 1][kAttrSR];
-    int rowX0[kMaxRows + 2], rowX1[kMaxRows + 2], rowOff[kMaxRows + 1];
-    for (int r0 = 0; r0 < nRows; r0 += kMaxRows) {
-        // (Batches of more rows, from callers other than the triangles, go by parts.)
-        const int rEnd = std::min(nRows, r0 + kMaxRows);
-        int m = 0;
-        for (int r = r0; r < rEnd; ++r) {
-            const int x0 = rx0[r];
-            if (x0 >= rx1[r]) continue;
-            const int y = yFirst + r;
-            const float fxs = float(x0) - sp.x0, fys = float(y) - sp.y0;
-            _mm256_store_ps(rowA0[m], _mm256_add_ps(_mm256_add_ps(spA, _mm256_mul_ps(spDx, _mm256_set1_ps(fxs))),
-                                                    _mm256_mul_ps(spDy, _mm256_set1_ps(fys))));
-            rowX0[m] = x0;
-            rowX1[m] = rx1[r];
-            rowOff[m] = y * pitch;
-            ++m;
-        }
-        for (int e = m; e < m + 2; ++e) rowX0[e] = rowX1[e] = 0;
-        int k = 0;           // the current row
-        int x = rowX0[0];    // where it continues
-        while (k < m) {
-            const int x0 = rowX0[k], rem = rowX1[k] - x;
-            const float* const a0A = rowA0[k];
-            // The first row's lanes: [0, nA).
-            const int nA = std::min(8, rem);
-            const int atA = rowOff[k] + x;
-            const int tA = x - x0;
-            // The second row's lanes: [nA, nA + nB), from its first pixel.
-            int nB = 0, atB = atA;
-            const int tB = -nA;
-            const float* const a0B = rowA0[k + 1];
-            if (rem > 8) {
-                x += 8;
-            } else {
-                // The row ends in this group: the next row's first pixels take the
-                // other lanes (none after the last row), and where that row ends here
-                // too, the next group starts afresh with the row after it.
-                const int xb = rowX0[k + 1], lenB = rowX1[k + 1] - xb;
-                nB = rowColour ? 0 : std::min(8 - nA, lenB);
-                if (nB > 0) atB = rowOff[k + 1] + xb - nA;
-                const bool bEnds = nB == lenB;
-                k += bEnds ? 2 : 1;
-                x = bEnds ? rowX0[k] : xb + nB;
-            }
-            const int lanes = nA + nB;
-            const unsigned bLanes = (0xFFu << nA) & 0xFFu;  // (lanes past `lanes` never pass)
-            const __m256i bmi = _mm256_cmpgt_epi32(laneIdx, _mm256_set1_epi32(nA - 1));
-            const __m256 bm = _mm256_castsi256_ps(bmi);
-            const bool inBuf = fits & (unsigned(atA) <= lastU) & (unsigned(atB) <= lastU);
-            Group& g = pending[nPending];
-            // A group of one row takes each attribute from that row's start alone.
-            const auto shade = [&]<bool Two>() __attribute__((target("avx2"), always_inline)) {
-                // Each lane's distance from its own row's first pixel.
-                const __m256i tAB =
-                    Two ? _mm256_blendv_epi8(_mm256_set1_epi32(tA), _mm256_set1_epi32(tB), bmi) : _mm256_set1_epi32(tA);
-                const __m256 t = _mm256_cvtepi32_ps(_mm256_add_epi32(laneIdx, tAB));
-                const __m256 z = Plane2<Two>(a0A, a0B, kAttrZ, bm, dZ, t);
-                const __m256 zc = _mm256_min_ps(_mm256_max_ps(z, zero8), one8);
-                unsigned mask = (1u << lanes) - 1;
-                if (zTest) {
-                    const __m256 old = _mm256_castsi256_ps(LoadTwo(zbuf, atA, atB, bmi, inBuf, mask));
-                    mask &= zFunc == CMP_LESSEQUAL ? unsigned(_mm256_movemask_ps(_mm256_cmp_ps(zc, old, _CMP_LE_OQ)))
-                                                   : DepthMask8(zFunc, zc, old);
-                    if (!mask) return;
-                }
-                ++nPending;
-                g.zc = zc;
-                g.mask = mask;
-                g.atA = atA;
-                g.atB = atB;
-                g.bLanes = bLanes;
-                g.inBuf = inBuf;
-                __m256 w = one8;
-                if (Persp) w = _mm256_div_ps(one8, Plane2<Two>(a0A, a0B, kAttrRhw, bm, dRhw, t));
-                // Diffuse, as bytes in 16-bit lanes: [b g r a] per pixel.
-                if (rowColour) {
-                    g.difLo = g.difHi = ColourOf(a0A + kAttrR);
-                } else if (!constColor) {
-                    // [b0-3 g0-3 | b4-7 g4-7] and [r a], then [b r] and [g a] pairs, then [b g r a].
-                    const __m256i bg = BytesOf2x8(Attr2<Persp, Two>(a0A, a0B, kAttrB, bm, dB, t, w),
-                                                  Attr2<Persp, Two>(a0A, a0B, kAttrG, bm, dG, t, w));
-                    const __m256 r = Attr2<Persp, Two>(a0A, a0B, kAttrR, bm, dR, t, w);
-                    const __m256i ra = kDiffuseAlpha ? BytesOf2x8(r, Attr2<Persp, Two>(a0A, a0B, kAttrA, bm, dA, t, w))
-                                                     : BytesOf2x8(r, zero8);
-                    const __m256i br = _mm256_unpacklo_epi16(bg, ra), ga = _mm256_unpackhi_epi16(bg, ra);
-                    g.difLo = _mm256_unpacklo_epi16(br, ga);
-                    g.difHi = _mm256_unpackhi_epi16(br, ga);
-                }
-                if (hasTex) {
-                    __m256i fu = FixedOf8(Attr2<Persp, Two>(a0A, a0B, kAttrU, bm, dU, t, w), ftw);
-                    __m256i fv = FixedOf8(Attr2<Persp, Two>(a0A, a0B, kAttrV, bm, dV, t, w), fth);
-                    if (Linear) {
-                        fu = _mm256_sub_epi32(fu, i128);
-                        fv = _mm256_sub_epi32(fv, i128);
-                    }
-                    const __m256i xi = _mm256_srai_epi32(fu, 8), yi = _mm256_srai_epi32(fv, 8);
-                    __m256i xa, xb, ya, yb;  // (the second ones serve the filter only)
-                    TexelPair<Wrap>(xi, mx, xa, xb);
-                    TexelPair<Wrap>(yi, my, ya, yb);
-                    const __m256i rowA = rowShift ? _mm256_sll_epi32(ya, twShift) : _mm256_mullo_epi32(ya, vtw);
-                    g.ia = _mm256_add_epi32(rowA, xa);
-                    if (Linear && Wrap) {
-                        // A wrapped pair lies side by side unless its first texel is the
-                        // row's last, and row B is the next unless row A is the last.
-                        // (Packed to 16 bits: the pairs' lanes in bytes 0-7 and 16-23 of
-                        // the mask, the rows' in 8-15 and 24-31.)
-                        g.pairs = ~_mm256_movemask_epi8(
-                            _mm256_packs_epi32(_mm256_cmpeq_epi32(xa, mx), _mm256_cmpeq_epi32(ya, my)));
-                    } else if (Linear) {
-                        const __m256i rowB = rowShift ? _mm256_sll_epi32(yb, twShift) : _mm256_mullo_epi32(yb, vtw);
-                        g.ib = _mm256_add_epi32(rowB, xa);
-                        g.dxb = _mm256_sub_epi32(xb, xa);
-                        g.pairs = _mm256_movemask_epi8(_mm256_packs_epi32(
-                            _mm256_cmpeq_epi32(g.dxb, one), _mm256_cmpeq_epi32(_mm256_sub_epi32(rowB, rowA), vtw)));
-                    }
-                    if (Linear) {
-                        // Both weights (fraction << 7) in one register: x in the low 16 bits, y in the high.
-                        g.w7 = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(fu, i255), 7),
-                                               _mm256_slli_epi32(_mm256_and_si256(fv, i255), 23));
-                    }
-                }
-            };
-            if (nB > 0) shade.template operator()<true>();
-            else shade.template operator()<false>();
-            if (nPending == kPending) {
-                finish(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
-                nPending = 0;
-            }
-        }
-    }
-    finish(s, pending, nPending, hasTex, zWrite, alphaTest, oneColour);
+// The same with the second row's lanes picked by a lane mask (the 512-bit instruction
+// set on 256-bit lanes): its start is broadcast into those lanes straight from memory.
+template <bool Two = true>
+__attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) inline __m256 Plane2(const float* a0A, const float* a0B,
+                                                                                int k, __mmask8 bk, __m256 d,
+                                                                                __m256 t) {
+    if (!Two) return _mm256_add_ps(_mm256_broadcast_ss(a0A + k), _mm256_mul_ps(d, t));
+    return _mm256_add_ps(_mm256_mask_broadcastss_ps(_mm256_broadcast_ss(a0A + k), bk, _mm_load_ss(a0B + k)),
+                         _mm256_mul_ps(d, t));
 }
+template <bool Persp, bool Two>
+__attribute__((target("avx2,avx512f,avx512vl,avx512bw"))) inline __m256 Attr2(const float* a0A, const float* a0B,
+                                                                               int k, __mmask8 bk, __m256 d, __m256 t,
+                                                                               __m256 w) {
+    const __m256 v = Plane2<Two>(a0A, a0B, k, bk, d, t);
+    return Persp ? _mm256_mul_ps(v, w) : v;
+}
+
+#define GENERAL_SPAN_NAME GeneralSpanAvx2
+#define GENERAL_SPAN_TARGET __attribute__((target("avx2")))
+#define GENERAL_SPAN_MASKS 0
+#include "gfx/pixel_general_span.inc"
+#undef GENERAL_SPAN_NAME
+#undef GENERAL_SPAN_TARGET
+#undef GENERAL_SPAN_MASKS
+#define GENERAL_SPAN_NAME GeneralSpanMasked
+#define GENERAL_SPAN_TARGET __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
+#define GENERAL_SPAN_MASKS 1
+#include "gfx/pixel_general_span.inc"
+#undef GENERAL_SPAN_NAME
+#undef GENERAL_SPAN_TARGET
+#undef GENERAL_SPAN_MASKS
 
 // ---- Affine spans of one colour, filtered ----------------------------------------------
 // The billboards and particles of the effects: no perspective, one colour over the
@@ -981,24 +801,33 @@ void FixedColourPick(const PipeState& s, const SpanSetup& sp, const Rows& r, uin
     }
 }
 
+// The general span of these parameters: perspective rows take the copy compiled for
+// lane masks where the processor has them.
+template <bool P, int K, int B, bool Linear, bool Wrap, int Known>
+ShadeRowsFn SpanOf() {
+    if constexpr (P)
+        if (HasLaneMasks()) return GeneralSpanMasked<P, K, B, Linear, Wrap, Known>;
+    return GeneralSpanAvx2<P, K, B, Linear, Wrap, Known>;
+}
+
 // The general span for rows of this draw: perspective or not (P), texture stage kind
 // and blending (K, B) taken from the states, the filter the rows' triangle asks for.
 template <bool P, int K, int B>
 ShadeRowsFn PickSpan(const PipeState& s, bool linear, bool wrap) {
-    if (K == kKindNoTexDiffuse) return GeneralSpanAvx2<P, K, B, false, false, kStateAsked>;  // no texture read
+    if (K == kKindNoTexDiffuse) return SpanOf<P, K, B, false, false, kStateAsked>();  // no texture read
     if (linear) {
         const bool usual = s.zTest && s.zFunc == CMP_LESSEQUAL && !s.alphaTest && s.tex && s.twPow2;
         if (usual && s.zWrite)
-            return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsual>
-                        : GeneralSpanAvx2<P, K, B, true, false, kStateUsual>;
+            return wrap ? SpanOf<P, K, B, true, true, kStateUsual>()
+                        : SpanOf<P, K, B, true, false, kStateUsual>();
         if (usual)
-            return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateUsualNoDepthWrites>
-                        : GeneralSpanAvx2<P, K, B, true, false, kStateUsualNoDepthWrites>;
-        return wrap ? GeneralSpanAvx2<P, K, B, true, true, kStateAsked>
-                    : GeneralSpanAvx2<P, K, B, true, false, kStateAsked>;
+            return wrap ? SpanOf<P, K, B, true, true, kStateUsualNoDepthWrites>()
+                        : SpanOf<P, K, B, true, false, kStateUsualNoDepthWrites>();
+        return wrap ? SpanOf<P, K, B, true, true, kStateAsked>()
+                    : SpanOf<P, K, B, true, false, kStateAsked>();
     }
-    return wrap ? GeneralSpanAvx2<P, K, B, false, true, kStateAsked>
-                : GeneralSpanAvx2<P, K, B, false, false, kStateAsked>;
+    return wrap ? SpanOf<P, K, B, false, true, kStateAsked>()
+                : SpanOf<P, K, B, false, false, kStateAsked>();
 }
 template <bool P, int K>
 ShadeRowsFn PickSpanB(const PipeState& s, bool linear, bool wrap) {
