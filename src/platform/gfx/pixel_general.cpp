@@ -667,18 +667,7 @@ __attribute__((target("avx2"))) void FixedColourRows(const PipeState& s, const S
             if (BlendKind != kBlendNone)
                 old = full ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cp))
                            : _mm256_maskload_epi32(reinterpret_cast<const int*>(cp), LaneMask(mask));
-            if (BlendKind == kBlendAdd || BlendKind == kBlendSrcOver) {
-                const __m256i dLo = _mm256_unpacklo_epi8(old, z256), dHi = _mm256_unpackhi_epi8(old, z256);
-                const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cLo, 0xFF), 0xFF);
-                const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(cHi, 0xFF), 0xFF);
-                if (BlendKind == kBlendAdd) {
-                    cLo = _mm256_add_epi16(Mul255y(cLo, aLo), dLo);
-                    cHi = _mm256_add_epi16(Mul255y(cHi, aHi), dHi);
-                } else {
-                    cLo = _mm256_add_epi16(Mul255y(cLo, aLo), Mul255y(dLo, _mm256_sub_epi16(c255, aLo)));
-                    cHi = _mm256_add_epi16(Mul255y(cHi, aHi), Mul255y(dHi, _mm256_sub_epi16(c255, aHi)));
-                }
-            }
+            if (BlendKind == kBlendAdd || BlendKind == kBlendSrcOver) BlendOnto<BlendKind>(cLo, cHi, old);
             const __m256i out = _mm256_packus_epi16(cLo, cHi);
             const __m256i sm = LaneMask(mask);
             if (full) {

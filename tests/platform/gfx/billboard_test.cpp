@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -74,6 +75,22 @@ void Prepare(Device& d, const Texture* tex, uint32_t address, int blend, uint32_
     SetSampling(d, TEXF_LINEAR, address);
 }
 
+// What `draw` leaves on a 96 x 80 target cleared to `clear` at depth 0.6, drawn one
+// pixel at a time and by the fast rows.
+template <class Draw>
+std::array<std::vector<uint32_t>, 2> OneByOneAndFast(uint32_t clear, Draw draw) {
+    std::array<std::vector<uint32_t>, 2> image;
+    for (int simd = 0; simd < 2; ++simd) {
+        SetSimdEnabled(simd == 1);
+        Device d(96, 80);
+        d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, clear, 0.6f, 0);
+        draw(d);
+        image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
+    }
+    SetSimdEnabled(true);
+    return image;
+}
+
 TEST(Billboards, RowsSharingTexelColumnsMatchOneByOne) {
     std::unique_ptr<Texture> tex(Pattern(32, 16, 7));
     // Alphas of every kind, and a transparent band (groups of pixels left alone).
@@ -83,16 +100,10 @@ TEST(Billboards, RowsSharingTexelColumnsMatchOneByOne) {
         for (int blend : {0, 1, 2})
             for (uint32_t zFunc : {CMP_LESSEQUAL, CMP_LESS, CMP_GREATER})
                 for (bool alphaTest : {false, true}) {
-                    std::vector<uint32_t> image[2];
-                    for (int simd = 0; simd < 2; ++simd) {
-                        SetSimdEnabled(simd == 1);
-                        Device d(96, 80);
-                        d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF304050, 0.6f, 0);
+                    const auto image = OneByOneAndFast(0xFF304050, [&](Device& d) {
                         Prepare(d, tex.get(), address, blend, zFunc, alphaTest);
                         for (const Square& q : Squares()) DrawSquare(d, q, true);
-                        image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
-                    }
-                    SetSimdEnabled(true);
+                    });
                     ASSERT_EQ(image[0], image[1]) << "address " << address << " blend " << blend << " z " << zFunc
                                                   << " alpha test " << alphaTest;
                 }
@@ -135,17 +146,11 @@ TEST(Billboards, SlantedRowsMatchOneByOne) {
         for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
             for (int blend : {1, 2})
                 for (uint32_t zFunc : {CMP_LESSEQUAL, CMP_LESS}) {
-                    std::vector<uint32_t> image[2];
-                    for (int simd = 0; simd < 2; ++simd) {
-                        SetSimdEnabled(simd == 1);
-                        Device d(96, 80);
-                        d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF304050, 0.6f, 0);
+                    const auto image = OneByOneAndFast(0xFF304050, [&](Device& d) {
                         Prepare(d, tex.get(), address, blend, zFunc, false);
                         for (int k = 0; k < 6; ++k)
                             DrawSlanted(d, c, k, uint32_t(0x40 + 30 * k) << 24 | (k % 2 ? 0 : 0xC0FF80));
-                        image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
-                    }
-                    SetSimdEnabled(true);
+                    });
                     ASSERT_EQ(image[0], image[1]) << "lean " << c.lean << " skew " << c.skew << " slope " << c.slope
                                                   << " address " << address << " blend " << blend << " z " << zFunc;
                 }
@@ -166,11 +171,7 @@ TEST(Billboards, FaintSmokeMatchesOneByOne) {
     for (uint32_t alpha : {0u, 1u, 2u, 3u, 7u, 18u, 64u})
         for (uint32_t address : {TADDRESS_WRAP, TADDRESS_CLAMP})
             for (uint32_t zFunc : {CMP_ALWAYS, CMP_LESSEQUAL, CMP_GREATER}) {
-                std::vector<uint32_t> image[2];
-                for (int simd = 0; simd < 2; ++simd) {
-                    SetSimdEnabled(simd == 1);
-                    Device d(96, 80);
-                    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFFFFF0C8, 0.6f, 0);
+                const auto image = OneByOneAndFast(0xFFFFF0C8, [&](Device& d) {
                     Prepare(d, tex.get(), address, 1, zFunc, false);
                     d.SetRenderState(RS_ZWRITEENABLE, 0);
                     for (Square q : Squares()) {
@@ -178,9 +179,7 @@ TEST(Billboards, FaintSmokeMatchesOneByOne) {
                         DrawSquare(d, q, true);
                     }
                     for (int k = 0; k < 6; ++k) DrawSlanted(d, kSlants[k], k, alpha << 24);
-                    image[simd].assign(d.BackBuffer(), d.BackBuffer() + 96 * 80);
-                }
-                SetSimdEnabled(true);
+                });
                 ASSERT_EQ(image[0], image[1]) << "alpha " << alpha << " address " << address << " z " << zFunc;
             }
 }
