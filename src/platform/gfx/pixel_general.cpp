@@ -226,6 +226,25 @@ __attribute__((target("avx2"), always_inline)) inline __m256i ColumnStep(const F
     return _mm256_sub_epi32(_mm256_and_si256(_mm256_add_epi32(xa, _mm256_set1_epi32(1)), f.mx), xa);
 }
 
+// The filtered texels of a group whose pixels each have their two texels side by
+// side in memory: one 64-bit load per row at `rowA + ia[i]` and `rowB + ib[i]` (plain
+// loads beat the hardware gather on this processor), blended across by the weights
+// wx, in halves.
+__attribute__((target("avx2"), always_inline)) inline void PairRows(const FinishState& f, const uint32_t* rowA,
+                                                                    const int32_t* ia, const uint32_t* rowB,
+                                                                    const int32_t* ib, __m256i wxLo, __m256i wxHi,
+                                                                    __m256i& topLo, __m256i& topHi, __m256i& botLo,
+                                                                    __m256i& botHi) {
+    const __m256i r0Lo = Load2x64(rowA + ia[0], rowA + ia[1], rowA + ia[4], rowA + ia[5]);
+    const __m256i r0Hi = Load2x64(rowA + ia[2], rowA + ia[3], rowA + ia[6], rowA + ia[7]);
+    const __m256i r1Lo = Load2x64(rowB + ib[0], rowB + ib[1], rowB + ib[4], rowB + ib[5]);
+    const __m256i r1Hi = Load2x64(rowB + ib[2], rowB + ib[3], rowB + ib[6], rowB + ib[7]);
+    topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
+    topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
+    botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
+    botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+}
+
 // Reads a waiting group's texels, filters, modulates and alpha-tests them: the
 // colours of its eight pixels before blending (in halves) in cLo and cHi, and the
 // mask of the pixels to write (none: 0).
@@ -253,31 +272,16 @@ __attribute__((target("avx2"), always_inline)) inline unsigned ShadeWaiting(cons
             __m256i topLo, topHi, botLo, botHi;
             if (g.pairs == kPairsBelow) {
                 // Each pixel's two texels side by side in memory, and the two below
-                // them one texture row on: one 64-bit load per row, its index read
-                // straight from the waiting group (plain loads beat the hardware
-                // gather on this processor), the same index serving both rows.
+                // them one texture row on: the index read straight from the waiting
+                // group serves both rows.
                 const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
-                const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
-                const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
-                const __m256i r1Lo = Load2x64(f.below + pa[0], f.below + pa[1], f.below + pa[4], f.below + pa[5]);
-                const __m256i r1Hi = Load2x64(f.below + pa[2], f.below + pa[3], f.below + pa[6], f.below + pa[7]);
-                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
-                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
-                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
-                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+                PairRows(f, f.tex, pa, f.below, pa, wxLo, wxHi, topLo, topHi, botLo, botHi);
             } else if ((g.pairs & kPairsAdjacent) == kPairsAdjacent) {
                 // Side by side, but row B elsewhere (across the wrap): its own indices.
                 const int32_t* const pa = reinterpret_cast<const int32_t*>(&g.ia);
                 alignas(32) int32_t pb[8];
                 _mm256_store_si256(reinterpret_cast<__m256i*>(pb), RowB<Wrap>(f, g));
-                const __m256i r0Lo = Load2x64(f.tex + pa[0], f.tex + pa[1], f.tex + pa[4], f.tex + pa[5]);
-                const __m256i r0Hi = Load2x64(f.tex + pa[2], f.tex + pa[3], f.tex + pa[6], f.tex + pa[7]);
-                const __m256i r1Lo = Load2x64(f.tex + pb[0], f.tex + pb[1], f.tex + pb[4], f.tex + pb[5]);
-                const __m256i r1Hi = Load2x64(f.tex + pb[2], f.tex + pb[3], f.tex + pb[6], f.tex + pb[7]);
-                topLo = LerpW(_mm256_shuffle_epi8(r0Lo, f.selL), _mm256_shuffle_epi8(r0Lo, f.selR), wxLo);
-                topHi = LerpW(_mm256_shuffle_epi8(r0Hi, f.selL), _mm256_shuffle_epi8(r0Hi, f.selR), wxHi);
-                botLo = LerpW(_mm256_shuffle_epi8(r1Lo, f.selL), _mm256_shuffle_epi8(r1Lo, f.selR), wxLo);
-                botHi = LerpW(_mm256_shuffle_epi8(r1Hi, f.selL), _mm256_shuffle_epi8(r1Hi, f.selR), wxHi);
+                PairRows(f, f.tex, pa, f.tex, pb, wxLo, wxHi, topLo, topHi, botLo, botHi);
             } else {
                 const __m256i ib = RowB<Wrap>(f, g), dxb = ColumnStep<Wrap>(f, g);
                 const __m256i t00 = Fetch8(f.tex, g.ia), t10 = Fetch8(f.tex, _mm256_add_epi32(g.ia, dxb));
