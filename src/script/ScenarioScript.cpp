@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <set>
+#include <utility>
 
 #include "File/gvlFilePack.h"
 #include "ScriptDifficultyMenu.h"
@@ -179,25 +181,28 @@ void C_ScenarioScript::LoadScript(std::string fileName) {
     // A NUL byte inside the file ends the text there.
     size_t n = 0;
     while (n < bytes.size() && bytes[n] != 0) ++n;
+    const std::string text(reinterpret_cast<const char*>(bytes.data()), n);
+    // Every field event reads the chapter again: what is wrong with a file is said the
+    // first time it is read, and again only once its contents have changed.
+    static std::set<std::pair<std::string, size_t>> read;
+    const bool firstRead = read.insert({path, std::hash<std::string>{}(text)}).second;
     const int errorsBefore = m_nParseErrors;
-    Parse(std::string(reinterpret_cast<const char*>(bytes.data()), n), path);
-    // A file that holds no section at all is not a script; said once per file (every
-    // field event reads the chapter again).
-    if (m_vSections.empty()) {
-        static std::set<std::string> reported;
-        if (reported.insert(path).second) {
-            size_t control = 0;
-            for (unsigned char c : bytes)
-                if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') ++control;
-            g_ErrorLog.Printf("スクリプト %s には Script セクションが一つもありません (%d バイト, 制御文字 %d 個, 構文の誤り %d 件)。何も実行しません。",
-                              path.c_str(), int(bytes.size()), int(control), m_nParseErrors - errorsBefore);
-        }
+    m_bQuietParse = !firstRead;
+    Parse(text, path);
+    m_bQuietParse = false;
+    // A file that holds no section at all is not a script.
+    if (m_vSections.empty() && firstRead) {
+        size_t control = 0;
+        for (unsigned char c : bytes)
+            if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') ++control;
+        g_ErrorLog.Printf("スクリプト %s には Script セクションが一つもありません (%d バイト, 制御文字 %d 個, 構文の誤り %d 件)。何も実行しません。",
+                          path.c_str(), int(bytes.size()), int(control), m_nParseErrors - errorsBefore);
     }
 }
 
 void C_ScenarioScript::ParseError(const std::string& file, int line, const std::string& what) {
     ++m_nParseErrors;
-    g_ErrorLog.Printf("%s(%d): %s", file.c_str(), line, what.c_str());
+    if (!m_bQuietParse) g_ErrorLog.Printf("%s(%d): %s", file.c_str(), line, what.c_str());
 }
 
 // The text is worked on together with a table of the original line number of every

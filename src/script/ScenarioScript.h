@@ -348,6 +348,9 @@ protected:
     int32_t m_nCommandFrame = 0;
 
     int m_nParseErrors = 0;
+    // The file being parsed was read before with the same contents: its errors were
+    // logged then and are only counted now.
+    bool m_bQuietParse = false;
     // The field state was restored from a save (see SetFieldRestored).
     bool m_bFieldRestored = false;
     // In this call: "FieldInitialize" of a field restored from a save.

@@ -23,10 +23,6 @@ void ShowError(const char* text) { plat::MessageBox(text, "エラー", plat::kMb
 
 bool IsValidSlot(int slot) { return slot >= 0 && slot < kSaveSlotCount; }
 
-// The five difficulties, "Novice" to "Chaotic".
-constexpr int64_t kEasiestDifficulty = 1;
-constexpr int64_t kHardestDifficulty = 5;
-
 }  // namespace
 
 CArchiveManager::CArchiveManager() { LoadIndex(); }
@@ -233,46 +229,18 @@ bool CArchiveManager::Load(int slot) {
         ShowError("不正なセーブファイルです。");
         return false;
     }
-    // Every save the game writes takes its header from the party it holds (a save whose
-    // two halves disagree would show one chapter and play another), and holds only kinds
-    // the title can route and difficulties the party would not quietly clamp.
+    // Every save the game writes takes its header from the party it holds: a save whose
+    // two halves disagree would show one chapter in the slot window and play another.
+    // Any other value is left to the readers: the title continues an "IntermissionSave"
+    // or a "FieldSave" on the field and starts the saved chapter's story for every
+    // other kind, and the party holds a difficulty outside 1 to 5 at the nearest end.
     std::string why;
-    const char* fault = nullptr;
-    if (!HeaderMatchesParty(&why))
-        fault = "の見出しと中身が合いません";
-    else if (!HoldsOnlyWrittenValues(&why))
-        fault = "にゲームが書かない値があります";
-    if (fault) {
-        g_ErrorLog.Printf("File %d のセーブファイル%s: %s", slot + 1, fault, why.c_str());
+    if (!HeaderMatchesParty(&why)) {
+        g_ErrorLog.Printf("File %d のセーブファイルの見出しと中身が合いません: %s", slot + 1, why.c_str());
         ClearArchives();
         ClearCurrentArchive();
         ShowError("不正なセーブファイルです。");
         return false;
-    }
-    return true;
-}
-
-bool CArchiveManager::HoldsOnlyWrittenValues(std::string* why) {
-    std::string kind;
-    if (m_CurrentArchive.FindString(SaveFileTypeKey, kind) == 0 && kind != ChapterSave && kind != IntermissionSave &&
-        kind != FieldSave) {
-        if (why) *why = std::string(SaveFileTypeKey) + " \"" + kind + "\"";
-        return false;
-    }
-    auto party = std::find_if(m_vArchive.begin(), m_vArchive.end(),
-                              [](const NamedArchive& a) { return a.name == PartyDataKey; });
-    const std::pair<CStringMap*, const char*> difficulties[] = {
-        {&m_CurrentArchive, SaveFileDiffKey},
-        {party == m_vArchive.end() ? nullptr : &party->archive, "Difficulty"},
-        {party == m_vArchive.end() ? nullptr : &party->archive, "BackupParty.Difficulty"}};
-    for (const auto& [archive, key] : difficulties) {
-        std::string text;
-        int64_t value = 0;
-        if (!archive || archive->FindString(key, text) != 0) continue;
-        if (archive->FindInt(key, value) != 0 || value < kEasiestDifficulty || value > kHardestDifficulty) {
-            if (why) *why = std::string(key) + " \"" + text + "\"";
-            return false;
-        }
     }
     return true;
 }

@@ -75,8 +75,7 @@ public:
     bool Save(int slot);
     // Reads the slot's file into the archives.  A missing or unreadable file shows
     // "セーブファイルを開けませんでした。", a damaged one (also one whose header and
-    // party disagree, or that holds a kind of save or a difficulty the game never
-    // writes) "不正なセーブファイルです。";
+    // party disagree) "不正なセーブファイルです。";
     // the archives are then left empty and false is returned, so that the caller
     // stays where the load was asked for.
     bool Load(int slot);
@@ -84,10 +83,6 @@ public:
     // written from (a value missing on either side is not compared); `why` says
     // where they differ.
     bool HeaderMatchesParty(std::string* why);
-    // The kind of save is one the game writes, and every difficulty of the header and
-    // of the party (and its backup) is one of the five (a value missing is not
-    // judged); `why` names the first that is not.
-    bool HoldsOnlyWrittenValues(std::string* why);
 
     // The stream of the archives as Save writes it (before masking).
     std::vector<unsigned char> BuildStream();

@@ -46,6 +46,10 @@ C_TaskLocateUnit::C_TaskLocateUnit(C_FieldTaskInfo* info, bool bLoaded) {
         if (merged > 0) g_ErrorLog.Printf("出撃準備: 重なった出撃地点を %d 個まとめました。", merged);
     }
     m_nSortieCost = sortie::TotalSortieCost(info->m_MapData);
+    // The preparation tutorial of maps 0, 3 and 5 explains this screen.  A chapter that
+    // goes straight to its first turn (no inter-mission) never shows the screen, and the
+    // driver ends in its first update: the event would play its lessons over the first
+    // player turn, about windows that are not there, so it is not raised.
     if (party && (party->nMap == 0 || party->nMap == 3 || party->nMap == 5) && m_nState != -1) {
         if (C_TaskController* tc = info->m_pTaskController) {
             const C_TaskReply<uint8_t> done(C_TaskHandle(tc, this), &m_bEventDone);

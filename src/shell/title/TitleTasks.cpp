@@ -83,7 +83,10 @@ void C_TaskTitleMenu::Update(C_TitleTaskInfo* info) {
         } else if (slot >= 0) {
             m_bLoadWindow = false;
             CArchiveManager::CreateInstance();
-            // A slot that cannot be read has shown its message; the title stays.
+            // A slot that cannot be read has shown its message; the title stays.  Any
+            // other save loads: the title scene continues an "IntermissionSave" or a
+            // "FieldSave" on the field and starts the saved chapter's story for every
+            // other kind, and the party clamps its difficulty to 1 to 5.
             if (CArchiveManager::GetInstance()->Load(slot)) {
                 g_GlobalResources.SetBGMPlaying(false);
                 SceneInfo(info)->bRestart = m_ArchiveWindow.m_bLoadRestart;

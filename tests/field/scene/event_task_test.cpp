@@ -120,3 +120,35 @@ TEST_F(EventTaskTest, ARaiserRemovedWhileItsEventRunsIsNotWrittenTo) {
 }
 
 }  // namespace
+
+// Every event reads the chapter's script again: a fault in it is named in the log the
+// first time, and again only once the file has changed.
+class EventScriptFaultTest : public ::testing::Test {
+protected:
+    GameFolder folder{{"script"}};
+    Field f;
+};
+
+TEST_F(EventScriptFaultTest, AScriptFaultIsLoggedOncePerFileContents) {
+    fieldtest::SetGrid(f.info, 6, 6);
+    f.party.nMap = 29;
+    auto count = [&](const std::string& what) {
+        const std::string log = folder.ErrorLog();
+        size_t n = 0;
+        for (size_t p = log.find(what); p != std::string::npos; p = log.find(what, p + 1)) ++n;
+        return n;
+    };
+    auto raiseEvents = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            uint8_t done = 0;
+            f.controller.AddTask(new C_TaskEvent(&f.info, &done, "PhaseStart"), 220);
+            f.Frame();
+        }
+    };
+    folder.Write("script/chapter29.txt", "Script PhaseStart(0,1)\r\nWait(1)\r\nend\r\n\r\nScript Won()\r\nWait(1)\r\n");
+    raiseEvents(4);
+    EXPECT_EQ(count("chapter29.txt(5): "), 1u) << folder.ErrorLog();
+    folder.Write("script/chapter29.txt", "Script PhaseStart(0,1)\r\nWait(2)\r\nend\r\n\r\nScript Won()\r\nWait(1)\r\n");
+    raiseEvents(3);
+    EXPECT_EQ(count("chapter29.txt(5): "), 2u) << folder.ErrorLog();
+}

@@ -2,10 +2,12 @@
 // its menu, story, save between chapters, tutorial topics and the ending.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
 #include "PartyData.h"
+#include "PersonData.h"
 #include "scene/EndingScene.h"
 #include "scene/LoadingScene.h"
 #include "scene/SaveScene.h"
@@ -419,6 +421,75 @@ TEST_F(TitleSceneRouting, OtherExitCodes) {
     EXPECT_EQ(scene.Update(), kSceneTutorial);
     scene.GetInfo().nExitCode = kTitleExitQuit;
     EXPECT_EQ(scene.Update(), kSceneExit);
+}
+
+// Saves made elsewhere, loaded from the title's slot window as a player loads them: a
+// difficulty outside 1 to 5 is held at the nearest end, a kind the title does not continue
+// on the field starts the saved chapter's story, and a save whose header and party
+// disagree is still refused.
+class TitleLoadRouting : public TitleMenuTest {
+protected:
+    void TearDown() override {
+        C_SceneControler::RegisterScene(kSceneField, saved_field_);
+        TitleMenuTest::TearDown();
+    }
+    C_SceneControler::SceneCreator saved_field_ = C_SceneControler::FindScene(kSceneField);
+};
+
+TEST_F(TitleLoadRouting, SavesMadeElsewhereLoadWithTheirDifficultyClamped) {
+    C_SceneControler::RegisterScene(kSceneField, &StandInField);
+    constexpr int kRefused = -1;
+    struct Case {
+        const char* kind;
+        int header, party, backup;
+        int scene, difficulty;
+    };
+    const Case cases[] = {
+        {FieldSave, 99, 99, 99, kSceneField, 5},  {FieldSave, 9, 9, 9, kSceneField, 5},
+        {FieldSave, 0, 0, 0, kSceneField, 1},     {FieldSave, -1, -1, -1, kSceneField, 1},
+        {"Bogus", 3, 3, 3, kSceneStory, 3},       {ChapterSave, 4, 4, 4, kSceneStory, 4},
+        {IntermissionSave, 2, 2, 5, kSceneField, 2}, {FieldSave, 3, 4, 4, kRefused, 0},
+    };
+    Frame();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.header));
+        CPartyData party;
+        party.Reset();
+        party.nMap = 2;
+        party.Difficulty = c.party;
+        party.m_Backup.Difficulty = c.backup;
+        CArchiveManager* m = CArchiveManager::GetInstance();
+        m->ClearArchives();
+        m->ClearCurrentArchive();
+        m->SetArchive(PartyDataKey, party.Save());
+        m->SetString(SaveFileChapterKey, "2");
+        m->SetString(SaveFileDiffKey, std::to_string(c.header));
+        m->SetString(SaveFileTypeKey, c.kind);
+        ASSERT_TRUE(m->Save(0));
+        const size_t boxes = plat::RecordedMessageBoxes().size();
+        info_.nExitCode = kTitleExitNone;
+        ClickAt(500, 330);  // load
+        Frame();            // the slot rows are built
+        ClickAt(320, 100);
+        // Every kind but a chapter save asks whether to go on or start the chapter again.
+        if (std::string(c.kind) != ChapterSave) ClickAt(210, 200);  // "続きから"
+        if (c.scene == kRefused) {
+            EXPECT_EQ(info_.nExitCode, kTitleExitNone);
+            EXPECT_EQ(plat::RecordedMessageBoxes().size(), boxes + 1);
+            continue;
+        }
+        ASSERT_EQ(info_.nExitCode, kTitleExitLoad);
+        EXPECT_EQ(plat::RecordedMessageBoxes().size(), boxes);
+        CPartyData loaded;
+        C_TitleScene scene(&loaded);
+        scene.GetInfo().nExitCode = kTitleExitLoad;
+        scene.GetInfo().bRestart = false;
+        EXPECT_EQ(scene.Update(), c.scene);
+        EXPECT_EQ(loaded.nMap, 2);
+        EXPECT_EQ(loaded.Difficulty, c.difficulty);
+        EXPECT_EQ(loaded.m_Backup.Difficulty, std::clamp(c.backup, 1, 5));
+        EXPECT_EQ(GetCurrentDifficulty(), std::clamp(c.backup, 1, 5));
+    }
 }
 
 // ---- story ----------------------------------------------------------------------------
