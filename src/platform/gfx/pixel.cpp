@@ -101,7 +101,7 @@ inline uint32_t BlendSrcOver(uint32_t src, uint32_t dst) {
 }
 
 // Attributes are evaluated at each pixel from the span's start (start + step * n),
-// not accumulated, so four pixels at a time give the very same values.
+// not accumulated, so the loops that take many pixels at a time give the very same values.
 template <bool Persp, bool ConstColor, int Kind, int BlendKind>
 void ShadeSpanT(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1, int xFrom) {
     const float fx = float(x0) - sp.x0, fy = float(y) - sp.y0;
@@ -260,6 +260,44 @@ void PreparePipe(PipeState& s) {
 }
 
 void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
+
+// ---- Which loop shades a span ---------------------------------------------------------------------
+// Spans come in here: triangles' rows through ShadeRows, screen rectangles through ShadeBlock, lines'
+// pixels (and rows the others hand back) through ShadeSpan. The first state that fits picks the loop;
+// each vector loop gives the pixels of the one-by-one loop it stands in for (AffineSpan's for
+// AffineCandidate spans, ShadeSpanT's for the others). "Vectors": HasAvx2() (the processor's, unless switched off by
+// SetSimdEnabled); "masks": HasLaneMasks() (likewise, by SetLaneMasksEnabled).
+//
+//   state of the span                                              loop                   instructions
+//   perspective, GeneralSimdStates, vectors (ShadeRows: the span   GeneralSpanMasked      AVX-512F/VL/BW
+//     PreparePipe picked for the draw; ShadeSpan: GeneralDispatch)   (with masks)           8 px
+//                                                                  GeneralSpanAvx2        AVX2, 8 px
+//   AffineCandidate (affine, one colour, modulate, no blend or source-over), texels inside the texture,
+//   v and depth the same along the row, vectors:
+//     texels one to one, or point-sampled at another step          CopyRowsAvx2           AVX2, 8 px
+//                                                                    (Gather)
+//     filtered, the rows of a rectangle (AffineBlock)              FilteredRowAvx2        AVX2, 8 px
+//                                                                    (CheckedRow)
+//       ... black colour, source-over, no alpha test nor depth     BlackRowAvx2           AVX2, 16 px
+//           writes
+//     filtered, one span of four pixels or more                    FilteredSpanAvx2       AVX2, 4 px
+//   AffineCandidate, texels inside the texture, otherwise          AffineSpan             SSE2, 1 px
+//   affine, GeneralSimd (GeneralSimdStates and vectors):
+//     untextured, one colour                                       FlatRows               AVX2, 8 px
+//     filtered, one colour, v the same along rows that span        FixedColourColumns: the filtered or
+//       16 px or more                                                black rows above
+//     filtered, one colour                                         FixedColourRows        AVX2, 8 px
+//     otherwise                                                    GeneralSpanAvx2        AVX2, 8 px
+//   anything else (no vectors, specular, another stage, blend or   ShadeSpanT             scalar, 1 px
+//     addressing)
+//   The general spans' second step: FinishGroupsMasked (with masks) or FinishGroups (AVX2).
+//
+// The choice goes on in four more places:
+//   GeneralDispatch, AffineDispatch<K>, SpanOf (pixel_general.cpp): the general spans and their kin;
+//   `finish` in the general span loop (pixel_general_span.inc): its second step;
+//   TryAffineSpan, AffineBlock, AffineDispatch<BlendKind, Sample> (pixel_affine.cpp): copied, filtered or
+//     one-by-one affine spans;
+//   StartFilterBlock, FilteredRowOf (pixel_affine.cpp): filtered rows or black rows, checked or not.
 
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     if (x0 >= x1) return;

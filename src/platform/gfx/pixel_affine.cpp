@@ -1,5 +1,5 @@
 // The fast path for screen rectangles and sprites: constant colour, affine texture
-// coordinates.
+// coordinates. (Which loop takes which span: the map above ShadeSpan, pixel.cpp.)
 #include <climits>
 #include <vector>
 

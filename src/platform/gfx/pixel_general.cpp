@@ -1,4 +1,5 @@
-// The general spans of the 3D scenes, eight pixels at a time.
+// The general spans of the 3D scenes, eight pixels at a time. (Which loop takes which
+// span: the map above ShadeSpan, pixel.cpp.)
 #include <cstddef>
 
 #include "gfx/pixel_internal.h"

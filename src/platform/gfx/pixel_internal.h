@@ -1,6 +1,8 @@
 #pragma once
-// Pieces of the pixel pipeline shared by the one-by-one spans and the fast paths
-// (sprites and rectangles, and the four-pixel general spans).
+// Pieces of the pixel pipeline shared by the one-by-one spans and the fast paths: the
+// affine ones of sprites and rectangles (copied, filtered and black rows) and the general
+// spans of the 3D scenes, eight pixels at a time. Which loop takes which span: the map
+// above ShadeSpan (pixel.cpp).
 #include <emmintrin.h>
 #include <immintrin.h>
 
@@ -166,14 +168,16 @@ enum : int { kBlendNone = 0, kBlendSrcOver = 1, kBlendGeneric = 2 };
 // The general spans' own name for the additive blend (the state keeps kBlendGeneric).
 constexpr int kBlendAdd = 3;
 
-// The four-pixel paths (256-bit integer lanes): on when the processor has them and
-// they have not been switched off.
+// Every loop on 256-bit integer lanes (AVX2, four, eight or sixteen pixels a step; the
+// lane-mask copies below too): on when the processor has AVX2 and they have not been
+// switched off.
 extern bool g_simdEnabled;
 extern const bool g_hasAvx2;
 inline bool HasAvx2() { return g_hasAvx2 && g_simdEnabled; }
-// The general spans' writes through lane masks (the 512-bit instruction set on
-// 256-bit lanes): on when the processor has them and they have not been switched off
-// (the tests compare both ways).
+// The general spans' copies built for lane masks (the 512-bit instruction set on 256-bit
+// lanes): GeneralSpanMasked for perspective rows, and FinishGroupsMasked, the second
+// step of every general span. On when the processor has them and they have not been
+// switched off (the tests compare both ways).
 extern bool g_laneMasksEnabled;
 extern const bool g_hasLaneMasks;
 inline bool HasLaneMasks() { return g_hasLaneMasks && g_laneMasksEnabled; }
@@ -248,7 +252,8 @@ inline bool GeneralSimdStates(const PipeState& s) {
     const bool clamp = s.addrU == TADDRESS_CLAMP && s.addrV == TADDRESS_CLAMP;
     return !s.tex || s.wrapPow2 || clamp;
 }
-// Spans of this draw and triangle that the four-pixel general path shades.
+// Spans of this draw and triangle that GeneralDispatch shades: the general spans, eight
+// pixels at a time, or their kin for triangles of one colour.
 inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
     (void)sp;
     return HasAvx2() && GeneralSimdStates(s);

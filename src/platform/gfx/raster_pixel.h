@@ -81,15 +81,15 @@ struct SpanSetup {
 
 bool PipeUsesTexture(const PipeState& s);
 void PreparePipe(PipeState& s);
-// Four-pixel spans on processors that have 256-bit integer lanes (on by default;
-// they give the very same pixels as the one-by-one path).
+// The loops on 256-bit integer lanes, on processors that have them (on by default; they
+// give the very same pixels as the one-by-one path).
 void SetSimdEnabled(bool enabled);
 // Shades pixels [x0, x1) of row y.
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
-// Shades the spans [x0[i], x1[i]) of rows y + i for i < n (empty spans are skipped);
-// the same pixels as ShadeSpan row by row.
 // Shades pixels [x0, x1) of rows [y0, y1): the same pixels as ShadeSpan row by row.
 void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
+// Shades the spans [x0[i], x1[i]) of rows y + i for i < n (empty spans are skipped);
+// the same pixels as ShadeSpan row by row.
 void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1);
 
 void RasterTriangle(const PipeState& s, const ScreenVertex* a, const ScreenVertex* b, const ScreenVertex* c,

@@ -525,9 +525,11 @@ std::string NoDisplayText() {
 
 std::unique_ptr<BackendOps> CreateLiveBackend(const InitOptions&, std::string& error) {
     // A driver the user named (SDL_VIDEODRIVER) is taken as asked, even one that
-    // draws off screen.
+    // draws off screen. An empty one names none: SDL would still read it over a hint
+    // of ordinary priority (and then try every driver it has, the off-screen one too),
+    // so the list overrides it.
     const bool chosen = !Environment("SDL_VIDEODRIVER").empty();
-    if (!chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, VisibleDrivers().c_str());
+    if (!chosen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, VisibleDrivers().c_str(), SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         error = chosen ? std::string("cannot start the display: ") + SDL_GetError() : NoDisplayText();
         return nullptr;
