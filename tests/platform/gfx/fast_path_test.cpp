@@ -1,4 +1,4 @@
-// The fast spans (four pixels at a time, rows in batches, scaled and 1:1 sprites)
+// The fast spans (several pixels at a time, rows in batches, scaled and 1:1 sprites)
 // give exactly the pixels of the one-by-one path, at the edges of the target too.
 #include <gtest/gtest.h>
 
