@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -279,6 +280,27 @@ TEST_F(Generated, TheGameOverPictureEndsBeforeItsRightEdge) {
     ASSERT_NE(over.rgba, nullptr);
     for (int y = 0; y < over.h; ++y)
         for (int x = over.w - 16; x < over.w; ++x) ASSERT_EQ(over.At(x, y)[3], 0) << x << ", " << y;
+}
+
+// The game-over picture is drawn from the screen's left edge, and the screen is 640
+// wide: its title and its band are centred on the picture's x 320.  The first and last
+// columns holding a title texel (the only opaque ones) and holding anything at all lie
+// as far from x 320 on either side, to the half texel an odd width leaves over.
+TEST_F(Generated, TheGameOverPictureIsCentredOnTheScreen) {
+    Picture over(Game() + "graphics/GameOver.png");
+    ASSERT_NE(over.rgba, nullptr);
+    for (const int minAlpha : {255, 1}) {
+        int first = over.w, last = -1;
+        for (int y = 0; y < over.h; ++y)
+            for (int x = 0; x < over.w; ++x)
+                if (over.At(x, y)[3] >= minAlpha) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        ASSERT_LE(first, last) << minAlpha;
+        EXPECT_LE(std::abs(first + last + 1 - 2 * 320), 1)
+            << "columns " << first << "-" << last << " with alpha >= " << minAlpha;
+    }
 }
 
 TEST(Canvas, BlendAndShapesStayInside) {

@@ -464,7 +464,8 @@ TEST(PlaythroughReplay, AMapLostShowsTheGameOverScreenAndReturnsToTheTitle) {
     ASSERT_TRUE(PlaysCleanly(game, LastStandScript(), "a map lost", 1410));
     // Leon's last battle: his hit points run out.
     EXPECT_TRUE(game.Shot("l_battle.png", 0, 320, 640, 160, "last_stand_battle_panels"));
-    EXPECT_TRUE(game.Shot("l_game_over.png", 0, 260, 560, 140, "game_over"));
+    // The game-over picture, its title and band centred on the screen.
+    EXPECT_TRUE(game.Shot("l_game_over.png", 0, 260, 640, 140, "game_over"));
     EXPECT_TRUE(game.Shot("l_title.png", 400, 270, 230, 175, "title_menu"));
     // The loss changes no save.
     EXPECT_EQ(game.Bytes("Save0.dat"), save);
