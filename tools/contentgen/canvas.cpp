@@ -251,6 +251,31 @@ void Canvas::ClipDiamond(int x, int y, int w, int h) {
         }
 }
 
+Canvas Canvas::Shrunk(int w, int h) const {
+    Canvas out(w, h);
+    const double kx = static_cast<double>(w_) / w, ky = static_cast<double>(h_) / h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double x0 = x * kx, x1 = (x + 1) * kx, y0 = y * ky, y1 = (y + 1) * ky;
+            double sum[4] = {0, 0, 0, 0}, area = 0;
+            for (int sy = static_cast<int>(y0); sy < y1 && sy < h_; ++sy) {
+                const double wy = std::min<double>(sy + 1, y1) - std::max<double>(sy, y0);
+                for (int sx = static_cast<int>(x0); sx < x1 && sx < w_; ++sx) {
+                    const double wt = wy * (std::min<double>(sx + 1, x1) - std::max<double>(sx, x0));
+                    const uint8_t* p = &px_[(static_cast<size_t>(sy) * w_ + sx) * 4];
+                    for (int k = 0; k < 3; ++k) sum[k] += wt * p[k] * p[3];
+                    sum[3] += wt * p[3];
+                    area += wt;
+                }
+            }
+            if (sum[3] <= 0 || area <= 0) continue;
+            out.Set(x, y,
+                    Rgba{ClampByte(static_cast<float>(sum[0] / sum[3])), ClampByte(static_cast<float>(sum[1] / sum[3])),
+                         ClampByte(static_cast<float>(sum[2] / sum[3])), ClampByte(static_cast<float>(sum[3] / area))});
+        }
+    return out;
+}
+
 int Canvas::TextWidth(const std::string& s, int scale) {
     return s.empty() ? 0 : static_cast<int>(s.size()) * 6 * scale - scale;
 }

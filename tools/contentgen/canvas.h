@@ -52,6 +52,9 @@ public:
     void Blit(const Canvas& src, int sx, int sy, int w, int h, int dx, int dy);
     // Multiplies alpha by a mask shape: outside the diamond of (x, y, w, h) becomes clear.
     void ClipDiamond(int x, int y, int w, int h);
+    // The whole canvas averaged down to w x h (each texel the area it covers, weighted
+    // by alpha, so clear texels give no colour to the edges).
+    Canvas Shrunk(int w, int h) const;
 
     // Pixel font: 5x7 glyphs on a 6-pixel advance, scaled by an integer.
     static int TextWidth(const std::string& s, int scale);

@@ -1,6 +1,7 @@
 #include "screens.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "palette.h"
@@ -104,18 +105,26 @@ Canvas MakeBattleWindow() {
 
 Canvas MakeGameOver() {
     Canvas c(512, 256);
-    // Drawn at (0, 224) as (0, 0)-(512, 256): on the screen it runs from the left edge
-    // to x 512, so it is a banner that comes in from the left and has faded out by
-    // x 496, with the words in its middle.
-    for (int x = 0; x < 512; ++x) {
-        float e = std::max(0, 495 - x) / 110.0f;
-        uint8_t a = static_cast<uint8_t>(220 * std::min(1.0f, e));
+    // Drawn at (0, 224) as (0, 0)-(512, 256) on a screen 640 wide: the screen's centre
+    // is the picture's x 320.  The words are centred there, on a band that fades out
+    // to both sides as far from that centre on the left as on the right, so it has
+    // faded out by x 496, inside the picture, and as much before x 144.
+    constexpr int kCentre = 320, kReach = 176, kSolid = 124;
+    for (int x = kCentre - kReach; x < kCentre + kReach; ++x) {
+        const float e = (kReach - std::abs(x + 0.5f - kCentre)) / (kReach - kSolid);
+        const uint8_t a = static_cast<uint8_t>(220 * std::clamp(e, 0.0f, 1.0f));
         c.GradientV(x, 40, 1, 120, WithAlpha(kWine, a), WithAlpha(kInk, a), true);
         c.Set(x, 40, WithAlpha(kGold, static_cast<uint8_t>(a * 0.8f)));
         c.Set(x, 159, WithAlpha(kGold, static_cast<uint8_t>(a * 0.8f)));
     }
-    c.TextCentered(236, 70, "GAME OVER", 7, kEmber, kInk);
-    c.TextCentered(236, 134, "THE BANNER HAS FALLEN", 2, kBone, kInk);
+    // The title in letters 5 wide and 7 tall per font pixel, outlined in ink.
+    const std::string title = "GAME OVER";
+    const int tx = kCentre - Canvas::TextWidth(title, 5) / 2;
+    for (int dy = -2; dy <= 2; dy += 2)
+        for (int dx = -2; dx <= 2; dx += 2)
+            if (dx || dy) c.TextXY(tx + dx, 66 + dy, title, 5, 7, kInk);
+    c.TextXY(tx, 66, title, 5, 7, kEmber);
+    c.TextCentered(kCentre, 134, "THE BANNER HAS FALLEN", 2, kBone, kInk);
     return c;
 }
 

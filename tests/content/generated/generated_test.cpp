@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -279,6 +281,75 @@ TEST_F(Generated, TheGameOverPictureEndsBeforeItsRightEdge) {
     ASSERT_NE(over.rgba, nullptr);
     for (int y = 0; y < over.h; ++y)
         for (int x = over.w - 16; x < over.w; ++x) ASSERT_EQ(over.At(x, y)[3], 0) << x << ", " << y;
+}
+
+// The game-over picture is drawn from the screen's left edge, and the screen is 640
+// wide: its title and its band are centred on the picture's x 320.  The first and last
+// columns holding a title texel (the only opaque ones) and holding anything at all lie
+// as far from x 320 on either side, to the half texel an odd width leaves over.
+TEST_F(Generated, TheGameOverPictureIsCentredOnTheScreen) {
+    Picture over(Game() + "graphics/GameOver.png");
+    ASSERT_NE(over.rgba, nullptr);
+    for (const int minAlpha : {255, 1}) {
+        int first = over.w, last = -1;
+        for (int y = 0; y < over.h; ++y)
+            for (int x = 0; x < over.w; ++x)
+                if (over.At(x, y)[3] >= minAlpha) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        ASSERT_LE(first, last) << minAlpha;
+        EXPECT_LE(std::abs(first + last + 1 - 2 * 320), 1)
+            << "columns " << first << "-" << last << " with alpha >= " << minAlpha;
+    }
+}
+
+// The named persons' portraits (Leon, Sera, Garde, Mina, Volg, Zaira, the black knight)
+// differ at a glance where the speech window shows them, and no other portrait looks
+// like one of them.  The game stretches a 200x300 portrait to a 256x512 texture and
+// shows that texture's (0, 0)-(200, 300) at (-10, 190): on screen lies the portrait's
+// (8, 0)-(156, 170).  Two portraits are compared there in cells of 8x8 texels laid
+// over grey; they differ at a glance when their cells differ by a mean of 30 (the sum
+// of the three channels' differences).  A face that differs only in its eyes' colour,
+// or in a headband, stays below 20.
+TEST_F(Generated, NamedPortraitsDifferWhereTheSpeechWindowShowsThem) {
+    constexpr int kX0 = 8, kX1 = 156, kY1 = 170, kCell = 8;
+    auto cells = [&](int id) {
+        char name[64];
+        std::snprintf(name, sizeof name, "graphics/BastUp/%03d.png", id);
+        Picture p(Game() + name);
+        std::vector<double> out;
+        if (!p.rgba || p.w != 200 || p.h != 300) return out;
+        for (int cy = 0; cy + kCell <= kY1; cy += kCell)
+            for (int cx = kX0; cx + kCell <= kX1; cx += kCell)
+                for (int k = 0; k < 3; ++k) {
+                    double sum = 0;
+                    for (int y = cy; y < cy + kCell; ++y)
+                        for (int x = cx; x < cx + kCell; ++x) {
+                            const unsigned char* t = p.At(x, y);
+                            sum += (t[k] * t[3] + 128.0 * (255 - t[3])) / 255.0;
+                        }
+                    out.push_back(sum / (kCell * kCell));
+                }
+        return out;
+    };
+    auto differ = [](const std::vector<double>& a, const std::vector<double>& b) {
+        double sum = 0;
+        for (size_t i = 0; i < a.size(); ++i) sum += std::abs(a[i] - b[i]);
+        return sum / (a.size() / 3);
+    };
+    const int named[] = {1, 2, 3, 4, 30, 31, 32};
+    std::map<int, std::vector<double>> seen;
+    for (int id = 0; id < 40; ++id) {
+        seen[id] = cells(id);
+        ASSERT_FALSE(seen[id].empty()) << id;
+    }
+    for (int a : named)
+        for (int b = 0; b < 40; ++b) {
+            const bool bNamed = std::find(std::begin(named), std::end(named), b) != std::end(named);
+            if (a == b || (bNamed && b < a)) continue;
+            EXPECT_GE(differ(seen[a], seen[b]), 30.0) << "portraits " << a << " and " << b;
+        }
 }
 
 TEST(Canvas, BlendAndShapesStayInside) {

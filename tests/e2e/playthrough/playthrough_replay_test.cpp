@@ -228,7 +228,7 @@ std::string ChapterTwoScript() {
     Script s;
     LoadChapterSave(s, 165, 300);
     SortieWithSera(s, 320);
-    // Turn 1: Mina's line about the scouts clicked away.  Leon (the camera's unit)
+    // Turn 1: Leon's line about the scouts clicked away.  Leon (the camera's unit)
     // two cells north-west, next to the scouts; his attack, the target, OK: the battle.
     s.Click(560, 320, 20);
     s.Event(640, "move 320 240");
@@ -239,8 +239,8 @@ std::string ChapterTwoScript() {
     s.RightClick(1450, 200, 150);
     s.EndTurn(1490);
     s.Shot(1800, "d_enemy_battle.png");
-    // Turn 2 (from about 3350): the main force takes the gate, the map is won; the
-    // story after it: Leon's line, Zaira's.
+    // Turn 2 (from about 3350): word that the main force took the gate, the map is won;
+    // the story after it: Leon's line, Zaira's.
     s.Shot(3390, "d_won.png");
     s.Click(3400, 320, 20).Click(3440, 320, 20).Click(3480, 320, 20);
     // The save between chapters: the third slot.
@@ -378,7 +378,7 @@ TEST(PlaythroughReplay, ANewGamePlaysEveryChapterToTheStaffRollAndBackToTheTitle
     EXPECT_TRUE(game.Shot("d_battle.png", 0, 320, 640, 160, "chapter2_battle_panels"));
     // The scouts' counter-attack in the enemy phase: Leon defends.
     EXPECT_TRUE(game.Shot("d_enemy_battle.png", 0, 320, 640, 160, "chapter2_enemy_battle_panels"));
-    // The second turn's line: the gate is taken, the map won.
+    // The second turn's message: the gate is taken, the map won.
     EXPECT_TRUE(game.Shot("d_won.png", 0, 400, 460, 80, "chapter2_won"));
     EXPECT_EQ(game.Bytes("Save0.dat"), first);
     EXPECT_EQ(game.Bytes("Save1.dat"), second);
@@ -464,7 +464,8 @@ TEST(PlaythroughReplay, AMapLostShowsTheGameOverScreenAndReturnsToTheTitle) {
     ASSERT_TRUE(PlaysCleanly(game, LastStandScript(), "a map lost", 1410));
     // Leon's last battle: his hit points run out.
     EXPECT_TRUE(game.Shot("l_battle.png", 0, 320, 640, 160, "last_stand_battle_panels"));
-    EXPECT_TRUE(game.Shot("l_game_over.png", 0, 260, 560, 140, "game_over"));
+    // The game-over picture, its title and band centred on the screen.
+    EXPECT_TRUE(game.Shot("l_game_over.png", 0, 260, 640, 140, "game_over"));
     EXPECT_TRUE(game.Shot("l_title.png", 400, 270, 230, 175, "title_menu"));
     // The loss changes no save.
     EXPECT_EQ(game.Bytes("Save0.dat"), save);

@@ -2,12 +2,13 @@
 // use every field trigger and every field command, their headers carry the arguments
 // their triggers test, and each chapter's map plays through its events on its own map
 // data (initialised, the sortie brought on, won and lost) without an error line.
-// Chapter three is won at its gate only while the gate stands open, and every hero who
-// joins the party has a price.
+// Chapter three is won at its gate only while the gate stands open, the lines said on a
+// map come from someone sure to be on it, and every hero who joins the party has a price.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "input/gvlInputManager.h"
 #include "paths.h"
 #include "sortie/SortieRules.h"
+#include "sortie/TaskLocateUnit.h"
 #include "task/TaskController.h"
 
 namespace {
@@ -265,6 +267,58 @@ TEST_F(GameFieldScripts, ChapterThreeIsWonAtTheGateOnlyWhileItIsOpen) {
         Raise(3, "UnitPosition");
         EXPECT_EQ(field->m_nExitState, s.wins ? 5 : 0);  // the win runs on to the game's end
     }
+}
+
+// A line said while a map is played comes from someone sure to be on it: the face of
+// a person of the map as its preparation opens (those "FieldInitialize" places and the
+// mission's own units), of a hero the story binds to a sortie point
+// ("HeroForcedPosition" in "Main" or "FieldInitialize", after their last
+// "HeroForcedPosReset"), or of a person that "CreateUnit" brings on earlier in the same
+// section or in an earlier section of the same event (they run one after the other).
+// A hero the player may leave out of the sortie says nothing there: chapter two's calls
+// of Mina's, said whether she was sortied or not, broke this.  "Won" and "Lost" are
+// played after the map, as a story.
+TEST_F(GameFieldScripts, LinesOnTheFieldComeFromSomeoneOnIt) {
+    for (int chapter : {0, 1, 2, 3}) {
+        SCOPED_TRACE(chapter);
+        StartField(chapter);
+        C_TaskLocateUnit::LoadMissionUnits(field.get());
+        std::set<int> faces;
+        for (int u = 0; u < field->m_UnitList.GetCount(); ++u)
+            for (int j = 0; j < field->m_UnitList.GetMemberCount(u); ++j)
+                faces.insert(CPersonTypeTable::Get(field->m_UnitList.GetMemberTypeID(u, j)).face);
+        C_ScenarioScript s;
+        const std::string name = kChapters[chapter];
+        s.Parse(ReadAll(kGame + "/script/" + name), name);
+        std::set<int> bound;
+        for (int trigger : {kTriggerMain, kTriggerFieldInitialize})
+            for (const ScriptSection& sec : s.GetSections())
+                if (sec.nTriggerID == trigger)
+                    for (const ScriptCommand& c : sec.vCommands) {
+                        if (c.nCommandID == kCmdHeroForcedPosReset) bound.clear();
+                        if (c.nCommandID == kCmdHeroForcedPosition) bound.insert(c.Int(0));
+                    }
+        for (int type : bound) faces.insert(CPersonTypeTable::Get(type).face);
+        int lines = 0;
+        std::map<std::pair<int, std::vector<int32_t>>, std::set<int>> broughtOn;  // by event
+        for (const ScriptSection& sec : s.GetSections()) {
+            if (sec.nTriggerID == kTriggerMain || sec.nTriggerID == kTriggerWon || sec.nTriggerID == kTriggerLost ||
+                sec.nTriggerID == kTriggerIMTutorial)
+                continue;
+            std::set<int>& created = broughtOn[{sec.nTriggerID, sec.vTriggerArgs}];
+            for (const ScriptCommand& c : sec.vCommands) {
+                if (c.nCommandID == kCmdCreateUnit)
+                    for (size_t k = 4; k < 11; k += 2)
+                        if (c.Int(k) != -1 && c.Int(k - 1) != -1) created.insert(CPersonTypeTable::Get(c.Int(k)).face);
+                if (c.nCommandID != kCmdSerif || c.Int(0) == 999) continue;
+                ++lines;
+                EXPECT_TRUE(faces.count(c.Int(0)) || created.count(c.Int(0)))
+                    << name << "(" << c.nLine << "): Serif(" << c.Int(0) << ")";
+            }
+        }
+        EXPECT_GT(lines, 0);
+    }
+    EXPECT_EQ(ErrorLines(), std::vector<std::string>());
 }
 
 // Every hero the chapters bring into the party (and the one Leon becomes) costs
