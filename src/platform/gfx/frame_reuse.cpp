@@ -674,7 +674,11 @@ void FrameReuse::Patch() {
     d.depth.swap(spareDepth_);
     depthFlat_ = false;
     RestoreTiles(patch_);
+    // The draws need only be drawn on those tiles.
+    d.wantTiles = patch_.data();
+    d.wantTile = kTile;
     Run(keep_.pos, cur_.size(), false, &only);
+    d.wantTiles = nullptr;
     d.color.swap(spareColor_);
     d.depth.swap(spareDepth_);
     ForTileRows(patch_, [&](size_t at, size_t w) {
