@@ -28,6 +28,7 @@ struct FrameCase {
     bool renderTarget = false;        // drawn into a target, then sampled
     bool depth = false;               // depth-tested indexed triangles in 3D
     Rect scissor{};                   // the midway quads drawn within it (when not empty)
+    bool drawAgain = false;           // the texture drawn again after it was written
 };
 
 const FrameCase kFrames[] = {
@@ -35,6 +36,10 @@ const FrameCase kFrames[] = {
     {"midway quad changes", 0x8000FF00}, {"midway quad changes back"}, {"same as before"},
     {"midway quad changes again", 0x400000FF}, {"and back"},
     {"texture locked after a draw read it", 0x80FF0000, true, true}, {"after the lock"},
+    {"texture written after a draw read it, then drawn again", 0x80FF0000, true, true, false, false, false, false, {},
+     true},
+    {"written and drawn again once more", 0x80FF0000, true, true, false, false, false, false, {}, true},
+    {"after the second texture"},
     {"picture read midway", 0x80FF0000, true, false, true},
     {"temporary texture", 0x80FF0000, true, false, false, true},
     {"another temporary texture", 0x80FF0000, true, false, false, true},
@@ -81,6 +86,11 @@ struct Scene {
         if (f.lockAfterDraw) {
             texture.Lock()[9] = 0xFF00FF00u + uint32_t(frame);
             texture.Unlock();
+        }
+        if (f.drawAgain) {
+            d.SetTexture(0, &texture);
+            Quad(d, 34, 2, 24, 20, 0xFFFFFFFF);
+            d.SetTexture(0, nullptr);
         }
         if (f.temporary) {
             Texture scratch(4, 4);
