@@ -62,6 +62,10 @@ struct Device::Impl {
     // Frames repeating the last one are not drawn again (see frame_reuse.h).
     std::unique_ptr<detail::FrameReuse> reuse;
     uint64_t presentedAs = 0;  // the platform's frame count after this device's last Present
+    // While frame reuse draws a frame's changed tiles again: the back buffer's tiles
+    // (wantTile pixels square, row by row) whose pixels are wanted; null otherwise.
+    const uint8_t* wantTiles = nullptr;
+    int wantTile = 16;
 
     // Scratch space reused from draw to draw.
     std::vector<ProcVertex> procVerts;

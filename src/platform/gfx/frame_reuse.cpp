@@ -655,8 +655,8 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
 // A frame that repeats the last one but for some draws' data. Pixels are drawn one by
 // one, each from its own earlier value: off the tiles those draws fall on (now or
 // then), the last picture is this frame's. The calls from the kept copy on that reach
-// those tiles are drawn on a spare buffer holding the kept copy there, and those tiles
-// are taken from it.
+// those tiles are drawn on a spare buffer holding the kept copy there (rectangles only
+// on those tiles, see PipeState::wantTiles), and those tiles are taken from it.
 void FrameReuse::Patch() {
     Device::Impl& d = *device_.impl();
     std::vector<size_t> only;
@@ -674,7 +674,10 @@ void FrameReuse::Patch() {
     d.depth.swap(spareDepth_);
     depthFlat_ = false;
     RestoreTiles(patch_);
+    d.wantTiles = patch_.data();
+    d.wantTile = kTile;
     Run(keep_.pos, cur_.size(), false, &only);
+    d.wantTiles = nullptr;
     d.color.swap(spareColor_);
     d.depth.swap(spareDepth_);
     ForTileRows(patch_, [&](size_t at, size_t w) {

@@ -313,6 +313,8 @@ void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     fn(s, sp, y, x0, x1, x0);
 }
 
+// With wanted tiles, rows without any are left out (each row's pixels are its own);
+// a block's columns only where nothing but the pixel itself decides its value.
 void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1) {
     if (x0 >= x1 || y0 >= y1) return;
     if (AffineCandidate(s, sp) && sp.dady[kAttrU] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
@@ -320,15 +322,34 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
         return;
     }
     if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
+        thread_local std::vector<int> bx0, bx1;
+        if (s.wantTiles) {
+            // A block of one colour and one depth (all a rectangle's depth slopes are
+            // nought: clamped, its depth is the same from any first pixel) is drawn on
+            // the wanted runs of each band of tile rows; others on the bands' rows.
+            const bool flat = FlatColourRows(s, sp) && sp.dadx[kAttrZ] == 0.0f && sp.dady[kAttrZ] == 0.0f;
+            const auto rows = [&](int y, int n, int a, int b) {
+                bx0.assign(size_t(n), a);
+                bx1.assign(size_t(n), b);
+                GeneralDispatch(s, sp, Rows{y, n, bx0.data(), bx1.data()});
+            };
+            for (int by = y0; by < y1;) {
+                const int byEnd = std::min(y1, (by / s.wantTile + 1) * s.wantTile), n = byEnd - by;
+                if (flat) ForWantedRuns(s, by, x0, x1, [&](int a, int b) { rows(by, n, a, b); });
+                else if (RowWanted(s, by, x0, x1)) rows(by, n, x0, x1);
+                by = byEnd;
+            }
+            return;
+        }
         // All the rows in one batch (the general spans take long batches by parts;
         // rows that share their texel columns share them over the whole block).
-        thread_local std::vector<int> bx0, bx1;
         bx0.assign(size_t(y1 - y0), x0);
         bx1.assign(size_t(y1 - y0), x1);
         GeneralDispatch(s, sp, Rows{y0, y1 - y0, bx0.data(), bx1.data()});
         return;
     }
-    for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);
+    for (int y = y0; y < y1; ++y)
+        if (RowWanted(s, y, x0, x1)) ShadeSpan(s, sp, y, x0, x1);
 }
 
 void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {

@@ -1096,10 +1096,12 @@ __attribute__((always_inline)) inline void FilteredRowOf(const PipeState& s, Fil
 }
 
 // The same for the 16.16 texel row coordinate fv (the rows fv falls between).
-void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse) {
+// (`at`: the row starts that many columns into the block.)
+void FilteredRow(const PipeState& s, FilterBlock& fb, int y, int x0, int x1, int64_t fv, float z, uint32_t diffuse,
+                 int at = 0) {
     const int64_t gvRow = (fv + 128) >> 8;
     const int r = int(gvRow >> 8);
-    FilteredRowOf(s, fb, y, x0, x1, r, r + 1, int(gvRow & 255), z, diffuse);
+    FilteredRowOf(s, fb, y, x0, x1, r, r + 1, int(gvRow & 255), z, diffuse, at);
 }
 
 // ---- Copied rows -----------------------------------------------------------------
@@ -1625,6 +1627,43 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     }
     constexpr int kRun = 64;
     const uint32_t* run[kRun];
+    // With wanted tiles each row is drawn on its wanted columns only (a row with none
+    // is left out). A run's first pixel takes the block's coordinates stepped on in
+    // whole steps from its first column, its depth the block's (columns are left out
+    // only at no depth slope): every pixel is the one of the whole row. Rows that
+    // fall back to the one-by-one spans are drawn whole.
+    const bool wanted = s.wantTiles != nullptr;
+    const bool runs = wanted && dz == 0.0f;
+    // Copied rows yFirst .. yFirst + m - 1, their texels read from run[0 .. m).
+    const auto copyRows = [&](int yFirst, int m) {
+        if (!wanted) {
+            copyFn(copy, yFirst, m, run);
+            return;
+        }
+        for (int i = 0; i < m;) {
+            const int yb = yFirst + i, n = std::min(m - i, (yb / s.wantTile + 1) * s.wantTile - yb);
+            ForWantedRuns(s, yb, x0, x1, [&](int a, int b) {
+                CopyRows part = copy;
+                part.x0 = a;
+                part.x1 = b;
+                const uint32_t* from[kRun];
+                for (int k = 0; k < n; ++k) from[k] = run[i + k] + (gather ? 0 : a - x0);
+                if (gather) SetGather(part, fu + dfu * (a - x0), dfu, b - a);
+                copyFn(part, yb, n, from);
+            });
+            i += n;
+        }
+    };
+    // The affine row y from 16.16 coordinates fu, fv at its first pixel, on its
+    // wanted runs.
+    const auto affineRow = [&](int y, int64_t fvRow, auto dispatch) {
+        if (!runs) {
+            dispatch(x0, x1, fu, fvRow);
+            return;
+        }
+        ForWantedRuns(s, y, x0, x1,
+                      [&](int a, int b) { dispatch(a, b, fu + dfu * (a - x0), fvRow + dfv * (a - x0)); });
+    };
     for (int y = y0; y < y1; ++y) {
         if (copyFn) {
             // u is known to be inside (and, but for gathered rows, to step one texel):
@@ -1645,14 +1684,15 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                 const int64_t vA = (fv + 128) >> 16;
                 if (((fv + 128) & fracMask) != 0 || uint64_t(vA) >= uint64_t(th)) break;
                 if (m == kRun) {
-                    copyFn(copy, y - m, m, run);
+                    copyRows(y - m, m);
                     m = 0;
                 }
                 run[m++] = texU + vA * tw;
             }
-            if (m) copyFn(copy, y - m, m, run);
+            if (m) copyRows(y - m, m);
             if (y == y1) break;
         }
+        if (wanted && !RowWanted(s, y, x0, x1)) continue;
         const float fy = float(y) - sp.y0;
         const float v = sp.a0[kAttrV] + sp.dadx[kAttrV] * fx + sp.dady[kAttrV] * fy;
         int64_t fv = RoundHalfAway(double(v) * sv);
@@ -1673,12 +1713,16 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
         }
         switch (sample) {
             case 0:
-                blend ? AffineDispatch<1, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
-                      : AffineDispatch<0, 0>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                affineRow(y, fv, [&](int a, int b, int64_t ua, int64_t va) {
+                    blend ? AffineDispatch<1, 0>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
+                          : AffineDispatch<0, 0>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
+                });
                 break;
             case 1:
-                blend ? AffineDispatch<1, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
-                      : AffineDispatch<0, 1>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                affineRow(y, fv, [&](int a, int b, int64_t ua, int64_t va) {
+                    blend ? AffineDispatch<1, 1>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
+                          : AffineDispatch<0, 1>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
+                });
                 break;
             default:
                 if (filterRows) {
@@ -1687,11 +1731,16 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                         StartFilterBlock(fb, s, diffuse, blend ? kBlendSrcOver : kBlendNone);
                     }
                     fbReady = true;
-                    FilteredRow(s, fb, y, x0, x1, fv, z, diffuse);
+                    // (A run starts that many columns into the block.)
+                    affineRow(y, fv, [&](int a, int b, int64_t, int64_t) {
+                        FilteredRow(s, fb, y, a, b, fv, z, diffuse, a - x0);
+                    });
                     break;
                 }
-                blend ? AffineDispatch<1, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse)
-                      : AffineDispatch<0, 2>(s, y, x0, x1, fu, fv, dfu, dfv, z, dz, diffuse);
+                affineRow(y, fv, [&](int a, int b, int64_t ua, int64_t va) {
+                    blend ? AffineDispatch<1, 2>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
+                          : AffineDispatch<0, 2>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
+                });
                 break;
         }
     }

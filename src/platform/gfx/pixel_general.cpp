@@ -869,6 +869,11 @@ void AffineDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r, bool
 }  // namespace
 
 
+bool FlatColourRows(const PipeState& s, const SpanSetup& sp) {
+    uint32_t argb = 0;
+    return !sp.persp && s.kind != kKindModulate && s.kind != kKindModulateAlphaTex && FixedColourOf(sp, argb);
+}
+
 void GeneralDispatch(const PipeState& s, const SpanSetup& sp, const Rows& r) {
     const bool cc = sp.constColor || sp.flat;
     const bool linear = sp.minify ? s.minLinear : s.magLinear;

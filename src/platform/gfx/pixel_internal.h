@@ -259,6 +259,35 @@ inline bool GeneralSimd(const PipeState& s, const SpanSetup& sp) {
     return HasAvx2() && GeneralSimdStates(s);
 }
 
+// The runs [a, b) of wanted columns of row y within [x0, x1), f(a, b) for each, left
+// to right; [x0, x1) itself when the pipe wants every pixel.
+template <class F>
+inline void ForWantedRuns(const PipeState& s, int y, int x0, int x1, F f) {
+    if (!s.wantTiles) {
+        if (x0 < x1) f(x0, x1);
+        return;
+    }
+    if (x0 >= x1) return;
+    const int t = s.wantTile, last = (x1 - 1) / t;
+    const uint8_t* row = s.wantTiles + size_t(y / t) * size_t(s.wantTilesX);
+    for (int tx = x0 / t; tx <= last;) {
+        if (!row[tx]) {
+            ++tx;
+            continue;
+        }
+        int end = tx + 1;
+        while (end <= last && row[end]) ++end;
+        f(std::max(x0, tx * t), std::min(x1, end * t));
+        tx = end;
+    }
+}
+// Whether row y has wanted columns within [x0, x1).
+inline bool RowWanted(const PipeState& s, int y, int x0, int x1) {
+    bool any = false;
+    ForWantedRuns(s, y, x0, x1, [&](int, int) { any = true; });
+    return any;
+}
+
 // Fast paths (pixel_affine.cpp, pixel_general.cpp).
 bool TryAffineSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
 void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
@@ -270,5 +299,8 @@ ShadeRowsFn PerspectiveSpan(const PipeState& s, bool linear);
 // are not of that kind (see pixel_affine.cpp).
 bool FixedColourColumns(const PipeState& s, const SpanSetup& sp, const Rows& r, uint32_t diffuse, int blendKind,
                         bool wrap);
+// Whether GeneralDispatch shades these affine rows as one colour, untextured, known
+// before each row starts (FlatRows).
+bool FlatColourRows(const PipeState& s, const SpanSetup& sp);
 
 }  // namespace gfx::pix

@@ -614,6 +614,11 @@ void BuildPipe(Device::Impl& d, PipeState& s) {
         s.sx1 = std::min(s.sx1, r.right);
         s.sy1 = std::min(s.sy1, r.bottom);
     }
+    if (d.wantTiles && !d.renderTarget) {
+        s.wantTiles = d.wantTiles;
+        s.wantTile = d.wantTile;
+        s.wantTilesX = (d.width + d.wantTile - 1) / d.wantTile;
+    }
     s.zTest = rs[RS_ZENABLE] != 0 && s.zbuf != nullptr;
     s.zWrite = s.zTest && rs[RS_ZWRITEENABLE] != 0;
     s.zFunc = rs[RS_ZFUNC];

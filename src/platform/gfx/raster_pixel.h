@@ -58,6 +58,12 @@ struct PipeState {
     // The span of the rows of this draw's perspective triangles when the general
     // spans take them, by filter (point, linear); null otherwise.
     ShadeRowsFn perspectiveRows[2] = {nullptr, nullptr};
+    // Where the pixels are wanted, when not everywhere: the target in tiles of
+    // wantTile pixels square, wantTilesX to a row, non-zero where wanted. A block
+    // (ShadeBlock) then leaves out what it can of the other pixels; those it draws on
+    // wanted tiles are the very ones it draws without them.
+    const uint8_t* wantTiles = nullptr;
+    int wantTile = 16, wantTilesX = 0;
 };
 
 // Per-triangle (or per-rectangle) interpolation set-up.
@@ -86,7 +92,8 @@ void PreparePipe(PipeState& s);
 void SetSimdEnabled(bool enabled);
 // Shades pixels [x0, x1) of row y.
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
-// Shades pixels [x0, x1) of rows [y0, y1): the same pixels as ShadeSpan row by row.
+// Shades pixels [x0, x1) of rows [y0, y1): the same pixels as ShadeSpan row by row
+// (on the wanted tiles, when the pipe names some).
 void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
 // Shades the spans [x0[i], x1[i]) of rows y + i for i < n (empty spans are skipped);
 // the same pixels as ShadeSpan row by row.

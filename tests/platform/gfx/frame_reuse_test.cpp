@@ -28,6 +28,7 @@ struct FrameCase {
     bool renderTarget = false;        // drawn into a target, then sampled
     bool depth = false;               // depth-tested indexed triangles in 3D
     Rect scissor{};                   // the midway quads drawn within it (when not empty)
+    bool drawAgain = false;           // the texture drawn again after it was written
 };
 
 const FrameCase kFrames[] = {
@@ -35,6 +36,10 @@ const FrameCase kFrames[] = {
     {"midway quad changes", 0x8000FF00}, {"midway quad changes back"}, {"same as before"},
     {"midway quad changes again", 0x400000FF}, {"and back"},
     {"texture locked after a draw read it", 0x80FF0000, true, true}, {"after the lock"},
+    {"texture written after a draw read it, then drawn again", 0x80FF0000, true, true, false, false, false, false, {},
+     true},
+    {"written and drawn again once more", 0x80FF0000, true, true, false, false, false, false, {}, true},
+    {"after the second texture"},
     {"picture read midway", 0x80FF0000, true, false, true},
     {"temporary texture", 0x80FF0000, true, false, false, true},
     {"another temporary texture", 0x80FF0000, true, false, false, true},
@@ -81,6 +86,11 @@ struct Scene {
         if (f.lockAfterDraw) {
             texture.Lock()[9] = 0xFF00FF00u + uint32_t(frame);
             texture.Unlock();
+        }
+        if (f.drawAgain) {
+            d.SetTexture(0, &texture);
+            Quad(d, 34, 2, 24, 20, 0xFFFFFFFF);
+            d.SetTexture(0, nullptr);
         }
         if (f.temporary) {
             Texture scratch(4, 4);
@@ -246,6 +256,98 @@ TEST(FrameReuse, MovingDrawsGiveThePixelsAndDepthOfDrawingEveryCall) {
         }
         const auto& counts = reused.impl()->reuse->GetCounts();
         EXPECT_GE(resumed ? counts.framesResumed : counts.framesPatched, 20u);
+    }
+}
+
+// A frame whose only change is a quad's alpha (a pulsing highlight) is drawn again on
+// that quad's tiles alone, the calls over it only there: each kind of rectangle that
+// crosses those tiles, cut at their edges, gives the pixels and depths of drawing it
+// whole. Textured ones copied texel for texel, stepped, gathered, filtered, shrunk,
+// mirrored and wrapped, tinted and alpha-tested, depth-tested; untextured ones of one
+// colour (translucent and opaque) and of graded colour; one reaching past the target.
+struct OverCase {
+    const char* what;
+    float x, y, w, h;            // where it lies (corners on pixel edges at whole numbers)
+    float u0, v0, u1, v1;        // its texture coordinates
+    uint32_t color = 0xFFFFFFFF;  // its diffuse colour (all four corners)
+    bool textured = true;
+    uint32_t filter = TEXF_POINT;
+    uint32_t address = TADDRESS_CLAMP;
+    bool alphaTest = false;
+    uint32_t zFunc = CMP_ALWAYS;
+    uint32_t graded = 0;  // a second colour for the right-hand corners (0: none)
+    uint32_t alphaOp = TOP_MODULATE;
+};
+
+const OverCase kOverCases[] = {
+    {"one texel a pixel", 6, 9, 48, 40, 0, 0, 48.0f / 64, 40.0f / 64},
+    {"whole texels, filtered", 6, 9, 48, 40, 0, 0, 48.0f / 64, 40.0f / 64, 0xFFFFFFFF, true, TEXF_LINEAR},
+    {"between texels, filtered", 6.25f, 9.5f, 47, 41, 0.1f, 0.05f, 0.8f, 0.7f, 0xFFFFFFFF, true, TEXF_LINEAR},
+    {"stepped one and a half, gathered", 3, 7, 60, 50, 0, 0, 40.0f / 64, 33.0f / 64},
+    {"shrunk, filtered", 2, 5, 70, 60, 0, 0, 1, 1, 0xFFFFFFFF, true, TEXF_LINEAR},
+    {"mirrored, filtered", 4, 8, 50, 44, 0.9f, 0, 0.1f, 0.7f, 0xFFFFFFFF, true, TEXF_LINEAR},
+    {"wrapped", 5, 6, 64, 52, 0, 0, 2.5f, 1.5f, 0xFFFFFFFF, true, TEXF_POINT, TADDRESS_WRAP},
+    {"tinted, alpha-tested", 6, 9, 48, 40, 0, 0, 0.75f, 0.625f, 0xC080FF40, true, TEXF_POINT, TADDRESS_CLAMP, true},
+    {"depth-tested", 6, 9, 48, 40, 0, 0, 0.75f, 0.625f, 0xFFFFFFFF, true, TEXF_LINEAR, TADDRESS_CLAMP, false, CMP_LESS},
+    {"one colour, translucent", 3, 4, 70, 52, 0, 0, 1, 1, 0x80FF8040, false},
+    {"one colour, opaque", 3, 4, 70, 52, 0, 0, 1, 1, 0xFF4080C0, false, TEXF_POINT, TADDRESS_CLAMP, false,
+     CMP_LESSEQUAL},
+    {"graded", 3, 4, 70, 52, 0, 0, 1, 1, 0xC0FF0000, false, TEXF_POINT, TADDRESS_CLAMP, false, CMP_ALWAYS, 0x400000FF},
+    {"past the target's edge", -20, -12, 60, 50, 0, 0, 1, 1, 0xFFFFFFFF, true, TEXF_LINEAR},
+    {"one texture row, stretched", 6, 9, 48, 40, 0.1f, 0, 0.85f, 0, 0xE0FFFFFF},
+    {"the texture's alpha alone, far along a wrapped texture", 6.37f, 9.21f, 47.3f, 40.6f, 37.013f, 29.021f, 37.777f,
+     29.613f, 0xFFFFFFFF, true, TEXF_LINEAR, TADDRESS_WRAP, false, CMP_ALWAYS, 0, TOP_SELECTARG1},
+    {"the same, point-sampled", 5.71f, 8.83f, 51.9f, 43.3f, 41.031f, 33.011f, 41.931f, 33.707f, 0xFFFFFFFF, true,
+     TEXF_POINT, TADDRESS_WRAP, false, CMP_ALWAYS, 0, TOP_SELECTARG1},
+};
+
+TEST(FrameReuse, CallsOverChangedTilesDrawnOnThemAloneGiveThePixelsOfDrawingEveryCall) {
+    std::unique_ptr<Texture> tex(Pattern(64, 64, 3));
+    // Alphas of every kind over the pattern: transparent, opaque and between.
+    for (int i = 0; i < 64 * 64; ++i) tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | uint32_t(i * 13 % 256) << 24;
+    for (const OverCase& c : kOverCases) {
+        SCOPED_TRACE(c.what);
+        Device reused(96, 80), drawn(96, 80);
+        drawn.SetFrameReuse(false);
+        for (int frame = 0; frame < 7; ++frame) {
+            for (Device* d : {&reused, &drawn}) {
+                d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+                d->SetRenderState(RS_LIGHTING, 0);
+                d->SetRenderState(RS_CULLMODE, CULL_NONE);
+                d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+                d->SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);  // as the game draws
+                SetSourceOver(*d);
+                SetSampling(*d, TEXF_POINT, TADDRESS_CLAMP);
+                d->SetTexture(0, tex.get());
+                Quad(*d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, 1.5f, 1.25f, 0.5f);  // the ground, writing depth
+                // The pulse, across a tile's edges.
+                d->SetTexture(0, nullptr);
+                Quad(*d, 20, 18, 25, 21, uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040, 0, 0, 1, 1, 0.4f);
+                d->SetTexture(0, c.textured ? tex.get() : nullptr);
+                SetSampling(*d, c.filter, c.address);
+                d->SetRenderState(RS_ALPHATESTENABLE, c.alphaTest);
+                d->SetRenderState(RS_ALPHAFUNC, CMP_GREATER);
+                d->SetRenderState(RS_ALPHAREF, 0x60);
+                d->SetRenderState(RS_ZFUNC, c.zFunc);
+                d->SetTextureStageState(0, TSS_ALPHAOP, c.alphaOp);
+                if (c.graded) {
+                    const float x = c.x - 0.5f, y = c.y - 0.5f;
+                    const TL q[4] = {V(x, y, c.color, c.u0, c.v0, 0.45f), V(x + c.w, y, c.graded, c.u1, c.v0, 0.45f),
+                                     V(x, y + c.h, c.color, c.u0, c.v1, 0.45f),
+                                     V(x + c.w, y + c.h, c.graded, c.u1, c.v1, 0.45f)};
+                    d->SetFVF(kFvfTL);
+                    d->DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(TL));
+                } else {
+                    Quad(*d, c.x, c.y, c.w, c.h, c.color, c.u0, c.v0, c.u1, c.v1, 0.45f);
+                }
+                d->SetRenderState(RS_ALPHATESTENABLE, 0);
+                d->Present();
+            }
+            const ::testing::AssertionResult same = SamePictureAndDepth(reused, drawn);
+            EXPECT_TRUE(same) << "frame " << frame;
+            if (!same) break;
+        }
+        EXPECT_GE(reused.impl()->reuse->GetCounts().framesPatched, 4u);
     }
 }
 
