@@ -5,7 +5,9 @@
 // its current form), and loaded the way a load at the title loads one, with the
 // party taken from it; the field scene
 // then starts from it as a save of the kind the target names and plays a few frames
-// (updated and drawn through the software device) while the pointer clicks around.
+// (updated, drawn through the software device and presented, as the game plays a
+// frame) while the pointer clicks around.  Once the plain driver's time is up the save
+// is read but no longer played.
 // The scratch folder sees the built game folder's files (linked).
 #include <cstdio>
 #include <cstdlib>
@@ -83,14 +85,17 @@ inline FakeInput& FieldWorld() {
     return *input;
 }
 
-// One frame as the game plays it: updated, then drawn through the software device,
-// and the pointer's pushes end.  The next scene, or -1 to stay.
+// One frame as the game plays it: updated, then drawn through the software device and
+// presented, and the pointer's pushes end.  The next scene, or -1 to stay.
 inline int PlayFrame(C_FieldScene& scene, FakeInput& input) {
     const int next = scene.Update();
     EndSpriteBatch();
+    g_pD3DDevice->BeginScene();
     g_pD3DDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     scene.Draw();
     EndSpriteBatch();
+    g_pD3DDevice->EndScene();
+    g_pD3DDevice->Present();
     input.Step();
     return next;
 }
@@ -104,6 +109,9 @@ template <class After>
 inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const Click* clicks, size_t frames,
                      SlotFile file, After after) {
     FakeInput& input = FieldWorld();
+    // Each input's first frame is drawn in full, whatever the input before showed.
+    g_pD3DDevice->SetFrameReuse(false);
+    g_pD3DDevice->SetFrameReuse(true);
     if (file == SlotFile::Current) {
         const std::vector<unsigned char> masked = CArchiveManager::MaskStream(std::vector<unsigned char>(data, data + size));
         WriteFile("Save0.dat", masked.data(), masked.size());
@@ -118,18 +126,19 @@ inline void PlaySave(const uint8_t* data, size_t size, const char* kind, const C
         party.Reset();
         party.Load(manager->GetArchive(PartyDataKey, false));
         manager->SetString(SaveFileTypeKey, kind);
-        {
+        // Once the plain driver's time is up the save is still read, but not played.
+        if (!TimeIsUp()) {
             C_FieldScene scene(&party);
             int next = -1;
-            for (size_t f = 0; f < frames && next < 0; ++f) {
+            for (size_t f = 0; f < frames && next < 0 && !TimeIsUp(); ++f) {
                 input.Move(clicks[f].x, clicks[f].y);
-                for (int w = 0; w < clicks[f].wait && next < 0; ++w) next = scene.Update();
+                for (int w = 0; w < clicks[f].wait && next < 0 && !TimeIsUp(); ++w) next = scene.Update();
                 if (next >= 0) break;
                 if (clicks[f].left) input.ClickLeft();
                 if (clicks[f].right) input.ClickRight();
                 next = PlayFrame(scene, input);
             }
-            if (next < 0) after(scene, input);
+            if (next < 0 && !TimeIsUp()) after(scene, input);
         }
     }
     CArchiveManager::DestroyInstance();

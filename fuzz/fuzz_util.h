@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the fuzz targets: a scratch folder of the target's own as the current
 // folder (the readers take their paths from there), the error log kept in memory,
-// and helpers to write files and to read small numbers from the input.
+// helpers to write files and to read small numbers from the input, and the plain
+// driver's clock.
 #include <unistd.h>
 
 #include <cstdint>
@@ -13,7 +14,15 @@
 #include "log/ErrorLog.h"
 #include "system.h"
 
+// Defined by the plain driver (driver/standalone.cpp): true once the time it was given
+// is up.  libFuzzer defines none; its -timeout stops an input that runs too long.
+extern "C" bool FuzzDriverTimeIsUp() __attribute__((weak));
+
 namespace fuzz {
+
+// Whether the plain driver's time is up: the targets that play frames stop playing
+// them then, so that a short run keeps to its time however long an input would play.
+inline bool TimeIsUp() { return FuzzDriverTimeIsUp != nullptr && FuzzDriverTimeIsUp(); }
 
 // Makes the scratch folder and enters it the first time; removed at exit.  (The
 // name is kept where no static destructor reaches it: the exit handler needs it.)

@@ -55,10 +55,16 @@ run_one() {
     mkdir -p "$corpus"
     local dirs=("$corpus" "$root/fuzz/corpus/seeds/$t")
     [ -d "$inputs" ] && dirs+=("$inputs")
+    # The targets that play a save fill the game's process-wide caches as they go
+    # (glyphs, sounds, the text converter's modules), so an input's allocations and
+    # frees seldom balance and libFuzzer would play nearly every input twice looking
+    # for a leak: for them leaks are looked for when the run ends.
+    local leaks=()
+    case $t in field | prep) leaks=(-detect_leaks=0) ;; esac
     # Hangs: 10 s per input; memory: 2 GB.  The targets' own stderr (headless
     # message boxes) is closed; the sanitizers' reports still come through.
     "$root/build-fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=2 \
-        -print_final_stats=1 -artifact_prefix="$root/fuzz/findings/$t-" "${dirs[@]}" >"$root/fuzz/logs/$t.log" 2>&1
+        "${leaks[@]}" -print_final_stats=1 -artifact_prefix="$root/fuzz/findings/$t-" "${dirs[@]}" >"$root/fuzz/logs/$t.log" 2>&1
 }
 
 status=0
@@ -85,6 +91,9 @@ for t in "${names[@]}"; do
     ft=$(grep -a -o 'ft: [0-9]*' "$log" | tail -1 | grep -a -o '[0-9]*' || echo '?')
     if ls fuzz/findings/"$t"-* >/dev/null 2>&1; then
         result="FINDINGS: $(ls fuzz/findings/"$t"-* | tr '\n' ' ')"
+        status=1
+    elif grep -q 'ERROR: LeakSanitizer' "$log"; then
+        result="leak found when the run ended (see $log)"
         status=1
     elif grep -q 'Done [0-9]* runs' "$log"; then
         result=clean

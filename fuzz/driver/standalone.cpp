@@ -1,7 +1,9 @@
 // Runs a fuzz target without libFuzzer (the GCC sanitizer build has none): every
-// input file named, or found in a named folder, once; then random mutations of those
-// inputs until the time is up.  Not guided by coverage: it replays the seeds and the
-// inputs that once broke a reader, and shakes them for a few seconds.
+// input file named, or found in a named folder, once, in the order named; then random
+// mutations of those inputs until the time is up.  Not guided by coverage: it replays the seeds and the
+// inputs that once broke a reader, and shakes them for a few seconds.  With a time
+// given, the targets that play frames stop playing them once it is up (every input
+// named is still read), so that the run keeps near its time.
 //   fuzz_<name> [-seconds=N] [-seed=N] [-artifact_prefix=PATH] FILE-OR-FOLDER...
 // A crash or a sanitizer report ends the program; the input that caused it is
 // written to PATH + "crash" first.
@@ -32,6 +34,9 @@ double Now() {
     clock_gettime(CLOCK_MONOTONIC, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
+
+// The end of the time given on the monotonic clock; 0 when none was given.
+double g_end = 0;
 
 std::vector<uint8_t> g_current;
 std::string g_artifact = "./";
@@ -132,6 +137,8 @@ std::vector<uint8_t> Mutate(const std::vector<uint8_t>& base, const std::vector<
 
 }  // namespace
 
+extern "C" bool FuzzDriverTimeIsUp() { return g_end > 0 && Now() >= g_end; }
+
 int main(int argc, char** argv) {
     double seconds = 0;
     uint64_t seed = 1;
@@ -145,13 +152,15 @@ int main(int argc, char** argv) {
         } else if (a.rfind("-artifact_prefix=", 0) == 0) {
             g_artifact = a.substr(17);
         } else if (std::filesystem::is_directory(a)) {
+            // A folder's files in name order, after those named before it.
+            const size_t from = files.size();
             for (const auto& e : std::filesystem::recursive_directory_iterator(a))
                 if (e.is_regular_file()) files.push_back(e.path());
+            std::sort(files.begin() + std::ptrdiff_t(from), files.end());
         } else if (std::filesystem::is_regular_file(a)) {
             files.push_back(a);
         }
     }
-    std::sort(files.begin(), files.end());
     std::vector<std::vector<uint8_t>> inputs;
     for (const auto& f : files) {
         std::ifstream in(f, std::ios::binary);
@@ -163,13 +172,12 @@ int main(int argc, char** argv) {
     std::signal(SIGABRT, OnAbort);
     std::signal(SIGSEGV, OnAbort);
 
+    const double end = Now() + seconds;
+    if (seconds > 0) g_end = end;
     for (const auto& input : inputs) Run(input);
     size_t runs = inputs.size();
     std::mt19937_64 rng(seed);
-    const double end = Now() + seconds;
-    while (Now() < end) {
-        for (int k = 0; k < 16; ++k, ++runs) Run(Mutate(inputs[rng() % inputs.size()], inputs, rng));
-    }
+    for (; Now() < end; ++runs) Run(Mutate(inputs[rng() % inputs.size()], inputs, rng));
     std::printf("runs: %zu (%zu inputs)\n", runs, inputs.size());
     return 0;
 }

@@ -14,19 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "fake_input.h"
-#include "FieldTaskInfo.h"
 #include "PartyData.h"
 #include "PersonData.h"
-#include "ScenarioScript.h"
 #include "archive/gvlSerialize.h"
 #include "archive/gvlStringMap.h"
-#include "input/gvlInputManager.h"
+#include "field_seed.h"
 #include "log/ErrorLog.h"
 #include "mesh/xmesh.h"
 #include "picture_files.h"
 #include "save/ArchiveManager.h"
-#include "task/TaskController.h"
 
 namespace fs = std::filesystem;
 
@@ -49,39 +45,13 @@ std::vector<unsigned char> ArchiveStream(CStringMap& archive) {
 
 // The state of a map once its "FieldInitialize" has run, saved as the game saves it.
 void FieldSeeds(int map, CPartyData& party) {
-    party.nMap = map;  // the scene that takes a save over opens the party's map
-    FakeInput input;
-    input.leftPush = true;  // every wait for a click ends at once
-    C_TaskController controller;
-    C_FieldTaskInfo field;
-    field.SetInputManager(&input);
-    field.m_pPartyData = &party;
-    field.m_pTaskController = &controller;
-    if (!field.m_MapData.LoadMapCsv(map)) return;
-    field.Reset();
-    field.m_nTurn = 1;
-    C_ScenarioScript script;
-    script.LoadChapter(map);
-    for (int pass = 0; pass < 1000; ++pass)
-        if (script.UpdateFieldEvent("FieldInitialize", &field) != 0) break;
-
-    CStringMap mapRecord;
-    field.m_MapData.Save(mapRecord);
+    CStringMap field, mapRecord;
+    if (!fuzz::FieldSeedRecords(map, party, field, mapRecord)) return;
     char name[64];
     std::snprintf(name, sizeof name, "mapdata/map%02d.arc", map);
     Write(name, ArchiveStream(mapRecord));
-
-    CArchiveManager* manager = CArchiveManager::GetInstance();
     for (const char* kind : {FieldSave, IntermissionSave}) {
-        manager->ClearArchives();
-        manager->ClearCurrentArchive();
-        manager->SetArchive(PartyDataKey, party.Save());
-        manager->SetArchive(FieldTaskInfoKey, field.Save());
-        manager->SetString(SaveFileChapterKey, Int64ToString(map));
-        manager->SetString(SaveFileDiffKey, Int64ToString(party.Difficulty));
-        manager->SetString(SaveFileTypeKey, kind);
-        manager->SetString(SaveFileVersion, "10");
-        const std::vector<unsigned char> stream = manager->BuildStream();
+        const std::vector<unsigned char> stream = fuzz::FieldSeedStream(party, field, map, kind);
         std::snprintf(name, sizeof name, "save/%s%02d.dat", kind, map);
         Write(name, CArchiveManager::MaskStream(stream));
         std::snprintf(name, sizeof name, "save/%s%02d_old.dat", kind, map);
@@ -138,11 +108,7 @@ int main(int argc, char** argv) {
     g_ErrorLog.SetMode(0);
     CPersonTypeTable::LoadCsv();
 
-    CPartyData party;
-    party.Reset();
-    party.AddHero(1, 3);
-    party.AddHero(2, 5);
-    party.nMoney = 1200;
+    CPartyData party = fuzz::SeedParty();
 
     CArchiveManager* manager = CArchiveManager::GetInstance();
     manager->ClearArchives();

@@ -3,6 +3,7 @@
 // arrow, and the unit card with its delete button.  Every region lies where the
 // game draws it and where its clicks count.
 #include <cstdio>
+#include <string>
 
 #include "intermission.h"
 #include "palette.h"
@@ -59,9 +60,7 @@ Canvas MakeInterMissionScreen() {
     for (int p = 0; p < 5; ++p) {
         const int x = 239 + 52 * p;
         c.Panel(x, 244, 50, 20, Shade(kSlate, 0.9f), kSteel, kInk, kInk);
-        char label[8];
-        std::snprintf(label, sizeof label, "%d", p + 1);
-        c.TextCentered(x + 25, 251, label, 1, kBone, kInk);
+        c.TextCentered(x + 25, 251, std::to_string(p + 1), 1, kBone, kInk);
     }
     Caption(c, 172, 251, "PAGE");
     // Briefing area (170, 267)-(498, 463): any click turns the page.
