@@ -105,14 +105,15 @@ void IndexRange(const void* indices, uint32_t n, uint32_t& lo, uint32_t& hi) {
 
 FrameReuse::FrameReuse(Device& device) : device_(device) {
     const Device::Impl& d = *device.impl();
-    dirty_.assign(size_t((d.width + kTile - 1) / kTile) * ((d.height + kTile - 1) / kTile), 1);
+    dirty_.Reset(kTile, d.width, d.height);
+    dirty_.Mark(Box{0, 0, d.width, d.height});
     changed_ = dirty_;
     const char* env = std::getenv("VORMANT_FRAME_REUSE");
     enabled_ = !(env && env[0] == '0');
     // Nothing is noted before the first Present: a device that never presents (a
     // benchmark, a test reading its back buffer) draws as it comes, at no extra cost.
     phase_ = Phase::Off;
-    patch_.assign(dirty_.size(), 0);
+    patch_.Reset(kTile, d.width, d.height);
 }
 
 void FrameReuse::SetEnabled(bool on) {
@@ -237,8 +238,10 @@ void FrameReuse::Cleared(uint32_t flags, float z) {
     const Box b = ViewportBox();
     Touch(b.left, b.top, b.right, b.bottom);
     if (!(flags & CLEAR_ZBUFFER)) return;
+    // (A clear while changed tiles are drawn again clears those alone.)
     const Viewport& vp = d.viewport;
-    depthFlat_ = vp.x == 0 && vp.y == 0 && vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height);
+    depthFlat_ = !d.wantTiles && vp.x == 0 && vp.y == 0 && vp.width >= uint32_t(d.width) &&
+                 vp.height >= uint32_t(d.height);
     depthValue_ = z;
 }
 
@@ -305,34 +308,63 @@ FrameReuse::Box FrameReuse::DrawBox(const void* vertices, uint32_t n, uint32_t s
     return b;
 }
 
-void FrameReuse::Mark(std::vector<uint8_t>& tiles, const Box& b) const {
-    if (b.left >= b.right || b.top >= b.bottom) return;
-    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
-    for (int ty = b.top / kTile; ty <= (b.bottom - 1) / kTile; ++ty)
-        std::fill_n(tiles.begin() + ptrdiff_t(ty) * tilesX + b.left / kTile, (b.right - 1) / kTile - b.left / kTile + 1, 1);
+void FrameReuse::TileMap::Reset(int tileSize, int width, int height) {
+    size = tileSize;
+    for (shift = 0; (1 << shift) < size;) ++shift;
+    across = (width + size - 1) / size;
+    down = (height + size - 1) / size;
+    set.assign(size_t(across) * size_t(down), 0);
 }
 
-bool FrameReuse::Meets(const std::vector<uint8_t>& tiles, const Box& b) const {
+void FrameReuse::TileMap::Mark(const Box& b) {
+    if (b.left >= b.right || b.top >= b.bottom) return;
+    for (int ty = b.top >> shift; ty <= (b.bottom - 1) >> shift; ++ty)
+        std::fill_n(set.begin() + ptrdiff_t(ty) * across + (b.left >> shift),
+                    ((b.right - 1) >> shift) - (b.left >> shift) + 1, 1);
+}
+
+void FrameReuse::TileMap::Mark(const TileMap& other) {
+    for (size_t i = 0; i < set.size(); ++i) set[i] |= other.set[i];
+}
+
+bool FrameReuse::TileMap::Meets(const Box& b) const {
     if (b.left >= b.right || b.top >= b.bottom) return false;
-    const int tilesX = (device_.impl()->width + kTile - 1) / kTile;
-    for (int ty = b.top / kTile; ty <= (b.bottom - 1) / kTile; ++ty)
-        for (int tx = b.left / kTile; tx <= (b.right - 1) / kTile; ++tx)
-            if (tiles[size_t(ty) * tilesX + tx]) return true;
+    for (int ty = b.top >> shift; ty <= (b.bottom - 1) >> shift; ++ty)
+        for (int tx = b.left >> shift; tx <= (b.right - 1) >> shift; ++tx)
+            if (set[size_t(ty) * across + tx]) return true;
     return false;
+}
+
+template <class F>
+void FrameReuse::TileMap::ForRows(int width, int height, F f) const {
+    for (int ty = 0; ty < down; ++ty) {
+        const uint8_t* row = &set[size_t(ty) * across];
+        for (int tx = 0; tx < across;) {
+            if (!row[tx]) {
+                ++tx;
+                continue;
+            }
+            int end = tx;
+            while (end < across && row[end]) ++end;
+            const int x0 = tx * size, x1 = std::min(end * size, width);
+            for (int y = ty * size, y1 = std::min(y + size, height); y < y1; ++y) f(y, x0, x1);
+            tx = end;
+        }
+    }
 }
 
 // Marks the tiles of the back buffer that the box [left, right) x [top, bottom) meets.
 void FrameReuse::Touch(int left, int top, int right, int bottom) {
-    Mark(dirty_, Box{left, top, right, bottom});
-    Mark(changed_, Box{left, top, right, bottom});
+    dirty_.Mark(Box{left, top, right, bottom});
+    changed_.Mark(Box{left, top, right, bottom});
 }
 
 const int32_t (*FrameReuse::ChangedRows())[2] {
     const Device::Impl& d = *device_.impl();
-    const int tilesX = (d.width + kTile - 1) / kTile;
+    const int tilesX = changed_.across;
     spans_.assign(size_t(d.height) * 2, 0);
     for (int y = 0; y < d.height; ++y) {
-        const uint8_t* row = &changed_[size_t(y / kTile) * tilesX];
+        const uint8_t* row = &changed_.set[size_t(y / kTile) * tilesX];
         int first = 0, last = tilesX;
         while (first < tilesX && !row[first]) ++first;
         while (last > first && !row[last - 1]) --last;
@@ -342,7 +374,7 @@ const int32_t (*FrameReuse::ChangedRows())[2] {
     return reinterpret_cast<const int32_t(*)[2]>(spans_.data());
 }
 
-void FrameReuse::Presented() { std::fill(changed_.begin(), changed_.end(), 0); }
+void FrameReuse::Presented() { changed_.Clear(); }
 
 // (With nothing held yet the back buffer is as it should be and the frame goes on
 // being compared.)
@@ -405,7 +437,7 @@ void FrameReuse::BeginFrame() {
     overflow_ = false;
     startEnd_ = 0;
     changes_ = 0;
-    patch_.assign(dirty_.size(), 0);
+    patch_.Clear();
     boxes_.clear();
     if (!enabled_) {
         phase_ = Phase::Off;
@@ -589,42 +621,21 @@ void FrameReuse::Keep(size_t pos) {
     keep_.depthValue = depthValue_;
     if (depthFlat_) keep_.depth.clear();
     else keep_.depth = d.depth;
-    std::fill(dirty_.begin(), dirty_.end(), 0);
-}
-
-// Calls f(offset, width) for each row of each run of marked tiles of the back buffer.
-template <class F>
-void FrameReuse::ForTileRows(const std::vector<uint8_t>& tiles, F f) const {
-    const Device::Impl& d = *device_.impl();
-    const int tilesX = (d.width + kTile - 1) / kTile, tilesY = (d.height + kTile - 1) / kTile;
-    for (int ty = 0; ty < tilesY; ++ty) {
-        const uint8_t* row = &tiles[size_t(ty) * tilesX];
-        for (int tx = 0; tx < tilesX;) {
-            if (!row[tx]) {
-                ++tx;
-                continue;
-            }
-            int end = tx;
-            while (end < tilesX && row[end]) ++end;
-            const int x0 = tx * kTile, x1 = std::min(end * kTile, d.width);
-            for (int y = ty * kTile, y1 = std::min(y + kTile, d.height); y < y1; ++y)
-                f(size_t(y) * d.width + x0, size_t(x1 - x0));
-            tx = end;
-        }
-    }
+    dirty_.Clear();
 }
 
 // The kept copy back on the marked tiles.
-void FrameReuse::RestoreTiles(const std::vector<uint8_t>& tiles) {
+void FrameReuse::RestoreTiles(const TileMap& tiles) {
     Device::Impl& d = *device_.impl();
     const bool sameDepth =
         keep_.depthFlat && depthFlat_ && std::memcmp(&depthValue_, &keep_.depthValue, sizeof(float)) == 0;
-    ForTileRows(tiles, [&](size_t at, size_t w) {
+    tiles.ForRows(d.width, d.height, [&](int y, int x0, int x1) {
+        const size_t at = size_t(y) * d.width + x0, w = size_t(x1 - x0);
         std::memcpy(&d.color[at], &keep_.color[at], w * sizeof(uint32_t));
         if (!keep_.depthFlat) std::memcpy(&d.depth[at], &keep_.depth[at], w * sizeof(float));
         else if (!sameDepth) std::fill_n(&d.depth[at], w, keep_.depthValue);
     });
-    for (size_t i = 0; i < tiles.size(); ++i) changed_[i] |= tiles[i];
+    changed_.Mark(tiles);
     depthFlat_ = sameDepth;
 }
 
@@ -633,7 +644,7 @@ void FrameReuse::Restore() {
     RestoreTiles(dirty_);
     depthFlat_ = keep_.depthFlat;
     depthValue_ = keep_.depthValue;
-    std::fill(dirty_.begin(), dirty_.end(), 0);
+    dirty_.Clear();
 }
 
 // A draw that differs from the last frame's at the same place only in its data: held
@@ -644,8 +655,8 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
     if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
     const uint8_t* p = prev_.data() + cursor_ + sizeof(Header);
     const auto before = Get<DrawNote>(p);
-    Mark(patch_, box);
-    Mark(patch_, DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
+    patch_.Mark(box);
+    patch_.Mark(DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
                          before.indexed ? p + before.vertexBytes : nullptr, before.index32 != 0));
     ++changes_;
     cursor_ += n;
@@ -654,43 +665,34 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
 
 // A frame that repeats the last one but for some draws' data. Pixels are drawn one by
 // one, each from its own earlier value: off the tiles those draws fall on (now or
-// then), the last picture is this frame's. The calls from the kept copy on that reach
-// those tiles are drawn on a spare buffer holding the kept copy there (rectangles only
-// on those tiles, see PipeState::wantTiles), and those tiles are taken from it.
+// then), the last picture is this frame's. Those tiles are given back the kept copy,
+// and the calls from there on that reach them are drawn again on them alone (see
+// PipeState::wantTiles).
 void FrameReuse::Patch() {
     Device::Impl& d = *device_.impl();
     std::vector<size_t> only;
     for (const HeldBox& h : boxes_)
-        if (h.pos >= keep_.pos && Meets(patch_, h.box)) only.push_back(h.pos);
+        if (h.pos >= keep_.pos && patch_.Meets(h.box)) only.push_back(h.pos);
     phase_ = Phase::Replaying;
     ApplyStart();
     Run(startEnd_, keep_.pos, true);
-    const std::vector<uint8_t> dirty = dirty_, changed = changed_;
-    const bool flat = depthFlat_;
-    const float flatValue = depthValue_;
+    TileMap dirty = dirty_, changed = changed_;
+    RestoreTiles(patch_);
     spareColor_.resize(d.color.size());
     spareDepth_.resize(d.depth.size());
-    d.color.swap(spareColor_);
-    d.depth.swap(spareDepth_);
-    depthFlat_ = false;
-    RestoreTiles(patch_);
-    d.wantTiles = patch_.data();
-    d.wantTile = kTile;
+    d.wantTiles = patch_.set.data();
+    d.wantTile = patch_.size;
+    d.spareColor = spareColor_.data();
+    d.spareDepth = spareDepth_.data();
     Run(keep_.pos, cur_.size(), false, &only);
     d.wantTiles = nullptr;
-    d.color.swap(spareColor_);
-    d.depth.swap(spareDepth_);
-    ForTileRows(patch_, [&](size_t at, size_t w) {
-        std::memcpy(&d.color[at], &spareColor_[at], w * sizeof(uint32_t));
-        std::memcpy(&d.depth[at], &spareDepth_[at], w * sizeof(float));
-    });
-    // Only the patched tiles changed.
-    for (size_t i = 0; i < patch_.size(); ++i) {
-        dirty_[i] = dirty[i] | patch_[i];
-        changed_[i] = changed[i] | patch_[i];
-    }
-    depthFlat_ = flat && std::none_of(patch_.begin(), patch_.end(), [](uint8_t t) { return t != 0; });
-    depthValue_ = flatValue;
+    d.spareColor = nullptr;
+    d.spareDepth = nullptr;
+    // Only the patched tiles changed (the draws marked all they meet).
+    dirty.Mark(patch_);
+    changed.Mark(patch_);
+    dirty_.set.swap(dirty.set);
+    changed_.set.swap(changed.set);
     phase_ = Phase::Live;
     ++counts_.framesPatched;
 }

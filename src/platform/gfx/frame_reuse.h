@@ -12,6 +12,7 @@
 // the tiles those draws fall on, as each pixel is drawn from its own earlier value.
 // Nothing is noted before the first Present, nor with VORMANT_FRAME_REUSE=0.
 // The pixels are those of drawing every call, always: only work is saved.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -86,6 +87,21 @@ private:
         size_t pos;
         Box box;
     };
+    // Tiles of the back buffer, `size` pixels square (a power of two), row by row: set
+    // or not.
+    struct TileMap {
+        int size = 16, shift = 4, across = 0, down = 0;  // size = 1 << shift
+        std::vector<uint8_t> set;
+
+        void Reset(int tileSize, int width, int height);  // none set
+        void Clear() { std::fill(set.begin(), set.end(), uint8_t(0)); }
+        void Mark(const Box& b);
+        void Mark(const TileMap& other);  // other's tiles, of the same size
+        bool Meets(const Box& b) const;
+        // f(y, x0, x1) for each row of each run of set tiles, within width x height.
+        template <class F>
+        void ForRows(int width, int height, F f) const;
+    };
 
     // The back buffer part of the way through a frame: after the calls before `pos`.
     struct Checkpoint {
@@ -107,16 +123,12 @@ private:
     void Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only = nullptr);
     void Keep(size_t pos);
     void Restore();
-    void RestoreTiles(const std::vector<uint8_t>& tiles);
-    template <class F>
-    void ForTileRows(const std::vector<uint8_t>& tiles, F f) const;
+    void RestoreTiles(const TileMap& tiles);
     void Patch();
     bool TakeChangedDraw(size_t start, const Box& box);
     Box ViewportBox() const;
     Box RasterBox() const;
     Box DrawBox(const void* vertices, uint32_t indexCount, uint32_t stride, const void* indices, bool index32) const;
-    void Mark(std::vector<uint8_t>& tiles, const Box& b) const;
-    bool Meets(const std::vector<uint8_t>& tiles, const Box& b) const;
     void Uses(const Texture* texture);
     void Touch(int left, int top, int right, int bottom);
     bool Noting() const;
@@ -138,18 +150,17 @@ private:
     // The back buffer's depth is all `depthValue_` (no depth written since a whole clear).
     bool depthFlat_ = false;
     float depthValue_ = 1.0f;
-    // Tiles of the back buffer (kTile pixels square, row by row) drawn since it last
-    // held the kept copy.
+    // Tiles of the back buffer drawn since it last held the kept copy, and since the
+    // last Present.
     static constexpr int kTile = 16;
-    std::vector<uint8_t> dirty_;
-    std::vector<uint8_t> changed_;  // tiles changed since the last Present, the same way
+    TileMap dirty_, changed_;
     std::vector<int32_t> spans_;
     // Draws that differ from the last frame's but for their data (a colour, a place):
     // the tiles they fall on, this frame and the last, and where each held call draws.
     uint32_t changes_ = 0;
-    std::vector<uint8_t> patch_;
+    TileMap patch_;
     std::vector<HeldBox> boxes_;
-    std::vector<uint32_t> spareColor_;  // drawn on while patching
+    std::vector<uint32_t> spareColor_;  // spans drawn whole while patching (PipeState::spareColor)
     std::vector<float> spareDepth_;
     Counts counts_;
 };

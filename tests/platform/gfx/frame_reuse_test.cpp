@@ -351,6 +351,149 @@ TEST(FrameReuse, CallsOverChangedTilesDrawnOnThemAloneGiveThePixelsOfDrawingEver
     }
 }
 
+// Draws of other kinds over the pulse, crossing its tiles' edges: triangles (turned,
+// of graded colours, in perspective), lines, points and a cleared part of the view;
+// filtered, alpha-tested, depth-tested, blended additively, with specular added, by the
+// vector loops and one pixel at a time. Their spans start left of the changed tiles and
+// end right of them, and their values are worked out from where each span starts:
+// every pixel on those tiles must be the one of the whole span, and no pixel off them
+// may change.
+struct CrossCase {
+    const char* what;
+    enum Kind { kTurned, kGraded, kPerspective, kLines, kPoints, kClear } kind;
+    uint32_t filter = TEXF_POINT;
+    bool alphaTest = false;
+    uint32_t zFunc = CMP_ALWAYS;
+    bool additive = false;
+    bool specular = false;
+    bool simd = true;
+};
+
+const CrossCase kCrossCases[] = {
+    {"turned quad", CrossCase::kTurned},
+    {"turned quad, filtered, alpha-tested", CrossCase::kTurned, TEXF_LINEAR, true},
+    {"turned quad, depth-tested, added", CrossCase::kTurned, TEXF_POINT, false, CMP_LESS, true},
+    {"graded triangles", CrossCase::kGraded},
+    {"graded triangles with specular", CrossCase::kGraded, TEXF_LINEAR, false, CMP_ALWAYS, false, true},
+    {"graded triangles one pixel at a time", CrossCase::kGraded, TEXF_LINEAR, true, CMP_LESSEQUAL, false, false, false},
+    {"perspective", CrossCase::kPerspective},
+    {"perspective, filtered, depth-tested", CrossCase::kPerspective, TEXF_LINEAR, false, CMP_LESSEQUAL},
+    {"perspective one pixel at a time", CrossCase::kPerspective, TEXF_LINEAR, true, CMP_ALWAYS, false, false, false},
+    {"lines", CrossCase::kLines},
+    {"lines, depth-tested, added", CrossCase::kLines, TEXF_POINT, false, CMP_LESS, true},
+    {"points", CrossCase::kPoints},
+    {"a part of the view cleared, then drawn over", CrossCase::kClear},
+};
+
+// A screen-space vertex with a specular colour.
+struct TLS {
+    float x, y, z, rhw;
+    uint32_t color, specular;
+    float u, v;
+};
+
+void DrawCross(Device& d, const CrossCase& c, const Texture* tex) {
+    d.SetTexture(0, const_cast<Texture*>(tex));
+    SetSampling(d, c.filter, TADDRESS_WRAP);
+    d.SetRenderState(RS_ALPHATESTENABLE, c.alphaTest);
+    d.SetRenderState(RS_ALPHAFUNC, CMP_GREATER);
+    d.SetRenderState(RS_ALPHAREF, 0x50);
+    d.SetRenderState(RS_ZFUNC, c.zFunc);
+    d.SetRenderState(RS_SPECULARENABLE, c.specular);
+    if (c.additive) d.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    switch (c.kind) {
+        case CrossCase::kTurned: {
+            const TL q[4] = {V(4.3f, 21.7f, 0xE0FFFFFF, 0.1f, 0.2f, 0.3f), V(61.2f, 3.1f, 0xE0FFFFFF, 1.3f, 0.1f, 0.5f),
+                             V(17.6f, 62.4f, 0xE0FFFFFF, 0.2f, 1.4f, 0.35f),
+                             V(74.9f, 45.3f, 0xE0FFFFFF, 1.2f, 1.3f, 0.6f)};
+            d.SetFVF(kFvfTL);
+            d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(TL));
+            break;
+        }
+        case CrossCase::kGraded: {
+            const TLS t[6] = {{3.4f, 10.2f, 0.3f, 1, 0xC0FF2000, 0xFF103050, 0.0f, 0.0f},
+                              {70.8f, 27.9f, 0.6f, 1, 0x6000FF80, 0xFF402010, 1.7f, 0.4f},
+                              {26.1f, 66.5f, 0.4f, 1, 0xF02040FF, 0xFF000000, 0.3f, 1.9f},
+                              {44.4f, 8.8f, 0.2f, 1, 0x90FFFF00, 0xFF204020, 0.9f, 0.1f},
+                              {90.2f, 50.3f, 0.7f, 1, 0xFF00FFFF, 0xFF000040, 2.1f, 1.2f},
+                              {33.3f, 40.1f, 0.5f, 1, 0x40FF00FF, 0xFF300000, 1.1f, 0.8f}};
+            d.SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_SPECULAR | FVF_TEX1);
+            d.DrawPrimitiveUP(PT_TRIANGLELIST, 2, t, sizeof(TLS));
+            break;
+        }
+        case CrossCase::kPerspective: {
+            d.SetTransform(TS_VIEW, vm::LookAtLH({0.3f, 1.6f, -3.0f}, {0, 0, 0}, {0, 1, 0}));
+            d.SetTransform(TS_PROJECTION, vm::PerspectiveFovLH(1.0f, 96.0f / 80.0f, 0.5f, 20.0f));
+            const V3 q[4] = {{-1.6f, 0, -1.2f, 0, 1, 0, 0xFFFFFFFF, 0, 0.0f, 0.0f},
+                             {1.7f, 0, -1.0f, 0, 1, 0, 0xC0FFC080, 0, 2.3f, 0.0f},
+                             {-1.5f, 0, 2.6f, 0, 1, 0, 0xFF80C0FF, 0, 0.0f, 3.1f},
+                             {1.8f, 0, 2.9f, 0, 1, 0, 0xE0FFFFFF, 0, 2.2f, 2.9f}};
+            d.SetFVF(FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE | FVF_SPECULAR | FVF_TEX1);
+            d.DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(V3));
+            d.SetTransform(TS_VIEW, vm::Identity());
+            d.SetTransform(TS_PROJECTION, vm::Identity());
+            break;
+        }
+        case CrossCase::kLines:
+        case CrossCase::kPoints: {
+            std::vector<TL> v;
+            for (int i = 0; i < 14; ++i) {
+                const float f = float(i);
+                v.push_back(V(2.3f + 6.1f * f, 6.7f + 4.9f * float((i * 5) % 11), 0xC0FFFFFF - uint32_t(i) * 0x0F0301,
+                              0.07f * f, 0.11f * f, 0.25f + 0.03f * f));
+            }
+            d.SetFVF(kFvfTL);
+            if (c.kind == CrossCase::kLines) d.DrawPrimitiveUP(PT_LINESTRIP, 13, v.data(), sizeof(TL));
+            else d.DrawPrimitiveUP(PT_POINTLIST, 14, v.data(), sizeof(TL));
+            break;
+        }
+        case CrossCase::kClear: {
+            // (Then something over it: the part cleared must be that of the tiles.)
+            d.SetViewport(Viewport{9, 13, 50, 41, 0, 1});
+            d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF506070, 0.45f, 0);
+            d.SetViewport(Viewport{0, 0, 96, 80, 0, 1});
+            d.SetTexture(0, nullptr);
+            Quad(d, 4, 30, 70, 9, 0x80FFFFFF, 0, 0, 1, 1, 0.3f);
+            break;
+        }
+    }
+    d.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    d.SetRenderState(RS_SPECULARENABLE, 0);
+    d.SetRenderState(RS_ALPHATESTENABLE, 0);
+}
+
+TEST(FrameReuse, DrawsOfEveryKindCrossingChangedTilesGiveThePixelsOfDrawingEveryCall) {
+    std::unique_ptr<Texture> tex(Pattern(32, 32, 5));
+    for (int i = 0; i < 32 * 32; ++i) tex->Pixels()[i] = (tex->Pixels()[i] & 0x00FFFFFF) | uint32_t(i * 29 % 256) << 24;
+    for (const CrossCase& c : kCrossCases) {
+        SCOPED_TRACE(c.what);
+        SetSimdEnabled(c.simd);
+        Device reused(96, 80), drawn(96, 80);
+        drawn.SetFrameReuse(false);
+        for (int frame = 0; frame < 7; ++frame) {
+            for (Device* d : {&reused, &drawn}) {
+                d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+                d->SetRenderState(RS_LIGHTING, 0);
+                d->SetRenderState(RS_CULLMODE, CULL_NONE);
+                d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+                SetSourceOver(*d);
+                SetSampling(*d, TEXF_POINT, TADDRESS_WRAP);
+                d->SetTexture(0, tex.get());
+                Quad(*d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, 2.5f, 2.25f, 0.5f);  // the ground, writing depth
+                d->SetTexture(0, nullptr);
+                Quad(*d, 20, 18, 25, 21, uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040, 0, 0, 1, 1, 0.4f);
+                DrawCross(*d, c, tex.get());
+                d->Present();
+            }
+            const ::testing::AssertionResult same = SamePictureAndDepth(reused, drawn);
+            EXPECT_TRUE(same) << "frame " << frame;
+            if (!same) break;
+        }
+        EXPECT_GE(reused.impl()->reuse->GetCounts().framesPatched, 4u);
+    }
+    SetSimdEnabled(true);
+}
+
 // Calls the device refuses draw nothing: between held calls they neither break the
 // comparison nor change the picture.
 TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
