@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "gfx/device_impl.h"
+#include "gfx/pixel_internal.h"
 #include "gfx/texture.h"
 
 namespace gfx::detail {
@@ -654,13 +655,210 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
     if (!keep_.valid || keep_.pos > start || cleanFrom_ == SIZE_MAX || cursor_ + n > prev_.size()) return false;
     if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
     const uint8_t* p = prev_.data() + cursor_ + sizeof(Header);
-    const auto before = Get<DrawNote>(p);
-    patch_.Mark(box);
-    patch_.Mark(DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
-                         before.indexed ? p + before.vertexBytes : nullptr, before.index32 != 0));
+    if (!MarkColourChange(start, box, p)) {
+        const auto before = Get<DrawNote>(p);
+        patch_.Mark(box);
+        patch_.Mark(DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
+                            before.indexed ? p + before.vertexBytes : nullptr, before.index32 != 0));
+    }
     ++changes_;
     cursor_ += n;
     return true;
+}
+
+// ---- Draws that change their colour alone -----------------------------------------------
+// A textured screen rectangle of one colour that differs from the last frame's in that
+// colour alone (a pulsing highlight, a unit's base) covers the same pixels at the same
+// depth, each reading the same texels, in both frames. Its pixels are the texels
+// modulated by its colour (per channel, a * b / 255 rounded, after filtering): a pixel
+// can come out otherwise only where a channel whose colour changed has texel values that
+// the two colours modulate apart. A filtered value lies between those of the texels it
+// is blended from, so the lowest and highest value of each channel over the texels a
+// tile's pixels can read tells: where the texture is transparent, say, any alpha leaves
+// it transparent, and a tile it covers with such texels alone is left as it is.
+
+namespace {
+
+// Where the parts of a vertex lie that a screen rectangle is read from: its position
+// (x, y, z, 1/w at 0), its diffuse colour and the texture coordinates stage 0 reads;
+// `bytes` the vertex's bytes the device reads (-1, 0: not there).
+struct VertexParts {
+    int diffuse = -1, tex = -1, bytes = 0;
+};
+VertexParts ScreenVertexParts(uint32_t fvf, uint32_t texSet) {
+    VertexParts v;
+    if ((fvf & 0x00E) != FVF_XYZRHW || !(fvf & FVF_DIFFUSE) || texSet >= TexSets(fvf) || TexSetFloats(fvf, texSet) < 2)
+        return v;
+    int at = 16;
+    if (fvf & FVF_NORMAL) at += 12;
+    if (fvf & 0x020) at += 4;  // point size
+    v.diffuse = at;
+    at += 4;
+    if (fvf & FVF_SPECULAR) at += 4;
+    v.tex = at + int(TexSetBytes(fvf, texSet));
+    v.bytes = int(VertexBytesRead(fvf));
+    return v;
+}
+
+// The four corners of a two-triangle strip that make a rectangle with sides along the
+// axes and texture coordinates along them, of one colour and one 1/w (as the device's
+// screen rectangles); false when they do not.
+bool ReadScreenRect(const uint8_t* v, uint32_t stride, const VertexParts& parts, ScreenRect& r) {
+    float x[4], y[4], w[4], u[4], t[4];
+    uint32_t c[4];
+    for (int k = 0; k < 4; ++k) {
+        const uint8_t* p = v + size_t(k) * stride;
+        std::memcpy(&x[k], p, 4);
+        std::memcpy(&y[k], p + 4, 4);
+        std::memcpy(&w[k], p + 12, 4);
+        std::memcpy(&c[k], p + parts.diffuse, 4);
+        std::memcpy(&u[k], p + parts.tex, 4);
+        std::memcpy(&t[k], p + parts.tex + 4, 4);
+        if (!(std::fabs(x[k]) < 1e6f && std::fabs(y[k]) < 1e6f && std::fabs(u[k]) < 1e6f && std::fabs(t[k]) < 1e6f))
+            return false;
+    }
+    if (!(y[0] == y[1] && y[2] == y[3] && x[0] == x[2] && x[1] == x[3] && x[0] != x[1] && y[0] != y[2])) return false;
+    if (!(u[0] == u[2] && u[1] == u[3] && t[0] == t[1] && t[2] == t[3])) return false;
+    if (!(w[0] == w[1] && w[0] == w[2] && w[0] == w[3] && c[0] == c[1] && c[0] == c[2] && c[0] == c[3])) return false;
+    r = ScreenRect{x[0], x[1], y[0], y[2], u[0], u[1], t[0], t[2], c[0]};
+    return true;
+}
+
+// The channels (bit k: the byte at 8k of an ARGB colour) that texture stage 0 takes as
+// the texture modulated by the diffuse colour; the colour's other channels do not
+// reach the pixel. -1 for a stage of other operations.
+int ModulatedChannels(const std::array<uint32_t, TSS_COUNT>& t) {
+    const auto modulates = [](uint32_t op, uint32_t a1, uint32_t a2) {
+        const auto diffuse = [](uint32_t a) { return a == TA_DIFFUSE || a == TA_CURRENT; };
+        return op == TOP_MODULATE && ((a1 == TA_TEXTURE && diffuse(a2)) || (diffuse(a1) && a2 == TA_TEXTURE));
+    };
+    if (!modulates(t[TSS_COLOROP], t[TSS_COLORARG1], t[TSS_COLORARG2])) return -1;
+    if (modulates(t[TSS_ALPHAOP], t[TSS_ALPHAARG1], t[TSS_ALPHAARG2])) return 0xF;
+    const bool texAlpha = (t[TSS_ALPHAOP] == TOP_SELECTARG1 && t[TSS_ALPHAARG1] == TA_TEXTURE) ||
+                          (t[TSS_ALPHAOP] == TOP_SELECTARG2 && t[TSS_ALPHAARG2] == TA_TEXTURE);
+    return texAlpha ? 0x7 : -1;
+}
+
+// The texels [i0, i1] along one axis that pixels p0 .. p1 of a rectangle reading
+// coordinate c0 at pixel place x0 and c1 at x1 can read from a texture `n` texels
+// across: a pixel further each way, and two texels more each way than the texel under
+// it (a filtered pixel reads the texel before and after). False when they reach past
+// the texture and its addressing does not clamp them.
+bool TexelSpan(float x0, float x1, float c0, float c1, int p0, int p1, int n, uint32_t address, int& i0, int& i1) {
+    const float a = (c0 + (float(p0 - 1) - x0) * (c1 - c0) / (x1 - x0)) * float(n);
+    const float b = (c0 + (float(p1 + 1) - x0) * (c1 - c0) / (x1 - x0)) * float(n);
+    if (!(std::fabs(a) < 1e7f && std::fabs(b) < 1e7f)) return false;
+    i0 = int(std::floor(std::min(a, b))) - 2;
+    i1 = int(std::floor(std::max(a, b))) + 2;
+    if (i0 >= 0 && i1 < n) return true;
+    if (address != TADDRESS_CLAMP) return false;
+    i0 = std::clamp(i0, 0, n - 1);
+    i1 = std::clamp(i1, 0, n - 1);
+    return true;
+}
+
+}  // namespace
+
+// A changed draw that is a textured screen rectangle changing its colour alone: the
+// tiles where its pixels can differ from the last frame's marked (see above). False
+// (nothing marked) for any other change.
+bool FrameReuse::MarkColourChange(size_t start, const Box& box, const uint8_t* before) {
+    const Device::Impl& d = *device_.impl();
+    const uint8_t* now = cur_.data() + start + sizeof(Header);
+    DrawNote note;
+    std::memcpy(&note, now, sizeof note);
+    if (std::memcmp(now, before, sizeof note) != 0 || note.type != PT_TRIANGLESTRIP || note.count != 2 || note.indexed)
+        return false;
+    const VertexParts parts = ScreenVertexParts(d.fvf, d.tss[0][TSS_TEXCOORDINDEX]);
+    const Texture* tex = d.textures[0];
+    const int channels = ModulatedChannels(d.tss[0]);
+    if (parts.bytes == 0 || channels < 0 || !tex || tex == d.renderTarget || tex->Stamp() != note.textureStamp)
+        return false;
+    // The draw but for its colour: the same in both frames.
+    const uint8_t* vNow = now + sizeof note;
+    const uint8_t* vBefore = before + sizeof note;
+    std::vector<uint8_t>& key = keyScratch_;
+    key.clear();
+    for (int k = 0; k < 4; ++k) {
+        const uint8_t* a = vNow + size_t(k) * note.stride;
+        const uint8_t* b = vBefore + size_t(k) * note.stride;
+        if (std::memcmp(a, b, size_t(parts.diffuse)) != 0 ||
+            std::memcmp(a + parts.diffuse + 4, b + parts.diffuse + 4, size_t(parts.bytes - parts.diffuse - 4)) != 0)
+            return false;
+        key.insert(key.end(), a, a + parts.diffuse);
+        key.insert(key.end(), a + parts.diffuse + 4, a + parts.bytes);
+    }
+    ScreenRect rect, rectBefore;
+    if (!ReadScreenRect(vNow, note.stride, parts, rect) || !ReadScreenRect(vBefore, note.stride, parts, rectBefore))
+        return false;
+    const uint32_t addrU = d.samp[0][SAMP_ADDRESSU], addrV = d.samp[0][SAMP_ADDRESSV];
+    Put(key, tex);
+    Put(key, note.textureStamp);
+    Put(key, addrU);
+    Put(key, addrV);
+    Put(key, parts);
+    const Footprint* f = FootprintOf(start, box, rect, *tex, addrU, addrV);
+    if (!f) return false;
+    // Per channel that can differ, how many of the values up to each one the two
+    // colours modulate apart.
+    int apart[4][257];
+    int differ = 0;
+    for (int k = 0; k < 4; ++k) {
+        const uint32_t c0 = (rect.colour >> (8 * k)) & 0xFF, c1 = (rectBefore.colour >> (8 * k)) & 0xFF;
+        if (!(channels >> k & 1) || c0 == c1) continue;
+        differ |= 1 << k;
+        apart[k][0] = 0;
+        for (uint32_t t = 0; t < 256; ++t) apart[k][t + 1] = apart[k][t] + (pix::Mul255(t, c0) != pix::Mul255(t, c1));
+    }
+    for (const TileTexels& t : f->tiles)
+        for (int k = 0; k < 4; ++k)
+            if ((differ >> k & 1) && apart[k][t.hi[k] + 1] != apart[k][t.lo[k]]) {
+                patch_.set[t.tile] = 1;
+                break;
+            }
+    return true;
+}
+
+// The footprint of the rectangle noted at `pos`, as kept when its key (keyScratch_) is
+// the one kept, else worked out; null when its texels reach past the texture.
+const FrameReuse::Footprint* FrameReuse::FootprintOf(size_t pos, const Box& box, const ScreenRect& r,
+                                                     const Texture& tex, uint32_t addrU, uint32_t addrV) {
+    for (const Footprint& f : footprints_)
+        if (f.pos == pos && f.key == keyScratch_) return &f;
+    Footprint f;
+    f.pos = pos;
+    f.key = keyScratch_;
+    const int tw = tex.Width(), th = tex.Height(), size = patch_.size;
+    // The pixels it can cover: those whose centres lie within it, and one more each side.
+    const int px0 = int(std::floor(std::min(r.ax, r.bx))), px1 = int(std::ceil(std::max(r.ax, r.bx)));
+    const int py0 = int(std::floor(std::min(r.ay, r.cy))), py1 = int(std::ceil(std::max(r.ay, r.cy)));
+    for (int ty = box.top >> patch_.shift; box.left < box.right && ty <= (box.bottom - 1) >> patch_.shift; ++ty)
+        for (int tx = box.left >> patch_.shift; tx <= (box.right - 1) >> patch_.shift; ++tx) {
+            const int x0 = std::max(tx * size, px0), x1 = std::min(tx * size + size - 1, px1);
+            const int y0 = std::max(ty * size, py0), y1 = std::min(ty * size + size - 1, py1);
+            if (x0 > x1 || y0 > y1) continue;
+            int u0, u1, v0, v1;
+            if (!TexelSpan(r.ax, r.bx, r.au, r.bu, x0, x1, tw, addrU, u0, u1) ||
+                !TexelSpan(r.ay, r.cy, r.av, r.cv, y0, y1, th, addrV, v0, v1))
+                return nullptr;
+            TileTexels t{size_t(ty) * size_t(patch_.across) + size_t(tx), {255, 255, 255, 255}, {0, 0, 0, 0}};
+            for (int v = v0; v <= v1; ++v)
+                for (const uint32_t* p = tex.Pixels() + size_t(v) * size_t(tw) + u0, *e = p + (u1 - u0 + 1); p < e; ++p)
+                    for (int k = 0; k < 4; ++k) {
+                        const uint8_t c = uint8_t(*p >> (8 * k));
+                        t.lo[k] = std::min(t.lo[k], c);
+                        t.hi[k] = std::max(t.hi[k], c);
+                    }
+            f.tiles.push_back(t);
+        }
+    // The draws kept are those of the last frames (a few dozen at most).
+    constexpr size_t kMaxFootprints = 256;
+    const auto old =
+        std::find_if(footprints_.begin(), footprints_.end(), [pos](const Footprint& k) { return k.pos == pos; });
+    if (old != footprints_.end()) footprints_.erase(old);
+    if (footprints_.size() >= kMaxFootprints) footprints_.clear();
+    footprints_.push_back(std::move(f));
+    return &footprints_.back();
 }
 
 // A frame that repeats the last one but for some draws' data. Pixels are drawn one by

@@ -9,7 +9,8 @@
 // the back buffer kept where the last frame first differed, when the frame gets that
 // far.  A frame that agrees to its end, after a whole clear, leaves the last picture;
 // one that differs only in some draws' data (a colour, a place) is drawn again only on
-// the tiles those draws fall on, as each pixel is drawn from its own earlier value.
+// the tiles those draws fall on (a sprite that changes its colour alone: those where
+// its texels can come out otherwise), as each pixel is drawn from its own earlier value.
 // Nothing is noted before the first Present, nor with VORMANT_FRAME_REUSE=0.
 // The pixels are those of drawing every call, always: only work is saved.
 #include <algorithm>
@@ -23,6 +24,13 @@ namespace gfx {
 class Texture;
 
 namespace detail {
+
+// A textured screen rectangle of one colour (see FrameReuse::MarkColourChange): its
+// corners' places and texture coordinates, a's row being b's and a's column c's.
+struct ScreenRect {
+    float ax, bx, ay, cy, au, bu, av, cv;
+    uint32_t colour;
+};
 
 class FrameReuse {
 public:
@@ -126,6 +134,10 @@ private:
     void RestoreTiles(const TileMap& tiles);
     void Patch();
     bool TakeChangedDraw(size_t start, const Box& box);
+    bool MarkColourChange(size_t start, const Box& box, const uint8_t* before);
+    struct Footprint;
+    const Footprint* FootprintOf(size_t pos, const Box& box, const ScreenRect& r, const Texture& tex, uint32_t addrU,
+                                 uint32_t addrV);
     Box ViewportBox() const;
     Box RasterBox() const;
     Box DrawBox(const void* vertices, uint32_t indexCount, uint32_t stride, const void* indices, bool index32) const;
@@ -159,6 +171,20 @@ private:
     // the tiles they fall on, this frame and the last, and where each held call draws.
     uint32_t changes_ = 0;
     TileMap patch_;
+    // Screen rectangles that changed their colour alone (see MarkColourChange): per
+    // tile of one, the lowest and highest value of each channel (b g r a) of the texels
+    // its pixels there can read. Kept by where the draw is noted, for what it draws.
+    struct TileTexels {
+        size_t tile;
+        uint8_t lo[4], hi[4];
+    };
+    struct Footprint {
+        size_t pos = 0;
+        std::vector<uint8_t> key;  // the draw but for its colour, the texture and its addressing
+        std::vector<TileTexels> tiles;
+    };
+    std::vector<Footprint> footprints_;
+    std::vector<uint8_t> keyScratch_;
     std::vector<HeldBox> boxes_;
     std::vector<uint32_t> spareColor_;  // spans drawn whole while patching (PipeState::spareColor)
     std::vector<float> spareDepth_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -492,6 +493,102 @@ TEST(FrameReuse, DrawsOfEveryKindCrossingChangedTilesGiveThePixelsOfDrawingEvery
         EXPECT_GE(reused.impl()->reuse->GetCounts().framesPatched, 4u);
     }
     SetSimdEnabled(true);
+}
+
+// A sprite that changes its colour alone each frame (a pulsing base) is drawn again
+// only where its texels, modulated by the two colours, can differ: not where its
+// texture is transparent, nor where a channel's texel values come out the same. Sprites
+// shrunk, stretched and between pixels, filtered and not, at the texture's edge,
+// pulsing in alpha or in colour, with the texture's alpha alone; and changes that are
+// not of colour alone (a place, texture coordinates, a gradient), drawn where they fall
+// as before. Each under a quad that covers part of it.
+struct ColourCase {
+    const char* what;
+    float x, y, w, h;       // where the sprite lies
+    float u0, v0, u1, v1;   // its texture coordinates
+    uint32_t filter = TEXF_POINT;
+    uint32_t address = TADDRESS_CLAMP;
+    uint32_t pulse = 0xFF000000;  // the channels its colour changes in
+    uint32_t alphaOp = TOP_MODULATE;
+    enum Also { kColourAlone, kPlace, kCoordinates, kGradient } also = kColourAlone;
+    bool corner = false;  // the texture transparent but for its lower right quarter
+};
+
+const ColourCase kColourCases[] = {
+    {"one texel a pixel", 9, 7, 40, 40, 0, 0, 40.0f / 64, 40.0f / 64},
+    {"between pixels, filtered", 9.37f, 6.81f, 41.3f, 38.6f, 0.02f, 0.03f, 0.66f, 0.61f, TEXF_LINEAR},
+    {"stretched three times, filtered", 3.4f, 2.2f, 70.5f, 60.3f, 0.2f, 0.25f, 0.55f, 0.6f, TEXF_LINEAR},
+    {"shrunk, filtered", 11.2f, 9.6f, 25.3f, 22.7f, 0, 0, 1, 1, TEXF_LINEAR},
+    {"mirrored", 50.5f, 8, -36, 44, 0.1f, 0.1f, 0.7f, 0.8f},
+    {"filtered, a texel's width off the tiles where it shows", -0.25f, -0.25f, 64, 64, 0, 0, 1, 1, TEXF_LINEAR,
+     TADDRESS_CLAMP, 0xFF000000, TOP_MODULATE, ColourCase::kColourAlone, true},
+    {"at the texture's edge, clamped and filtered", 5.5f, 4.5f, 50, 40, -0.1f, -0.05f, 0.5f, 0.6f, TEXF_LINEAR},
+    {"past the texture's edge, wrapped", 5.5f, 4.5f, 50, 40, -0.3f, 0.5f, 0.4f, 1.2f, TEXF_LINEAR, TADDRESS_WRAP},
+    {"pulsing in colour", 9.37f, 6.81f, 41.3f, 38.6f, 0.02f, 0.03f, 0.66f, 0.61f, TEXF_LINEAR, TADDRESS_CLAMP,
+     0x00FF00C0},
+    {"pulsing in colour and alpha, the texture's alpha alone", 9, 7, 40, 40, 0, 0, 0.625f, 0.625f, TEXF_POINT,
+     TADDRESS_CLAMP, 0xC0C0C0C0, TOP_SELECTARG1},
+    {"moving", 9, 7, 40, 40, 0, 0, 0.625f, 0.625f, TEXF_POINT, TADDRESS_CLAMP, 0xFF000000, TOP_MODULATE,
+     ColourCase::kPlace},
+    {"other texture coordinates", 9, 7, 40, 40, 0, 0, 0.625f, 0.625f, TEXF_POINT, TADDRESS_CLAMP, 0xFF000000,
+     TOP_MODULATE, ColourCase::kCoordinates},
+    {"a gradient changing", 9, 7, 40, 40, 0, 0, 0.625f, 0.625f, TEXF_LINEAR, TADDRESS_CLAMP, 0, TOP_MODULATE,
+     ColourCase::kGradient},
+};
+
+TEST(FrameReuse, SpritesChangingTheirColourAloneGiveThePixelsOfDrawingEveryCall) {
+    // A ring: transparent outside and in its middle, of alphas between, and opaque
+    // where it is thickest; colours of every kind, dark ones among them.
+    std::unique_ptr<Texture> ring(Pattern(64, 64, 7)), corner(Pattern(64, 64, 9)), other(Pattern(64, 64, 8));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const float r = std::hypot(float(x) - 31.5f, float(y) - 27.5f);
+            const uint32_t a = r > 26 || r < 9 ? 0 : r > 15 && r < 20 ? 255 : uint32_t(x * 7 + y) % 200;
+            uint32_t& p = ring->Pixels()[y * 64 + x];
+            p = a << 24 | (p & (x % 5 == 0 ? 0x0F0F0F : 0xFFFFFF));
+            uint32_t& q = corner->Pixels()[y * 64 + x];
+            q = (x >= 32 && y >= 32 ? q : q & 0x00FFFFFF);
+        }
+    for (const ColourCase& c : kColourCases) {
+        SCOPED_TRACE(c.what);
+        Device reused(96, 80), drawn(96, 80);
+        drawn.SetFrameReuse(false);
+        for (int frame = 0; frame < 8; ++frame) {
+            // Each frame's colour: the pulsed channels stepped, the others as they are.
+            const uint32_t step = 0x0B0D0F11u * uint32_t(frame);
+            const uint32_t colour = (0xE0F0D0B0u & ~c.pulse) | ((0x30507090u + step) & c.pulse);
+            const bool also = frame % 2 == 1;
+            for (Device* d : {&reused, &drawn}) {
+                d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+                d->SetRenderState(RS_LIGHTING, 0);
+                d->SetRenderState(RS_CULLMODE, CULL_NONE);
+                SetSourceOver(*d);
+                SetSampling(*d, TEXF_POINT, TADDRESS_WRAP);
+                d->SetTexture(0, other.get());
+                Quad(*d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, 1.5f, 1.25f, 0.5f);  // the ground, writing depth
+                d->SetTexture(0, c.corner ? corner.get() : ring.get());
+                SetSampling(*d, c.filter, c.address);
+                d->SetTextureStageState(0, TSS_ALPHAOP, c.alphaOp);
+                const float dx = also && c.also == ColourCase::kPlace ? 3.0f : 0.0f;
+                const float du = also && c.also == ColourCase::kCoordinates ? 0.375f : 0.0f;
+                const float x = c.x - 0.5f + dx, y = c.y - 0.5f;
+                const uint32_t right = also && c.also == ColourCase::kGradient ? colour ^ 0x00FF0000 : colour;
+                const TL q[4] = {V(x, y, colour, c.u0 + du, c.v0, 0.4f), V(x + c.w, y, right, c.u1 + du, c.v0, 0.4f),
+                                 V(x, y + c.h, colour, c.u0 + du, c.v1, 0.4f),
+                                 V(x + c.w, y + c.h, right, c.u1 + du, c.v1, 0.4f)};
+                d->SetFVF(kFvfTL);
+                d->DrawPrimitiveUP(PT_TRIANGLESTRIP, 2, q, sizeof(TL));
+                d->SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+                d->SetTexture(0, nullptr);
+                Quad(*d, 30, 20, 50, 14, 0x70FFFFFF, 0, 0, 1, 1, 0.3f);  // over part of it
+                d->Present();
+            }
+            const ::testing::AssertionResult same = SamePictureAndDepth(reused, drawn);
+            EXPECT_TRUE(same) << "frame " << frame;
+            if (!same) break;
+        }
+        EXPECT_GE(reused.impl()->reuse->GetCounts().framesPatched, 4u);
+    }
 }
 
 // Calls the device refuses draw nothing: between held calls they neither break the
