@@ -44,6 +44,13 @@ namespace {
 inline int SourceIndex(int o, int picN, int placedN) {
     return static_cast<int>((int64_t(2) * o + 1) * picN / (int64_t(2) * placedN));
 }
+// The first placed pixel from `from` on showing picture pixel `source` or one after it
+// (the placed pixel just before the one whose source it is, then stepped on).
+inline int FirstShowing(int source, int from, int picN, int placedN) {
+    int o = std::max(from, static_cast<int>(int64_t(source) * placedN / picN) - 1);
+    while (o < placedN && SourceIndex(o, picN, placedN) < source) ++o;
+    return o;
+}
 }  // namespace
 
 Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, const Placement& p,
@@ -54,9 +61,10 @@ Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, co
     const int y0 = std::max(area.top, 0), y1 = std::min(area.bottom, picH);
     if (x0 >= x1 || y0 >= y1) return written;
     // The placed columns showing the area, inside the output.
-    std::vector<int> columns;
+    thread_local std::vector<int> columns;
+    columns.clear();
     int firstColumn = -1;
-    for (int ox = std::max(0, -p.x), end = std::min(p.w, outW - p.x); ox < end; ++ox) {
+    for (int ox = FirstShowing(x0, std::max(0, -p.x), picW, p.w), end = std::min(p.w, outW - p.x); ox < end; ++ox) {
         const int sx = SourceIndex(ox, picW, p.w);
         if (sx < x0) continue;
         if (sx >= x1) break;  // source columns only grow along the placement
@@ -67,7 +75,7 @@ Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, co
     const size_t rowBytes = sizeof(uint32_t) * columns.size();
     int first = -1, last = -1, previousSource = -1;
     const uint32_t* previousRow = nullptr;
-    for (int oy = std::max(0, -p.y), end = std::min(p.h, outH - p.y); oy < end; ++oy) {
+    for (int oy = FirstShowing(y0, std::max(0, -p.y), picH, p.h), end = std::min(p.h, outH - p.y); oy < end; ++oy) {
         const int sy = SourceIndex(oy, picH, p.h);
         if (sy < y0) continue;
         if (sy >= y1) break;

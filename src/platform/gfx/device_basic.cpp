@@ -229,9 +229,9 @@ HRESULT Device::Present() {
     // Only the parts drawn since this device last presented can differ from the frame
     // the platform keeps, when nothing else was presented in between.
     const bool follows = d.presentedAs != 0 && plat::PresentedFrameCount() == d.presentedAs;
-    const int32_t(*spans)[2] = follows ? d.reuse->ChangedRows() : nullptr;
+    const std::vector<plat::FrameRect>* changed = follows ? &d.reuse->ChangedParts() : nullptr;
+    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, changed, d.depth.data());
     d.reuse->Presented();
-    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, spans, d.depth.data());
     d.presentedAs = plat::PresentedFrameCount();
     return shown ? S_OK : E_FAIL;
 }

@@ -360,19 +360,31 @@ void FrameReuse::Touch(int left, int top, int right, int bottom) {
     changed_.Mark(Box{left, top, right, bottom});
 }
 
-const int32_t (*FrameReuse::ChangedRows())[2] {
+// Each run of changed tiles along a row of tiles, going on down over the runs of the
+// same columns in the rows below.
+const std::vector<plat::FrameRect>& FrameReuse::ChangedParts() {
     const Device::Impl& d = *device_.impl();
-    const int tilesX = changed_.across;
-    spans_.assign(size_t(d.height) * 2, 0);
-    for (int y = 0; y < d.height; ++y) {
-        const uint8_t* row = &changed_.set[size_t(y / kTile) * tilesX];
-        int first = 0, last = tilesX;
-        while (first < tilesX && !row[first]) ++first;
-        while (last > first && !row[last - 1]) --last;
-        spans_[size_t(y) * 2] = first * kTile;
-        spans_[size_t(y) * 2 + 1] = std::min(last * kTile, d.width);
+    parts_.clear();
+    for (int ty = 0; ty < changed_.down; ++ty) {
+        const uint8_t* row = &changed_.set[size_t(ty) * changed_.across];
+        const int top = ty * kTile, bottom = std::min(top + kTile, d.height);
+        for (int tx = 0; tx < changed_.across;) {
+            if (!row[tx]) {
+                ++tx;
+                continue;
+            }
+            int end = tx;
+            while (end < changed_.across && row[end]) ++end;
+            const int left = tx * kTile, right = std::min(end * kTile, d.width);
+            tx = end;
+            const auto above = std::find_if(parts_.begin(), parts_.end(), [&](const plat::FrameRect& p) {
+                return p.bottom == top && p.left == left && p.right == right;
+            });
+            if (above != parts_.end()) above->bottom = bottom;
+            else parts_.push_back(plat::FrameRect{left, top, right, bottom});
+        }
     }
-    return reinterpret_cast<const int32_t(*)[2]>(spans_.data());
+    return parts_;
 }
 
 void FrameReuse::Presented() { changed_.Clear(); }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "gfx/device.h"
+#include "system.h"
 
 namespace gfx {
 class Texture;
@@ -70,9 +71,9 @@ public:
     // next frame begins.
     void EndFrame();
 
-    // For presenting: each row's columns [left, right) outside which the back buffer
-    // holds what it held at the last Present; `Presented` starts over.
-    const int32_t (*ChangedRows())[2];
+    // For presenting: the parts of the back buffer outside which it holds what it held
+    // at the last Present; `Presented` starts over.
+    const std::vector<plat::FrameRect>& ChangedParts();
     void Presented();
 
     // How the last frames went (for tests and measurements).
@@ -166,7 +167,7 @@ private:
     // last Present.
     static constexpr int kTile = 16;
     TileMap dirty_, changed_;
-    std::vector<int32_t> spans_;
+    std::vector<plat::FrameRect> parts_;
     // Draws that differ from the last frame's but for their data (a colour, a place):
     // the tiles they fall on, this frame and the last, and where each held call draws.
     uint32_t changes_ = 0;
