@@ -180,8 +180,12 @@ bool FrameReuse::HoldClear(uint32_t flags, Color color, float z) {
     constexpr uint32_t kBoth = CLEAR_TARGET | CLEAR_ZBUFFER;
     const Viewport& vp = d.viewport;
     if (!touched_ && !d.renderTarget && (flags & kBoth) == kBoth && vp.x == 0 && vp.y == 0 &&
-        vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height))
+        vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height)) {
         cleanFrom_ = cur_.size();
+        depthInRange_ = z >= 0.0f && z <= 1.0f;
+    } else if ((flags & CLEAR_ZBUFFER) && !d.renderTarget && !(z >= 0.0f && z <= 1.0f)) {
+        depthInRange_ = false;
+    }
     touched_ = true;
     if (phase_ == Phase::Repeating) boxes_.push_back(HeldBox{start, ViewportBox()});
     Compare(start);
@@ -224,9 +228,16 @@ bool FrameReuse::HoldDraw(PrimitiveType type, uint32_t count, const void* vertic
         Compare(start);
         return false;
     }
+    const uint8_t* noted = cur_.data() + start + sizeof(Header) + sizeof note;
+    NoteDepth(noted, hi - lo + 1, stride);
     const Box box = DrawBox(vertices, n, stride, indices, index32);
     boxes_.push_back(HeldBox{start, box});
+    const uint32_t changes = changes_;
     Compare(start, &box);
+    // A draw as the last frame's that covers tiles whole: what the frame's changes did
+    // to them before it is drawn over.
+    if (phase_ == Phase::Repeating && changes_ != 0 && changes_ == changes)
+        patch_.Unmark(Covered(noted, count, type, stride, indices != nullptr));
     return phase_ == Phase::Repeating;
 }
 
@@ -322,6 +333,12 @@ void FrameReuse::TileMap::Mark(const Box& b) {
     for (int ty = b.top >> shift; ty <= (b.bottom - 1) >> shift; ++ty)
         std::fill_n(set.begin() + ptrdiff_t(ty) * across + (b.left >> shift),
                     ((b.right - 1) >> shift) - (b.left >> shift) + 1, 1);
+}
+
+void FrameReuse::TileMap::Unmark(const Box& b) {
+    const int tx0 = (b.left + size - 1) >> shift, tx1 = b.right >> shift;
+    for (int ty = (b.top + size - 1) >> shift; tx0 < tx1 && ty < b.bottom >> shift; ++ty)
+        std::fill_n(set.begin() + ptrdiff_t(ty) * across + tx0, tx1 - tx0, 0);
 }
 
 void FrameReuse::TileMap::Mark(const TileMap& other) {
@@ -450,6 +467,7 @@ void FrameReuse::BeginFrame() {
     overflow_ = false;
     startEnd_ = 0;
     changes_ = 0;
+    depthInRange_ = false;
     patch_.Clear();
     boxes_.clear();
     if (!enabled_) {
@@ -667,6 +685,12 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
     if (!keep_.valid || keep_.pos > start || cleanFrom_ == SIZE_MAX || cursor_ + n > prev_.size()) return false;
     if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
     const uint8_t* p = prev_.data() + cursor_ + sizeof(Header);
+    {
+        DrawNote before;
+        std::memcpy(&before, p, sizeof before);
+        const uint32_t vertexBytes = VertexBytesRead(device_.impl()->fvf);
+        NoteDepth(p + sizeof before, (before.vertexBytes - vertexBytes) / before.stride + 1, before.stride);
+    }
     if (!MarkColourChange(start, box, p)) {
         const auto before = Get<DrawNote>(p);
         patch_.Mark(box);
@@ -871,6 +895,94 @@ const FrameReuse::Footprint* FrameReuse::FootprintOf(size_t pos, const Box& box,
     if (footprints_.size() >= kMaxFootprints) footprints_.clear();
     footprints_.push_back(std::move(f));
     return &footprints_.back();
+}
+
+// ---- Draws that cover tiles whole -----------------------------------------------------
+// A screen rectangle of one opaque colour, untextured, whose depth test passes over any
+// depth the frame can have there and which writes its own depth, gives every pixel it
+// covers the same colour and depth whatever lay there: the tiles it covers whole are
+// this frame's as they were the last one's if every change before it was all that
+// touched them (a minimap over the units moving beneath). Its depth test passes over
+// any depth within 0 .. 1 at a depth of 0 testing "less or equal" (or 1, "greater or
+// equal"); the frame's depths lie there while every clear and every depth written, in
+// this frame and the last, does (screen vertices' depths are taken as they are, and a
+// rectangle's or triangle's pixels' depths lie between its corners').
+
+namespace {
+bool InUnitRange(float z) { return z >= 0.0f && z <= 1.0f; }
+}  // namespace
+
+// A draw's depths, as it writes them (vertices from the lowest it reads, `count` of them).
+void FrameReuse::NoteDepth(const uint8_t* vertices, uint32_t count, uint32_t stride) {
+    const Device::Impl& d = *device_.impl();
+    if (d.renderTarget || d.rs[RS_ZENABLE] == 0 || d.rs[RS_ZWRITEENABLE] == 0 || !depthInRange_) return;
+    if ((d.fvf & 0x00E) != FVF_XYZRHW) {
+        depthInRange_ = false;  // (depths worked out by the transforms are not looked into)
+        return;
+    }
+    for (uint32_t k = 0; k < count && depthInRange_; ++k) {
+        float z;
+        std::memcpy(&z, vertices + size_t(k) * stride + 8, sizeof z);
+        depthInRange_ = InUnitRange(z);
+    }
+}
+
+// The tiles the draw noted at `vertices` covers whole as above, at the current states;
+// an empty box when it does not.
+FrameReuse::Box FrameReuse::Covered(const uint8_t* vertices, uint32_t count, PrimitiveType type, uint32_t stride,
+                                    bool indexed) const {
+    const Device::Impl& d = *device_.impl();
+    const auto& rs = d.rs;
+    const VertexParts parts = ScreenVertexParts(d.fvf, 0);
+    if (type != PT_TRIANGLESTRIP || count != 2 || indexed || d.renderTarget || d.textures[0] || parts.diffuse < 0 ||
+        !depthInRange_ || rs[RS_ZENABLE] == 0 || rs[RS_ZWRITEENABLE] == 0)
+        return Box{};
+    // One colour (and one specular colour) at its four corners, one depth.
+    float x[4], y[4], z[4];
+    uint32_t colour[4], specular[4] = {};
+    for (int k = 0; k < 4; ++k) {
+        const uint8_t* v = vertices + size_t(k) * stride;
+        std::memcpy(&x[k], v, 4);
+        std::memcpy(&y[k], v + 4, 4);
+        std::memcpy(&z[k], v + 8, 4);
+        std::memcpy(&colour[k], v + parts.diffuse, 4);
+        if (d.fvf & FVF_SPECULAR) std::memcpy(&specular[k], v + parts.diffuse + 4, 4);
+        if (!(std::fabs(x[k]) < 1e6f && std::fabs(y[k]) < 1e6f) || colour[k] != colour[0] ||
+            specular[k] != specular[0] || z[k] != z[0])
+            return Box{};
+    }
+    if (!(y[0] == y[1] && y[2] == y[3] && x[0] == x[2] && x[1] == x[3] && x[0] != x[1] && y[0] != y[2])) return Box{};
+    // Culled by its winding (its first triangle's: the second's is the same)?
+    const bool clockwise = (x[1] - x[0]) * (y[2] - y[0]) > 0;
+    if ((rs[RS_CULLMODE] == CULL_CW && clockwise) || (rs[RS_CULLMODE] == CULL_CCW && !clockwise)) return Box{};
+    // Its depth test passes anywhere.
+    const float zc = std::clamp(z[0], 0.0f, 1.0f);
+    const uint32_t zf = rs[RS_ZFUNC];
+    if (!(zf == CMP_ALWAYS || (zf == CMP_LESSEQUAL && zc == 0.0f) || (zf == CMP_GREATEREQUAL && zc == 1.0f)))
+        return Box{};
+    // Its colour is all there is of the pixel: no blending, or blending source over
+    // with an alpha of 255 (untextured, the stage's alpha is the diffuse alpha unless
+    // it names some other argument), passing the alpha test.
+    // (With no texture an operation reading it gives the diffuse colour.)
+    const auto& t = d.tss[0];
+    const uint32_t op = t[TSS_ALPHAOP], a1 = t[TSS_ALPHAARG1], a2 = t[TSS_ALPHAARG2];
+    const auto diffuse = [](uint32_t a) { return a == TA_DIFFUSE || a == TA_CURRENT || a == TA_TEXTURE; };
+    const bool diffuseAlpha = t[TSS_COLOROP] == TOP_DISABLE || op == TOP_DISABLE ||
+                              (op == TOP_SELECTARG1 && diffuse(a1)) || (op == TOP_SELECTARG2 && diffuse(a2)) ||
+                              (op == TOP_MODULATE && (a1 == TA_TEXTURE) != (a2 == TA_TEXTURE) && diffuse(a1) && diffuse(a2));
+    const uint32_t alpha = colour[0] >> 24;
+    const bool sourceOver = rs[RS_SRCBLEND] == BLEND_SRCALPHA && rs[RS_DESTBLEND] == BLEND_INVSRCALPHA &&
+                            rs[RS_BLENDOP] == BLENDOP_ADD;
+    if (rs[RS_ALPHABLENDENABLE] != 0 && !(sourceOver && diffuseAlpha && alpha == 255)) return Box{};
+    if (rs[RS_ALPHATESTENABLE] != 0 && !(diffuseAlpha && pix::Compare(rs[RS_ALPHAFUNC], alpha, rs[RS_ALPHAREF] & 0xFF)))
+        return Box{};
+    // The pixels it surely covers (a pixel's width spare each side for the snapping of
+    // its corners), within where it may draw.
+    const Box raster = RasterBox();
+    return Box{std::max(raster.left, int(std::ceil(std::min(x[0], x[1]))) + 1),
+               std::max(raster.top, int(std::ceil(std::min(y[0], y[2]))) + 1),
+               std::min(raster.right, int(std::floor(std::max(x[0], x[1])))),
+               std::min(raster.bottom, int(std::floor(std::max(y[0], y[2]))))};
 }
 
 // A frame that repeats the last one but for some draws' data. Pixels are drawn one by

@@ -105,6 +105,7 @@ private:
         void Reset(int tileSize, int width, int height);  // none set
         void Clear() { std::fill(set.begin(), set.end(), uint8_t(0)); }
         void Mark(const Box& b);
+        void Unmark(const Box& b);  // the tiles lying wholly within b
         void Mark(const TileMap& other);  // other's tiles, of the same size
         bool Meets(const Box& b) const;
         // f(y, x0, x1) for each row of each run of set tiles, within width x height.
@@ -136,6 +137,8 @@ private:
     void Patch();
     bool TakeChangedDraw(size_t start, const Box& box);
     bool MarkColourChange(size_t start, const Box& box, const uint8_t* before);
+    void NoteDepth(const uint8_t* vertices, uint32_t count, uint32_t stride);
+    Box Covered(const uint8_t* vertices, uint32_t count, PrimitiveType type, uint32_t stride, bool indexed) const;
     struct Footprint;
     const Footprint* FootprintOf(size_t pos, const Box& box, const ScreenRect& r, const Texture& tex, uint32_t addrU,
                                  uint32_t addrV);
@@ -156,6 +159,9 @@ private:
     size_t cleanFrom_ = SIZE_MAX;  // past the whole clear that came before any drawing
     size_t firstDraw_ = SIZE_MAX;  // where the first draw after that clear is noted
     bool touched_ = false;         // a clear or draw was noted this frame
+    // Every depth the frame's calls so far leave lies within 0 .. 1 (and is a number),
+    // in this frame and the last alike (see Covered).
+    bool depthInRange_ = false;
     bool overflow_ = false;        // too much to note: the frame is not compared next time
     std::vector<uint8_t> indexScratch_, startScratch_;
     std::vector<const Texture*> used_;

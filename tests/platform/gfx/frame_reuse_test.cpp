@@ -591,6 +591,92 @@ TEST(FrameReuse, SpritesChangingTheirColourAloneGiveThePixelsOfDrawingEveryCall)
     }
 }
 
+// A quad drawn over a moving one that gives the pixels it covers its own colour and
+// depth whatever lay there leaves the tiles it covers whole as they were: the moved
+// quad's tiles are drawn again only around it. Opaque quads that do, with no depth test
+// or one that passes over any depth the frame has; and quads that do not: translucent,
+// depth-tested against the depth beneath, writing no depth, culled, failing their alpha
+// test, cut by the scissor, over a depth cleared below 0 or past 1; and a quad that
+// moves after it. A quad tested against the depth drawn last shows any depth left wrong.
+struct CoverCase {
+    const char* what;
+    uint32_t colour = 0xFF3060A0;
+    uint32_t zFunc = CMP_LESSEQUAL;
+    float z = 0.0f;
+    bool zWrite = true;
+    bool mirrored = false;  // wound the other way round
+    uint32_t cull = CULL_CCW;
+    uint32_t alphaFunc = CMP_ALWAYS;
+    float clearZ = 1.0f;
+    bool scissor = false;
+    bool movesAfter = false;
+};
+
+const CoverCase kCoverCases[] = {
+    {"opaque, depth 0 testing less or equal"},
+    {"opaque, depth 1 testing greater or equal", 0xFF3060A0, CMP_GREATEREQUAL, 1.0f},
+    {"opaque, always", 0xFF3060A0, CMP_ALWAYS, 0.6f},
+    {"opaque, wound the other way, passing its alpha test", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, true, CULL_CW,
+     CMP_GREATER},
+    {"translucent", 0xFE3060A0},
+    {"testing less", 0xFF3060A0, CMP_LESS},
+    {"testing less or equal at a depth above 0", 0xFF3060A0, CMP_LESSEQUAL, 0.3f},
+    {"writing no depth", 0xFF3060A0, CMP_ALWAYS, 0.0f, false},
+    {"culled", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, true},
+    {"failing its alpha test", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_LESS},
+    {"over a depth cleared below 0", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_ALWAYS, -0.5f},
+    {"over a depth cleared past 1", 0xFF3060A0, CMP_GREATEREQUAL, 1.0f, true, false, CULL_CCW, CMP_ALWAYS, 1.5f},
+    {"cut by the scissor", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_ALWAYS, 1.0f, true},
+    {"with a quad moving after it", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_ALWAYS, 1.0f, false,
+     true},
+};
+
+TEST(FrameReuse, QuadsCoveringChangedTilesGiveThePixelsOfDrawingEveryCall) {
+    std::unique_ptr<Texture> tex(Pattern(16, 16, 4));
+    for (const CoverCase& c : kCoverCases) {
+        SCOPED_TRACE(c.what);
+        Device reused(96, 80), drawn(96, 80);
+        drawn.SetFrameReuse(false);
+        for (int frame = 0; frame < 7; ++frame) {
+            const float at = 14.0f + 3.25f * float(frame % 3);
+            for (Device* d : {&reused, &drawn}) {
+                d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, c.clearZ, 0);
+                d->SetRenderState(RS_LIGHTING, 0);
+                d->SetRenderState(RS_CULLMODE, c.cull);
+                d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+                SetSourceOver(*d);
+                d->SetTexture(0, tex.get());
+                Quad(*d, 0, 0, 96, 48, 0xFFFFFFFF, 0, 0, 3, 3, 0.5f);  // ground over part of the view
+                d->SetTexture(0, nullptr);
+                Quad(*d, at, at + 20, 30, 20, 0xC0F0E040, 0, 0, 1, 1, 0.2f);  // moving, writing its depth
+                d->SetRenderState(RS_ZFUNC, c.zFunc);
+                d->SetRenderState(RS_ZWRITEENABLE, c.zWrite);
+                d->SetRenderState(RS_ALPHATESTENABLE, 1);
+                d->SetRenderState(RS_ALPHAFUNC, c.alphaFunc);
+                d->SetRenderState(RS_ALPHAREF, 0x80);
+                d->SetRenderState(RS_SCISSORTESTENABLE, c.scissor);
+                d->SetScissorRect(Rect{0, 0, 40, 80});
+                if (c.mirrored) Quad(*d, 72, 4, -68, 70, c.colour, 0, 0, 1, 1, c.z);
+                else Quad(*d, 4, 4, 68, 70, c.colour, 0, 0, 1, 1, c.z);
+                d->SetRenderState(RS_SCISSORTESTENABLE, 0);
+                d->SetRenderState(RS_ALPHATESTENABLE, 0);
+                d->SetRenderState(RS_ZWRITEENABLE, 1);
+                if (c.movesAfter) {
+                    d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+                    Quad(*d, 40 - at, at, 12, 12, 0xA040FF40, 0, 0, 1, 1, 0.1f);
+                }
+                d->SetRenderState(RS_ZFUNC, CMP_LESS);
+                Quad(*d, 0, 0, 96, 80, 0x80FF8080, 0, 0, 1, 1, 0.35f);  // where the depth lies past 0.35
+                d->Present();
+            }
+            const ::testing::AssertionResult same = SamePictureAndDepth(reused, drawn);
+            EXPECT_TRUE(same) << "frame " << frame;
+            if (!same) break;
+        }
+        EXPECT_GE(reused.impl()->reuse->GetCounts().framesPatched, 4u);
+    }
+}
+
 // Calls the device refuses draw nothing: between held calls they neither break the
 // comparison nor change the picture.
 TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
