@@ -1216,6 +1216,19 @@ __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyC
     constexpr bool kMasked = ZMode != kZNone || AlphaKind != kANone;
     // Groups nothing of which passes (transparent areas of a sprite) leave the target alone.
     if (kMasked && _mm256_testz_si256(pass, pass)) return;
+    // Wholly transparent groups blended source over leave the colours alone (no alpha
+    // gives the target back): only their depth is written. (`tex` holds the texels'
+    // alphas, modulated or not: a texel of no alpha keeps none.)
+    if (BlendKind == 1 && !Tail && _mm256_testz_si256(tex, k.alphaBits)) {
+        if (k.zWrite) {
+            if (!kMasked) _mm256_storeu_ps(zb, k.zc);
+            else {
+                if (ZMode == kZNone) zOld = _mm256_loadu_ps(zb);
+                _mm256_storeu_ps(zb, _mm256_blendv_ps(zOld, k.zc, _mm256_castsi256_ps(pass)));
+            }
+        }
+        return;
+    }
     __m256i old = k.zero;
     if (BlendKind == 1 || (kMasked && !Tail))
         old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
