@@ -128,10 +128,14 @@ void FrameReuse::SetEnabled(bool on) {
 
 size_t FrameReuse::Append(Op op, const void* a, size_t na, const void* b, size_t nb, const void* c, size_t nc) {
     const size_t start = cur_.size();
-    Put(cur_, Header{uint32_t(op), uint32_t(na + nb + nc)});
-    const auto add = [this](const void* p, size_t n) {
-        if (n) cur_.insert(cur_.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+    const Header h{uint32_t(op), uint32_t(na + nb + nc)};
+    cur_.resize(start + sizeof h + na + nb + nc);
+    uint8_t* out = cur_.data() + start;
+    const auto add = [&out](const void* p, size_t n) {
+        if (n) std::memcpy(out, p, n);
+        out += n;
     };
+    add(&h, sizeof h);
     add(a, na);
     add(b, nb);
     add(c, nc);
@@ -139,7 +143,7 @@ size_t FrameReuse::Append(Op op, const void* a, size_t na, const void* b, size_t
 }
 
 // The call noted from `start` on against the last frame's at the same place.
-void FrameReuse::Compare(size_t start, const Box* drawBox) {
+void FrameReuse::Compare(size_t start, bool draw) {
     if (cur_.size() > kMaxNotes && !overflow_) {
         if (phase_ == Phase::Repeating) CatchUp(start);
         overflow_ = true;
@@ -150,7 +154,7 @@ void FrameReuse::Compare(size_t start, const Box* drawBox) {
         cursor_ += n;
         return;
     }
-    if (drawBox && TakeChangedDraw(start, *drawBox)) return;
+    if (draw && TakeChangedDraw(start)) return;
     CatchUp(start);
 }
 
@@ -187,7 +191,6 @@ bool FrameReuse::HoldClear(uint32_t flags, Color color, float z) {
         depthInRange_ = false;
     }
     touched_ = true;
-    if (phase_ == Phase::Repeating) boxes_.push_back(HeldBox{start, ViewportBox()});
     Compare(start);
     return phase_ == Phase::Repeating;
 }
@@ -230,10 +233,8 @@ bool FrameReuse::HoldDraw(PrimitiveType type, uint32_t count, const void* vertic
     }
     const uint8_t* noted = cur_.data() + start + sizeof(Header) + sizeof note;
     NoteDepth(noted, hi - lo + 1, stride);
-    const Box box = DrawBox(vertices, n, stride, indices, index32);
-    boxes_.push_back(HeldBox{start, box});
     const uint32_t changes = changes_;
-    Compare(start, &box);
+    Compare(start, true);
     // A draw as the last frame's that covers tiles whole: what the frame's changes did
     // to them before it is drawn over.
     if (phase_ == Phase::Repeating && changes_ != 0 && changes_ == changes)
@@ -318,6 +319,15 @@ FrameReuse::Box FrameReuse::DrawBox(const void* vertices, uint32_t n, uint32_t s
     b.right = std::min(b.right, int(std::ceil(x1)) + 2);
     b.bottom = std::min(b.bottom, int(std::ceil(y1)) + 2);
     return b;
+}
+
+// The same for a noted draw (its DrawNote on).
+FrameReuse::Box FrameReuse::NotedDrawBox(const uint8_t* note) const {
+    DrawNote n;
+    std::memcpy(&n, note, sizeof n);
+    const uint8_t* vertices = note + sizeof n;
+    return DrawBox(vertices, IndexCount(PrimitiveType(n.type), n.count), n.stride,
+                   n.indexed ? vertices + n.vertexBytes : nullptr, n.index32 != 0);
 }
 
 void FrameReuse::TileMap::Reset(int tileSize, int width, int height) {
@@ -469,7 +479,6 @@ void FrameReuse::BeginFrame() {
     changes_ = 0;
     depthInRange_ = false;
     patch_.Clear();
-    boxes_.clear();
     if (!enabled_) {
         phase_ = Phase::Off;
         return;
@@ -540,18 +549,16 @@ size_t FrameReuse::ApplyStart() {
 }
 
 // Carries out the noted calls in [from, to); with `statesOnly` clears and draws are
-// passed over.
-void FrameReuse::Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only) {
+// passed over, with `onPatch` those that reach no tile of patch_.
+void FrameReuse::Run(size_t from, size_t to, bool statesOnly, bool onPatch) {
     Device& dev = device_;
     for (size_t at = from; at < to;) {
         const uint8_t* p = cur_.data() + at;
         const Header h = Get<Header>(p);
-        // With `only`, the clears and draws noted elsewhere are passed over too.
-        if (only && (Op(h.op) == Op::Clear || Op(h.op) == Op::Draw) && !std::binary_search(only->begin(), only->end(), at)) {
-            at += sizeof(Header) + h.bytes;
-            continue;
-        }
         at += sizeof(Header) + h.bytes;
+        if (onPatch && ((Op(h.op) == Op::Clear && !patch_.Meets(ViewportBox())) ||
+                        (Op(h.op) == Op::Draw && !patch_.Meets(NotedDrawBox(p)))))
+            continue;
         switch (Op(h.op)) {
             case Op::Start: break;
             case Op::BeginScene: dev.BeginScene(); break;
@@ -680,7 +687,7 @@ void FrameReuse::Restore() {
 
 // A draw that differs from the last frame's at the same place only in its data: held
 // like the rest when the kept copy comes before it, its tiles (now and then) marked.
-bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
+bool FrameReuse::TakeChangedDraw(size_t start) {
     const size_t n = cur_.size() - start;
     if (!keep_.valid || keep_.pos > start || cleanFrom_ == SIZE_MAX || cursor_ + n > prev_.size()) return false;
     if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
@@ -691,11 +698,10 @@ bool FrameReuse::TakeChangedDraw(size_t start, const Box& box) {
         const uint32_t vertexBytes = VertexBytesRead(device_.impl()->fvf);
         NoteDepth(p + sizeof before, (before.vertexBytes - vertexBytes) / before.stride + 1, before.stride);
     }
+    const Box box = NotedDrawBox(cur_.data() + start + sizeof(Header));
     if (!MarkColourChange(start, box, p)) {
-        const auto before = Get<DrawNote>(p);
         patch_.Mark(box);
-        patch_.Mark(DrawBox(p, IndexCount(PrimitiveType(before.type), before.count), before.stride,
-                            before.indexed ? p + before.vertexBytes : nullptr, before.index32 != 0));
+        patch_.Mark(NotedDrawBox(p));
     }
     ++changes_;
     cursor_ += n;
@@ -835,23 +841,19 @@ bool FrameReuse::MarkColourChange(size_t start, const Box& box, const uint8_t* b
     Put(key, parts);
     const Footprint* f = FootprintOf(start, box, rect, *tex, addrU, addrV);
     if (!f) return false;
-    // Per channel that can differ, how many of the values up to each one the two
-    // colours modulate apart.
-    int apart[4][257];
-    int differ = 0;
-    for (int k = 0; k < 4; ++k) {
+    // Whether the two colours modulate any texel value of lo .. hi apart in a channel
+    // (from the top down: the higher the value, the likelier).
+    const auto apart = [&](int k, uint32_t lo, uint32_t hi) {
         const uint32_t c0 = (rect.colour >> (8 * k)) & 0xFF, c1 = (rectBefore.colour >> (8 * k)) & 0xFF;
-        if (!(channels >> k & 1) || c0 == c1) continue;
-        differ |= 1 << k;
-        apart[k][0] = 0;
-        for (uint32_t t = 0; t < 256; ++t) apart[k][t + 1] = apart[k][t] + (pix::Mul255(t, c0) != pix::Mul255(t, c1));
-    }
+        if (!(channels >> k & 1) || c0 == c1) return false;
+        for (uint32_t t = hi + 1; t-- > lo;)
+            if (pix::Mul255(t, c0) != pix::Mul255(t, c1)) return true;
+        return false;
+    };
     for (const TileTexels& t : f->tiles)
-        for (int k = 0; k < 4; ++k)
-            if ((differ >> k & 1) && apart[k][t.hi[k] + 1] != apart[k][t.lo[k]]) {
-                patch_.set[t.tile] = 1;
-                break;
-            }
+        if (apart(3, t.lo[3], t.hi[3]) || apart(2, t.lo[2], t.hi[2]) || apart(1, t.lo[1], t.hi[1]) ||
+            apart(0, t.lo[0], t.hi[0]))
+            patch_.set[t.tile] = 1;
     return true;
 }
 
@@ -992,9 +994,6 @@ FrameReuse::Box FrameReuse::Covered(const uint8_t* vertices, uint32_t count, Pri
 // PipeState::wantTiles).
 void FrameReuse::Patch() {
     Device::Impl& d = *device_.impl();
-    std::vector<size_t> only;
-    for (const HeldBox& h : boxes_)
-        if (h.pos >= keep_.pos && patch_.Meets(h.box)) only.push_back(h.pos);
     phase_ = Phase::Replaying;
     ApplyStart();
     Run(startEnd_, keep_.pos, true);
@@ -1006,7 +1005,7 @@ void FrameReuse::Patch() {
     d.wantTile = patch_.size;
     d.spareColor = spareColor_.data();
     d.spareDepth = spareDepth_.data();
-    Run(keep_.pos, cur_.size(), false, &only);
+    Run(keep_.pos, cur_.size(), false, true);
     d.wantTiles = nullptr;
     d.spareColor = nullptr;
     d.spareDepth = nullptr;

@@ -92,10 +92,6 @@ private:
     struct Box {
         int left = 0, top = 0, right = 0, bottom = 0;
     };
-    struct HeldBox {
-        size_t pos;
-        Box box;
-    };
     // Tiles of the back buffer, `size` pixels square (a power of two), row by row: set
     // or not.
     struct TileMap {
@@ -126,16 +122,16 @@ private:
     void BeginFrame();
     size_t Append(Op op, const void* a, size_t na, const void* b = nullptr, size_t nb = 0, const void* c = nullptr,
                   size_t nc = 0);
-    void Compare(size_t start, const Box* drawBox = nullptr);
+    void Compare(size_t start, bool draw = false);
     void CatchUp(size_t upTo);
     void WriteStart();
     size_t ApplyStart();
-    void Run(size_t from, size_t to, bool statesOnly, const std::vector<size_t>* only = nullptr);
+    void Run(size_t from, size_t to, bool statesOnly, bool onPatch = false);
     void Keep(size_t pos);
     void Restore();
     void RestoreTiles(const TileMap& tiles);
     void Patch();
-    bool TakeChangedDraw(size_t start, const Box& box);
+    bool TakeChangedDraw(size_t start);
     bool MarkColourChange(size_t start, const Box& box, const uint8_t* before);
     void NoteDepth(const uint8_t* vertices, uint32_t count, uint32_t stride);
     Box Covered(const uint8_t* vertices, uint32_t count, PrimitiveType type, uint32_t stride, bool indexed) const;
@@ -145,6 +141,7 @@ private:
     Box ViewportBox() const;
     Box RasterBox() const;
     Box DrawBox(const void* vertices, uint32_t indexCount, uint32_t stride, const void* indices, bool index32) const;
+    Box NotedDrawBox(const uint8_t* note) const;
     void Uses(const Texture* texture);
     void Touch(int left, int top, int right, int bottom);
     bool Noting() const;
@@ -175,7 +172,7 @@ private:
     TileMap dirty_, changed_;
     std::vector<plat::FrameRect> parts_;
     // Draws that differ from the last frame's but for their data (a colour, a place):
-    // the tiles they fall on, this frame and the last, and where each held call draws.
+    // the tiles they fall on, this frame and the last.
     uint32_t changes_ = 0;
     TileMap patch_;
     // Screen rectangles that changed their colour alone (see MarkColourChange): per
@@ -192,7 +189,6 @@ private:
     };
     std::vector<Footprint> footprints_;
     std::vector<uint8_t> keyScratch_;
-    std::vector<HeldBox> boxes_;
     std::vector<uint32_t> spareColor_;  // spans drawn whole while patching (PipeState::spareColor)
     std::vector<float> spareDepth_;
     Counts counts_;
