@@ -248,10 +248,10 @@ void FrameReuse::Cleared(uint32_t flags, float z) {
         d.renderTarget->MarkChanged();
         return;
     }
+    // (A clear while changed tiles are drawn again clears those alone: Patch marks them.)
     const Box b = ViewportBox();
-    Touch(b.left, b.top, b.right, b.bottom);
+    if (!d.wantTiles) Touch(b.left, b.top, b.right, b.bottom);
     if (!(flags & CLEAR_ZBUFFER)) return;
-    // (A clear while changed tiles are drawn again clears those alone.)
     const Viewport& vp = d.viewport;
     depthFlat_ = !d.wantTiles && vp.x == 0 && vp.y == 0 && vp.width >= uint32_t(d.width) &&
                  vp.height >= uint32_t(d.height);
@@ -266,6 +266,8 @@ void FrameReuse::Drew(const void* vertices, uint32_t count, PrimitiveType type, 
         return;
     }
     if (d.rs[RS_ZENABLE] != 0 && d.rs[RS_ZWRITEENABLE] != 0) depthFlat_ = false;
+    // (Drawing changed tiles again changes those alone: Patch marks them.)
+    if (d.wantTiles) return;
     const Box b = count <= (1u << 24) ? DrawBox(vertices, IndexCount(type, count), stride, indices, index32) : RasterBox();
     Touch(b.left, b.top, b.right, b.bottom);
 }
@@ -997,7 +999,6 @@ void FrameReuse::Patch() {
     phase_ = Phase::Replaying;
     ApplyStart();
     Run(startEnd_, keep_.pos, true);
-    TileMap dirty = dirty_, changed = changed_;
     RestoreTiles(patch_);
     spareColor_.resize(d.color.size());
     spareDepth_.resize(d.depth.size());
@@ -1009,11 +1010,8 @@ void FrameReuse::Patch() {
     d.wantTiles = nullptr;
     d.spareColor = nullptr;
     d.spareDepth = nullptr;
-    // Only the patched tiles changed (the draws marked all they meet).
-    dirty.Mark(patch_);
-    changed.Mark(patch_);
-    dirty_.set.swap(dirty.set);
-    changed_.set.swap(changed.set);
+    // Only the patched tiles changed (RestoreTiles marked them for presenting).
+    dirty_.Mark(patch_);
     phase_ = Phase::Live;
     ++counts_.framesPatched;
 }
