@@ -1,6 +1,8 @@
 // Frame reuse (see frame_reuse.h).
 #include "gfx/frame_reuse.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -661,6 +663,8 @@ void FrameReuse::Keep(size_t pos) {
     keep_.depthValue = depthValue_;
     if (depthFlat_) keep_.depth.clear();
     else keep_.depth = d.depth;
+    keep_.tileOneDepth.assign(dirty_.set.size(), 0);
+    keep_.tileDepth.resize(dirty_.set.size());
     dirty_.Clear();
 }
 
@@ -670,13 +674,61 @@ void FrameReuse::RestoreTiles(const TileMap& tiles) {
     const bool sameDepth =
         keep_.depthFlat && depthFlat_ && std::memcmp(&depthValue_, &keep_.depthValue, sizeof(float)) == 0;
     tiles.ForRows(d.width, d.height, [&](int y, int x0, int x1) {
-        const size_t at = size_t(y) * d.width + x0, w = size_t(x1 - x0);
-        std::memcpy(&d.color[at], &keep_.color[at], w * sizeof(uint32_t));
-        if (!keep_.depthFlat) std::memcpy(&d.depth[at], &keep_.depth[at], w * sizeof(float));
-        else if (!sameDepth) std::fill_n(&d.depth[at], w, keep_.depthValue);
+        const size_t at = size_t(y) * d.width + x0;
+        std::memcpy(&d.color[at], &keep_.color[at], size_t(x1 - x0) * sizeof(uint32_t));
     });
+    if (!sameDepth)
+        for (int ty = 0; ty < tiles.down; ++ty)
+            for (int tx = 0; tx < tiles.across; ++tx)
+                if (tiles.set[size_t(ty) * tiles.across + tx]) RestoreDepth(tx, ty);
     changed_.Mark(tiles);
     depthFlat_ = sameDepth;
+}
+
+// The kept depths back on tile (tx, ty). Depths mostly lie all one value over a tile,
+// and most often the one they held when kept (the depth of a whole screen of sprites):
+// such a tile's depths are read, and written only where they are not that value.
+void FrameReuse::RestoreDepth(int tx, int ty) {
+    Device::Impl& d = *device_.impl();
+    const size_t tile = size_t(ty) * dirty_.across + tx;
+    const int x0 = tx * kTile, x1 = std::min(x0 + kTile, d.width), y0 = ty * kTile, y1 = std::min(y0 + kTile, d.height);
+    const auto bitsOf = [](float f) {
+        uint32_t b;
+        std::memcpy(&b, &f, sizeof b);
+        return b;
+    };
+    // Whether the kept depths there are all one value.
+    uint8_t& one = keep_.tileOneDepth[tile];
+    if (keep_.depthFlat) {
+        one = 1;
+        keep_.tileDepth[tile] = keep_.depthValue;
+    } else if (one == 0) {
+        const uint32_t first = bitsOf(keep_.depth[size_t(y0) * d.width + x0]);
+        one = 1;
+        for (int y = y0; y < y1 && one == 1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (bitsOf(keep_.depth[size_t(y) * d.width + x]) != first) one = 2;
+        keep_.tileDepth[tile] = keep_.depth[size_t(y0) * d.width + x0];
+    }
+    const uint32_t value = bitsOf(keep_.tileDepth[tile]);
+    const __m128i four = _mm_set1_epi32(int(value));
+    for (int y = y0; y < y1; ++y) {
+        float* row = &d.depth[size_t(y) * d.width];
+        if (one == 2) {
+            std::memcpy(row + x0, &keep_.depth[size_t(y) * d.width + x0], size_t(x1 - x0) * sizeof(float));
+            continue;
+        }
+        // (Four depths to a comparison, their bits against the value's.)
+        __m128i same = _mm_set1_epi32(-1);
+        int x = x0;
+        for (; x + 4 <= x1; x += 4) {
+            const __m128i held = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+            same = _mm_and_si128(same, _mm_cmpeq_epi32(held, four));
+        }
+        bool all = _mm_movemask_epi8(same) == 0xFFFF;
+        for (; x < x1; ++x) all &= bitsOf(row[x]) == value;
+        if (!all) std::fill(row + x0, row + x1, keep_.tileDepth[tile]);
+    }
 }
 
 // Back to the kept copy: only what was drawn since it was kept differs from it.
@@ -971,9 +1023,9 @@ FrameReuse::Box FrameReuse::Covered(const uint8_t* vertices, uint32_t count, Pri
     const auto& t = d.tss[0];
     const uint32_t op = t[TSS_ALPHAOP], a1 = t[TSS_ALPHAARG1], a2 = t[TSS_ALPHAARG2];
     const auto diffuse = [](uint32_t a) { return a == TA_DIFFUSE || a == TA_CURRENT || a == TA_TEXTURE; };
+    const bool modulated = op == TOP_MODULATE && (a1 == TA_TEXTURE) != (a2 == TA_TEXTURE) && diffuse(a1) && diffuse(a2);
     const bool diffuseAlpha = t[TSS_COLOROP] == TOP_DISABLE || op == TOP_DISABLE ||
-                              (op == TOP_SELECTARG1 && diffuse(a1)) || (op == TOP_SELECTARG2 && diffuse(a2)) ||
-                              (op == TOP_MODULATE && (a1 == TA_TEXTURE) != (a2 == TA_TEXTURE) && diffuse(a1) && diffuse(a2));
+                              (op == TOP_SELECTARG1 && diffuse(a1)) || (op == TOP_SELECTARG2 && diffuse(a2)) || modulated;
     const uint32_t alpha = colour[0] >> 24;
     const bool sourceOver = rs[RS_SRCBLEND] == BLEND_SRCALPHA && rs[RS_DESTBLEND] == BLEND_INVSRCALPHA &&
                             rs[RS_BLENDOP] == BLENDOP_ADD;

@@ -117,6 +117,11 @@ private:
         bool depthFlat = false;  // depth all one value (not kept in `depth`)
         float depthValue = 1.0f;
         std::vector<float> depth;
+        // Per tile (kTile pixels square, row by row), whether its depths are all one
+        // value, as looked at when first restored: 0 not yet, 1 they are (that value in
+        // tileDepth), 2 they are not.
+        std::vector<uint8_t> tileOneDepth;
+        std::vector<float> tileDepth;
     };
 
     void BeginFrame();
@@ -130,6 +135,7 @@ private:
     void Keep(size_t pos);
     void Restore();
     void RestoreTiles(const TileMap& tiles);
+    void RestoreDepth(int tx, int ty);
     void Patch();
     bool TakeChangedDraw(size_t start);
     bool MarkColourChange(size_t start, const Box& box, const uint8_t* before);

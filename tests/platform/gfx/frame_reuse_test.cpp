@@ -677,6 +677,30 @@ TEST(FrameReuse, QuadsCoveringChangedTilesGiveThePixelsOfDrawingEveryCall) {
     }
 }
 
+// Changed tiles take back the kept depths: all one value or not over a tile (the ground
+// ends partway down one), whatever the tile holds when taken back. A quad tested
+// against them, writing none, shows any left wrong.
+TEST(FrameReuse, ChangedTilesTakeBackTheKeptDepths) {
+    Device reused(64, 64), drawn(64, 64);
+    drawn.SetFrameReuse(false);
+    for (int frame = 0; frame < 8; ++frame) {
+        for (Device* d : {&reused, &drawn}) {
+            d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            d->SetRenderState(RS_LIGHTING, 0);
+            d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+            Quad(*d, 0, 0, 64, 44, 0xFF406080, 0, 0, 1, 1, 0.5f);
+            Quad(*d, 10, 20 + float(frame % 3) * 5, 30, 12, 0xFFC08040, 0, 0, 1, 1, 0.2f);  // moving
+            d->SetRenderState(RS_ZFUNC, CMP_LESS);
+            d->SetRenderState(RS_ZWRITEENABLE, 0);
+            Quad(*d, 0, 0, 64, 64, 0xFFFF00FF, 0, 0, 1, 1, 0.35f);
+            d->SetRenderState(RS_ZWRITEENABLE, 1);
+            d->Present();
+        }
+        ASSERT_TRUE(SamePictureAndDepth(reused, drawn)) << "frame " << frame;
+    }
+    EXPECT_GE(reused.impl()->reuse->GetCounts().framesPatched, 5u);
+}
+
 // Calls the device refuses draw nothing: between held calls they neither break the
 // comparison nor change the picture.
 TEST(FrameReuse, RefusedDrawsAmongRepeatedFramesChangeNothing) {
