@@ -128,6 +128,52 @@ void FrameReuse::SetEnabled(bool on) {
     BeginFrame();
 }
 
+// Notes a call (a header, then its parts) and compares it with the last frame's at the
+// same place; where it begins. While the frame repeats the last one the call is only
+// compared with the last frame's note, which stands for it; the first call that differs
+// has the notes so far copied (Diverge).
+size_t FrameReuse::Note(Op op, const void* a, size_t na, const void* b, size_t nb, const void* c, size_t nc,
+                        bool draw) {
+    if (mirror_) {
+        const size_t start = cursor_, n = sizeof(Header) + na + nb + nc;
+        const Header h{uint32_t(op), uint32_t(na + nb + nc)};
+        const uint8_t* p = prev_.data() + start;
+        const auto same = [](const uint8_t* noted, const void* part, size_t bytes) {
+            return bytes == 0 || std::memcmp(noted, part, bytes) == 0;
+        };
+        if (start + n <= prev_.size() && same(p, &h, sizeof h) && same(p + sizeof h, a, na) &&
+            same(p + sizeof h + na, b, nb) && same(p + sizeof h + na + nb, c, nc)) {
+            cursor_ += n;
+            return start;
+        }
+        // A draw that differs in its data alone takes the last frame's note's place
+        // (which is not compared with again).
+        if (draw) {
+            std::vector<uint8_t>& note = noteScratch_;
+            note.resize(n);
+            std::memcpy(note.data(), &h, sizeof h);
+            if (na) std::memcpy(note.data() + sizeof h, a, na);
+            if (nb) std::memcpy(note.data() + sizeof h + na, b, nb);
+            if (nc) std::memcpy(note.data() + sizeof h + na + nb, c, nc);
+            if (TakeChangedDraw(start, note.data(), n)) {
+                std::memcpy(prev_.data() + start, note.data(), n);
+                return start;
+            }
+        }
+        Diverge();
+    }
+    const size_t start = Append(op, a, na, b, nb, c, nc);
+    Compare(start, draw);
+    return start;
+}
+
+// The notes so far, which were the last frame's, copied to cur_.
+void FrameReuse::Diverge() {
+    if (!mirror_) return;
+    cur_.assign(prev_.begin(), prev_.begin() + ptrdiff_t(cursor_));
+    mirror_ = false;
+}
+
 size_t FrameReuse::Append(Op op, const void* a, size_t na, const void* b, size_t nb, const void* c, size_t nc) {
     const size_t start = cur_.size();
     const Header h{uint32_t(op), uint32_t(na + nb + nc)};
@@ -156,7 +202,7 @@ void FrameReuse::Compare(size_t start, bool draw) {
         cursor_ += n;
         return;
     }
-    if (draw && TakeChangedDraw(start)) return;
+    if (draw && TakeChangedDraw(start, cur_.data() + start, n)) return;
     CatchUp(start);
 }
 
@@ -168,32 +214,32 @@ bool FrameReuse::Noting() const { return (phase_ == Phase::Repeating || phase_ =
 
 void FrameReuse::NoteState(Op op, const void* payload, size_t bytes) {
     if (!Noting()) return;
-    Compare(Append(op, payload, bytes));
+    Note(op, payload, bytes);
 }
 
 void FrameReuse::NoteTexture(Op op, uint32_t slot, const Texture* texture) {
     if (!Noting()) return;
     const TextureNote note{slot, 0, texture ? texture->Stamp() : 0, texture};
     Uses(texture);
-    Compare(Append(op, &note, sizeof note));
+    Note(op, &note, sizeof note);
 }
 
 bool FrameReuse::HoldClear(uint32_t flags, Color color, float z) {
     if (!Noting()) return false;
     const Device::Impl& d = *device_.impl();
     const ClearNote note{flags, color, z};
-    const size_t start = Append(Op::Clear, &note, sizeof note);
     constexpr uint32_t kBoth = CLEAR_TARGET | CLEAR_ZBUFFER;
     const Viewport& vp = d.viewport;
-    if (!touched_ && !d.renderTarget && (flags & kBoth) == kBoth && vp.x == 0 && vp.y == 0 &&
-        vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height)) {
-        cleanFrom_ = cur_.size();
+    const bool whole = !touched_ && !d.renderTarget && (flags & kBoth) == kBoth && vp.x == 0 && vp.y == 0 &&
+                       vp.width >= uint32_t(d.width) && vp.height >= uint32_t(d.height);
+    if (whole) {
+        cleanFrom_ = Noted() + sizeof(Header) + sizeof note;
         depthInRange_ = z >= 0.0f && z <= 1.0f;
     } else if ((flags & CLEAR_ZBUFFER) && !d.renderTarget && !(z >= 0.0f && z <= 1.0f)) {
         depthInRange_ = false;
     }
     touched_ = true;
-    Compare(start);
+    Note(Op::Clear, &note, sizeof note);
     return phase_ == Phase::Repeating;
 }
 
@@ -225,23 +271,19 @@ bool FrameReuse::HoldDraw(PrimitiveType type, uint32_t count, const void* vertic
     note.vertexBytes = uint32_t(bytes);
     note.indexBytes = uint32_t(indexScratch_.size());
     note.textureStamp = d.textures[0] ? d.textures[0]->Stamp() : 0;
-    const size_t start = Append(Op::Draw, &note, sizeof note, static_cast<const uint8_t*>(vertices) + size_t(lo) * stride,
-                                bytes, indexScratch_.data(), indexScratch_.size());
-    if (cleanFrom_ != SIZE_MAX && firstDraw_ == SIZE_MAX) firstDraw_ = start;
+    if (cleanFrom_ != SIZE_MAX && firstDraw_ == SIZE_MAX) firstDraw_ = Noted();
     touched_ = true;
-    if (phase_ != Phase::Repeating) {
-        Compare(start);
-        return false;
-    }
-    const uint8_t* noted = cur_.data() + start + sizeof(Header) + sizeof note;
-    NoteDepth(noted, hi - lo + 1, stride);
+    const bool held = phase_ == Phase::Repeating;
     const uint32_t changes = changes_;
-    Compare(start, true);
+    const size_t start = Note(Op::Draw, &note, sizeof note, static_cast<const uint8_t*>(vertices) + size_t(lo) * stride,
+                              bytes, indexScratch_.data(), indexScratch_.size(), held);
+    if (!held || phase_ != Phase::Repeating) return false;
+    const uint8_t* noted = NotedAt(start) + sizeof(Header) + sizeof note;
+    NoteDepth(noted, hi - lo + 1, stride);
     // A draw as the last frame's that covers tiles whole: what the frame's changes did
     // to them before it is drawn over.
-    if (phase_ == Phase::Repeating && changes_ != 0 && changes_ == changes)
-        patch_.Unmark(Covered(noted, count, type, stride, indices != nullptr));
-    return phase_ == Phase::Repeating;
+    if (changes_ != 0 && changes_ == changes) patch_.Unmark(Covered(noted, count, type, stride, indices != nullptr));
+    return true;
 }
 
 void FrameReuse::Cleared(uint32_t flags, float z) {
@@ -423,7 +465,7 @@ void FrameReuse::Presented() { changed_.Clear(); }
 // (With nothing held yet the back buffer is as it should be and the frame goes on
 // being compared.)
 void FrameReuse::Settle() {
-    if (phase_ == Phase::Repeating && cur_.size() > startEnd_) CatchUp(cur_.size());
+    if (phase_ == Phase::Repeating && Noted() > startEnd_) CatchUp(Noted());
 }
 
 void FrameReuse::TextureChanging(const Texture* texture) {
@@ -434,6 +476,7 @@ void FrameReuse::TextureGone(const Texture* texture) {
     const auto it = std::find(used_.begin(), used_.end(), texture);
     if (it == used_.end()) return;  // the frame's notes name only the textures it used
     Settle();
+    Diverge();
     used_.erase(it);
     // Notes are drawn from later only while the frame repeats the last one, and then
     // only its Start note is left to draw from (Settle drew anything held); the others
@@ -460,11 +503,12 @@ void FrameReuse::TextureGone(const Texture* texture) {
 void FrameReuse::EndFrame() {
     if (phase_ == Phase::Repeating) {
         // The whole frame repeated the last one from a whole clear: its picture stands.
-        if (cursor_ != prev_.size() || cleanFrom_ == SIZE_MAX) CatchUp(cur_.size());
+        if (cursor_ != prev_.size() || cleanFrom_ == SIZE_MAX) CatchUp(Noted());
         else if (changes_) Patch();
         else ++counts_.framesKept;
     }
-    prev_.swap(cur_);
+    // (A frame whose notes stayed the last one's leaves them.)
+    if (!mirror_) prev_.swap(cur_);
     if (overflow_ || !enabled_) {
         prev_.clear();
         keep_.valid = false;
@@ -474,6 +518,7 @@ void FrameReuse::EndFrame() {
 
 void FrameReuse::BeginFrame() {
     cur_.clear();
+    mirror_ = false;
     used_.clear();
     cursor_ = 0;
     cleanFrom_ = firstDraw_ = SIZE_MAX;
@@ -488,10 +533,10 @@ void FrameReuse::BeginFrame() {
         return;
     }
     phase_ = Phase::Repeating;
+    mirror_ = true;
     WriteStart();
     // Drawing into a render target is drawn as it comes.
     if (device_.impl()->renderTarget) CatchUp(startEnd_);
-    else Compare(0);
 }
 
 // The states the frame's calls build on, with the textures bound and their stamps.
@@ -522,13 +567,12 @@ void FrameReuse::WriteStart() {
         Put(s, l.light);
         Put(s, uint32_t(l.enabled) | uint32_t(l.set) << 1);
     }
-    Append(Op::Start, s.data(), s.size());
-    startEnd_ = cur_.size();
+    startEnd_ = Note(Op::Start, s.data(), s.size()) + sizeof(Header) + s.size();
 }
 
 size_t FrameReuse::ApplyStart() {
     Device::Impl& d = *device_.impl();
-    const uint8_t* p = cur_.data() + sizeof(Header);
+    const uint8_t* p = NotedAt(0) + sizeof(Header);
     d.rs = Get<decltype(d.rs)>(p);
     d.samp = Get<decltype(d.samp)>(p);
     d.tss = Get<decltype(d.tss)>(p);
@@ -557,7 +601,7 @@ size_t FrameReuse::ApplyStart() {
 void FrameReuse::Run(size_t from, size_t to, bool statesOnly, bool onPatch) {
     Device& dev = device_;
     for (size_t at = from; at < to;) {
-        const uint8_t* p = cur_.data() + at;
+        const uint8_t* p = NotedAt(at);
         const Header h = Get<Header>(p);
         at += sizeof(Header) + h.bytes;
         if (onPatch && ((Op(h.op) == Op::Clear && !patch_.Meets(ViewportBox())) ||
@@ -630,6 +674,7 @@ void FrameReuse::Run(size_t from, size_t to, bool statesOnly, bool onPatch) {
 // Draws what was held back up to `upTo`, where the frame stops repeating the last one,
 // and goes on drawing as calls come.
 void FrameReuse::CatchUp(size_t upTo) {
+    Diverge();
     phase_ = Phase::Replaying;
     if (upTo <= startEnd_) {  // nothing held yet
         keep_.valid = false;
@@ -741,10 +786,9 @@ void FrameReuse::Restore() {
 
 // A draw that differs from the last frame's at the same place only in its data: held
 // like the rest when the kept copy comes before it, its tiles (now and then) marked.
-bool FrameReuse::TakeChangedDraw(size_t start) {
-    const size_t n = cur_.size() - start;
+bool FrameReuse::TakeChangedDraw(size_t start, const uint8_t* note, size_t n) {
     if (!keep_.valid || keep_.pos > start || cleanFrom_ == SIZE_MAX || cursor_ + n > prev_.size()) return false;
-    if (std::memcmp(cur_.data() + start, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
+    if (std::memcmp(note, prev_.data() + cursor_, sizeof(Header)) != 0) return false;
     const uint8_t* p = prev_.data() + cursor_ + sizeof(Header);
     {
         DrawNote before;
@@ -752,8 +796,9 @@ bool FrameReuse::TakeChangedDraw(size_t start) {
         const uint32_t vertexBytes = VertexBytesRead(device_.impl()->fvf);
         NoteDepth(p + sizeof before, (before.vertexBytes - vertexBytes) / before.stride + 1, before.stride);
     }
-    const Box box = NotedDrawBox(cur_.data() + start + sizeof(Header));
-    if (!MarkColourChange(start, box, p)) {
+    const uint8_t* now = note + sizeof(Header);
+    const Box box = NotedDrawBox(now);
+    if (!MarkColourChange(start, box, now, p)) {
         patch_.Mark(box);
         patch_.Mark(NotedDrawBox(p));
     }
@@ -858,9 +903,8 @@ bool TexelSpan(float x0, float x1, float c0, float c1, int p0, int p1, int n, ui
 // A changed draw that is a textured screen rectangle changing its colour alone: the
 // tiles where its pixels can differ from the last frame's marked (see above). False
 // (nothing marked) for any other change.
-bool FrameReuse::MarkColourChange(size_t start, const Box& box, const uint8_t* before) {
+bool FrameReuse::MarkColourChange(size_t start, const Box& box, const uint8_t* now, const uint8_t* before) {
     const Device::Impl& d = *device_.impl();
-    const uint8_t* now = cur_.data() + start + sizeof(Header);
     DrawNote note;
     std::memcpy(&note, now, sizeof note);
     if (std::memcmp(now, before, sizeof note) != 0 || note.type != PT_TRIANGLESTRIP || note.count != 2 || note.indexed)
@@ -1058,7 +1102,7 @@ void FrameReuse::Patch() {
     d.wantTile = patch_.size;
     d.spareColor = spareColor_.data();
     d.spareDepth = spareDepth_.data();
-    Run(keep_.pos, cur_.size(), false, true);
+    Run(keep_.pos, Noted(), false, true);
     d.wantTiles = nullptr;
     d.spareColor = nullptr;
     d.spareDepth = nullptr;

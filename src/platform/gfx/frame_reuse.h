@@ -125,9 +125,14 @@ private:
     };
 
     void BeginFrame();
+    size_t Note(Op op, const void* a, size_t na, const void* b = nullptr, size_t nb = 0, const void* c = nullptr,
+                size_t nc = 0, bool draw = false);
     size_t Append(Op op, const void* a, size_t na, const void* b = nullptr, size_t nb = 0, const void* c = nullptr,
                   size_t nc = 0);
     void Compare(size_t start, bool draw = false);
+    void Diverge();
+    size_t Noted() const { return mirror_ ? cursor_ : cur_.size(); }
+    const uint8_t* NotedAt(size_t pos) const { return (mirror_ ? prev_.data() : cur_.data()) + pos; }
     void CatchUp(size_t upTo);
     void WriteStart();
     size_t ApplyStart();
@@ -137,8 +142,8 @@ private:
     void RestoreTiles(const TileMap& tiles);
     void RestoreDepth(int tx, int ty);
     void Patch();
-    bool TakeChangedDraw(size_t start);
-    bool MarkColourChange(size_t start, const Box& box, const uint8_t* before);
+    bool TakeChangedDraw(size_t start, const uint8_t* note, size_t n);
+    bool MarkColourChange(size_t start, const Box& box, const uint8_t* now, const uint8_t* before);
     void NoteDepth(const uint8_t* vertices, uint32_t count, uint32_t stride);
     Box Covered(const uint8_t* vertices, uint32_t count, PrimitiveType type, uint32_t stride, bool indexed) const;
     struct Footprint;
@@ -156,6 +161,9 @@ private:
     bool enabled_ = true;
     Phase phase_ = Phase::Off;
     std::vector<uint8_t> prev_, cur_;
+    // While the frame's notes are the last frame's so far they are not copied: cur_ is
+    // empty and prev_ up to cursor_ stands for it (see Note).
+    bool mirror_ = false;
     size_t startEnd_ = 0;         // past the frame's Start note
     size_t startTextures_ = 0;    // where its textures are noted (the stages', then the target)
     size_t cursor_ = 0;           // how much of prev_ the frame has repeated
@@ -166,7 +174,7 @@ private:
     // in this frame and the last alike (see Covered).
     bool depthInRange_ = false;
     bool overflow_ = false;        // too much to note: the frame is not compared next time
-    std::vector<uint8_t> indexScratch_, startScratch_;
+    std::vector<uint8_t> indexScratch_, startScratch_, noteScratch_;
     std::vector<const Texture*> used_;
     Checkpoint keep_;
     // The back buffer's depth is all `depthValue_` (no depth written since a whole clear).
