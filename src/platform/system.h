@@ -80,14 +80,19 @@ void SetWindowCaption(const char* captionCp932);
 int ClientWidth();
 int ClientHeight();
 
+// A part of a frame: columns [left, right) of rows [top, bottom).
+struct FrameRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
 // Shows a finished frame (32-bit ARGB, one word per pixel, `pitch` in pixels).
 // Headless: kept in memory (see LastPresentedFrame) and counted as one frame.
-// `rowSpans`, when given, holds for each row the columns [left, right) outside which
-// the frame is known to equal the one presented before (an empty span: the whole row).
+// `changed`, when given, holds the parts outside which the frame is known to equal the
+// one presented before (none: it equals it wholly); only they are compared and shown.
 // `depth`, when given, is the depth buffer behind the frame (laid out as the colour),
 // hashed with it when frame hashes are wanted.
-bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2] = nullptr,
-                  const float* depth = nullptr);
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch,
+                  const std::vector<FrameRect>* changed = nullptr, const float* depth = nullptr);
 
 struct Frame {
     int width = 0, height = 0;

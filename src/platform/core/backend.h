@@ -5,17 +5,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "system.h"
 
 namespace plat::detail {
 
-// The part of a frame that differs from the frame presented before it: columns
-// [left, right) of rows [top, bottom); the rest is on the display already. By default
-// the whole frame.
+// A part of a frame that differs from the frame presented before it: columns
+// [left, right) of rows [top, bottom). By default the whole frame.
 struct FrameChange {
     int left = 0, top = 0, right = 1 << 30, bottom = 1 << 30;
 };
+// The parts of a frame that differ from the frame presented before it (the rest is on
+// the display already): none when it is the same, the whole frame when anything may differ.
+using FrameChanges = std::vector<FrameChange>;
 
 class BackendOps {
 public:
@@ -24,7 +27,8 @@ public:
     virtual void DestroyWindow() = 0;
     virtual bool IsWindowActive() = 0;
     virtual void SetCaption(const char* captionCp932) = 0;
-    virtual bool Present(const uint32_t* argb, int width, int height, int pitch, FrameChange changed = {}) = 0;
+    virtual bool Present(const uint32_t* argb, int width, int height, int pitch,
+                         const FrameChanges& changed = FrameChanges(1)) = 0;
     // Moves pending system events (or scripted input) into the message queue.
     virtual void Pump() = 0;
     virtual void WarpPointer(int x, int y) = 0;
@@ -48,11 +52,11 @@ void SetPointer(int x, int y);
 void GetPointer(int& x, int& y);
 uint32_t HeldButtons();  // kMk* flags of the buttons currently held
 void SetHeldButtons(uint32_t flags);
-// Keeps the frame as the last presented one; returns the part that differs from the one
-// kept before (the whole frame when its size differs).  With `rowSpans` (see
-// PresentFrame) only the columns inside each row's span are compared.
-FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch,
-                       const int32_t (*rowSpans)[2] = nullptr);
+// Keeps the frame as the last presented one; `changed` gets the parts that differ from
+// the one kept before, each the box around its differing pixels (the whole frame when
+// its size differs). With `told` (see PresentFrame) only the parts it names are compared.
+void StoreFrame(const uint32_t* argb, int width, int height, int pitch, FrameChanges& changed,
+                const std::vector<FrameRect>* told = nullptr);
 
 // Where a picture of picW x picH lands in an output of outW x outH pixels: 1:1 when it
 // is the same size; else scaled by the largest whole factor that fits, or by a

@@ -44,6 +44,13 @@ namespace {
 inline int SourceIndex(int o, int picN, int placedN) {
     return static_cast<int>((int64_t(2) * o + 1) * picN / (int64_t(2) * placedN));
 }
+// The first placed pixel from `from` on showing picture pixel `source` or one after it
+// (the placed pixel just before the one whose source it is, then stepped on).
+inline int FirstShowing(int source, int from, int picN, int placedN) {
+    int o = std::max(from, static_cast<int>(int64_t(source) * placedN / picN) - 1);
+    while (o < placedN && SourceIndex(o, picN, placedN) < source) ++o;
+    return o;
+}
 }  // namespace
 
 Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, const Placement& p,
@@ -53,21 +60,30 @@ Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, co
     const int x0 = std::max(area.left, 0), x1 = std::min(area.right, picW);
     const int y0 = std::max(area.top, 0), y1 = std::min(area.bottom, picH);
     if (x0 >= x1 || y0 >= y1) return written;
-    // The placed columns showing the area, inside the output.
-    std::vector<int> columns;
-    int firstColumn = -1;
-    for (int ox = std::max(0, -p.x), end = std::min(p.w, outW - p.x); ox < end; ++ox) {
-        const int sx = SourceIndex(ox, picW, p.w);
-        if (sx < x0) continue;
-        if (sx >= x1) break;  // source columns only grow along the placement
-        if (firstColumn < 0) firstColumn = ox;
-        columns.push_back(sx);
+    // The placed columns showing the area, inside the output (one to one: the area's own).
+    const bool oneToOne = p.w == picW;
+    thread_local std::vector<int> columns;
+    columns.clear();
+    int firstColumn = -1, count = 0;
+    if (oneToOne) {
+        firstColumn = std::max(x0, -p.x);
+        count = std::max(0, std::min(x1, outW - p.x) - firstColumn);
+    } else {
+        for (int ox = FirstShowing(x0, std::max(0, -p.x), picW, p.w), end = std::min(p.w, outW - p.x); ox < end;
+             ++ox) {
+            const int sx = SourceIndex(ox, picW, p.w);
+            if (sx < x0) continue;
+            if (sx >= x1) break;  // source columns only grow along the placement
+            if (firstColumn < 0) firstColumn = ox;
+            columns.push_back(sx);
+        }
+        count = int(columns.size());
     }
-    if (columns.empty()) return written;
-    const size_t rowBytes = sizeof(uint32_t) * columns.size();
+    if (count == 0) return written;
+    const size_t rowBytes = sizeof(uint32_t) * size_t(count);
     int first = -1, last = -1, previousSource = -1;
     const uint32_t* previousRow = nullptr;
-    for (int oy = std::max(0, -p.y), end = std::min(p.h, outH - p.y); oy < end; ++oy) {
+    for (int oy = FirstShowing(y0, std::max(0, -p.y), picH, p.h), end = std::min(p.h, outH - p.y); oy < end; ++oy) {
         const int sy = SourceIndex(oy, picH, p.h);
         if (sy < y0) continue;
         if (sy >= y1) break;
@@ -75,8 +91,8 @@ Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, co
         const uint32_t* src = pic + size_t(sy) * size_t(picPitch);
         if (sy == previousSource) {
             std::memcpy(dst, previousRow, rowBytes);  // a whole factor repeats the row
-        } else if (p.w == picW) {
-            std::memcpy(dst, src + columns.front(), rowBytes);  // one to one
+        } else if (oneToOne) {
+            std::memcpy(dst, src + firstColumn, rowBytes);
         } else {
             for (size_t i = 0; i < columns.size(); ++i) dst[i] = src[columns[i]];
         }
@@ -87,7 +103,7 @@ Placement ScalePicture(const uint32_t* pic, int picW, int picH, int picPitch, co
     }
     if (first < 0) return written;
     written.x = p.x + firstColumn;
-    written.w = int(columns.size());
+    written.w = count;
     written.y = p.y + first;
     written.h = last - first + 1;
     return written;

@@ -34,6 +34,7 @@ struct State {
     bool hasWindow = false;
     int clientWidth = 0, clientHeight = 0;
     Frame lastFrame;
+    detail::FrameChanges changes;        // how lastFrame differs from the one before
     bool displayShowsLastFrame = false;  // the back end's last picture is lastFrame
     uint64_t frames = 0;
     std::vector<RecordedMessageBox> boxes;
@@ -182,17 +183,18 @@ int ClientWidth() { return S().clientWidth; }
 int ClientHeight() { return S().clientHeight; }
 void* MainWindowHandle() { return S().hasWindow ? &S().windowToken : nullptr; }
 
-bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2],
+bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const std::vector<FrameRect>* changed,
                   const float* depth) {
     if (!argb || width <= 0 || height <= 0 || pitch < width) return false;
-    if (S().frameHashes) WriteFrameHashes(S().frameHashes, argb, depth, width, height, pitch);
-    detail::FrameChange changed = detail::StoreFrame(argb, width, height, pitch, rowSpans);
-    ++S().frames;
-    if (!S().hasWindow) return true;
+    State& s = S();
+    if (s.frameHashes) WriteFrameHashes(s.frameHashes, argb, depth, width, height, pitch);
+    detail::StoreFrame(argb, width, height, pitch, s.changes, changed);
+    ++s.frames;
+    if (!s.hasWindow) return true;
     // After a message box the display shows the box's picture, not the frame before.
-    if (!S().displayShowsLastFrame) changed = {};
-    S().displayShowsLastFrame = B().Present(argb, width, height, pitch, changed);
-    return S().displayShowsLastFrame;
+    if (!s.displayShowsLastFrame) s.changes.assign(1, detail::FrameChange{});
+    s.displayShowsLastFrame = B().Present(argb, width, height, pitch, s.changes);
+    return s.displayShowsLastFrame;
 }
 
 const Frame& LastPresentedFrame() { return S().lastFrame; }
@@ -383,24 +385,15 @@ void GetPointer(int& x, int& y) {
 uint32_t HeldButtons() { return S().buttons; }
 void SetHeldButtons(uint32_t flags) { S().buttons = flags; }
 
-FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch, const int32_t (*rowSpans)[2]) {
-    Frame& f = S().lastFrame;
-    const size_t rowBytes = sizeof(uint32_t) * size_t(width);
-    if (f.width != width || f.height != height || f.pixels.size() != size_t(width) * height) {
-        f.width = width;
-        f.height = height;
-        f.pixels.resize(size_t(width) * height);
-        for (int y = 0; y < height; ++y) std::memcpy(&f.pixels[size_t(y) * width], argb + size_t(y) * pitch, rowBytes);
-        return FrameChange{0, 0, width, height};
-    }
-    FrameChange changed{width, height, 0, 0};
-    for (int y = 0; y < height; ++y) {
-        int left = 0, right = width;
-        if (rowSpans) {
-            left = std::clamp(rowSpans[y][0], 0, width);
-            right = std::clamp(rowSpans[y][1], left, width);
-        }
-        uint32_t* kept = &f.pixels[size_t(y) * width];
+namespace {
+// `part` shrunk to the box around its pixels where the frame differs from the one kept
+// (`keptFrame`, `width` words to a row), those pixels copied into it; false when none
+// differ.
+bool StorePart(const uint32_t* argb, int pitch, uint32_t* keptFrame, int width, FrameChange& part) {
+    FrameChange box{part.right, part.bottom, part.left, part.top};
+    for (int y = part.top; y < part.bottom; ++y) {
+        int left = part.left, right = part.right;
+        uint32_t* kept = keptFrame + size_t(y) * width;
         const uint32_t* row = argb + size_t(y) * pitch;
         if (std::memcmp(kept + left, row + left, sizeof(uint32_t) * size_t(right - left)) == 0) continue;
         // The first and last pixels that differ, found a block at a time.
@@ -413,12 +406,39 @@ FrameChange StoreFrame(const uint32_t* argb, int width, int height, int pitch, c
             right -= kBlock;
         while (kept[right - 1] == row[right - 1]) --right;
         std::memcpy(kept + left, row + left, sizeof(uint32_t) * size_t(right - left));
-        changed.left = std::min(changed.left, left);
-        changed.right = std::max(changed.right, right);
-        changed.top = std::min(changed.top, y);
-        changed.bottom = y + 1;
+        box.left = std::min(box.left, left);
+        box.right = std::max(box.right, right);
+        box.top = std::min(box.top, y);
+        box.bottom = y + 1;
     }
-    return changed;
+    part = box;
+    return box.left < box.right;
+}
+}  // namespace
+
+void StoreFrame(const uint32_t* argb, int width, int height, int pitch, FrameChanges& changed,
+                const std::vector<FrameRect>* told) {
+    Frame& f = S().lastFrame;
+    changed.clear();
+    if (f.width != width || f.height != height || f.pixels.size() != size_t(width) * height) {
+        f.width = width;
+        f.height = height;
+        f.pixels.resize(size_t(width) * height);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&f.pixels[size_t(y) * width], argb + size_t(y) * pitch, sizeof(uint32_t) * size_t(width));
+        changed.push_back(FrameChange{0, 0, width, height});
+        return;
+    }
+    const auto store = [&](FrameChange part) {
+        part.left = std::clamp(part.left, 0, width);
+        part.right = std::clamp(part.right, part.left, width);
+        part.top = std::clamp(part.top, 0, height);
+        part.bottom = std::clamp(part.bottom, part.top, height);
+        if (part.left < part.right && StorePart(argb, pitch, f.pixels.data(), width, part)) changed.push_back(part);
+    };
+    if (!told) store(FrameChange{0, 0, width, height});
+    else
+        for (const FrameRect& r : *told) store(FrameChange{r.left, r.top, r.right, r.bottom});
 }
 
 namespace {

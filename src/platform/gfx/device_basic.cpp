@@ -202,6 +202,17 @@ HRESULT Device::Clear(uint32_t flags, Color color, float z, uint32_t) {
     if (x0 >= x1 || y0 >= y1) return S_OK;
     uint32_t zBits;
     std::memcpy(&zBits, &z, 4);
+    // While frame reuse draws changed tiles again, those alone.
+    if (d.wantTiles && !d.renderTarget) {
+        const int tilesX = (tw + d.wantTile - 1) / d.wantTile;
+        for (int y = y0; y < y1; ++y)
+            ForTileRuns(d.wantTiles, d.wantTile, tilesX, y, x0, x1, [&](int a, int b) {
+                const size_t at = size_t(y) * tw + a, n = size_t(b - a);
+                if (flags & CLEAR_TARGET) Fill32(c + at, color, n);
+                if ((flags & CLEAR_ZBUFFER) && dp) Fill32(dp + at, zBits, n);
+            });
+        return S_OK;
+    }
     // A viewport as wide as the target clears one block.
     const bool whole = x0 == 0 && x1 == tw;
     for (int y = y0; y < y1; ++y) {
@@ -218,9 +229,9 @@ HRESULT Device::Present() {
     // Only the parts drawn since this device last presented can differ from the frame
     // the platform keeps, when nothing else was presented in between.
     const bool follows = d.presentedAs != 0 && plat::PresentedFrameCount() == d.presentedAs;
-    const int32_t(*spans)[2] = follows ? d.reuse->ChangedRows() : nullptr;
+    const std::vector<plat::FrameRect>* changed = follows ? &d.reuse->ChangedParts() : nullptr;
+    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, changed, d.depth.data());
     d.reuse->Presented();
-    const bool shown = plat::PresentFrame(d.color.data(), d.width, d.height, d.width, spans, d.depth.data());
     d.presentedAs = plat::PresentedFrameCount();
     return shown ? S_OK : E_FAIL;
 }

@@ -63,9 +63,12 @@ struct Device::Impl {
     std::unique_ptr<detail::FrameReuse> reuse;
     uint64_t presentedAs = 0;  // the platform's frame count after this device's last Present
     // While frame reuse draws a frame's changed tiles again: the back buffer's tiles
-    // (wantTile pixels square, row by row) whose pixels are wanted; null otherwise.
+    // (wantTile pixels square, row by row) whose pixels are wanted, and buffers laid
+    // out as the back buffer's colour and depth to draw spans on whole; null otherwise.
     const uint8_t* wantTiles = nullptr;
     int wantTile = 16;
+    uint32_t* spareColor = nullptr;
+    float* spareDepth = nullptr;
 
     // Scratch space reused from draw to draw.
     std::vector<ProcVertex> procVerts;

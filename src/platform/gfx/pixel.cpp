@@ -1,5 +1,6 @@
 // The pixel pipeline: texture sampling (point and linear, wrap/mirror/clamp/border),
 // texture stage 0, specular add, alpha test, depth test and blending.
+#include <cstring>
 #include <vector>
 
 #include "gfx/pixel_internal.h"
@@ -299,7 +300,8 @@ void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
 //     one-by-one affine spans;
 //   StartFilterBlock, FilteredRowOf (pixel_affine.cpp): filtered rows or black rows, checked or not.
 
-void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+namespace {
+void ShadeSpanWhole(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     if (x0 >= x1) return;
     if (AffineCandidate(s, sp) && TryAffineSpan(s, sp, y, x0, x1)) return;
     if (GeneralSimd(s, sp)) {
@@ -313,47 +315,7 @@ void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
     fn(s, sp, y, x0, x1, x0);
 }
 
-// With wanted tiles, rows without any are left out (each row's pixels are its own);
-// a block's columns only where nothing but the pixel itself decides its value.
-void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1) {
-    if (x0 >= x1 || y0 >= y1) return;
-    if (AffineCandidate(s, sp) && sp.dady[kAttrU] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
-        AffineBlock(s, sp, y0, y1, x0, x1);
-        return;
-    }
-    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
-        thread_local std::vector<int> bx0, bx1;
-        if (s.wantTiles) {
-            // A block of one colour and one depth (all a rectangle's depth slopes are
-            // nought: clamped, its depth is the same from any first pixel) is drawn on
-            // the wanted runs of each band of tile rows; others on the bands' rows.
-            const bool flat = FlatColourRows(s, sp) && sp.dadx[kAttrZ] == 0.0f && sp.dady[kAttrZ] == 0.0f;
-            const auto rows = [&](int y, int n, int a, int b) {
-                bx0.assign(size_t(n), a);
-                bx1.assign(size_t(n), b);
-                GeneralDispatch(s, sp, Rows{y, n, bx0.data(), bx1.data()});
-            };
-            for (int by = y0; by < y1;) {
-                const int byEnd = std::min(y1, (by / s.wantTile + 1) * s.wantTile), n = byEnd - by;
-                if (flat) ForWantedRuns(s, by, x0, x1, [&](int a, int b) { rows(by, n, a, b); });
-                else if (RowWanted(s, by, x0, x1)) rows(by, n, x0, x1);
-                by = byEnd;
-            }
-            return;
-        }
-        // All the rows in one batch (the general spans take long batches by parts;
-        // rows that share their texel columns share them over the whole block).
-        bx0.assign(size_t(y1 - y0), x0);
-        bx1.assign(size_t(y1 - y0), x1);
-        GeneralDispatch(s, sp, Rows{y0, y1 - y0, bx0.data(), bx1.data()});
-        return;
-    }
-    for (int y = y0; y < y1; ++y)
-        if (RowWanted(s, y, x0, x1)) ShadeSpan(s, sp, y, x0, x1);
-}
-
-void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {
-    if (n <= 0) return;
+void ShadeRowsWhole(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {
     // (The span GeneralDispatch would take, chosen for the draw.)
     if (sp.persp && s.perspectiveRows[0] && g_simdEnabled) {
         const bool linear = sp.minify ? s.minLinear : s.magLinear;
@@ -364,7 +326,125 @@ void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int*
         GeneralDispatch(s, sp, Rows{y, n, x0, x1});
         return;
     }
-    for (int i = 0; i < n; ++i) ShadeSpan(s, sp, y + i, x0[i], x1[i]);
+    for (int i = 0; i < n; ++i) ShadeSpanWhole(s, sp, y + i, x0[i], x1[i]);
+}
+}  // namespace
+
+// ---- Drawing on the wanted tiles alone --------------------------------------------------------------
+// While frame reuse draws a frame's changed tiles again, only their pixels may change, each to
+// the value drawing the whole call gives it. Rectangles cut their rows at the tiles' edges
+// themselves where the pixels they draw do not depend on where a row starts (AffineBlock,
+// ShadeBlock). Any other span is drawn as it is when it lies wholly on wanted tiles and left
+// out when it meets none; one partly on them is drawn whole on the spare buffer, given the
+// target's pixels (and depths) of that span first, and its wanted pixels are taken back from
+// there: every pixel is worked out from its own earlier colour and depth alone.
+void pix::ShadeOnWantedBy(const PipeState& s, int y, int n, const int* x0, const int* x1, ShadeOnFn shade,
+                          const void* what) {
+    if (!s.wantTiles) {
+        shade(s, what, y, n, x0, x1);
+        return;
+    }
+    // Each row's span as it is (a0, a1) or on the spare buffer (b0, b1); empty where not.
+    thread_local std::vector<int> spans;
+    spans.resize(size_t(n) * 4);
+    int* const a0 = spans.data();
+    int* const a1 = a0 + n;
+    int* const b0 = a1 + n;
+    int* const b1 = b0 + n;
+    bool asIs = false, spare = false;
+    for (int i = 0; i < n; ++i) {
+        a0[i] = a1[i] = b0[i] = b1[i] = x0[i];
+        int runs = 0;
+        bool whole = false;
+        ForWantedRuns(s, y + i, x0[i], x1[i], [&](int a, int b) {
+            ++runs;
+            whole = a == x0[i] && b == x1[i];
+        });
+        if (runs == 0) continue;
+        if (whole) {
+            a1[i] = x1[i];
+            asIs = true;
+        } else {
+            b1[i] = x1[i];
+            spare = true;
+        }
+    }
+    PipeState p = s;
+    p.wantTiles = nullptr;
+    if (asIs) shade(p, what, y, n, a0, a1);
+    if (!spare) return;
+    p.cbuf = s.spareColor;
+    p.zbuf = s.zbuf ? s.spareDepth : nullptr;
+    const auto copy = [&](const PipeState& from, const PipeState& to, int row, int a, int b) {
+        const size_t at = size_t(row) * size_t(s.pitch) + size_t(a), w = size_t(b - a);
+        std::memcpy(to.cbuf + at, from.cbuf + at, w * sizeof(uint32_t));
+        if (s.zbuf) std::memcpy(to.zbuf + at, from.zbuf + at, w * sizeof(float));
+    };
+    for (int i = 0; i < n; ++i)
+        if (b0[i] < b1[i]) copy(s, p, y + i, b0[i], b1[i]);
+    shade(p, what, y, n, b0, b1);
+    for (int i = 0; i < n; ++i)
+        if (b0[i] < b1[i]) ForWantedRuns(s, y + i, b0[i], b1[i], [&](int a, int b) { copy(p, s, y + i, a, b); });
+}
+
+void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1) {
+    if (x0 >= x1) return;
+    if (!s.wantTiles) {
+        ShadeSpanWhole(s, sp, y, x0, x1);
+        return;
+    }
+    ShadeOnWanted(s, y, 1, &x0, &x1, [&sp](const PipeState& p, int yy, int, const int* a, const int* b) {
+        ShadeSpanWhole(p, sp, yy, *a, *b);
+    });
+}
+
+// With wanted tiles, a block is cut at their edges where nothing but a pixel's own
+// place decides its value; otherwise it is drawn as ShadeOnWanted draws spans.
+void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1) {
+    if (x0 >= x1 || y0 >= y1) return;
+    if (AffineCandidate(s, sp) && sp.dady[kAttrU] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
+        AffineBlock(s, sp, y0, y1, x0, x1);
+        return;
+    }
+    if (!AffineCandidate(s, sp) && GeneralSimd(s, sp)) {
+        // All the rows in one batch (the general spans take long batches by parts;
+        // rows that share their texel columns share them over the whole block).
+        thread_local std::vector<int> bx0, bx1;
+        const auto rows = [&](const PipeState& p, int y, int n, const int* a, const int* b) {
+            GeneralDispatch(p, sp, Rows{y, n, a, b});
+        };
+        // A block of one colour and one depth (all a rectangle's depth slopes are
+        // nought: clamped, its depth is the same from any first pixel) is drawn on
+        // the wanted runs of each band of tile rows.
+        if (s.wantTiles && FlatColourRows(s, sp) && sp.dadx[kAttrZ] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
+            for (int by = y0; by < y1;) {
+                const int byEnd = std::min(y1, (by / s.wantTile + 1) * s.wantTile), n = byEnd - by;
+                ForWantedRuns(s, by, x0, x1, [&](int a, int b) {
+                    bx0.assign(size_t(n), a);
+                    bx1.assign(size_t(n), b);
+                    rows(s, by, n, bx0.data(), bx1.data());
+                });
+                by = byEnd;
+            }
+            return;
+        }
+        bx0.assign(size_t(y1 - y0), x0);
+        bx1.assign(size_t(y1 - y0), x1);
+        ShadeOnWanted(s, y0, y1 - y0, bx0.data(), bx1.data(), rows);
+        return;
+    }
+    for (int y = y0; y < y1; ++y) ShadeSpan(s, sp, y, x0, x1);
+}
+
+void ShadeRows(const PipeState& s, const SpanSetup& sp, int y, int n, const int* x0, const int* x1) {
+    if (n <= 0) return;
+    if (!s.wantTiles) {
+        ShadeRowsWhole(s, sp, y, n, x0, x1);
+        return;
+    }
+    ShadeOnWanted(s, y, n, x0, x1, [&sp](const PipeState& p, int yy, int nn, const int* a, const int* b) {
+        ShadeRowsWhole(p, sp, yy, nn, a, b);
+    });
 }
 
 }  // namespace gfx

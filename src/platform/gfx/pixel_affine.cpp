@@ -1216,6 +1216,19 @@ __attribute__((target("avx2"), always_inline)) inline void CopyGroup(const CopyC
     constexpr bool kMasked = ZMode != kZNone || AlphaKind != kANone;
     // Groups nothing of which passes (transparent areas of a sprite) leave the target alone.
     if (kMasked && _mm256_testz_si256(pass, pass)) return;
+    // Wholly transparent groups blended source over leave the colours alone (no alpha
+    // gives the target back): only their depth is written. (`tex` holds the texels'
+    // alphas, modulated or not: a texel of no alpha keeps none.)
+    if (BlendKind == 1 && !Tail && _mm256_testz_si256(tex, k.alphaBits)) {
+        if (k.zWrite) {
+            if (!kMasked) _mm256_storeu_ps(zb, k.zc);
+            else {
+                if (ZMode == kZNone) zOld = _mm256_loadu_ps(zb);
+                _mm256_storeu_ps(zb, _mm256_blendv_ps(zOld, k.zc, _mm256_castsi256_ps(pass)));
+            }
+        }
+        return;
+    }
     __m256i old = k.zero;
     if (BlendKind == 1 || (kMasked && !Tail))
         old = Tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(cb), live)
@@ -1629,9 +1642,10 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
     const uint32_t* run[kRun];
     // With wanted tiles each row is drawn on its wanted columns only (a row with none
     // is left out). A run's first pixel takes the block's coordinates stepped on in
-    // whole steps from its first column, its depth the block's (columns are left out
-    // only at no depth slope): every pixel is the one of the whole row. Rows that
-    // fall back to the one-by-one spans are drawn whole.
+    // whole steps from its first column, its depth the block's (runs are cut only at
+    // no depth slope): every pixel is the one of the whole row. Rows of a depth slope,
+    // and those that fall back to the one-by-one spans, are drawn as ShadeOnWanted
+    // draws them.
     const bool wanted = s.wantTiles != nullptr;
     const bool runs = wanted && dz == 0.0f;
     // Copied rows yFirst .. yFirst + m - 1, their texels read from run[0 .. m).
@@ -1655,14 +1669,16 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
         }
     };
     // The affine row y from 16.16 coordinates fu, fv at its first pixel, on its
-    // wanted runs.
+    // wanted runs: dispatch(pipe, a, b, fu, fv) draws pixels [a, b) from coordinates
+    // fu, fv at a.
     const auto affineRow = [&](int y, int64_t fvRow, auto dispatch) {
-        if (!runs) {
-            dispatch(x0, x1, fu, fvRow);
+        if (runs) {
+            ForWantedRuns(s, y, x0, x1,
+                          [&](int a, int b) { dispatch(s, a, b, fu + dfu * (a - x0), fvRow + dfv * (a - x0)); });
             return;
         }
-        ForWantedRuns(s, y, x0, x1,
-                      [&](int a, int b) { dispatch(a, b, fu + dfu * (a - x0), fvRow + dfv * (a - x0)); });
+        ShadeOnWanted(s, y, 1, &x0, &x1,
+                      [&](const PipeState& p, int, int, const int* a, const int* b) { dispatch(p, *a, *b, fu, fvRow); });
     };
     for (int y = y0; y < y1; ++y) {
         if (copyFn) {
@@ -1713,15 +1729,15 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
         }
         switch (sample) {
             case 0:
-                affineRow(y, fv, [&](int a, int b, int64_t ua, int64_t va) {
-                    blend ? AffineDispatch<1, 0>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
-                          : AffineDispatch<0, 0>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
+                affineRow(y, fv, [&](const PipeState& p, int a, int b, int64_t ua, int64_t va) {
+                    blend ? AffineDispatch<1, 0>(p, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
+                          : AffineDispatch<0, 0>(p, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
                 });
                 break;
             case 1:
-                affineRow(y, fv, [&](int a, int b, int64_t ua, int64_t va) {
-                    blend ? AffineDispatch<1, 1>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
-                          : AffineDispatch<0, 1>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
+                affineRow(y, fv, [&](const PipeState& p, int a, int b, int64_t ua, int64_t va) {
+                    blend ? AffineDispatch<1, 1>(p, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
+                          : AffineDispatch<0, 1>(p, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
                 });
                 break;
             default:
@@ -1731,15 +1747,16 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
                         StartFilterBlock(fb, s, diffuse, blend ? kBlendSrcOver : kBlendNone);
                     }
                     fbReady = true;
-                    // (A run starts that many columns into the block.)
-                    affineRow(y, fv, [&](int a, int b, int64_t, int64_t) {
-                        FilteredRow(s, fb, y, a, b, fv, z, diffuse, a - x0);
+                    // (A run starts that many columns into the block; filtered rows
+                    // have no depth slope, so their runs are cut.)
+                    affineRow(y, fv, [&](const PipeState& p, int a, int b, int64_t, int64_t) {
+                        FilteredRow(p, fb, y, a, b, fv, z, diffuse, a - x0);
                     });
                     break;
                 }
-                affineRow(y, fv, [&](int a, int b, int64_t ua, int64_t va) {
-                    blend ? AffineDispatch<1, 2>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
-                          : AffineDispatch<0, 2>(s, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
+                affineRow(y, fv, [&](const PipeState& p, int a, int b, int64_t ua, int64_t va) {
+                    blend ? AffineDispatch<1, 2>(p, y, a, b, ua, va, dfu, dfv, z, dz, diffuse)
+                          : AffineDispatch<0, 2>(p, y, a, b, ua, va, dfu, dfv, z, dz, diffuse);
                 });
                 break;
         }

@@ -267,25 +267,27 @@ inline void ForWantedRuns(const PipeState& s, int y, int x0, int x1, F f) {
         if (x0 < x1) f(x0, x1);
         return;
     }
-    if (x0 >= x1) return;
-    const int t = s.wantTile, last = (x1 - 1) / t;
-    const uint8_t* row = s.wantTiles + size_t(y / t) * size_t(s.wantTilesX);
-    for (int tx = x0 / t; tx <= last;) {
-        if (!row[tx]) {
-            ++tx;
-            continue;
-        }
-        int end = tx + 1;
-        while (end <= last && row[end]) ++end;
-        f(std::max(x0, tx * t), std::min(x1, end * t));
-        tx = end;
-    }
+    ForTileRuns(s.wantTiles, s.wantTile, s.wantTilesX, y, x0, x1, f);
 }
 // Whether row y has wanted columns within [x0, x1).
 inline bool RowWanted(const PipeState& s, int y, int x0, int x1) {
     bool any = false;
     ForWantedRuns(s, y, x0, x1, [&](int, int) { any = true; });
     return any;
+}
+
+// Rows y .. y + n - 1, spans [x0[i], x1[i]), drawn by shade(pipe, y, n, x0, x1) on the
+// wanted pixels alone (see pixel.cpp).
+using ShadeOnFn = void (*)(const PipeState& s, const void* what, int y, int n, const int* x0, const int* x1);
+void ShadeOnWantedBy(const PipeState& s, int y, int n, const int* x0, const int* x1, ShadeOnFn shade, const void* what);
+template <class F>
+inline void ShadeOnWanted(const PipeState& s, int y, int n, const int* x0, const int* x1, const F& shade) {
+    ShadeOnWantedBy(
+        s, y, n, x0, x1,
+        [](const PipeState& p, const void* what, int yy, int nn, const int* a, const int* b) {
+            (*static_cast<const F*>(what))(p, yy, nn, a, b);
+        },
+        &shade);
 }
 
 // Fast paths (pixel_affine.cpp, pixel_general.cpp).

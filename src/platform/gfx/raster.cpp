@@ -618,6 +618,8 @@ void BuildPipe(Device::Impl& d, PipeState& s) {
         s.wantTiles = d.wantTiles;
         s.wantTile = d.wantTile;
         s.wantTilesX = (d.width + d.wantTile - 1) / d.wantTile;
+        s.spareColor = d.spareColor;
+        s.spareDepth = d.spareDepth;
     }
     s.zTest = rs[RS_ZENABLE] != 0 && s.zbuf != nullptr;
     s.zWrite = s.zTest && rs[RS_ZWRITEENABLE] != 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The pixel pipeline of the software device: spans of pixels shaded with texture
 // stage 0, alpha test, depth test and blending.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace gfx {
@@ -59,12 +61,35 @@ struct PipeState {
     // spans take them, by filter (point, linear); null otherwise.
     ShadeRowsFn perspectiveRows[2] = {nullptr, nullptr};
     // Where the pixels are wanted, when not everywhere: the target in tiles of
-    // wantTile pixels square, wantTilesX to a row, non-zero where wanted. A block
-    // (ShadeBlock) then leaves out what it can of the other pixels; those it draws on
-    // wanted tiles are the very ones it draws without them.
+    // wantTile pixels square, wantTilesX to a row, non-zero where wanted. Only those
+    // pixels change, each to the very value drawing on every pixel gives it (see
+    // ShadeOnWanted, pixel.cpp); spareColor and spareDepth, buffers laid out as the
+    // target's, are drawn on in their place where a span must be drawn whole.
     const uint8_t* wantTiles = nullptr;
     int wantTile = 16, wantTilesX = 0;
+    uint32_t* spareColor = nullptr;
+    float* spareDepth = nullptr;
 };
+
+// The runs [a, b) of wanted columns of row y within [x0, x1) of a target in tiles of
+// `tile` pixels square, `tilesX` to a row (non-zero where wanted): f(a, b) for each,
+// left to right.
+template <class F>
+inline void ForTileRuns(const uint8_t* tiles, int tile, int tilesX, int y, int x0, int x1, F f) {
+    if (x0 >= x1) return;
+    const int last = (x1 - 1) / tile;
+    const uint8_t* row = tiles + size_t(y / tile) * size_t(tilesX);
+    for (int tx = x0 / tile; tx <= last;) {
+        if (!row[tx]) {
+            ++tx;
+            continue;
+        }
+        int end = tx + 1;
+        while (end <= last && row[end]) ++end;
+        f(std::max(x0, tx * tile), std::min(x1, end * tile));
+        tx = end;
+    }
+}
 
 // Per-triangle (or per-rectangle) interpolation set-up.
 struct SpanSetup {
@@ -90,10 +115,10 @@ void PreparePipe(PipeState& s);
 // The loops on 256-bit integer lanes, on processors that have them (on by default; they
 // give the very same pixels as the one-by-one path).
 void SetSimdEnabled(bool enabled);
-// Shades pixels [x0, x1) of row y.
+// Shades pixels [x0, x1) of row y (on the wanted tiles alone, when the pipe names
+// some: so do the two below).
 void ShadeSpan(const PipeState& s, const SpanSetup& sp, int y, int x0, int x1);
-// Shades pixels [x0, x1) of rows [y0, y1): the same pixels as ShadeSpan row by row
-// (on the wanted tiles, when the pipe names some).
+// Shades pixels [x0, x1) of rows [y0, y1): the same pixels as ShadeSpan row by row.
 void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0, int x1);
 // Shades the spans [x0[i], x1[i]) of rows y + i for i < n (empty spans are skipped);
 // the same pixels as ShadeSpan row by row.

@@ -22,7 +22,7 @@ public:
     void DestroyWindow() override {}
     bool IsWindowActive() override { return true; }
     void SetCaption(const char*) override {}
-    bool Present(const uint32_t*, int, int, int, FrameChange) override { return true; }
+    bool Present(const uint32_t*, int, int, int, const FrameChanges&) override { return true; }
 
     void Pump() override {
         const uint64_t presented = PresentedFrameCount();

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/backend.h"
 #include "core/message_box.h"
@@ -198,11 +199,18 @@ public:
         if (window_) SDL_SetWindowTitle(window_, Cp932ToUtf8(caption).c_str());
     }
 
-    bool Present(const uint32_t* argb, int width, int height, int pitch, FrameChange changed) override {
+    bool Present(const uint32_t* argb, int width, int height, int pitch, const FrameChanges& changed) override {
         if (!window_ || width != width_ || height != height_) return false;
         if (!renderer_) return PresentOnSurface(argb, pitch, changed);
         if (!texture_) return false;
-        if (SDL_UpdateTexture(texture_, nullptr, argb, pitch * 4) != 0) return false;
+        // The texture keeps the frame before: the parts that changed go to it.
+        for (const FrameChange& c : changed) {
+            const int x0 = std::max(c.left, 0), y0 = std::max(c.top, 0);
+            const SDL_Rect part{x0, y0, std::min(c.right, width_) - x0, std::min(c.bottom, height_) - y0};
+            if (part.w <= 0 || part.h <= 0) continue;
+            if (SDL_UpdateTexture(texture_, &part, argb + size_t(y0) * size_t(pitch) + size_t(x0), pitch * 4) != 0)
+                return false;
+        }
         Placement p = Place();
         SDL_Rect dst{p.x, p.y, p.w, p.h};
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
@@ -335,10 +343,10 @@ private:
         OutputToPicture(FitPicture(outW, outH, width_, height_), width_, height_, px, py, cx, cy);
     }
 
-    // The frame on the window's own surface. Only the part that changed since the last
-    // frame is scaled and sent to the display; the whole surface (bars included) when
+    // The frame on the window's own surface. Only the parts that changed since the last
+    // frame are scaled and sent to the display; the whole surface (bars included) when
     // it is new or the display lost what it showed.
-    bool PresentOnSurface(const uint32_t* argb, int pitch, FrameChange changed) {
+    bool PresentOnSurface(const uint32_t* argb, int pitch, const FrameChanges& changed) {
         SDL_Surface* s = SDL_GetWindowSurface(window_);
         if (!s) return false;
         if (s != surface_ || s->w != surfaceW_ || s->h != surfaceH_) {
@@ -347,20 +355,22 @@ private:
             surfaceH_ = s->h;
             redrawAll_ = true;
         }
-        if (redrawAll_) changed = {};
-        if (std::min(changed.right, width_) <= std::max(changed.left, 0) ||
-            std::min(changed.bottom, height_) <= std::max(changed.top, 0))
-            return true;  // the display still shows this frame
+        const FrameChanges whole(1);
+        const FrameChanges& parts = redrawAll_ ? whole : changed;
+        if (parts.empty()) return true;  // the display still shows this frame
         const Placement p = FitPicture(s->w, s->h, width_, height_);
         const SDL_PixelFormat* f = s->format;
         const bool direct = f->BytesPerPixel == 4 && f->Rmask == 0xFF0000u && f->Gmask == 0xFF00u &&
                             f->Bmask == 0xFFu && f->Amask == 0;
         if (redrawAll_) SDL_FillRect(s, nullptr, SDL_MapRGB(f, 0, 0, 0));
-        Placement written = p;
+        rects_.clear();
         if (direct) {
             if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return false;
-            written = ScalePicture(argb, width_, height_, pitch, p, changed, static_cast<uint32_t*>(s->pixels), s->w,
-                                   s->h, s->pitch / 4);
+            for (const FrameChange& c : parts) {
+                const Placement w = ScalePicture(argb, width_, height_, pitch, p, c, static_cast<uint32_t*>(s->pixels),
+                                                 s->w, s->h, s->pitch / 4);
+                if (w.w > 0) rects_.push_back(SDL_Rect{w.x, w.y, w.w, w.h});
+            }
             if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
         } else if (SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
                        const_cast<uint32_t*>(argb), width_, height_, 32, pitch * 4, SDL_PIXELFORMAT_RGB888)) {
@@ -369,11 +379,12 @@ private:
             SDL_Rect dst{p.x, p.y, p.w, p.h};
             SDL_BlitScaled(picture, nullptr, s, &dst);
             SDL_FreeSurface(picture);
+            rects_.push_back(dst);
         }
-        const SDL_Rect rect{written.x, written.y, written.w, written.h};
+        const int n = int(rects_.size());
         const bool sent = redrawAll_ ? SDL_UpdateWindowSurface(window_) == 0
-                          : rect.w > 0 ? SDL_UpdateWindowSurfaceRects(window_, &rect, 1) == 0
-                                       : true;
+                          : n > 0    ? SDL_UpdateWindowSurfaceRects(window_, rects_.data(), n) == 0
+                                     : true;
         redrawAll_ = !sent;
         return sent;
     }
@@ -468,6 +479,7 @@ private:
     SDL_Surface* surface_ = nullptr;
     int surfaceW_ = 0, surfaceH_ = 0;
     bool redrawAll_ = true;
+    std::vector<SDL_Rect> rects_;  // the parts of the surface sent to the display
     int width_ = 640, height_ = 480;
     bool active_ = true;
 };

@@ -42,32 +42,39 @@ TEST(Placement, LetterboxedAndClicksLandOnThePixelShown) {
     }
 }
 
-TEST(Placement, FrameChangeIsTheBoxAroundTheChangedPixels) {
+// The boxes around the changed pixels: of the whole frame, or of each part the frame is
+// told may differ (only there is compared and kept).
+TEST(Placement, FrameChangesAreTheBoxesAroundTheChangedPixels) {
     const int w = 64, h = 8;
     std::vector<uint32_t> frame(size_t(w) * h, 0xFF000000u);
-    const FrameChange first = StoreFrame(frame.data(), w, h, w);
-    EXPECT_EQ(std::tie(first.left, first.top, first.right, first.bottom), std::make_tuple(0, 0, w, h));
+    using Boxes = std::vector<std::tuple<int, int, int, int>>;
+    const auto boxes = [](const FrameChanges& changes) {
+        Boxes b;
+        for (const FrameChange& c : changes) b.emplace_back(c.left, c.top, c.right, c.bottom);
+        return b;
+    };
+    FrameChanges changes;
+    StoreFrame(frame.data(), w, h, w, changes);
+    EXPECT_EQ(boxes(changes), (Boxes{{0, 0, w, h}}));
     const struct {
         std::vector<std::pair<int, int>> touched;
-        FrameChange box;
-    } cases[] = {{{}, {w, h, 0, 0}}, {{{17, 3}}, {17, 3, 18, 4}}, {{{0, 0}, {63, 0}}, {0, 0, 64, 1}},
-                 {{{40, 1}, {5, 6}}, {5, 1, 41, 7}}};
+        Boxes changed;
+    } cases[] = {{{}, {}}, {{{17, 3}}, {{17, 3, 18, 4}}}, {{{0, 0}, {63, 0}}, {{0, 0, 64, 1}}},
+                 {{{40, 1}, {5, 6}}, {{5, 1, 41, 7}}}};
     for (const auto& c : cases) {
         for (auto [x, y] : c.touched) frame[size_t(y) * w + x] ^= 0x00FFFFFFu;
-        const FrameChange got = StoreFrame(frame.data(), w, h, w);
-        EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
-                  std::tie(c.box.left, c.box.top, c.box.right, c.box.bottom));
+        StoreFrame(frame.data(), w, h, w, changes);
+        EXPECT_EQ(boxes(changes), c.changed);
     }
-    // Told where the frame may differ, only there is compared (and kept).
-    int32_t spans[h][2] = {};
-    spans[2][0] = 16, spans[2][1] = 48;
-    spans[5][0] = 60, spans[5][1] = 99;  // reaching past the row
+    const std::vector<plat::FrameRect> told = {{16, 2, 48, 3}, {60, 5, 99, 6}, {0, 0, 16, 8}};  // one past the row
     frame[2 * w + 20] ^= 0x00FFFFFFu;
+    frame[2 * w + 30] ^= 0x00FFFFFFu;
     frame[5 * w + 63] ^= 0x00FFFFFFu;
-    const FrameChange told = StoreFrame(frame.data(), w, h, w, spans);
-    EXPECT_EQ(std::tie(told.left, told.top, told.right, told.bottom), std::make_tuple(20, 2, 64, 6));
-    const FrameChange again = StoreFrame(frame.data(), w, h, w);
-    EXPECT_EQ(std::tie(again.left, again.top, again.right, again.bottom), std::make_tuple(w, h, 0, 0));
+    frame[7 * w + 50] ^= 0x00FFFFFFu;  // outside what it is told
+    StoreFrame(frame.data(), w, h, w, changes, &told);
+    EXPECT_EQ(boxes(changes), (Boxes{{20, 2, 31, 3}, {63, 5, 64, 6}}));
+    StoreFrame(frame.data(), w, h, w, changes);
+    EXPECT_EQ(boxes(changes), (Boxes{{50, 7, 51, 8}}));
 }
 
 }  // namespace
