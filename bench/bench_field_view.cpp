@@ -9,7 +9,7 @@
 // that have not moved pulse (their bases' alpha) all through the player's phase. On
 // the minimap: the same view without the highlight. Outside the window: the pointer
 // lies past the edges, so the view scrolls to the map's corner and rests there, with
-// nothing left on it that moves.
+// nothing left on it that moves. Back on a cell there: the highlight alone blinks.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -40,8 +40,10 @@ public:
 
 class OpeningView {
 public:
-    // `pointer`: where the pointer goes once the field is shown.
-    OpeningView(int pointerX, int pointerY) {
+    // `pointer`: where the pointer goes once the field is shown; `then`, when given,
+    // where it goes once the view has had time to scroll.
+    OpeningView(int pointerX, int pointerY, int thenX = -1, int thenY = -1) {
+        if (thenX < 0) thenX = pointerX, thenY = pointerY;
         // The chapter's field as its first turn begins, Leon on the first sortie point
         // and Sera beside him, in the first slot.
         ok_ = testsupport::WriteFieldSave(
@@ -55,7 +57,7 @@ public:
         // ahead keeps the run from ending when the script runs out.
         std::ofstream(game_.path() + "input.txt")
             << testsupport::LoadFirstSlot() << testsupport::Move(200, pointerX, pointerY)
-            << testsupport::Move(1 << 30, pointerX, pointerY);
+            << testsupport::Move(700, thenX, thenY) << testsupport::Move(1 << 30, thenX, thenY);
         cd_ = std::make_unique<testsupport::ScopedCurrentDir>(game_.path());
         plat::InitOptions options;
         options.backend = plat::Backend::Headless;
@@ -101,8 +103,8 @@ private:
     bool ok_ = false;
 };
 
-void Run(benchmark::State& state, int pointerX, int pointerY) {
-    OpeningView view(pointerX, pointerY);
+void Run(benchmark::State& state, int pointerX, int pointerY, int thenX = -1, int thenY = -1) {
+    OpeningView view(pointerX, pointerY, thenX, thenY);
     if (!view.Ok()) {
         state.SkipWithError("the field could not be shown");
         return;
@@ -131,6 +133,10 @@ BENCHMARK(BM_Chapter2OpeningView_PointerOnMinimap)->Unit(benchmark::kMillisecond
 
 void BM_Chapter2OpeningView_PointerOutside(benchmark::State& state) { Run(state, 700, 530); }
 BENCHMARK(BM_Chapter2OpeningView_PointerOutside)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Outside until the view rests on the map's corner, then on a cell there.
+void BM_Chapter2OpeningView_PointerOnCellAtCorner(benchmark::State& state) { Run(state, 700, 530, 320, 240); }
+BENCHMARK(BM_Chapter2OpeningView_PointerOnCellAtCorner)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 
