@@ -11,11 +11,10 @@
 
 namespace plat::detail {
 
-// A part of a frame that differs from the frame presented before it: columns
-// [left, right) of rows [top, bottom). By default the whole frame.
-struct FrameChange {
-    int left = 0, top = 0, right = 1 << 30, bottom = 1 << 30;
-};
+// A part of a frame that differs from the frame presented before it.
+using FrameChange = FrameRect;
+// Every part of a frame, whatever its size.
+constexpr FrameChange kWholeFrame{0, 0, 1 << 30, 1 << 30};
 // The parts of a frame that differ from the frame presented before it (the rest is on
 // the display already): none when it is the same, the whole frame when anything may differ.
 using FrameChanges = std::vector<FrameChange>;
@@ -28,7 +27,7 @@ public:
     virtual bool IsWindowActive() = 0;
     virtual void SetCaption(const char* captionCp932) = 0;
     virtual bool Present(const uint32_t* argb, int width, int height, int pitch,
-                         const FrameChanges& changed = FrameChanges(1)) = 0;
+                         const FrameChanges& changed = FrameChanges{kWholeFrame}) = 0;
     // Moves pending system events (or scripted input) into the message queue.
     virtual void Pump() = 0;
     virtual void WarpPointer(int x, int y) = 0;

@@ -192,7 +192,7 @@ bool PresentFrame(const uint32_t* argb, int width, int height, int pitch, const 
     ++s.frames;
     if (!s.hasWindow) return true;
     // After a message box the display shows the box's picture, not the frame before.
-    if (!s.displayShowsLastFrame) s.changes.assign(1, detail::FrameChange{});
+    if (!s.displayShowsLastFrame) s.changes.assign(1, detail::kWholeFrame);
     s.displayShowsLastFrame = B().Present(argb, width, height, pitch, s.changes);
     return s.displayShowsLastFrame;
 }
@@ -438,7 +438,7 @@ void StoreFrame(const uint32_t* argb, int width, int height, int pitch, FrameCha
     };
     if (!told) store(FrameChange{0, 0, width, height});
     else
-        for (const FrameRect& r : *told) store(FrameChange{r.left, r.top, r.right, r.bottom});
+        for (const FrameRect& r : *told) store(r);
 }
 
 namespace {

@@ -411,20 +411,10 @@ bool FrameReuse::TileMap::Meets(const Box& b) const {
 
 template <class F>
 void FrameReuse::TileMap::ForRows(int width, int height, F f) const {
-    for (int ty = 0; ty < down; ++ty) {
-        const uint8_t* row = &set[size_t(ty) * across];
-        for (int tx = 0; tx < across;) {
-            if (!row[tx]) {
-                ++tx;
-                continue;
-            }
-            int end = tx;
-            while (end < across && row[end]) ++end;
-            const int x0 = tx * size, x1 = std::min(end * size, width);
+    for (int ty = 0; ty < down; ++ty)
+        ForTileRuns(set.data(), size, across, ty * size, 0, width, [&](int x0, int x1) {
             for (int y = ty * size, y1 = std::min(y + size, height); y < y1; ++y) f(y, x0, x1);
-            tx = end;
-        }
-    }
+        });
 }
 
 // Marks the tiles of the back buffer that the box [left, right) x [top, bottom) meets.
@@ -439,23 +429,14 @@ const std::vector<plat::FrameRect>& FrameReuse::ChangedParts() {
     const Device::Impl& d = *device_.impl();
     parts_.clear();
     for (int ty = 0; ty < changed_.down; ++ty) {
-        const uint8_t* row = &changed_.set[size_t(ty) * changed_.across];
         const int top = ty * kTile, bottom = std::min(top + kTile, d.height);
-        for (int tx = 0; tx < changed_.across;) {
-            if (!row[tx]) {
-                ++tx;
-                continue;
-            }
-            int end = tx;
-            while (end < changed_.across && row[end]) ++end;
-            const int left = tx * kTile, right = std::min(end * kTile, d.width);
-            tx = end;
+        ForTileRuns(changed_.set.data(), kTile, changed_.across, top, 0, d.width, [&](int left, int right) {
             const auto above = std::find_if(parts_.begin(), parts_.end(), [&](const plat::FrameRect& p) {
                 return p.bottom == top && p.left == left && p.right == right;
             });
             if (above != parts_.end()) above->bottom = bottom;
             else parts_.push_back(plat::FrameRect{left, top, right, bottom});
-        }
+        });
     }
     return parts_;
 }
@@ -841,6 +822,12 @@ VertexParts ScreenVertexParts(uint32_t fvf, uint32_t texSet) {
     return v;
 }
 
+// Whether the corners (x[k], y[k]) of a two-triangle strip make a rectangle of some size
+// with sides along the axes: the first two along the top, the last two along the bottom.
+bool AlongAxes(const float* x, const float* y) {
+    return y[0] == y[1] && y[2] == y[3] && x[0] == x[2] && x[1] == x[3] && x[0] != x[1] && y[0] != y[2];
+}
+
 // The four corners of a two-triangle strip that make a rectangle with sides along the
 // axes and texture coordinates along them, of one colour and one 1/w (as the device's
 // screen rectangles); false when they do not.
@@ -858,7 +845,7 @@ bool ReadScreenRect(const uint8_t* v, uint32_t stride, const VertexParts& parts,
         if (!(std::fabs(x[k]) < 1e6f && std::fabs(y[k]) < 1e6f && std::fabs(u[k]) < 1e6f && std::fabs(t[k]) < 1e6f))
             return false;
     }
-    if (!(y[0] == y[1] && y[2] == y[3] && x[0] == x[2] && x[1] == x[3] && x[0] != x[1] && y[0] != y[2])) return false;
+    if (!AlongAxes(x, y)) return false;
     if (!(u[0] == u[2] && u[1] == u[3] && t[0] == t[1] && t[2] == t[3])) return false;
     if (!(w[0] == w[1] && w[0] == w[2] && w[0] == w[3] && c[0] == c[1] && c[0] == c[2] && c[0] == c[3])) return false;
     r = ScreenRect{x[0], x[1], y[0], y[2], u[0], u[1], t[0], t[2], c[0]};
@@ -1051,7 +1038,7 @@ FrameReuse::Box FrameReuse::Covered(const uint8_t* vertices, uint32_t count, Pri
             specular[k] != specular[0] || z[k] != z[0])
             return Box{};
     }
-    if (!(y[0] == y[1] && y[2] == y[3] && x[0] == x[2] && x[1] == x[3] && x[0] != x[1] && y[0] != y[2])) return Box{};
+    if (!AlongAxes(x, y)) return Box{};
     // Culled by its winding (its first triangle's: the second's is the same)?
     const bool clockwise = (x[1] - x[0]) * (y[2] - y[0]) > 0;
     if ((rs[RS_CULLMODE] == CULL_CW && clockwise) || (rs[RS_CULLMODE] == CULL_CCW && !clockwise)) return Box{};

@@ -417,15 +417,11 @@ void ShadeBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0,
         // nought: clamped, its depth is the same from any first pixel) is drawn on
         // the wanted runs of each band of tile rows.
         if (s.wantTiles && FlatColourRows(s, sp) && sp.dadx[kAttrZ] == 0.0f && sp.dady[kAttrZ] == 0.0f) {
-            for (int by = y0; by < y1;) {
-                const int byEnd = std::min(y1, (by / s.wantTile + 1) * s.wantTile), n = byEnd - by;
-                ForWantedRuns(s, by, x0, x1, [&](int a, int b) {
-                    bx0.assign(size_t(n), a);
-                    bx1.assign(size_t(n), b);
-                    rows(s, by, n, bx0.data(), bx1.data());
-                });
-                by = byEnd;
-            }
+            ForWantedBands(s, y0, y1, x0, x1, [&](int y, int n, int a, int b) {
+                bx0.assign(size_t(n), a);
+                bx1.assign(size_t(n), b);
+                rows(s, y, n, bx0.data(), bx1.data());
+            });
             return;
         }
         bx0.assign(size_t(y1 - y0), x0);

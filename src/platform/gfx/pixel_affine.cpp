@@ -1654,19 +1654,15 @@ void AffineBlock(const PipeState& s, const SpanSetup& sp, int y0, int y1, int x0
             copyFn(copy, yFirst, m, run);
             return;
         }
-        for (int i = 0; i < m;) {
-            const int yb = yFirst + i, n = std::min(m - i, (yb / s.wantTile + 1) * s.wantTile - yb);
-            ForWantedRuns(s, yb, x0, x1, [&](int a, int b) {
-                CopyRows part = copy;
-                part.x0 = a;
-                part.x1 = b;
-                const uint32_t* from[kRun];
-                for (int k = 0; k < n; ++k) from[k] = run[i + k] + (gather ? 0 : a - x0);
-                if (gather) SetGather(part, fu + dfu * (a - x0), dfu, b - a);
-                copyFn(part, yb, n, from);
-            });
-            i += n;
-        }
+        ForWantedBands(s, yFirst, yFirst + m, x0, x1, [&](int yb, int n, int a, int b) {
+            CopyRows part = copy;
+            part.x0 = a;
+            part.x1 = b;
+            const uint32_t* from[kRun];
+            for (int k = 0; k < n; ++k) from[k] = run[yb - yFirst + k] + (gather ? 0 : a - x0);
+            if (gather) SetGather(part, fu + dfu * (a - x0), dfu, b - a);
+            copyFn(part, yb, n, from);
+        });
     };
     // The affine row y from 16.16 coordinates fu, fv at its first pixel, on its
     // wanted runs: dispatch(pipe, a, b, fu, fv) draws pixels [a, b) from coordinates

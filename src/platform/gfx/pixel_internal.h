@@ -269,6 +269,16 @@ inline void ForWantedRuns(const PipeState& s, int y, int x0, int x1, F f) {
     }
     ForTileRuns(s.wantTiles, s.wantTile, s.wantTilesX, y, x0, x1, f);
 }
+// The same for rows y0 .. y1 - 1, a band of rows within one row of tiles at a time
+// (their runs are the same): f(y, n, a, b) for rows y .. y + n - 1, columns [a, b).
+template <class F>
+inline void ForWantedBands(const PipeState& s, int y0, int y1, int x0, int x1, F f) {
+    for (int y = y0; y < y1;) {
+        const int end = s.wantTiles ? std::min(y1, (y / s.wantTile + 1) * s.wantTile) : y1;
+        ForWantedRuns(s, y, x0, x1, [&](int a, int b) { f(y, end - y, a, b); });
+        y = end;
+    }
+}
 // Whether row y has wanted columns within [x0, x1).
 inline bool RowWanted(const PipeState& s, int y, int x0, int x1) {
     bool any = false;

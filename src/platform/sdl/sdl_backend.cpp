@@ -355,7 +355,7 @@ private:
             surfaceH_ = s->h;
             redrawAll_ = true;
         }
-        const FrameChanges whole(1);
+        const FrameChanges whole{kWholeFrame};
         const FrameChanges& parts = redrawAll_ ? whole : changed;
         if (parts.empty()) return true;  // the display still shows this frame
         const Placement p = FitPicture(s->w, s->h, width_, height_);

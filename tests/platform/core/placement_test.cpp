@@ -26,7 +26,7 @@ TEST(Placement, LetterboxedAndClicksLandOnThePixelShown) {
     for (const auto& c : cases) {
         const Placement p = FitPicture(c.w, c.h, picW, picH);
         EXPECT_EQ(std::tie(p.x, p.y, p.w, p.h), std::tie(c.at.x, c.at.y, c.at.w, c.at.h)) << c.w << "x" << c.h;
-        for (const FrameChange area : {FrameChange{}, FrameChange{10, 5, 13, 7}}) {
+        for (const FrameChange area : {kWholeFrame, FrameChange{10, 5, 13, 7}}) {
             std::vector<uint32_t> out(size_t(c.w) * c.h, 0xDEADBEEFu);
             ScalePicture(pic.data(), picW, picH, picW, p, area, out.data(), c.w, c.h, c.w);
             for (int oy = 0; oy < c.h; ++oy)

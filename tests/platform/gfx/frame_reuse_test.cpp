@@ -240,6 +240,22 @@ detail::FrameReuse::Counts PlayBoth(int width, int height, int frames, Draw draw
     return reused.impl()->reuse->GetCounts();
 }
 
+// A frame's start over which the cases below draw: cleared, the ground (`ground`
+// repeated u1 x v1 times, writing depth), then the pulse (a quad whose alpha steps on
+// each frame) across a tile's edges; source over, no depth test.
+void GroundAndPulse(Device& d, Texture* ground, uint32_t address, float u1, float v1, int frame) {
+    d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+    d.SetRenderState(RS_LIGHTING, 0);
+    d.SetRenderState(RS_CULLMODE, CULL_NONE);
+    d.SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+    SetSourceOver(d);
+    SetSampling(d, TEXF_POINT, address);
+    d.SetTexture(0, ground);
+    Quad(d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, u1, v1, 0.5f);
+    d.SetTexture(0, nullptr);
+    Quad(d, 20, 18, 25, 21, uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040, 0, 0, 1, 1, 0.4f);
+}
+
 // Draws that move to and fro across tile edges by whole and quarter pixels (a quad, a
 // line strip and points, depth-tested and writing depth over a still background): each
 // frame, drawn again only where they fall now and fell before, is the frame drawn whole. Then the
@@ -319,18 +335,8 @@ TEST(FrameReuse, CallsOverChangedTilesDrawnOnThemAloneGiveThePixelsOfDrawingEver
     for (const OverCase& c : kOverCases) {
         SCOPED_TRACE(c.what);
         const detail::FrameReuse::Counts counts = PlayBoth(96, 80, 7, [&](Device* d, int frame) {
-            d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
-            d->SetRenderState(RS_LIGHTING, 0);
-            d->SetRenderState(RS_CULLMODE, CULL_NONE);
-            d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
             d->SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);  // as the game draws
-            SetSourceOver(*d);
-            SetSampling(*d, TEXF_POINT, TADDRESS_CLAMP);
-            d->SetTexture(0, tex.get());
-            Quad(*d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, 1.5f, 1.25f, 0.5f);  // the ground, writing depth
-            // The pulse, across a tile's edges.
-            d->SetTexture(0, nullptr);
-            Quad(*d, 20, 18, 25, 21, uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040, 0, 0, 1, 1, 0.4f);
+            GroundAndPulse(*d, tex.get(), TADDRESS_CLAMP, 1.5f, 1.25f, frame);
             d->SetTexture(0, c.textured ? tex.get() : nullptr);
             SetSampling(*d, c.filter, c.address);
             d->SetRenderState(RS_ALPHATESTENABLE, c.alphaTest);
@@ -473,16 +479,7 @@ TEST(FrameReuse, DrawsOfEveryKindCrossingChangedTilesGiveThePixelsOfDrawingEvery
         SCOPED_TRACE(c.what);
         SetSimdEnabled(c.simd);
         const detail::FrameReuse::Counts counts = PlayBoth(96, 80, 7, [&](Device* d, int frame) {
-            d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
-            d->SetRenderState(RS_LIGHTING, 0);
-            d->SetRenderState(RS_CULLMODE, CULL_NONE);
-            d->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
-            SetSourceOver(*d);
-            SetSampling(*d, TEXF_POINT, TADDRESS_WRAP);
-            d->SetTexture(0, tex.get());
-            Quad(*d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, 2.5f, 2.25f, 0.5f);  // the ground, writing depth
-            d->SetTexture(0, nullptr);
-            Quad(*d, 20, 18, 25, 21, uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040, 0, 0, 1, 1, 0.4f);
+            GroundAndPulse(*d, tex.get(), TADDRESS_WRAP, 2.5f, 2.25f, frame);
             DrawCross(*d, c, tex.get());
             d->Present();
         });
