@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -318,4 +319,24 @@ bool C_FieldTaskInfo::CheckUnitsKept(CStringMap& record, std::string* why) const
         }
     }
     return true;
+}
+
+// ---- the turn's hold --------------------------------------------------------------------
+
+void C_FieldTaskInfo::NoteRaisedEvent(const C_TaskBase* event, const C_TaskHandle* waiter) {
+    RaisedEvent e;
+    e.event = C_TaskHandle(m_pTaskController, event);
+    if (waiter != nullptr) {
+        e.waiter = *waiter;
+        e.waited = true;
+    }
+    m_vRaisedEvents.push_back(e);
+}
+
+bool C_FieldTaskInfo::IsTurnHeld() {
+    if (m_nExitState != 0) return true;
+    std::erase_if(m_vRaisedEvents, [](const RaisedEvent& e) { return !e.event.IsLive(); });
+    for (const RaisedEvent& e : m_vRaisedEvents)
+        if (e.waited && !e.waiter.IsLive()) return true;
+    return false;
 }

@@ -238,6 +238,25 @@ public:
     // The two units of the exchange about to be fought (unit indices, -1 none): the
     // tasks that raise "FirstFight" store them first; its trigger test reads them.
     int32_t m_nFightingUnit[2] = {-1, -1};
+
+    // ---- the turn's hold ----
+    // Notes an event task raised on this field (it must be in the controller, or go
+    // into it before the next check) and the task that waits for it, if any.
+    void NoteRaisedEvent(const C_TaskBase* event, const C_TaskHandle* waiter);
+    // Whether the turn must stand still rather than go on to a next action or turn:
+    // the script has ended the map, or an event still runs whose waiting task was
+    // taken away (a blanked screen or the game-over picture remove the map's tasks,
+    // the enemy's action among them).  Such an event may yet end the map ("Won" or
+    // "Lost" run inside it), and nothing of the next action may show before that.
+    bool IsTurnHeld();
+
+private:
+    struct RaisedEvent {
+        C_TaskHandle event;
+        C_TaskHandle waiter;
+        bool waited = false;  // a task waits for it
+    };
+    std::vector<RaisedEvent> m_vRaisedEvents;  // ended ones are dropped at the next check
 };
 
 // A member of the waiting task `waiter` that a partner task it starts (a menu, the

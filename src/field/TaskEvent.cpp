@@ -6,7 +6,10 @@
 
 C_TaskEvent::C_TaskEvent(C_FieldTaskInfo* info, const C_TaskReply<uint8_t>& done, const std::string& eventName)
     : m_Done(done), m_strEvent(eventName) {
-    if (info) m_Script.LoadChapter(info->m_pPartyData ? info->m_pPartyData->nMap : 0);
+    if (info) {
+        m_Script.LoadChapter(info->m_pPartyData ? info->m_pPartyData->nMap : 0);
+        info->NoteRaisedEvent(this, m_Done.Waiter());
+    }
     m_Done.Start(0);
 }
 

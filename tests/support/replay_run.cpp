@@ -63,19 +63,33 @@ bool Wanted() {
     return !(check && check[0] == '0') && !(reuse && reuse[0] == '0');
 }
 
+// The colour hash of each line of a hash file.
+std::vector<std::string> Colours(const std::vector<std::string>& lines) {
+    std::vector<std::string> colours;
+    for (const std::string& line : lines) colours.push_back(line.substr(0, line.find(' ')));
+    return colours;
+}
+
 }  // namespace
 
 ReplayResult RunReplay(const std::string& folder, const std::string& script) {
-    if (!Wanted()) return Finish(::popen((Command(folder, script, "", true) + " 2>&1").c_str(), "r"));
+    if (!Wanted()) {
+        TempDir hashes;
+        const std::string file = hashes.path() + "kept.hashes";
+        ReplayResult r = Finish(::popen((Command(folder, script, file, true) + " 2>&1").c_str(), "r"));
+        r.frames = Colours(Lines(file));
+        return r;
+    }
     TempDir twin;
     MakeTwin(folder, twin.path());
     const std::string drawnHashes = twin.path() + "drawn.hashes", keptHashes = twin.path() + "kept.hashes";
     // The two runs side by side; the one drawing every call prints to a file. (Pictures
     // a script names by full path are written by both, the same when the check passes.)
     FILE* drawnRun = ::popen((Command(twin.path(), script, drawnHashes, false) + " >output.txt 2>&1").c_str(), "r");
-    const ReplayResult r = Finish(::popen((Command(folder, script, keptHashes, true) + " 2>&1").c_str(), "r"));
+    ReplayResult r = Finish(::popen((Command(folder, script, keptHashes, true) + " 2>&1").c_str(), "r"));
     const ReplayResult drawn = Finish(drawnRun);
     const std::vector<std::string> a = Lines(keptHashes), b = Lines(drawnHashes);
+    r.frames = Colours(a);
     size_t differing = 0, first = 0;
     for (size_t i = std::min(a.size(), b.size()); i-- > 0;)
         if (a[i] != b[i]) {

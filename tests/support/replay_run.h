@@ -1,12 +1,16 @@
 #pragma once
 // Running vormant-replay as the end-to-end tests play the game.
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
 struct ReplayResult {
     int exitCode = -1;
     std::string output;  // what the program printed (standard output and error)
+    // The colour of each presented frame, hashed (as vormant-replay --frame-hashes
+    // writes it): frames that look alike have one value.
+    std::vector<std::string> frames;
 };
 
 // Runs `./vormant-replay SCRIPT` in `folder` (the script's name as given, relative to

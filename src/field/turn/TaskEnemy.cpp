@@ -45,6 +45,9 @@ void C_TaskOperateEnemy::Update(C_FieldTaskInfo* info) {
         return;
     }
     if (!m_bReady) return;
+    // An action taken away while its event runs has answered already: the event's
+    // end comes first, and with it the map's end when it has one.
+    if (info->IsTurnHeld()) return;
     if (m_bPhaseOver) {
         AddTask(info, new C_TaskStartTurn(info), kStartTurn);
         KillSelf(info);

@@ -78,6 +78,8 @@ public:
         return true;
     }
     bool Empty() const { return m_pTarget == nullptr; }
+    // The task that waits for the answer; null when the waiter is no task.
+    const C_TaskHandle* Waiter() const { return m_bTask ? &m_Waiter : nullptr; }
 
 private:
     static void Store(T& to, const T& from) {
