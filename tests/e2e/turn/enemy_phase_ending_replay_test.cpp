@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -45,8 +44,10 @@ void KeepUnits(C_FieldTaskInfo& info, Keep keep) {
     });
 }
 
-// Chapter three's fourth turn: Leon the knight at (4, 14) with one hit point and
-// Mina behind him, the scouts beside him at (5, 14), the others far off.
+// Chapter three's first turn: Leon the knight at (4, 14) with one hit point and
+// Mina behind him, the scouts beside him at (5, 14) in the camp, the wyverns on the
+// city's road, the gate's guards and Volg where they stand.  Mina keeps a hero on
+// the field: Leon's fall loses the map through "PersonSuffered".
 ::testing::AssertionResult GateLastStand(const std::string& folder) {
     return testsupport::WriteFieldSave(
         folder,
