@@ -65,15 +65,17 @@ bool Wanted() {
 
 }  // namespace
 
+ReplayResult RunCommand(const std::string& command) { return Finish(::popen((command + " 2>&1").c_str(), "r")); }
+
 ReplayResult RunReplay(const std::string& folder, const std::string& script) {
-    if (!Wanted()) return Finish(::popen((Command(folder, script, "", true) + " 2>&1").c_str(), "r"));
+    if (!Wanted()) return RunCommand(Command(folder, script, "", true));
     TempDir twin;
     MakeTwin(folder, twin.path());
     const std::string drawnHashes = twin.path() + "drawn.hashes", keptHashes = twin.path() + "kept.hashes";
     // The two runs side by side; the one drawing every call prints to a file. (Pictures
     // a script names by full path are written by both, the same when the check passes.)
     FILE* drawnRun = ::popen((Command(twin.path(), script, drawnHashes, false) + " >output.txt 2>&1").c_str(), "r");
-    const ReplayResult r = Finish(::popen((Command(folder, script, keptHashes, true) + " 2>&1").c_str(), "r"));
+    const ReplayResult r = RunCommand(Command(folder, script, keptHashes, true));
     const ReplayResult drawn = Finish(drawnRun);
     const std::vector<std::string> a = Lines(keptHashes), b = Lines(drawnHashes);
     size_t differing = 0, first = 0;
