@@ -6,7 +6,10 @@
 #include "log/ErrorLog.h"
 #include "system.h"
 
-int main() {
+int main(int argc, char** argv) {
+    // Started from another folder (a desktop launcher, a whole path typed), the game
+    // still plays in its own folder; its log goes there from the first line.
+    EnterGameFolder(argc > 0 ? argv[0] : nullptr);
     plat::InitOptions options;
     options.backend = plat::Backend::Live;
     std::string failure;

@@ -18,11 +18,14 @@ int main(int argc, char** argv) {
     }
     if (argc != at + 1) {
         std::fprintf(stderr,
-                     "usage: vormant-replay [--frame-hashes FILE] SCRIPT\n(run it in the game folder; see the README)\n");
+                     "usage: vormant-replay [--frame-hashes FILE] SCRIPT\n(see the README)\n");
         return 2;
     }
     options.replayScript = argv[at];
+    // The script, the frame hashes and the script's screenshots are named from the
+    // folder the replay is started in; then the game goes to its own folder.
     if (!plat::Init(options)) return 2;
+    EnterGameFolder(argv[0]);
     static int instanceToken = 0;
     int result = GameMain(&instanceToken, 1);
     std::printf("frames: %llu\n", static_cast<unsigned long long>(plat::PresentedFrameCount()));

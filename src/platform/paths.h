@@ -23,5 +23,7 @@ std::string ProgramFolder();
 
 // The current working directory, ending with "/".
 std::string CurrentFolder();
+// Makes `folder` the current working directory; false when it cannot be entered.
+bool SetCurrentFolder(const std::string& folder);
 
 }  // namespace plat

@@ -72,11 +72,13 @@ std::vector<std::string> Colours(const std::vector<std::string>& lines) {
 
 }  // namespace
 
+ReplayResult RunCommand(const std::string& command) { return Finish(::popen((command + " 2>&1").c_str(), "r")); }
+
 ReplayResult RunReplay(const std::string& folder, const std::string& script) {
     if (!Wanted()) {
         TempDir hashes;
         const std::string file = hashes.path() + "kept.hashes";
-        ReplayResult r = Finish(::popen((Command(folder, script, file, true) + " 2>&1").c_str(), "r"));
+        ReplayResult r = RunCommand(Command(folder, script, file, true));
         r.frames = Colours(Lines(file));
         return r;
     }
@@ -86,7 +88,7 @@ ReplayResult RunReplay(const std::string& folder, const std::string& script) {
     // The two runs side by side; the one drawing every call prints to a file. (Pictures
     // a script names by full path are written by both, the same when the check passes.)
     FILE* drawnRun = ::popen((Command(twin.path(), script, drawnHashes, false) + " >output.txt 2>&1").c_str(), "r");
-    ReplayResult r = Finish(::popen((Command(folder, script, keptHashes, true) + " 2>&1").c_str(), "r"));
+    ReplayResult r = RunCommand(Command(folder, script, keptHashes, true));
     const ReplayResult drawn = Finish(drawnRun);
     const std::vector<std::string> a = Lines(keptHashes), b = Lines(drawnHashes);
     r.frames = Colours(a);

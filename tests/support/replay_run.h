@@ -24,4 +24,8 @@ struct ReplayResult {
 // frame reuse off itself, and with VORMANT_REPLAY_REUSE_CHECK=0 (the sanitizer run).
 ReplayResult RunReplay(const std::string& folder, const std::string& script);
 
+// Runs a shell command line (its standard error joined to its output), as a player
+// types it; what it printed and its exit code.
+ReplayResult RunCommand(const std::string& command);
+
 }  // namespace testsupport

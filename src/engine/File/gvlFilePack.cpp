@@ -131,65 +131,99 @@ bool CFilePack::ParseDirectory(const unsigned char* data, size_t size, std::vect
     return true;
 }
 
-bool CFilePack::LoadFile(std::string path, std::vector<unsigned char>& out) {
-    out.clear();
+namespace {
+
+// Where a file of the game's path form lies: loose, as a member of its folder's pack,
+// nowhere, or in a pack that cannot be read (`error` says why).
+struct FoundFile {
+    enum Place { Loose, Member, Missing, BrokenPack } place = Missing;
+    plat::File file;  // open on the loose file or on the pack
+    std::string packPath;
+    PackEntry member;
+    std::string error;
+};
+
+FoundFile Find(const std::string& path) {
+    FoundFile found;
     std::string full = plat::ToNativeSeparators(path);
     // A path without a drive or a leading "/" is taken from the current folder.
     if (full.find(':') == std::string::npos && (full.empty() || full[0] != '/')) full = plat::CurrentFolder() + full;
     size_t slash = full.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash);
     std::string fileName = slash == std::string::npos ? full : full.substr(slash + 1);
-
-    plat::File file;
-    if (!fileName.empty() && file.Open(full, true, plat::kOpenExisting)) {
-        int64_t size = file.Size();
-        if (size >= 0) {
-            out.resize(static_cast<size_t>(size));
-            size_t got = file.ReadAt(0, out.data(), out.size());
-            if (got == out.size()) return true;
-        }
-        out.clear();
-        g_ErrorLog.Write("CFilePack::LoadFile: read failed: " + path);
-        return false;
+    if (fileName.empty()) return found;
+    if (found.file.Open(full, true, plat::kOpenExisting)) {
+        found.place = FoundFile::Loose;
+        return found;
     }
 
-    std::string packPath = folder + ".pck";
-    if (fileName.empty() || folder.empty() || !file.Open(packPath, true, plat::kOpenExisting)) {
-        g_ErrorLog.Write("CFilePack::LoadFile: file not found: " + path);
-        return false;
-    }
-    int64_t packSize = file.Size();
+    found.packPath = folder + ".pck";
+    if (folder.empty() || !found.file.Open(found.packPath, true, plat::kOpenExisting)) return found;
+    found.place = FoundFile::BrokenPack;
+    int64_t packSize = found.file.Size();
     if (packSize < 0) {
-        g_ErrorLog.Write("CFilePack::LoadFile: cannot read pack " + packPath);
-        return false;
+        found.error = "cannot read pack " + found.packPath;
+        return found;
     }
-    PackSource src(&file, static_cast<size_t>(packSize));
+    PackSource src(&found.file, static_cast<size_t>(packSize));
     std::vector<PackEntry> entries;
     std::string error;
     if (!ReadDirectory(src, entries, error)) {
-        g_ErrorLog.Write("CFilePack::LoadFile: broken pack " + packPath + ": " + error + " (" + path + ")");
-        return false;
+        found.error = "broken pack " + found.packPath + ": " + error + " (" + path + ")";
+        return found;
     }
-    std::string wanted = FoldCase(fileName);
+    std::string wanted = CFilePack::FoldCase(fileName);
     auto it = std::find_if(entries.begin(), entries.end(),
-                           [&](const PackEntry& e) { return FoldCase(e.name) == wanted; });
+                           [&](const PackEntry& e) { return CFilePack::FoldCase(e.name) == wanted; });
     if (it == entries.end()) {
-        g_ErrorLog.Write("CFilePack::LoadFile: file not found: " + path);
-        return false;
+        found.place = FoundFile::Missing;
+        return found;
     }
     if (!EntryInside(*it, src.Size())) {
-        g_ErrorLog.Write("CFilePack::LoadFile: broken pack " + packPath + ": member " + it->name +
-                         " lies beyond the end of the pack");
-        return false;
+        found.error = "broken pack " + found.packPath + ": member " + it->name + " lies beyond the end of the pack";
+        return found;
     }
-    out.resize(it->size);
-    if (file.ReadAt(it->offset, out.data(), out.size()) != out.size()) {
-        out.clear();
-        g_ErrorLog.Write("CFilePack::LoadFile: read failed: " + path);
-        return false;
+    found.place = FoundFile::Member;
+    found.member = *it;
+    return found;
+}
+
+}  // namespace
+
+bool CFilePack::LoadFile(std::string path, std::vector<unsigned char>& out) {
+    out.clear();
+    FoundFile found = Find(path);
+    switch (found.place) {
+        case FoundFile::Missing:
+            g_ErrorLog.Write("CFilePack::LoadFile: file not found: " + path);
+            return false;
+        case FoundFile::BrokenPack:
+            g_ErrorLog.Write("CFilePack::LoadFile: " + found.error);
+            return false;
+        case FoundFile::Loose: {
+            int64_t size = found.file.Size();
+            if (size >= 0) {
+                out.resize(static_cast<size_t>(size));
+                if (found.file.ReadAt(0, out.data(), out.size()) == out.size()) return true;
+            }
+            break;
+        }
+        case FoundFile::Member:
+            out.resize(found.member.size);
+            if (found.file.ReadAt(found.member.offset, out.data(), out.size()) == out.size()) {
+                Unscramble(out.data(), out.size());
+                return true;
+            }
+            break;
     }
-    Unscramble(out.data(), out.size());
-    return true;
+    out.clear();
+    g_ErrorLog.Write("CFilePack::LoadFile: read failed: " + path);
+    return false;
+}
+
+bool CFilePack::Has(const std::string& path) {
+    const FoundFile::Place place = Find(path).place;
+    return place == FoundFile::Loose || place == FoundFile::Member;
 }
 
 std::vector<unsigned char> LoadFileBytes(std::string fileName) {

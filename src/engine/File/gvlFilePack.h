@@ -41,6 +41,9 @@ public:
     static bool LoadFile(std::string path, std::vector<unsigned char>& out);
     // The same with the arguments the other way round.
     static bool LoadFile(std::vector<unsigned char>& out, std::string path) { return LoadFile(std::move(path), out); }
+    // Whether LoadFile would find the file (loose, or a member of a readable pack),
+    // without reading it and without logging.
+    static bool Has(const std::string& path);
 
     // Reads a pack's directory from its bytes (header skipped).  False, with
     // `error` set, when the directory runs off the end or a member lies beyond it.

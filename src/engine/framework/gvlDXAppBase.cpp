@@ -53,6 +53,13 @@ void SetFixedDeviceState(gfx::Device* d) {
     d->SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
 }
 
+bool CDXAppBase::HoldsStartFiles(const std::string& folder) {
+    if (CFilePack::Has(folder + kEffectFile)) return true;
+    for (const char* shader : kShaderFiles)
+        if (CFilePack::Has(folder + shader)) return true;
+    return false;
+}
+
 static void ReportStartupFailure(const char* file, bool missing, HRESULT hr) {
     std::string text = std::string("起動に必要なファイル ") + file +
                        (missing ? " が見つかりません。" : " を読み込めません（中身が正しくありません）。");

@@ -4,6 +4,7 @@
 // single-threaded frame loop (messages, update, render, frame pacing).  The game
 // derives its application object from it and fills OnInit, OnUpdate and OnRender.
 #include <cstdint>
+#include <string>
 
 #include "gfx/device.h"
 #include "gfx/effect.h"
@@ -61,6 +62,9 @@ public:
     static constexpr const char* kWindowClassName = "D3DFWSampleClass";
     static constexpr const char* kEffectFile = "model\\SkinnedMesh.fx";
     static const char kShaderFiles[4][30];
+    // Whether `folder` (ending with "/") holds a file the frame needs to start: the
+    // effect or one of the shaders, loose or in the pack of their folder.
+    static bool HoldsStartFiles(const std::string& folder);
 
 protected:
     bool m_bActive = true;

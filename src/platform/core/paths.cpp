@@ -101,4 +101,6 @@ std::string CurrentFolder() {
     return p;
 }
 
+bool SetCurrentFolder(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
+
 }  // namespace plat

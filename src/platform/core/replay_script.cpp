@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/backend.h"
+#include "paths.h"
 
 namespace plat {
 namespace {
@@ -126,6 +127,9 @@ bool LoadReplayScript(const std::string& path, std::vector<ReplayEvent>& out, st
         error = path + ": " + error;
         return false;
     }
+    // The game may leave this folder once it starts; the pictures stay where named.
+    for (ReplayEvent& ev : out)
+        if (ev.kind == ReplayEvent::Screenshot && ev.path[0] != '/') ev.path = CurrentFolder() + ev.path;
     return true;
 }
 

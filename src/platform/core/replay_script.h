@@ -37,6 +37,8 @@ struct ReplayEvent {
 // Parses a whole script; on a bad line returns false with `error` naming the line.
 // The events come back sorted by frame (stable).
 bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, std::string& error);
+// The same from a file; relative screenshot names are made whole from the current
+// folder at loading.
 bool LoadReplayScript(const std::string& path, std::vector<ReplayEvent>& out, std::string& error);
 
 }  // namespace plat

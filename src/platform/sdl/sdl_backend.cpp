@@ -518,7 +518,8 @@ std::string ForShell(const std::string& word) {
 }
 
 // One line for a player whose machine shows no window, with the command that starts
-// this program the same way (same folder, where its data is) under a virtual display.
+// this program the same way (in the folder it plays in, where its data is) under a
+// virtual display.
 std::string NoDisplayText() {
     const std::string x11 = Environment("DISPLAY"), wayland = Environment("WAYLAND_DISPLAY");
     std::string why = "no display";
@@ -528,7 +529,10 @@ std::string NoDisplayText() {
     const std::filesystem::path here = std::filesystem::current_path(ec);
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
     std::string run = "./vormant";
-    if (!program.empty()) run = program.parent_path() == here ? "./" + program.filename().string() : program.string();
+    // The program as found in that folder (itself, or a link to it), else by its whole path.
+    if (!program.empty())
+        run = std::filesystem::equivalent(here / program.filename(), program, ec) ? "./" + program.filename().string()
+                                                                                 : program.string();
     return why + "; to play under a virtual one: cd " + ForShell(here.string()) +
            " && xvfb-run -s \"-screen 0 800x600x24\" " + ForShell(run);
 }

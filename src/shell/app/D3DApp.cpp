@@ -1,12 +1,15 @@
 // The application object and the program entry.
 #include "app/D3DApp.h"
 
+#include <cstdio>
+
 #include "SkillData.h"
 #include "Sound/gvlDSNPlaySound.h"
 #include "app/AppUtil.h"
 #include "framework/gvlDXVersion.h"
 #include "framework/gvlIniFile.h"
 #include "log/ErrorLog.h"
+#include "paths.h"
 #include "preload/GlobalPreloadData.h"
 #include "resources/GlobalResources.h"
 #include "random/gvlRand.h"
@@ -120,15 +123,34 @@ void CD3DApp::DrawFPS(uint32_t value) {
     }
 }
 
+std::string ChooseGameFolder(const std::string& current, const std::string& startedAs, const std::string& programFile) {
+    if (CDXAppBase::HoldsStartFiles(current)) return current;
+    const std::string settings = GetDataPathFor(programFile, "");
+    if (settings.empty()) return current;  // the program's own place is unknown
+    std::vector<std::string> candidates;
+    const size_t started = startedAs.rfind('/');
+    if (started != std::string::npos)
+        candidates.push_back((startedAs[0] == '/' ? std::string() : current) + startedAs.substr(0, started + 1));
+    candidates.push_back(programFile.substr(0, programFile.rfind('/') + 1));
+    candidates.push_back(settings);
+    for (const std::string& folder : candidates)
+        if (CDXAppBase::HoldsStartFiles(folder)) return folder;
+    return settings;
+}
+
+void EnterGameFolder(const char* startedAs) {
+    const std::string current = plat::CurrentFolder();
+    const std::string folder = ChooseGameFolder(current, startedAs ? startedAs : "", plat::ProgramFile());
+    if (folder != current && !plat::SetCurrentFolder(folder))
+        std::fprintf(stderr, "vormant: cannot enter the game folder %s; playing in %s\n", folder.c_str(), current.c_str());
+}
+
 int GameMain(void* instance, int showCommand) {
     g_Rand.SetSeed(plat::TickCount());
     CD3DApp app;
     // A second copy says so and ends before it opens a window of its own.
     if (!app.CheckSingleInstance()) return 0;
-    HRESULT hr = app.Create(instance, showCommand);
-    if (FAILED(hr)) {
-        g_ErrorLog.Printf("The window or the device could not be made ready (0x%08X).", unsigned(hr));
-        return 0;
-    }
+    // A failed start has logged and shown its own reason.
+    if (FAILED(app.Create(instance, showCommand))) return 0;
     return app.Run();
 }

@@ -64,6 +64,19 @@ private:
     bool m_bShowFPS = false;
 };
 
+// The folder the game plays in (its content, its saves and "ErrorLog.txt"), ending
+// with "/": the current folder when it holds the game's content, that is a file the
+// game needs to start (CDXAppBase::HoldsStartFiles: loose or packed); else the first
+// that holds it of the folder of the path the program was started by (`startedAs`, so
+// that a link to the program in a folder of content plays that content), the program
+// file's own folder (links followed) and the folder of its settings file; else the
+// folder of its settings file.  So a program started from elsewhere, by a desktop
+// launcher or by its whole path, plays as if started in its own folder.
+std::string ChooseGameFolder(const std::string& current, const std::string& startedAs, const std::string& programFile);
+// Makes ChooseGameFolder's folder the current one; the program entry's first step
+// (`startedAs`: the program's argv[0]).
+void EnterGameFolder(const char* startedAs);
+
 // The program entry shared by the live program and the replay: seeds the random
 // generator, builds the application, creates it and runs the frame loop.  Returns the
 // loop's result, or 0 when creation failed.

@@ -178,6 +178,43 @@ TEST_F(FilePackTest, MemberBeyondTheFileIsReported) {
     g_ErrorLog.SetMode(1);
 }
 
+// Has answers as LoadFile finds, loose or packed, and says nothing in the log.
+TEST_F(FilePackTest, HasFindsWhatLoadFileReadsWithoutLogging) {
+    WriteText(dir.path() + "loose/Shader.vsh", "vs");
+    WriteText(dir.path() + "empty/none.txt", "");
+    WriteFile(dir.path() + "packed.pck", HandPack({{"Effect.FX", Text("fx")}}));
+    Bytes cut = HandPack({{"cut.bin", Text("abc")}});
+    cut.resize(6);
+    WriteFile(dir.path() + "cut.pck", cut);
+    Bytes beyond = HandPack({{"far.bin", Text("abcd")}});
+    beyond[3 + 8 + 3] = 0x7F;  // its size past the end of the pack
+    WriteFile(dir.path() + "beyond.pck", beyond);
+    const struct {
+        const char* path;
+        bool found;
+    } cases[] = {
+        {"loose\\Shader.vsh", true},     // loose, either separator
+        {"LOOSE/shader.VSH", true},      // letters in any case, as the file system is searched
+        {"empty/none.txt", true},        // an empty file is a file
+        {"packed/effect.fx", true},      // a member of the folder's pack
+        {"packed\\other.fx", false},     // a pack without the member
+        {"nowhere/x.fx", false},         // neither loose nor packed
+        {"cut/cut.bin", false},          // a directory running off the end
+        {"beyond/far.bin", false},       // a member beyond the end of its pack
+        {"loose/", false},               // a folder names no file
+    };
+    Bytes out;
+    for (const auto& c : cases) {
+        g_ErrorLog.SetMode(0);
+        g_ErrorLog.Write("before");
+        EXPECT_EQ(CFilePack::Has(c.path), c.found) << c.path;
+        EXPECT_EQ(g_ErrorLog.GetLastText(), "before") << c.path;
+        EXPECT_EQ(CFilePack::LoadFile(c.path, out), c.found) << c.path;
+        EXPECT_EQ(CFilePack::Has(dir.path() + c.path), c.found) << "whole path " << c.path;
+    }
+    g_ErrorLog.SetMode(1);
+}
+
 TEST_F(FilePackTest, ParseDirectoryReadsSizeBeforeOffset) {
     Bytes pack = HandPack({{"one", Text("1")}, {"two", Text("22")}});
     std::vector<PackEntry> entries;

@@ -2,6 +2,7 @@
 // frames and the frame-rate counter's layout.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "Sound/gvlDSNPlaySound.h"
@@ -9,6 +10,7 @@
 #include "app/D3DApp.h"
 #include "framework/gvlDXVersion.h"
 #include "golden.h"
+#include "packwriter.h"
 #include "system.h"
 
 namespace {
@@ -234,6 +236,49 @@ TEST(AppUtil, ClampAndErrorMessage) {
     EXPECT_EQ(ShowErrorMessage("x"), plat::kIdOk);
     ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
     EXPECT_EQ(plat::RecordedMessageBoxes()[0].caption, "エラー");
+}
+
+// Where the game plays: the folder it is started in when that holds a file needed to
+// start (loose or packed), else its own folder as found from how it was started.
+TEST(GameFolder, TheCurrentFolderWhenItHoldsContentElseTheProgramsOwn) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    const std::string root = dir.path();
+    auto put = [&](const std::string& file, const std::vector<unsigned char>& bytes) {
+        fs::create_directories(fs::path(root + file).parent_path());
+        std::ofstream(root + file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
+    put("game/model/SkinnedMesh.fx", {'f', 'x'});
+    put("data/MODEL/skinmesh4.vsh", {'v', 's'});      // a player's own data, any letter case
+    put("multi/model/skinmesh1.vsh", {'v', 's'});     // the parent of a Release build folder
+    put("stray/model/keyframe.csv", {'0'});           // a model folder without a start file
+    std::vector<unsigned char> pack;
+    std::string error;
+    ASSERT_TRUE(packwriter::BuildPack({{"skinmesh2.vsh", {'v', 's'}}}, pack, error)) << error;
+    put("packed/model.pck", pack);
+    fs::create_directories(root + "empty");
+
+    const struct {
+        const char *current, *startedAs, *program, *plays;
+    } cases[] = {
+        {"game/", "./vormant", "empty/bin/vormant", "game/"},        // started in its folder
+        {"packed/", "@game/vormant", "game/vormant", "packed/"},     // content in a pack
+        {"empty/", "@game/vormant", "empty/bin/vormant", "game/"},   // its whole path typed
+        {"empty/", "../game/vormant", "empty/bin/vormant", "empty/../game/"},
+        {"empty/", "@data/vormant", "game/vormant", "data/"},        // a link beside the player's data
+        {"stray/", "vormant", "data/vormant", "data/"},              // found on the PATH: its file's folder
+        {"empty/", "vormant", "multi/Release/vormant", "multi/"},    // the settings' folder
+        {"empty/", "@empty/bin/vormant", "empty/bin/vormant", "empty/bin/"},  // no content anywhere
+        {"stray/", "vormant", "", "stray/"},                         // its own place unknown
+    };
+    auto whole = [&](const std::string& path) {
+        return path.empty() ? path : path[0] == '@' ? root + path.substr(1) : path;
+    };
+    for (const auto& c : cases) {
+        const std::string program = *c.program ? root + c.program : "";
+        EXPECT_EQ(ChooseGameFolder(root + c.current, whole(c.startedAs), program), root + c.plays)
+            << c.current << " " << c.startedAs << " " << c.program;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// The game started from another folder than its own, as a desktop launcher or a player
+// typing its whole path starts it: it plays the content of its own folder and keeps its
+// saves and its log there.  A folder that holds content plays where it is, loose or
+// packed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+
+#include "game_copy.h"
+#include "replay_script.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// The copy without `file` of `folder` (the rest of that folder linked).
+void LeaveOut(const testsupport::GameCopy& game, const std::string& from, const std::string& folder,
+              const std::string& file) {
+    const fs::path to = fs::path(game.path()) / folder;
+    fs::remove(to);
+    fs::create_directory(to);
+    for (const auto& e : fs::directory_iterator(fs::path(from) / folder))
+        if (e.path().filename() != file) fs::create_symlink(e.path(), to / e.path().filename());
+}
+
+// The copy without the title's music, so that the title writes a line to the log of
+// the folder it plays in.
+void LeaveOutTitleMusic(const testsupport::GameCopy& game, const std::string& from) {
+    LeaveOut(game, from, "BGM", "zov_Title.mp3");
+}
+
+// A new game to the field, then the field menu's "セーブ" into the first slot; the title
+// is taken as `titleShot` on the way.
+std::string PlayToASave(const std::string& titleShot) {
+    return testsupport::NewGameToField() + "80 screenshot " + titleShot +
+           "\n"
+           "460 move 480 200\n470 down right\n471 up right\n"
+           "500 move 80 76\n510 down left\n511 up left\n"
+           "550 move 320 100\n560 down left\n561 up left\n"
+           "600 quit\n";
+}
+
+// Where a run played: the folder that got the save and the log's line.  The line names
+// the code that wrote it from the source root, "src/...(line)".
+::testing::AssertionResult PlayedIn(const std::string& folder) {
+    if (!fs::exists(folder + "Save0.dat")) return ::testing::AssertionFailure() << "no save in " << folder;
+    const std::string log = ReadAll(folder + "ErrorLog.txt");
+    if (!std::regex_search(log, std::regex(R"( : src/[A-Za-z_/]+\.cpp\(\d+\): [^\r]*zov_Title\.mp3\r\n)")))
+        return ::testing::AssertionFailure() << "the log of " << folder << " lacks the music's line: " << log;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult PlayedNotIn(const std::string& folder) {
+    for (const char* file : {"Save0.dat", "SaveIndex.dat", "ErrorLog.txt"})
+        if (fs::exists(folder + file)) return ::testing::AssertionFailure() << folder << file << " was written";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(StartedElsewhere, PlaysAndSavesInTheGamesOwnFolder) {
+    std::string title;  // the title's picture of the first run
+
+    // Typed from the root: "cd / && <game folder>/vormant-replay", the program a link in
+    // a folder of the game's files (the folder it was started by holds the content).
+    {
+        testsupport::GameCopy game({"e2e/scenes/"});
+        LeaveOutTitleMusic(game, VORMANT_GAME_DIR);
+        std::ofstream(game.path() + "input.txt") << PlayToASave(game.path() + "title.png");
+        const auto r = testsupport::RunCommand("cd / && '" + game.path() + "vormant-replay' '" + game.path() + "input.txt'");
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_NE(r.output.find("frames: 600"), std::string::npos) << r.output;
+        EXPECT_EQ(r.output.find("[message box]"), std::string::npos) << r.output;
+        EXPECT_TRUE(game.Shot("title.png", 0, 0, 640, 480, "title"));
+        EXPECT_TRUE(PlayedIn(game.path()));
+        title = ReadAll(game.path() + "title.png");
+    }
+
+    // Through a link in another folder, from an empty folder: the program file's own
+    // folder (the link followed) holds the content.  The script's picture named without
+    // a folder lands where the replay was started.
+    {
+        testsupport::GameCopy game({"e2e/scenes/"});
+        LeaveOutTitleMusic(game, VORMANT_GAME_DIR);
+        fs::remove(game.path() + "vormant-replay");
+        fs::copy_file(std::string(VORMANT_GAME_DIR) + "/vormant-replay", game.path() + "vormant-replay");
+        testsupport::TempDir away, links;
+        fs::create_symlink(game.path() + "vormant-replay", links.path() + "vormant-replay");
+        std::ofstream(away.path() + "input.txt") << PlayToASave("title.png");
+        const auto r = testsupport::RunCommand("cd '" + away.path() + "' && '" + links.path() + "vormant-replay' input.txt");
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_NE(r.output.find("frames: 600"), std::string::npos) << r.output;
+        EXPECT_TRUE(ReadAll(away.path() + "title.png") == title) << "the title differs from the first run's";
+        EXPECT_TRUE(PlayedIn(game.path()));
+        EXPECT_TRUE(PlayedNotIn(away.path()));
+    }
+}
+
+// A folder of the game's content in pack files, the program named by its whole path
+// elsewhere: the game plays the folder it was started in.
+TEST(StartedElsewhere, AFolderOfPackedContentPlaysWhereItIs) {
+    const std::string packed = std::string(VORMANT_BINARY_DIR) + "/game-packed";
+    if (!fs::exists(packed + "/model.pck")) GTEST_SKIP() << "configure with -DVORMANT_PACK_CONTENT=ON";
+    ASSERT_FALSE(fs::exists(packed + "/model")) << "the start files are to come from the pack";
+    testsupport::GameCopy game({"e2e/scenes/", nullptr, "", packed});
+    LeaveOutTitleMusic(game, packed);
+    fs::remove(game.path() + "vormant-replay");
+    std::ofstream(game.path() + "input.txt") << PlayToASave("title.png");
+    const auto r = testsupport::RunCommand("cd '" + game.path() + "' && '" + VORMANT_GAME_DIR + "/vormant-replay' input.txt");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("frames: 600"), std::string::npos) << r.output;
+    EXPECT_TRUE(game.Shot("title.png", 0, 0, 640, 480, "title"));
+    EXPECT_TRUE(PlayedIn(game.path()));
+}
+
+// A start that fails gives its reason once: the box names the missing file and so
+// does the log's last line, in the game's folder though started from another.
+TEST(StartedElsewhere, AFailedStartGivesOneReason) {
+    testsupport::GameCopy game;
+    LeaveOut(game, VORMANT_GAME_DIR, "model", "SkinnedMesh.fx");
+    std::ofstream(game.path() + "input.txt") << "100 quit\n";
+    testsupport::TempDir away;
+    const auto r = testsupport::RunCommand("cd '" + away.path() + "' && '" + game.path() + "vormant-replay' '" +
+                                           game.path() + "input.txt'");
+    const std::string box = reinterpret_cast<const char*>(u8"起動に必要なファイル model\\SkinnedMesh.fx が見つかりません。");
+    EXPECT_NE(r.output.find("[message box] "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find(box), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("frames: 0"), std::string::npos) << r.output;
+    std::string log = game.ErrorLog();
+    ASSERT_TRUE(log.ends_with("\r\n")) << "no log in the game's folder: " << log;
+    log.resize(log.size() - 2);
+    const std::string lastLine = log.substr(log.rfind("\r\n") == std::string::npos ? 0 : log.rfind("\r\n") + 2);
+    EXPECT_NE(lastLine.find("起動に必要なファイル model\\SkinnedMesh.fx が見つかりません。"), std::string::npos) << lastLine;
+    EXPECT_TRUE(PlayedNotIn(away.path()));
+}
+
+}  // namespace
