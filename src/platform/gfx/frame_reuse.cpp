@@ -326,16 +326,18 @@ FrameReuse::Box FrameReuse::ViewportBox() const {
 }
 
 // Where draws may land: the viewport, within the scissor rectangle when that is on
-// (clears are not limited by it).
+// (clears are not limited by it). Within the back buffer whatever the rectangle (one
+// that is empty, inverted or lies outside leaves an empty box), so that the tiles worked
+// out from the box lie within the back buffer's too.
 FrameReuse::Box FrameReuse::RasterBox() const {
     const Device::Impl& d = *device_.impl();
     Box b = ViewportBox();
     if (d.rs[RS_SCISSORTESTENABLE] != 0) {
         const Rect& r = d.scissor;
-        b.left = std::max(b.left, r.left);
-        b.top = std::max(b.top, r.top);
-        b.right = std::min(b.right, r.right);
-        b.bottom = std::min(b.bottom, r.bottom);
+        b.left = std::clamp(r.left, b.left, b.right);
+        b.top = std::clamp(r.top, b.top, b.bottom);
+        b.right = std::clamp(r.right, b.left, b.right);
+        b.bottom = std::clamp(r.bottom, b.top, b.bottom);
     }
     return b;
 }
@@ -924,6 +926,9 @@ bool FrameReuse::MarkColourChange(size_t start, const Box& box, const uint8_t* n
     Put(key, addrU);
     Put(key, addrV);
     Put(key, parts);
+    // The box it is drawn within, which the viewport and the scissor rectangle cut: one
+    // that widens gives it tiles it had none on.
+    Put(key, box);
     const Footprint* f = FootprintOf(start, box, rect, *tex, addrU, addrV);
     if (!f) return false;
     // Whether the two colours modulate any texel value of lo .. hi apart in a channel

@@ -198,7 +198,9 @@ private:
     };
     struct Footprint {
         size_t pos = 0;
-        std::vector<uint8_t> key;  // the draw but for its colour, the texture and its addressing
+        // The draw but for its colour, the texture and its addressing, and the box it
+        // is drawn within (the viewport and the scissor rectangle cut it).
+        std::vector<uint8_t> key;
         std::vector<TileTexels> tiles;
     };
     std::vector<Footprint> footprints_;

@@ -273,24 +273,32 @@ void SetSimdEnabled(bool enabled) { g_simdEnabled = enabled; }
 //   perspective, GeneralSimdStates, vectors (ShadeRows: the span   GeneralSpanMasked      AVX-512F/VL/BW
 //     PreparePipe picked for the draw; ShadeSpan: GeneralDispatch)   (with masks)           8 px
 //                                                                  GeneralSpanAvx2        AVX2, 8 px
-//   AffineCandidate (affine, one colour, modulate, no blend or source-over), texels inside the texture,
-//   v and depth the same along the row, vectors:
+//   AffineCandidate (affine; one colour; a texture, plainly modulated: colour and alpha each the
+//   texture's times the diffuse's; no specular; no blend or source-over; a target other than
+//   X8R8G8B8), texels inside the texture, v and depth the same along the row, vectors:
 //     texels one to one, or point-sampled at another step          CopyRowsAvx2           AVX2, 8 px
 //                                                                    (Gather)
-//     filtered, the rows of a rectangle (AffineBlock)              FilteredRowAvx2        AVX2, 8 px
-//                                                                    (CheckedRow)
+//     filtered, the rows of a rectangle whose u and depth are      FilteredRowAvx2        AVX2, 8 px
+//       the same down its columns too, dady of u and of depth 0
+//       (ShadeBlock's AffineBlock; other rectangles go row by
+//       row, as the spans here)
 //       ... black colour, source-over, no alpha test nor depth     BlackRowAvx2           AVX2, 16 px
 //           writes
 //     filtered, one span of four pixels or more                    FilteredSpanAvx2       AVX2, 4 px
 //   AffineCandidate, texels inside the texture, otherwise          AffineSpan             SSE2, 1 px
 //   affine, GeneralSimd (GeneralSimdStates and vectors):
 //     untextured, one colour                                       FlatRows               AVX2, 8 px
-//     filtered, one colour, v the same along rows that span        FixedColourColumns: the filtered or
-//       16 px or more                                                black rows above
-//     filtered, one colour                                         FixedColourRows        AVX2, 8 px
-//     otherwise                                                    GeneralSpanAvx2        AVX2, 8 px
-//   anything else (no vectors, specular, another stage, blend or   ShadeSpanT             scalar, 1 px
-//     addressing)
+//     filtered, plainly modulated, one colour, v the same along    FixedColourColumns: the filtered or
+//       rows that span 16 px or more                                 black rows above, checked where a
+//                                                                    row's own columns or depth differ
+//                                                                    (CheckedRow)
+//     filtered, plainly modulated, one colour                      FixedColourRows        AVX2, 8 px
+//     otherwise (the texture's alpha alone among them, of one      GeneralSpanAvx2        AVX2, 8 px
+//       colour or not)
+//   anything else (no vectors, specular, an X8R8G8B8 target,       ShadeSpanT             scalar, 1 px
+//     another stage, blend or addressing)
+//   So the routes of one colour and a texture take plainly modulated spans alone (kKindModulate):
+//   those that keep the texture's alpha (kKindModulateAlphaTex) go to GeneralSpanAvx2 or ShadeSpanT.
 //   The general spans' second step: FinishGroupsMasked (with masks) or FinishGroups (AVX2).
 //
 // The choice goes on in four more places:

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 #include "gfx/device.h"
@@ -219,31 +222,42 @@ TEST(FrameReuse, ATextureDestroyedWhileBoundIsNotBoundAgainByTheNextFrame) {
 ::testing::AssertionResult SamePictureAndDepth(Device& reused, Device& drawn) {
     reused.BackBuffer();
     const Device::Impl &a = *reused.impl(), &b = *drawn.impl();
-    if (a.color != b.color) return ::testing::AssertionFailure() << "the colours differ";
+    if (a.color != b.color) {
+        const auto apart = std::inner_product(a.color.begin(), a.color.end(), b.color.begin(), size_t(0),
+                                              std::plus<>(), std::not_equal_to<>());
+        return ::testing::AssertionFailure() << "the colours differ in " << apart << " pixels";
+    }
     if (a.depth != b.depth) return ::testing::AssertionFailure() << "the depths differ";
     return ::testing::AssertionSuccess();
 }
 
-// `frames` frames drawn by `draw` (which presents each) on a device that reuses frames
-// and on one that draws every call: after each, both hold the same picture and depth.
-// How the reusing device drew them.
+// `frames` frames drawn by `draw` on a device that reuses frames and presents each,
+// and on one that draws every call: after each, both hold the same picture and depth,
+// and the frame the platform keeps as presented (told only the parts that changed
+// since the frame before) is that picture. (The second device presents nothing: a
+// frame presented in between would have the next one shown whole.) How the reusing
+// device drew them.
 template <class Draw>
 detail::FrameReuse::Counts PlayBoth(int width, int height, int frames, Draw draw) {
     Device reused(width, height), drawn(width, height);
     drawn.SetFrameReuse(false);
     for (int frame = 0; frame < frames; ++frame) {
         for (Device* d : {&reused, &drawn}) draw(d, frame);
+        reused.Present();
+        const plat::Frame& shown = plat::LastPresentedFrame();
+        const bool presented = shown.pixels.size() == size_t(width) * size_t(height) &&
+                               std::equal(shown.pixels.begin(), shown.pixels.end(), drawn.BackBuffer());
+        EXPECT_TRUE(presented) << "frame " << frame << ": the presented frame differs";
         const ::testing::AssertionResult same = SamePictureAndDepth(reused, drawn);
         EXPECT_TRUE(same) << "frame " << frame;
-        if (!same) break;
+        if (!same || !presented) break;
     }
     return reused.impl()->reuse->GetCounts();
 }
 
-// A frame's start over which the cases below draw: cleared, the ground (`ground`
-// repeated u1 x v1 times, writing depth), then the pulse (a quad whose alpha steps on
-// each frame) across a tile's edges; source over, no depth test.
-void GroundAndPulse(Device& d, Texture* ground, uint32_t address, float u1, float v1, int frame) {
+// A frame's start: cleared, then the ground (`ground` repeated u1 x v1 times over the
+// whole view, writing depth); source over, no depth test, no culling.
+void ClearAndGround(Device& d, Texture* ground, uint32_t address, float u1, float v1) {
     d.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
     d.SetRenderState(RS_LIGHTING, 0);
     d.SetRenderState(RS_CULLMODE, CULL_NONE);
@@ -251,9 +265,18 @@ void GroundAndPulse(Device& d, Texture* ground, uint32_t address, float u1, floa
     SetSourceOver(d);
     SetSampling(d, TEXF_POINT, address);
     d.SetTexture(0, ground);
-    Quad(d, 0, 0, 96, 80, 0xFFFFFFFF, 0, 0, u1, v1, 0.5f);
+    Quad(d, 0, 0, float(d.Width()), float(d.Height()), 0xFFFFFFFF, 0, 0, u1, v1, 0.5f);
     d.SetTexture(0, nullptr);
-    Quad(d, 20, 18, 25, 21, uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040, 0, 0, 1, 1, 0.4f);
+}
+
+// A pulse's colour on each frame: its alpha steps.
+uint32_t Pulse(int frame) { return uint32_t(0x30 + 0x1C * frame) << 24 | 0xFFE040; }
+
+// A frame's start over which the cases below draw: the ground, then the pulse across a
+// tile's edges.
+void GroundAndPulse(Device& d, Texture* ground, uint32_t address, float u1, float v1, int frame) {
+    ClearAndGround(d, ground, address, u1, v1);
+    Quad(d, 20, 18, 25, 21, Pulse(frame), 0, 0, 1, 1, 0.4f);
 }
 
 // Draws that move to and fro across tile edges by whole and quarter pixels (a quad, a
@@ -280,7 +303,6 @@ TEST(FrameReuse, MovingDrawsGiveThePixelsAndDepthOfDrawingEveryCall) {
             d->DrawPrimitiveUP(PT_POINTLIST, 3, strip, sizeof(TL));
             Quad(*d, 0, 0, 64, 64, 0x80FFFFFF, 0, 0, 1, 1, 0.4f);  // behind the moved ones
             d->SetRenderState(RS_TEXTUREFACTOR, 0);
-            d->Present();
         });
         EXPECT_GE(resumed ? counts.framesResumed : counts.framesPatched, 20u);
     }
@@ -355,7 +377,6 @@ TEST(FrameReuse, CallsOverChangedTilesDrawnOnThemAloneGiveThePixelsOfDrawingEver
                 Quad(*d, c.x, c.y, c.w, c.h, c.color, c.u0, c.v0, c.u1, c.v1, 0.45f);
             }
             d->SetRenderState(RS_ALPHATESTENABLE, 0);
-            d->Present();
         });
         EXPECT_GE(counts.framesPatched, 4u);
     }
@@ -481,7 +502,6 @@ TEST(FrameReuse, DrawsOfEveryKindCrossingChangedTilesGiveThePixelsOfDrawingEvery
         const detail::FrameReuse::Counts counts = PlayBoth(96, 80, 7, [&](Device* d, int frame) {
             GroundAndPulse(*d, tex.get(), TADDRESS_WRAP, 2.5f, 2.25f, frame);
             DrawCross(*d, c, tex.get());
-            d->Present();
         });
         EXPECT_GE(counts.framesPatched, 4u);
     }
@@ -571,9 +591,33 @@ TEST(FrameReuse, SpritesChangingTheirColourAloneGiveThePixelsOfDrawingEveryCall)
             d->SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
             d->SetTexture(0, nullptr);
             Quad(*d, 30, 20, 50, 14, 0x70FFFFFF, 0, 0, 1, 1, 0.3f);  // over part of it
-            d->Present();
         });
         EXPECT_GE(counts.framesPatched, 4u);
+    }
+}
+
+// A sprite that changes its colour alone while the part of the view it may be drawn
+// on widens (the viewport, or the scissor rectangle, from 33 pixels across to the
+// whole view) is drawn again wherever its pixels can differ now, not only where they
+// could before.
+TEST(FrameReuse, SpritesChangingTheirColourAloneAsTheirClipWidensGiveThePixelsOfDrawingEveryCall) {
+    std::unique_ptr<Texture> ground(Pattern(32, 32, 5)), sprite(Pattern(80, 64, 6));
+    for (bool scissor : {false, true}) {
+        SCOPED_TRACE(scissor ? "the scissor rectangle widens" : "the viewport widens");
+        const detail::FrameReuse::Counts counts = PlayBoth(96, 80, 9, [&](Device* d, int frame) {
+            const int across = frame < 5 ? 33 : 96;
+            ClearAndGround(*d, ground.get(), TADDRESS_WRAP, 3, 2.5f);
+            if (scissor) d->SetScissorRect(Rect{0, 0, across, 80});
+            else d->SetViewport(Viewport{0, 0, uint32_t(across), 80, 0, 1});
+            d->SetRenderState(RS_SCISSORTESTENABLE, scissor);
+            SetSampling(*d, TEXF_POINT, TADDRESS_CLAMP);
+            d->SetTexture(0, sprite.get());
+            Quad(*d, 8, 8, 80, 64, 0xFF000000u | uint32_t(0x30 + 0x18 * frame) << 16 | 0x8040, 0, 0, 1, 1, 0.4f);
+            d->SetRenderState(RS_SCISSORTESTENABLE, 0);
+            d->SetScissorRect(Rect{0, 0, 96, 80});
+            d->SetViewport(Viewport{0, 0, 96, 80, 0, 1});
+        });
+        EXPECT_GE(counts.framesPatched, 5u);
     }
 }
 
@@ -582,8 +626,9 @@ TEST(FrameReuse, SpritesChangingTheirColourAloneGiveThePixelsOfDrawingEveryCall)
 // quad's tiles are drawn again only around it. Opaque quads that do, with no depth test
 // or one that passes over any depth the frame has; and quads that do not: translucent,
 // depth-tested against the depth beneath, writing no depth, culled, failing their alpha
-// test, cut by the scissor, over a depth cleared below 0 or past 1; and a quad that
-// moves after it. A quad tested against the depth drawn last shows any depth left wrong.
+// test, cut by the scissor (or wholly, by one that starts past any target), over a depth
+// cleared below 0 or past 1; and a quad that moves after it. A quad tested against the
+// depth drawn last shows any depth left wrong.
 struct CoverCase {
     const char* what;
     uint32_t colour = 0xFF3060A0;
@@ -596,6 +641,7 @@ struct CoverCase {
     float clearZ = 1.0f;
     bool scissor = false;
     bool movesAfter = false;
+    Rect scissorRect{0, 0, 40, 80};
 };
 
 const CoverCase kCoverCases[] = {
@@ -613,6 +659,8 @@ const CoverCase kCoverCases[] = {
     {"over a depth cleared below 0", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_ALWAYS, -0.5f},
     {"over a depth cleared past 1", 0xFF3060A0, CMP_GREATEREQUAL, 1.0f, true, false, CULL_CCW, CMP_ALWAYS, 1.5f},
     {"cut by the scissor", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_ALWAYS, 1.0f, true},
+    {"cut wholly by a scissor rectangle that starts past any target", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false,
+     CULL_CCW, CMP_ALWAYS, 1.0f, true, false, Rect{INT32_MAX - 7, INT32_MAX - 7, 40, 80}},
     {"with a quad moving after it", 0xFF3060A0, CMP_LESSEQUAL, 0.0f, true, false, CULL_CCW, CMP_ALWAYS, 1.0f, false,
      true},
 };
@@ -638,7 +686,7 @@ TEST(FrameReuse, QuadsCoveringChangedTilesGiveThePixelsOfDrawingEveryCall) {
             d->SetRenderState(RS_ALPHAFUNC, c.alphaFunc);
             d->SetRenderState(RS_ALPHAREF, 0x80);
             d->SetRenderState(RS_SCISSORTESTENABLE, c.scissor);
-            d->SetScissorRect(Rect{0, 0, 40, 80});
+            d->SetScissorRect(c.scissorRect);
             if (c.mirrored) Quad(*d, 72, 4, -68, 70, c.colour, 0, 0, 1, 1, c.z);
             else Quad(*d, 4, 4, 68, 70, c.colour, 0, 0, 1, 1, c.z);
             d->SetRenderState(RS_SCISSORTESTENABLE, 0);
@@ -650,7 +698,6 @@ TEST(FrameReuse, QuadsCoveringChangedTilesGiveThePixelsOfDrawingEveryCall) {
             }
             d->SetRenderState(RS_ZFUNC, CMP_LESS);
             Quad(*d, 0, 0, 96, 80, 0x80FF8080, 0, 0, 1, 1, 0.35f);  // where the depth lies past 0.35
-            d->Present();
         });
         EXPECT_GE(counts.framesPatched, 4u);
     }
@@ -670,9 +717,64 @@ TEST(FrameReuse, ChangedTilesTakeBackTheKeptDepths) {
         d->SetRenderState(RS_ZWRITEENABLE, 0);
         Quad(*d, 0, 0, 64, 64, 0xFFFF00FF, 0, 0, 1, 1, 0.35f);
         d->SetRenderState(RS_ZWRITEENABLE, 1);
-        d->Present();
     });
     EXPECT_GE(counts.framesPatched, 5u);
+}
+
+// Parts of the view at tiles' very edges: cleared through viewports that end one
+// pixel into a tile, start one pixel before a tile's end, lie on tiles' edges, or take
+// the target's last, partial tiles (each on tiles of its own). Cleared in a colour of
+// each frame's own (the frames resumed from the kept copy), or in one colour over
+// pulses on the tiles they reach one pixel into (drawn on those tiles alone); and an
+// opaque quad from one pixel past a tile's edge to one pixel into a tile over a pulse
+// (the tiles it covers whole left as they were).
+struct EdgeCase {
+    const char* what;
+    enum Kind { kClearsChange, kClearsOverPulses, kCoverOverPulse } kind;
+};
+
+const EdgeCase kEdgeCases[] = {
+    {"cleared in a colour of each frame's own", EdgeCase::kClearsChange},
+    {"cleared over pulses on the tiles they reach one pixel into", EdgeCase::kClearsOverPulses},
+    {"an opaque quad over a pulse", EdgeCase::kCoverOverPulse},
+};
+
+TEST(FrameReuse, PartsAtTilesEdgesGiveThePixelsOfDrawingEveryCallAndArePresented) {
+    // [left, right) x [top, bottom) of a 100 x 84 view, in tiles of 16: 7 across, the
+    // last 4 pixels wide, and 6 down, the last 4 high.
+    const Rect parts[] = {{0, 0, 17, 17}, {47, 0, 64, 16}, {33, 47, 48, 65}, {81, 63, 100, 84}};
+    std::unique_ptr<Texture> ground(Pattern(16, 16, 3));
+    for (const EdgeCase& c : kEdgeCases) {
+        SCOPED_TRACE(c.what);
+        const detail::FrameReuse::Counts counts = PlayBoth(100, 84, 8, [&](Device* d, int frame) {
+            ClearAndGround(*d, ground.get(), TADDRESS_WRAP, 6.25f, 5.25f);
+            switch (c.kind) {
+                case EdgeCase::kClearsChange:
+                case EdgeCase::kClearsOverPulses: {
+                    if (c.kind == EdgeCase::kClearsOverPulses) {  // on the tiles parts[0] and [2] reach into
+                        Quad(*d, 18, 18, 11, 11, Pulse(frame), 0, 0, 1, 1, 0.4f);
+                        Quad(*d, 34, 66, 12, 12, Pulse(frame), 0, 0, 1, 1, 0.4f);
+                    }
+                    const bool changes = c.kind == EdgeCase::kClearsChange;
+                    uint32_t colour = 0xFF405060u + (changes ? uint32_t(frame) * 0x0B0D0F : 0);
+                    for (const Rect& r : parts) {
+                        d->SetViewport(Viewport{uint32_t(r.left), uint32_t(r.top), uint32_t(r.right - r.left),
+                                                uint32_t(r.bottom - r.top), 0, 1});
+                        d->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, colour, 0.3f, 0);
+                        colour += 0x00201008;
+                    }
+                    d->SetViewport(Viewport{0, 0, 100, 84, 0, 1});
+                    break;
+                }
+                case EdgeCase::kCoverOverPulse:
+                    Quad(*d, 10, 10, 60, 60, Pulse(frame), 0, 0, 1, 1, 0.4f);
+                    d->SetRenderState(RS_ZFUNC, CMP_LESSEQUAL);
+                    Quad(*d, 17, 17, 48, 48, 0xFF3060A0, 0, 0, 1, 1, 0.0f);  // covers [17, 65) both ways
+                    break;
+            }
+        });
+        EXPECT_GE(c.kind == EdgeCase::kClearsChange ? counts.framesResumed : counts.framesPatched, 5u);
+    }
 }
 
 // Calls the device refuses draw nothing: between held calls they neither break the
