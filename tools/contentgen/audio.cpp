@@ -20,14 +20,19 @@ constexpr double kTau = 6.283185307179586;
 
 double NoteHz(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
 
-// A stereo mix buffer in floating point.
+// A stereo mix buffer in floating point.  A circular one is a loop: what sounds past
+// its end goes on at its start.
 struct Bus {
     int rate;
+    bool circular;
     std::vector<float> l, r;
-    Bus(int rate_, size_t frames) : rate(rate_), l(frames), r(frames) {}
+    Bus(int rate_, size_t frames, bool circular_ = false) : rate(rate_), circular(circular_), l(frames), r(frames) {}
     void Add(size_t i, float v, float pan) {
-        if (i >= l.size()) return;
-        l[i] += v * (1.0f - pan) ;
+        if (i >= l.size()) {
+            if (!circular || l.empty()) return;
+            i %= l.size();
+        }
+        l[i] += v * (1.0f - pan);
         r[i] += v * pan;
     }
 };
@@ -116,11 +121,15 @@ void Normalise(Pcm& p, int target) {
 Pcm RenderSong(const SongStyle& st) {
     const int rate = 44100;
     Rng rng(st.seed * 7919u + 13);
-    double beat = 60.0 / st.bpm;
-    double bar = beat * 4;
-    double loopLen = bar * st.bars;
-    double total = st.seconds > 0 ? st.seconds : loopLen;
-    Bus m(rate, static_cast<size_t>(total * rate));
+    // The loop lasts whole steps of 10 ms; the beat follows from it.
+    const int step = rate / 100;
+    const long loopSteps = std::max(1L, std::lround(st.bars * 4 * 60.0 / st.bpm * rate / step));
+    const size_t loopFrames = static_cast<size_t>(loopSteps) * step;
+    double loopLen = double(loopFrames) / rate;
+    double bar = loopLen / st.bars;
+    double beat = bar / 4;
+    double total = loopLen * std::max(1, st.loops);
+    Bus m(rate, loopFrames * std::max(1, st.loops), !st.ending);
 
     const int major[7] = {0, 2, 4, 5, 7, 9, 11};
     const int minor[7] = {0, 2, 3, 5, 7, 8, 10};
@@ -186,7 +195,7 @@ Pcm RenderSong(const SongStyle& st) {
         }
     }
     Pcm p = ToPcm(m, 1.0f);
-    Normalise(p, 24000);
+    Normalise(p, kMusicPeak);
     if (st.ending) {  // a short fade so the last chord does not click
         size_t frames = p.samples.size() / 2, fade = std::min<size_t>(frames, rate / 2);
         for (size_t i = 0; i < fade; ++i) {
@@ -278,7 +287,7 @@ Pcm RenderEffect(Effect e) {
     p.samples.resize(m.l.size());
     for (size_t i = 0; i < m.l.size(); ++i)
         p.samples[i] = static_cast<int16_t>(std::lround(std::tanh(m.l[i] + m.r[i]) * 30000));
-    Normalise(p, 22000);
+    Normalise(p, kEffectPeak);
     return p;
 }
 
@@ -321,7 +330,7 @@ std::vector<uint8_t> EncodeMp3(const Pcm& pcm, int kbps) {
     lame_set_brate(lame, kbps);
     lame_set_VBR(lame, vbr_off);
     lame_set_quality(lame, 5);
-    lame_set_bWriteVbrTag(lame, 0);
+    lame_set_bWriteVbrTag(lame, 1);
     if (lame_init_params(lame) < 0) {
         lame_close(lame);
         return out;
@@ -347,7 +356,12 @@ std::vector<uint8_t> EncodeMp3(const Pcm& pcm, int kbps) {
     }
     int bytes = lame_encode_flush(lame, buf.data(), static_cast<int>(buf.size()));
     if (bytes > 0) out.insert(out.end(), buf.begin(), buf.begin() + bytes);
+    // The first frame was kept free for the info frame, known only now.
+    std::vector<unsigned char> tag(buf.size());
+    size_t tagBytes = lame_get_lametag_frame(lame, tag.data(), tag.size());
     lame_close(lame);
+    if (tagBytes == 0 || tagBytes > out.size()) return {};
+    std::copy(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(tagBytes), out.begin());
     return out;
 }
 
@@ -382,7 +396,9 @@ std::vector<uint8_t> EncodeOgg(const Pcm& pcm, float quality, uint32_t serial) {
 
     size_t frames = pcm.samples.size() / pcm.channels;
     const size_t chunk = 4096;
-    for (size_t f = 0; f <= frames; f += chunk) {
+    // Until a last round with nothing left tells the encoder that the piece is over, so
+    // that it codes the samples it still holds.
+    for (size_t f = 0;; f += chunk) {
         size_t n = std::min(chunk, frames - std::min(frames, f));
         if (n == 0) {
             vorbis_analysis_wrote(&vd, 0);
@@ -432,7 +448,7 @@ struct Piece {
 };
 
 SongStyle Style(uint32_t seed, double bpm, int bars, int root, bool minor, int lead, bool drums, double energy,
-                double seconds = 0, bool ending = false) {
+                int loops = 1, bool ending = false) {
     SongStyle s;
     s.seed = seed;
     s.bpm = bpm;
@@ -442,7 +458,7 @@ SongStyle Style(uint32_t seed, double bpm, int bars, int root, bool minor, int l
     s.lead = lead;
     s.drums = drums;
     s.energy = energy;
-    s.seconds = seconds;
+    s.loops = loops;
     s.ending = ending;
     return s;
 }
@@ -461,7 +477,8 @@ int WriteAllSounds(const std::string& dir, std::vector<std::string>* written) {
     };
 
     // Music: every file of the BGM table. Short loops of a few bars; the ending theme
-    // and the long sad piece last more than 30 seconds so that they are streamed.
+    // (its loop twice) and the long sad piece (one slow loop) last more than 30 seconds
+    // so that they are streamed.
     const Piece pieces[] = {
         {"agrippina.mp3", Style(1, 96, 8, 57, true, 3, false, 0.3)},
         {"battle1.mp3", Style(2, 150, 8, 52, true, 2, true, 0.9)},
@@ -470,25 +487,25 @@ int WriteAllSounds(const std::string& dir, std::vector<std::string>* written) {
         {"terror.mp3", Style(6, 72, 8, 48, true, 2, true, 0.6)},
         {"relaie.mp3", Style(7, 104, 8, 60, false, 1, true, 0.5)},
         {"rest_anx.mp3", Style(8, 90, 8, 53, true, 1, false, 0.4)},
-        {"badend1.mp3", Style(9, 66, 4, 55, true, 3, false, 0.2, 0, true)},
-        {"badend_long.mp3", Style(10, 66, 8, 55, true, 3, false, 0.2, 34.0)},
+        {"badend1.mp3", Style(9, 66, 4, 55, true, 3, false, 0.2, 1, true)},
+        {"badend_long.mp3", Style(10, 62, 8, 55, true, 3, false, 0.2)},
         {"fatman.mp3", Style(11, 120, 8, 58, false, 0, true, 0.7)},
         {"zov_lstbtl.mp3", Style(12, 160, 8, 49, true, 2, true, 1.0)},
         {"zov_Soramdoh.mp3", Style(13, 100, 8, 62, false, 3, true, 0.5)},
-        {"zov_Title.mp3", Style(14, 92, 8, 57, false, 1, true, 0.55, 42.0)},
+        {"zov_Title.mp3", Style(14, 92, 8, 57, false, 1, true, 0.55, 2)},
         {"zov_Unsatisfy2.mp3", Style(15, 110, 8, 51, true, 0, true, 0.65)},
         {"Timeliness_pre1.mp3", Style(16, 126, 8, 56, true, 2, true, 0.75)},
         {"Roster.mp3", Style(18, 108, 8, 60, false, 1, true, 0.45)},
         {"flv.mp3", Style(21, 116, 8, 54, false, 0, true, 0.6)},
         {"bat1_a.mp3", Style(22, 146, 8, 52, true, 0, true, 0.9)},
         {"jekka_prt.mp3", Style(23, 98, 8, 59, true, 3, true, 0.5)},
-        {"clear.mp3", Style(101, 120, 4, 60, false, 0, true, 0.7, 0, true)},
+        {"clear.mp3", Style(101, 120, 4, 60, false, 0, true, 0.7, 1, true)},
     };
     for (const Piece& p : pieces) put(std::string("BGM/") + p.file, EncodeMp3(RenderSong(p.style), 128));
 
     // Ogg Vorbis music: a short loop and a piece long enough to stream.
     put("BGM/demo_loop.ogg", EncodeOgg(RenderSong(Style(31, 112, 4, 57, false, 1, true, 0.6)), 0.3f, 0x564F5201));
-    put("BGM/demo_long.ogg", EncodeOgg(RenderSong(Style(32, 96, 8, 55, true, 3, true, 0.5, 36.0)), 0.3f, 0x564F5202));
+    put("BGM/demo_long.ogg", EncodeOgg(RenderSong(Style(32, 96, 8, 55, true, 3, true, 0.5, 2)), 0.3f, 0x564F5202));
 
     // Sound effects: the id table's files and the names the field and battles play.
     put("sound/se-001.mp3", EncodeMp3(RenderEffect(Effect::Chime), 96));

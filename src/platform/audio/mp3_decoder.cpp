@@ -63,7 +63,10 @@ int Mp3Decoder::Open(const uint8_t* data, size_t size) {
     int err = MPG123_OK;
     mpg123_handle* h = mpg123_new(nullptr, &err);
     if (!h) return kNoDecoder;
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    // Gapless: the encoder's info frame says how many samples of delay lead the sound
+    // and how many of padding end it; both are left out, so a looping piece comes back
+    // round without a hush.
+    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
     mpg123_format_none(h);
     const long* rates = nullptr;
     size_t rateCount = 0;

@@ -28,7 +28,9 @@ public:
 
     // Opens `size` bytes of MPEG audio frames (they are not copied and must outlive
     // the decoder) and scans them whole, so the length is exact for variable bit
-    // rates too.  0 on success, else one of the codes above.
+    // rates too.  With an encoder's info frame the decoder gives exactly the samples
+    // that were encoded (no delay before them, no padding after).  0 on success,
+    // else one of the codes above.
     int Open(const uint8_t* data, size_t size);
     void Close();
     bool IsOpen() const { return m_handle != nullptr; }

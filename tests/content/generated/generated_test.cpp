@@ -155,7 +155,8 @@ TEST_F(Generated, EveryBgmAndSoundEffectFileExists) {
           "clear.mp3"}) {
         std::string s = ReadAll(Game() + "BGM/" + f);
         ASSERT_GT(s.size(), 1000u) << f;
-        // An MPEG-1 layer III frame header at the very start (no ID3 tag, no Xing frame).
+        // An MPEG-1 layer III frame header at the very start (no ID3 tag): the header of
+        // the info frame, whose bit rate the stream takes for the whole file.
         EXPECT_EQ(uint8_t(s[0]), 0xFF) << f;
         EXPECT_EQ(uint8_t(s[1]) & 0xFE, 0xFA) << f;
     }

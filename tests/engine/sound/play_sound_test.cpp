@@ -14,6 +14,7 @@
 #include "golden.h"
 #include "log/ErrorLog.h"
 #include "sound_fixtures.h"
+#include "sound_pull.h"
 
 namespace {
 
@@ -41,41 +42,13 @@ int SettledThreadCount(int expected) {
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-class SoundChannels : public ::testing::Test {
+class SoundChannels : public testsupport::NullSoundOutput {
 protected:
-    void SetUp() override {
-        audio::SetForceNullOutput(true);
-        g_dMasterVolume = 1.0;
-        ASSERT_TRUE(InitSoundSystem(nullptr));
-    }
-    void TearDown() override { ReleaseSoundSystem(); }
-
-    audio::SoundDevice& Device() { return *CDSNPlaySound::CDirectSoundWrapper::GetInstance()->GetDevice(); }
-
-    // Waits until the feeder has looked at the cursor `polls` more times (or ended).
     void WaitForFeeder(CDSNPlaySound& ch, uint64_t polls) {
-        const uint64_t target = ch.GetBuffer()->CursorQueries() + polls;
-        for (int i = 0; i < 5000; ++i) {
-            if (ch.GetBuffer()->CursorQueries() >= target || !ch.IsThreadRunning()) return;
-            SleepMs(1);
-        }
-        FAIL() << "feeder thread did not poll";
+        ASSERT_TRUE(testsupport::WaitForFeeder(ch, polls)) << "feeder thread did not poll";
     }
-
-    // Pulls `frames` output frames, then lets the feeder see the new position and refill.
-    // Counted from after the pull, the first poll may still have read the old cursor,
-    // the second reads the new one, the third starts only after its refill, and the
-    // fourth after one more refill, which a refill cut short at the end of a looping
-    // sound needs (on a loaded machine the next pull can follow at once).
     void PullSynced(CDSNPlaySound& ch, size_t frames, std::vector<int16_t>& into) {
-        const auto out = Device().Pull(frames);
-        const uint64_t after = ch.GetBuffer()->CursorQueries();
-        into.insert(into.end(), out.begin(), out.end());
-        for (int i = 0; i < 5000; ++i) {
-            if (ch.GetBuffer()->CursorQueries() >= after + 4 || !ch.IsThreadRunning()) return;
-            SleepMs(1);
-        }
-        FAIL() << "feeder thread did not poll";
+        ASSERT_TRUE(testsupport::PullWithFeeder(ch, frames, into)) << "feeder thread did not poll";
     }
 
     testsupport::TempDir dir;
