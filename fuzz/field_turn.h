@@ -4,14 +4,16 @@
 // player's phase, a few frames with the pointer over the map, a unit selected and the
 // selection dropped; one exchange resolved between the first unit the player may move
 // and the first enemy band, set beside it; last the turn ended from the field menu and
-// the enemy phase played until the player's next phase begins.  Each phase is cut off
-// after a bound of frames, and every frame loop ends once the plain driver's time is
-// up, so that an input whose phase never ends costs that bound and no more.
+// the enemy phase played until the player's next phase begins, or until the map ends
+// in it (won or lost by the script).  Each phase is cut off after a bound of frames,
+// and every frame loop ends once the plain driver's time is up, so that an input whose
+// phase never ends costs that bound and no more.
 #include <algorithm>
 #include <iterator>
 
 #include "FieldTaskInfo.h"
 #include "field_frames.h"
+#include "resources/GlobalResources.h"
 #include "turn/TurnBridge.h"
 
 namespace fuzz {
@@ -22,6 +24,7 @@ struct FieldReach {
     bool enemyPhase = false;   // the turn ended: the enemy phase began
     bool enemyBattle = false;  // a battle scene played in the enemy phase
     bool playerPhase = false;  // the player's next phase began
+    bool mapEnded = false;     // the map was won or lost: the scene asked for the next one
 };
 
 namespace fieldturn {
@@ -29,13 +32,17 @@ namespace fieldturn {
 // The centre of the cell the camera looks at.
 constexpr int kCentreX = 320, kCentreY = 268;
 // The frames a phase may take.  On the demo's seeds the player's phase below ends
-// after 20 to 30 frames (90 when the chapter's lines open it), the enemy phase after
-// 50 to 160, or 275 on chapter 0, whose strike back is fought from its 111th frame to
-// its 233rd.  A phase that goes on (a message left waiting, battle after battle) is
-// cut off here.
-constexpr int kPlayerPhaseFrames = 100, kEnemyPhaseFrames = 250;
+// after 21 to 31 frames (91 when the chapter's lines open it), the enemy phase after
+// 51 to 159, or 275 on chapter 0, whose strike back is fought from its 110th frame to
+// its 231st.  On chapter 0 with its hero at bay the enemy phase fights two battles
+// (from its 83rd frame to its 204th, and from its 244th to its 362nd), the game over
+// follows, and the map ends in the 670th frame, once the game-over picture has come
+// up (the screen darkens for 60 frames, stays dark for 120, then lightens for 120)
+// and is clicked away.  A phase that goes on (a message left waiting, battle after
+// battle) is cut off here.
+constexpr int kPlayerPhaseFrames = 100, kEnemyPhaseFrames = 700;
 // Every so many frames the player's phase clicks (a right click, then a left click
-// the next time) and the enemy phase clicks its messages away.
+// the next time) and the enemy phase clicks its messages away (not under a fade).
 constexpr int kPlayerClickFrames = 5, kEnemyClickFrames = 10;
 // Frames the field menu is left open before "ターン終了" is chosen.
 constexpr int kMenuFrames = 20;
@@ -130,8 +137,10 @@ inline int EndTurn(C_FieldScene& scene, FakeInput& input, FieldReach& reach) {
             if (clicks++ % 2 == 0) input.ClickRight();
             else input.ClickLeft();
         } else if (reach.enemyPhase) {
-            // The button held hurries the enemies' moves; pushed, it takes a message away.
-            if (frames % kEnemyClickFrames == 0) input.ClickLeft();
+            // The button held hurries the enemies' moves; pushed, it takes a message
+            // away.  It is not pushed while a fade covers the screen: a game over is
+            // clicked away only once its picture has come up in full.
+            if (frames % kEnemyClickFrames == 0 && g_GlobalResources.GetFadeLevel() == 0) input.ClickLeft();
             else input.left = true;
         }
         next = PlayFrame(scene, input);
@@ -151,8 +160,10 @@ inline void PlayFieldTurn(const uint8_t* data, size_t size, FieldReach& reach) {
     };
     PlaySave(data, size, FieldSave, kClicks, std::size(kClicks), SlotFile::Current,
              [&](C_FieldScene& scene, FakeInput& input) {
-                 const int next = fieldturn::Attack(scene, input, reach);
-                 return next < 0 ? fieldturn::EndTurn(scene, input, reach) : next;
+                 int next = fieldturn::Attack(scene, input, reach);
+                 if (next < 0) next = fieldturn::EndTurn(scene, input, reach);
+                 reach.mapEnded = scene.GetFieldInfo().m_nExitState != 0;
+                 return next;
              });
 }
 

@@ -7,10 +7,12 @@
 // clicks right and left in turn, so that its messages and briefings are clicked away)
 // and the enemy phase plays (the band beside the player's unit strikes back through
 // the battle scene; the button held hurries the enemies' moves) until the player's
-// next turn begins.  Each phase is cut off after a bound of frames (field_turn.h: 100
-// for the player's, 250 for the enemy's, within which chapter 0's strike back is
-// fought to its end), so that an input whose phase never ends costs that bound and no
-// more; under the plain driver the frames also stop once its time is up.
+// next turn begins, or the map ends in it (a seed's hero falls, and the game-over
+// picture, once it has come up, is clicked away).  Each phase is cut off after a
+// bound of frames (field_turn.h: 100 for the player's, 700 for the enemy's, within
+// which chapter 0's enemy phase ends, also with its hero at bay), so that an input
+// whose phase never ends costs that bound and no more; under the plain driver the
+// frames also stop once its time is up.
 #include "field_turn.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,7 @@
 // Writes the fuzz seeds that are not files of the game folder, made with the game's
 // own writers from the game folder's tables, maps and scripts:
-//   save/     slot files of each kind (masked) and the older unmasked form
+//   save/     slot files of each kind (masked) and the older unmasked form, and a
+//             field save whose enemy phase ends the map
 //   index/    slot indexes
 //   mapdata/  map and mission records as keyed-archive streams
 //   xfile/    the folder's meshes in the binary form, 32- and 64-bit floats
@@ -43,6 +44,17 @@ std::vector<unsigned char> ArchiveStream(CStringMap& archive) {
     return stream.GetBuffer();
 }
 
+// A save of kind `kind` holding map `map`'s field record `field`, masked and in the
+// older unmasked form, named by the kind, the map and `tag`.
+void WriteFieldSave(CPartyData& party, const CStringMap& field, int map, const char* kind, const char* tag) {
+    const std::vector<unsigned char> stream = fuzz::FieldSeedStream(party, field, map, kind);
+    char name[64];
+    std::snprintf(name, sizeof name, "save/%s%02d%s.dat", kind, map, tag);
+    Write(name, CArchiveManager::MaskStream(stream));
+    std::snprintf(name, sizeof name, "save/%s%02d%s_old.dat", kind, map, tag);
+    Write(name, stream);
+}
+
 // The state of a map once its "FieldInitialize" has run, saved as the game saves it.
 void FieldSeeds(int map, CPartyData& party) {
     CStringMap field, mapRecord;
@@ -50,13 +62,7 @@ void FieldSeeds(int map, CPartyData& party) {
     char name[64];
     std::snprintf(name, sizeof name, "mapdata/map%02d.arc", map);
     Write(name, ArchiveStream(mapRecord));
-    for (const char* kind : {FieldSave, IntermissionSave}) {
-        const std::vector<unsigned char> stream = fuzz::FieldSeedStream(party, field, map, kind);
-        std::snprintf(name, sizeof name, "save/%s%02d.dat", kind, map);
-        Write(name, CArchiveManager::MaskStream(stream));
-        std::snprintf(name, sizeof name, "save/%s%02d_old.dat", kind, map);
-        Write(name, stream);
-    }
+    for (const char* kind : {FieldSave, IntermissionSave}) WriteFieldSave(party, field, map, kind, "");
 }
 
 // A 12 x 10 picture with every alpha step in each format that is read besides PNG.
@@ -120,6 +126,10 @@ int main(int argc, char** argv) {
     Write("save/chapter.dat", CArchiveManager::MaskStream(manager->BuildStream()));
 
     for (int map = 0; map < 40; ++map) FieldSeeds(map, party);
+    // A field whose enemy phase ends the map.
+    CStringMap atBay, atBayMap;
+    if (fuzz::FieldSeedRecords(fuzz::kHeroAtBayMap, party, atBay, atBayMap, fuzz::ArrangeHeroAtBay))
+        WriteFieldSave(party, atBay, fuzz::kHeroAtBayMap, FieldSave, "_at_bay");
 
     SaveSlotInfo slots[kSaveSlotCount];
     Write("index/empty.dat", CArchiveManager::BuildIndexBytes(slots));
