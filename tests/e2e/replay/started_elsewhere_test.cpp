@@ -1,7 +1,7 @@
 // The game started from another folder than its own, as a desktop launcher or a player
 // typing its whole path starts it: it plays the content of its own folder and keeps its
-// saves and its log there.  A folder that holds content plays where it is, loose or
-// packed.
+// saves and its log there (which folders hold content, loose or packed, is the
+// shell's GameFolder test).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -101,23 +101,6 @@ TEST(StartedElsewhere, PlaysAndSavesInTheGamesOwnFolder) {
         EXPECT_TRUE(PlayedIn(game.path()));
         EXPECT_TRUE(PlayedNotIn(away.path()));
     }
-}
-
-// A folder of the game's content in pack files, the program named by its whole path
-// elsewhere: the game plays the folder it was started in.
-TEST(StartedElsewhere, AFolderOfPackedContentPlaysWhereItIs) {
-    const std::string packed = std::string(VORMANT_BINARY_DIR) + "/game-packed";
-    if (!fs::exists(packed + "/model.pck")) GTEST_SKIP() << "configure with -DVORMANT_PACK_CONTENT=ON";
-    ASSERT_FALSE(fs::exists(packed + "/model")) << "the start files are to come from the pack";
-    testsupport::GameCopy game({"e2e/scenes/", nullptr, "", packed});
-    LeaveOutTitleMusic(game, packed);
-    fs::remove(game.path() + "vormant-replay");
-    std::ofstream(game.path() + "input.txt") << PlayToASave("title.png");
-    const auto r = testsupport::RunCommand("cd '" + game.path() + "' && '" + VORMANT_GAME_DIR + "/vormant-replay' input.txt");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("frames: 600"), std::string::npos) << r.output;
-    EXPECT_TRUE(game.Shot("title.png", 0, 0, 640, 480, "title"));
-    EXPECT_TRUE(PlayedIn(game.path()));
 }
 
 // A start that fails gives its reason once: the box names the missing file and so

@@ -24,13 +24,6 @@ public:
     explicit GameCopy(const std::string& tag) : testsupport::GameCopy({"e2e/turn/", "VORMANT_TURN_SHOTS", tag}) {}
 };
 
-// Removes every unit of the map but those for which keep(unit) holds.
-template <class Keep>
-void KeepUnits(C_FieldTaskInfo& info, Keep keep) {
-    for (int u = info.m_UnitList.GetCount() - 1; u >= 0; --u)
-        if (!keep(u)) info.m_UnitList.RemoveUnit(u);
-}
-
 // The prologue's first turn: Leon, the only hero, at (2, 9) with one hit point, the
 // first enemy band beside him at (3, 9).
 ::testing::AssertionResult PrologueLastStand(const std::string& folder) {
@@ -69,8 +62,9 @@ void KeepUnits(C_FieldTaskInfo& info, Keep keep) {
             CUnitList& units = info.m_UnitList;
             int lone = -1;
             for (int u = 0; u < units.GetCount() && lone < 0; ++u)
-                if (!units.IsFriend(u) && units.GetMemberCount(u) == 1) lone = units.GetUnit(u).nUnitID;
-            KeepUnits(info, [&](int u) { return units.GetUnit(u).nUnitID == lone; });
+                if (!units.IsFriend(u) && units.GetMemberCount(u) == 1) lone = u;
+            for (int u = units.GetCount() - 1; u >= 0; --u)
+                if (u != lone) units.RemoveUnit(u);
             ASSERT_EQ(units.GetCount(), 1);
             units.SetUnitPosition(0, 9, 21);
             info.m_PersonList.SetHP(units.GetMember(0, 0), 1);
@@ -134,13 +128,6 @@ Played Play(const Ending& e, const std::string& tag, int frames, int slot = -1) 
     return run;
 }
 
-// The field's first turn ended from the field menu (a right click on an empty cell).
-Script EndTurnAt(int f, int x = 200, int y = 150) {
-    Script s;
-    s.EndTurn(f, x, y);
-    return s;
-}
-
 // Leon (or Sera) in the middle of the screen attacks the enemy beside him where he
 // stands: the battle from about frame 450.
 Script AttackBeside() {
@@ -164,10 +151,10 @@ TEST(EnemyPhaseEndingReplay, AMapLostInTheEnemyPhaseShowsTheGameOverPictureAlone
     // Chapter three: the lines of the wyverns and of the scouts in the camp clicked
     // away, the turn ended, Volg's line and Leon's as the scouts attack clicked away;
     // after the battle Leon's line for a fallen hero, clicked away: "PersonSuffered".
-    Script gate = EndTurnAt(290);
-    gate.Click(200, 320, 20).Click(240, 320, 20).Click(460, 320, 20).Click(700, 320, 20).Click(950, 320, 20);
+    Script gate;
+    gate.EndTurn(290).Click(200, 320, 20).Click(240, 320, 20).Click(460, 320, 20).Click(700, 320, 20).Click(950, 320, 20);
     const Ending rows[] = {
-        {"the prologue: an enemy's blow fells the last hero", PrologueLastStand, EndTurnAt(200, 480, 200)},
+        {"the prologue: an enemy's blow fells the last hero", PrologueLastStand, Script{}.EndTurn(200, 480, 200)},
         {"chapter three: an enemy's blow fells Leon", GateLastStand, gate},
     };
     for (const Ending& row : rows) {
@@ -177,11 +164,10 @@ TEST(EnemyPhaseEndingReplay, AMapLostInTheEnemyPhaseShowsTheGameOverPictureAlone
         // shows: the picture and the fade, then the title.
         const auto start = std::find(r.frames.begin(), r.frames.end(), reference.frames[from]);
         ASSERT_NE(start, r.frames.end()) << "the game-over picture never fades in as it does in the player's phase";
-        const size_t at = size_t(start - r.frames.begin());
-        ASSERT_LE(at + kGameOverFrames, r.frames.size());
-        for (size_t i = 0; i < kGameOverFrames; ++i)
-            ASSERT_EQ(r.frames[at + i], reference.frames[from + i]) << "frame " << at + i + 1 << ", "
-                                                                    << i << " frames into the picture";
+        ASSERT_LE(size_t(start - r.frames.begin()) + kGameOverFrames, r.frames.size());
+        const auto differs = std::mismatch(start, start + kGameOverFrames, reference.frames.begin() + from).first;
+        EXPECT_EQ(differs, start + kGameOverFrames) << "frame " << differs - r.frames.begin() + 1 << ", "
+                                                    << differs - start << " frames into the picture";
     }
 }
 
@@ -195,7 +181,7 @@ TEST(EnemyPhaseEndingReplay, AMapWonInTheEnemyPhaseTellsItsVictoryStoryAlone) {
     };
     const Ending wonInTheTurn{"Sera's attack fells the last enemy", PassLastEnemy, story(AttackBeside(), 780)};
     const Ending wonInTheEnemyPhase{"the last enemy falls to Sera's counter-attack", PassLastEnemy,
-                                    story(EndTurnAt(200, 480, 200), 900)};
+                                    story(Script{}.EndTurn(200, 480, 200), 900)};
     const Played reference = Play(wonInTheTurn, "turn_won_", 1500, 1);
     const Played run = Play(wonInTheEnemyPhase, "won_", 1500, 1);
 
