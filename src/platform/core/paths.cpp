@@ -8,6 +8,8 @@
 #include <climits>
 #include <vector>
 
+#include "system.h"
+
 namespace plat {
 
 std::string ToNativeSeparators(const std::string& path) {
@@ -85,10 +87,8 @@ std::string ResolvePath(const std::string& path) {
 bool FileExists(const std::string& path) { return Exists(ResolvePath(path)); }
 
 std::string ProgramFolder() {
-    char buf[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return CurrentFolder();
-    std::string p(buf, static_cast<size_t>(n));
+    const std::string p = ProgramFile();
+    if (p.empty()) return CurrentFolder();
     size_t slash = p.rfind('/');
     return slash == std::string::npos ? std::string("./") : p.substr(0, slash + 1);
 }

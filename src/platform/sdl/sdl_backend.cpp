@@ -527,7 +527,7 @@ std::string NoDisplayText() {
     else why += " answers at " + (x11.empty() ? "WAYLAND_DISPLAY=" + wayland : "DISPLAY=" + x11);
     std::error_code ec;
     const std::filesystem::path here = std::filesystem::current_path(ec);
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::filesystem::path program = plat::ProgramFile();
     std::string run = "./vormant";
     // The program as found in that folder (itself, or a link to it), else by its whole path.
     if (!program.empty())
