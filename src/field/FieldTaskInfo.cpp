@@ -324,19 +324,13 @@ bool C_FieldTaskInfo::CheckUnitsKept(CStringMap& record, std::string* why) const
 // ---- the turn's hold --------------------------------------------------------------------
 
 void C_FieldTaskInfo::NoteRaisedEvent(const C_TaskBase* event, const C_TaskHandle* waiter) {
-    RaisedEvent e;
-    e.event = C_TaskHandle(m_pTaskController, event);
-    if (waiter != nullptr) {
-        e.waiter = *waiter;
-        e.waited = true;
-    }
-    m_vRaisedEvents.push_back(e);
+    // An event nothing waits for cannot lose its waiter: it holds nothing.
+    if (waiter) m_vRaisedEvents.push_back({C_TaskHandle(m_pTaskController, event), *waiter});
 }
 
 bool C_FieldTaskInfo::IsTurnHeld() {
     if (m_nExitState != 0) return true;
     std::erase_if(m_vRaisedEvents, [](const RaisedEvent& e) { return !e.event.IsLive(); });
-    for (const RaisedEvent& e : m_vRaisedEvents)
-        if (e.waited && !e.waiter.IsLive()) return true;
-    return false;
+    return std::any_of(m_vRaisedEvents.begin(), m_vRaisedEvents.end(),
+                       [](const RaisedEvent& e) { return !e.waiter.IsLive(); });
 }

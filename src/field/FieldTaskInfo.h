@@ -253,10 +253,9 @@ public:
 private:
     struct RaisedEvent {
         C_TaskHandle event;
-        C_TaskHandle waiter;
-        bool waited = false;  // a task waits for it
+        C_TaskHandle waiter;  // the task that waits for it
     };
-    std::vector<RaisedEvent> m_vRaisedEvents;  // ended ones are dropped at the next check
+    std::vector<RaisedEvent> m_vRaisedEvents;  // events waited for; ended ones are dropped at the next check
 };
 
 // A member of the waiting task `waiter` that a partner task it starts (a menu, the

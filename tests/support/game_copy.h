@@ -31,14 +31,13 @@ struct CopyOptions {
     const char* keepVar = nullptr;  // names an environment variable: the folder it names
                                     // gets the copy's pictures and saves (for looking)
     std::string tag;                // put before the names of the files kept
-    std::string from;               // the game folder seen (the runnable folder when empty)
 };
 
 class GameCopy {
 public:
     explicit GameCopy(CopyOptions options = {}) : options_(std::move(options)) {
         namespace fs = std::filesystem;
-        for (const auto& e : fs::directory_iterator(options_.from.empty() ? VORMANT_GAME_DIR : options_.from)) {
+        for (const auto& e : fs::directory_iterator(VORMANT_GAME_DIR)) {
             const std::string name = e.path().filename().string();
             if (name == "ErrorLog.txt" || name.rfind("Save", 0) == 0) continue;
             fs::create_symlink(e.path(), dir_.path() + name);

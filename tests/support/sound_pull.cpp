@@ -14,6 +14,7 @@ bool WaitForPolls(CDSNPlaySound& channel, uint64_t target) {
         if (channel.GetBuffer()->CursorQueries() >= target || !channel.IsThreadRunning()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    ADD_FAILURE() << "the feeder thread did not poll";
     return false;
 }
 

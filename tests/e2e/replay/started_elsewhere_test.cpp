@@ -23,19 +23,12 @@ std::string ReadAll(const std::string& path) {
 }
 
 // The copy without `file` of `folder` (the rest of that folder linked).
-void LeaveOut(const testsupport::GameCopy& game, const std::string& from, const std::string& folder,
-              const std::string& file) {
+void LeaveOut(const testsupport::GameCopy& game, const std::string& folder, const std::string& file) {
     const fs::path to = fs::path(game.path()) / folder;
     fs::remove(to);
     fs::create_directory(to);
-    for (const auto& e : fs::directory_iterator(fs::path(from) / folder))
+    for (const auto& e : fs::directory_iterator(fs::path(VORMANT_GAME_DIR) / folder))
         if (e.path().filename() != file) fs::create_symlink(e.path(), to / e.path().filename());
-}
-
-// The copy without the title's music, so that the title writes a line to the log of
-// the folder it plays in.
-void LeaveOutTitleMusic(const testsupport::GameCopy& game, const std::string& from) {
-    LeaveOut(game, from, "BGM", "zov_Title.mp3");
 }
 
 // A new game to the field, then the field menu's "セーブ" into the first slot; the title
@@ -49,13 +42,14 @@ std::string PlayToASave(const std::string& titleShot) {
            "600 quit\n";
 }
 
-// Where a run played: the folder that got the save and the log's line.  The line names
-// the code that wrote it from the source root, "src/...(line)".
-::testing::AssertionResult PlayedIn(const std::string& folder) {
-    if (!fs::exists(folder + "Save0.dat")) return ::testing::AssertionFailure() << "no save in " << folder;
-    const std::string log = ReadAll(folder + "ErrorLog.txt");
+// Where a run played: the copy got the save and the log's line for the title's music,
+// left out of it (LeaveOut).  The line names the code that wrote it from the source
+// root, "src/...(line)".
+::testing::AssertionResult PlayedIn(const testsupport::GameCopy& game) {
+    if (!game.Has("Save0.dat")) return ::testing::AssertionFailure() << "no save in " << game.path();
+    const std::string log = game.ErrorLog();
     if (!std::regex_search(log, std::regex(R"( : src/[A-Za-z_/]+\.cpp\(\d+\): [^\r]*zov_Title\.mp3\r\n)")))
-        return ::testing::AssertionFailure() << "the log of " << folder << " lacks the music's line: " << log;
+        return ::testing::AssertionFailure() << "the log lacks the music's line: " << log;
     return ::testing::AssertionSuccess();
 }
 
@@ -72,14 +66,14 @@ TEST(StartedElsewhere, PlaysAndSavesInTheGamesOwnFolder) {
     // a folder of the game's files (the folder it was started by holds the content).
     {
         testsupport::GameCopy game({"e2e/scenes/"});
-        LeaveOutTitleMusic(game, VORMANT_GAME_DIR);
+        LeaveOut(game, "BGM", "zov_Title.mp3");
         std::ofstream(game.path() + "input.txt") << PlayToASave(game.path() + "title.png");
         const auto r = testsupport::RunCommand("cd / && '" + game.path() + "vormant-replay' '" + game.path() + "input.txt'");
         ASSERT_EQ(r.exitCode, 0) << r.output;
         EXPECT_NE(r.output.find("frames: 600"), std::string::npos) << r.output;
         EXPECT_EQ(r.output.find("[message box]"), std::string::npos) << r.output;
         EXPECT_TRUE(game.Shot("title.png", 0, 0, 640, 480, "title"));
-        EXPECT_TRUE(PlayedIn(game.path()));
+        EXPECT_TRUE(PlayedIn(game));
         title = ReadAll(game.path() + "title.png");
     }
 
@@ -88,7 +82,7 @@ TEST(StartedElsewhere, PlaysAndSavesInTheGamesOwnFolder) {
     // a folder lands where the replay was started.
     {
         testsupport::GameCopy game({"e2e/scenes/"});
-        LeaveOutTitleMusic(game, VORMANT_GAME_DIR);
+        LeaveOut(game, "BGM", "zov_Title.mp3");
         fs::remove(game.path() + "vormant-replay");
         fs::copy_file(std::string(VORMANT_GAME_DIR) + "/vormant-replay", game.path() + "vormant-replay");
         testsupport::TempDir away, links;
@@ -98,7 +92,7 @@ TEST(StartedElsewhere, PlaysAndSavesInTheGamesOwnFolder) {
         ASSERT_EQ(r.exitCode, 0) << r.output;
         EXPECT_NE(r.output.find("frames: 600"), std::string::npos) << r.output;
         EXPECT_TRUE(ReadAll(away.path() + "title.png") == title) << "the title differs from the first run's";
-        EXPECT_TRUE(PlayedIn(game.path()));
+        EXPECT_TRUE(PlayedIn(game));
         EXPECT_TRUE(PlayedNotIn(away.path()));
     }
 }
@@ -107,7 +101,7 @@ TEST(StartedElsewhere, PlaysAndSavesInTheGamesOwnFolder) {
 // does the log's last line, in the game's folder though started from another.
 TEST(StartedElsewhere, AFailedStartGivesOneReason) {
     testsupport::GameCopy game;
-    LeaveOut(game, VORMANT_GAME_DIR, "model", "SkinnedMesh.fx");
+    LeaveOut(game, "model", "SkinnedMesh.fx");
     std::ofstream(game.path() + "input.txt") << "100 quit\n";
     testsupport::TempDir away;
     const auto r = testsupport::RunCommand("cd '" + away.path() + "' && '" + game.path() + "vormant-replay' '" +

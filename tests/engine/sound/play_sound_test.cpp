@@ -19,6 +19,8 @@
 namespace {
 
 using soundtest::Pcm;
+using testsupport::PullWithFeeder;
+using testsupport::WaitForFeeder;
 
 int ThreadCount() {
     int n = 0;
@@ -44,13 +46,6 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 class SoundChannels : public testsupport::NullSoundOutput {
 protected:
-    void WaitForFeeder(CDSNPlaySound& ch, uint64_t polls) {
-        ASSERT_TRUE(testsupport::WaitForFeeder(ch, polls)) << "feeder thread did not poll";
-    }
-    void PullSynced(CDSNPlaySound& ch, size_t frames, std::vector<int16_t>& into) {
-        ASSERT_TRUE(testsupport::PullWithFeeder(ch, frames, into)) << "feeder thread did not poll";
-    }
-
     testsupport::TempDir dir;
     testsupport::ScopedCurrentDir cd{dir.path()};
 };
@@ -129,7 +124,7 @@ TEST_F(SoundChannels, LongSoundStreamsWithoutGapOrRepeatAndEndsInSilence) {
     int pulls = 0;
     while (out.size() / 2 < pcm.Frames() + 30000) {
         size_t frames = pulls < 4 ? 2500 : pulls == 4 ? 1 : step(rng);
-        PullSynced(ch, frames, out);
+        PullWithFeeder(ch, frames, out);
         ++pulls;
     }
     for (int i = 0; i < 200 && ch.IsThreadRunning(); ++i) SleepMs(5);
@@ -147,7 +142,7 @@ TEST_F(SoundChannels, LongSoundStreamsWithoutGapOrRepeatAndEndsInSilence) {
     ch.Play(false);
     WaitForFeeder(ch, 1);
     std::vector<int16_t> again;
-    PullSynced(ch, 3000, again);
+    PullWithFeeder(ch, 3000, again);
     EXPECT_TRUE(std::equal(again.begin(), again.end(), pcm.samples.begin()));
     ch.Stop();
 }
@@ -165,7 +160,7 @@ TEST_F(SoundChannels, StreamEndsAfterItsLastFrameWhenTheOutputReadsAhead) {
     std::vector<int16_t> out;
     std::mt19937 rng(3);
     std::uniform_int_distribution<size_t> step(1, 17000);
-    while (out.size() / 2 < pcm.Frames() + 30000) PullSynced(ch, step(rng), out);
+    while (out.size() / 2 < pcm.Frames() + 30000) PullWithFeeder(ch, step(rng), out);
     for (int i = 0; i < 200 && ch.IsThreadRunning(); ++i) SleepMs(5);
     EXPECT_FALSE(ch.IsThreadRunning());
     for (size_t i = 0; i < pcm.samples.size(); ++i) ASSERT_EQ(out[i], pcm.samples[i]) << "frame " << i / 2;
@@ -183,7 +178,7 @@ TEST_F(SoundChannels, LoopingStreamRestartsAtTheBeginning) {
     std::vector<int16_t> out;
     std::mt19937 rng(11);
     std::uniform_int_distribution<size_t> step(4000, 19000);
-    while (out.size() / 2 < pcm.Frames() + 3 * 44100) PullSynced(ch, step(rng), out);
+    while (out.size() / 2 < pcm.Frames() + 3 * 44100) PullWithFeeder(ch, step(rng), out);
     EXPECT_TRUE(ch.IsThreadRunning());
     EXPECT_TRUE(ch.IsPlaying());
     const size_t n = pcm.samples.size();
@@ -202,7 +197,7 @@ TEST_F(SoundChannels, StopEndsTheFeederAndRewinds) {
     WaitForFeeder(ch, 1);
     EXPECT_EQ(SettledThreadCount(threadsBefore + 1), threadsBefore + 1);
     std::vector<int16_t> out;
-    for (int i = 0; i < 5; ++i) PullSynced(ch, 10000, out);
+    for (int i = 0; i < 5; ++i) PullWithFeeder(ch, 10000, out);
     EXPECT_GT(ch.GetStream()->GetPosition(), 0);
 
     ch.Stop();
@@ -217,7 +212,7 @@ TEST_F(SoundChannels, StopEndsTheFeederAndRewinds) {
     ch.Play(false);
     WaitForFeeder(ch, 1);
     std::vector<int16_t> again;
-    for (int i = 0; i < 5; ++i) PullSynced(ch, 10000, again);
+    for (int i = 0; i < 5; ++i) PullWithFeeder(ch, 10000, again);
     EXPECT_TRUE(std::equal(again.begin(), again.end(), pcm.samples.begin()));
     ch.Stop();
     EXPECT_EQ(SettledThreadCount(threadsBefore), threadsBefore);
@@ -362,7 +357,7 @@ TEST_F(SoundChannels, StreamedMp3PlaysWhatTheDecoderGives) {
     ch.Play(true);
     WaitForFeeder(ch, 1);
     std::vector<int16_t> out;
-    for (int i = 0; i < 20; ++i) PullSynced(ch, 6000, out);  // 2.7 s
+    for (int i = 0; i < 20; ++i) PullWithFeeder(ch, 6000, out);  // 2.7 s
     ch.Stop();
     ASSERT_LE(out.size(), decoded.size());
     for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], decoded[i]) << "frame " << i / 2;
